@@ -1,0 +1,57 @@
+# Shared build settings and helpers.
+
+set(GLIMMERDALE_WARNINGS -Wall -Wextra)
+
+if(GLIMMERDALE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(GLIMMERDALE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "GLIMMERDALE_FUZZ needs clang (configure with -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang)")
+  endif()
+  # Every library is instrumented so the fuzzer sees coverage inside the parsers.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# glimmerdale_subsystem(NAME [DEPS ...]): a static library gd_NAME from every .cpp in src/NAME/.
+# New files in the folder are picked up at the next build without touching this file.
+function(glimmerdale_subsystem name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${name}/*.cpp)
+  if(NOT sources)
+    set(sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(gd_${name} STATIC ${sources})
+  target_include_directories(gd_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(gd_${name} PRIVATE ${GLIMMERDALE_WARNINGS})
+  target_compile_definitions(gd_${name} PUBLIC GL_GLEXT_PROTOTYPES=1
+                             GLIMMERDALE_FONT_DIR="${GLIMMERDALE_FONT_DIR}")
+  if(ARG_DEPS)
+    target_link_libraries(gd_${name} PUBLIC ${ARG_DEPS})
+  endif()
+endfunction()
+
+# glimmerdale_test(NAME FOLDER [LABELS ...] [LIBS ...]): one GoogleTest program from every .cpp in
+# tests/FOLDER/, registered with ctest.
+function(glimmerdale_test name folder)
+  cmake_parse_arguments(ARG "" "" "LABELS;LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_compile_options(${name} PRIVATE ${GLIMMERDALE_WARNINGS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests
+                             ${PROJECT_SOURCE_DIR}/tools)
+  target_compile_definitions(${name} PRIVATE
+    GLIMMERDALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    GLIMMERDALE_BINARY_DIR="${PROJECT_BINARY_DIR}"
+    GLIMMERDALE_EXE="$<TARGET_FILE:Glimmerdale>")
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 600
+    ENVIRONMENT "MESA_SHADER_CACHE_DISABLE=true;SDL_AUDIODRIVER=dummy")
+endfunction()

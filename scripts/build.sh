@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds Glimmerdale into build/ (or $BUILD_DIR). Extra arguments go to cmake --build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD_DIR=${BUILD_DIR:-build}
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_ARGS:-} >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)" "$@"

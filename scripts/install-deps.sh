@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package Glimmerdale needs to build, run and test.
+# Non-interactive and idempotent: packages already present are left alone.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config git
+  clang libclang-rt-14-dev
+  libsdl2-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
+  libjpeg62-turbo-dev libvorbis-dev libgtk-3-dev libx11-dev
+  libfreetype-dev fonts-dejavu-core
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  xvfb xauth xdotool openbox x11-utils
+  p7zip-full libarchive-tools imagemagick
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs the dependencies, builds everything, runs the short fuzz runs and then every test
+# (GL and end-to-end tests inside a virtual X server).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+export MESA_SHADER_CACHE_DISABLE=true
+export XDG_CACHE_HOME=$(mktemp -d)
+bash scripts/build.sh
+bash scripts/fuzz.sh
+cd build
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 --timeout 900

@@ -1,0 +1,2 @@
+// The entry point of Glimmerdale.scr.
+int main() { return 1; }

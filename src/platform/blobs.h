@@ -1,0 +1,29 @@
+#pragma once
+// Blobs linked into the executable (the media archives, the preview and dialog pictures, the icon),
+// looked up by resource type name and numeric id, e.g. ("MediaData", 148) or ("BITMAP", 144).
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+struct EmbeddedBlob {
+    const char* type;
+    unsigned id;
+    const unsigned char* begin;
+    const unsigned char* end;
+};
+
+// The table the build links in (generated from the media tree, or empty without media).
+extern const EmbeddedBlob kEmbeddedBlobs[];
+extern const unsigned kEmbeddedBlobCount;
+
+struct BlobView {
+    const std::uint8_t* data = nullptr;  // owned by the executable image; never freed
+    std::uint32_t size = 0;
+};
+
+// The blob with this exact type name and id, or an empty view (null data, size 0) when there is none.
+BlobView findBlob(const char* type, unsigned id);
+
+}  // namespace platform
