@@ -1,0 +1,26 @@
+#pragma once
+// Options beyond the screensaver switches, for people (--windowed) and for tests and benchmarks.
+// They are taken off the command line before the screensaver's own parser sees it.
+
+#include <cstdint>
+#include <string>
+
+struct LaunchOptions {
+    bool windowed = false;         // --windowed: a normal window instead of full screen
+    int width = 0, height = 0;     // --size WxH: window size (0: the resolution option decides)
+    long frames = -1;              // --frames N: quit after N frames (-1: run until an exit event)
+    std::string screenshotPath;    // --screenshot FILE.png: written after the last frame
+    bool fixedTime = false;        // --time "YYYY-MM-DD HH:MM:SS": the local clock starts there and runs on
+    std::string timeText;
+    double fixedDt = 0.0;          // --fixed-dt X: a fixed frame step in frame units (0: measured)
+    bool seeded = false;           // --seed N: seed of the camera order
+    std::uint32_t seed = 0;
+    bool noVsync = false;          // --no-vsync
+    int camera = -1;               // --camera N: start on camera N (-1: chosen as usual)
+    std::string viewModel;         // --view-model NAME: show one model turning (media review)
+    std::string configDir;         // --config-dir DIR: where the settings file lives
+    bool help = false;             // --help
+};
+
+// The process-wide options, filled by the entry point before anything else reads them.
+LaunchOptions& launchOptions();
