@@ -1,17 +1,42 @@
 #pragma once
-// The read-only file system over the two embedded media archives.
-// (Interface sketch; the media subsystem owns and completes this header.)
+// The read-only file system over the two embedded media archives: a pack path such as
+// "Models/fir.BSM" gives the whole file as one heap block, or a miss. Nothing is ever written back and
+// no file on disk is read.
 
 #include <cstdint>
 
-// A whole file read from the pack. A miss is a null pointer with size 0. The block belongs to the
-// caller, who releases it with std::free.
-struct FileBuffer {
-    std::uint8_t* data = nullptr;
-    std::uint32_t size = 0;
+#include "media/archive.h"
+
+// The resource type and ids of the two archives, searched in this order.
+constexpr const char* kMediaResourceType = "MediaData";
+constexpr unsigned kMainArchiveId = 148;
+constexpr unsigned kInterfaceArchiveId = 150;
+
+class MediaPack {
+public:
+    // Uses these two archives, the main one searched first. The bytes are not copied and must outlive
+    // the pack. An empty MemoryArchive stands for a missing resource: every lookup in it misses.
+    void open(MemoryArchive mainArchive, MemoryArchive interfaceArchive);
+    // The file at this pack path ("/" or "\", any letter case) from the main archive, else from the
+    // interface archive, else a miss (null, size 0). A miss is silent. The caller frees the block.
+    FileBuffer readFile(const char* path) const;
+
+    const MemoryArchive& mainArchive() const { return main_; }
+    const MemoryArchive& interfaceArchive() const { return interface_; }
+
+private:
+    MemoryArchive main_;
+    MemoryArchive interface_;
 };
 
-// Probes "Base/Data.pak" and "Base/Base.rar" (log lines only) and opens the two embedded archives.
+// The one media pack of the process, filled by initMediaPack.
+MediaPack& theMediaPack();
+
+// Logs "Data.pak not found" / "Base.rar not found" when "Base/Data.pak" / "Base/Base.rar" (relative
+// to the working directory) cannot be opened for reading; the files are never read.
+void probeBaseFiles();
+// Probes the Base files, then opens the process-wide pack over the embedded archives ("MediaData" 148,
+// then 150). Called once at start-up after the log is open and before any read.
 void initMediaPack();
-// The file at this pack path ("Models/fir.BSM"; "/" or "\", any letter case), or a miss.
+// theMediaPack().readFile(path): the file at this pack path, or a miss.
 FileBuffer readFile(const char* path);
