@@ -1,0 +1,25 @@
+#pragma once
+// The gamma option applied through the display's hardware ramp. A ramp is summarised as one
+// power-law exponent for the log; the ramp found at start is also kept whole and put back exactly.
+
+#include "gfx/gl_window.h"
+#include "platform/gamma.h"
+
+// The ramp for exponent x: entry i = floor((i / 256)^x * 65536), held to 0..65535, on all three
+// channels. x = 1 gives i * 256; x = 0 gives 65535 everywhere.
+platform::GammaRamp gammaRampForExponent(double exponent);
+
+// The exponent that best describes a ramp: per channel, the mean of ln(r / 65536) / ln(i / 256)
+// over the entries r that are not 0 (index 0 adds 0 and still counts), then the mean of the
+// channels. A channel without any non-zero entry is left out; with none at all the result is 1.0.
+double gammaExponentOfRamp(const platform::GammaRamp& ramp);
+
+// Reads the display's ramp and returns its exponent. The first successful read is also kept whole in
+// the window for the restore. An unreadable ramp gives 1.0 and keeps nothing.
+double readGammaExponent(GLWindow& window);
+
+// Sets the ramp for exponent x. A display that refuses it stays as it was; nothing is reported.
+void applyGammaExponent(GLWindow& window, double exponent);
+
+// Puts back the ramp found at start, exactly, if one was kept and a new one was set since.
+void restoreOriginalGamma(GLWindow& window);

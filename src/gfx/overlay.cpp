@@ -1,0 +1,100 @@
+#include "gfx/overlay.h"
+
+namespace {
+
+void emitQuad(float centerX, float centerY, float halfWidth, float halfHeight) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(centerX - halfWidth, centerY - halfHeight);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(centerX - halfWidth, centerY + halfHeight);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(centerX + halfWidth, centerY + halfHeight);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(centerX + halfWidth, centerY - halfHeight);
+    glEnd();
+}
+
+}  // namespace
+
+void beginOverlay() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+
+    glDisable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void endOverlay() {
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+void drawQuadNow(float centerX, float centerY, float halfWidth, float halfHeight, GLuint texture) {
+    glDisable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_ALPHA_TEST);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Texture 0 is the default texture object: with no image it turns texturing off for the quad,
+    // which then draws in its plain colour.
+    glBindTexture(GL_TEXTURE_2D, texture);
+    emitQuad(centerX, centerY, halfWidth, halfHeight);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_ALPHA_TEST);
+    glEnable(GL_CULL_FACE);
+}
+
+void queueOverlayQuad(GLWindow& window, float centerX, float centerY, float halfWidth, float halfHeight,
+                      float red, float green, float blue, float alpha, GLuint texture,
+                      GLenum sourceBlend, GLenum destinationBlend) {
+    OverlayQuad quad;
+    quad.centerX = centerX;
+    quad.centerY = centerY;
+    quad.halfWidth = halfWidth;
+    quad.halfHeight = halfHeight;
+    quad.red = red;
+    quad.green = green;
+    quad.blue = blue;
+    quad.alpha = alpha;
+    quad.texture = texture;
+    quad.sourceBlend = sourceBlend;
+    quad.destinationBlend = destinationBlend;
+    window.overlayQueue.push_back(quad);
+}
+
+void flushOverlayQuads(GLWindow& window) {
+    glEnable(GL_BLEND);
+    for (const OverlayQuad& quad : window.overlayQueue) {
+        glColor4f(quad.red, quad.green, quad.blue, quad.alpha);
+        glBlendFunc(quad.sourceBlend, quad.destinationBlend);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, quad.texture);
+        emitQuad(quad.centerX, quad.centerY, quad.halfWidth, quad.halfHeight);
+    }
+    // clear() keeps the capacity: the next frame queues without allocating.
+    window.overlayQueue.clear();
+}
+
+void overlayPass(GLWindow& window, OverlayDrawer drawOverlay) {
+    beginOverlay();
+    flushOverlayQuads(window);
+    if (drawOverlay) drawOverlay(window);
+    endOverlay();
+}

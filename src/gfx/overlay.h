@@ -1,0 +1,41 @@
+#pragma once
+// Flat drawing on top of the 3-D picture: the overlay state, an immediate textured quad, and the
+// per-frame queue of quads (fades, the cross-fade) drawn in one pass at the end of the frame.
+//
+// Overlay coordinates: x from -1 (left) to +1 (right), y from -1 (bottom) to +1 (top). A quad is
+// its centre and half size; its corners and texture coordinates run (cx-hw, cy-hh) (0,0),
+// (cx-hw, cy+hh) (0,1), (cx+hw, cy+hh) (1,1), (cx+hw, cy-hh) (1,0). A negative half height mirrors
+// the picture vertically.
+
+#include <GL/glew.h>
+
+#include "gfx/gl_window.h"
+
+// Pushes both matrices (identity), turns lighting, culling and depth testing off and texturing,
+// blending (source alpha, one minus source alpha) and alpha testing on. The alpha-test function is
+// left as it was.
+void beginOverlay();
+
+// Blending and alpha testing off, depth testing and culling on, both matrices popped; the matrix
+// mode is left at model-view.
+void endOverlay();
+
+// Draws one white textured quad now, alpha-tested and blended; alpha testing is off and culling on
+// afterwards. Texture 0 draws untextured.
+void drawQuadNow(float centerX, float centerY, float halfWidth, float halfHeight, GLuint texture);
+
+// Appends a quad to the window's queue; nothing is drawn. The queue keeps its storage between
+// frames, so queuing does not allocate once the first frames have run.
+void queueOverlayQuad(GLWindow& window, float centerX, float centerY, float halfWidth, float halfHeight,
+                      float red, float green, float blue, float alpha, GLuint texture,
+                      GLenum sourceBlend, GLenum destinationBlend);
+
+// Draws the queued quads, first queued first (so a later one covers an earlier one), and empties
+// the queue. Leaves blending on.
+void flushOverlayQuads(GLWindow& window);
+
+// Drawn on top of the queued quads inside the overlay pass (the countdown overlay); may be null.
+using OverlayDrawer = void (*)(GLWindow& window);
+
+// The per-frame 2-D pass: beginOverlay, the queued quads, the drawer, endOverlay.
+void overlayPass(GLWindow& window, OverlayDrawer drawOverlay);

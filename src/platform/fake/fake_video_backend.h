@@ -1,0 +1,63 @@
+#pragma once
+// A video backend with no display behind it, for tests: it keeps the state a real display would
+// (mode, gamma ramp, cursor, an event queue), records every call in order, and can be told to fail
+// any step. It never touches GL: a test that needs GL makes its own context current.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+namespace platform {
+
+class FakeVideoBackend final : public VideoBackend {
+public:
+    FakeVideoBackend();
+
+    // --- what the fake display is like (set by the test before use) ---
+    DisplayMode desktopMode{1280, 1024, 60};
+    std::vector<DisplayMode> availableModes;  // default: 640x480, 800x600, 1024x768, 1280x1024
+    bool canReadMode = true;
+    bool hasGammaRamp = true;
+    bool canOpenWindow = true;
+    ContextResult contextResult = ContextResult::Created;
+    GammaRamp deviceRamp;            // what the display shows now (starts as a calibrated, non-power ramp)
+    CursorPosition cursor;
+    bool leftButton = false;
+    std::deque<WindowEvent> queue;   // events the test lets arrive
+
+    // --- what happened ---
+    DisplayMode currentMode;         // the mode the display runs at now
+    bool windowOpen = false;
+    bool contextExists = false;
+    bool cursorVisible = true;
+    int swapInterval = -1;
+    int swaps = 0;
+    int gammaWrites = 0;
+    std::vector<std::string> calls;  // one name per call, in order
+    WindowRequest lastRequest;
+
+    bool readCurrentDisplayMode(DisplayMode& mode) override;
+    bool changeDisplayMode(const DisplayMode& mode) override;
+    void restoreDisplayMode() override;
+    bool openWindow(const WindowRequest& request) override;
+    void closeWindow() override;
+    void clientSize(int& width, int& height) override;
+    ContextResult createContext() override;
+    void destroyContext() override;
+    bool setSwapInterval(int interval) override;
+    void swapBuffers() override;
+    WindowEvent pollEvent() override;
+    void postQuit() override;
+    void showCursor(bool visible) override;
+    CursorPosition cursorPosition() override;
+    bool leftButtonDown() override;
+    bool readGammaRamp(GammaRamp& ramp) override;
+    bool writeGammaRamp(const GammaRamp& ramp) override;
+
+    // How many times the named call was made.
+    int count(const std::string& call) const;
+};
+
+}  // namespace platform

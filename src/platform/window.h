@@ -1,0 +1,80 @@
+#pragma once
+// The screensaver's one window and everything the display does for it: the full-screen display
+// mode, the GL context and buffer swap, the event queue, the cursor and the gamma ramp.
+//
+// The interface is narrow so that a backend is one class: sdl/ on Linux, fake/ for tests (it
+// records every call and can be told to fail). Every operation is cheap to call when no window is
+// open; it then reports failure or does nothing.
+
+#include <string>
+
+#include "platform/cursor.h"
+#include "platform/display.h"
+#include "platform/events.h"
+#include "platform/gamma.h"
+#include "platform/gl_context.h"
+
+namespace platform {
+
+struct WindowRequest {
+    std::string title;
+    int width = 0;            // client size in pixels
+    int height = 0;
+    bool fullscreen = true;   // in the display mode last accepted by changeDisplayMode
+    PixelFormatRequest pixelFormat;
+};
+
+class VideoBackend {
+public:
+    virtual ~VideoBackend() = default;
+
+    // --- display mode ---
+    // The mode the primary display runs at now. False when it cannot be read.
+    virtual bool readCurrentDisplayMode(DisplayMode& mode) = 0;
+    // Switches the display to a mode of exactly this size for full-screen use (temporary, never
+    // stored). False when the display has no such mode; the display is then left as it was.
+    virtual bool changeDisplayMode(const DisplayMode& mode) = 0;
+    // Puts back the mode the display had before changeDisplayMode. Safe to call more than once.
+    virtual void restoreDisplayMode() = 0;
+
+    // --- window ---
+    // Opens the window, shows it, raises it and gives it the keyboard focus. False on failure.
+    virtual bool openWindow(const WindowRequest& request) = 0;
+    // Destroys the window (and a context still on it). Safe without a window.
+    virtual void closeWindow() = 0;
+    // The drawable size in pixels; 0 x 0 without a window.
+    virtual void clientSize(int& width, int& height) = 0;
+
+    // --- GL context ---
+    // Makes a context on the window with the format chosen when it was opened and makes it current.
+    virtual ContextResult createContext() = 0;
+    // Makes no context current and deletes the context. Safe without one.
+    virtual void destroyContext() = 0;
+    // 1: swaps wait for the vertical blank; 0: they do not. False when the driver refuses.
+    virtual bool setSwapInterval(int interval) = 0;
+    virtual void swapBuffers() = 0;
+
+    // --- events ---
+    // Takes at most one event off the queue without waiting.
+    virtual WindowEvent pollEvent() = 0;
+    // Puts a quit request at the end of the queue, so the frame loop ends at its next event.
+    virtual void postQuit() = 0;
+
+    // --- cursor ---
+    virtual void showCursor(bool visible) = 0;
+    virtual CursorPosition cursorPosition() = 0;
+    // True while the left button is down, and once after a left press that was released between
+    // two calls (so a quick click is never missed).
+    virtual bool leftButtonDown() = 0;
+
+    // --- gamma ---
+    // False when the display has no readable ramp; the ramp is then left untouched.
+    virtual bool readGammaRamp(GammaRamp& ramp) = 0;
+    // False when the display refuses the ramp; the display then stays as it was.
+    virtual bool writeGammaRamp(const GammaRamp& ramp) = 0;
+};
+
+// The backend of this platform (SDL on Linux). Lives for the whole process.
+VideoBackend& systemVideoBackend();
+
+}  // namespace platform
