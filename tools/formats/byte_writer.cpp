@@ -1,0 +1,47 @@
+#include "formats/byte_writer.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace formats {
+
+void ByteWriter::putUint16(std::uint16_t value) {
+    bytes_.push_back(static_cast<std::uint8_t>(value));
+    bytes_.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void ByteWriter::putUint32(std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void ByteWriter::putInt32(std::int32_t value) { putUint32(static_cast<std::uint32_t>(value)); }
+
+void ByteWriter::putFloat(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    putUint32(bits);
+}
+
+void ByteWriter::putFloats(const float* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) putFloat(values[i]);
+}
+
+void ByteWriter::putBytes(const void* data, std::size_t size) {
+    const auto* begin = static_cast<const std::uint8_t*>(data);
+    bytes_.insert(bytes_.end(), begin, begin + size);
+}
+
+void ByteWriter::putCountedString(std::string_view text) {
+    putInt32(static_cast<std::int32_t>(text.size()));
+    putBytes(text.data(), text.size());
+}
+
+bool writeFileBytes(const std::string& path, const Bytes& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    return written && closed;
+}
+
+}  // namespace formats

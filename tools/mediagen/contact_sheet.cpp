@@ -1,0 +1,62 @@
+// The contact sheet: every picture the generator made, on a checkerboard (so transparency shows),
+// scaled to fit its cell, with its path underneath.
+
+#include <algorithm>
+
+#include "mediagen/generator.h"
+#include "mediagen/text.h"
+
+namespace mediagen {
+namespace {
+
+constexpr int kColumns = 6;
+constexpr int kCell = 260;
+constexpr int kPictureBox = 224;
+constexpr int kLabelHeight = 30;
+
+Picture fromImage(const formats::Image& image) {
+    Picture picture(image.width, image.height);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const formats::Rgba p = image.at(x, y);
+            picture.at(x, y) = Color{p.r / 255.0f, p.g / 255.0f, p.b / 255.0f, p.a / 255.0f};
+        }
+    return picture;
+}
+
+}  // namespace
+
+formats::Image makeContactSheet(const std::vector<MadePicture>& pictures) {
+    const int rows = std::max(1, int((pictures.size() + kColumns - 1) / kColumns));
+    Picture sheet(kColumns * kCell, rows * (kCell + kLabelHeight), hexColor(0x202124));
+    TextStyle labelStyle;
+    labelStyle.size = 11;
+    labelStyle.fillTop = labelStyle.fillBottom = hexColor(0xE8EAED);
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const int column = int(i) % kColumns, row = int(i) / kColumns;
+        const int cellX = column * kCell, cellY = row * (kCell + kLabelHeight);
+        const formats::Image& image = pictures[i].image;
+        // Small pictures are enlarged (at most 4×) so glyphs and labels can be judged.
+        const float scale = std::min({float(kPictureBox) / image.width, float(kPictureBox) / image.height, 4.0f});
+        const int width = std::max(1, int(image.width * scale)), height = std::max(1, int(image.height * scale));
+        const int left = cellX + (kCell - width) / 2, top = cellY + 8 + (kPictureBox - height) / 2;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const bool light = ((x / 8) + (y / 8)) % 2 == 0;
+                sheet.at(left + x, top + y) = light ? hexColor(0x9AA0A6) : hexColor(0x5F6368);
+            }
+        drawPicture(sheet, resized(fromImage(image), width, height), left, top);
+        const std::string caption = pictures[i].name + "  " + std::to_string(image.width) + "x" + std::to_string(image.height);
+        std::string shown = caption;
+        TextMask set = setText(labelStyle.face, shown, labelStyle.size, 1);
+        while (set.inkRight - set.inkLeft > kCell - 8 && shown.size() > 4) {
+            shown = "\xE2\x80\xA6" + shown.substr(4);
+            set = setText(labelStyle.face, shown, labelStyle.size, 1);
+        }
+        drawTextMask(sheet, set, labelStyle, cellX + (kCell - (set.inkRight - set.inkLeft)) / 2.0f,
+                     cellY + 8 + kPictureBox + 18);
+    }
+    return sheet.toImage();
+}
+
+}  // namespace mediagen

@@ -1,0 +1,32 @@
+#include "mediagen/generator.h"
+
+#include <stdexcept>
+
+#include "formats/png.h"
+
+namespace mediagen {
+
+void generateMedia(const GeneratorOptions& options) {
+    auto progress = [&](const std::string& line) {
+        if (options.progress) options.progress("mediagen: " + line);
+    };
+    MediaTree tree;
+    tree.begin(options.outDir);
+    progress("string table");
+    makeStringTable(tree, options.contentDir);
+    progress("default texture");
+    makeDefaultTexture(tree);
+    progress("overlay pictures");
+    makeOverlayPictures(tree);
+    progress("interface pictures");
+    makeInterfacePictures(tree);
+    if (!options.contactSheet.empty()) {
+        progress("contact sheet " + options.contactSheet);
+        if (!formats::writeFileBytes(options.contactSheet, formats::encodePng(makeContactSheet(tree.pictures()))))
+            throw std::runtime_error("cannot write " + options.contactSheet);
+    }
+    tree.finish();
+    progress(std::to_string(tree.fileCount()) + " files written to " + options.outDir);
+}
+
+}  // namespace mediagen

@@ -1,0 +1,42 @@
+#pragma once
+// The media generator: every step that writes the media tree, in the order the build runs them.
+//
+//   generateMedia          the whole run: begin the tree, run each step, write the stamp last
+//   makeStringTable        interface Text/text.txt from content/interface/text.txt (checked)
+//   makeInterfacePictures  loading picture, logo, preview and dialog pictures, icon
+//   makeOverlayPictures    the 30 countdown pictures: glyphs, headings, greetings, labels
+//   makeDefaultTexture     Textures/tex_default.tga
+//   makeContactSheet       one PNG showing every picture made, with its name
+
+#include <functional>
+#include <string>
+
+#include "formats/image.h"
+#include "mediagen/media_tree.h"
+
+namespace mediagen {
+
+struct GeneratorOptions {
+    std::string outDir;        // the media tree's root
+    std::string contentDir;    // the hand-written inputs (content/)
+    std::string contactSheet;  // PNG path, or empty for none
+    // Receives progress lines ("mediagen: overlay pictures"); null: silent.
+    std::function<void(const std::string&)> progress;
+};
+
+// Runs every step. Throws std::runtime_error with a readable message when an input is missing or
+// malformed or a file cannot be written; the stamp is then not written, so the build reruns it.
+void generateMedia(const GeneratorOptions& options);
+
+void makeStringTable(MediaTree& tree, const std::string& contentDir);
+void makeInterfacePictures(MediaTree& tree);
+void makeOverlayPictures(MediaTree& tree);
+void makeDefaultTexture(MediaTree& tree);
+formats::Image makeContactSheet(const std::vector<MadePicture>& pictures);
+
+// The string table's texts as the dialog reads them: the first word (a key) is dropped, then each
+// entry is its words, each preceded by one space, up to the next word that begins with "#".
+// A leading byte-order mark is skipped.
+std::vector<std::string> stringTableTexts(const std::string& fileText);
+
+}  // namespace mediagen

@@ -1,0 +1,52 @@
+#pragma once
+// The output of the generator: DIR/main (archive 148), DIR/interface (archive 150),
+// DIR/resources/<TYPE>_<id>.<ext> (other blobs of the executable) and DIR/stamp, written last.
+// Every picture written is also remembered, with its path, for the contact sheet.
+
+#include <string>
+#include <vector>
+
+#include "formats/byte_writer.h"
+#include "formats/image.h"
+
+namespace mediagen {
+
+enum class Archive { Main, Interface };
+
+struct MadePicture {
+    std::string name;      // e.g. "interface/Notification/loading.jpg"
+    formats::Image image;  // the picture as drawn (before any lossy encoding)
+};
+
+class MediaTree {
+public:
+    // Empties the tree under root: removes main/, interface/, resources/ and stamp, so nothing from an
+    // earlier run (a renamed picture, say) can linger. Throws std::runtime_error when the folders
+    // cannot be removed or created.
+    void begin(const std::string& root);
+
+    // Writes one member of an archive; path uses "/" and may name sub-folders, which are created.
+    // Throws std::runtime_error when the file cannot be written.
+    void write(Archive archive, const std::string& path, const formats::Bytes& bytes);
+    // Writes resources/<name>, e.g. "BITMAP_144.bmp".
+    void writeResource(const std::string& name, const formats::Bytes& bytes);
+    // Remembers a picture for the contact sheet (copied).
+    void notePicture(const std::string& name, const formats::Image& image);
+
+    // Writes the stamp; the tree is complete once it exists.
+    void finish();
+
+    const std::vector<MadePicture>& pictures() const { return pictures_; }
+    const std::string& root() const { return root_; }
+    // Number of files written so far.
+    int fileCount() const { return fileCount_; }
+
+private:
+    void writeFile(const std::string& path, const formats::Bytes& bytes);
+
+    std::string root_;
+    std::vector<MadePicture> pictures_;
+    int fileCount_ = 0;
+};
+
+}  // namespace mediagen
