@@ -1,0 +1,123 @@
+#pragma once
+// The sound system: Ogg Vorbis samples decoded from memory, played looped or once through the
+// platform's audio output at the application's own volume (0-100; the system volume is never touched).
+//
+//   SampleRecord          one loaded sample (handle, name, valid flag, last playback channel)
+//   SoundSystem           initSound / loadSampleFromMemory / playSample / setMasterVolume / shutdownSound
+//   startMusic/stopMusic  the run-mode music start-up and shutdown ("Music/music.ogg", looped)
+//   theSoundSystem()      the process-wide instance
+//
+// Threads: every operation is called from the main thread. The audio thread reads only the decoded
+// sample data, the playback positions (changed by the main thread only while the output is locked,
+// never from the frame loop) and an atomic volume.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "media/media_pack.h"
+#include "platform/audio_output.h"
+
+struct SampleRecord {
+    std::uint32_t handle = 0;  // 0 when loading failed
+    char name[128] = {};       // "Sample" for samples loaded from memory
+    std::uint8_t valid = 0;    // handle != 0
+    std::uint32_t channel = 0; // the last playback started from this sample, 0 before the first
+};
+
+// The "Sound volume:" option as a level: truncated toward zero and kept within 0..100.
+int soundVolumeLevel(float soundVolume);
+
+class SoundSystem {
+public:
+    static constexpr int kSampleRate = 44100;
+    static constexpr int kChannels = 2;
+    static constexpr int kMaxPlaybacks = 8;
+    // Decoding stops after this much sound, so a hostile file cannot claim all memory.
+    static constexpr std::uint32_t kMaxSampleFrames = 15u * 60u * kSampleRate;
+    static constexpr const char* kMusicPath = "Music/music.ogg";
+
+    explicit SoundSystem(platform::AudioOutputFactory makeOutput = platform::createAudioOutput);
+    ~SoundSystem();  // closes the output; the callback never runs after this
+    SoundSystem(const SoundSystem&) = delete;
+    SoundSystem& operator=(const SoundSystem&) = delete;
+
+    // Opens and starts the audio output (44.1 kHz stereo). On success the level in use at that moment
+    // becomes savedVolume and masterVolume is applied. Without a device, enabled becomes false and
+    // every later operation does nothing.
+    void initSound();
+    // Decodes a whole Ogg Vorbis file from `data` (not kept; the caller may free it at once) and appends
+    // a record named "Sample". Returns the new record's index. A null, short, undecodable buffer, or a
+    // system without output, still appends a record, marked not valid. `flags` is reserved (0).
+    int loadSampleFromMemory(const void* data, std::uint32_t length, std::uint32_t flags);
+    // Starts the sample from its beginning, looped or once. Does nothing for an index out of range, a
+    // record not valid, or a sample whose last playback is still running.
+    void playSample(int index, bool loop);
+    // Only while enabled: the level 0..100 (larger values are taken as 100) applied from the next
+    // audio block on.
+    void setMasterVolume(int volume);
+    // Only while enabled: restores the level found at start, stops and frees every sample in index
+    // order, stops and closes the output; afterwards enabled is false.
+    void shutdownSound();
+
+    // The run-mode music start-up, only when `enableMusic`: initSound, read kMusicPath with `readMusic`
+    // (the buffer is freed here), load, play looped, apply `soundVolume` while enabled, then log
+    // "Sound initialized". With `enableMusic` off nothing is opened, read or logged.
+    void startMusic(bool enableMusic, float soundVolume, FileBuffer (*readMusic)(const char* path));
+    // The matching shutdown: shutdownSound() when `enableMusic`.
+    void stopMusic(bool enableMusic);
+
+    bool enabled() const { return enabled_; }
+    std::uint8_t masterVolume() const { return masterVolume_; }
+    std::uint8_t savedVolume() const { return savedVolume_; }
+    int musicSample() const { return musicSample_; }
+    const std::vector<SampleRecord>& samples() const { return samples_; }
+    // True while the record's last playback is running.
+    bool isPlaying(int index) const;
+    // The decoded 16-bit stereo frames of a valid record (null and 0 otherwise).
+    const std::int16_t* sampleFrames(int index, std::uint32_t* frameCount) const;
+
+    // Fills `frames` stereo frames: every running playback, scaled by the volume, saturated. This is
+    // the audio thread's callback; tests and benchmarks may call it directly.
+    void mix(std::int16_t* out, int frames);
+
+private:
+    struct Pcm {
+        std::vector<std::int16_t> data;  // interleaved stereo
+        std::uint32_t frames = 0;
+    };
+    struct Playback {
+        const std::int16_t* data = nullptr;
+        std::uint32_t frames = 0;
+        std::uint32_t position = 0;
+        bool loop = false;
+        std::uint32_t sampleHandle = 0;
+        std::uint32_t channel = 0;
+        std::atomic<bool> active{false};
+    };
+
+    static void fillCallback(void* self, std::int16_t* out, int frames);
+    bool channelIsActive(std::uint32_t channel) const;
+    void stopSamplePlaybacks(std::uint32_t handle);
+
+    platform::AudioOutputFactory makeOutput_;
+    std::unique_ptr<platform::AudioOutput> output_;
+    bool enabled_ = true;
+    std::uint8_t masterVolume_ = 100;
+    std::uint8_t savedVolume_ = 0;
+    std::atomic<int> appliedVolume_{100};  // the level the audio thread scales by
+    std::vector<SampleRecord> samples_;
+    std::vector<std::unique_ptr<Pcm>> pcm_;  // by handle - 1; null once freed
+    int musicSample_ = -1;
+    Playback playbacks_[kMaxPlaybacks];
+    std::uint32_t nextChannel_ = 1;
+};
+
+SoundSystem& theSoundSystem();
+
+// Decodes a whole Ogg Vorbis file held in memory into interleaved 16-bit stereo at `sampleRate` Hz
+// (mono is doubled, channels beyond two are dropped, other rates are resampled linearly), at most
+// `maxFrames` frames. Returns false, with `out` empty, when the data is not a decodable Vorbis stream.
+bool decodeVorbisFromMemory(const void* data, std::uint32_t length, int sampleRate, std::uint32_t maxFrames,
+                            std::vector<std::int16_t>& out);

@@ -1,0 +1,131 @@
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "sound/sound.h"
+
+namespace {
+
+// vorbisfile reads through these callbacks, so the file never needs to leave memory.
+struct MemoryStream {
+    const unsigned char* data;
+    std::size_t size;
+    std::size_t position;
+};
+
+std::size_t readStream(void* buffer, std::size_t elementSize, std::size_t count, void* source) {
+    auto* stream = static_cast<MemoryStream*>(source);
+    if (elementSize == 0 || count == 0) return 0;
+    const std::size_t available = stream->size - stream->position;
+    const std::size_t elements = std::min(count, available / elementSize);
+    std::memcpy(buffer, stream->data + stream->position, elements * elementSize);
+    stream->position += elements * elementSize;
+    return elements;
+}
+
+int seekStream(void* source, ogg_int64_t offset, int whence) {
+    auto* stream = static_cast<MemoryStream*>(source);
+    ogg_int64_t base = 0;
+    switch (whence) {
+        case SEEK_SET: base = 0; break;
+        case SEEK_CUR: base = static_cast<ogg_int64_t>(stream->position); break;
+        case SEEK_END: base = static_cast<ogg_int64_t>(stream->size); break;
+        default: return -1;
+    }
+    const ogg_int64_t target = base + offset;
+    if (target < 0 || target > static_cast<ogg_int64_t>(stream->size)) return -1;
+    stream->position = static_cast<std::size_t>(target);
+    return 0;
+}
+
+long tellStream(void* source) { return static_cast<long>(static_cast<MemoryStream*>(source)->position); }
+
+std::int16_t toSample(float value) {
+    const float scaled = std::nearbyint(value * 32767.0f);
+    return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
+}
+
+// Linear interpolation between neighbouring frames; the last frame holds to the end.
+std::vector<std::int16_t> resampleStereo(const std::vector<std::int16_t>& in, long fromRate, int toRate,
+                                         std::uint32_t maxFrames) {
+    const std::size_t inFrames = in.size() / 2;
+    std::vector<std::int16_t> out;
+    if (inFrames == 0) return out;
+    const double step = static_cast<double>(fromRate) / toRate;
+    const std::size_t outFrames =
+        std::min<std::size_t>(maxFrames, static_cast<std::size_t>(std::floor(inFrames / step)));
+    out.resize(outFrames * 2);
+    for (std::size_t i = 0; i < outFrames; ++i) {
+        const double at = i * step;
+        const std::size_t left = std::min(static_cast<std::size_t>(at), inFrames - 1);
+        const std::size_t right = std::min(left + 1, inFrames - 1);
+        const double t = at - static_cast<double>(left);
+        for (int c = 0; c < 2; ++c) {
+            const double v = in[left * 2 + c] * (1.0 - t) + in[right * 2 + c] * t;
+            out[i * 2 + c] = static_cast<std::int16_t>(std::lround(v));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+bool decodeVorbisFromMemory(const void* data, std::uint32_t length, int sampleRate, std::uint32_t maxFrames,
+                            std::vector<std::int16_t>& out) {
+    out.clear();
+    if (data == nullptr || length == 0 || sampleRate <= 0) return false;
+    MemoryStream stream{static_cast<const unsigned char*>(data), length, 0};
+    const ov_callbacks callbacks{&readStream, &seekStream, nullptr, &tellStream};
+    OggVorbis_File file;
+    if (ov_open_callbacks(&stream, &file, nullptr, 0, callbacks) != 0) return false;
+
+    const vorbis_info* info = ov_info(&file, -1);
+    const long rate = info != nullptr ? info->rate : 0;
+    if (rate <= 0) {
+        ov_clear(&file);
+        return false;
+    }
+    // Frames to keep at the file's own rate so that the result stays within maxFrames.
+    const double rateRatio = static_cast<double>(rate) / sampleRate;
+    const std::uint64_t sourceLimit = static_cast<std::uint64_t>(std::ceil(maxFrames * rateRatio)) + 1;
+    const ogg_int64_t total = ov_pcm_total(&file, -1);
+    if (total > 0) out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(total, sourceLimit)) * 2);
+
+    bool failed = false;
+    std::uint64_t frames = 0;
+    while (frames < sourceLimit) {
+        float** channels = nullptr;
+        int link = 0;
+        const long got = ov_read_float(&file, &channels, 1024, &link);
+        if (got == 0) break;
+        if (got == OV_HOLE) continue;  // a gap in the stream: the rest still plays
+        if (got < 0) {
+            failed = true;
+            break;
+        }
+        const vorbis_info* linkInfo = ov_info(&file, link);
+        const int channelCount = linkInfo != nullptr ? linkInfo->channels : 0;
+        if (channelCount <= 0) {
+            failed = true;
+            break;
+        }
+        const long keep = static_cast<long>(std::min<std::uint64_t>(got, sourceLimit - frames));
+        for (long i = 0; i < keep; ++i) {
+            const float leftValue = channels[0][i];
+            const float rightValue = channelCount > 1 ? channels[1][i] : leftValue;
+            out.push_back(toSample(leftValue));
+            out.push_back(toSample(rightValue));
+        }
+        frames += static_cast<std::uint64_t>(keep);
+    }
+    ov_clear(&file);
+
+    if (failed && out.empty()) return false;
+    if (rate != sampleRate) out = resampleStereo(out, rate, sampleRate, maxFrames);
+    else if (out.size() / 2 > maxFrames) out.resize(static_cast<std::size_t>(maxFrames) * 2);
+    if (out.empty()) return false;
+    return true;
+}
