@@ -1,0 +1,66 @@
+#include "formats/bsa.h"
+
+#include <stdexcept>
+
+namespace formats {
+namespace {
+
+void putVec3(ByteWriter& out, const Vec3& v) {
+    out.putFloat(v.x);
+    out.putFloat(v.y);
+    out.putFloat(v.z);
+}
+
+void putIndices(ByteWriter& out, const std::array<std::int32_t, 3>& t) {
+    for (std::int32_t index : t) out.putFloat(static_cast<float>(index));
+}
+
+}  // namespace
+
+Bytes encodeBsaMesh(const BsaMesh& mesh) {
+    if (mesh.weights.size() != mesh.positions.size() || mesh.boneIndices.size() != mesh.positions.size())
+        throw std::invalid_argument("BSA mesh: need weights and bone numbers for every vertex");
+    if (mesh.normals.size() != mesh.faces.size() * 3)
+        throw std::invalid_argument("BSA mesh: need three normals per face");
+    ByteWriter out;
+    out.putCountedString(mesh.texture);
+    out.putFloat(mesh.scrollU);
+    out.putFloat(mesh.scrollV);
+    out.putInt32(static_cast<std::int32_t>(mesh.positions.size()));
+    out.putInt32(static_cast<std::int32_t>(mesh.faces.size()));
+    out.putInt32(static_cast<std::int32_t>(mesh.uvs.size()));
+    out.putInt32(static_cast<std::int32_t>(mesh.uvFaces.size()));
+    out.putFloats(mesh.unused.data(), mesh.unused.size());
+    for (const Vec3& p : mesh.positions) putVec3(out, p);
+    for (const Vec3& w : mesh.weights) putVec3(out, w);
+    for (const auto& b : mesh.boneIndices) putIndices(out, b);
+    for (const Triangle& f : mesh.faces) putIndices(out, f);
+    for (const Vec3& uv : mesh.uvs) putVec3(out, uv);
+    for (const Triangle& f : mesh.uvFaces) putIndices(out, f);
+    for (const Vec3& n : mesh.normals) putVec3(out, n);
+    out.putInt32(static_cast<std::int32_t>(mesh.bones.size()));
+    for (const BsaBone& bone : mesh.bones) {
+        out.putFloats(bone.bindLocal.data(), bone.bindLocal.size());
+        out.putCountedString(bone.name);
+        out.putCountedString(bone.parentName);
+    }
+    return out.take();
+}
+
+Bytes encodeBsaAnimation(const BsaAnimation& animation) {
+    const std::int32_t frames = animation.frameCount();
+    for (const BsaTrack& track : animation.tracks)
+        if (std::int32_t(track.keys.size()) != frames)
+            throw std::invalid_argument("BSA animation: every track needs the same number of keys");
+    ByteWriter out;
+    out.putInt32(animation.boneCountField);
+    out.putInt32(frames);
+    out.putInt32(static_cast<std::int32_t>(animation.tracks.size()));
+    for (const BsaTrack& track : animation.tracks) {
+        out.putInt32(track.boneNumber);
+        for (const Transform4x3& key : track.keys) out.putFloats(key.data(), key.size());
+    }
+    return out.take();
+}
+
+}  // namespace formats
