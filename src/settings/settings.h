@@ -1,8 +1,21 @@
 #pragma once
 // The user's options, the resolution table they index, and their persistent store.
-// (Interface sketch; the settings subsystem owns and completes this header.)
+//
+//   Resolution, ResolutionTable    the 11 screen modes the resolution option picks from
+//   Settings                       the options record with its defaults
+//   SettingsStore                  record + table + the key they persist in (tests build their own)
+//   theSettingsStore(), theSettings(), theResolutionTable()   the process-wide instance
+//   loadSettings / saveSettings / resetSettings / readDword / writeDword   on the process-wide instance
+//
+// Every option is stored as one 32-bit value: gamma and the volumes truncated toward zero, switches
+// as 0 or 1 (any non-zero value reads as on). A value that is missing or unreadable reads as 0.
 
 #include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/screen.h"
+#include "platform/settings_storage.h"
 
 struct Resolution {
     std::int32_t width = 0;
@@ -10,9 +23,112 @@ struct Resolution {
     std::int32_t colorBits = 0;
 };
 
+constexpr int kResolutionCount = 11;
+// The entry "Use Desktop Settings" fills with the desktop size at 16 colour bits.
+constexpr int kDesktopResolutionIndex = 10;
+// What an index without a usable entry falls back to: 800 x 600 x 32.
+constexpr int kFallbackResolutionIndex = 1;
+
+// Entries 0 to 9 are fixed screen modes; entry 10 is all zero until the desktop size is put in.
+class ResolutionTable {
+public:
+    ResolutionTable();
+    // True for 0 .. kResolutionCount - 1.
+    static bool isValidIndex(std::int32_t index) { return index >= 0 && index < kResolutionCount; }
+    // The entry at `index`; an index outside the table gives the fallback entry.
+    const Resolution& at(std::int32_t index) const;
+    // Entry 10 = (width, height, 16).
+    void setDesktop(int width, int height);
+
+private:
+    Resolution entries_[kResolutionCount];
+};
+
+// The registry value names, in the order the values are read and written.
+extern const char* const kValueResolution;    // "Resolution:"
+extern const char* const kValueGamma;         // "Gamma:"
+extern const char* const kValueFps;           // "Fps:"
+extern const char* const kValueClock;         // "Clock:"
+extern const char* const kValueExitMM;        // "ExitMM:"
+extern const char* const kValueEnableSound;   // "Enable sound:"
+extern const char* const kValueEnableMusic;   // "Enable music:"
+extern const char* const kValueMusicVolume;   // "Music volume:"
+extern const char* const kValueSoundVolume;   // "Sound volume:"
+extern const char* const kValueUsemon;        // "Usemon:"
+extern const char* const kValueStyle24h;      // "Style24h:"
+
+// The options record. The member initialisers are the defaults.
+struct Settings {
+    std::int32_t resolutionIndex = 1;  // entry of the ResolutionTable for the window and display mode
+    float gamma = 3.0f;                // 0.0 .. 4.0; the gamma ramp uses the exponent 4.0 - gamma
+    bool Fps = false;                  // show the frame rate
+    bool Clock = true;                 // show the clock
+    bool ExitMM = true;                // end the screensaver when the mouse moves
+    bool enableSound = false;          // stored only
+    bool enableMusic = true;           // play the music
+    float musicVolume = 40.0f;         // stored only
+    float soundVolume = 40.0f;         // 0 .. 100, master volume of the sound system
+    bool Usemon = true;                // use the desktop's own size (entry 10)
+    bool Style24h = false;             // 24-hour clock; off means 12-hour with a.m./p.m.
+};
+
+// The record, the table and the key they live in. The process-wide instance stores under
+// platform::settingsFolder(launch option --config-dir); tests build their own over a temporary folder.
+class SettingsStore {
+public:
+    using ScreenSizeSource = std::function<platform::ScreenSize()>;
+
+    // A store over the settings file in `folder` ("" : a store without a key, which reads defaults
+    // and drops writes). `screenSize` reports the desktop size for "Use Desktop Settings";
+    // without one, platform::primaryScreenSize.
+    explicit SettingsStore(const std::string& folder, ScreenSizeSource screenSize = nullptr);
+
+    // Fills the record from the key; when the key does not exist, puts in the defaults and writes
+    // them. With Usemon on, entry 10 becomes the desktop size and the index 10 (not written back).
+    // A stored index without a usable entry (outside 0 .. 10, or 10 with Usemon off) becomes 1, with
+    // the log line "Resolution index <n> has no screen mode, using 800x600x32".
+    // Never fails: unreadable values read as 0.
+    void load();
+    // Writes all eleven values in their stored forms, in one replacement of the file. Returns false
+    // when the write failed (the file then holds what it held before); the record is unchanged.
+    bool save();
+    // Puts the defaults into the record (the table is left alone).
+    void reset();
+    // Entry 10 = the desktop size at 16 bits, and the index = 10.
+    void useDesktopResolution();
+
+    // One value of the key; 0 when the key, the value or its data is missing or unreadable.
+    std::int32_t readDword(const char* name) const;
+    // Writes one value; a failure is dropped (the file keeps what it held). Returns whether it was stored.
+    bool writeDword(const char* name, std::int32_t value);
+
+    Settings& settings() { return settings_; }
+    const Settings& settings() const { return settings_; }
+    ResolutionTable& resolutions() { return table_; }
+    const ResolutionTable& resolutions() const { return table_; }
+    // The table entry the resolution index picks (the fallback entry for an index outside the table).
+    const Resolution& chosenResolution() const { return table_.at(settings_.resolutionIndex); }
+    const platform::SettingsStorage& storage() const { return storage_; }
+
+private:
+    platform::SettingsStorage storage_;
+    ScreenSizeSource screenSize_;
+    Settings settings_;
+    ResolutionTable table_;
+};
+
+// The process-wide store, created on first use.
+SettingsStore& theSettingsStore();
+// Shorthands for theSettingsStore().settings() and .resolutions().
+Settings& theSettings();
+ResolutionTable& theResolutionTable();
+
 // Fills the process-wide Settings from the store, writing the defaults on first start.
 void loadSettings();
-// Writes all eleven values in their stored forms.
-void saveSettings();
+// Writes all eleven values in their stored forms. False when the write failed.
+bool saveSettings();
 // Puts the defaults into the process-wide Settings (not into the resolution table).
 void resetSettings();
+// The process-wide store's readDword / writeDword.
+std::int32_t readDword(const char* name);
+bool writeDword(const char* name, std::int32_t value);

@@ -1,0 +1,155 @@
+// The settings file on disk: whole-file reads and atomic replacement (temporary file, fsync, rename).
+
+#include <errno.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/settings_storage.h"
+
+namespace platform {
+
+namespace {
+
+// Closes a POSIX file descriptor when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now and reports whether the close succeeded (a failed close can mean lost data).
+    bool close() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+enum class ReadResult { Ok, Missing, Failed };
+
+ReadResult readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    if (path.empty()) return ReadResult::Missing;
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    std::uint8_t chunk[4096];
+    for (;;) {
+        ssize_t got = ::read(file.get(), chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return ReadResult::Failed;
+        }
+        if (got == 0) break;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    return ReadResult::Ok;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+// mkdir -p with mode 0700 for the folders it creates.
+bool makeFolders(const std::string& folder) {
+    if (folder.empty()) return false;
+    std::string partial;
+    std::size_t at = 0;
+    while (at <= folder.size()) {
+        std::size_t slash = folder.find('/', at);
+        if (slash == std::string::npos) slash = folder.size();
+        partial = folder.substr(0, slash);
+        at = slash + 1;
+        if (partial.empty()) continue;
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    struct stat info;
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+}  // namespace
+
+SettingsStorage::SettingsStorage(std::string folder) : folder_(std::move(folder)) {
+    if (!folder_.empty()) path_ = folder_ + "/" + kSettingsFileName;
+}
+
+bool SettingsStorage::keyExists() const {
+    if (path_.empty()) return false;
+    struct stat info;
+    return ::stat(path_.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool SettingsStorage::readDword(const std::string& name, std::uint32_t& value) const {
+    std::vector<std::uint8_t> bytes;
+    if (readWholeFile(path_, bytes) != ReadResult::Ok) return false;
+    return findDwordInSettingsText(bytes.data(), bytes.size(), name, value);
+}
+
+bool SettingsStorage::writeDwords(const std::vector<DwordValue>& values) {
+    if (path_.empty() || !makeFolders(folder_)) return false;
+    std::vector<std::uint8_t> old;
+    if (readWholeFile(path_, old) == ReadResult::Failed) return false;  // never overwrite what we cannot see
+    const std::string text = updateSettingsText(old.data(), old.size(), values);
+
+    std::string temporary = path_ + ".XXXXXX";
+    FileDescriptor file(::mkstemp(&temporary[0]));
+    if (file.get() < 0) return false;
+    ::fchmod(file.get(), 0600);
+    bool ok = writeAll(file.get(), text) && ::fsync(file.get()) == 0;
+    ok = file.close() && ok;
+    if (!ok || ::rename(temporary.c_str(), path_.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // Make the rename itself durable; a failure here does not undo the write.
+    FileDescriptor directory(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() >= 0) ::fsync(directory.get());
+    return true;
+}
+
+std::string settingsFolder(const std::string& overrideFolder) {
+    if (!overrideFolder.empty()) return overrideFolder;
+    std::string folder = environment("GLIMMERDALE_CONFIG_DIR");
+    if (!folder.empty()) return folder;
+    folder = environment("XDG_CONFIG_HOME");
+    if (!folder.empty() && folder[0] == '/') return folder + "/glimmerdale";
+    std::string home = environment("HOME");
+    if (home.empty()) {
+        struct passwd entry;
+        struct passwd* found = nullptr;
+        char buffer[4096];
+        if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir) {
+            home = found->pw_dir;
+        }
+    }
+    if (home.empty()) return std::string();
+    return home + "/.config/glimmerdale";
+}
+
+}  // namespace platform
