@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct LaunchOptions {
     bool windowed = false;         // --windowed: a normal window instead of full screen
@@ -24,3 +25,13 @@ struct LaunchOptions {
 
 // The process-wide options, filled by the entry point before anything else reads them.
 LaunchOptions& launchOptions();
+
+// Takes every argument that starts with "--" (and the value of an option that has one, given as the
+// next argument or after "=") out of `arguments`, from index 1 on, into `options`; the program name
+// and all other arguments stay, in their order, for the screensaver's own parser. Returns false
+// with a one-line `error` (and `arguments` and `options` in an unspecified state) for an unknown
+// option, a missing value or a value out of range.
+bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options, std::string& error);
+
+// The text --help prints: the screensaver switches and every long option, one per line.
+std::string launchOptionsHelp();

@@ -1,2 +1,4 @@
 // The entry point of Glimmerdale.scr.
-int main() { return 1; }
+#include "app/entry.h"
+
+int main(int argc, char** argv) { return runGlimmerdale(argc, argv); }

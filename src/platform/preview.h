@@ -9,7 +9,7 @@ namespace platform {
 
 // What one pass over the preview's event queue found.
 enum class PreviewEvent {
-    None,            // the queue was empty
+    QueueEmpty,      // the queue was empty
     Handled,         // an event was taken and handled (a repaint, a resize)
     CloseRequested,  // the user asked the own window to close
     WindowGone,      // the preview window no longer exists (the host destroyed its parent)
@@ -39,6 +39,8 @@ public:
     void destroy();
 
     bool isCreated() const;
+    // The X11 id of the preview window, 0 before create() or after it went away.
+    std::uint32_t windowId() const;
     // The picture in use after create(): the decoded BMP's size, or 0 x 0 for the plain picture.
     int pictureWidth() const;
     int pictureHeight() const;

@@ -1,0 +1,66 @@
+#include "app/entry.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/launch_options.h"
+#include "app/log.h"
+#include "app/preview_mode.h"
+#include "app/run_mode.h"
+#include "app/run_screensaver.h"
+#include "app/single_instance.h"
+#include "media/media_pack.h"
+#include "platform/clock.h"
+#include "settings/settings.h"
+
+#if __has_include("settings/options_dialog.h")
+#include "settings/options_dialog.h"
+#define GLIMMERDALE_HAS_OPTIONS_DIALOG 1
+#endif
+
+namespace {
+
+void runConfigureMode() {
+#ifdef GLIMMERDALE_HAS_OPTIONS_DIALOG
+    runOptionsDialog();
+#else
+    theLog().write("Configure mode: the options dialog is not built yet");
+    requestQuit();
+#endif
+}
+
+}  // namespace
+
+int runGlimmerdale(int argc, char** argv) {
+    std::vector<std::string> arguments(argv, argv + (argc > 0 ? argc : 0));
+    if (arguments.empty()) arguments.push_back(kScreensaverFileName);
+
+    LaunchOptions& options = launchOptions();
+    std::string error;
+    if (!takeLongOptions(arguments, options, error)) {
+        std::fprintf(stderr, "Glimmerdale.scr: %s (see --help)\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(launchOptionsHelp().c_str(), stdout);
+        return 0;
+    }
+    if (options.fixedTime) {
+        platform::LocalTime start;
+        if (platform::parseLocalTime(options.timeText, start)) platform::setLocalTimeOverride(start);
+    }
+
+    theLog().open("Log.txt");
+    checkSingleInstance();
+    resetSettings();
+    loadSettings();
+    initMediaPack();
+    setRunMode(parseCommandLine(commandLineFromArguments(arguments), previewParentHandle()));
+
+    if (currentRunMode() == RunMode::Configure) runConfigureMode();
+    if (currentRunMode() == RunMode::Run) runScreensaver();
+    if (currentRunMode() == RunMode::Preview) runPreviewMode();
+    return 1;
+}

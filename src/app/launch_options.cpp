@@ -1,0 +1,168 @@
+#include "app/launch_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/clock.h"
+
+namespace {
+
+// Whole-string decimal integer in [minimum, maximum].
+bool readInteger(const std::string& text, long long minimum, long long maximum, long long& value) {
+    if (text.empty() || text[0] == ' ' || text[0] == '+') return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long parsed = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < minimum || parsed > maximum) return false;
+    value = parsed;
+    return true;
+}
+
+bool readSize(const std::string& text, int& width, int& height) {
+    const std::size_t x = text.find_first_of("xX");
+    long long w = 0, h = 0;
+    if (x == std::string::npos || !readInteger(text.substr(0, x), 1, 16384, w) ||
+        !readInteger(text.substr(x + 1), 1, 16384, h))
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool readPositiveNumber(const std::string& text, double& value) {
+    if (text.empty() || text[0] == ' ') return false;
+    errno = 0;
+    char* end = nullptr;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(parsed) || parsed <= 0.0) return false;
+    value = parsed;
+    return true;
+}
+
+}  // namespace
+
+LaunchOptions& launchOptions() {
+    static LaunchOptions options;
+    return options;
+}
+
+bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options, std::string& error) {
+    std::vector<std::string> kept;
+    if (!arguments.empty()) kept.push_back(arguments[0]);
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
+            kept.push_back(argument);
+            continue;
+        }
+        std::string name = argument;
+        std::string value;
+        bool hasValue = false;
+        const std::size_t equals = argument.find('=');
+        if (equals != std::string::npos) {
+            name = argument.substr(0, equals);
+            value = argument.substr(equals + 1);
+            hasValue = true;
+        }
+        auto takeValue = [&]() {
+            if (hasValue) return true;
+            if (i + 1 >= arguments.size()) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = arguments[++i];
+            hasValue = true;
+            return true;
+        };
+        auto flag = [&](bool& target) {
+            if (hasValue) {
+                error = name + " takes no value";
+                return false;
+            }
+            target = true;
+            return true;
+        };
+        auto bad = [&](const char* wanted) {
+            error = name + " " + wanted + ", not \"" + value + "\"";
+            return false;
+        };
+        long long number = 0;
+        if (name == "--windowed") {
+            if (!flag(options.windowed)) return false;
+        } else if (name == "--no-vsync") {
+            if (!flag(options.noVsync)) return false;
+        } else if (name == "--help") {
+            if (!flag(options.help)) return false;
+        } else if (name == "--size") {
+            if (!takeValue()) return false;
+            if (!readSize(value, options.width, options.height)) return bad("needs WIDTHxHEIGHT, each 1 to 16384");
+        } else if (name == "--frames") {
+            if (!takeValue()) return false;
+            if (!readInteger(value, 0, 2000000000, number)) return bad("needs a frame count of 0 or more");
+            options.frames = static_cast<long>(number);
+        } else if (name == "--screenshot") {
+            if (!takeValue()) return false;
+            if (value.empty()) return bad("needs a file name");
+            options.screenshotPath = value;
+        } else if (name == "--time") {
+            if (!takeValue()) return false;
+            platform::LocalTime parsed;
+            if (!platform::parseLocalTime(value, parsed)) return bad("needs a real date and time as \"YYYY-MM-DD HH:MM:SS\"");
+            options.fixedTime = true;
+            options.timeText = value;
+        } else if (name == "--fixed-dt") {
+            if (!takeValue()) return false;
+            if (!readPositiveNumber(value, options.fixedDt)) return bad("needs a frame step above 0");
+        } else if (name == "--seed") {
+            if (!takeValue()) return false;
+            if (!readInteger(value, 0, 4294967295LL, number)) return bad("needs a number from 0 to 4294967295");
+            options.seeded = true;
+            options.seed = static_cast<std::uint32_t>(number);
+        } else if (name == "--camera") {
+            if (!takeValue()) return false;
+            if (!readInteger(value, 0, 1000000, number)) return bad("needs a camera number of 0 or more");
+            options.camera = static_cast<int>(number);
+        } else if (name == "--view-model") {
+            if (!takeValue()) return false;
+            if (value.empty()) return bad("needs a model name");
+            options.viewModel = value;
+        } else if (name == "--config-dir") {
+            if (!takeValue()) return false;
+            if (value.empty()) return bad("needs a folder");
+            options.configDir = value;
+        } else {
+            error = "unknown option " + name;
+            return false;
+        }
+    }
+    arguments.swap(kept);
+    return true;
+}
+
+std::string launchOptionsHelp() {
+    return "Usage: Glimmerdale.scr [SWITCH] [OPTION]...\n"
+           "A 3-D Christmas screensaver.\n"
+           "\n"
+           "Switches (\"/\" or \"-\", any letter case):\n"
+           "  /s              run the screensaver (any letter but c, p or t does the same)\n"
+           "  /c              show the options dialog (also with no switch at all)\n"
+           "  /p ID           show the preview picture inside the X11 window ID\n"
+           "  /p, /t          show the preview picture in a small window of its own\n"
+           "\n"
+           "Options:\n"
+           "  --windowed              a normal window instead of full screen\n"
+           "  --size WxH              window size in pixels\n"
+           "  --frames N              quit after N frames\n"
+           "  --screenshot FILE.png   write the last frame to FILE.png\n"
+           "  --time \"YYYY-MM-DD HH:MM:SS\"  start the local clock at this moment; it runs on from there\n"
+           "  --fixed-dt X            a fixed frame step X (in 1/55 s), for repeatable pictures\n"
+           "  --seed N                seed of the camera order\n"
+           "  --no-vsync              do not wait for the vertical blank\n"
+           "  --camera N              start on camera N\n"
+           "  --view-model NAME       show the one model NAME turning\n"
+           "  --config-dir DIR        keep the settings file in DIR\n"
+           "  --help                  print this text and exit\n"
+           "\n"
+           "Options may also be written --name=value. The program writes Log.txt into the working folder.\n";
+}

@@ -1,0 +1,46 @@
+#include "app/preview_mode.h"
+
+#include <cstdlib>
+
+#include "app/command_line.h"
+#include "app/log.h"
+#include "app/run_mode.h"
+#include "platform/blobs.h"
+#include "platform/clock.h"
+#include "platform/preview.h"
+
+namespace {
+constexpr char kPreviewPictureType[] = "BITMAP";
+constexpr unsigned kPreviewPictureId = 144;
+}  // namespace
+
+void runPreviewMode() {
+    const std::uint32_t parent = previewParentHandle();
+    logLine(parent);
+
+    const platform::BlobView picture = platform::findBlob(kPreviewPictureType, kPreviewPictureId);
+    platform::PreviewWindow window;
+    const bool created = window.create(parent, picture.data, picture.size);
+    if (created) window.show();
+    theLog().write("Creating window...");
+    if (!created) {
+        theLog().write("Create Window failed!");
+        return;
+    }
+    theLog().write("Window is create");
+    theLog().write("OpenGL initialized");
+    window.show();
+
+    while (currentRunMode() == RunMode::Preview) {
+        const platform::PreviewEvent event = window.poll();
+        if (event == platform::PreviewEvent::WindowGone) {
+            requestQuit();
+            break;
+        }
+        // A close request ends the loop at its next test, as anything that sets Quit does.
+        if (event == platform::PreviewEvent::CloseRequested) requestQuit();
+        platform::sleepMilliseconds(1);
+    }
+    window.destroy();
+    std::exit(0);
+}

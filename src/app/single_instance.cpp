@@ -1,0 +1,24 @@
+#include "app/single_instance.h"
+
+#include <cstdlib>
+
+#include "app/log.h"
+#include "platform/processes.h"
+
+bool findsSecondInstance(const std::vector<std::string>& processNames, const char* fileName) {
+    int matches = 0;
+    for (const std::string& name : processNames) {
+        if (name == fileName) {
+            ++matches;
+            theLog().write("gi gi");
+        }
+        if (matches > 1) return true;
+    }
+    return false;
+}
+
+void checkSingleInstance() {
+    std::vector<std::string> names;
+    if (!platform::runningProcessNames(names)) return;
+    if (findsSecondInstance(names)) std::exit(0);
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Only one copy of the screensaver runs at a time.
+
+#include <string>
+#include <vector>
+
+// The executable file name every copy carries; the check looks for exactly this name, letter case
+// included. (Exactly 15 bytes, so the kernel's process name holds it whole.)
+inline constexpr char kScreensaverFileName[] = "Glimmerdale.scr";
+
+// Walks the process names in order; for each one equal to `fileName` it counts and writes "gi gi"
+// to the log. Returns true as soon as the count passes 1 (the rest of the list is not walked).
+bool findsSecondInstance(const std::vector<std::string>& processNames, const char* fileName = kScreensaverFileName);
+
+// Ends the process with exit code 0 (normal termination: the log is flushed and closed) when another
+// copy named kScreensaverFileName is running. Returns when there is none, or when the process list
+// cannot be taken.
+void checkSingleInstance();
