@@ -43,6 +43,8 @@ struct GLWindow {
     int captureSize = 0;                        // S: 256, 512 or 1024
 
     float elapsed = 0.0f;                       // grows by half of each frame's dt
+    bool captureRequested = false;              // set by the camera before a cut; taken by the next frame
+    float captureAlpha = 0.0f;                  // cross-fade from the captured frame; 1.2 at a capture
     float fadeAlpha = 0.0f;                     // start-up fade from black
     FrameTimer frameTimer;
     std::vector<OverlayQuad> overlayQueue;      // filled during a frame, emptied by the overlay pass

@@ -1,0 +1,35 @@
+#pragma once
+// The bitmap font: 96 GL display lists, one per character code 32 to 127, each a glBitmap of the
+// glyph rasterised by FreeType from DejaVu Sans Bold at 16 pixels and advancing the raster position
+// by the glyph's width. Drawn with glListBase(base() - 32) and glCallLists over the text's bytes.
+
+#include <GL/glew.h>
+
+#include <string>
+
+class BitmapFont {
+public:
+    static constexpr int kFirstCharacter = 32;
+    static constexpr int kCharacterCount = 96;
+    static constexpr int kPixelHeight = 16;
+
+    // The font file the program uses: DejaVuSans-Bold.ttf in the configured font folder.
+    static std::string defaultFontPath();
+
+    // Generates the 96 lists and fills them from the font at `fontPath`. Needs the current GL
+    // context. False when the font cannot be loaded: the lists then exist but draw nothing. Calling
+    // it again first releases the lists it made before.
+    bool create(const std::string& fontPath = defaultFontPath());
+
+    // Deletes the lists (while their context is current). Safe to call twice.
+    void release();
+
+    // The list of character code 32; 0 before create().
+    GLuint base() const { return base_; }
+
+private:
+    GLuint base_ = 0;
+};
+
+// The process-wide font, built while Run mode loads.
+BitmapFont& theBitmapFont();
