@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class TextureManager;
+
 // ---- date arithmetic -----------------------------------------------------------------------------
 
 // Gregorian rule: every fourth year, except centuries not divisible by 400.
@@ -109,6 +111,8 @@ public:
     // Obtains the overlay textures from the texture manager (which owns them; they are never freed
     // here) in slot order and builds the glyph map. Needs a current GL context.
     void loadGlyphs();
+    // The same from a given texture manager (tests build their own over fake files).
+    void loadGlyphs(TextureManager& manager);
     // Uses these GL texture names instead (tests, tools). `textures` holds kOverlayTextureCount names.
     void setTextures(const unsigned* textures);
     unsigned texture(int slot) const;

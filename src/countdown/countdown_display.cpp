@@ -1,0 +1,36 @@
+// The GL side of the overlay: textures from the texture manager, quads through drawQuadNow.
+
+#include <GL/glew.h>
+
+#include "countdown/countdown.h"
+#include "gfx/overlay.h"
+#include "media/texture_manager.h"
+
+void CountdownDisplay::loadGlyphs(TextureManager& manager) {
+    unsigned textures[kOverlayTextureCount];
+    for (int slot = 0; slot < kOverlayTextureCount; ++slot) textures[slot] = manager.getTexture(overlayTexturePath(slot));
+    setTextures(textures);
+}
+
+void CountdownDisplay::drawLayout(const OverlayLayout& layout) const {
+    for (std::size_t i = 0; i < layout.count; ++i) {
+        const OverlayQuad2D& quad = layout.quads[i];
+        drawQuadNow(quad.cx, quad.cy, quad.hw, quad.hh, texture(quad.texture));
+    }
+}
+
+void CountdownDisplay::drawOverlay(const CountdownTime& time, const OverlayOptions& options,
+                                   float framesPerSecond) {
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    layoutOverlay(time, options, framesPerSecond, frameLayout_);
+    drawLayout(frameLayout_);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+}
+
+void CountdownDisplay::drawGlyphText(float x, float y, const char* text) {
+    frameLayout_.clear();
+    layoutGlyphText(x, y, text, frameLayout_);
+    drawLayout(frameLayout_);
+}
