@@ -27,6 +27,25 @@ int recordXError(Display*, XErrorEvent*) {
 // Losing the X connection takes our window with it: the preview ends as when its window goes away.
 int endOnConnectionLoss(Display*) { std::exit(0); }
 
+// Xlib's error handlers are process-wide: ours stay in place while any preview window is open.
+int g_openPreviews = 0;
+int (*g_previousErrorHandler)(Display*, XErrorEvent*) = nullptr;
+int (*g_previousIoErrorHandler)(Display*) = nullptr;
+
+void holdErrorHandlers() {
+    if (g_openPreviews++ == 0) {
+        g_previousErrorHandler = XSetErrorHandler(recordXError);
+        g_previousIoErrorHandler = XSetIOErrorHandler(endOnConnectionLoss);
+    }
+}
+
+void releaseErrorHandlers() {
+    if (g_openPreviews > 0 && --g_openPreviews == 0) {
+        XSetErrorHandler(g_previousErrorHandler);
+        XSetIOErrorHandler(g_previousIoErrorHandler);
+    }
+}
+
 // The picture as 0x00RRGGBB pixels, rows top first. False for anything SDL cannot read as a BMP.
 bool decodePicture(const std::uint8_t* bmp, std::uint32_t size, std::vector<std::uint32_t>& pixels,
                    int& width, int& height) {
@@ -65,8 +84,6 @@ struct PreviewWindow::State {
     bool gone = false;
     bool canPutImage = false;  // a 24-bit true-colour visual that takes our pixels as they are
     int windowWidth = 0, windowHeight = 0;
-    int (*previousErrorHandler)(Display*, XErrorEvent*) = nullptr;
-    int (*previousIoErrorHandler)(Display*) = nullptr;
 
     std::vector<std::uint32_t> picture;
     int pictureWidth = 0, pictureHeight = 0;
@@ -141,8 +158,7 @@ bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std:
     Display* display = state->display;
     state_ = std::move(state);  // from here destroy() cleans up whatever was made
     State& s = *state_;
-    s.previousErrorHandler = XSetErrorHandler(recordXError);
-    s.previousIoErrorHandler = XSetIOErrorHandler(endOnConnectionLoss);
+    holdErrorHandlers();
 
     const int screen = DefaultScreen(display);
     const Visual* visual = DefaultVisual(display, screen);
@@ -251,8 +267,7 @@ void PreviewWindow::destroy() {
         if (s.window && !s.gone) XDestroyWindow(s.display, s.window);
         XSync(s.display, False);
         XCloseDisplay(s.display);
-        XSetErrorHandler(s.previousErrorHandler);
-        XSetIOErrorHandler(s.previousIoErrorHandler);
+        releaseErrorHandlers();
     }
     state_.reset();
 }

@@ -1,0 +1,97 @@
+#include "app/launch_options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(TakeLongOptions, StripsOptionsAndKeepsSwitchesInOrder) {
+    Args args = {"G.scr", "--windowed", "/p", "--size", "640x480", "1234", "--frames=30", "--no-vsync"};
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(takeLongOptions(args, options, error)) << error;
+    EXPECT_EQ(args, (Args{"G.scr", "/p", "1234"}));
+    EXPECT_TRUE(options.windowed);
+    EXPECT_TRUE(options.noVsync);
+    EXPECT_EQ(options.width, 640);
+    EXPECT_EQ(options.height, 480);
+    EXPECT_EQ(options.frames, 30);
+    EXPECT_FALSE(options.help);
+}
+
+TEST(TakeLongOptions, ReadsEveryValueOption) {
+    Args args = {"G.scr", "--screenshot", "out.png", "--time", "2026-12-24 18:30:05", "--fixed-dt", "0.5",
+                 "--seed=4294967295", "--camera", "3", "--view-model", "Models/fir.BSM", "--config-dir",
+                 "/tmp/c d", "--help", "-s"};
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(takeLongOptions(args, options, error)) << error;
+    EXPECT_EQ(args, (Args{"G.scr", "-s"}));
+    EXPECT_EQ(options.screenshotPath, "out.png");
+    EXPECT_TRUE(options.fixedTime);
+    EXPECT_EQ(options.timeText, "2026-12-24 18:30:05");
+    EXPECT_DOUBLE_EQ(options.fixedDt, 0.5);
+    EXPECT_TRUE(options.seeded);
+    EXPECT_EQ(options.seed, 4294967295u);
+    EXPECT_EQ(options.camera, 3);
+    EXPECT_EQ(options.viewModel, "Models/fir.BSM");
+    EXPECT_EQ(options.configDir, "/tmp/c d");
+    EXPECT_TRUE(options.help);
+}
+
+TEST(TakeLongOptions, SingleDashSwitchesAreNotOptions) {
+    Args args = {"G.scr", "-p1234", "-", "/c:5"};
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(takeLongOptions(args, options, error));
+    EXPECT_EQ(args, (Args{"G.scr", "-p1234", "-", "/c:5"}));
+}
+
+TEST(TakeLongOptions, RejectsBadInputWithAReason) {
+    const std::vector<std::pair<Args, std::string>> cases = {
+        {{"G.scr", "--bogus"}, "unknown option --bogus"},
+        {{"G.scr", "--"}, "unknown option --"},
+        {{"G.scr", "--size"}, "--size needs a value"},
+        {{"G.scr", "--size", "640"}, "--size needs"},
+        {{"G.scr", "--size", "0x480"}, "--size needs"},
+        {{"G.scr", "--size", "640x-1"}, "--size needs"},
+        {{"G.scr", "--frames", "-2"}, "--frames needs"},
+        {{"G.scr", "--frames", "12abc"}, "--frames needs"},
+        {{"G.scr", "--frames", "99999999999999999999"}, "--frames needs"},
+        {{"G.scr", "--time", "2026-02-29 10:00:00"}, "--time needs"},  // 2026 is no leap year
+        {{"G.scr", "--time", "2026-12-24 24:00:00"}, "--time needs"},
+        {{"G.scr", "--time", "2026-12-24T18:00:00"}, "--time needs"},
+        {{"G.scr", "--fixed-dt", "0"}, "--fixed-dt needs"},
+        {{"G.scr", "--fixed-dt", "nan"}, "--fixed-dt needs"},
+        {{"G.scr", "--seed", "4294967296"}, "--seed needs"},
+        {{"G.scr", "--camera", "-1"}, "--camera needs"},
+        {{"G.scr", "--screenshot="}, "--screenshot needs"},
+        {{"G.scr", "--windowed=yes"}, "--windowed takes no value"},
+    };
+    for (const auto& [input, reason] : cases) {
+        Args args = input;
+        LaunchOptions options;
+        std::string error;
+        EXPECT_FALSE(takeLongOptions(args, options, error)) << input.back();
+        EXPECT_NE(error.find(reason), std::string::npos) << "'" << error << "' for " << input.back();
+    }
+}
+
+TEST(TakeLongOptions, LeapDayOfALeapYearIsAccepted) {
+    Args args = {"G.scr", "--time", "2028-02-29 23:59:59"};
+    LaunchOptions options;
+    std::string error;
+    EXPECT_TRUE(takeLongOptions(args, options, error)) << error;
+}
+
+TEST(LaunchOptionsHelp, ListsEverySwitchAndOption) {
+    const std::string help = launchOptionsHelp();
+    for (const char* name : {"/s", "/c", "/p ID", "/t", "--windowed", "--size", "--frames", "--screenshot", "--time",
+                             "--fixed-dt", "--seed", "--no-vsync", "--camera", "--view-model", "--config-dir",
+                             "--help"}) {
+        EXPECT_NE(help.find(name), std::string::npos) << name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+#include "platform/processes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "support/process.h"
+
+namespace {
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+TEST(RunningProcessNames, FindsThisProcessByItsFileName) {
+    std::vector<std::string> names;
+    ASSERT_TRUE(platform::runningProcessNames(names));
+    EXPECT_TRUE(contains(names, "test_platform"));
+}
+
+TEST(RunningProcessNames, NamesLongerThanTheKernelKeepsAreGivenWhole) {
+    // A copy of `sleep` under a 20-byte name: /proc/<pid>/comm holds only 15 of them.
+    testsupport::TempDir dir;
+    const std::string longName = "Glimmerdale.scr-long";
+    std::filesystem::copy_file("/bin/sleep", dir.file(longName));
+    std::filesystem::permissions(dir.file(longName), std::filesystem::perms::owner_all);
+    testsupport::BackgroundProcess sleeper;
+    testsupport::ProcessSpec spec;
+    spec.program = dir.file(longName);
+    spec.args = {"30"};
+    ASSERT_TRUE(sleeper.start(spec));
+    std::vector<std::string> names;
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        platform::runningProcessNames(names);
+        return contains(names, longName);
+    }));
+    EXPECT_FALSE(contains(names, "Glimmerdale.scr"));
+    sleeper.kill();
+}
+
+}  // namespace
