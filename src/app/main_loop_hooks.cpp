@@ -1,16 +1,29 @@
 #include "app/main_loop_hooks.h"
 
+#include "countdown/countdown.h"
 #include "gfx/gl_window.h"
+#include "media/media_pack.h"
+#include "platform/clock.h"
+#include "settings/settings.h"
+#include "sound/sound.h"
 
 // Each subsystem replaces its empty body here with the call into its process-wide instance.
 namespace runhooks {
 
-void loadCountdownGlyphs() {}
+void loadCountdownGlyphs() { theCountdownDisplay().loadGlyphs(); }
 void loadSceneFile() {}
-void startMusic() {}
-void stopMusic() {}
+void startMusic() {
+    const Settings& settings = theSettings();
+    theSoundSystem().startMusic(settings.enableMusic, settings.soundVolume, &readFile);
+}
+void stopMusic() { theSoundSystem().stopMusic(theSettings().enableMusic); }
 
-void updateCountdown() {}
+void updateCountdown() {
+    const platform::LocalTime now = platform::localTime();
+    CountdownTime& time = theCountdownTime();
+    time.setDateTime(now.year, now.month, now.day, now.hour, now.minute, now.second);
+    time.updateCountdown();
+}
 
 void drawOpaquePass(GLWindow&) {}
 void resetSceneFlags() {}
@@ -18,7 +31,11 @@ void drawScene(GLWindow&) {}
 void updateParticles(float) {}
 void renderParticles() {}
 void drawGlassPass(GLWindow&) {}
-void drawCountdownOverlay(GLWindow&) {}
+void drawCountdownOverlay(GLWindow& window) {
+    const Settings& settings = theSettings();
+    theCountdownDisplay().drawOverlay(theCountdownTime(), OverlayOptions{settings.Fps, settings.Clock, settings.Style24h},
+                                      window.frameTimer.framesPerSecond);
+}
 
 void releaseScene() {}
 void releaseModels() {}
