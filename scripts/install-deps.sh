@@ -8,7 +8,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   libsdl2-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
   libjpeg62-turbo-dev libvorbis-dev libgtk-3-dev libx11-dev
-  libfreetype-dev fonts-dejavu-core
+  libfreetype-dev fonts-dejavu-core zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool openbox x11-utils
   p7zip-full libarchive-tools imagemagick

@@ -110,34 +110,48 @@ void fillDisc(Picture& picture, float cx, float cy, float radius, Color color) {
 
 void fillPolygon(Picture& picture, const std::vector<std::pair<float, float>>& points, Color color) {
     if (points.size() < 3) return;
-    float minX = points[0].first, maxX = minX, minY = points[0].second, maxY = minY;
+    float minY = points[0].second, maxY = minY;
     for (const auto& p : points) {
-        minX = std::min(minX, p.first);
-        maxX = std::max(maxX, p.first);
         minY = std::min(minY, p.second);
         maxY = std::max(maxY, p.second);
     }
-    const int x0 = std::max(0, int(std::floor(minX))), x1 = std::min(picture.width() - 1, int(std::ceil(maxX)));
     const int y0 = std::max(0, int(std::floor(minY))), y1 = std::min(picture.height() - 1, int(std::ceil(maxY)));
-    auto inside = [&](float px, float py) {
-        bool in = false;
-        for (std::size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
-            const auto& a = points[i];
-            const auto& b = points[j];
-            if ((a.second > py) != (b.second > py) &&
-                px < (b.first - a.first) * (py - a.second) / (b.second - a.second) + a.first)
-                in = !in;
+    constexpr int kSubRows = 4;
+    std::vector<float> coverage(picture.width() + 1);
+    std::vector<float> crossings;
+    for (int y = y0; y <= y1; ++y) {
+        std::fill(coverage.begin(), coverage.end(), 0.0f);
+        int first = picture.width(), last = -1;
+        for (int sub = 0; sub < kSubRows; ++sub) {
+            // Even-odd spans of this sub-row, each adding exact horizontal coverage.
+            const float py = y + (sub + 0.5f) / kSubRows;
+            crossings.clear();
+            for (std::size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
+                const auto& a = points[i];
+                const auto& b = points[j];
+                if ((a.second > py) != (b.second > py))
+                    crossings.push_back((b.first - a.first) * (py - a.second) / (b.second - a.second) + a.first);
+            }
+            std::sort(crossings.begin(), crossings.end());
+            for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) {
+                const float xa = std::max(0.0f, crossings[k]);
+                const float xb = std::min(float(picture.width()), crossings[k + 1]);
+                if (xb <= xa) continue;
+                const int ia = int(xa), ib = int(xb);
+                first = std::min(first, ia);
+                last = std::max(last, std::min(ib, picture.width() - 1));
+                if (ia == ib) {
+                    coverage[ia] += (xb - xa) / kSubRows;
+                    continue;
+                }
+                coverage[ia] += (ia + 1 - xa) / kSubRows;
+                for (int x = ia + 1; x < ib; ++x) coverage[x] += 1.0f / kSubRows;
+                coverage[ib] += (xb - ib) / kSubRows;
+            }
         }
-        return in;
-    };
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) {
-            int hits = 0;
-            for (int sy = 0; sy < 4; ++sy)
-                for (int sx = 0; sx < 4; ++sx)
-                    if (inside(x + (sx + 0.5f) / 4, y + (sy + 0.5f) / 4)) ++hits;
-            if (hits) picture.blend(x, y, color, hits / 16.0f);
-        }
+        for (int x = first; x <= last; ++x)
+            if (coverage[x] > 0) picture.blend(x, y, color, std::min(1.0f, coverage[x]));
+    }
 }
 
 void fillRect(Picture& picture, float x0, float y0, float x1, float y1, Color color) {
