@@ -78,7 +78,7 @@ void renderFrame(GLWindow& window) {
     }
 
     runhooks::resetSceneFlags();
-    runhooks::drawScene(window);
+    state.drawScene(window);
 
     runhooks::updateParticles(dt);
     glAlphaFunc(GL_ALWAYS, 1.0f);

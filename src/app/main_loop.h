@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "app/main_loop_hooks.h"
 #include "gfx/gl_window.h"
 #include "platform/cursor.h"
 
@@ -22,6 +23,8 @@ struct RunLoopState {
     long framesDrawn = 0;
     std::string screenshotPath;               // written from the last frame (or the loading picture)
     bool screenshotWritten = false;
+    // The frame's scene step; the scene's own unless a test draws something of its own.
+    void (*drawScene)(GLWindow& window) = runhooks::drawScene;
 };
 
 // The process-wide state of the loop (tests may reset it with a fresh RunLoopState).
