@@ -57,6 +57,26 @@ void drawCottage(Picture& picture, float x, float baseY, float width) {
         fillRect(picture, wx + windowW / 2 - bar / 2, wy, wx + windowW / 2 + bar / 2, wy + windowH, hexColor(0x3A2A24));
         fillRect(picture, wx, wy + windowH / 2 - bar / 2, wx + windowW, wy + windowH / 2 + bar / 2, hexColor(0x3A2A24));
     }
+    if (width > 60) {
+        // Smoke curling up from the chimney, and a string of coloured bulbs under the eaves.
+        Picture smoke(picture.width(), picture.height(), Color{0.6f, 0.65f, 0.75f, 0});
+        Random drift(std::uint64_t(width * 10));
+        for (int i = 0; i < 14; ++i) {
+            const float t = i / 13.0f;
+            const float sx = x + width * 0.68f + std::sin(t * 4.5f) * width * 0.08f + t * width * 0.25f;
+            const float sy = top - width * 0.5f - t * width * 0.9f;
+            fillDisc(smoke, sx, sy, width * (0.05f + 0.07f * t), Color{0.62f, 0.68f, 0.8f, 0.35f * (1 - t) + drift.uniform(0, 0.05f)});
+        }
+        blurPicture(smoke, width * 0.04f);
+        drawPicture(picture, smoke, 0, 0);
+        const Color bulbs[] = {hexColor(0xFF4040), hexColor(0xFFD040), hexColor(0x40E070), hexColor(0x40A0FF)};
+        for (int i = 0; i <= 10; ++i) {
+            const float bx = x + width * (-0.04f + 1.08f * i / 10.0f);
+            const float by = top + width * 0.07f + std::sin(i * 3.14159265f / 2.5f) * width * 0.012f;
+            addGlow(picture, bx, by, width * 0.07f, bulbs[i % 4], 0.8f, 1.6f);
+            fillDisc(picture, bx, by, std::max(1.0f, width * 0.012f), mix(bulbs[i % 4], hexColor(0xFFFFFF), 0.4f));
+        }
+    }
     const float doorX = x + width * 0.42f;
     fillRect(picture, doorX, baseY - wallHeight * 0.55f, doorX + width * 0.16f, baseY, hexColor(0x5A2E1E));
     // Light spilling from the windows onto the snow in front.
@@ -91,7 +111,7 @@ void drawWinterNight(Picture& picture, std::uint64_t seed, float cottageX, bool 
         if (brightness > 0.8f && w > 400) addGlow(picture, x, y, 4, hexColor(0xDDE6FF), 0.35f, 2);
     }
     // Moon with a wide, cool halo.
-    const float moonX = w * 0.8f, moonY = h * 0.16f, moonR = h * 0.045f;
+    const float moonX = w * 0.86f, moonY = h * 0.1f, moonR = h * 0.038f;
     addGlow(picture, moonX, moonY, moonR * 9, hexColor(0x8FB2FF), 0.28f, 2.5f);
     fillDisc(picture, moonX, moonY, moonR, hexColor(0xF4F1E4));
     fillDisc(picture, moonX + moonR * 0.35f, moonY - moonR * 0.2f, moonR * 0.25f, hexColor(0xDCD8C8, 0.6f));
@@ -126,12 +146,20 @@ void drawWinterNight(Picture& picture, std::uint64_t seed, float cottageX, bool 
         for (int x = 0; x < int(w); ++x) {
             Color& c = picture.at(x, y);
             if (c.b < 0.8f) continue;
-            const float shade = 0.85f + 0.15f * noise.fractal(x / (w * 0.08f), y / (h * 0.03f), 3);
-            c = scaled(c, shade);
+            // Soft drifts: long low swells, lit on top and blue in their lee.
+            const float swell = noise.fractal(x / (w * 0.22f), y / (h * 0.06f), 4);
+            const float shade = 0.72f + 0.36f * swell;
+            c = mix(scaled(c, shade), hexColor(0x8FA6D8), clamp01(0.55f - swell) * 0.35f);
         }
     drawCottage(picture, w * cottageX - w * 0.08f, h * 0.8f, w * 0.16f);
     drawFir(picture, w * (cottageX + 0.14f), h * 0.83f, h * 0.26f, hexColor(0x0C1D2C), hexColor(0xDCE6F5));
     drawFir(picture, w * (cottageX - 0.15f), h * 0.84f, h * 0.2f, hexColor(0x0C1D2C), hexColor(0xDCE6F5));
+    // Glints where the moon catches single crystals.
+    Random glints(seed + 3);
+    for (int i = 0; i < int(w * h / 4000); ++i) {
+        const float gx = glints.uniform(0, w), gy = glints.uniform(h * 0.78f, h);
+        picture.addLight(int(gx), int(gy), hexColor(0xFFFFFF), glints.uniform(0.3f, 0.9f));
+    }
     if (withSnowfall) {
         drawSnowfall(picture, seed + 1, int(w * h / 2600), std::max(0.6f, w / 1400), std::max(1.2f, w / 420));
     }
@@ -177,10 +205,10 @@ void drawTitleGlow(Picture& picture, const TextMask& set, float inkX, float base
 Picture loadingPicture() {
     Picture picture(1024, 768);
     drawWinterNight(picture, 2026, 0.3f, true);
-    const TextStyle title = titleStyle(132);
+    const TextStyle title = titleStyle(112);
     const TextMask set = setText(title.face, "Glimmerdale", title.size, 8);
     const float inkWidth = float(set.inkRight - set.inkLeft);
-    const float inkX = 512 - inkWidth / 2, baseline = 250;
+    const float inkX = 512 - inkWidth / 2, baseline = 236;
     drawTitleGlow(picture, set, inkX, baseline, 18);
     drawTextMask(picture, set, title, inkX, baseline);
     TextStyle small = titleStyle(30);
@@ -188,10 +216,10 @@ Picture loadingPicture() {
     small.fillTop = hexColor(0xE8F0FF);
     small.fillBottom = hexColor(0xB8CCF0);
     small.outline = hexColor(0x08102A, 0.8f);
-    drawTextCentred(picture, "Loading the Christmas room\xE2\x80\xA6", small, 512, 318);
+    drawTextCentred(picture, "Loading the Christmas room\xE2\x80\xA6", small, 512, 306);
     // A thin gold rule between the title and the line below it.
-    drawLine(picture, 512 - 150, 284, 512 + 150, 284, 2, hexColor(0xF4C95D, 0.7f));
-    fillDisc(picture, 512, 284, 4, hexColor(0xFFE7A6));
+    drawLine(picture, 512 - 150, 272, 512 + 150, 272, 2, hexColor(0xF4C95D, 0.7f));
+    fillDisc(picture, 512, 272, 4, hexColor(0xFFE7A6));
     return picture;
 }
 
@@ -221,9 +249,9 @@ Picture logoPicture() {
     }
     fillPolygon(picture, star, hexColor(0xFFE07A));
     TextStyle style = titleStyle(40);
-    style.size = fitTextSize(style.face, "Glimmerdale", 150 / 0.75f, 40, 44);
+    style.size = fitTextSize(style.face, "Glimmerdale", 134 / 0.75f, 40, 44);
     const TextMask set = narrowed(setText(style.face, "Glimmerdale", style.size, 6), 0.75f);
-    drawTextMask(picture, set, style, 100, 76);
+    drawTextMask(picture, set, style, 104, 76);
     // Gold frame.
     for (float inset : {3.0f, 7.0f}) {
         const float width = inset < 5 ? 2.0f : 1.0f;
@@ -240,6 +268,7 @@ Picture previewPicture() {
     Picture picture(158, 117);
     drawWinterNight(picture, 144, 0.3f, true);
     TextStyle style = titleStyle(26);
+    style.size = fitTextSize(style.face, "Glimmerdale", 136, 30, 26);
     const TextMask set = setText(style.face, "Glimmerdale", style.size, 4);
     const float inkX = 79 - (set.inkRight - set.inkLeft) / 2.0f;
     drawTitleGlow(picture, set, inkX, 38, 4);

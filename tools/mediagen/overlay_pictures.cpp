@@ -99,9 +99,10 @@ Picture greetingPicture(const std::string& first, const std::string& second, std
         for (int x = 0; x < kWidth; ++x) {
             const float dx = (x + 0.5f - kWidth / 2.0f) / (kWidth * 0.46f);
             const float dy = (y + 0.5f - kHeight / 2.0f) / (kHeight * 0.44f);
-            halo.at(x, y) = 0.55f * std::pow(clamp01(1 - (dx * dx + dy * dy)), 1.6f);
+            halo.at(x, y) = 0.6f * std::pow(clamp01(1 - (dx * dx + dy * dy)), 1.4f);
         }
-    paintMask(picture, halo, 0, 0, scaled(hexColor(accent), 0.55f));
+    // A deep backdrop of the accent colour: the light lettering stays readable over a bright fire.
+    paintMask(picture, halo, 0, 0, scaled(hexColor(accent), 0.3f));
 
     TextStyle style = overlayStyle(Typeface::SerifBold, 60);
     style.outline = scaled(hexColor(accent), 0.28f);
@@ -142,16 +143,16 @@ void makeOverlayPictures(MediaTree& tree) {
                   {" ", "tex_sym_space.tga"}};
     for (const auto& glyph : glyphs) writeOverlay(tree, glyph.name, glyphPicture(glyph.character));
 
-    writeOverlay(tree, "tex_countdown.tga", labelPicture(256, 32, "Countdown to Christmas", 0.62f));
-    writeOverlay(tree, "tex_countdown2.tga", labelPicture(256, 32, "Countdown to New Year", 0.62f));
-    writeOverlay(tree, "tex_remaining.tga", labelPicture(128, 32, "remaining", 0.62f));
+    writeOverlay(tree, "tex_countdown.tga", labelPicture(256, 32, "Countdown to Christmas", 0.74f));
+    writeOverlay(tree, "tex_countdown2.tga", labelPicture(256, 32, "Countdown to New Year", 0.74f));
+    writeOverlay(tree, "tex_remaining.tga", labelPicture(128, 32, "remaining", 0.74f));
     const struct {
         const char* text;
         const char* name;
     } units[] = {{"days", "tex_days.tga"}, {"day", "tex_day.tga"},   {"hours", "tex_hours.tga"},
                  {"hour", "tex_hour.tga"}, {"mins", "tex_mins.tga"}, {"min", "tex_min.tga"},
                  {"secs", "tex_secs.tga"}, {"sec", "tex_sec.tga"}};
-    for (const auto& unit : units) writeOverlay(tree, unit.name, labelPicture(64, 32, unit.text, 0.62f));
+    for (const auto& unit : units) writeOverlay(tree, unit.name, labelPicture(64, 32, unit.text, 0.74f));
 
     writeOverlay(tree, "tex_mc.tga", greetingPicture("Merry", "Christmas", 0xC8102E, 11));
     writeOverlay(tree, "tex_hny.tga", greetingPicture("Happy", "New Year", 0x1F6FD1, 12));
