@@ -42,7 +42,10 @@ TEST_F(PictureFailure, UndecodableTgaShowsUnableOpenWithTheNameFound) {
     const auto lines = testfiles::readLines(logPath_);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines.back(), "Try load Logo/4loader.tga");
+}
 
+// Each death test re-runs its whole test body in the child, so checks after one would run there too.
+TEST_F(PictureFailure, TruncatedTgaShowsUnableOpen) {
     pack_.add("Textures/short.tga", Bytes(10, 0));
     EXPECT_EXIT(request("Textures/short.tga"), ::testing::ExitedWithCode(0), "Error: Unable open Textures/short.tga");
 }
