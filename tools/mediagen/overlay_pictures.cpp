@@ -89,9 +89,48 @@ void drawSparkle(Picture& picture, float cx, float cy, float radius, Color color
     fillPolygon(picture, points, color);
 }
 
+// A sprig of holly: two pointed leaves and three berries.
+void drawHolly(Picture& picture, float cx, float cy, float size) {
+    const Color leaf = hexColor(0x2F8F46), vein = hexColor(0x1B5E2E);
+    for (int side : {-1, 1}) {
+        std::vector<std::pair<float, float>> points;
+        const float angle = side < 0 ? 3.5f : -0.35f;
+        const float ux = std::cos(angle), uy = std::sin(angle);
+        for (int i = 0; i <= 12; ++i) {
+            // Along the leaf, the outline bulges in three scallops on each side.
+            const float t = i / 12.0f;
+            const float width = std::sin(t * 3.14159265f) * size * 0.32f * (0.75f + 0.25f * std::cos(t * 18.85f));
+            points.push_back({cx + ux * t * size - uy * width, cy + uy * t * size + ux * width});
+        }
+        for (int i = 11; i >= 1; --i) {
+            const float t = i / 12.0f;
+            const float width = std::sin(t * 3.14159265f) * size * 0.32f * (0.75f + 0.25f * std::cos(t * 18.85f));
+            points.push_back({cx + ux * t * size + uy * width, cy + uy * t * size - ux * width});
+        }
+        fillPolygon(picture, points, leaf);
+        drawLine(picture, cx, cy, cx + ux * size * 0.9f, cy + uy * size * 0.9f, 1.0f, vein);
+    }
+    const Color berry = hexColor(0xD0102A);
+    for (const auto& [dx, dy] : {std::pair<float, float>{-0.12f, -0.05f}, {0.12f, -0.08f}, {0.0f, 0.12f}}) {
+        fillDisc(picture, cx + dx * size, cy + dy * size, size * 0.13f, berry);
+        fillDisc(picture, cx + dx * size - size * 0.04f, cy + dy * size - size * 0.04f, size * 0.04f, hexColor(0xFFD0D0, 0.8f));
+    }
+}
+
+// A small firework burst: rays with bright tips.
+void drawBurst(Picture& picture, float cx, float cy, float radius, Color color) {
+    for (int i = 0; i < 12; ++i) {
+        const float angle = i * 3.14159265f / 6;
+        const float ux = std::cos(angle), uy = std::sin(angle);
+        drawLine(picture, cx + ux * radius * 0.3f, cy + uy * radius * 0.3f, cx + ux * radius * 0.85f, cy + uy * radius * 0.85f,
+                 1.2f, withAlpha(color, 0.8f));
+        fillDisc(picture, cx + ux * radius, cy + uy * radius, 1.6f, hexColor(0xFFF6D8));
+    }
+}
+
 // Two lines of festive lettering over a soft halo of the accent colour, with a few sparkles.
 Picture greetingPicture(const std::string& first, const std::string& second, std::uint32_t accent,
-                        std::uint32_t seed) {
+                        std::uint32_t seed, bool christmas) {
     constexpr int kWidth = 256, kHeight = 128;
     Picture picture(kWidth, kHeight, withAlpha(hexColor(accent), 0));
     Mask halo(kWidth, kHeight);
@@ -120,9 +159,15 @@ Picture greetingPicture(const std::string& first, const std::string& second, std
         const float offset = line == 0 ? -22.0f : 14.0f;  // a slight stagger reads as lettering, not a form
         drawTextMask(picture, set, style, kWidth / 2.0f - inkWidth / 2 + offset, baseline);
     }
+    if (christmas) {
+        drawHolly(picture, 212, 32, 32);
+    } else {
+        drawBurst(picture, 212, 28, 20, hexColor(0xF4C95D));
+        drawBurst(picture, 236, 56, 11, hexColor(0x8FC8FF));
+    }
     Random random(seed);
     const Color gold = hexColor(0xFFE9A8);
-    const std::pair<float, float> spots[] = {{20, 22}, {232, 30}, {214, 84}, {40, 100}, {150, 14}};
+    const std::pair<float, float> spots[] = {{20, 22}, {172, 16}, {240, 90}, {40, 100}, {150, 10}};
     for (const auto& spot : spots) {
         const float radius = random.uniform(5, 9);
         drawSparkle(picture, spot.first, spot.second, radius, gold);
@@ -154,8 +199,8 @@ void makeOverlayPictures(MediaTree& tree) {
                  {"secs", "tex_secs.tga"}, {"sec", "tex_sec.tga"}};
     for (const auto& unit : units) writeOverlay(tree, unit.name, labelPicture(64, 32, unit.text, 0.74f));
 
-    writeOverlay(tree, "tex_mc.tga", greetingPicture("Merry", "Christmas", 0xC8102E, 11));
-    writeOverlay(tree, "tex_hny.tga", greetingPicture("Happy", "New Year", 0x1F6FD1, 12));
+    writeOverlay(tree, "tex_mc.tga", greetingPicture("Merry", "Christmas", 0xC8102E, 11, true));
+    writeOverlay(tree, "tex_hny.tga", greetingPicture("Happy", "New Year", 0x1F6FD1, 12, false));
 }
 
 void makeDefaultTexture(MediaTree& tree) {
