@@ -1,0 +1,200 @@
+// The overlay helpers on real GL (Mesa under Xvfb): the state they leave, the order of the queue,
+// the orientation of a quad's picture.
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "gfx/overlay.h"
+#include "platform/test_gl_context.h"
+
+namespace {
+
+constexpr int kSize = 64;
+
+class Overlay : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(gl.create(kSize, kSize)) << gl.error();
+        glViewport(0, 0, kSize, kSize);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    void TearDown() override {
+        for (GLuint texture : textures) glDeleteTextures(1, &texture);
+    }
+
+    // A 2 x 2 RGB texture: the first row (bottom in GL) `bottom`, the second `top`; nearest filter.
+    GLuint twoRowTexture(std::array<GLubyte, 3> bottom, std::array<GLubyte, 3> top) {
+        const GLubyte pixels[12] = {bottom[0], bottom[1], bottom[2], bottom[0], bottom[1], bottom[2],
+                                    top[0],    top[1],    top[2],    top[0],    top[1],    top[2]};
+        GLuint texture = 0;
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        textures.push_back(texture);
+        return texture;
+    }
+    GLuint white() { return twoRowTexture({255, 255, 255}, {255, 255, 255}); }
+
+    std::array<GLubyte, 3> pixel(int x, int y) {
+        std::array<GLubyte, 4> rgba{};
+        glReadBuffer(GL_BACK);
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        return {rgba[0], rgba[1], rgba[2]};
+    }
+
+    static std::array<GLfloat, 16> matrix(GLenum which) {
+        std::array<GLfloat, 16> m{};
+        glGetFloatv(which, m.data());
+        return m;
+    }
+
+    platform::TestGLContext gl;
+    GLWindow window;
+    std::vector<GLuint> textures;
+};
+
+// What the 3-D passes leave before the overlay pass.
+void sceneState() {
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHTING);
+    glAlphaFunc(GL_ALWAYS, 1.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1, 1, -1, 1, 1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1.0f, 2.0f, -3.0f);
+}
+
+TEST_F(Overlay, PassLeavesDepthAndCullingOnBlendAndAlphaTestOffAndMatricesRestored) {
+    sceneState();
+    const auto projection = matrix(GL_PROJECTION_MATRIX);
+    const auto modelView = matrix(GL_MODELVIEW_MATRIX);
+    GLint projectionDepth = 0, modelViewDepth = 0;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projectionDepth);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &modelViewDepth);
+
+    queueOverlayQuad(window, 0, 0, 1, 1, 0, 0, 0, 0.5f, white(), GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(window, [](GLWindow&) { drawQuadNow(0.5f, 0.5f, 0.1f, 0.1f, 0); });
+
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), projection);
+    EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), modelView);
+    GLint depth = 0, mode = 0;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, projectionDepth);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, modelViewDepth);
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    // The alpha-test function is the 3-D passes' business.
+    GLint function = 0;
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &function);
+    EXPECT_EQ(function, GL_ALWAYS);
+    EXPECT_TRUE(window.overlayQueue.empty());
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(Overlay, InsideTheOverlayStateDrawingIsFlat) {
+    sceneState();
+    beginOverlay();
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    GLint source = 0, destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_EQ(source, GL_SRC_ALPHA);
+    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+    std::array<GLfloat, 16> identity{};
+    identity[0] = identity[5] = identity[10] = identity[15] = 1.0f;
+    EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), identity);
+    EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), identity);
+
+    drawQuadNow(0, 0, 0.5f, 0.5f, white());
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    endOverlay();
+    // The quad covered the middle half of the window, white, and nothing else.
+    EXPECT_EQ(pixel(kSize / 2, kSize / 2), (std::array<GLubyte, 3>{255, 255, 255}));
+    EXPECT_EQ(pixel(2, 2), (std::array<GLubyte, 3>{0, 0, 0}));
+    EXPECT_EQ(pixel(kSize - 3, kSize - 3), (std::array<GLubyte, 3>{0, 0, 0}));
+}
+
+TEST_F(Overlay, QueueOrderDecidesStacking) {
+    const GLuint texture = white();
+    queueOverlayQuad(window, 0, 0, 1, 1, 1, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    queueOverlayQuad(window, 0, 0, 1, 1, 0, 1, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(window, nullptr);
+    EXPECT_EQ(pixel(kSize / 2, kSize / 2), (std::array<GLubyte, 3>{0, 255, 0}));
+
+    queueOverlayQuad(window, 0, 0, 1, 1, 0, 1, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    queueOverlayQuad(window, 0, 0, 1, 1, 1, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(window, nullptr);
+    EXPECT_EQ(pixel(kSize / 2, kSize / 2), (std::array<GLubyte, 3>{255, 0, 0}));
+}
+
+TEST_F(Overlay, AlphaAtOrBelowZeroShowsNothingAndAboveOneIsOpaque) {
+    const GLuint texture = white();
+    glAlphaFunc(GL_ALWAYS, 1.0f);  // as the particle pass leaves it
+    queueOverlayQuad(window, 0, 0, 1, 1, 1, 1, 1, 0.0f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    queueOverlayQuad(window, 0, 0, 1, 1, 1, 1, 1, -0.3f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(window, nullptr);
+    EXPECT_EQ(pixel(kSize / 2, kSize / 2), (std::array<GLubyte, 3>{0, 0, 0}));
+
+    queueOverlayQuad(window, 0, 0, 1, 1, 1, 1, 1, 1.2f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(window, nullptr);
+    EXPECT_EQ(pixel(kSize / 2, kSize / 2), (std::array<GLubyte, 3>{255, 255, 255}));
+
+    // Half alpha black over white: the fade quad halves the picture.
+    queueOverlayQuad(window, 0, 0, 1, 1, 0, 0, 0, 0.5f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(window, nullptr);
+    const auto half = pixel(kSize / 2, kSize / 2);
+    EXPECT_NEAR(half[0], 127, 2);
+}
+
+TEST_F(Overlay, NegativeHalfHeightPutsTheFirstRowAtTheTop) {
+    const GLuint texture = twoRowTexture({255, 0, 0}, {0, 0, 255});
+    beginOverlay();
+    drawQuadNow(0, 0, 1, 1, texture);
+    endOverlay();
+    EXPECT_EQ(pixel(kSize / 2, 4), (std::array<GLubyte, 3>{255, 0, 0}));          // first row at the bottom
+    EXPECT_EQ(pixel(kSize / 2, kSize - 5), (std::array<GLubyte, 3>{0, 0, 255}));
+
+    beginOverlay();
+    drawQuadNow(0, 0, 1, -1, texture);
+    endOverlay();
+    EXPECT_EQ(pixel(kSize / 2, kSize - 5), (std::array<GLubyte, 3>{255, 0, 0}));  // mirrored: at the top
+    EXPECT_EQ(pixel(kSize / 2, 4), (std::array<GLubyte, 3>{0, 0, 255}));
+}
+
+TEST_F(Overlay, QueueKeepsItsStorageBetweenFrames) {
+    const GLuint texture = white();
+    for (int i = 0; i < 4; ++i) {
+        queueOverlayQuad(window, 0, 0, 1, 1, 0, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    overlayPass(window, nullptr);
+    const std::size_t capacity = window.overlayQueue.capacity();
+    const OverlayQuad* storage = window.overlayQueue.data();
+    queueOverlayQuad(window, 0, 0, 1, 1, 0, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    queueOverlayQuad(window, 0, 0, 1, 1, 0, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(window.overlayQueue.capacity(), capacity);
+    EXPECT_EQ(window.overlayQueue.data(), storage);
+    flushOverlayQuads(window);
+    EXPECT_TRUE(window.overlayQueue.empty());
+}
+
+}  // namespace
