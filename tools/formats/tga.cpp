@@ -47,7 +47,7 @@ Bytes encodeTga(const Image& image, TgaOptions options) {
     out.putUint8(0);                                 // id length
     out.putUint8(0);                                 // no colour map
     out.putUint8(options.runLength ? 10 : 2);        // image type
-    for (int i = 0; i < 5; ++i) out.putUint8(0);     // colour map specification
+    for (int i = 0; i < 5; ++i) out.putUint8(0);     // colour map fields: none
     out.putUint16(0);                                // x origin
     out.putUint16(0);                                // y origin
     out.putUint16(static_cast<std::uint16_t>(image.width));
