@@ -67,7 +67,7 @@ void renderFrame(GLWindow& window) {
         window.captureRequested = false;
         const int size = window.captureSize;
         glViewport(0, 0, size, size);
-        runhooks::drawOpaquePass(window);
+        state.drawOpaquePass(window);
         glAlphaFunc(GL_ALWAYS, 0.0f);
         if (timer.framesPerSecond > 20.0f) runhooks::renderParticles();
         window.captureAlpha = 1.2f;

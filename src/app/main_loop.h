@@ -23,8 +23,9 @@ struct RunLoopState {
     long framesDrawn = 0;
     std::string screenshotPath;               // written from the last frame (or the loading picture)
     bool screenshotWritten = false;
-    // The frame's scene step; the scene's own unless a test draws something of its own.
+    // The frame's scene steps; the scene's own unless a test draws something of its own.
     void (*drawScene)(GLWindow& window) = runhooks::drawScene;
+    void (*drawOpaquePass)(GLWindow& window) = runhooks::drawOpaquePass;
 };
 
 // The process-wide state of the loop (tests may reset it with a fresh RunLoopState).

@@ -1,0 +1,165 @@
+// The frame loop on real GL with the fake display: the fade from black, the capture and cross-fade,
+// the mouse rules, one event per pass.
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "app/main_loop.h"
+#include "app/run_mode.h"
+#include "gfx/gl_window.h"
+#include "platform/fake/fake_video_backend.h"
+#include "platform/test_gl_context.h"
+
+namespace {
+
+constexpr int kSize = 256;  // the smallest capture square fits inside
+std::array<float, 3> g_sceneColour = {1, 1, 1};
+
+// A scene that fills the window with one colour.
+void drawFlatScene(GLWindow&) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glColor3f(g_sceneColour[0], g_sceneColour[1], g_sceneColour[2]);
+    glRectf(-1, -1, 1, 1);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void failOnError(const std::string& text) { ADD_FAILURE() << "error box: " << text; }
+
+class RunFrame : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(gl.create(kSize, kSize)) << gl.error();
+        window.backend = &fake;
+        window.showError = failOnError;
+        window.fullscreen = false;
+        ASSERT_TRUE(createGLWindow(window, "Glimmerdale", kSize, kSize));
+        initGL(window, 3.0f);
+        window.frameTimer.fixedStep = 1.0f;  // one frame unit a frame
+        window.frameTimer.start();
+        runLoopState() = RunLoopState{};
+        runLoopState().drawScene = drawFlatScene;
+        runLoopState().drawOpaquePass = drawFlatScene;
+        g_sceneColour = {1, 1, 1};
+        setRunMode(RunMode::Run);
+    }
+    void TearDown() override {
+        if (window.captureTexture) glDeleteTextures(1, &window.captureTexture);
+    }
+    // The fake does not swap, so the frame just drawn is still in the back buffer.
+    std::array<int, 3> centre() {
+        GLubyte rgba[4] = {};
+        glReadBuffer(GL_BACK);
+        glReadPixels(kSize / 2, kSize / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        return {rgba[0], rgba[1], rgba[2]};
+    }
+
+    platform::TestGLContext gl;
+    platform::FakeVideoBackend fake;
+    GLWindow window;
+};
+
+TEST_F(RunFrame, FirstFramesFadeInFromBlack) {
+    std::vector<int> brightness;
+    for (int frame = 1; frame <= 75; ++frame) {
+        renderFrame(window);
+        brightness.push_back(centre()[0]);
+    }
+    // Frames 1 to 3: elapsed has not passed 1.0 yet, the picture is black.
+    EXPECT_EQ(brightness[0], 0);
+    EXPECT_EQ(brightness[2], 0);
+    // From frame 4 the fade alpha drops by 0.015 a frame unit: frame 20 is at 1 - 17 * 0.015.
+    EXPECT_NEAR(brightness[19], 255 * 17 * 0.015, 3);
+    for (std::size_t i = 1; i < brightness.size(); ++i) ASSERT_GE(brightness[i], brightness[i - 1]) << i;
+    // Gone after about 67 frame units.
+    EXPECT_EQ(brightness.back(), 255);
+    EXPECT_LE(window.fadeAlpha, 0.0f);
+}
+
+TEST_F(RunFrame, CaptureCrossFadesFromTheLastPictureIntoTheLiveOne) {
+    for (int frame = 0; frame < 75; ++frame) renderFrame(window);  // past the fade
+    g_sceneColour = {1, 0, 0};
+    window.captureRequested = true;  // the camera is about to cut
+    renderFrame(window);
+    EXPECT_FALSE(window.captureRequested);
+    EXPECT_NEAR(window.captureAlpha, 1.2f, 1e-6);
+    EXPECT_EQ(centre(), (std::array<int, 3>{255, 0, 0}));
+
+    g_sceneColour = {0, 0, 1};  // the new camera shows something else
+    for (int frame = 0; frame < 19; ++frame) renderFrame(window);
+    EXPECT_EQ(centre(), (std::array<int, 3>{255, 0, 0}));  // fully covered for 20 frame units
+    for (int frame = 0; frame < 50; ++frame) renderFrame(window);
+    const auto mixed = centre();
+    EXPECT_GT(mixed[0], 60);
+    EXPECT_GT(mixed[2], 60);
+    for (int frame = 0; frame < 60; ++frame) renderFrame(window);
+    EXPECT_EQ(centre(), (std::array<int, 3>{0, 0, 255}));
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], kSize);
+}
+
+TEST_F(RunFrame, MouseJumpOfMoreThanThirtyPixelsEnds) {
+    fake.cursor = {100, 100};
+    renderFrame(window);
+    for (int step = 0; step < 20; ++step) {  // 600 pixels, 30 at a time: never more than 30
+        fake.cursor.x += 30;
+        fake.cursor.y -= 30;
+        renderFrame(window);
+        ASSERT_EQ(currentRunMode(), RunMode::Run) << step;
+    }
+    fake.cursor.y += 31;
+    renderFrame(window);
+    EXPECT_EQ(currentRunMode(), RunMode::Quit);
+}
+
+TEST_F(RunFrame, MouseMovesAreIgnoredWithoutExitMM) {
+    runLoopState().exitOnMouseMove = false;
+    fake.cursor = {0, 0};
+    renderFrame(window);
+    fake.cursor = {500, 500};
+    renderFrame(window);
+    EXPECT_EQ(currentRunMode(), RunMode::Run);
+    EXPECT_TRUE(cursorJumped({0, 0}, {-31, 0}));
+    EXPECT_FALSE(cursorJumped({0, 0}, {-30, 30}));
+}
+
+TEST_F(RunFrame, LeftButtonEnds) {
+    pollInput(window);
+    EXPECT_EQ(currentRunMode(), RunMode::Run);
+    fake.leftButton = true;
+    pollInput(window);
+    EXPECT_EQ(currentRunMode(), RunMode::Quit);
+}
+
+TEST_F(RunFrame, OneEventPerPassAndAFrameOnlyWhenTheQueueIsEmpty) {
+    runLoopState().frameLimit = 3;
+    fake.queue = {platform::WindowEvent::Ignored, platform::WindowEvent::Ignored};
+    mainLoop(window);
+    EXPECT_EQ(runLoopState().framesDrawn, 3);
+    EXPECT_TRUE(fake.queue.empty());
+    EXPECT_EQ(fake.swaps, 1 + 3);  // initGL's black picture, then the frames
+}
+
+TEST_F(RunFrame, KeyOrCloseEndsAndNothingIsDrawnAfterIt) {
+    fake.queue = {platform::WindowEvent::Ignored, platform::WindowEvent::CloseOrKey,
+                  platform::WindowEvent::Ignored};
+    mainLoop(window);
+    EXPECT_EQ(runLoopState().framesDrawn, 0);
+    EXPECT_EQ(currentRunMode(), RunMode::Quit);
+    EXPECT_FALSE(fake.windowOpen);
+}
+
+}  // namespace
