@@ -1,0 +1,180 @@
+// Configure mode end to end: the real Glimmerdale.scr shows the options dialog in the X server the
+// tests run in, xdotool clicks its controls, and the settings file holds what was chosen.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "support/process.h"
+
+using testsupport::BackgroundProcess;
+using testsupport::ProcessResult;
+using testsupport::ProcessSpec;
+using testsupport::readTextFile;
+using testsupport::TempDir;
+using testsupport::waitUntil;
+
+namespace {
+
+const char* const kDialogTitles = "^( Options|Glimmerdale Configuration)$";
+
+std::string shell(const std::string& command) { return testsupport::commandOutput(command); }
+
+std::string trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+// Pixel position inside the dialog of a point given in dialog units.
+int pixelsX(int units) { return (units * 6 + 2) / 4; }
+int pixelsY(int units) { return (units * 13 + 4) / 8; }
+
+class OptionsDialogE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display) GTEST_SKIP() << "needs an X server (run under xvfb-run)";
+        if (shell("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
+    }
+
+    // Starts "Glimmerdale.scr /c" over the config folder and waits for its dialog window. Retries
+    // while another copy of the screensaver on this machine makes it end at once.
+    void startDialog(const std::string& path = "") {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            ProcessSpec spec;
+            spec.program = GLIMMERDALE_EXE;
+            spec.args = {"/c", "--config-dir", config.path()};
+            spec.cwd = work.path();
+            spec.env["GLIMMERDALE_MESSAGE_BOX"] = std::string("stderr");
+            if (!path.empty()) spec.env["PATH"] = path;
+            ASSERT_TRUE(process.start(spec));
+            bool ended = false;
+            ASSERT_TRUE(waitUntil([&] {
+                if (!process.running()) return ended = true;
+                window = trimmed(shell(std::string("xdotool search --onlyvisible --pid ") +
+                                       std::to_string(process.pid()) + " --name '" + kDialogTitles + "'"));
+                return !window.empty();
+            }, std::chrono::seconds(30)));
+            if (!ended) break;
+            ASSERT_NE(readTextFile(work.file("Log.txt")).find("gi gi"), std::string::npos)
+                << process.errorOutput();
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+        ASSERT_FALSE(window.empty());
+        window = window.substr(0, window.find('\n'));
+    }
+
+    // Clicks the point (x, y) in dialog units of the dialog window.
+    void clickAt(int x, int y) {
+        shell("xdotool mousemove --window " + window + " " + std::to_string(pixelsX(x)) + " " +
+              std::to_string(pixelsY(y)) + " click 1");
+        // Each click is a round trip through the X server; give the dialog a moment to take it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+
+    ProcessResult waitForEnd() {
+        ProcessResult result;
+        EXPECT_TRUE(process.waitForExit(result, std::chrono::seconds(20)));
+        return result;
+    }
+
+    std::string settings() const { return readTextFile(config.file("settings.reg")); }
+
+    TempDir work{"gd-dialog-work"};
+    TempDir config{"gd-dialog-config"};
+    BackgroundProcess process;
+    std::string window;
+};
+
+const char* const kStartingSettings =
+    "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Vantorel\\Glimmerdale]\n"
+    "\"Resolution:\"=dword:00000003\n\"Gamma:\"=dword:00000003\n\"Fps:\"=dword:00000000\n"
+    "\"Clock:\"=dword:00000001\n\"ExitMM:\"=dword:00000001\n\"Enable sound:\"=dword:00000000\n"
+    "\"Enable music:\"=dword:00000001\n\"Music volume:\"=dword:00000028\n\"Sound volume:\"=dword:00000028\n"
+    "\"Usemon:\"=dword:00000000\n\"Style24h:\"=dword:00000000\n";
+
+}  // namespace
+
+TEST_F(OptionsDialogE2E, ChangedControlsAreStoredOnOk) {
+    std::ofstream(config.file("settings.reg")) << kStartingSettings;
+    startDialog();
+    const std::string screenshot = std::string(GLIMMERDALE_BINARY_DIR) + "/options_dialog.png";
+    shell("import -window " + window + " " + screenshot + " 2>/dev/null");
+
+    clickAt(259 + 5, 106 + 5);  // Show FPS: on
+    clickAt(259 + 5, 122 + 5);  // Exit on mouse move: off
+    clickAt(208 + 5, 128 + 5);  // 24h style
+    clickAt(15 + 5, 76 + 6);    // Enable music: off
+    clickAt(83 + 50, 113 + 6);  // the gamma slider takes the focus ...
+    shell("xdotool key --window " + window + " Home");  // ... and goes to 0
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    clickAt(208 + 30, 211 + 7);  // OK
+
+    const ProcessResult result = waitForEnd();
+    EXPECT_EQ(result.signal, 0);
+    const std::string text = settings();
+    EXPECT_NE(text.find("\"Fps:\"=dword:00000001"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"ExitMM:\"=dword:00000000"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Style24h:\"=dword:00000001"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Enable music:\"=dword:00000000"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Gamma:\"=dword:00000000"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Resolution:\"=dword:00000003"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Music volume:\"=dword:00000000"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Usemon:\"=dword:00000000"), std::string::npos) << text;
+}
+
+TEST_F(OptionsDialogE2E, AboutVisitAndCancelStoreNothing) {
+    std::ofstream(config.file("settings.reg")) << kStartingSettings;
+    // A stand-in for the desktop's URL opener records the address it is given.
+    const std::string opener = work.file("bin/xdg-open");
+    std::filesystem::create_directories(work.file("bin"));
+    std::ofstream(opener) << "#!/bin/sh\necho \"$1\" > \"" << work.file("opened.txt") << "\"\n";
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    const char* path = std::getenv("PATH");
+    startDialog(work.file("bin") + ":" + (path ? path : "/usr/bin:/bin"));
+
+    clickAt(259 + 5, 106 + 5);   // Show FPS: on, in memory only
+    clickAt(272 + 30, 154 + 7);  // About...
+    ASSERT_TRUE(waitUntil([&] {
+        return !trimmed(shell("xdotool search --onlyvisible --pid " + std::to_string(process.pid()) +
+                              " --name '^( About|About)$'")).empty();
+    }, std::chrono::seconds(10)));
+    clickAt(208 + 30, 154 + 7);  // Visit...
+    ASSERT_TRUE(waitUntil([&] { return !readTextFile(work.file("opened.txt")).empty(); }, std::chrono::seconds(10)));
+    EXPECT_EQ(trimmed(readTextFile(work.file("opened.txt"))), "https://www.vantorel.example/screensavers/");
+    clickAt(272 + 30, 211 + 7);  // Cancel
+
+    const ProcessResult result = waitForEnd();
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(settings(), kStartingSettings);
+}
+
+TEST(OptionsDialogWithoutDisplay, SaysSoAndEndsCleanly) {
+    TempDir work("gd-dialog-nodisplay");
+    TempDir config("gd-dialog-config");
+    ProcessResult result;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        ProcessSpec spec;
+        spec.program = GLIMMERDALE_EXE;
+        spec.args = {"/c", "--config-dir", config.path()};
+        spec.cwd = work.path();
+        spec.env["DISPLAY"] = std::nullopt;
+        spec.env["WAYLAND_DISPLAY"] = std::nullopt;
+        spec.env["GLIMMERDALE_MESSAGE_BOX"] = std::string("stderr");
+        result = testsupport::runProcess(spec, std::chrono::seconds(30));
+        if (readTextFile(work.file("Log.txt")).find("gi gi") == std::string::npos) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_NE(result.errorOutput.find("the options dialog needs a display: DISPLAY is not set"), std::string::npos)
+        << result.errorOutput;
+    EXPECT_NE(readTextFile(work.file("Log.txt")).find("Options dialog: no display (DISPLAY is not set)\n"),
+              std::string::npos);
+    // Settings were still loaded: the first start wrote the defaults.
+    EXPECT_NE(readTextFile(config.file("settings.reg")).find("\"Gamma:\"=dword:00000003"), std::string::npos);
+}
