@@ -9,6 +9,13 @@
 
 namespace {
 
+// Rates a Vorbis encoder produces; anything else is a damaged header, and an absurd rate would make
+// the frame limit meaningless.
+constexpr long kLowestRate = 1000;
+constexpr long kHighestRate = 384000;
+// However the rates compare, never hold more than this many frames before resampling (1 GiB).
+constexpr std::uint64_t kMaxSourceFrames = 1ull << 28;
+
 // vorbisfile reads through these callbacks, so the file never needs to leave memory.
 struct MemoryStream {
     const unsigned char* data;
@@ -84,13 +91,17 @@ bool decodeVorbisFromMemory(const void* data, std::uint32_t length, int sampleRa
 
     const vorbis_info* info = ov_info(&file, -1);
     const long rate = info != nullptr ? info->rate : 0;
-    if (rate <= 0) {
+    if (rate < kLowestRate || rate > kHighestRate) {
         ov_clear(&file);
         return false;
     }
     // Frames to keep at the file's own rate so that the result stays within maxFrames.
     const double rateRatio = static_cast<double>(rate) / sampleRate;
     const std::uint64_t sourceLimit = static_cast<std::uint64_t>(std::ceil(maxFrames * rateRatio)) + 1;
+    if (sourceLimit > static_cast<std::uint64_t>(kMaxSourceFrames)) {
+        ov_clear(&file);
+        return false;
+    }
     const ogg_int64_t total = ov_pcm_total(&file, -1);
     if (total > 0) out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(total, sourceLimit)) * 2);
 
