@@ -98,10 +98,12 @@ void loadMesh(AnimatedModel& model, const std::string& name, const MediaSources&
     model.corners.assign(std::size_t(model.skin.faceCount) * 3, AnimatedCorner{});
 }
 
-void loadAnimation(AnimatedModel& model, const std::string& name, const MediaSources& sources) {
+void loadAnimation(AnimatedModel& model, const std::string& name, const MediaSources& sources,
+                   std::vector<Mat4> spareKeys) {
     model.animations.emplace_back();
     BoneAnimation& animation = model.animations.back();
     animation.name = name + "_anim.BSA";
+    animation.keys = std::move(spareKeys);
     animation.keys.assign(std::size_t(kKeyTableBones) * kMaxAnimationFrames, Mat4{});
     {
         ScopedFileBuffer file(sources.readFile ? sources.readFile(("Models/" + animation.name).c_str())
@@ -221,6 +223,9 @@ void skin(AnimatedModel& model) {
 }  // namespace
 
 bool loadAnimatedModel(AnimatedModel& model, const std::string& name, const MediaSources& sources) {
+    // A reloaded model keeps its key table's memory (30000 matrices) instead of allocating it again.
+    std::vector<Mat4> spareKeys;
+    if (!model.animations.empty()) spareKeys.swap(model.animations.front().keys);
     resetModel(model);
     bool loaded = false;
     loadMesh(model, name, sources, loaded);
@@ -230,7 +235,7 @@ bool loadAnimatedModel(AnimatedModel& model, const std::string& name, const Medi
         model.modelPosition = root.local.translation();
         root.local.setTranslation({0, 0, 0});
     }
-    loadAnimation(model, name, sources);
+    loadAnimation(model, name, sources, std::move(spareKeys));
     logLine("Num of Anims: ", model.animations.size());
     return loaded;
 }
