@@ -3,8 +3,15 @@
 #include <stdexcept>
 
 #include "formats/png.h"
+#include "formats/tga.h"
 
 namespace mediagen {
+
+void writeTexture(MediaTree& tree, const std::string& name, const Picture& picture, bool withAlpha) {
+    const formats::Image image = picture.toImage();
+    tree.write(Archive::Main, "Textures/" + name, formats::encodeTga(image, {withAlpha, false}));
+    tree.notePicture("main/Textures/" + name, image);
+}
 
 void generateMedia(const GeneratorOptions& options) {
     auto progress = [&](const std::string& line) {

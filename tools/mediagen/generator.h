@@ -13,6 +13,7 @@
 
 #include "formats/image.h"
 #include "mediagen/media_tree.h"
+#include "mediagen/picture.h"
 
 namespace mediagen {
 
@@ -27,6 +28,10 @@ struct GeneratorOptions {
 // Runs every step. Throws std::runtime_error with a readable message when an input is missing or
 // malformed or a file cannot be written; the stamp is then not written, so the build reruns it.
 void generateMedia(const GeneratorOptions& options);
+
+// Writes main/Textures/<name> as an uncompressed TGA (32-bit with alpha, or 24-bit) and notes the
+// picture for the contact sheet. Throws std::runtime_error when the file cannot be written.
+void writeTexture(MediaTree& tree, const std::string& name, const Picture& picture, bool withAlpha);
 
 void makeStringTable(MediaTree& tree, const std::string& contentDir);
 void makeInterfacePictures(MediaTree& tree);

@@ -36,9 +36,7 @@ TextStyle overlayStyle(Typeface face, float size) {
 Picture transparentCanvas(int width, int height) { return Picture(width, height, hexColor(0x1A0E06, 0)); }
 
 void writeOverlay(MediaTree& tree, const std::string& name, const Picture& picture) {
-    const formats::Image image = picture.toImage();
-    tree.write(Archive::Main, "Textures/" + name, formats::encodeTga(image, {true, false}));
-    tree.notePicture("main/Textures/" + name, image);
+    writeTexture(tree, name, picture, true);
 }
 
 // A label set a quarter narrower, fitted into the box and centred on (cx, cy).
