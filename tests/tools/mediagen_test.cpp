@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "mediagen/generator.h"
+#include "support/process.h"
 
 namespace fs = std::filesystem;
 
@@ -297,6 +298,32 @@ TEST(MediagenStringTable, WordsCollapseAndEmptyEntriesStay) {
     const std::string table = "\xEF\xBB\xBF#first\n  one\t two\n\n three\n#empty\n#last\nend #";
     EXPECT_EQ(mediagen::stringTableTexts(table), (std::vector<std::string>{" one two three", "", " end"}));
     EXPECT_TRUE(mediagen::stringTableTexts("").empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The program the build runs: usage errors and bad inputs give a failing exit code and no stamp.
+TEST(MediagenProgram, ExitCodesAndStamp) {
+    const fs::path program = fs::path(GLIMMERDALE_BINARY_DIR) / "tools/mediagen/mediagen";
+    if (!fs::exists(program)) GTEST_SKIP() << "mediagen is not built";
+    const fs::path out = freshTempDir("program");
+    auto run = [&](std::vector<std::string> arguments) {
+        testsupport::ProcessSpec spec;
+        spec.program = program.string();
+        spec.args = std::move(arguments);
+        return testsupport::runProcess(spec).exitCode;
+    };
+    EXPECT_EQ(run({}), 2);
+    EXPECT_EQ(run({"--out"}), 2);
+    EXPECT_EQ(run({"--frobnicate", "x"}), 2);
+    EXPECT_EQ(run({"--out", out.string(), "--content", (out / "missing").string()}), 1);
+    EXPECT_FALSE(fs::exists(out / "stamp"));
+    EXPECT_EQ(run({"--out", out.string(), "--content", kContent}), 0);
+    EXPECT_TRUE(fs::exists(out / "stamp"));
+    EXPECT_TRUE(fs::exists(out / "interface/Text/text.txt"));
+    fs::remove_all(out);
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // mediagen --out DIR --content CONTENTDIR [--contact-sheet FILE.png]
+// mediagen --contact-sheet FILE.png [--content CONTENTDIR]
 // Writes the whole media tree (see generator.h); the build runs it whenever content/ or the
-// generator changes.
+// generator changes. With only a contact sheet asked for, the tree goes to a temporary folder that
+// is removed afterwards; the content folder defaults to ./content.
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <random>
 #include <string>
 
 #include "mediagen/generator.h"
@@ -13,7 +17,9 @@
 namespace {
 
 void printUsage() {
-    std::fprintf(stderr, "usage: mediagen --out DIR --content CONTENTDIR [--contact-sheet FILE.png]\n");
+    std::fprintf(stderr,
+                 "usage: mediagen --out DIR --content CONTENTDIR [--contact-sheet FILE.png]\n"
+                 "       mediagen --contact-sheet FILE.png [--content CONTENTDIR]\n");
 }
 
 }  // namespace
@@ -38,9 +44,15 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (options.outDir.empty() || options.contentDir.empty()) {
+    if (options.outDir.empty() && options.contactSheet.empty()) {
         printUsage();
         return 2;
+    }
+    if (options.contentDir.empty()) options.contentDir = "content";
+    std::filesystem::path scratch;
+    if (options.outDir.empty()) {
+        scratch = std::filesystem::temp_directory_path() / ("mediagen-" + std::to_string(std::random_device{}()));
+        options.outDir = scratch.string();
     }
     options.progress = [](const std::string& line) { std::printf("%s\n", line.c_str()); std::fflush(stdout); };
     const auto start = std::chrono::steady_clock::now();
@@ -48,7 +60,12 @@ int main(int argc, char** argv) {
         mediagen::generateMedia(options);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "mediagen: %s\n", error.what());
+        if (!scratch.empty()) std::filesystem::remove_all(scratch);
         return 1;
+    }
+    if (!scratch.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(scratch, ignored);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("mediagen: done in %.2f s\n", seconds);
