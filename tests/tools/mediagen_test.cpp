@@ -10,6 +10,8 @@
 #include <set>
 #include <sstream>
 
+#include <jpeglib.h>
+
 #include "mediagen/generator.h"
 #include "support/process.h"
 
@@ -229,6 +231,51 @@ TEST_F(MediagenTest, InterfaceAndResourcePictures) {
     ASSERT_GT(sheet.size(), 8u);
     EXPECT_EQ(sheet[1], 'P');
     EXPECT_TRUE(fs::exists(path("stamp")));
+}
+
+// Decodes a JPEG into rows of RGB, top row of the file first; empty on any error.
+std::vector<std::uint8_t> decodeJpeg(const std::vector<std::uint8_t>& bytes, int& width, int& height) {
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, bytes.data(), bytes.size());
+    std::vector<std::uint8_t> pixels;
+    if (jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK && jpeg_start_decompress(&info) && info.output_components == 3) {
+        width = int(info.output_width);
+        height = int(info.output_height);
+        pixels.resize(std::size_t(width) * height * 3);
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW row = &pixels[std::size_t(info.output_scanline) * width * 3];
+            jpeg_read_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_decompress(&info);
+    }
+    jpeg_destroy_decompress(&info);
+    return pixels;
+}
+
+TEST_F(MediagenTest, LogoIsStoredBottomRowFirstSoItsQuadShowsItUpright) {
+    // The logo's quad puts the file's first row at the bottom of the screen; the gold star at the
+    // top of the fir must therefore be stored near the end of the file.
+    int width = 0, height = 0;
+    const auto pixels = decodeJpeg(readBytes(path("interface/Logo/4loader.jpg")), width, height);
+    ASSERT_EQ(width, 256);
+    ASSERT_EQ(height, 128);
+    auto at = [&](int x, int y) { return &pixels[(std::size_t(y) * width + x) * 3]; };
+    const std::uint8_t* star = at(52, 127 - 24);
+    EXPECT_GT(star[0], 200);
+    EXPECT_GT(star[1], 170);
+    EXPECT_LT(star[2], 170);
+    const std::uint8_t* sky = at(52, 24);
+    EXPECT_FALSE(sky[0] > 200 && sky[1] > 170 && sky[2] < 170) << "the star is stored top row first";
+    // The loading picture fills a quad with a negative half height, so it stays top row first:
+    // the night sky is above, the snow below.
+    const auto loading = decodeJpeg(readBytes(path("interface/Notification/loading.jpg")), width, height);
+    ASSERT_EQ(width, 1024);
+    const std::uint8_t* top = &loading[(std::size_t(5) * width + 300) * 3];
+    const std::uint8_t* bottom = &loading[(std::size_t(760) * width + 300) * 3];
+    EXPECT_LT(top[0] + top[1] + top[2], bottom[0] + bottom[1] + bottom[2]);
 }
 
 TEST_F(MediagenTest, SameInputsGiveTheSameBytesAndStaleFilesGo) {

@@ -171,9 +171,20 @@ void writeResourcePicture(MediaTree& tree, const std::string& name, const Pictur
     tree.notePicture("resources/" + name, image);
 }
 
-void writeJpegPicture(MediaTree& tree, const std::string& path, const Picture& picture, int quality) {
+enum class RowOrder { AsDrawn, BottomRowFirst };
+
+// A JPEG's first row lands at texture coordinate t = 0. The loading picture's quad has a negative
+// half height, which puts t = 0 at the top; the logo's quad has a positive one, which puts t = 0 at
+// the bottom, so the logo is stored bottom row first to stand upright on the screen. The contact
+// sheet always shows the picture as it appears on screen.
+void writeJpegPicture(MediaTree& tree, const std::string& path, const Picture& picture, int quality,
+                      RowOrder order = RowOrder::AsDrawn) {
     const formats::Image image = picture.toImage();
-    tree.write(Archive::Interface, path, formats::encodeJpeg(image, quality));
+    formats::Image stored = image;
+    if (order == RowOrder::BottomRowFirst)
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x) stored.at(x, y) = image.at(x, image.height - 1 - y);
+    tree.write(Archive::Interface, path, formats::encodeJpeg(stored, quality));
     tree.notePicture("interface/" + path, image);
 }
 
@@ -348,7 +359,7 @@ Picture iconPicture() {
 
 void makeInterfacePictures(MediaTree& tree) {
     writeJpegPicture(tree, "Notification/loading.jpg", loadingPicture(), 90);
-    writeJpegPicture(tree, "Logo/4loader.jpg", logoPicture(), 92);
+    writeJpegPicture(tree, "Logo/4loader.jpg", logoPicture(), 92, RowOrder::BottomRowFirst);
     writeResourcePicture(tree, "BITMAP_144.bmp", previewPicture());
     writeResourcePicture(tree, "BITMAP_143.bmp", dialogPicture());
     writeResourcePicture(tree, "BITMAP_142.bmp", aboutPicture());
