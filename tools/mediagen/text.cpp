@@ -153,9 +153,8 @@ void drawTextMask(Picture& picture, const TextMask& text, const TextStyle& style
     const int top = int(std::lround(baselineY)) - text.baseline;
     if (style.shadow.a > 0) {
         const int spread = int(std::ceil(style.shadowBlur * 2 + style.outlineWidth));
-        Mask shadow = padded(style.outlineWidth > 0 ? dilated(padded(text.mask, spread), style.outlineWidth)
-                                                     : padded(text.mask, spread),
-                             0);
+        Mask shadow = padded(text.mask, spread);
+        if (style.outlineWidth > 0) shadow = dilated(shadow, style.outlineWidth);
         blurMask(shadow, style.shadowBlur);
         paintMask(picture, shadow, left - spread + int(std::lround(style.shadowDx)),
                   top - spread + int(std::lround(style.shadowDy)), style.shadow);
