@@ -193,7 +193,7 @@ void skin(AnimatedModel& model) {
         Vec3 sum;
         for (int k = 0; k < 3; ++k) {
             const ModelBone& bone = model.bones[s.boneIndices[v * 3 + k]];
-            const Vec3 moved = rotate(bone.skinRotation, position - bone.bindPosition) + bone.currentPosition;
+            const Vec3 moved = bone.skinOperator.apply(position - bone.bindPosition) + bone.currentPosition;
             sum = sum + moved * s.weights[v * 3 + k];
         }
         model.skinnedPositions[v * 3] = sum.x;
@@ -205,7 +205,7 @@ void skin(AnimatedModel& model) {
         const std::size_t vertex = std::size_t(s.faces[c]);
         const ModelBone& bone = model.bones[s.boneIndices[vertex * 3]];
         const Vec3 normal{s.normals[c * 3], s.normals[c * 3 + 1], s.normals[c * 3 + 2]};
-        const Vec3 turned = rotate(bone.skinRotation, normal);
+        const Vec3 turned = bone.skinOperator.apply(normal);
         model.skinnedNormals[c * 3] = turned.x;
         model.skinnedNormals[c * 3 + 1] = turned.y;
         model.skinnedNormals[c * 3 + 2] = turned.z;
@@ -248,6 +248,7 @@ void updateAnimatedModel(AnimatedModel& model, float step) {
         ModelBone& bone = model.bones[b];
         bone.currentPosition = bone.world.translation();
         bone.skinRotation = multiply(quatFromMatrix(bone.world), bone.inverseBindRotation);
+        bone.skinOperator = rotationOperator(bone.skinRotation);
     }
     skin(model);
 }

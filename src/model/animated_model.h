@@ -22,6 +22,7 @@ struct ModelBone {
     Quat inverseBindRotation;   // quaternion of the inverse bind-pose world matrix
     Vec3 currentPosition;       // world translation of the current pose
     Quat skinRotation;
+    RotationOperator skinOperator;  // rotate(skinRotation, ·) as a matrix, refreshed with it
 };
 
 struct BoneAnimation {

@@ -2,28 +2,19 @@
 
 #include <cmath>
 
-Quat multiply(const Quat& a, const Quat& b) {
-    Quat r;
-    r.x = a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y;
-    r.y = a.w * b.y + a.y * b.w + a.z * b.x - a.x * b.z;
-    r.z = a.w * b.z + a.z * b.w + a.x * b.y - a.y * b.x;
-    r.w = a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z;
-    return r;
-}
-
-Quat conjugate(const Quat& q) { return {-q.x, -q.y, -q.z, q.w}; }
-
-Vec3 rotate(const Quat& q, Vec3 v) {
-    const Quat p = multiply(multiply(q, Quat{v.x, v.y, v.z, 1.0f}), conjugate(q));
-    return {p.x, p.y, p.z};
-}
-
 namespace {
 
 // The authoring tool's degrees-to-half-angle factor.
 constexpr float kHalfAngleFactor = 3.14f / 360.0f;
 
 }  // namespace
+
+RotationOperator rotationOperator(const Quat& q) {
+    const float x = q.x, y = q.y, z = q.z, w = q.w;
+    return {{w * w + x * x - y * y - z * z, 2 * (x * y - w * z), 2 * (x * z + w * y),
+             2 * (x * y + w * z), w * w - x * x + y * y - z * z, 2 * (y * z - w * x),
+             2 * (x * z - w * y), 2 * (y * z + w * x), w * w - x * x - y * y + z * z}};
+}
 
 Quat axisX(float degrees) {
     const float h = degrees * kHalfAngleFactor;

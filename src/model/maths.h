@@ -24,12 +24,30 @@ struct Quat {
     float x = 0, y = 0, z = 0, w = 1;
 };
 
-// a ⊗ b, the Hamilton product (b is applied first when rotating).
-Quat multiply(const Quat& a, const Quat& b);
+// a ⊗ b, the Hamilton product (b is applied first when rotating). Inline: skinning calls it a few
+// thousand times per frame.
+inline Quat multiply(const Quat& a, const Quat& b) {
+    return {a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y + a.y * b.w + a.z * b.x - a.x * b.z,
+            a.w * b.z + a.z * b.w + a.x * b.y - a.y * b.x, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z};
+}
 // (−x, −y, −z, w).
-Quat conjugate(const Quat& q);
+inline Quat conjugate(const Quat& q) { return {-q.x, -q.y, -q.z, q.w}; }
 // The x, y, z part of q ⊗ (v, 1) ⊗ conj(q); for a unit q, v turned by q.
-Vec3 rotate(const Quat& q, Vec3 v);
+inline Vec3 rotate(const Quat& q, Vec3 v) {
+    const Quat p = multiply(multiply(q, Quat{v.x, v.y, v.z, 1.0f}), conjugate(q));
+    return {p.x, p.y, p.z};
+}
+
+// The linear map v -> rotate(q, v) as a row-major 3x3 matrix (the homogeneous form, exact for any
+// q, unit or not), for turning many vectors by one quaternion.
+struct RotationOperator {
+    float m[9];
+    Vec3 apply(Vec3 v) const {
+        return {m[0] * v.x + m[1] * v.y + m[2] * v.z, m[3] * v.x + m[4] * v.y + m[5] * v.z,
+                m[6] * v.x + m[7] * v.y + m[8] * v.z};
+    }
+};
+RotationOperator rotationOperator(const Quat& q);
 
 // Rotation about one axis by `degrees`. The half angle is degrees × 3.14 / 360 (3.14, not pi, as the
 // authoring data assume), so 360 degrees is not exactly the identity.

@@ -57,6 +57,13 @@ TEST(Quaternion, RotateTurnsCounterClockwiseAboutTheAxis) {
     expectVecNear(rotate(Quat{}, {3, -4, 5}), {3, -4, 5});
 }
 
+TEST(Quaternion, RotationOperatorMatchesRotateEvenForNonUnitQuaternions) {
+    for (const Quat q : {Quat{0.1f, -0.7f, 0.3f, 0.6f}, Quat{0.5f, 1.2f, -0.3f, 2.0f}, Quat{}}) {
+        const RotationOperator op = rotationOperator(q);
+        for (const Vec3 v : {Vec3{1, 0, 0}, Vec3{-2, 3.5f, 0.25f}}) expectVecNear(op.apply(v), rotate(q, v), 1e-4f);
+    }
+}
+
 TEST(Quaternion, RotationMatrixLayout) {
     const float s = std::sqrt(0.5f);
     const Quat q{0, 0, s, s};  // 90 degrees about z
