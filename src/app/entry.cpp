@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/launch_options.h"
 #include "app/log.h"
+#include "app/model_viewer.h"
 #include "app/preview_mode.h"
 #include "app/run_mode.h"
 #include "app/run_screensaver.h"
@@ -60,7 +61,10 @@ int runGlimmerdale(int argc, char** argv) {
     setRunMode(parseCommandLine(commandLineFromArguments(arguments), previewParentHandle()));
 
     if (currentRunMode() == RunMode::Configure) runConfigureMode();
-    if (currentRunMode() == RunMode::Run) runScreensaver();
+    if (currentRunMode() == RunMode::Run) {
+        if (options.viewModel.empty()) runScreensaver();
+        else runModelViewer(options.viewModel);
+    }
     if (currentRunMode() == RunMode::Preview) runPreviewMode();
     return 1;
 }

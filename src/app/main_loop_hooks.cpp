@@ -3,6 +3,9 @@
 #include "countdown/countdown.h"
 #include "gfx/gl_window.h"
 #include "media/media_pack.h"
+#include "model/model_manager.h"
+#include "model/models_process.h"
+#include "model/vertex_pool.h"
 #include "platform/clock.h"
 #include "settings/settings.h"
 #include "sound/sound.h"
@@ -38,6 +41,9 @@ void drawCountdownOverlay(GLWindow& window) {
 }
 
 void releaseScene() {}
-void releaseModels() {}
+void releaseModels() {
+    theModelManager().releaseAll();
+    theVertexPool().releaseGL();
+}
 
 }  // namespace runhooks
