@@ -39,17 +39,17 @@ const ControlTemplate kOptionsControls[] = {
 
 const ControlTemplate kAboutControls[] = {
     {-1, ControlKind::Picture, "", 7, 7, 64, 64, kAboutPictureId},
-    {-1, ControlKind::Frame, "", 78, 3, 139, 68, 0},
-    {kIdAboutProduct, ControlKind::Label, "Glimmerdale", 85, 12, 126, 10, 0},
-    {kIdAboutProgrammingBy, ControlKind::Label, "Programming by", 85, 26, 58, 8, 0},
-    {kIdAboutProgrammer, ControlKind::Label, "Vantorel Studio", 145, 26, 68, 8, 0},
-    {kIdAboutModelsBy, ControlKind::Label, "3D Models by", 85, 36, 58, 8, 0},
-    {kIdAboutModeller, ControlKind::Label, "Vantorel Studio", 145, 36, 68, 8, 0},
-    {kIdAboutMusicBy, ControlKind::Label, "Music by", 85, 46, 58, 8, 0},
-    {kIdAboutMusician, ControlKind::Label, "", 145, 46, 68, 8, 0},
-    {kIdAboutNotice, ControlKind::Label, "Copyright (C) 2026 Vantorel", 85, 58, 128, 8, 0},
-    {kIdAboutRights, ControlKind::Label, "All rights reserved ", 7, 79, 150, 8, 0},
-    {kIdAboutOk, ControlKind::Button, "OK", 163, 75, 54, 14, 0},
+    {-1, ControlKind::Frame, "", 78, 3, 139, 72, 0},
+    {kIdAboutProduct, ControlKind::Label, "Glimmerdale", 85, 10, 126, 10, 0},
+    {kIdAboutProgrammingBy, ControlKind::Label, "Programming by", 85, 23, 58, 8, 0},
+    {kIdAboutProgrammer, ControlKind::Label, "Vantorel Studio", 145, 23, 68, 8, 0},
+    {kIdAboutModelsBy, ControlKind::Label, "3D Models by", 85, 33, 58, 8, 0},
+    {kIdAboutModeller, ControlKind::Label, "Vantorel Studio", 145, 33, 68, 8, 0},
+    {kIdAboutMusicBy, ControlKind::Label, "Music by", 85, 43, 58, 8, 0},
+    {kIdAboutMusician, ControlKind::Label, "", 145, 43, 68, 8, 0},
+    {kIdAboutNotice, ControlKind::Label, "Copyright (C) 2026 Vantorel", 85, 55, 128, 17, 0},
+    {kIdAboutRights, ControlKind::Label, "All rights reserved ", 7, 80, 150, 8, 0},
+    {kIdAboutOk, ControlKind::Button, "OK", 163, 77, 54, 14, 0},
 };
 
 // Which control each entry of the string table names, in file order; 0 stands for the caption.

@@ -25,7 +25,8 @@ const char* const kDialogCss =
     "combobox button, combobox box { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
     "combobox arrow { min-height: 12px; min-width: 12px; }\n"
     "checkbutton, radiobutton { min-height: 0; padding: 0; }\n"
-    "check, radio { min-width: 11px; min-height: 11px; margin: 0 4px 0 0; padding: 0; }\n"
+    "check, radio { min-width: 11px; min-height: 11px; margin: 0 1px 0 0; padding: 0; }\n"
+    "checkbutton > label, radiobutton > label { padding: 0; margin: 0; }\n"
     "scale { min-height: 0; padding: 3px 4px; }\n"
     "scale trough { min-height: 4px; }\n"
     "scale slider { min-width: 11px; min-height: 11px; margin: -5px; }\n"
@@ -34,6 +35,8 @@ const char* const kDialogCss =
 
 // A drop-down list's rectangle includes the opened list; the closed box is this tall.
 constexpr int kClosedListHeight = 14;
+// Dialog units one line of label text takes.
+constexpr int kTextLineHeight = 8;
 
 class GtkToolkit;
 class GtkDialogWindow;
@@ -279,8 +282,15 @@ GtkWidget* GtkDialogWindow::buildControl(const ControlTemplate& spec, Control& c
         case ControlKind::Label:
             widget = gtk_label_new(text);
             gtk_label_set_xalign(GTK_LABEL(widget), 0.0f);
-            gtk_label_set_yalign(GTK_LABEL(widget), 0.5f);
             gtk_label_set_ellipsize(GTK_LABEL(widget), PANGO_ELLIPSIZE_END);
+            if (spec.height >= 2 * kTextLineHeight) {
+                // A label tall enough for several lines wraps, as a static text control does.
+                gtk_label_set_line_wrap(GTK_LABEL(widget), TRUE);
+                gtk_label_set_lines(GTK_LABEL(widget), spec.height / kTextLineHeight);
+                gtk_label_set_yalign(GTK_LABEL(widget), 0.0f);
+            } else {
+                gtk_label_set_yalign(GTK_LABEL(widget), 0.5f);
+            }
             break;
         case ControlKind::Slider:
             widget = gtk_scale_new_with_range(GTK_ORIENTATION_HORIZONTAL, 0, 100, 1);
