@@ -14,25 +14,8 @@
 #include "app/single_instance.h"
 #include "media/media_pack.h"
 #include "platform/clock.h"
-#include "settings/settings.h"
-
-#if __has_include("settings/options_dialog.h")
 #include "settings/options_dialog.h"
-#define GLIMMERDALE_HAS_OPTIONS_DIALOG 1
-#endif
-
-namespace {
-
-void runConfigureMode() {
-#ifdef GLIMMERDALE_HAS_OPTIONS_DIALOG
-    runOptionsDialog();
-#else
-    theLog().write("Configure mode: the options dialog is not built yet");
-    requestQuit();
-#endif
-}
-
-}  // namespace
+#include "settings/settings.h"
 
 int runGlimmerdale(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + (argc > 0 ? argc : 0));
@@ -60,7 +43,7 @@ int runGlimmerdale(int argc, char** argv) {
     initMediaPack();
     setRunMode(parseCommandLine(commandLineFromArguments(arguments), previewParentHandle()));
 
-    if (currentRunMode() == RunMode::Configure) runConfigureMode();
+    if (currentRunMode() == RunMode::Configure) runOptionsDialog();
     if (currentRunMode() == RunMode::Run) {
         if (options.viewModel.empty()) runScreensaver();
         else runModelViewer(options.viewModel);
