@@ -1,0 +1,434 @@
+#include "scene/particles.h"
+
+#include <GL/glew.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/log.h"
+#include "media/archive.h"
+#include "model/byte_reader.h"
+
+namespace {
+
+Vec3 readVec3(ByteReader& reader) {
+    Vec3 v;
+    v.x = reader.readFloat();
+    v.y = reader.readFloat();
+    v.z = reader.readFloat();
+    return v;
+}
+
+float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+// A zero vector stays zero instead of becoming NaN.
+Vec3 normalised(Vec3 v) {
+    const float length = std::sqrt(dot(v, v));
+    return length > 0.0f ? v * (1.0f / length) : v;
+}
+
+Vec3 spawnOffset(Vec3 box) {
+    Vec3 o;
+    o.x = (randomBelow(box.x) - box.x / 2) * 0.01f;
+    o.y = (randomBelow(box.y) - box.y / 2) * 0.01f;
+    o.z = (randomBelow(box.z) - box.z / 2) * 0.01f;
+    return o;
+}
+
+// The settings every particle kind shares: alpha, fade, shrink and gravity.
+void initialiseFade(Particle& p, const EffectParameters& layer) {
+    p.alpha = (randomBelow(layer.alphaJitter) + layer.alphaStart) * 0.01f;
+    p.peakAlpha = layer.alphaPeak * 0.01f;
+    p.fadeRate = layer.fadeRate * 0.01f;
+    p.fadeDirection = 1;
+    p.shrink = layer.shrink;
+    p.gravity = layer.gravity;
+    p.alive = true;
+}
+
+// Motion, death and fade of one step, shared by both kinds (the size shrinks afterwards).
+void moveAndFade(Particle& p, float step) {
+    p.position = p.position + p.velocity * step;
+    p.velocity.z -= p.gravity * step;
+    if (p.alpha < 0.0f || p.halfSize < 0.0f) p.alive = false;
+}
+
+void fade(Particle& p, float step) {
+    if (p.alpha >= p.peakAlpha) p.fadeDirection = -1;
+    p.alpha += step * float(p.fadeDirection) * p.fadeRate;
+}
+
+}  // namespace
+
+float randomBelow(float value) {
+    if (!(value > -2147483648.0f && value < 2147483648.0f)) return 0.0f;
+    const long long n = static_cast<long long>(value);
+    if (n == 0) return 0.0f;
+    return float(std::rand() % n);
+}
+
+bool parseEffect(const std::uint8_t* data, std::size_t size, ParticleEffect& effect, std::string& error) {
+    effect = ParticleEffect{};
+    ByteReader reader(data, size);
+    std::int32_t layerCount = reader.readInt32();
+    if (reader.ok() && layerCount < 0) reader.fail("negative layer count " + std::to_string(layerCount));
+    if (layerCount > kMaxEffectLayers) layerCount = kMaxEffectLayers;
+    for (int i = 0; reader.ok() && i < layerCount; ++i) {
+        EffectLayer& layer = effect.layers[i];
+        layer.spriteName = reader.readCountedString();
+        if (!reader.expectRecords(1, kEffectBlockBytes, "a layer's parameter block")) break;
+        EffectParameters& p = layer.parameters;
+        p.speed = readVec3(reader);
+        p.speedJitter = readVec3(reader);
+        p.spawnBox = readVec3(reader);
+        p.burstCount = reader.readInt32();
+        p.size = readVec3(reader);
+        p.sizeJitter = readVec3(reader);
+        p.shrink = readVec3(reader);
+        p.fadeRateCopy = reader.readFloat();
+        p.gravity = reader.readFloat();
+        p.radial = reader.readUint8() != 0;
+        p.blendSource = reader.readInt32();
+        p.blendDest = reader.readInt32();
+        p.alphaStart = reader.readFloat();
+        p.alphaPeak = reader.readFloat();
+        p.fadeRate = reader.readFloat();
+        p.alphaJitter = reader.readFloat();
+        p.tailFromHead = reader.readUint8() != 0;
+        p.aimed = reader.readUint8() != 0;
+        p.towardCamera = reader.readFloat();
+        p.frameCount = reader.readInt32();
+        p.frameRate = reader.readFloat();
+        p.endWithAnimation = reader.readUint8() != 0;
+        p.spin = reader.readUint8() != 0;
+        p.spinSpeed = reader.readFloat();
+        p.kind = reader.readInt32();
+        if (p.burstCount < 0) p.burstCount = 0;
+        if (p.burstCount > kMaxBurstCount) p.burstCount = kMaxBurstCount;
+        // A frame count of 0 would make the frame width infinite.
+        if (p.frameCount < 1) p.frameCount = 1;
+    }
+    if (!reader.ok()) {
+        error = reader.failure();
+        effect = ParticleEffect{};
+        return false;
+    }
+    effect.layerCount = layerCount;
+    return true;
+}
+
+ParticleSystem::ParticleSystem(MediaSources sources)
+    : sources_(std::move(sources)), vertices_(new float[std::size_t(kParticlePoolVertices) * kParticleVertexFloats]) {
+    // Colours start white; updates only write alpha.
+    for (int v = 0; v < kParticlePoolVertices; ++v) {
+        float* vertex = &vertices_[std::size_t(v) * kParticleVertexFloats];
+        std::memset(vertex, 0, sizeof(float) * kParticleVertexFloats);
+        vertex[3] = vertex[4] = vertex[5] = vertex[6] = 1.0f;
+    }
+}
+
+const ParticleEffect& ParticleSystem::loadEffect(const std::string& name) {
+    ParticleEffect& cached = cache_[name];
+    if (cached.loaded()) return cached;
+    // A damaged file was reported once and stays empty.
+    if (cached.layerCount < 0) return cached;
+    const std::string path = "Particles/" + name + ".bin";
+    FileBuffer file = sources_.readFile ? sources_.readFile(path.c_str()) : FileBuffer{};
+    ScopedFileBuffer owner(file);
+    cached = ParticleEffect{};
+    if (!file.data) return cached;  // missing: nothing spawns, and the next spawn looks again
+    std::string error;
+    if (!parseEffect(file.data, file.size, cached, error)) {
+        logLine("Particle effect ", path, " damaged: ", error);
+        cached.layerCount = -1;
+        return cached;
+    }
+    for (int i = 0; i < cached.layerCount; ++i) {
+        EffectLayer& layer = cached.layers[i];
+        layer.texture = sources_.getTexture ? sources_.getTexture("Sprites/" + layer.spriteName) : 0;
+    }
+    return cached;
+}
+
+ParticleEmitter* ParticleSystem::takeEmitter() {
+    if (!spare_.empty()) {
+        ParticleEmitter* emitter = spare_.back();
+        spare_.pop_back();
+        return emitter;
+    }
+    store_.push_back(std::make_unique<ParticleEmitter>());
+    return store_.back().get();
+}
+
+void ParticleSystem::spawnEffect(const std::string& name, Vec3 position, Quat orientation) {
+    if (accumulator_ != 0.0f || lastVertexCount_ > kSpawnVertexLimit) return;
+    const ParticleEffect& effect = loadEffect(name);
+    for (int i = 0; i < effect.layerCount; ++i) {
+        const EffectLayer& layer = effect.layers[i];
+        const EffectParameters& p = layer.parameters;
+        ParticleEmitter* emitter = takeEmitter();
+        emitter->kind = p.kind == 1 ? EmitterKind::Streak : EmitterKind::Billboard;
+        emitter->position = position;
+        emitter->orientation = orientation;
+        emitter->blendSource = p.blendSource;
+        emitter->blendDest = p.blendDest;
+        emitter->texture = layer.texture;
+        emitter->firstVertex = emitter->vertexCount = 0;
+        emitter->particleCount = p.burstCount;
+        emitter->particles.resize(std::size_t(p.burstCount));
+        if (emitter->kind == EmitterKind::Streak) {
+            initialiseStreak(*emitter, p);
+            emitter->liveCount = emitter->particleCount;
+        } else {
+            initialiseBillboard(*emitter, p);
+            emitter->liveCount = emitter->particleCount < 99 ? emitter->particleCount : 99;
+        }
+        ParticleGroup* group = nullptr;
+        for (ParticleGroup& candidate : groups_) {
+            if (candidate.texture == layer.texture) {
+                group = &candidate;
+                break;
+            }
+        }
+        if (!group) {
+            groups_.emplace_back();
+            group = &groups_.back();
+            group->texture = layer.texture;
+        }
+        group->emitters.push_back(emitter);
+    }
+}
+
+Vec3 ParticleSystem::cameraPull(Vec3 emitterPosition, float distance) const {
+    if (distance == 0.0f) return {};
+    return normalised(cameraPosition_ - emitterPosition) * distance;
+}
+
+void ParticleSystem::initialiseBillboard(ParticleEmitter& emitter, const EffectParameters& layer) {
+    for (Particle& p : emitter.particles) {
+        p = Particle{};
+        const Vec3 offset = rotate(emitter.orientation, spawnOffset(layer.spawnBox));
+        p.position = emitter.position + cameraPull(emitter.position, layer.towardCamera) + offset;
+        Vec3 velocity;
+        velocity.x = (layer.speed.x + randomBelow(layer.speedJitter.x)) * 0.01f;
+        velocity.y = (layer.speed.y + randomBelow(layer.speedJitter.y)) * 0.01f;
+        velocity.z = (layer.speed.z + randomBelow(layer.speedJitter.z)) * 0.01f;
+        p.velocity = rotate(emitter.orientation, velocity);
+        p.halfSize = randomBelow(layer.sizeJitter.x) * 0.01f + layer.size.x;
+        initialiseFade(p, layer);
+        p.angle = float(std::rand() % 360) * 0.0174444f;
+        p.spinSpeed = layer.spinSpeed;
+        if (std::rand() % 100 > 50) p.spinSpeed = -p.spinSpeed;
+        p.frameCount = layer.frameCount < 1 ? 1 : layer.frameCount;
+        p.frameRate = layer.frameRate;
+        p.spin = layer.spin;
+        p.endWithAnimation = layer.endWithAnimation;
+    }
+}
+
+void ParticleSystem::initialiseStreak(ParticleEmitter& emitter, const EffectParameters& layer) {
+    for (Particle& p : emitter.particles) {
+        p = Particle{};
+        const Vec3 offset = spawnOffset(layer.spawnBox);
+        p.position = emitter.position + cameraPull(emitter.position, layer.towardCamera) + offset;
+        p.halfSize = randomBelow(layer.sizeJitter.x) * 0.01f + layer.size.x;
+        p.halfWidth = randomBelow(layer.sizeJitter.y) * 0.01f + layer.size.y;
+        p.tailLength = 0;
+        p.direction = layer.speedJitter;
+        if (layer.aimed) {
+            if (layer.radial) {
+                p.direction = p.position - emitter.position;
+            } else {
+                p.direction.x = float(std::rand() % 100) * 0.02f - 1.0f;
+                p.direction.y = float(std::rand() % 100) * 0.02f - 1.0f;
+                p.direction.z = float(std::rand() % 100) * 0.02f - 1.0f;
+            }
+            p.direction = normalised(p.direction);
+        }
+        if (layer.tailFromHead) p.tailLength = randomBelow(layer.sizeJitter.x) * 0.01f + layer.size.x;
+        Vec3 motion = p.direction;
+        if (!layer.radial) {
+            Vec3 scatter;
+            scatter.x = float(std::rand() % 100 - 50);
+            scatter.y = float(std::rand() % 100 - 50);
+            scatter.z = float(std::rand() % 100 - 50);
+            motion = motion + normalised(scatter) * (layer.speed.z * 0.01f);
+        }
+        p.velocity = motion * ((randomBelow(layer.speedJitter.y) + layer.speed.x) * 0.01f);
+        initialiseFade(p, layer);
+    }
+}
+
+void ParticleSystem::update(float dt) {
+    if (dt > 1.5f) {
+        step(dt);
+    } else if (accumulator_ == 0.0f) {
+        step(1.5f);
+    }
+    accumulator_ += dt;
+    if (accumulator_ > 1.5f) accumulator_ = 0.0f;
+}
+
+void ParticleSystem::step(float step) {
+    int cursor = 0;
+    for (ParticleGroup& group : groups_) {
+        group.firstVertex = cursor;
+        for (std::size_t k = 0; k < group.emitters.size(); ++k) {
+            if (group.emitters[k]->liveCount < 1) {
+                spare_.push_back(group.emitters[k]);
+                group.emitters[k] = group.emitters.back();
+                group.emitters.pop_back();
+                if (k >= group.emitters.size()) break;
+            }
+            ParticleEmitter& emitter = *group.emitters[k];
+            if (emitter.kind == EmitterKind::Streak) {
+                updateStreak(emitter, step, cursor);
+            } else {
+                updateBillboard(emitter, step, cursor);
+            }
+        }
+        group.vertexCount = (cursor < kParticlePoolVertices ? cursor : kParticlePoolVertices) - group.firstVertex;
+        if (group.vertexCount < 0) group.vertexCount = 0;
+    }
+    lastVertexCount_ = cursor;
+}
+
+void ParticleSystem::writeVertex(int vertex, Vec3 position, float u, float v, float alpha) {
+    float* out = &vertices_[std::size_t(vertex) * kParticleVertexFloats];
+    out[0] = position.x;
+    out[1] = position.y;
+    out[2] = position.z;
+    out[6] = alpha;
+    out[7] = u;
+    out[8] = v;
+}
+
+void ParticleSystem::updateBillboard(ParticleEmitter& emitter, float step, int& cursor) {
+    emitter.firstVertex = cursor;
+    emitter.liveCount = 0;
+    for (int i = 0; i < emitter.particleCount; ++i) {
+        Particle& p = emitter.particles[std::size_t(i)];
+        if (!p.alive) continue;
+        Vec3 right = right_, up = up_;
+        if (p.spin) {
+            const float s = std::sin(p.angle);
+            const Quat turn{viewAxis_.x * s, viewAxis_.y * s, viewAxis_.z * s, std::cos(p.angle)};
+            right = rotate(turn, right);
+            up = rotate(turn, up);
+            p.angle += p.spinSpeed * step * 0.001f;
+        }
+        const float width = 1.0f / float(p.frameCount);
+        const float u0 = p.frameOffset;
+        p.frameTimer += step * p.frameRate * 0.01f;
+        if (p.frameTimer >= 1.0f) {
+            p.frameOffset = u0 + width;
+            p.frameTimer = 0.0f;
+        }
+        // Half a frame of tolerance: n additions of 1/n need not sum to exactly 1 in floats.
+        if (p.frameOffset >= 1.0f - width * 0.5f) {
+            if (p.endWithAnimation) {
+                p.alive = false;
+            } else {
+                p.frameOffset = 0.0f;
+                p.frameTimer = 0.0f;
+            }
+        }
+        if (cursor + 4 <= kParticlePoolVertices) {
+            const float h = p.halfSize;
+            writeVertex(cursor, p.position - (right + up) * h, u0, 0, p.alpha);
+            writeVertex(cursor + 1, p.position + (right - up) * h, u0 + width, 0, p.alpha);
+            writeVertex(cursor + 2, p.position + (right + up) * h, u0 + width, 1, p.alpha);
+            writeVertex(cursor + 3, p.position + (up - right) * h, u0, 1, p.alpha);
+        }
+        moveAndFade(p, step);
+        p.halfSize -= step * p.shrink.x;
+        fade(p, step);
+        if (p.alive) ++emitter.liveCount;
+        cursor += 4;
+    }
+    emitter.vertexCount = cursor - emitter.firstVertex;
+}
+
+void ParticleSystem::updateStreak(ParticleEmitter& emitter, float step, int& cursor) {
+    emitter.firstVertex = cursor;
+    emitter.liveCount = 0;
+    for (int i = 0; i < emitter.particleCount; ++i) {
+        Particle& p = emitter.particles[std::size_t(i)];
+        if (!p.alive) continue;
+        if (cursor + 4 <= kParticlePoolVertices) {
+            const Vec3 across = cross(viewAxis_, p.direction) * p.halfWidth;
+            const Vec3 tail = p.position - p.direction * p.tailLength;
+            const Vec3 head = p.position + p.direction * p.halfSize;
+            writeVertex(cursor, tail - across, 0, 0, p.alpha);
+            writeVertex(cursor + 1, tail + across, 1, 0, p.alpha);
+            writeVertex(cursor + 2, head + across, 1, 1, p.alpha);
+            writeVertex(cursor + 3, head - across, 0, 1, p.alpha);
+        }
+        moveAndFade(p, step);
+        p.halfSize -= step * p.shrink.x;
+        p.halfWidth -= step * p.shrink.y;
+        fade(p, step);
+        if (p.alive) ++emitter.liveCount;
+        cursor += 4;
+    }
+    emitter.vertexCount = cursor - emitter.firstVertex;
+}
+
+void ParticleSystem::setCameraVectors(const float m[16]) {
+    right_ = {m[0], m[4], m[8]};
+    up_ = {m[1], m[5], m[9]};
+    viewAxis_ = normalised(cross(up_, right_));
+}
+
+void ParticleSystem::render() {
+    glDisable(GL_FOG);
+    float modelView[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    setCameraVectors(modelView);
+
+    const float* base = vertices_.get();
+    const GLsizei stride = GLsizei(sizeof(float) * kParticleVertexFloats);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    // The pool lives in client memory; a model pass may have left a buffer bound.
+    if (glBindBuffer) glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glVertexPointer(3, GL_FLOAT, stride, base);
+    glColorPointer(4, GL_FLOAT, stride, base + 3);
+    glTexCoordPointer(2, GL_FLOAT, stride, base + 7);
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDepthMask(GL_FALSE);
+    for (const ParticleGroup& group : groups_) {
+        if (group.vertexCount <= 0 || group.emitters.empty()) continue;
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, group.texture);
+        glBlendFunc(GLenum(group.emitters.front()->blendSource), GLenum(group.emitters.front()->blendDest));
+        glDrawArrays(GL_QUADS, group.firstVertex, group.vertexCount);
+    }
+    glDepthMask(GL_TRUE);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_BLEND);
+}
+
+void ParticleSystem::release() {
+    for (ParticleGroup& group : groups_) {
+        for (ParticleEmitter* emitter : group.emitters) spare_.push_back(emitter);
+    }
+    groups_.clear();
+    spare_.clear();
+    store_.clear();
+    accumulator_ = 0.0f;
+    lastVertexCount_ = 0;
+}
+
+int ParticleSystem::emitterCount() const {
+    int count = 0;
+    for (const ParticleGroup& group : groups_) count += int(group.emitters.size());
+    return count;
+}

@@ -1,0 +1,188 @@
+#pragma once
+// The particle system: the soft effects of the room (tree lights and glows, candle flames, the fire,
+// the locomotive's steam, the snowfall).
+//
+//   parseEffect        one effect file ("Particles/<name>.bin") into a ParticleEffect
+//   ParticleSystem     the effect cache, the emitters grouped by sprite texture and the vertex pool
+//     spawnEffect      one emitter per layer, each releasing one burst of particles
+//     update           the fixed cadence of simulation steps (at most one per 1.5 frame units)
+//     render           one draw call per sprite group from the 100 000-vertex pool
+//     release          forgets every emitter and group (the cache stays loaded)
+//
+// Times are frame units (1/55 s); distances are scene units. rnd(v) is rand() mod trunc(v), 0 for a
+// truncated value of 0 (the C library generator, so a seeded run repeats exactly).
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "model/maths.h"
+#include "model/media_sources.h"
+
+// The most layers an effect file may give; larger counts are clamped.
+constexpr int kMaxEffectLayers = 5;
+// Size in bytes of one layer's parameter block.
+constexpr std::size_t kEffectBlockBytes = 133;
+// Vertices in the particle pool (four per particle quad).
+constexpr int kParticlePoolVertices = 100000;
+// While the last update wrote more vertices than this, spawnEffect creates nothing.
+constexpr int kSpawnVertexLimit = 79999;
+// The largest burst one emitter keeps: more particles than the pool has quads can never be drawn.
+constexpr int kMaxBurstCount = kParticlePoolVertices / 4;
+// Floats per pool vertex: position 3, colour 4, texture coordinates 2.
+constexpr int kParticleVertexFloats = 9;
+
+enum class EmitterKind : std::int32_t { Billboard = 0, Streak = 1 };
+
+// The 133-byte parameter block of one layer, field by field.
+struct EffectParameters {
+    Vec3 speed, speedJitter, spawnBox;
+    std::int32_t burstCount = 0;
+    Vec3 size, sizeJitter, shrink;
+    float fadeRateCopy = 0, gravity = 0;
+    bool radial = false;
+    std::int32_t blendSource = 0, blendDest = 0;
+    float alphaStart = 0, alphaPeak = 0, fadeRate = 0, alphaJitter = 0;
+    bool tailFromHead = false, aimed = false;
+    float towardCamera = 0;
+    std::int32_t frameCount = 0;
+    float frameRate = 0;
+    bool endWithAnimation = false, spin = false;
+    float spinSpeed = 0;
+    std::int32_t kind = 0;
+};
+
+struct EffectLayer {
+    std::string spriteName;
+    unsigned texture = 0;  // GL name of "Sprites/" + spriteName
+    EffectParameters parameters;
+};
+
+struct ParticleEffect {
+    int layerCount = 0;
+    std::array<EffectLayer, kMaxEffectLayers> layers;
+    // A cached effect counts as loaded when its first layer names a sprite.
+    bool loaded() const { return layerCount > 0 && !layers[0].spriteName.empty(); }
+};
+
+// Reads an effect file: int32 layerCount (6 or more clamped to 5), then per layer a counted sprite
+// name and the parameter block. Returns false, with the reason in `error` and `effect` left with
+// no layers, when the file ends early or a count is negative. burstCount is kept within
+// 0 … kMaxBurstCount and frameCount at 1 or more. Textures are not requested here.
+bool parseEffect(const std::uint8_t* data, std::size_t size, ParticleEffect& effect, std::string& error);
+
+struct Particle {
+    Vec3 position, velocity;
+    float halfSize = 0;  // Streak: head length
+    float halfWidth = 0, tailLength = 0;
+    Vec3 direction;
+    Vec3 shrink;
+    float gravity = 0, fadeRate = 0, peakAlpha = 0;
+    float alpha = 0;
+    int fadeDirection = 1;
+    int frameCount = 1;
+    float frameOffset = 0, frameTimer = 0, frameRate = 0;
+    bool endWithAnimation = false;
+    bool spin = false;
+    float spinSpeed = 0, angle = 0;
+    bool alive = false;
+};
+
+struct ParticleEmitter {
+    EmitterKind kind = EmitterKind::Billboard;
+    std::vector<Particle> particles;  // capacity kept when the emitter is reused
+    int particleCount = 0;
+    int liveCount = 0;
+    Vec3 position;
+    Quat orientation;
+    std::int32_t blendSource = 0, blendDest = 0;
+    unsigned texture = 0;
+    int firstVertex = 0, vertexCount = 0;
+};
+
+struct ParticleGroup {
+    unsigned texture = 0;
+    std::vector<ParticleEmitter*> emitters;  // not owned: the system's emitter store owns them
+    int firstVertex = 0;
+    int vertexCount = 0;  // written by the last update
+};
+
+class ParticleSystem {
+public:
+    // `sources` gives the effect files and sprite textures. The vertex pool is allocated here, once.
+    explicit ParticleSystem(MediaSources sources);
+    ParticleSystem(const ParticleSystem&) = delete;
+    ParticleSystem& operator=(const ParticleSystem&) = delete;
+
+    // The cached effect of that name, reading "Particles/<name>.bin" unless a loaded one is cached.
+    // A missing or damaged file gives an effect with no layers (which spawns nothing), cached as not
+    // loaded so that a missing file is looked for again next time; a damaged file is logged once.
+    const ParticleEffect& loadEffect(const std::string& name);
+
+    // Creates one emitter per layer at `position` with `orientation`, unless the update accumulator
+    // is not 0 or the last update wrote more than kSpawnVertexLimit vertices. Allocates only when no
+    // discarded emitter can be reused.
+    void spawnEffect(const std::string& name, Vec3 position, Quat orientation);
+
+    // Once per frame with the frame step `dt`: one simulation step of dt when dt > 1.5, else one step
+    // of 1.5 on frames where the accumulator is 0; the accumulator then grows by dt and returns to 0
+    // once above 1.5.
+    void update(float dt);
+    // One simulation step of `step` frame units: discards emitters with no live particle and
+    // rebuilds the vertex pool. Quads beyond the pool's capacity are not written (their particles
+    // still move).
+    void step(float step);
+
+    // Reads the camera vectors from the current model-view matrix and draws every group with
+    // vertices (GL_QUADS, the group's blend factors, depth writes off). Fog is switched off and
+    // stays off; blending is off and depth writes on afterwards. Needs a current GL context.
+    void render();
+
+    // Right, up and viewing axis from a column-major model-view matrix: R = (m0, m4, m8),
+    // U = (m1, m5, m9), V = normalise(U × R).
+    void setCameraVectors(const float modelView[16]);
+    // Where particles with towardCamera are pulled to; set by the scene every frame.
+    void setCameraPosition(Vec3 position) { cameraPosition_ = position; }
+
+    // Drops every emitter and group (shutdown, tests). The effect cache is kept.
+    void release();
+
+    // Read access for the scene, tests and benchmarks.
+    float accumulator() const { return accumulator_; }
+    int lastVertexCount() const { return lastVertexCount_; }
+    const std::vector<ParticleGroup>& groups() const { return groups_; }
+    const float* vertices() const { return vertices_.get(); }
+    int emitterCount() const;
+    Vec3 right() const { return right_; }
+    Vec3 up() const { return up_; }
+    Vec3 viewAxis() const { return viewAxis_; }
+
+private:
+    ParticleEmitter* takeEmitter();
+    void initialiseBillboard(ParticleEmitter& emitter, const EffectParameters& layer);
+    void initialiseStreak(ParticleEmitter& emitter, const EffectParameters& layer);
+    void updateBillboard(ParticleEmitter& emitter, float step, int& cursor);
+    void updateStreak(ParticleEmitter& emitter, float step, int& cursor);
+    Vec3 cameraPull(Vec3 emitterPosition, float distance) const;
+    void writeVertex(int vertex, Vec3 position, float u, float v, float alpha);
+
+    MediaSources sources_;
+    std::unordered_map<std::string, ParticleEffect> cache_;
+    std::vector<std::unique_ptr<ParticleEmitter>> store_;  // every emitter ever made
+    std::vector<ParticleEmitter*> spare_;                   // discarded, ready for reuse
+    std::vector<ParticleGroup> groups_;
+    std::unique_ptr<float[]> vertices_;
+    float accumulator_ = 0;
+    int lastVertexCount_ = 0;
+    Vec3 cameraPosition_;
+    Vec3 right_{1, 0, 0}, up_{0, 1, 0}, viewAxis_{0, 0, -1};
+};
+
+// rnd(v): rand() mod trunc(v), or 0 when trunc(v) is 0. Values beyond the int range count as 0.
+float randomBelow(float value);
+
+// The process-wide particle system over the media pack and the texture manager.
+ParticleSystem& theParticleSystem();

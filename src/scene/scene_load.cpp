@@ -1,0 +1,309 @@
+#include <GL/glew.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/log.h"
+#include "media/archive.h"
+#include "model/model_manager.h"
+#include "model/vertex_pool.h"
+#include "scene/particles.h"
+#include "scene/scene.h"
+
+namespace {
+
+constexpr const char* kScenePath = "Models/test.BSS";
+
+Vec3 normalisedOrZero(Vec3 v) {
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return length > 0.0f ? v * (1.0f / length) : v;
+}
+
+void showAdas(const SceneServices& services) {
+    if (services.showMessage) services.showMessage("Error", "adas");
+}
+
+// "None" and names of 4 characters or fewer mean no texture.
+bool namesTexture(const std::string& name) { return name.size() > 4; }
+
+void setBox(SceneObject& object, const std::vector<Vec3>& positions) {
+    if (positions.empty()) return;
+    Vec3 lo = positions[0], hi = positions[0];
+    for (const Vec3& p : positions) {
+        lo = {std::fmin(lo.x, p.x), std::fmin(lo.y, p.y), std::fmin(lo.z, p.z)};
+        hi = {std::fmax(hi.x, p.x), std::fmax(hi.y, p.y), std::fmax(hi.z, p.z)};
+    }
+    object.boxMin = lo;
+    object.boxMax = hi;
+    object.extent = hi - lo;
+    object.centre = (hi + lo) * 0.5f;
+    const Vec3 d = hi - lo;
+    object.size = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+}
+
+SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& services) {
+    SceneObject object;
+    object.name = mesh.name;
+    object.parentName = mesh.parentName;
+    object.kind = SceneObjectKind::RoomMesh;
+    object.root = mesh.parentName == kSceneRootName;
+    object.unlit = mesh.hasLightMap;
+    object.glass = mesh.name == "glass";
+    setBox(object, mesh.positions);
+
+    SharedVertexPool& pool = *services.pool;
+    const int poolStart = int(pool.size());
+    const int cornerTotal = int(mesh.faces.size()) * 3;
+    if (mesh.declaredMaterialCount > kMaterialWarningCount) showAdas(services);
+    const int materialCount = int(mesh.materials.size());
+    const auto texture = [&services](const std::string& name) {
+        return services.sources.getTexture ? services.sources.getTexture("Textures/" + name) : 0u;
+    };
+    unsigned lightMap = 0;
+    if (mesh.hasLightMap) lightMap = texture(mesh.lightMapName);
+    for (const SceneFileMaterial& entry : mesh.materials) {
+        if (entry.cornerCount < 1) continue;
+        // A range reaching outside this object's corners would draw other objects' triangles.
+        const long long first = std::max<long long>(entry.firstCorner, 0);
+        const long long end = std::min<long long>(static_cast<long long>(entry.firstCorner) + entry.cornerCount,
+                                                  cornerTotal);
+        if (end <= first) continue;
+        const int ref = entry.materialRef >= 0 && entry.materialRef < materialCount ? entry.materialRef : 0;
+        const SceneFileMaterial& names = mesh.materials[std::size_t(ref)];
+        MeshBatch batch;
+        batch.firstCorner = poolStart + int(first);
+        batch.cornerCount = int(end - first);
+        batch.twoSided = names.twoSided;
+        batch.glass = object.glass;
+        batch.hasDiffuse = namesTexture(names.diffuseName);
+        if (batch.hasDiffuse) batch.diffuseTexture = texture(names.diffuseName);
+        batch.additive = names.diffuseName.compare(0, 2, "ad") == 0;
+        batch.hasReflection = names.hasReflection;
+        if (batch.hasReflection) batch.reflectionTexture = texture(names.reflectionName);
+        batch.hasIllumination = names.hasIllumination;
+        if (batch.hasIllumination) batch.illuminationTexture = texture(names.illuminationName);
+        batch.hasLightMap = mesh.hasLightMap;
+        batch.lightMapTexture = lightMap;
+        object.batches.push_back(batch);
+    }
+
+    const std::uint32_t first = pool.append(std::size_t(cornerTotal));
+    for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
+        for (int c = 0; c < 3; ++c) {
+            PoolVertex& v = pool[first + f * 3 + std::size_t(c)];
+            const Vec3& p = mesh.positions[std::size_t(mesh.faces[f][c])];
+            const Vec3 n = normalisedOrZero(mesh.normals[f * 3 + std::size_t(c)]);
+            const Vec3& uv = mesh.uvs[std::size_t(mesh.uvFaces[f][c])];
+            v.position[0] = p.x, v.position[1] = p.y, v.position[2] = p.z;
+            v.normal[0] = n.x, v.normal[1] = n.y, v.normal[2] = n.z;
+            v.uv0[0] = uv.x, v.uv0[1] = uv.y;
+            if (mesh.hasLightMap) {
+                const Vec3& luv = mesh.lightUvs[std::size_t(mesh.lightUvFaces[f][c])];
+                v.uv1[0] = luv.x, v.uv1[1] = luv.y;
+            }
+        }
+    }
+    return object;
+}
+
+// "instance candle" places "candle"; "instance tall candle" would place "instance tall".
+std::string modelNameOf(const std::string& helperName) {
+    std::string shortName = helperShortName(helperName);
+    const std::size_t space = shortName.rfind(' ');
+    if (space != std::string::npos) shortName.resize(space);
+    return shortName;
+}
+
+SceneObject buildHelperObject(const SceneFileHelper& helper, const SceneServices& services) {
+    SceneObject object;
+    object.name = helper.name;
+    object.parentName = helper.parentName;
+    object.root = helper.parentName == kSceneRootName;
+    object.size = 1000;
+    if (!helper.positions.empty()) {
+        object.centre = helper.positions[0];
+        object.rotation = helper.rotations[0];
+    }
+    if (helper.positions.size() > 1) {
+        object.keyAnimated = true;
+        object.keys.positions = helper.positions;
+        object.keys.rotations = helper.rotations;
+        object.keys.hold = helper.hold;
+    }
+    const std::string modelName = modelNameOf(helper.name);
+    if (helper.kind == 3) {
+        object.kind = SceneObjectKind::PlacedModel;
+        object.instance = std::make_unique<ModelInstance>();
+        if (services.models) services.models->createInstance(*object.instance, modelName);
+        object.instance->rotation = object.rotation;
+        object.instance->position = object.centre;
+        object.extent = object.instance->extent;
+    } else {
+        object.kind = SceneObjectKind::AnimatedModel;
+        object.animated = std::make_unique<AnimatedModel>();
+        object.animated->modelMatrix.setRotation(object.rotation);
+        loadAnimatedModel(*object.animated, modelName, services.sources);
+        object.animated->playing = true;
+        object.animated->playbackSpeed = 0.2f;
+        object.animated->targetAnimation = 0;
+        object.animated->crossFading = true;
+        object.animated->crossFadeRate = 0.2f;
+    }
+    return object;
+}
+
+void linkObjects(Scene& scene) {
+    for (std::size_t a = 0; a < scene.objects.size(); ++a) {
+        for (std::size_t b = 0; b < scene.objects.size(); ++b) {
+            if (scene.objects[b].parentName == scene.objects[a].name) {
+                scene.objects[a].childObjects.push_back(int(b));
+                scene.objects[b].parent = int(a);
+            }
+        }
+        for (std::size_t h = 0; h < scene.helpers.size(); ++h) {
+            const ModelHelper& helper = scene.helpers[h].helper;
+            if (helper.kind != 1 && helper.parentName == scene.objects[a].name) {
+                scene.objects[a].childHelpers.push_back(int(h));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t* data, std::size_t size) {
+    releaseScene(scene);
+    scene.services = services;
+    SceneFile file;
+    std::string error;
+    if (!parseSceneFile(data, size, file, error)) {
+        logLine("Scene file damaged: ", error);
+        file = SceneFile{};
+    }
+
+    std::vector<SceneObject> roomMeshes, placed, animated;
+    for (const SceneFileMesh& mesh : file.meshes) {
+        if (!services.pool) break;
+        SceneObject object = buildRoomMesh(mesh, services);
+        if (object.name == "vismesh") {
+            scene.visMesh = std::make_unique<SceneObject>(std::move(object));
+        } else {
+            roomMeshes.push_back(std::move(object));
+        }
+    }
+    scene.portals = std::move(file.portals);
+
+    for (SceneCamera& camera : file.cameras) {
+        if (camera.keyCount() < 1) continue;  // a path without keys cannot be shown
+        for (Quat& q : camera.rotations) q = conjugate(q);
+        scene.cameras.push_back(std::move(camera));
+    }
+
+    for (const SceneFileHelper& helper : file.helpers) {
+        if (helper.kind == 3) {
+            placed.push_back(buildHelperObject(helper, services));
+        } else if (helper.kind == 4) {
+            animated.push_back(buildHelperObject(helper, services));
+        } else {
+            SceneHelper sceneHelper;
+            sceneHelper.helper.name = helper.name;
+            sceneHelper.helper.shortName = helperShortName(helper.name);
+            sceneHelper.helper.parentName = helper.parentName;
+            sceneHelper.helper.kind = helper.kind;
+            if (!helper.positions.empty()) {
+                sceneHelper.helper.position = sceneHelper.helper.worldPosition = helper.positions[0];
+                sceneHelper.helper.rotation = helper.rotations[0];
+            }
+            sceneHelper.hold = helper.hold;
+            scene.helpers.push_back(std::move(sceneHelper));
+        }
+    }
+
+    for (const SceneLight& light : file.lights) {
+        if (light.declaredIncludeCount > kIncludeWarningCount) showAdas(services);
+    }
+    scene.lights = std::move(file.lights);
+
+    for (auto* group : {&roomMeshes, &placed, &animated}) {
+        for (SceneObject& object : *group) scene.objects.push_back(std::move(object));
+    }
+    linkObjects(scene);
+    if (services.occlusionQueries) {
+        for (SceneObject& object : scene.objects) {
+            if (!object.root) glGenQueriesARB(1, &object.query);
+        }
+    }
+    assignLights(scene);
+
+    // Without cameras the view stays at the centre of the room, looking along x, z up.
+    SceneView fixed;
+    for (const SceneObject& object : scene.objects) {
+        if (object.root && object.kind == SceneObjectKind::RoomMesh) {
+            fixed.position = object.centre;
+            break;
+        }
+    }
+    fixed.direction = {1, 0, 0};
+    fixed.up = {0, 0, 1};
+    scene.view = fixed;
+
+    if (services.particles) {
+        ParticleSystem* particles = services.particles;
+        scene.fireHelper = [particles](const ModelHelper& helper) {
+            particles->spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
+        };
+    }
+
+    refillCameraBag(scene);
+    if (scene.cameras.empty()) return;
+    int first = -1;
+    if (services.startCamera >= 0 && services.startCamera < int(scene.cameras.size())) {
+        first = services.startCamera;
+        for (std::size_t i = 0; i < scene.cameraBag.size(); ++i) {
+            if (scene.cameraBag[i] == first) {
+                scene.cameraBag.erase(scene.cameraBag.begin() + std::ptrdiff_t(i));
+                break;
+            }
+        }
+    } else {
+        first = chooseNextCamera(scene, false);
+    }
+    scene.currentCamera = first;
+    const SceneCamera& camera = scene.cameras[std::size_t(first)];
+    scene.cameraKey = 0;
+    scene.pathValue = 0;
+    scene.view.position = camera.positions[0];
+    scene.view.orientation = camera.rotations[0];
+    scene.view.fieldOfView = camera.fieldsOfView[0] * 57.32484f;
+    scene.view.up = {0, 1, 0};
+    scene.view.direction = {1, 0, 0};
+}
+
+void loadSceneFile(Scene& scene, const SceneServices& services) {
+    FileBuffer file = services.sources.readFile ? services.sources.readFile(kScenePath) : FileBuffer{};
+    ScopedFileBuffer owner(file);
+    buildScene(scene, services, file.data, file.size);
+}
+
+void releaseScene(Scene& scene) {
+    for (SceneObject& object : scene.objects) {
+        if (object.query) glDeleteQueriesARB(1, &object.query);
+    }
+    scene.objects.clear();
+    scene.visMesh.reset();
+    scene.portals.clear();
+    scene.cameras.clear();
+    scene.cameraBag.clear();
+    scene.helpers.clear();
+    scene.lights.clear();
+    scene.opaqueList.clear();
+    scene.glassList.clear();
+    scene.currentCamera = 0;
+    scene.cameraKey = 0;
+    scene.pathValue = 0;
+    scene.pathEnded = false;
+    scene.trainAngle = 0;
+    scene.helperLight = false;
+    scene.view = SceneView{};
+    scene.fireHelper = nullptr;
+}
