@@ -4,8 +4,8 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <map>
 #include <cstring>
+#include <map>
 
 #include "formats/bsa.h"
 #include "formats/bsm.h"
@@ -46,10 +46,12 @@ MediaSources sourcesFor(std::map<std::string, formats::Bytes>& files) {
 
 void BM_UpdateInstance72Helpers(benchmark::State& state) {
     formats::BsmModel fir;
-    fir.meshes = {triangle("Hull", "Scene Root"), triangle("trunk", "Hull"), triangle("branches", "Hull"),
-                  triangle("ornaments", "Hull"), triangle("star", "Hull"), triangle("CollMesh", "Scene Root")};
+    fir.meshes = {triangle("Hull", "Scene Root"), triangle("trunk", "Hull"),
+                  triangle("branches", "Hull"),   triangle("ornaments", "Hull"),
+                  triangle("star", "Hull"),       triangle("CollMesh", "Scene Root")};
     fir.meshes[3].scrollV = 0.1f;
-    const char* lights[] = {"emit red_firlight", "emit yel_firlight", "emit gre_firlight", "emit blu_firlight"};
+    const char* lights[] = {"emit red_firlight", "emit yel_firlight", "emit gre_firlight",
+                            "emit blu_firlight"};
     for (int i = 0; i < 72; ++i) {
         formats::BsmHelper h;
         h.name = lights[i % 4];
@@ -112,8 +114,9 @@ void BM_UpdateAnimatedModel252Vertices3Bones(benchmark::State& state) {
         }
         animation.tracks.push_back(track);
     }
-    std::map<std::string, formats::Bytes> files{{"Models/fire.BSA", formats::encodeBsaMesh(mesh)},
-                                                {"Models/fire_anim.BSA", formats::encodeBsaAnimation(animation)}};
+    std::map<std::string, formats::Bytes> files{
+        {"Models/fire.BSA", formats::encodeBsaMesh(mesh)},
+        {"Models/fire_anim.BSA", formats::encodeBsaAnimation(animation)}};
     static AnimatedModel model;
     loadAnimatedModel(model, "fire", sourcesFor(files));
     model.playing = true;

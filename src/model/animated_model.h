@@ -18,9 +18,9 @@ struct ModelBone {
     Mat4 local;  // the bind transform at load, then the animated key of the frame
     Mat4 world;
     std::vector<int> children;
-    Vec3 bindPosition;          // world translation at bind pose
-    Quat inverseBindRotation;   // quaternion of the inverse bind-pose world matrix
-    Vec3 currentPosition;       // world translation of the current pose
+    Vec3 bindPosition;         // world translation at bind pose
+    Quat inverseBindRotation;  // quaternion of the inverse bind-pose world matrix
+    Vec3 currentPosition;      // world translation of the current pose
     Quat skinRotation;
     RotationOperator skinOperator;  // rotate(skinRotation, ·) as a matrix, refreshed with it
 };
@@ -37,7 +37,9 @@ struct BoneAnimation {
     float fraction = 0;
     float speed = 1;
 
-    Mat4& entry(int bone, int frameIndex) { return keys[std::size_t(bone) * kMaxAnimationFrames + frameIndex]; }
+    Mat4& entry(int bone, int frameIndex) {
+        return keys[std::size_t(bone) * kMaxAnimationFrames + frameIndex];
+    }
     const Mat4& entry(int bone, int frameIndex) const {
         return keys[std::size_t(bone) * kMaxAnimationFrames + frameIndex];
     }
@@ -60,10 +62,10 @@ struct AnimatedModel {
     std::vector<int> walkOrder;
     std::vector<int> walkParent;
 
-    BsaMeshContents skin;                       // the arrays as read (indices checked)
-    std::vector<float> skinnedPositions;        // vertexCount × 3
-    std::vector<float> skinnedNormals;          // 3 × faceCount × 3
-    std::vector<AnimatedCorner> corners;        // 3 × faceCount
+    BsaMeshContents skin;                 // the arrays as read (indices checked)
+    std::vector<float> skinnedPositions;  // vertexCount × 3
+    std::vector<float> skinnedNormals;    // 3 × faceCount × 3
+    std::vector<AnimatedCorner> corners;  // 3 × faceCount
 
     unsigned texture = 0;
     float scrollU = 0, scrollV = 0;

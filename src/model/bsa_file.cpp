@@ -67,8 +67,8 @@ bool parseBsaMesh(const std::uint8_t* data, std::size_t size, BsaMeshContents& o
         in.fail("uv face count " + std::to_string(uvFaceCount) + " differs from face count " +
                 std::to_string(faceCount));
     }
-    const std::int64_t floatsNeeded = std::int64_t(vertexCount) * 9 + std::int64_t(faceCount) * 15 +
-                                      std::int64_t(uvCount) * 3;
+    const std::int64_t floatsNeeded =
+        std::int64_t(vertexCount) * 9 + std::int64_t(faceCount) * 15 + std::int64_t(uvCount) * 3;
     if (in.expectRecords(vertexCount, 36, "vertex") && in.expectRecords(faceCount, 60, "face") &&
         in.expectRecords(uvCount, 12, "uv") && in.expectRecords(floatsNeeded, 4, "mesh float")) {
         out.vertexCount = vertexCount;
@@ -170,7 +170,8 @@ bool parseBsaAnimation(const std::uint8_t* data, std::size_t size, BsaAnimationC
             for (std::int32_t f = 0; f < frameCount; ++f) {
                 float transform[12];
                 in.readFloats(transform, 12);
-                keyTable[std::size_t(bone) * kMaxAnimationFrames + std::size_t(f)] = Mat4::fromTransform4x3(transform);
+                keyTable[std::size_t(bone) * kMaxAnimationFrames + std::size_t(f)] =
+                    Mat4::fromTransform4x3(transform);
             }
         }
     }

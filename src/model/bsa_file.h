@@ -24,16 +24,16 @@ struct BsaMeshContents {
     std::string texture;  // file name part
     float scrollU = 0, scrollV = 0;
     std::int32_t vertexCount = 0, faceCount = 0, uvCount = 0;
-    std::vector<float> positions;           // vertexCount × 3, bind pose, model space
-    std::vector<float> weights;             // vertexCount × 3, normalised to sum 1
-    std::vector<std::int32_t> boneIndices;  // vertexCount × 3, each < bones.size()
-    std::vector<std::int32_t> faces;        // faceCount × 3, each < vertexCount
-    std::vector<float> uvs;                 // uvCount × 3 (u, v, unused w)
-    std::vector<std::int32_t> uvFaces;      // faceCount × 3, each < uvCount
-    std::vector<float> normals;             // faceCount × 9, one normal per corner
-    std::vector<BsaBoneRecord> bones;       // at most kMaxBones
-    std::vector<int> roots;                 // bones whose parent is "Scene Root", file order
-    std::vector<std::vector<int>> children; // per bone, the bones naming it as parent, file order
+    std::vector<float> positions;            // vertexCount × 3, bind pose, model space
+    std::vector<float> weights;              // vertexCount × 3, normalised to sum 1
+    std::vector<std::int32_t> boneIndices;   // vertexCount × 3, each < bones.size()
+    std::vector<std::int32_t> faces;         // faceCount × 3, each < vertexCount
+    std::vector<float> uvs;                  // uvCount × 3 (u, v, unused w)
+    std::vector<std::int32_t> uvFaces;       // faceCount × 3, each < uvCount
+    std::vector<float> normals;              // faceCount × 9, one normal per corner
+    std::vector<BsaBoneRecord> bones;        // at most kMaxBones
+    std::vector<int> roots;                  // bones whose parent is "Scene Root", file order
+    std::vector<std::vector<int>> children;  // per bone, the bones naming it as parent, file order
 };
 
 // Parses a mesh file. Returns false with the reason in `error` (and `out` empty, all counts 0) when

@@ -80,9 +80,9 @@ bool readMesh(ByteReader& in, BsmMeshRecord& mesh, Vec3& boxMin, Vec3& boxMax) {
         return false;
     }
     // Every array must fit in what is left before anything is allocated for it.
-    const std::int64_t floatsNeeded =
-        std::int64_t(vertexCount) * 3 + std::int64_t(faceCount) * 3 + std::int64_t(uvCount) * 3 +
-        std::int64_t(uvFaceCount) * 3 + std::int64_t(faceCount) * 9;
+    const std::int64_t floatsNeeded = std::int64_t(vertexCount) * 3 + std::int64_t(faceCount) * 3 +
+                                      std::int64_t(uvCount) * 3 + std::int64_t(uvFaceCount) * 3 +
+                                      std::int64_t(faceCount) * 9;
     if (!in.expectRecords(vertexCount, 12, "vertex") || !in.expectRecords(faceCount, 12, "face") ||
         !in.expectRecords(uvCount, 12, "uv") || !in.expectRecords(floatsNeeded, 4, "mesh float")) {
         return false;
@@ -112,7 +112,8 @@ bool readMesh(ByteReader& in, BsmMeshRecord& mesh, Vec3& boxMin, Vec3& boxMax) {
         const int ti = checkedIndex(uvFaces[k], uvCount);
         if (vi < 0 || ti < 0) {
             in.fail(std::string(vi < 0 ? "position" : "uv") + " index " +
-                    std::to_string(vi < 0 ? faces[k] : uvFaces[k]) + " out of range in node " + mesh.nodeName);
+                    std::to_string(vi < 0 ? faces[k] : uvFaces[k]) + " out of range in node " +
+                    mesh.nodeName);
             return false;
         }
         CornerRecord& corner = mesh.corners[k];

@@ -54,7 +54,8 @@ std::string ByteReader::readCountedString() {
     const std::int32_t count = readInt32();
     if (!ok()) return {};
     if (count < 0 || count > kMaxCountedStringBytes) {
-        fail("counted string of " + std::to_string(count) + " bytes at byte " + std::to_string(position_ - 4));
+        fail("counted string of " + std::to_string(count) + " bytes at byte " +
+             std::to_string(position_ - 4));
         return {};
     }
     if (!take(std::size_t(count), "a counted string")) return {};

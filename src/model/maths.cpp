@@ -11,9 +11,9 @@ constexpr float kHalfAngleFactor = 3.14f / 360.0f;
 
 RotationOperator rotationOperator(const Quat& q) {
     const float x = q.x, y = q.y, z = q.z, w = q.w;
-    return {{w * w + x * x - y * y - z * z, 2 * (x * y - w * z), 2 * (x * z + w * y),
-             2 * (x * y + w * z), w * w - x * x + y * y - z * z, 2 * (y * z - w * x),
-             2 * (x * z - w * y), 2 * (y * z + w * x), w * w - x * x - y * y + z * z}};
+    return {{w * w + x * x - y * y - z * z, 2 * (x * y - w * z), 2 * (x * z + w * y), 2 * (x * y + w * z),
+             w * w - x * x + y * y - z * z, 2 * (y * z - w * x), 2 * (x * z - w * y), 2 * (y * z + w * x),
+             w * w - x * x - y * y + z * z}};
 }
 
 Quat axisX(float degrees) {
@@ -31,9 +31,7 @@ Quat axisZ(float degrees) {
     return {0, 0, std::sin(h), std::cos(h)};
 }
 
-Matrix16 identityMatrix16() {
-    return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-}
+Matrix16 identityMatrix16() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
 
 Matrix16 rotationMatrix(const Quat& q) {
     const float x = q.x, y = q.y, z = q.z, w = q.w;

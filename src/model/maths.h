@@ -72,7 +72,11 @@ struct Mat4 {
     static Mat4 fromTransform4x3(const float* a);
 
     Vec3 translation() const { return {m[3], m[7], m[11]}; }
-    void setTranslation(Vec3 t) { m[3] = t.x; m[7] = t.y; m[11] = t.z; }
+    void setTranslation(Vec3 t) {
+        m[3] = t.x;
+        m[7] = t.y;
+        m[11] = t.z;
+    }
     // Replaces only the rotation part ([0], [1], [2], [4], [5], [6], [8], [9], [10]) with
     // rotationMatrix(q); the translation and the last row stay.
     void setRotation(const Quat& q);

@@ -44,14 +44,15 @@ void placeHelpers(ModelInstance& instance, int nodeIndex, const Quat& inverseIns
     const bool fireAll = count <= kFireAllHelperLimit;
     for (ModelHelper& helper : node.helpers) {
         if (helper.name != kLocoSteamHelperName) {
-            helper.worldPosition = rotate(inverseInstanceRotation, helper.position) + node.worldPosition +
-                                   instance.position;
+            helper.worldPosition =
+                rotate(inverseInstanceRotation, helper.position) + node.worldPosition + instance.position;
         }
         if (fireAll && helper.kind == kEmitterKind && fire) fire(helper);
     }
     if (!fireAll) {
         // A cursor that is negative or not a number (a bad frame step) restarts like one past the end.
-        if (!(instance.emitterCursor >= 0.0f && instance.emitterCursor < float(count))) instance.emitterCursor = 0;
+        if (!(instance.emitterCursor >= 0.0f && instance.emitterCursor < float(count)))
+            instance.emitterCursor = 0;
         const ModelHelper& chosen = node.helpers[std::size_t(instance.emitterCursor)];
         if (fire) fire(chosen);
         instance.emitterCursor += step * kCursorRate;
@@ -121,4 +122,6 @@ void updateInstance(ModelInstance& instance, float step, const EmitterHook& fire
     }
 }
 
-void updateInstance(ModelInstance& instance, float step) { updateInstance(instance, step, processEmitterHook()); }
+void updateInstance(ModelInstance& instance, float step) {
+    updateInstance(instance, step, processEmitterHook());
+}

@@ -20,7 +20,7 @@ struct ModelNode {
     Vec3 pivot;
     ModelMaterial material;
     std::int32_t poolFirst = 0, poolEnd = 0, indexCount = 0;
-    const std::uint32_t* indices = nullptr;  // the model's index array
+    const std::uint32_t* indices = nullptr;    // the model's index array
     float angleX = 0, angleY = 0, angleZ = 0;  // degrees, set by the scene
     float textureOffsetU = 0, textureOffsetV = 0;
     Quat localRotation, worldRotation;

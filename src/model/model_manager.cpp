@@ -50,7 +50,8 @@ const Model* ModelManager::loadModel(const std::string& name) {
         mesh.material.scrollU = record.scrollU;
         mesh.material.scrollV = record.scrollV;
         mesh.material.hasReflection = record.hasReflection;
-        if (record.hasReflection) mesh.material.reflectionTexture = requestTexture(sources_, record.reflectionTexture);
+        if (record.hasReflection)
+            mesh.material.reflectionTexture = requestTexture(sources_, record.reflectionTexture);
         mesh.material.hasIllumination = record.hasIllumination;
         if (record.hasIllumination) {
             mesh.material.illuminationTexture = requestTexture(sources_, record.illuminationTexture);

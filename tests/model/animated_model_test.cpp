@@ -1,10 +1,11 @@
+#include "model/animated_model.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "bsa_fixtures.h"
 #include "fake_media.h"
-#include "model/animated_model.h"
 #include "test_log.h"
 
 namespace {
@@ -14,7 +15,8 @@ struct AnimatedTest : ::testing::Test {
     TestLog log;
     AnimatedModel model;
 
-    void put(const formats::BsaMesh& mesh, const formats::BsaAnimation& animation, const std::string& name = "fire") {
+    void put(const formats::BsaMesh& mesh, const formats::BsaAnimation& animation,
+             const std::string& name = "fire") {
         media.files["Models/" + name + ".BSA"] = formats::encodeBsaMesh(mesh);
         media.files["Models/" + name + "_anim.BSA"] = formats::encodeBsaAnimation(animation);
     }
@@ -144,7 +146,8 @@ TEST_F(AnimatedTest, LastFrameBlendsIntoTheFirst) {
 
 TEST_F(AnimatedTest, RootTranslationNeverMovesTheMesh) {
     formats::BsaAnimation animation = fixtures::flameAnimation();
-    for (int f = 0; f < 100; ++f) animation.tracks[0].keys[std::size_t(f)] = formats::translationTransform(f * 3.0f, 2, 5);
+    for (int f = 0; f < 100; ++f)
+        animation.tracks[0].keys[std::size_t(f)] = formats::translationTransform(f * 3.0f, 2, 5);
     put(fixtures::flameMesh(), animation);
     load();
     play(1);

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "fake_media.h"
 #include "bsm_fixtures.h"
+#include "fake_media.h"
 #include "formats/byte_writer.h"
 #include "model/bsm_file.h"
 #include "model/byte_reader.h"
@@ -170,7 +170,8 @@ TEST_F(LoaderTest, ZeroFlagsHelpersPivotExtentAndShortNames) {
     EXPECT_EQ(bytes[flags], 0);
     EXPECT_EQ(bytes[flags + 1], 0);
     EXPECT_EQ(bytes[flags + 2], 4) << "the node name's count follows the flags";
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.end() - 4, bytes.end()), (std::vector<std::uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.end() - 4, bytes.end()),
+              (std::vector<std::uint8_t>{0, 0, 0, 0}));
 }
 
 TEST_F(LoaderTest, FloatIndicesTruncateTowardZero) {
@@ -261,7 +262,8 @@ TEST_F(LoaderTest, DamagedFilesLoadEmptyWithALogLine) {
 
     std::vector<std::pair<std::string, formats::Bytes>> damaged;
     for (std::size_t cut : {std::size_t(2), std::size_t(10), whole.size() / 2, whole.size() - 1}) {
-        damaged.emplace_back("cut at " + std::to_string(cut), formats::Bytes(whole.begin(), whole.begin() + cut));
+        damaged.emplace_back("cut at " + std::to_string(cut),
+                             formats::Bytes(whole.begin(), whole.begin() + cut));
     }
     formats::BsmModel uvMismatch = good;
     uvMismatch.meshes[1].uvFaces.push_back({0, 0, 0});
@@ -299,7 +301,8 @@ TEST_F(LoaderTest, DamagedFilesLoadEmptyWithALogLine) {
         EXPECT_FLOAT_EQ(model->extent.y, -3999996.0f);
         EXPECT_TRUE(media.textureRequests.empty());
         EXPECT_EQ(pool.size(), 0u);
-        EXPECT_NE(log.text().find("Damaged model file Models/bad.BSM loaded as an empty model: "), std::string::npos)
+        EXPECT_NE(log.text().find("Damaged model file Models/bad.BSM loaded as an empty model: "),
+                  std::string::npos)
             << log.text();
     }
 }

@@ -1,8 +1,8 @@
+#include "model/maths.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "model/maths.h"
 
 namespace {
 
@@ -20,13 +20,14 @@ void expectVecNear(Vec3 a, Vec3 b, float tolerance = 1e-4f) {
 }
 
 Vec3 apply(const Mat4& m, Vec3 v) {
-    return {m.m[0] * v.x + m.m[1] * v.y + m.m[2] * v.z + m.m[3], m.m[4] * v.x + m.m[5] * v.y + m.m[6] * v.z + m.m[7],
+    return {m.m[0] * v.x + m.m[1] * v.y + m.m[2] * v.z + m.m[3],
+            m.m[4] * v.x + m.m[5] * v.y + m.m[6] * v.z + m.m[7],
             m.m[8] * v.x + m.m[9] * v.y + m.m[10] * v.z + m.m[11]};
 }
 
 TEST(Quaternion, HamiltonProductOrderAndIdentity) {
     const Quat i{1, 0, 0, 0}, j{0, 1, 0, 0}, k{0, 0, 1, 0};
-    expectQuatNear(multiply(i, j), k);                 // ij = k
+    expectQuatNear(multiply(i, j), k);                  // ij = k
     expectQuatNear(multiply(j, i), Quat{0, 0, -1, 0});  // ji = −k
     expectQuatNear(multiply(i, i), Quat{0, 0, 0, -1});
     const Quat q{0.1f, -0.2f, 0.3f, 0.9f};
@@ -60,7 +61,8 @@ TEST(Quaternion, RotateTurnsCounterClockwiseAboutTheAxis) {
 TEST(Quaternion, RotationOperatorMatchesRotateEvenForNonUnitQuaternions) {
     for (const Quat q : {Quat{0.1f, -0.7f, 0.3f, 0.6f}, Quat{0.5f, 1.2f, -0.3f, 2.0f}, Quat{}}) {
         const RotationOperator op = rotationOperator(q);
-        for (const Vec3 v : {Vec3{1, 0, 0}, Vec3{-2, 3.5f, 0.25f}}) expectVecNear(op.apply(v), rotate(q, v), 1e-4f);
+        for (const Vec3 v : {Vec3{1, 0, 0}, Vec3{-2, 3.5f, 0.25f}})
+            expectVecNear(op.apply(v), rotate(q, v), 1e-4f);
     }
 }
 
@@ -105,8 +107,8 @@ TEST(Matrix, TransformFileLayoutMultiplyAndInverse) {
     const float a[12] = {0, 1, 0, -1, 0, 0, 0, 0, 1, 5, 6, 7};
     const Mat4 m = Mat4::fromTransform4x3(a);
     EXPECT_EQ(m.m[0], 0);
-    EXPECT_EQ(m.m[4], 1);  // (1, 0) = a[1]
-    EXPECT_EQ(m.m[1], -1); // (0, 1) = a[3]
+    EXPECT_EQ(m.m[4], 1);   // (1, 0) = a[1]
+    EXPECT_EQ(m.m[1], -1);  // (0, 1) = a[3]
     expectVecNear(m.translation(), {5, 6, 7});
     expectVecNear(apply(m, {1, 0, 0}), {5, 7, 7});
 

@@ -1,10 +1,11 @@
+#include "model/model_instance.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "bsm_fixtures.h"
 #include "fake_media.h"
-#include "model/model_instance.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
 #include "test_log.h"
@@ -29,7 +30,6 @@ struct InstanceTest : ::testing::Test {
         return instance;
     }
 };
-
 
 TEST_F(InstanceTest, BuildCopiesNodesCollisionMeshHelpersAndChildren) {
     formats::BsmModel m = fixtures::railroad();
@@ -144,8 +144,8 @@ formats::BsmModel withHelpers(int count, int kindOfEvery = 2) {
     formats::BsmModel m;
     m.meshes = {triangleMesh("Hull", "Scene Root")};
     for (int i = 0; i < count; ++i) {
-        m.helpers.push_back(helper("emit light" + std::to_string(i), "Hull", {float(i), 0, 0},
-                                   i == 1 ? kindOfEvery : 2));
+        m.helpers.push_back(
+            helper("emit light" + std::to_string(i), "Hull", {float(i), 0, 0}, i == 1 ? kindOfEvery : 2));
     }
     return m;
 }

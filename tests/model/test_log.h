@@ -14,7 +14,8 @@ class TestLog {
 public:
     TestLog() {
         path_ = (std::filesystem::temp_directory_path() /
-                 ("glimmerdale_model_test_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".txt"))
+                 ("glimmerdale_model_test_" +
+                  std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".txt"))
                     .string();
         theLog().open(path_);
     }

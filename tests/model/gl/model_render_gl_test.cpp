@@ -1,9 +1,8 @@
 // Model drawing against real GL (Mesa under Xvfb): the pool's buffer and client modes, the matrices
 // and state renderInstance leaves, the material layers, and the pixels a model covers; the skinned
 // model's additive draw.
-#include <gtest/gtest.h>
-
 #include <GL/glew.h>
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
@@ -36,8 +35,8 @@ GLuint solidTexture(std::uint8_t grey) {
 }
 
 // A square from (x0, y0) to (x1, y1) at height z, two triangles, as a mesh of node `name`.
-formats::BsmMesh square(const std::string& name, const std::string& parent, float x0, float y0, float x1, float y1,
-                        float z = 0) {
+formats::BsmMesh square(const std::string& name, const std::string& parent, float x0, float y0, float x1,
+                        float y1, float z = 0) {
     formats::BsmMesh mesh;
     mesh.diffuseTexture = "base.tga";
     mesh.nodeName = name;
