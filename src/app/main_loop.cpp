@@ -86,9 +86,13 @@ void renderFrame(GLWindow& window) {
 
     runhooks::drawGlassPass(window);
 
-    // Queued after the fade quad, so the captured frame lies over the darkened scene.
-    queueOverlayQuad(window, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, window.captureAlpha,
-                     window.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Queued after the fade quad, so the captured frame lies over the darkened scene. At an alpha
+    // of 0 or below it would blend nothing into the picture, so between cuts it is left out: on a
+    // software renderer a full-screen blended quad costs as much as the rest of an empty frame.
+    if (window.captureAlpha > 0.0f) {
+        queueOverlayQuad(window, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, window.captureAlpha,
+                         window.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
     overlayPass(window, runhooks::drawCountdownOverlay);
 
     glMatrixMode(GL_MODELVIEW);
