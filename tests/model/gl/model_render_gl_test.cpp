@@ -182,6 +182,33 @@ TEST_F(RenderTest, ModelCoversItsPixelsAtItsPositionInBothModes) {
     }
 }
 
+TEST_F(RenderTest, TwoInstancesShareThePoolRangeAndAFreshInstanceDrawsUnrotated) {
+    formats::BsmModel m;
+    m.meshes = {square("Hull", "Scene Root", -0.2f, -0.2f, 0.2f, 0.2f),
+                square("flag", "Hull", 0.3f, 0.3f, 0.5f, 0.5f)};
+    m.meshes[1].pivot = {0.4f, 0.4f, 0};
+    ModelInstance left = make("flag", m);
+    ModelInstance right;
+    manager->createInstance(right, "flag");
+    EXPECT_EQ(left.nodes[1].indices, right.nodes[1].indices);
+    left.position = {-0.5f, -0.5f, 0};
+    right.position = {0.5f, -0.5f, 0};
+    // A turn that has not been through updateInstance yet changes nothing: identity matrices.
+    setNodeAngleZ(right, "flag", 90);
+    pool.bindPool();
+    renderInstance(left);
+    renderInstance(right);
+    pool.unbindPool();
+    // Hull squares around (−0.5, −0.5) and (0.5, −0.5): pixels (16, 16) and (48, 16).
+    EXPECT_EQ(pixel(16, 16)[0], 64);
+    EXPECT_EQ(pixel(48, 16)[0], 64);
+    // The flags at their stored place, 0.3..0.5 above and right of each Hull: around (−0.1, −0.1)
+    // and (0.9, −0.1), i.e. pixels (29, 29) and (61, 29).
+    EXPECT_EQ(pixel(29, 29)[0], 64);
+    EXPECT_EQ(pixel(61, 29)[0], 64);
+    EXPECT_EQ(pixel(32, 16)[0], 0);
+}
+
 TEST_F(RenderTest, ModelViewMatrixIsRestoredThroughATurnedHierarchy) {
     formats::BsmModel m;
     m.meshes = {square("Hull", "Scene Root", -0.2f, -0.2f, 0.2f, 0.2f),
