@@ -1,5 +1,6 @@
 #include "app/main_loop_hooks.h"
 
+#include "app/launch_options.h"
 #include "countdown/countdown.h"
 #include "gfx/gl_window.h"
 #include "media/media_pack.h"
@@ -7,6 +8,9 @@
 #include "model/models_process.h"
 #include "model/vertex_pool.h"
 #include "platform/clock.h"
+#include "platform/message_box.h"
+#include "scene/particles.h"
+#include "scene/scene.h"
 #include "settings/settings.h"
 #include "sound/sound.h"
 
@@ -14,7 +18,26 @@
 namespace runhooks {
 
 void loadCountdownGlyphs() { theCountdownDisplay().loadGlyphs(); }
-void loadSceneFile() {}
+void loadSceneFile() {
+    const GLWindow& window = theGLWindow();
+    const LaunchOptions& options = launchOptions();
+    SceneServices services;
+    services.sources = processMediaSources();
+    services.pool = &theVertexPool();
+    services.models = &theModelManager();
+    services.particles = &theParticleSystem();
+    services.showMessage = [](const std::string& caption, const std::string& text) {
+        platform::showMessageBox(caption, text);
+    };
+    services.tickCount = [] { return platform::tickCount(); };
+    services.occlusionQueries = window.occlusionQueryAvailable;
+    services.seeded = options.seeded;
+    services.seed = options.seed;
+    services.startCamera = options.camera;
+    ::loadSceneFile(theScene(), services);
+    theVertexPool().setBufferObjectsAvailable(window.vboAvailable);
+    theVertexPool().uploadPool();
+}
 void startMusic() {
     const Settings& settings = theSettings();
     theSoundSystem().startMusic(settings.enableMusic, settings.soundVolume, &readFile);
@@ -28,19 +51,27 @@ void updateCountdown() {
     time.updateCountdown();
 }
 
-void drawOpaquePass(GLWindow&) {}
-void resetSceneFlags() {}
-void drawScene(GLWindow&) {}
-void updateParticles(float) {}
-void renderParticles() {}
-void drawGlassPass(GLWindow&) {}
+void drawOpaquePass(GLWindow&) { ::drawOpaquePass(theScene()); }
+void resetSceneFlags() { ::resetSceneFlags(theScene()); }
+void drawScene(GLWindow& window) {
+    Scene& scene = theScene();
+    const CountdownTime& time = theCountdownTime();
+    scene.clock = ClockTime{time.hour, time.minute, time.second};
+    ::drawScene(scene, window.frameTimer.dt, window.occlusionQueryAvailable, &window.captureRequested);
+}
+void updateParticles(float dt) { theParticleSystem().update(dt); }
+void renderParticles() { theParticleSystem().render(); }
+void drawGlassPass(GLWindow&) { ::drawGlassPass(theScene()); }
 void drawCountdownOverlay(GLWindow& window) {
     const Settings& settings = theSettings();
     theCountdownDisplay().drawOverlay(theCountdownTime(), OverlayOptions{settings.Fps, settings.Clock, settings.Style24h},
                                       window.frameTimer.framesPerSecond);
 }
 
-void releaseScene() {}
+void releaseScene() {
+    ::releaseScene(theScene());
+    theParticleSystem().release();
+}
 void releaseModels() {
     theModelManager().releaseAll();
     theVertexPool().releaseGL();
