@@ -85,9 +85,9 @@ struct OverlayLayout {
 
 // The options the overlay reads each frame.
 struct OverlayOptions {
-    bool showFps = false;    // the "Fps:" option
-    bool showClock = true;   // the "Clock:" option
-    bool style24h = false;   // the "Style24h:" option; off is the 12-hour style with a.m./p.m.
+    bool showFps = false;   // the "Fps:" option
+    bool showClock = true;  // the "Clock:" option
+    bool style24h = false;  // the "Style24h:" option; off is the 12-hour style with a.m./p.m.
 };
 
 // Pen advance of one glyph, and the left shift of a "." (which advances 0.6 shift less).

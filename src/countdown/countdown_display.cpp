@@ -8,7 +8,8 @@
 
 void CountdownDisplay::loadGlyphs(TextureManager& manager) {
     unsigned textures[kOverlayTextureCount];
-    for (int slot = 0; slot < kOverlayTextureCount; ++slot) textures[slot] = manager.getTexture(overlayTexturePath(slot));
+    for (int slot = 0; slot < kOverlayTextureCount; ++slot)
+        textures[slot] = manager.getTexture(overlayTexturePath(slot));
     setTextures(textures);
 }
 

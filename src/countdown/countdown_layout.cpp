@@ -6,16 +6,16 @@
 namespace {
 
 const char* const kTexturePaths[kOverlayTextureCount] = {
-    "Textures/tex_sym_0.tga",       "Textures/tex_sym_1.tga",     "Textures/tex_sym_2.tga",
-    "Textures/tex_sym_3.tga",       "Textures/tex_sym_4.tga",     "Textures/tex_sym_5.tga",
-    "Textures/tex_sym_6.tga",       "Textures/tex_sym_7.tga",     "Textures/tex_sym_8.tga",
-    "Textures/tex_sym_9.tga",       "Textures/tex_sym_a.tga",     "Textures/tex_sym_m.tga",
-    "Textures/tex_sym_p.tga",       "Textures/tex_sym_colon.tga", "Textures/tex_sym_point.tga",
-    "Textures/tex_sym_space.tga",   "Textures/tex_countdown.tga", "Textures/tex_countdown2.tga",
-    "Textures/tex_remaining.tga",   "Textures/tex_days.tga",      "Textures/tex_hours.tga",
-    "Textures/tex_mins.tga",        "Textures/tex_secs.tga",      "Textures/tex_day.tga",
-    "Textures/tex_hour.tga",        "Textures/tex_min.tga",       "Textures/tex_sec.tga",
-    "Textures/tex_mc.tga",          "Textures/tex_hny.tga",
+    "Textures/tex_sym_0.tga",     "Textures/tex_sym_1.tga",     "Textures/tex_sym_2.tga",
+    "Textures/tex_sym_3.tga",     "Textures/tex_sym_4.tga",     "Textures/tex_sym_5.tga",
+    "Textures/tex_sym_6.tga",     "Textures/tex_sym_7.tga",     "Textures/tex_sym_8.tga",
+    "Textures/tex_sym_9.tga",     "Textures/tex_sym_a.tga",     "Textures/tex_sym_m.tga",
+    "Textures/tex_sym_p.tga",     "Textures/tex_sym_colon.tga", "Textures/tex_sym_point.tga",
+    "Textures/tex_sym_space.tga", "Textures/tex_countdown.tga", "Textures/tex_countdown2.tga",
+    "Textures/tex_remaining.tga", "Textures/tex_days.tga",      "Textures/tex_hours.tga",
+    "Textures/tex_mins.tga",      "Textures/tex_secs.tga",      "Textures/tex_day.tga",
+    "Textures/tex_hour.tga",      "Textures/tex_min.tga",       "Textures/tex_sec.tga",
+    "Textures/tex_mc.tga",        "Textures/tex_hny.tga",
 };
 
 // Character i of this string is drawn with glyph texture i (the last one is a space).
@@ -26,7 +26,8 @@ constexpr float kGreetingX = -0.69f, kGreetingY = -0.84f, kGreetingHalfW = 0.212
 constexpr float kCountdownTextY = -0.87f, kCountdownTextX = -0.94f, kCountdownTextWideX = -0.98f;
 constexpr float kHeadingX = -0.59f, kHeadingY = -0.78f, kHeadingHalfW = 0.212f, kHeadingHalfH = 0.0265f;
 constexpr float kLabelY = -0.86f, kLabelHalfW = 0.053f, kLabelHalfH = 0.0265f;
-constexpr float kRemainingX = -0.59f, kRemainingY = -0.93f, kRemainingHalfW = 0.106f, kRemainingHalfH = 0.0265f;
+constexpr float kRemainingX = -0.59f, kRemainingY = -0.93f, kRemainingHalfW = 0.106f,
+                kRemainingHalfH = 0.0265f;
 constexpr float kFpsX = -0.95f, kFpsY = 0.92f;
 constexpr float kClock24X = 0.64f, kClock12X = 0.5f, kClockY = -0.92f;
 

@@ -1,6 +1,6 @@
-#include "countdown/countdown.h"
-
 #include <algorithm>
+
+#include "countdown/countdown.h"
 
 namespace {
 

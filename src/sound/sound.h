@@ -20,10 +20,10 @@
 #include "platform/audio_output.h"
 
 struct SampleRecord {
-    std::uint32_t handle = 0;  // 0 when loading failed
-    char name[128] = {};       // "Sample" for samples loaded from memory
-    std::uint8_t valid = 0;    // handle != 0
-    std::uint32_t channel = 0; // the last playback started from this sample, 0 before the first
+    std::uint32_t handle = 0;   // 0 when loading failed
+    char name[128] = {};        // "Sample" for samples loaded from memory
+    std::uint8_t valid = 0;     // handle != 0
+    std::uint32_t channel = 0;  // the last playback started from this sample, 0 before the first
 };
 
 // The "Sound volume:" option as a level: truncated toward zero and kept within 0..100.

@@ -150,7 +150,8 @@ void SoundSystem::stopMusic(bool enableMusic) {
 
 const std::int16_t* SoundSystem::sampleFrames(int index, std::uint32_t* frameCount) const {
     if (frameCount != nullptr) *frameCount = 0;
-    if (index < 0 || index >= static_cast<int>(samples_.size()) || samples_[index].handle == 0) return nullptr;
+    if (index < 0 || index >= static_cast<int>(samples_.size()) || samples_[index].handle == 0)
+        return nullptr;
     const Pcm* pcm = pcm_[samples_[index].handle - 1].get();
     if (pcm == nullptr) return nullptr;
     if (frameCount != nullptr) *frameCount = pcm->frames;
@@ -176,7 +177,8 @@ void SoundSystem::mix(std::int16_t* out, int frames) {
             }
             const std::uint32_t run = std::min<std::uint32_t>(static_cast<std::uint32_t>(wanted),
                                                               playback.frames - playback.position);
-            const std::int16_t* source = playback.data + static_cast<std::size_t>(playback.position) * kChannels;
+            const std::int16_t* source =
+                playback.data + static_cast<std::size_t>(playback.position) * kChannels;
             for (std::uint32_t i = 0; i < run * kChannels; ++i) {
                 const int mixed = target[i] + source[i] * volume / 100;
                 target[i] = static_cast<std::int16_t>(std::clamp(mixed, -32768, 32767));

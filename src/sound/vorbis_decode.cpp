@@ -37,10 +37,17 @@ int seekStream(void* source, ogg_int64_t offset, int whence) {
     auto* stream = static_cast<MemoryStream*>(source);
     ogg_int64_t base = 0;
     switch (whence) {
-        case SEEK_SET: base = 0; break;
-        case SEEK_CUR: base = static_cast<ogg_int64_t>(stream->position); break;
-        case SEEK_END: base = static_cast<ogg_int64_t>(stream->size); break;
-        default: return -1;
+        case SEEK_SET:
+            base = 0;
+            break;
+        case SEEK_CUR:
+            base = static_cast<ogg_int64_t>(stream->position);
+            break;
+        case SEEK_END:
+            base = static_cast<ogg_int64_t>(stream->size);
+            break;
+        default:
+            return -1;
     }
     const ogg_int64_t target = base + offset;
     if (target < 0 || target > static_cast<ogg_int64_t>(stream->size)) return -1;
@@ -135,8 +142,10 @@ bool decodeVorbisFromMemory(const void* data, std::uint32_t length, int sampleRa
     ov_clear(&file);
 
     if (failed && out.empty()) return false;
-    if (rate != sampleRate) out = resampleStereo(out, rate, sampleRate, maxFrames);
-    else if (out.size() / 2 > maxFrames) out.resize(static_cast<std::size_t>(maxFrames) * 2);
+    if (rate != sampleRate)
+        out = resampleStereo(out, rate, sampleRate, maxFrames);
+    else if (out.size() / 2 > maxFrames)
+        out.resize(static_cast<std::size_t>(maxFrames) * 2);
     if (out.empty()) return false;
     return true;
 }

@@ -105,10 +105,11 @@ TEST_F(CountdownLayoutTest, GlyphTextAdvancesAndShiftsThePoint) {
     layout.clear();
     display.layoutGlyphText(0.5f, -0.92f, "1:0 p.m.", layout);
     ASSERT_EQ(layout.count, 8u);
-    const int slots[] = {kGlyph0 + 1, kGlyphColon, kGlyph0, kGlyphSpace, kGlyphP, kGlyphPoint, kGlyphM, kGlyphPoint};
+    const int slots[] = {kGlyph0 + 1, kGlyphColon, kGlyph0, kGlyphSpace,
+                         kGlyphP,     kGlyphPoint, kGlyphM, kGlyphPoint};
     // Pen positions: a glyph advances 0.0425, a "." 0.02375 and is drawn 0.03125 left of its pen.
-    const float centres[] = {0.5f,    0.5425f, 0.585f, 0.6275f, 0.67f - 0.0f,
-                             0.7125f - 0.03125f, 0.73625f, 0.77875f - 0.03125f};
+    const float centres[] = {
+        0.5f, 0.5425f, 0.585f, 0.6275f, 0.67f - 0.0f, 0.7125f - 0.03125f, 0.73625f, 0.77875f - 0.03125f};
     for (std::size_t i = 0; i < 8; ++i) {
         EXPECT_EQ(layout.quads[i].texture, slots[i]) << i;
         EXPECT_NEAR(layout.quads[i].cx, centres[i], 1e-5f) << i;
@@ -136,7 +137,8 @@ TEST_F(CountdownLayoutTest, ChristmasEveLastSecond) {
     EXPECT_EQ(countSlot(quads, kHeadingNewYear), 0);
     // 0 and 1 take the singular pictures.
     for (int slot : {kLabelDay, kLabelHour, kLabelMinute, kLabelSecond}) EXPECT_EQ(countSlot(quads, slot), 1);
-    for (int slot : {kLabelDays, kLabelHours, kLabelMinutes, kLabelSeconds}) EXPECT_EQ(countSlot(quads, slot), 0);
+    for (int slot : {kLabelDays, kLabelHours, kLabelMinutes, kLabelSeconds})
+        EXPECT_EQ(countSlot(quads, slot), 0);
     EXPECT_EQ(countSlot(quads, kRemaining), 1);
     EXPECT_EQ(countSlot(quads, kGreetingChristmas) + countSlot(quads, kGreetingNewYear), 0);
 }
@@ -233,7 +235,8 @@ TEST_F(CountdownLayoutTest, TwoAndThreeDigitDays) {
 TEST_F(CountdownLayoutTest, PluralLabelsFromTwo) {
     const auto quads = layoutAt(2026, 12, 22, 21, 57, 58);  // 2 days, 2 hours, 2 minutes, 2 seconds
     EXPECT_EQ(countdownGlyphs(quads), "02  02   02  02");
-    for (int slot : {kLabelDays, kLabelHours, kLabelMinutes, kLabelSeconds}) EXPECT_EQ(countSlot(quads, slot), 1);
+    for (int slot : {kLabelDays, kLabelHours, kLabelMinutes, kLabelSeconds})
+        EXPECT_EQ(countSlot(quads, slot), 1);
 }
 
 TEST_F(CountdownLayoutTest, ClockAndFrameRateFollowTheOptions) {
@@ -276,11 +279,12 @@ TEST(CountdownTextures, EveryPathInLoadingOrder) {
     EXPECT_STREQ(overlayTexturePath(kGlyphColon), "Textures/tex_sym_colon.tga");
     EXPECT_STREQ(overlayTexturePath(kGlyphPoint), "Textures/tex_sym_point.tga");
     EXPECT_STREQ(overlayTexturePath(kGlyphSpace), "Textures/tex_sym_space.tga");
-    const char* rest[] = {"Textures/tex_countdown.tga", "Textures/tex_countdown2.tga", "Textures/tex_remaining.tga",
-                          "Textures/tex_days.tga",      "Textures/tex_hours.tga",      "Textures/tex_mins.tga",
-                          "Textures/tex_secs.tga",      "Textures/tex_day.tga",        "Textures/tex_hour.tga",
-                          "Textures/tex_min.tga",       "Textures/tex_sec.tga",        "Textures/tex_mc.tga",
-                          "Textures/tex_hny.tga"};
+    const char* rest[] = {
+        "Textures/tex_countdown.tga", "Textures/tex_countdown2.tga", "Textures/tex_remaining.tga",
+        "Textures/tex_days.tga",      "Textures/tex_hours.tga",      "Textures/tex_mins.tga",
+        "Textures/tex_secs.tga",      "Textures/tex_day.tga",        "Textures/tex_hour.tga",
+        "Textures/tex_min.tga",       "Textures/tex_sec.tga",        "Textures/tex_mc.tga",
+        "Textures/tex_hny.tga"};
     for (int i = 0; i < 13; ++i) EXPECT_STREQ(overlayTexturePath(16 + i), rest[i]) << i;
     EXPECT_EQ(overlayTexturePath(29), nullptr);
     EXPECT_EQ(overlayTexturePath(-1), nullptr);

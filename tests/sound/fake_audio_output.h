@@ -69,5 +69,6 @@ private:
 };
 
 inline platform::AudioOutputFactory fakeOutputFactory(FakeAudioLog& log) {
-    return [&log]() -> std::unique_ptr<platform::AudioOutput> { return std::make_unique<FakeAudioOutput>(log); };
+    return
+        [&log]() -> std::unique_ptr<platform::AudioOutput> { return std::make_unique<FakeAudioOutput>(log); };
 }

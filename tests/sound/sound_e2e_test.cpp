@@ -31,8 +31,8 @@ protected:
 
     testsupport::ProcessResult run(bool music) {
         writeSettings(sandbox.file("settings"), music);
-        testsupport::ProcessSpec spec = sandbox.spec(
-            {"/s", "--windowed", "--size", "160x120", "--frames", "20", "--config-dir", sandbox.file("settings")});
+        testsupport::ProcessSpec spec = sandbox.spec({"/s", "--windowed", "--size", "160x120", "--frames",
+                                                      "20", "--config-dir", sandbox.file("settings")});
         spec.env["SDL_VIDEODRIVER"] = std::string("offscreen");
         spec.env["SDL_AUDIODRIVER"] = std::string("disk");
         spec.env["SDL_DISKAUDIOFILE"] = audioFile();

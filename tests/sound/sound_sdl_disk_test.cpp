@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -29,8 +29,10 @@ public:
         setenv(name, value.c_str(), 1);
     }
     ~ScopedEnv() {
-        if (had_) setenv(name_, old_.c_str(), 1);
-        else unsetenv(name_);
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
     }
 
 private:
@@ -87,7 +89,8 @@ TEST(SoundOverSdlDisk, MusicFlowsAndLoopsWithoutAGapAtTheChosenVolume) {
     std::size_t start = written.size();
     for (std::size_t at = 0; at + opening < written.size() && start == written.size(); at += 2) {
         bool matches = true;
-        for (std::size_t k = 0; k < opening && matches; ++k) matches = written[at + k] == expected[k] * 50 / 100;
+        for (std::size_t k = 0; k < opening && matches; ++k)
+            matches = written[at + k] == expected[k] * 50 / 100;
         if (matches) start = at;
     }
     ASSERT_LT(start, written.size()) << "the music did not flow";
@@ -100,7 +103,8 @@ TEST(SoundOverSdlDisk, MusicFlowsAndLoopsWithoutAGapAtTheChosenVolume) {
     // The tone is made of whole periods, so the step across the loop point is no bigger than the
     // steps inside the loop: no click.
     int largestStep = 0;
-    for (std::size_t i = 2; i < expected.size(); i += 2) largestStep = std::max(largestStep, std::abs(expected[i] - expected[i - 2]));
+    for (std::size_t i = 2; i < expected.size(); i += 2)
+        largestStep = std::max(largestStep, std::abs(expected[i] - expected[i - 2]));
     const int seamStep = std::abs(expected[0] - expected[expected.size() - 2]);
     EXPECT_LE(seamStep, largestStep + largestStep / 4);
     std::remove(outPath.c_str());

@@ -169,7 +169,8 @@ TEST_F(SoundSystemTest, MissingOrBrokenMusicRunsOnSilently) {
     EXPECT_EQ(sound.samples().size(), 4u);
     // A file cut in its audio keeps what could be decoded.
     const auto& tone = toneFile();
-    const int cut = sound.loadSampleFromMemory(tone.data(), static_cast<std::uint32_t>(tone.size() * 2 / 3), 0);
+    const int cut =
+        sound.loadSampleFromMemory(tone.data(), static_cast<std::uint32_t>(tone.size() * 2 / 3), 0);
     std::uint32_t frames = 0;
     if (sound.samples()[cut].valid) {
         sound.sampleFrames(cut, &frames);
@@ -180,7 +181,8 @@ TEST_F(SoundSystemTest, MissingOrBrokenMusicRunsOnSilently) {
 
 TEST_F(SoundSystemTest, PlaySampleRules) {
     sound.initSound();
-    const int once = sound.loadSampleFromMemory(toneFile().data(), static_cast<std::uint32_t>(toneFile().size()), 0);
+    const int once =
+        sound.loadSampleFromMemory(toneFile().data(), static_cast<std::uint32_t>(toneFile().size()), 0);
     ASSERT_EQ(sound.samples()[once].valid, 1);
 
     // Out of range and never loaded: nothing happens.
@@ -253,16 +255,19 @@ TEST(SoundVolumeLevel, TruncatesAndKeepsInRange) {
 TEST(VorbisDecode, MonoIsDoubledAndOtherRatesResampled) {
     const auto mono = makeOggTone(4000, 44100, 1);
     std::vector<std::int16_t> pcm;
-    ASSERT_TRUE(decodeVorbisFromMemory(mono.data(), static_cast<std::uint32_t>(mono.size()), 44100, 1u << 20, pcm));
+    ASSERT_TRUE(
+        decodeVorbisFromMemory(mono.data(), static_cast<std::uint32_t>(mono.size()), 44100, 1u << 20, pcm));
     ASSERT_EQ(pcm.size(), 8000u);
     for (std::size_t i = 0; i < pcm.size(); i += 2) ASSERT_EQ(pcm[i], pcm[i + 1]);
 
     const auto slow = makeOggTone(22050, 22050, 2);
-    ASSERT_TRUE(decodeVorbisFromMemory(slow.data(), static_cast<std::uint32_t>(slow.size()), 44100, 1u << 20, pcm));
+    ASSERT_TRUE(
+        decodeVorbisFromMemory(slow.data(), static_cast<std::uint32_t>(slow.size()), 44100, 1u << 20, pcm));
     EXPECT_NEAR(static_cast<double>(pcm.size()) / 2, 44100.0, 2.0);
 
     // The frame limit holds.
-    ASSERT_TRUE(decodeVorbisFromMemory(mono.data(), static_cast<std::uint32_t>(mono.size()), 44100, 1000, pcm));
+    ASSERT_TRUE(
+        decodeVorbisFromMemory(mono.data(), static_cast<std::uint32_t>(mono.size()), 44100, 1000, pcm));
     EXPECT_EQ(pcm.size(), 2000u);
 }
 

@@ -114,7 +114,8 @@ protected:
 std::vector<std::string> CountdownOverlayGL::requested;
 
 TEST_F(CountdownOverlayGL, LoadsThePicturesInOrderAndDrawsEachWhereItBelongs) {
-    TextureManager textures(&CountdownOverlayGL::readPicture, [](const std::string& text) { FAIL() << text; });
+    TextureManager textures(&CountdownOverlayGL::readPicture,
+                            [](const std::string& text) { FAIL() << text; });
     CountdownDisplay display;
     display.loadGlyphs(textures);
     ASSERT_EQ(requested.size(), static_cast<std::size_t>(kOverlayTextureCount));
@@ -152,10 +153,10 @@ TEST_F(CountdownOverlayGL, LoadsThePicturesInOrderAndDrawsEachWhereItBelongs) {
         float x, y;
         int slot;
     };
-    const Spot spots[] = {{-0.96f, -0.87f, kGlyph0},        {-0.59f, -0.765f, kHeadingChristmas},
-                          {-0.65f, -0.86f, kLabelHours},    {-0.59f, -0.935f, kRemaining},
-                          {0.48f, -0.92f, kGlyph0 + 1},     {-0.97f, 0.92f, kGlyph0 + 6},
-                          {-0.45f, -0.86f, kLabelMinute},   {-0.28f, -0.86f, kLabelSecond}};
+    const Spot spots[] = {{-0.96f, -0.87f, kGlyph0},      {-0.59f, -0.765f, kHeadingChristmas},
+                          {-0.65f, -0.86f, kLabelHours},  {-0.59f, -0.935f, kRemaining},
+                          {0.48f, -0.92f, kGlyph0 + 1},   {-0.97f, 0.92f, kGlyph0 + 6},
+                          {-0.45f, -0.86f, kLabelMinute}, {-0.28f, -0.86f, kLabelSecond}};
     for (const Spot& spot : spots) {
         const std::uint8_t* p = &pixels[(toPixel(spot.y) * kSize + toPixel(spot.x)) * 4];
         const Colour want = slotColour(spot.slot);
@@ -172,7 +173,8 @@ TEST_F(CountdownOverlayGL, LoadsThePicturesInOrderAndDrawsEachWhereItBelongs) {
 }
 
 TEST_F(CountdownOverlayGL, ChristmasDayShowsOnlyTheGreeting) {
-    TextureManager textures(&CountdownOverlayGL::readPicture, [](const std::string& text) { FAIL() << text; });
+    TextureManager textures(&CountdownOverlayGL::readPicture,
+                            [](const std::string& text) { FAIL() << text; });
     CountdownDisplay display;
     display.loadGlyphs(textures);
     CountdownTime time;
