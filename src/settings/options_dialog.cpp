@@ -111,7 +111,7 @@ const char* const kResolutionItems[10] = {
     "800х600х16",   "800х600х32",   "1024х768х16",  "1024х768х32",  "1280х1024х16",
     "1280х1024х32", "1152х864х16",  "1152х864х32",  "1600х1200х16", "1600х1200х32",
 };
-const char* const kMakerWebAddress = "https://www.vantorel.example/screensavers/";
+const char* const kMakerWebAddress = "https://vantorel.example/glimmerdale";
 const char* const kStringTablePath = "Text/text.txt";
 
 OptionsDialog::OptionsDialog(SettingsStore& store, platform::DialogToolkit& toolkit)

@@ -141,7 +141,7 @@ TEST_F(OptionsDialogE2E, AboutVisitAndCancelStoreNothing) {
     clickAt(259 + 5, 106 + 5);   // Show FPS: on, in memory only
     clickAt(208 + 30, 154 + 7);  // Visit...
     ASSERT_TRUE(waitUntil([&] { return !readTextFile(work.file("opened.txt")).empty(); }, std::chrono::seconds(10)));
-    EXPECT_EQ(trimmed(readTextFile(work.file("opened.txt"))), "https://www.vantorel.example/screensavers/");
+    EXPECT_EQ(trimmed(readTextFile(work.file("opened.txt"))), "https://vantorel.example/glimmerdale");
 
     clickAt(272 + 30, 154 + 7);  // About...
     const std::string findAbout =

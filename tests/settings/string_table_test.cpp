@@ -64,3 +64,20 @@ TEST(StringTable, EmptyMissingAndDamagedInput) {
     EXPECT_EQ(allTexts("#k 800\xD1\x85" "600 \xF0\x9F\x8E\x84", 1),
               (std::vector<std::string>{" 800\xD1\x85" "600 \xF0\x9F\x8E\x84"}));
 }
+
+TEST(StringTable, TheMediaPipelinesTableHasExactly32Entries) {
+    const std::string file = settings_test::readText(GLIMMERDALE_SOURCE_DIR "/content/interface/text.txt");
+    if (file.empty()) GTEST_SKIP() << "content/interface/text.txt is not there";
+    StringTable table;
+    table.open(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
+    std::vector<std::string> texts;
+    for (int i = 0; i < 32; ++i) texts.push_back(table.readNextText());
+    EXPECT_TRUE(table.atEnd());
+    EXPECT_EQ(texts[0], " Options");
+    EXPECT_EQ(texts[1], " Video Mode Selection");
+    EXPECT_EQ(texts[14], " OK");
+    EXPECT_EQ(texts[15], " Cancel");
+    EXPECT_EQ(texts[20], " 12h style");
+    EXPECT_EQ(texts[25], "");
+    EXPECT_EQ(texts[31], " About");
+}
