@@ -1,0 +1,85 @@
+#pragma once
+// Small scene files written with the format writers, and services that record what the scene asks.
+
+#include <string>
+#include <vector>
+
+#include "formats/bss.h"
+#include "model/fake_media.h"
+#include "model/model_manager.h"
+#include "model/vertex_pool.h"
+#include "scene/particles.h"
+#include "scene/scene.h"
+
+namespace scenetest {
+
+// A square of two triangles in the plane z = height, spanning ±half on x and y, facing +z.
+inline formats::BssRoomMesh square(const std::string& name, const std::string& parent, float half, float height) {
+    formats::BssRoomMesh mesh;
+    mesh.name = name;
+    mesh.parentName = parent;
+    mesh.positions = {{-half, -half, height}, {half, -half, height}, {half, half, height}, {-half, half, height}};
+    mesh.faces = {{0, 1, 2}, {0, 2, 3}};
+    mesh.uvs = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    mesh.uvFaces = mesh.faces;
+    mesh.normals.assign(6, {0, 0, 2});
+    formats::BssMaterial material;
+    material.cornerCount = 6;
+    mesh.materials = {material};
+    return mesh;
+}
+
+inline formats::BssCamera camera(int keys, float x = 0) {
+    formats::BssCamera c;
+    for (int k = 0; k < keys; ++k) {
+        c.positions.push_back({x + float(k), 0, 0});
+        c.rotations.push_back({0, 0, 0, 1});
+        c.fieldsOfView.push_back(1.309f);
+    }
+    return c;
+}
+
+inline formats::BssHelper helper(const std::string& name, int kind, const std::string& parent = "room") {
+    formats::BssHelper h;
+    h.name = name;
+    h.kind = kind;
+    h.parentName = parent;
+    h.positions = {{1, 2, 3}};
+    h.rotations = {{0, 0, 0, 1}};
+    return h;
+}
+
+// Recording services over fake media; the pool, models and particles live here.
+struct SceneRig {
+    FakeMedia media;
+    SharedVertexPool pool;
+    ModelManager models{pool, media.sources()};
+    ParticleSystem particles{media.sources()};
+    std::vector<std::string> messages;
+    SceneServices services;
+    Scene scene;
+
+    SceneRig() {
+        models.setNotFoundHandler([this](const std::string& text) { messages.push_back("notfound " + text); });
+        services.sources = media.sources();
+        services.pool = &pool;
+        services.models = &models;
+        services.particles = &particles;
+        services.showMessage = [this](const std::string& caption, const std::string& text) {
+            messages.push_back(caption + ": " + text);
+        };
+        services.tickCount = [] { return 42u; };
+    }
+    void build(const formats::BssScene& file) {
+        const formats::Bytes bytes = formats::encodeBss(file);
+        buildScene(scene, services, bytes.data(), bytes.size());
+    }
+    int objectIndex(const std::string& name) const {
+        for (std::size_t i = 0; i < scene.objects.size(); ++i) {
+            if (scene.objects[i].name == name) return int(i);
+        }
+        return -1;
+    }
+};
+
+}  // namespace scenetest

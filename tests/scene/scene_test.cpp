@@ -1,0 +1,378 @@
+// Scene loading from files written with the format writers: batches and textures, pool corners,
+// helpers and their models, the "adas" limits, damaged files; the camera bag and camera step; key
+// animation; the train and clock; light assignment; frustum planes and the cube test.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <set>
+
+#include "formats/particle_effect.h"
+#include "scene/scene_fixtures.h"
+
+using scenetest::SceneRig;
+
+namespace {
+
+formats::BssScene roomWithGlass() {
+    formats::BssScene file;
+    formats::BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
+    room.materials.resize(2);
+    room.materials[0].diffuseTexture = "None";
+    room.materials[0].cornerCount = 3;
+    room.materials[1].diffuseTexture = "adglow.tga";
+    room.materials[1].hasIllumination = true;
+    room.materials[1].illuminationTexture = "illum.tga";
+    room.materials[1].firstCorner = 3;
+    room.materials[1].cornerCount = 3;
+    room.materials[1].materialRef = 1;
+    room.hasLightMap = true;
+    room.lightMapName = "lm_room.tga";
+    room.lightUvs = {{0.5f, 0.25f, 0}, {0.75f, 0.5f, 0}};
+    room.lightUvFaces = {{1, 0, 1}, {0, 0, 0}};
+    file.roomMeshes.push_back(room);
+    formats::BssRoomMesh glass = scenetest::square("glass", "room", 10, 5);
+    glass.materials[0].diffuseTexture = "glasspane.tga";
+    glass.materials[0].twoSided = true;
+    file.roomMeshes.push_back(glass);
+    file.cameras.push_back(scenetest::camera(300));
+    file.helpers = {scenetest::helper("instance candle", 3), scenetest::helper("animmodel fireplace_fire", 4),
+                    scenetest::helper("emit candle", 2), scenetest::helper("instance candle", 3)};
+    formats::BssLight light;
+    light.position = {0, 0, 50};
+    light.includeNames.assign(7, "instance candle");
+    file.lights.push_back(light);
+    return file;
+}
+
+TEST(SceneLoad, ObjectsBatchesTexturesAndPoolCorners) {
+    SceneRig rig;
+    rig.pool.append(12);  // corners of a model loaded earlier
+    rig.build(roomWithGlass());
+    Scene& scene = rig.scene;
+    ASSERT_EQ(scene.objects.size(), 5u);
+    EXPECT_EQ(scene.objects[0].name, "room");
+    EXPECT_EQ(scene.objects[1].name, "glass");
+    EXPECT_EQ(scene.objects[2].kind, SceneObjectKind::PlacedModel);
+    EXPECT_EQ(scene.objects[3].kind, SceneObjectKind::PlacedModel);
+    EXPECT_EQ(scene.objects[4].kind, SceneObjectKind::AnimatedModel);
+    EXPECT_TRUE(scene.objects[0].root);
+    EXPECT_TRUE(scene.objects[0].unlit);
+    EXPECT_FALSE(scene.objects[1].root);
+
+    const SceneObject& room = scene.objects[0];
+    ASSERT_EQ(room.batches.size(), 2u);
+    EXPECT_FALSE(room.batches[0].hasDiffuse);  // "None"
+    EXPECT_EQ(room.batches[0].firstCorner, 12);
+    EXPECT_TRUE(room.batches[1].hasDiffuse);
+    EXPECT_TRUE(room.batches[1].additive);
+    EXPECT_TRUE(room.batches[1].hasIllumination);
+    EXPECT_EQ(room.batches[1].firstCorner, 15);
+    EXPECT_TRUE(room.batches[0].hasLightMap && room.batches[1].hasLightMap);
+    EXPECT_EQ(room.batches[0].lightMapTexture, rig.media.textureNames["Textures/lm_room.tga"]);
+    EXPECT_EQ(room.batches[1].illuminationTexture, rig.media.textureNames["Textures/illum.tga"]);
+    EXPECT_FLOAT_EQ(room.size, std::sqrt(200.0f * 200.0f * 2));
+
+    const SceneObject& glass = scene.objects[1];
+    EXPECT_TRUE(glass.glass);
+    EXPECT_TRUE(glass.batches[0].glass && glass.batches[0].twoSided);
+    EXPECT_FALSE(glass.batches[0].additive);
+
+    // Corner 0 of face 0 of the room: position[0], normal normalised, uv[0], light uv[1].
+    ASSERT_EQ(rig.pool.size(), 12u + 6 + 6 + 0);
+    const PoolVertex& v = rig.pool[12];
+    EXPECT_FLOAT_EQ(v.position[0], -100);
+    EXPECT_FLOAT_EQ(v.normal[2], 1);
+    EXPECT_FLOAT_EQ(v.uv1[0], 0.75f);
+    EXPECT_FLOAT_EQ(v.uv1[1], 0.5f);
+    EXPECT_FLOAT_EQ(rig.pool[13].uv1[0], 0.5f);
+    EXPECT_FLOAT_EQ(rig.pool[14].uv0[0], 1);
+
+    // Helper models: "instance candle" places candle, "animmodel fireplace_fire" loads that model.
+    const auto& files = rig.media.fileRequests;
+    EXPECT_NE(std::find(files.begin(), files.end(), "Models/candle.BSM"), files.end());
+    EXPECT_NE(std::find(files.begin(), files.end(), "Models/fireplace_fire.BSA"), files.end());
+    ASSERT_EQ(scene.helpers.size(), 1u);
+    EXPECT_EQ(scene.helpers[0].helper.shortName, "candle");
+    EXPECT_FLOAT_EQ(scene.objects[2].centre.z, 3);
+    EXPECT_FLOAT_EQ(scene.objects[2].size, 1000);
+    EXPECT_TRUE(scene.objects[4].animated->playing);
+    EXPECT_FLOAT_EQ(scene.objects[4].animated->playbackSpeed, 0.2f);
+
+    // Links: every object below "room" is its child, and so is the emitter helper.
+    EXPECT_EQ(room.childObjects.size(), 4u);
+    ASSERT_EQ(room.childHelpers.size(), 1u);
+    EXPECT_EQ(scene.objects[2].parent, 0);
+
+    // Cameras: one, conjugated, field of view in degrees.
+    EXPECT_NEAR(scene.view.fieldOfView, 1.309f * 57.32484f, 1e-3f);
+    EXPECT_TRUE(rig.messages.empty());
+}
+
+TEST(SceneLoad, LightsReachGrownBoxesAndIncludeNamesWithRepeats) {
+    SceneRig rig;
+    formats::BssScene file = roomWithGlass();
+    formats::BssLight far;
+    far.position = {0, 0, 5 + 2 * 40 - 1};  // just inside the glass box grown by 2 × range
+    file.lights.push_back(far);
+    formats::BssLight beyond;
+    beyond.position = {0, 0, 5 + 2 * 40 + 1};
+    file.lights.push_back(beyond);
+    rig.build(file);
+    const Scene& scene = rig.scene;
+    EXPECT_TRUE(scene.objects[0].lights.empty());  // light-mapped
+    EXPECT_EQ(scene.objects[1].lights, (std::vector<int>{0, 1}));  // empty include lists still reach it
+    EXPECT_EQ(scene.objects[2].lights, std::vector<int>(7, 0));
+    EXPECT_EQ(scene.objects[3].lights, std::vector<int>(7, 0));
+    EXPECT_TRUE(scene.objects[4].lights.empty());
+    EXPECT_FLOAT_EQ(scene.lights[0].ambient[0], 1.6f);
+    EXPECT_FLOAT_EQ(scene.lights[0].quadraticAttenuation, 552.8f * 0.000002f);
+}
+
+TEST(SceneLoad, AdasAboveTheFixedCountsWithNothingBeyondTheCapacityKept) {
+    for (int count : {319, 320, 321}) {
+        SceneRig rig;
+        formats::BssScene file = roomWithGlass();
+        file.roomMeshes[0].materials.resize(std::size_t(count), file.roomMeshes[0].materials[0]);
+        rig.build(file);
+        EXPECT_EQ(rig.messages.size(), count > 319 ? 1u : 0u) << count;
+        if (!rig.messages.empty()) {
+            EXPECT_EQ(rig.messages[0], "Error: adas");
+        }
+        ASSERT_EQ(rig.scene.objects.size(), 5u) << count;  // the rest of the file still reads right
+        EXPECT_EQ(rig.scene.objects[0].batches.size(), std::size_t(std::min(count, 320)));
+    }
+    for (int count : {39, 40, 41}) {
+        SceneRig rig;
+        formats::BssScene file = roomWithGlass();
+        file.lights[0].includeNames.assign(std::size_t(count), "instance candle");
+        rig.build(file);
+        EXPECT_EQ(rig.messages.size(), count > 39 ? 1u : 0u) << count;
+        EXPECT_EQ(rig.scene.lights[0].includeNames.size(), std::size_t(std::min(count, 40)));
+    }
+}
+
+TEST(SceneLoad, DamagedOrMissingFilesGiveAnEmptySceneWithAFixedView) {
+    const formats::Bytes bytes = formats::encodeBss(roomWithGlass());
+    for (std::size_t cut : {std::size_t(3), std::size_t(50), bytes.size() / 2, bytes.size() - 1}) {
+        SceneRig rig;
+        buildScene(rig.scene, rig.services, bytes.data(), cut);
+        EXPECT_TRUE(rig.scene.objects.empty()) << cut;
+        EXPECT_FALSE(updateCamera(rig.scene, 1.0f));
+    }
+    formats::BssScene badIndex = roomWithGlass();
+    badIndex.roomMeshes[0].faces[1] = {0, 2, 4};
+    SceneRig rig;
+    rig.build(badIndex);
+    EXPECT_TRUE(rig.scene.objects.empty());
+
+    // No cameras: the view stands at the room's centre looking along x with z up, and stays.
+    formats::BssScene noCameras = roomWithGlass();
+    noCameras.cameras.clear();
+    noCameras.roomMeshes[0].positions[0].z = -40;
+    SceneRig still;
+    still.build(noCameras);
+    EXPECT_FLOAT_EQ(still.scene.view.position.z, -20);
+    EXPECT_FALSE(updateCamera(still.scene, 5.0f));
+    EXPECT_FLOAT_EQ(still.scene.view.direction.x, 1);
+    EXPECT_FLOAT_EQ(still.scene.view.up.z, 1);
+}
+
+TEST(SceneLoad, BatchRangesOutsideTheObjectAreCutToIt) {
+    formats::BssScene file = roomWithGlass();
+    file.roomMeshes[1].materials[0].firstCorner = 3;
+    file.roomMeshes[1].materials[0].cornerCount = 600;
+    file.roomMeshes[1].materials[0].materialRef = 7;  // outside the list: entry 0
+    SceneRig rig;
+    rig.build(file);
+    ASSERT_EQ(rig.scene.objects[1].batches.size(), 1u);
+    EXPECT_EQ(rig.scene.objects[1].batches[0].firstCorner, 6 + 3);
+    EXPECT_EQ(rig.scene.objects[1].batches[0].cornerCount, 3);
+}
+
+TEST(SceneCameras, OneCameraAlwaysComesBack) {
+    SceneRig rig;
+    formats::BssScene file = roomWithGlass();
+    file.cameras = {scenetest::camera(5)};
+    rig.build(file);
+    for (int cut = 0; cut < 5; ++cut) EXPECT_EQ(chooseNextCamera(rig.scene, true), 0);
+}
+
+TEST(SceneCameras, FiveCamerasNeverRepeatWithinARoundAndStartFromTheFirstFour) {
+    std::set<int> firsts;
+    for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+        SceneRig rig;
+        rig.services.seeded = true;
+        rig.services.seed = seed;
+        formats::BssScene file = roomWithGlass();
+        file.cameras.assign(5, scenetest::camera(300));
+        rig.build(file);
+        firsts.insert(rig.scene.currentCamera);
+        std::set<int> round{rig.scene.currentCamera};
+        for (int i = 0; i < 4; ++i) round.insert(chooseNextCamera(rig.scene, true));
+        EXPECT_EQ(round.size(), 5u);
+        EXPECT_EQ(rig.scene.cameraBag.size(), 5u);  // refilled after the last draw
+    }
+    EXPECT_EQ(firsts.count(4), 0u);
+    EXPECT_GE(firsts.size(), 3u);
+
+    SceneRig chosen;
+    chosen.services.startCamera = 3;
+    formats::BssScene file = roomWithGlass();
+    file.cameras.assign(5, scenetest::camera(300));
+    file.cameras[3] = scenetest::camera(300, 1000);
+    chosen.build(file);
+    EXPECT_EQ(chosen.scene.currentCamera, 3);
+    EXPECT_FLOAT_EQ(chosen.scene.view.position.x, 1000);
+    EXPECT_EQ(chosen.scene.cameraBag.size(), 4u);
+}
+
+TEST(SceneCameras, StepInterpolatesRequestsTheCaptureOneKeyBeforeTheEndAndCuts) {
+    SceneRig rig;
+    formats::BssScene file = roomWithGlass();
+    file.cameras = {scenetest::camera(6)};
+    file.cameras[0].fieldsOfView = {1, 1, 1, 1, 1, 1};
+    rig.build(file);
+    Scene& scene = rig.scene;
+    // dt 5 moves the path value by 0.375 per frame.
+    EXPECT_FALSE(updateCamera(scene, 5.0f));
+    EXPECT_FLOAT_EQ(scene.view.position.x, 0);
+    EXPECT_FLOAT_EQ(scene.view.fieldOfView, 28.648735f);
+    EXPECT_FALSE(updateCamera(scene, 5.0f));
+    EXPECT_FLOAT_EQ(scene.view.position.x, 0.375f);
+    // Direction and up from the orientation: (0, 0, −1) and (0, 1, 0) for the identity.
+    EXPECT_FLOAT_EQ(scene.view.direction.z, -1);
+    EXPECT_FLOAT_EQ(scene.view.up.y, 1);
+    int captures = 0, frames = 0;
+    while (scene.cameraKey < 3 && frames < 100) {
+        captures += updateCamera(scene, 5.0f) ? 1 : 0;
+        ++frames;
+        if (scene.cameraKey == 3) {
+            EXPECT_EQ(captures, 1);  // set when key 3 (= 6 − 3) is reached
+        }
+    }
+    EXPECT_EQ(captures, 1);
+    // Key 4 = keyCount − 2 ends the path; the same camera restarts at key 0.
+    while (scene.cameraKey != 0 && frames < 100) {
+        updateCamera(scene, 5.0f);
+        ++frames;
+    }
+    EXPECT_LT(frames, 100);
+    EXPECT_LT(scene.view.position.x, 1.0f);
+}
+
+TEST(SceneAnimation, KeysHoldThenRun) {
+    SceneObject object;
+    object.keyAnimated = true;
+    object.keys.positions = {{0, 0, 0}, {10, 0, 0}, {20, 0, 0}, {30, 0, 0}};
+    object.keys.rotations.assign(4, Quat{});
+    object.keys.hold = 1;
+    int steps = 0;
+    while (object.keys.current == 0 && steps < 100) {
+        animateObject(object, 1.0f);
+        ++steps;
+        EXPECT_FLOAT_EQ(object.centre.x, 0);  // held at key 0
+    }
+    EXPECT_GE(steps, 20);  // t grows by 0.05 per frame unit
+    EXPECT_LE(steps, 21);
+    EXPECT_EQ(object.keys.hold, 0);
+    animateObject(object, 1.0f);
+    EXPECT_FLOAT_EQ(object.centre.x, 10);
+    animateObject(object, 10.0f);  // t 0.05 -> 0.55
+    animateObject(object, 1.0f);
+    EXPECT_NEAR(object.centre.x, 15.5f, 1e-4f);
+    for (int i = 0; i < 40; ++i) animateObject(object, 1.0f);
+    EXPECT_EQ(object.keys.current, 0);  // passed keyCount − 2
+}
+
+ModelInstance instanceWithNodes(const std::vector<std::string>& names) {
+    ModelInstance instance;
+    for (const std::string& name : names) {
+        ModelNode node;
+        node.name = name;
+        instance.nodes.push_back(node);
+    }
+    return instance;
+}
+
+TEST(ScenePlacedModels, ClockHandsAtHalfPastThreeAndTenSeconds) {
+    SceneObject clock;
+    clock.instance = std::make_unique<ModelInstance>(instanceWithNodes({"Arrow01", "Arrow02", "Arrow03"}));
+    poseClock(clock, ClockTime{15, 30, 10});
+    EXPECT_FLOAT_EQ(clock.instance->nodes[0].angleY, -180);
+    EXPECT_FLOAT_EQ(clock.instance->nodes[1].angleY, -105);
+    EXPECT_FLOAT_EQ(clock.instance->nodes[2].angleY, -60);
+    poseClock(clock, ClockTime{0, 0, 0});
+    EXPECT_FLOAT_EQ(clock.instance->nodes[1].angleY, 0);
+}
+
+TEST(ScenePlacedModels, TrainTurnsLocoAndWagonsAndCarriesTheSteam) {
+    Scene scene;
+    SceneObject railroad;
+    railroad.name = "instance railroad";
+    railroad.instance = std::make_unique<ModelInstance>(instanceWithNodes({"track", "loco", "wagon01", "wagon02"}));
+    ModelHelper steam;
+    steam.name = "emit locosteam";
+    steam.position = {10, 0, 0};
+    railroad.instance->nodes[0].helpers.push_back(steam);
+    railroad.instance->nodes[0].worldPosition = {1, 1, 1};
+    railroad.instance->position = {100, 0, 0};
+    poseRailroad(scene, railroad, 1.0f);
+    EXPECT_FLOAT_EQ(scene.trainAngle, 0.8f);
+    EXPECT_FLOAT_EQ(railroad.instance->nodes[1].angleZ, 0);
+    for (int i = 0; i < 374; ++i) poseRailroad(scene, railroad, 1.0f);
+    EXPECT_NEAR(scene.trainAngle, 300.0f, 1e-2f);  // 375 steps of 0.8
+    EXPECT_NEAR(railroad.instance->nodes[1].angleZ, 299.2f * 0.6f, 1e-2f);
+    EXPECT_FLOAT_EQ(railroad.instance->nodes[2].angleZ, railroad.instance->nodes[3].angleZ);
+    // Steam: turned by the same angle about z (3.14 convention), plus the node, plus 7 in z.
+    const float a = 299.2f * 0.0052333335f;
+    const Vec3 turned = rotate(Quat{0, 0, std::sin(a), std::cos(a)}, Vec3{10, 0, 0});
+    const Vec3 at = railroad.instance->nodes[0].helpers[0].worldPosition;
+    EXPECT_NEAR(at.x, turned.x + 1 + 100, 1e-2f);
+    EXPECT_NEAR(at.y, turned.y + 1, 1e-2f);
+    EXPECT_NEAR(at.z, 1 + 7, 1e-4f);
+}
+
+TEST(SceneHelpers, FiringSpawnsEffectsAndClearsTriggers) {
+    SceneRig rig;
+    formats::ParticleEffect effect;
+    formats::ParticleLayer layer;
+    layer.spriteName = "spr.tga";
+    layer.burstCount = 2;
+    effect.layers = {layer};
+    rig.media.files["Particles/candle.bin"] = formats::encodeParticleEffect(effect);
+    rig.build(roomWithGlass());
+    fireSceneHelpers(rig.scene);
+    EXPECT_EQ(rig.particles.emitterCount(), 0);  // not triggered
+    rig.scene.helpers[0].trigger = true;
+    fireSceneHelpers(rig.scene);
+    EXPECT_EQ(rig.particles.emitterCount(), 1);
+    EXPECT_FALSE(rig.scene.helpers[0].trigger);
+    EXPECT_FLOAT_EQ(rig.particles.groups()[0].emitters[0]->position.z, 3);
+}
+
+TEST(SceneFrustum, PlanesOfAnIdentityViewAndTheCubeTest) {
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const Frustum planes = frustumFromMatrices(identity, identity);
+    // Right: row 4 − row 1 = (−1, 0, 0, 1); near: row 4 + row 3 = (0, 0, 1, 1).
+    EXPECT_FLOAT_EQ(planes[0][0], -1);
+    EXPECT_FLOAT_EQ(planes[0][3], 1);
+    EXPECT_FLOAT_EQ(planes[1][0], 1);
+    EXPECT_FLOAT_EQ(planes[3][1], -1);
+    EXPECT_FLOAT_EQ(planes[5][2], 1);
+
+    // A perspective of 90 degrees, aspect 1, near 1, far 100 (column-major), camera at the origin
+    // looking down −z.
+    const float n = 1, f = 100;
+    const float projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -(f + n) / (f - n), -1, 0, 0, -2 * f * n / (f - n), 0};
+    const Frustum view = frustumFromMatrices(projection, identity);
+    EXPECT_FALSE(cubeOutsideFrustum(view, {0, 0, -50}, 1));
+    EXPECT_TRUE(cubeOutsideFrustum(view, {0, 0, 50}, 1));     // behind
+    EXPECT_TRUE(cubeOutsideFrustum(view, {0, 0, -500}, 10));  // beyond the far plane
+    EXPECT_TRUE(cubeOutsideFrustum(view, {200, 0, -50}, 10)); // off to the right
+    EXPECT_FALSE(cubeOutsideFrustum(view, {0, 0, 50}, 1000)); // a big cube reaches into view
+    // Normalised planes: the side planes of a 90-degree view lean at 45 degrees.
+    EXPECT_NEAR(view[0][0], -std::sqrt(0.5f), 1e-5f);
+}
+
+}  // namespace
