@@ -18,8 +18,10 @@ public:
         ProcessSpec spec;
         spec.program = "/usr/bin/Xvfb";
         // -displayfd: the server picks a free display number and writes it to its stdout.
+        // -noreset: without it the server resets whenever its last client leaves, and a client
+        // connecting during the reset is turned away.
         spec.args = {"-displayfd", "1", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
-                     "-nolisten", "tcp"};
+                     "-nolisten", "tcp", "-noreset"};
         if (!server_.start(spec)) return false;
         if (!waitUntil([this] { return server_.output().find('\n') != std::string::npos || !server_.running(); },
                        std::chrono::seconds(15)))

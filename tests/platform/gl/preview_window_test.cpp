@@ -39,10 +39,24 @@ bool pollUntil(PreviewWindow& window, PreviewEvent wanted) {
 
 class PreviewWindowTest : public ::testing::Test {
 protected:
+    // An X server started without -noreset resets when its last client leaves and turns away
+    // clients that connect meanwhile; one window kept open for the whole suite prevents that.
+    static void SetUpTestSuite() {
+        if (std::getenv("DISPLAY")) {
+            keeper_ = new PreviewWindow;
+            keeper_->create(0, nullptr, 0);
+        }
+    }
+    static void TearDownTestSuite() {
+        delete keeper_;
+        keeper_ = nullptr;
+    }
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
     }
+    static PreviewWindow* keeper_;
 };
+PreviewWindow* PreviewWindowTest::keeper_ = nullptr;
 
 TEST_F(PreviewWindowTest, OwnWindowDecodesThePictureAndShows) {
     const std::vector<std::uint8_t> bmp = tinyBmp();
