@@ -1,0 +1,411 @@
+#include "mediagen/room_textures.h"
+
+#include <cmath>
+#include <string>
+
+#include "mediagen/generator.h"
+#include "mediagen/text.h"
+
+namespace mediagen {
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+template <typename Shade>
+Picture shaded(int width, int height, Shade shade) {
+    Picture picture(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) picture.at(x, y) = shade(float(x), float(y));
+    return picture;
+}
+
+// Two colours mottled by tileable fractal noise.
+Picture mottled(int size, Color a, Color b, float cells, std::uint32_t seed) {
+    ValueNoise noise(seed);
+    const int wrap = int(cells);
+    return shaded(size, size, [&](float x, float y) {
+        return mix(a, b, noise.fractal(x / size * cells, y / size * cells, 4, 0.5f, wrap));
+    });
+}
+
+Picture brushedMetal(int size, Color base, std::uint32_t seed) {
+    ValueNoise noise(seed);
+    return shaded(size, size, [&](float x, float y) {
+        const float streak = noise.fractal(x / size * 2, y / size * 64, 3, 0.5f, 0);
+        const float sheen = 0.75f + 0.45f * std::pow(std::sin(y / size * kPi), 2.0f);
+        return scaled(base, (0.8f + 0.35f * streak) * sheen);
+    });
+}
+
+// Horizontal wax with faint vertical drips; brighter towards the top (v = 0 at the bottom).
+Picture waxPicture(int size, Color base, std::uint32_t seed) {
+    ValueNoise noise(seed);
+    return shaded(size, size, [&](float x, float y) {
+        const float n = noise.fractal(x / size * 8, y / size * 3, 3, 0.5f, 8);
+        return scaled(base, 0.85f + 0.2f * n);
+    });
+}
+
+void save(MediaTree& tree, const std::string& name, const Picture& picture, bool alpha = false) {
+    writeTexture(tree, name, picture, alpha);
+}
+
+Picture knitPicture(int size, Color a, Color b) {
+    // Rows of V stitches with a white band pattern.
+    return shaded(size, size, [&](float x, float y) {
+        const float row = std::floor(y / 8);
+        const bool band = int(row) % 10 == 3 || int(row) % 10 == 4 || (int(row) % 10 == 7 && int(x / 16) % 2 == 0);
+        const float fx = std::fmod(x, 8) / 8, fy = std::fmod(y, 8) / 8;
+        const float v = 1 - std::fabs(fx - 0.5f) * 2;
+        const float stitch = 0.7f + 0.3f * std::sin(kPi * std::min(1.0f, fy + v * 0.5f));
+        return scaled(band ? b : a, stitch);
+    });
+}
+
+Picture furPicture(int size, Color base, std::uint32_t seed) {
+    ValueNoise noise(seed);
+    Random random(seed);
+    Picture picture = shaded(size, size, [&](float x, float y) {
+        return scaled(base, 0.75f + 0.4f * noise.fractal(x / size * 16, y / size * 16, 3, 0.6f, 16));
+    });
+    for (int i = 0; i < size * 6; ++i) {
+        const float x = random.uniform(0, float(size)), y = random.uniform(0, float(size));
+        const float a = random.uniform(0, 2 * kPi);
+        drawLine(picture, x, y, x + 4 * std::cos(a), y + 4 * std::sin(a), 1, withAlpha(scaled(base, random.uniform(0.6f, 1.3f)), 0.5f));
+    }
+    return picture;
+}
+
+Picture giftPaper(Color paper, Color pattern, Color ribbon, std::uint32_t seed) {
+    const int size = 256;
+    Random random(seed);
+    Picture picture(size, size, paper);
+    for (int i = 0; i < 40; ++i) {
+        const float x = random.uniform(0, size), y = random.uniform(0, size), r = random.uniform(4, 9);
+        // Little stars scattered on the paper.
+        std::vector<std::pair<float, float>> star;
+        for (int k = 0; k < 10; ++k) {
+            const float a = kPi / 2 + 2 * kPi * float(k) / 10;
+            const float rr = k % 2 ? r * 0.45f : r;
+            star.push_back({x + rr * std::cos(a), y + rr * std::sin(a)});
+        }
+        fillPolygon(picture, star, pattern);
+    }
+    // The ribbon crosses the middle of every side.
+    fillRect(picture, size * 0.44f, 0, size * 0.56f, size, ribbon);
+    fillRect(picture, 0, size * 0.44f, size, size * 0.56f, ribbon);
+    fillRect(picture, size * 0.44f, 0, size * 0.45f, size, scaled(ribbon, 0.7f));
+    fillRect(picture, size * 0.55f, 0, size * 0.56f, size, scaled(ribbon, 0.7f));
+    return picture;
+}
+
+Picture clockFace() {
+    const int size = 256;
+    Picture picture = mottled(size, hexColor(0xf4ead2), hexColor(0xe6d6b0), 6, 41);
+    const float c = size / 2.0f;
+    for (int i = 0; i < 60; ++i) {
+        const float a = 2 * kPi * float(i) / 60;
+        const float r0 = i % 5 == 0 ? 104 : 110, r1 = 118;
+        drawLine(picture, c + r0 * std::sin(a), c - r0 * std::cos(a), c + r1 * std::sin(a), c - r1 * std::cos(a),
+                 i % 5 == 0 ? 3.0f : 1.4f, hexColor(0x2a2016));
+    }
+    static const char* const numerals[12] = {"XII", "I", "II", "III", "IIII", "V", "VI", "VII", "VIII", "IX", "X", "XI"};
+    TextStyle style;
+    style.face = Typeface::SerifBold;
+    style.size = 26;
+    style.fillTop = style.fillBottom = hexColor(0x2a2016);
+    for (int i = 0; i < 12; ++i) {
+        const float a = 2 * kPi * float(i) / 12;
+        drawTextCentred(picture, numerals[i], style, c + 84 * std::sin(a), c - 84 * std::cos(a));
+    }
+    fillDisc(picture, c, c, 5, hexColor(0x2a2016));
+    // The dial's v runs up the face; the picture is drawn with y down, so turn it over.
+    Picture flipped(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) flipped.at(x, y) = picture.at(x, size - 1 - y);
+    return flipped;
+}
+
+Picture needles(bool cards, std::uint32_t seed) {
+    const int size = 256;
+    Random random(seed);
+    Picture picture(size, size, cards ? Color{0.08f, 0.2f, 0.1f, 0} : hexColor(0x12301a));
+    if (!cards) {
+        ValueNoise noise(seed);
+        picture = shaded(size, size, [&](float x, float y) {
+            return mix(hexColor(0x0c2412), hexColor(0x2a5a2c), noise.fractal(x / size * 8, y / size * 8, 4, 0.55f, 8));
+        });
+    }
+    // A branch: a twig up the middle (v from 0 at the trunk to 1 at the tip) with needles both sides.
+    const int twigs = cards ? 3 : 30;
+    for (int t = 0; t < twigs; ++t) {
+        const float x0 = cards ? size * (0.3f + 0.2f * float(t)) : random.uniform(0, size);
+        const float y0 = cards ? 0 : random.uniform(0, size);
+        const float len = cards ? size * (0.95f - 0.1f * std::fabs(float(t) - 1)) : random.uniform(30, 60);
+        const float angle = cards ? kPi / 2 + (float(t) - 1) * 0.35f : random.uniform(0, 2 * kPi);
+        const float dx = std::cos(angle), dy = std::sin(angle);
+        if (cards) drawLine(picture, x0, y0, x0 + dx * len, y0 + dy * len, 2.5f, hexColor(0x4a3420));
+        for (float s = 4; s < len; s += cards ? 2.2f : 3.0f) {
+            const float px = x0 + dx * s, py = y0 + dy * s;
+            const float needle = (cards ? 24 : 9) * (1 - 0.5f * s / len);
+            for (int side : {-1, 1}) {
+                const float a = angle + side * random.uniform(0.6f, 1.1f);
+                const Color green = mix(hexColor(0x1d4a22), hexColor(0x4f8a3e), random.uniform());
+                drawLine(picture, px, py, px + std::cos(a) * needle, py + std::sin(a) * needle, cards ? 2.2f : 1.4f, green);
+            }
+        }
+    }
+    return picture;
+}
+
+}  // namespace
+
+Picture woodPicture(int size, Color dark, Color light, int planks, std::uint32_t seed) {
+    ValueNoise noise(seed);
+    ValueNoise fine(seed + 1);
+    const float plank = float(size) / float(planks);
+    return shaded(size, size, [&](float x, float y) {
+        const int board = int(y / plank);
+        const float shift = float((board * 37) % 11) * 13;
+        const float warp = noise.fractal((x + shift * 7) / size * 4, y / size * 4, 3, 0.5f, 4) * 6;
+        const float rings = 0.5f + 0.5f * std::sin((y + warp * 3) * 0.55f + noise.at((x + shift) / size * 3, y / plank * 2, 3) * 9);
+        const float grain = fine.fractal(x / size * 64, y / size * 4, 2, 0.5f, 64);
+        Color c = mix(dark, light, 0.25f + 0.5f * rings * (0.6f + 0.4f * grain));
+        c = scaled(c, 0.88f + 0.2f * float((board * 7919) % 5) / 5);
+        const float edge = std::fmod(y, plank);
+        if (edge < 1.2f || plank - edge < 0.8f) c = scaled(c, 0.45f);
+        return c;
+    });
+}
+
+Picture fabricPicture(int size, Color base, std::uint32_t seed) {
+    ValueNoise noise(seed);
+    return shaded(size, size, [&](float x, float y) {
+        const int xi = int(x), yi = int(y);
+        const bool warp = ((xi / 2 + yi / 2) % 4) < 2;
+        const float thread = 0.8f + 0.2f * std::sin((warp ? x : y) * kPi);
+        const float mottle = 0.85f + 0.25f * noise.fractal(x / size * 8, y / size * 8, 3, 0.5f, 8);
+        return scaled(base, thread * mottle * (warp ? 1.0f : 0.9f));
+    });
+}
+
+void makeModelTextures(MediaTree& tree) {
+    save(tree, "tex_bark.tga", shaded(128, 128, [noise = ValueNoise(3)](float x, float y) {
+             const float n = noise.fractal(x / 128 * 16, y / 128 * 2, 4, 0.5f, 16);
+             return mix(hexColor(0x2b1c10), hexColor(0x6a4a30), n);
+         }));
+    save(tree, "tex_pot.tga", mottled(128, hexColor(0x7a1c18), hexColor(0xa8342a), 4, 5));
+    save(tree, "tex_fir_bough.tga", needles(false, 9));
+    save(tree, "tex_fir_needles.tga", needles(true, 10), true);
+    {
+        // Bands of colour round the baubles, with a little gold frost.
+        const Color colours[] = {hexColor(0xb0101a), hexColor(0xd8a020), hexColor(0x1a3aa8), hexColor(0x0e7a3a), hexColor(0x9a1a8a)};
+        Picture picture(256, 256);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) picture.at(x, y) = scaled(colours[(x / 32 + y / 64) % 5], 0.8f + 0.4f * std::sin(y / 256.0f * kPi));
+        save(tree, "tex_ornament.tga", picture);
+    }
+    {
+        // A dim room seen in a bauble: dark, with warm window and fire highlights.
+        Picture picture(128, 128, hexColor(0x101010));
+        addGlow(picture, 40, 44, 30, hexColor(0xffc070), 0.9f);
+        addGlow(picture, 90, 80, 22, hexColor(0xff8040), 0.7f);
+        addGlow(picture, 70, 30, 10, hexColor(0xffffff), 1.0f);
+        save(tree, "tex_reflection2.tga", picture);
+    }
+    save(tree, "tex_star.tga", brushedMetal(64, hexColor(0xffd040), 13));
+    save(tree, "tex_sleeper.tga", woodPicture(128, hexColor(0x3a2414), hexColor(0x6a4428), 1, 17));
+    save(tree, "tex_rail.tga", brushedMetal(64, hexColor(0x9aa0a8), 19));
+    save(tree, "tex_loco.tga", mottled(128, hexColor(0x8a1010), hexColor(0xb82818), 4, 21));
+    save(tree, "tex_wagon.tga", mottled(128, hexColor(0x104a20), hexColor(0x2a7a38), 4, 23));
+    save(tree, "tex_teddy.tga", furPicture(128, hexColor(0x9a6a3a), 25));
+    save(tree, "tex_teddy_face.tga", mottled(64, hexColor(0x2a1a10), hexColor(0xd8b890), 2, 27));
+    save(tree, "tex_lollipop.tga", shaded(128, 128, [](float x, float y) {
+             const float a = std::atan2(y - 64, x - 64), r = std::hypot(x - 64, y - 64);
+             return std::sin(a * 3 + r * 0.25f) > 0 ? hexColor(0xe8203a) : hexColor(0xf8f0f0);
+         }));
+    save(tree, "tex_brass.tga", brushedMetal(128, hexColor(0xc89a3a), 29));
+    save(tree, "tex_clock_wood.tga", woodPicture(256, hexColor(0x2a1208), hexColor(0x6a2e14), 1, 31));
+    save(tree, "tex_clock_face.tga", clockFace());
+    save(tree, "tex_hand.tga", Picture(16, 16, hexColor(0x141010)));
+    save(tree, "tex_candle.tga", waxPicture(128, hexColor(0xf2e6c8), 33));
+    {
+        // The wax glows near its top where the flame shines through.
+        Picture picture(128, 128);
+        for (int y = 0; y < 128; ++y) {
+            const float glow = std::pow(clamp01(1 - float(y) / 40.0f), 2.0f) * 0.55f + 0.06f;
+            for (int x = 0; x < 128; ++x) picture.at(x, y) = scaled(hexColor(0xffa040), glow);
+        }
+        save(tree, "tex_candle_i.tga", picture);
+    }
+    save(tree, "tex_wick.tga", Picture(16, 16, hexColor(0x1a1410)));
+    save(tree, "tex_cable.tga", Picture(16, 16, hexColor(0x0e2a10)));
+    {
+        Picture picture(64, 64);
+        const Color colours[] = {hexColor(0xff3030), hexColor(0xffd040), hexColor(0x40ff60), hexColor(0x4080ff), hexColor(0xd040ff)};
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) picture.at(x, y) = scaled(colours[(x / 13) % 5], 0.8f);
+        save(tree, "tex_bulbs.tga", picture);
+    }
+    save(tree, "tex_wicker.tga", shaded(128, 128, [](float x, float y) {
+             const bool over = (int(x / 8) + int(y / 8)) % 2 == 0;
+             const float t = over ? std::sin(std::fmod(y, 8) / 8 * kPi) : std::sin(std::fmod(x, 8) / 8 * kPi);
+             return scaled(hexColor(0xb08850), 0.55f + 0.5f * t);
+         }));
+    save(tree, "tex_firewood.tga", shaded(128, 128, [noise = ValueNoise(35)](float x, float y) {
+             return mix(hexColor(0x1e140c), hexColor(0x5a4028), noise.fractal(x / 128 * 24, y / 128 * 3, 4, 0.5f, 24));
+         }));
+    save(tree, "tex_firewood_glow.tga", shaded(128, 128, [noise = ValueNoise(37)](float x, float y) {
+             const float n = noise.fractal(x / 128 * 8, y / 128 * 8, 4, 0.55f, 8);
+             return scaled(hexColor(0xff5010), std::pow(clamp01((n - 0.45f) * 3), 2.0f));
+         }));
+    save(tree, "tex_stocking.tga", knitPicture(128, hexColor(0xb01418), hexColor(0xf0ece0)));
+    save(tree, "tex_fur_white.tga", furPicture(64, hexColor(0xf0ece4), 39));
+    save(tree, "tex_ribbon_red.tga", brushedMetal(32, hexColor(0xc01020), 41));
+    save(tree, "tex_ribbon_gold.tga", brushedMetal(32, hexColor(0xe0b030), 43));
+    save(tree, "tex_gift_red.tga", giftPaper(hexColor(0xa8121c), hexColor(0xf0d070), hexColor(0xe8c040), 45));
+    save(tree, "tex_gift_green.tga", giftPaper(hexColor(0x0e5a2a), hexColor(0xf4f4f4), hexColor(0xc01828), 47));
+    save(tree, "tex_gift_blue.tga", giftPaper(hexColor(0x1a3078), hexColor(0xe0e8ff), hexColor(0xe8e8f0), 49));
+    save(tree, "tex_curtain.tga", fabricPicture(256, hexColor(0x7a1422), 51));
+    save(tree, "tex_lampshade.tga", fabricPicture(128, hexColor(0xe8d0a0), 53));
+    save(tree, "tex_lampshade_i.tga", Picture(16, 16, hexColor(0x806030)));
+    save(tree, "tex_armchair.tga", fabricPicture(256, hexColor(0x2e5a3a), 55));
+}
+
+void makeRoomTextures(MediaTree& tree) {
+    {
+        // Cream wallpaper with a deep red stripe and a small gold sprig between.
+        ValueNoise noise(61);
+        Picture picture = shaded(256, 256, [&](float x, float y) {
+            const float stripe = std::fmod(x, 64);
+            Color c = stripe < 22 ? hexColor(0x7e1e22) : hexColor(0xe8d8b4);
+            if (stripe >= 22 && (stripe < 24 || stripe > 62)) c = hexColor(0xc8a050);
+            return scaled(c, 0.9f + 0.12f * noise.fractal(x / 256 * 8, y / 256 * 8, 3, 0.5f, 8));
+        });
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j) {
+                const float cx = 43 + 64 * float(i), cy = 32 + 64 * float(j) + (i % 2) * 32;
+                for (int k = 0; k < 4; ++k) {
+                    const float a = kPi / 4 + kPi / 2 * float(k);
+                    drawLine(picture, cx, cy, cx + 7 * std::cos(a), cy + 7 * std::sin(a), 2.2f, hexColor(0xb89040));
+                }
+                fillDisc(picture, cx, cy, 2.5f, hexColor(0xb02830));
+            }
+        save(tree, "tex_wallpaper.tga", picture);
+    }
+    save(tree, "tex_floor.tga", woodPicture(512, hexColor(0x4a2a14), hexColor(0x9a6434), 6, 63));
+    {
+        // A Persian-style rug: border bands and a medallion.
+        ValueNoise noise(65);
+        Picture picture = shaded(512, 512, [&](float x, float y) {
+            const float bx = std::min(x, 511 - x), by = std::min(y, 511 - y), b = std::min(bx, by);
+            Color c = hexColor(0x6a1018);
+            if (b < 14) c = hexColor(0x1a1a3a);
+            else if (b < 22) c = hexColor(0xd0a050);
+            else if (b < 54) c = (int((x + y) / 12) % 2) ? hexColor(0x1a2a5a) : hexColor(0x22346a);
+            else if (b < 60) c = hexColor(0xd0a050);
+            const float dx = std::fabs(x - 256) / 170, dy = std::fabs(y - 256) / 170;
+            if (dx + dy < 1 && b >= 60) c = dx + dy < 0.6f ? hexColor(0xd8b070) : hexColor(0x1a2a5a);
+            if (dx + dy < 0.25f) c = hexColor(0x8a1420);
+            const float thread = 0.9f + 0.1f * std::sin(x * kPi / 2);
+            return scaled(c, thread * (0.85f + 0.25f * noise.fractal(x / 512 * 16, y / 512 * 16, 3, 0.5f, 16)));
+        });
+        save(tree, "tex_rug.tga", picture);
+    }
+    {
+        // Brick courses in running bond, mortar lines, each brick its own shade.
+        ValueNoise noise(67);
+        Picture picture = shaded(256, 256, [&](float x, float y) {
+            const int row = int(y / 32);
+            const float xs = x + (row % 2) * 32;
+            const int column = int(xs / 64);
+            const float mx = std::fmod(xs, 64), my = std::fmod(y, 32);
+            if (mx < 3 || my < 3) return scaled(hexColor(0xb0a898), 0.8f + 0.3f * noise.at(x / 6, y / 6));
+            const float shade = float(((row * 31 + column * 17) % 7)) / 7;
+            Color c = mix(hexColor(0x7a2e1e), hexColor(0xa8482a), shade);
+            return scaled(c, 0.8f + 0.35f * noise.fractal(x / 256 * 24, y / 256 * 24, 3, 0.5f, 24));
+        });
+        save(tree, "tex_brick.tga", picture);
+    }
+    save(tree, "tex_skirting.tga", mottled(128, hexColor(0xeae4d8), hexColor(0xd8d0c0), 4, 69));
+    save(tree, "tex_ceiling.tga", mottled(256, hexColor(0xe8e2d4), hexColor(0xd4ccbc), 16, 71));
+    save(tree, "tex_beam.tga", woodPicture(256, hexColor(0x2e1a0e), hexColor(0x5e3a20), 1, 73));
+    save(tree, "tex_mantel.tga", woodPicture(256, hexColor(0x3a1e0e), hexColor(0x7a4020), 2, 75));
+    save(tree, "tex_hearth.tga", mottled(256, hexColor(0x3a3a3e), hexColor(0x6a6a70), 8, 77));
+    save(tree, "tex_firebox.tga", mottled(128, hexColor(0x0a0806), hexColor(0x2a1e16), 8, 79));
+    save(tree, "tex_frame.tga", mottled(128, hexColor(0xf0ece4), hexColor(0xdcd6ca), 4, 81));
+    {
+        // Faintly frosted glass: mostly clear, frosted at the corners.
+        Picture picture(128, 128);
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x) {
+                const float edge = std::min(std::min(float(x), 127.0f - x), std::min(float(y), 127.0f - y)) / 20;
+                picture.at(x, y) = Color{0.85f, 0.9f, 1.0f, 0.10f + 0.35f * clamp01(1 - edge)};
+            }
+        save(tree, "tex_glass.tga", picture, true);
+    }
+    save(tree, "tex_door.tga", woodPicture(256, hexColor(0x4a2812), hexColor(0x8a5228), 4, 83));
+    save(tree, "tex_snow.tga", mottled(256, hexColor(0xc8d4ec), hexColor(0xf4f8ff), 8, 85));
+    {
+        // Night sky: deep blue to the horizon, stars, and the moon.
+        Picture picture(512, 256);
+        fillVerticalGradient(picture, {{0, hexColor(0x02040e)}, {0.7f, hexColor(0x0a1838)}, {1, hexColor(0x24345a)}});
+        Random random(87);
+        for (int i = 0; i < 500; ++i) {
+            const float x = random.uniform(0, 512), y = random.uniform(0, 190);
+            fillDisc(picture, x, y, random.uniform(0.4f, 1.1f), withAlpha(hexColor(0xffffff), random.uniform(0.4f, 1)));
+        }
+        addGlow(picture, 360, 60, 60, hexColor(0x8090c0), 0.5f);
+        fillDisc(picture, 360, 60, 16, hexColor(0xf4f0dc));
+        fillDisc(picture, 354, 56, 4, hexColor(0xd8d4c0));
+        fillDisc(picture, 366, 66, 3, hexColor(0xdcd8c4));
+        save(tree, "tex_sky.tga", picture);
+    }
+    save(tree, "tex_snowtree.tga", mottled(128, hexColor(0x1a3a2a), hexColor(0xe8f0ff), 6, 89));
+    save(tree, "tex_fence.tga", woodPicture(128, hexColor(0x3a2a1e), hexColor(0x6a5440), 1, 91));
+    {
+        // Rows of book spines.
+        Random random(93);
+        Picture picture(256, 256, hexColor(0x2a1a10));
+        const Color colours[] = {hexColor(0x7a1a1a), hexColor(0x1a3a6a), hexColor(0x2a5a2a), hexColor(0x8a6a2a), hexColor(0x4a2a4a), hexColor(0x1a1a1a)};
+        for (int shelf = 0; shelf < 4; ++shelf) {
+            float x = 2;
+            while (x < 254) {
+                const float w = random.uniform(6, 14), h = random.uniform(40, 58);
+                const Color c = colours[random.below(6)];
+                fillRect(picture, x, shelf * 64 + 64 - h, std::min(254.0f, x + w), float(shelf * 64 + 64), c);
+                fillRect(picture, x, shelf * 64 + 64 - h + 6, std::min(254.0f, x + w), float(shelf * 64 + 64 - h + 9), hexColor(0xc8a040));
+                x += w + 1;
+            }
+        }
+        save(tree, "tex_books.tga", picture);
+    }
+    {
+        // Two paintings: a winter landscape and a still life, in gilt frames.
+        for (int n = 0; n < 2; ++n) {
+            Picture picture(256, 256);
+            if (n == 0) {
+                fillVerticalGradient(picture, {{0, hexColor(0x6a8ab8)}, {0.55f, hexColor(0xd8c8b0)}, {0.56f, hexColor(0xe8eef8)}, {1, hexColor(0xb8c4d8)}});
+                fillPolygon(picture, {{20, 150}, {90, 70}, {160, 150}}, hexColor(0x5a6a88));
+                fillPolygon(picture, {{110, 150}, {180, 90}, {250, 150}}, hexColor(0x6a7a98));
+                for (int t = 0; t < 6; ++t) fillPolygon(picture, {{30.0f + t * 36, 200}, {42.0f + t * 36, 160}, {54.0f + t * 36, 200}}, hexColor(0x1a3a2a));
+            } else {
+                fillVerticalGradient(picture, {{0, hexColor(0x2a1a10)}, {1, hexColor(0x4a2e1a)}});
+                fillDisc(picture, 100, 150, 40, hexColor(0xc03020));
+                fillDisc(picture, 160, 160, 32, hexColor(0xd8a030));
+                fillDisc(picture, 130, 110, 28, hexColor(0x5a8a2a));
+                fillRect(picture, 40, 190, 220, 200, hexColor(0x8a6a4a));
+            }
+            for (int b = 0; b < 16; ++b) {
+                const Color gilt = scaled(hexColor(0xc8a040), 0.6f + 0.04f * float(b));
+                fillRect(picture, float(b), float(b), 256.0f - b, float(b) + 1, gilt);
+                fillRect(picture, float(b), 255.0f - b, 256.0f - b, 256.0f - b, gilt);
+                fillRect(picture, float(b), float(b), float(b) + 1, 256.0f - b, gilt);
+                fillRect(picture, 255.0f - b, float(b), 256.0f - b, 256.0f - b, gilt);
+            }
+            save(tree, n == 0 ? "tex_painting1.tga" : "tex_painting2.tga", picture);
+        }
+    }
+}
+
+}  // namespace mediagen
