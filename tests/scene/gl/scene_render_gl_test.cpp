@@ -1,0 +1,253 @@
+// The scene passes on real GL: the layers of a room batch (read back), the glass pass after the
+// opaque pass, visibility from outside every root, the GL state each pass leaves, particles drawn.
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "formats/particle_effect.h"
+#include "platform/test_gl_context.h"
+#include "scene/scene_fixtures.h"
+
+using scenetest::SceneRig;
+
+namespace {
+
+constexpr int kSize = 64;
+
+GLuint solidTexture(float r, float g, float b, float a = 1.0f) {
+    const std::uint8_t pixel[4] = {std::uint8_t(r * 255 + 0.5f), std::uint8_t(g * 255 + 0.5f),
+                                   std::uint8_t(b * 255 + 0.5f), std::uint8_t(a * 255 + 0.5f)};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    return texture;
+}
+
+std::array<int, 3> centrePixel() {
+    std::uint8_t rgba[4] = {};
+    glReadPixels(kSize / 2, kSize / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return {rgba[0], rgba[1], rgba[2]};
+}
+
+struct SceneGL : ::testing::Test {
+    platform::TestGLContext gl;
+    void SetUp() override {
+        ASSERT_TRUE(gl.create(kSize, kSize)) << gl.error();
+        glViewport(0, 0, kSize, kSize);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LESS);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+};
+
+// A room box (a floor square at z = 0, camera 50 above it looking down) with one batch, and a small
+// glass pane at z = 10.
+formats::BssScene lookingDown() {
+    formats::BssScene file;
+    formats::BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
+    room.positions.push_back({0, 0, 100});
+    room.positions.push_back({0, 0, -100});
+    room.materials[0].diffuseTexture = "diffuse.tga";
+    file.roomMeshes.push_back(room);
+    formats::BssRoomMesh glass = scenetest::square("glass", "room", 10, 10);
+    glass.materials[0].diffuseTexture = "redglass.tga";
+    file.roomMeshes.push_back(glass);
+    formats::BssCamera camera;
+    for (int k = 0; k < 300; ++k) {
+        camera.positions.push_back({0, 0, 50});
+        camera.rotations.push_back({0, 0, 0, 1});
+        camera.fieldsOfView.push_back(1.309f);
+    }
+    file.cameras.push_back(camera);
+    file.helpers.push_back(scenetest::helper("emit sparks", 2));
+    return file;
+}
+
+TEST_F(SceneGL, BatchWithIlluminationAndLightMapAddsThenMultiplies) {
+    SceneRig rig;
+    rig.media.textureNames["Textures/diffuse.tga"] = solidTexture(0.5f, 0.5f, 0.5f);
+    rig.media.textureNames["Textures/glow.tga"] = solidTexture(0.5f, 0.0f, 0.0f);
+    rig.media.textureNames["Textures/lightmap.tga"] = solidTexture(0.5f, 1.0f, 0.25f);
+    formats::BssScene file;
+    formats::BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
+    room.materials[0].diffuseTexture = "diffuse.tga";
+    room.materials[0].hasIllumination = true;
+    room.materials[0].illuminationTexture = "glow.tga";
+    room.hasLightMap = true;
+    room.lightMapName = "lightmap.tga";
+    room.lightUvs = {{0.5f, 0.5f, 0}};
+    room.lightUvFaces = {{0, 0, 0}, {0, 0, 0}};
+    file.roomMeshes.push_back(room);
+    rig.build(file);
+    const MeshBatch& batch = rig.scene.objects[0].batches.at(0);
+    ASSERT_TRUE(batch.hasIllumination && batch.hasLightMap);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_CULL_FACE);
+    rig.pool.bindPool();
+    glColor4f(1, 1, 1, 1);
+    drawMeshBatch(rig.scene, batch);
+    // Base 0.5; plus the illumination's square (source colour × source colour): red 0.75; then
+    // times the light map: (0.375, 0.5, 0.125).
+    const std::array<int, 3> pixel = centrePixel();
+    EXPECT_NEAR(pixel[0], 96, 3);
+    EXPECT_NEAR(pixel[1], 128, 3);
+    EXPECT_NEAR(pixel[2], 32, 3);
+
+    GLint value = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &value);
+    EXPECT_EQ(value, GL_LESS);
+    GLboolean mask = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+    EXPECT_EQ(mask, GL_TRUE);
+    glGetIntegerv(GL_BLEND_SRC, &value);
+    EXPECT_EQ(value, GL_SRC_ALPHA);
+    glGetIntegerv(GL_BLEND_DST, &value);
+    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
+    void* pointer = nullptr;
+    glGetPointerv(GL_TEXTURE_COORD_ARRAY_POINTER, &pointer);
+    EXPECT_EQ(pointer, reinterpret_cast<const char*>(rig.pool.data()) + kPoolUv0Offset);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    rig.pool.unbindPool();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(SceneGL, GlassIsLeftForTheGlassPassWhichDrawsItOverTheRoom) {
+    SceneRig rig;
+    rig.media.textureNames["Textures/diffuse.tga"] = solidTexture(0, 0, 1);
+    rig.media.textureNames["Textures/redglass.tga"] = solidTexture(1, 0, 0);
+    rig.build(lookingDown());
+    rig.pool.setBufferObjectsAvailable(true);
+    rig.pool.uploadPool();
+    resetSceneFlags(rig.scene);
+    bool capture = false;
+    drawScene(rig.scene, 1.0f, false, &capture);
+    EXPECT_EQ(rig.scene.opaqueList, std::vector<int>{0});
+    EXPECT_EQ(rig.scene.glassList, std::vector<int>{1});
+    EXPECT_EQ(rig.scene.drawCounter, 1);
+    EXPECT_EQ(centrePixel(), (std::array<int, 3>{0, 0, 255}));
+    // What drawScene leaves: fog on, texturing on with texture 0.
+    EXPECT_TRUE(glIsEnabled(GL_FOG));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+
+    drawGlassPass(rig.scene);
+    EXPECT_EQ(centrePixel(), (std::array<int, 3>{255, 0, 0}));
+    GLfloat reference = 0;
+    glGetFloatv(GL_ALPHA_TEST_REF, &reference);
+    EXPECT_FLOAT_EQ(reference, 0.00001f);
+    GLint arrayBuffer = -1;
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
+    EXPECT_EQ(arrayBuffer, 0);
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_EQ(rig.scene.drawCounter, 2);
+
+    drawOpaquePass(rig.scene);
+    glGetFloatv(GL_ALPHA_TEST_REF, &reference);
+    EXPECT_FLOAT_EQ(reference, 0.001f);
+    rig.pool.releaseGL();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(SceneGL, CameraOutsideEveryRootDrawsNothingAndFiresNothing) {
+    SceneRig rig;
+    formats::ParticleEffect effect;
+    formats::ParticleLayer layer;
+    layer.spriteName = "spark.tga";
+    effect.layers = {layer};
+    rig.media.files["Particles/sparks.bin"] = formats::encodeParticleEffect(effect);
+    formats::BssScene file = lookingDown();
+    for (formats::Vec3& p : file.cameras[0].positions) p.x = 500;
+    rig.build(file);
+    resetSceneFlags(rig.scene);
+    drawScene(rig.scene, 1.0f, false, nullptr);
+    EXPECT_TRUE(rig.scene.opaqueList.empty());
+    EXPECT_TRUE(rig.scene.glassList.empty());
+    EXPECT_EQ(rig.particles.emitterCount(), 0);
+    EXPECT_EQ(centrePixel(), (std::array<int, 3>{0, 0, 0}));
+
+    // Inside: the emitter below the room fires.
+    SceneRig inside;
+    inside.media.files = rig.media.files;
+    inside.build(lookingDown());
+    resetSceneFlags(inside.scene);
+    drawScene(inside.scene, 1.0f, false, nullptr);
+    EXPECT_EQ(inside.particles.emitterCount(), 1);
+}
+
+TEST_F(SceneGL, OcclusionVariantMakesQueriesAndKeepsTheRoomVisible) {
+    if (!GLEW_ARB_occlusion_query) GTEST_SKIP() << "no occlusion queries";
+    SceneRig rig;
+    rig.services.occlusionQueries = true;
+    formats::BssScene file = lookingDown();
+    file.helpers.push_back(scenetest::helper("instance box", 3));
+    rig.build(file);
+    ASSERT_EQ(rig.scene.objects.size(), 3u);
+    EXPECT_EQ(rig.scene.objects[0].query, 0u);  // the root has none
+    EXPECT_NE(rig.scene.objects[1].query, 0u);
+    EXPECT_NE(rig.scene.objects[2].query, 0u);
+    for (int frame = 0; frame < 3; ++frame) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        resetSceneFlags(rig.scene);
+        drawScene(rig.scene, 1.0f, true, nullptr);
+        EXPECT_TRUE(rig.scene.objects[0].visible);
+        EXPECT_TRUE(rig.scene.objects[2].queryIssued);
+    }
+    GLboolean mask = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+    EXPECT_EQ(mask, GL_TRUE);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    releaseScene(rig.scene);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(SceneGL, ParticlesDrawOneQuadPerParticleAndLeaveTheirState) {
+    FakeMedia media;
+    media.textureNames["Sprites/white.tga"] = solidTexture(1, 1, 1);
+    formats::ParticleEffect effect;
+    formats::ParticleLayer layer;
+    layer.spriteName = "white.tga";
+    layer.size = {0.5f, 0, 0};
+    layer.alphaStart = 100;
+    layer.alphaPeak = 1000;
+    layer.fadeRate = 0;
+    layer.blendSource = GL_ONE;
+    layer.blendDest = GL_ZERO;
+    effect.layers = {layer};
+    media.files["Particles/dot.bin"] = formats::encodeParticleEffect(effect);
+    ParticleSystem particles(media.sources());
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_FOG);
+    particles.spawnEffect("dot", {0, 0, 0}, {});
+    particles.update(1.0f);
+    glAlphaFunc(GL_ALWAYS, 1.0f);
+    particles.render();  // camera vectors from this matrix; the next update uses them
+    particles.update(2.0f);
+    particles.render();
+    EXPECT_EQ(centrePixel(), (std::array<int, 3>{255, 255, 255}));
+    std::uint8_t corner[4] = {};
+    glReadPixels(2, 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner);
+    EXPECT_EQ(corner[0], 0);  // a quad of half size 0.5 covers the middle half only
+    EXPECT_FALSE(glIsEnabled(GL_FOG));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+    GLboolean mask = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+    EXPECT_EQ(mask, GL_TRUE);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+}  // namespace
