@@ -49,7 +49,7 @@ void releaseErrorHandlers() {
 // The picture as 0x00RRGGBB pixels, rows top first. False for anything SDL cannot read as a BMP.
 bool decodePicture(const std::uint8_t* bmp, std::uint32_t size, std::vector<std::uint32_t>& pixels,
                    int& width, int& height) {
-    if (!bmp || size == 0) return false;
+    if (!bmp || size == 0 || size > 0x7fffffffu) return false;  // SDL takes an int size
     SDL_RWops* stream = SDL_RWFromConstMem(bmp, static_cast<int>(size));
     if (!stream) return false;
     SDL_Surface* loaded = SDL_LoadBMP_RW(stream, 1);
