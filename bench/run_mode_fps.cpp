@@ -7,10 +7,9 @@
 // The screensaver is build/Glimmerdale.scr next to this program's folder, or $GLIMMERDALE_EXE.
 // The ratio of the two frame rates is what counts: Xvfb's software GL makes absolute numbers small.
 
+#include <GL/glew.h>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-
-#include <GL/glew.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -37,8 +36,8 @@ double timedRun(long frames, std::string& problem) {
     testsupport::TempDir dir("gdbench");
     testsupport::ProcessSpec spec;
     spec.program = screensaverPath();
-    spec.args = {"--config-dir", dir.path(), "--windowed", "--size", "1024x768", "--no-vsync",
-                 "--frames", std::to_string(frames), "/s"};
+    spec.args = {"--config-dir", dir.path(), "--windowed",           "--size", "1024x768",
+                 "--no-vsync",   "--frames", std::to_string(frames), "/s"};
     spec.cwd = dir.path();
     spec.env["GLIMMERDALE_MESSAGE_BOX"] = "stderr";
     spec.env["SDL_AUDIODRIVER"] = "dummy";
@@ -48,7 +47,8 @@ double timedRun(long frames, std::string& problem) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const std::string log = testsupport::readTextFile(dir.file("Log.txt"));
     if (result.timedOut || log.find("Fps: ") == std::string::npos) {
-        problem = "the screensaver did not run through (another copy running? no display?): " + result.errorOutput;
+        problem =
+            "the screensaver did not run through (another copy running? no display?): " + result.errorOutput;
         return -1.0;
     }
     return seconds;
@@ -78,7 +78,8 @@ void BM_BareClearAndSwap(benchmark::State& state) {
         backend.swapBuffers();
     }
     glFinish();
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     backend.closeWindow();
 }
 BENCHMARK(BM_BareClearAndSwap)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();

@@ -8,9 +8,7 @@ void FrameTimer::startAt(std::uint64_t counterFrequency, std::uint64_t counter) 
     dt = 0.0f;
 }
 
-void FrameTimer::start() {
-    startAt(platform::performanceFrequency(), platform::performanceCounter());
-}
+void FrameTimer::start() { startAt(platform::performanceFrequency(), platform::performanceCounter()); }
 
 void FrameTimer::tick(float elapsed) {
     advance(true, platform::performanceCounter(), platform::tickCount(), elapsed);

@@ -36,16 +36,16 @@ public:
     // Setting the start point by hand (start() reads the clocks).
     void startAt(std::uint64_t frequency, std::uint64_t counter);
 
-    std::uint64_t frequency = 0;        // counts per second of the high-resolution counter
+    std::uint64_t frequency = 0;  // counts per second of the high-resolution counter
     std::uint64_t previousCounter = 0;
     float scale = 50.0f;
-    float dt = 0.0f;                    // smoothed step of the last frame, in frame units
-    float history[kHistory] = {};       // raw steps of the 15 frames before the current one, oldest first
-    float framesPerSecond = 0.0f;       // frames counted in the last period of about a second
+    float dt = 0.0f;               // smoothed step of the last frame, in frame units
+    float history[kHistory] = {};  // raw steps of the 15 frames before the current one, oldest first
+    float framesPerSecond = 0.0f;  // frames counted in the last period of about a second
     float minFps = 10000.0f;
     float maxFps = 0.0f;
-    float previousSeconds = 0.0f;       // millisecond clock at the last tick, in seconds
-    float frameCount = 0.0f;            // frames in the current period
-    float periodStart = 0.0f;           // seconds
-    float fixedStep = 0.0f;             // when above 0, dt is this every frame (repeatable runs)
+    float previousSeconds = 0.0f;  // millisecond clock at the last tick, in seconds
+    float frameCount = 0.0f;       // frames in the current period
+    float periodStart = 0.0f;      // seconds
+    float fixedStep = 0.0f;        // when above 0, dt is this every frame (repeatable runs)
 };

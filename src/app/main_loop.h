@@ -21,7 +21,7 @@ struct RunLoopState {
     bool musicEnabled = true;                 // the Enable music option
     long frameLimit = -1;                     // quit after this many frames (-1: no limit)
     long framesDrawn = 0;
-    std::string screenshotPath;               // written from the last frame (or the loading picture)
+    std::string screenshotPath;  // written from the last frame (or the loading picture)
     bool screenshotWritten = false;
     // The frame's scene steps; the scene's own unless a test draws something of its own.
     void (*drawScene)(GLWindow& window) = runhooks::drawScene;

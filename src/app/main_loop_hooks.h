@@ -18,9 +18,9 @@ void stopMusic();
 void updateCountdown();
 
 // The frame's 3-D passes, in frame order.
-void drawOpaquePass(GLWindow& window);   // into the capture viewport before a camera cut
+void drawOpaquePass(GLWindow& window);  // into the capture viewport before a camera cut
 void resetSceneFlags();
-void drawScene(GLWindow& window);        // steps the camera; may set window.captureRequested
+void drawScene(GLWindow& window);  // steps the camera; may set window.captureRequested
 void updateParticles(float dt);
 void renderParticles();
 void drawGlassPass(GLWindow& window);

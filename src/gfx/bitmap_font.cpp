@@ -50,7 +50,9 @@ void compileGlyph(GLuint list, FT_Face face, unsigned long code, std::vector<GLu
 
 }  // namespace
 
-std::string BitmapFont::defaultFontPath() { return std::string(GLIMMERDALE_FONT_DIR) + "/DejaVuSans-Bold.ttf"; }
+std::string BitmapFont::defaultFontPath() {
+    return std::string(GLIMMERDALE_FONT_DIR) + "/DejaVuSans-Bold.ttf";
+}
 
 bool BitmapFont::create(const std::string& fontPath) {
     release();

@@ -40,24 +40,24 @@ struct GLWindow {
     bool vsync = true;
 
     GLuint captureTexture = 0;
-    int captureSize = 0;                        // S: 256, 512 or 1024
+    int captureSize = 0;  // S: 256, 512 or 1024
 
-    float elapsed = 0.0f;                       // grows by half of each frame's dt
-    bool captureRequested = false;              // set by the camera before a cut; taken by the next frame
-    float captureAlpha = 0.0f;                  // cross-fade from the captured frame; 1.2 at a capture
-    float fadeAlpha = 0.0f;                     // start-up fade from black
+    float elapsed = 0.0f;           // grows by half of each frame's dt
+    bool captureRequested = false;  // set by the camera before a cut; taken by the next frame
+    float captureAlpha = 0.0f;      // cross-fade from the captured frame; 1.2 at a capture
+    float fadeAlpha = 0.0f;         // start-up fade from black
     FrameTimer frameTimer;
-    std::vector<OverlayQuad> overlayQueue;      // filled during a frame, emptied by the overlay pass
+    std::vector<OverlayQuad> overlayQueue;  // filled during a frame, emptied by the overlay pass
 
     int maxTextureUnits = 0;
     bool vboAvailable = false;
     bool occlusionQueryAvailable = false;
     int occlusionCounterBits = 0;
 
-    double savedGammaExponent = 1.0;            // of the ramp found at start (for the log)
+    double savedGammaExponent = 1.0;  // of the ramp found at start (for the log)
 
     // The display state to put back.
-    platform::GammaRamp originalRamp;           // the whole ramp found at start
+    platform::GammaRamp originalRamp;  // the whole ramp found at start
     bool originalRampSaved = false;
     bool gammaChanged = false;
     bool displayModeChanged = false;

@@ -62,8 +62,8 @@ void drawQuadNow(float centerX, float centerY, float halfWidth, float halfHeight
 }
 
 void queueOverlayQuad(GLWindow& window, float centerX, float centerY, float halfWidth, float halfHeight,
-                      float red, float green, float blue, float alpha, GLuint texture,
-                      GLenum sourceBlend, GLenum destinationBlend) {
+                      float red, float green, float blue, float alpha, GLuint texture, GLenum sourceBlend,
+                      GLenum destinationBlend) {
     OverlayQuad quad;
     quad.centerX = centerX;
     quad.centerY = centerY;

@@ -27,8 +27,8 @@ void drawQuadNow(float centerX, float centerY, float halfWidth, float halfHeight
 // Appends a quad to the window's queue; nothing is drawn. The queue keeps its storage between
 // frames, so queuing does not allocate once the first frames have run.
 void queueOverlayQuad(GLWindow& window, float centerX, float centerY, float halfWidth, float halfHeight,
-                      float red, float green, float blue, float alpha, GLuint texture,
-                      GLenum sourceBlend, GLenum destinationBlend);
+                      float red, float green, float blue, float alpha, GLuint texture, GLenum sourceBlend,
+                      GLenum destinationBlend);
 
 // Draws the queued quads, first queued first (so a later one covers an earlier one), and empties
 // the queue. Leaves blending on.

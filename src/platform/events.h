@@ -4,10 +4,10 @@
 namespace platform {
 
 enum class WindowEvent {
-    None,          // the queue was empty
-    Ignored,       // handled by default (space bar, Alt held, F10, mouse buttons and motion, focus, ...)
-    CloseOrKey,    // a close request or a key press that ends the screensaver
-    QuitRequest,   // the quit message: the frame loop ends at once
+    None,         // the queue was empty
+    Ignored,      // handled by default (space bar, Alt held, F10, mouse buttons and motion, focus, ...)
+    CloseOrKey,   // a close request or a key press that ends the screensaver
+    QuitRequest,  // the quit message: the frame loop ends at once
 };
 
 }  // namespace platform

@@ -11,9 +11,9 @@ struct PixelFormatRequest {
 };
 
 enum class ContextResult {
-    Created,            // the context exists and is current
-    NoPixelFormat,      // no pixel format near the request could be had for the window
-    PixelFormatRefused, // a format was found, but no GL context could be made with it
+    Created,             // the context exists and is current
+    NoPixelFormat,       // no pixel format near the request could be had for the window
+    PixelFormatRefused,  // a format was found, but no GL context could be made with it
 };
 
 }  // namespace platform

@@ -18,9 +18,9 @@ namespace platform {
 
 struct WindowRequest {
     std::string title;
-    int width = 0;            // client size in pixels
+    int width = 0;  // client size in pixels
     int height = 0;
-    bool fullscreen = true;   // in the display mode last accepted by changeDisplayMode
+    bool fullscreen = true;  // in the display mode last accepted by changeDisplayMode
     PixelFormatRequest pixelFormat;
 };
 

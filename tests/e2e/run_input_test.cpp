@@ -37,7 +37,9 @@ protected:
         ASSERT_FALSE(window.empty());
         std::this_thread::sleep_for(300ms);  // a few frames
     }
-    void xdotool(const std::string& arguments) { testsupport::commandOutput("xdotool " + arguments + " 2>/dev/null"); }
+    void xdotool(const std::string& arguments) {
+        testsupport::commandOutput("xdotool " + arguments + " 2>/dev/null");
+    }
     // Still running after a second of frames.
     bool stillRunning() {
         std::this_thread::sleep_for(1s);

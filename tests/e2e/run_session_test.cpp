@@ -12,11 +12,13 @@ namespace {
 using runtest::RunSession;
 
 // `lines` holds `expected` as a subsequence, each line starting with its expected prefix.
-::testing::AssertionResult inOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
+::testing::AssertionResult inOrder(const std::vector<std::string>& lines,
+                                   const std::vector<std::string>& expected) {
     std::size_t at = 0;
     for (const std::string& prefix : expected) {
         while (at < lines.size() && lines[at].rfind(prefix, 0) != 0) ++at;
-        if (at == lines.size()) return ::testing::AssertionFailure() << "missing or out of order: \"" << prefix << "\"";
+        if (at == lines.size())
+            return ::testing::AssertionFailure() << "missing or out of order: \"" << prefix << "\"";
         ++at;
     }
     return ::testing::AssertionSuccess();
@@ -31,19 +33,40 @@ protected:
 
 TEST_F(RunModeSession, LogOfAWholeRunInOrderAndExitCode) {
     RunSession session;
-    const auto result = runtest::runAlone(session, {"--windowed", "--size", "640x480", "--frames", "20", "--no-vsync"});
+    const auto result =
+        runtest::runAlone(session, {"--windowed", "--size", "640x480", "--frames", "20", "--no-vsync"});
     ASSERT_FALSE(result.timedOut) << session.log();
     EXPECT_EQ(result.exitCode, 1);  // Run mode always ends the process with 1
     const std::vector<std::string> log = session.logLines();
     ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.front(), "gi gi");
-    EXPECT_TRUE(inOrder(log, {"gi gi", "Starting...", "Starting init OpenGL", "Creating window...", "Window is create",
-                              "Video card: ", "Vendor: ", "OpenGL version : ", "Max Texture Units: ", "VBO supported",
-                              "ARB_Occlusion_querry supported", "Occlussion querry bit: ", "Model manager init",
-                              "Old Gamma: ", "New Gamma: 1", "initializing font...", "Loading data...",
-                              "Loading models", "OpenGL initialized", "Set old Gamma: ", "Max fps: ", "Min fps: ",
-                              "Fps: "}))
-        << session.log();
+    // A copy under another file name (GLIMMERDALE_RUN_EXE) is no instance of "Glimmerdale.scr".
+    const bool renamed = std::getenv("GLIMMERDALE_RUN_EXE") != nullptr;
+    if (!renamed) EXPECT_EQ(log.front(), "gi gi");
+    std::vector<std::string> expected = {"gi gi",
+                                         "Starting...",
+                                         "Starting init OpenGL",
+                                         "Creating window...",
+                                         "Window is create",
+                                         "Video card: ",
+                                         "Vendor: ",
+                                         "OpenGL version : ",
+                                         "Max Texture Units: ",
+                                         "VBO supported",
+                                         "ARB_Occlusion_querry supported",
+                                         "Occlussion querry bit: ",
+                                         "Model manager init",
+                                         "Old Gamma: ",
+                                         "New Gamma: 1",
+                                         "initializing font...",
+                                         "Loading data...",
+                                         "Loading models",
+                                         "OpenGL initialized",
+                                         "Set old Gamma: ",
+                                         "Max fps: ",
+                                         "Min fps: ",
+                                         "Fps: "};
+    if (renamed) expected.erase(expected.begin());
+    EXPECT_TRUE(inOrder(log, expected)) << session.log();
     // The gamma found at start is what the end puts back, and the frame-rate lines are the last three.
     ASSERT_GE(log.size(), 4u);
     std::string oldGamma;
@@ -62,22 +85,24 @@ TEST_F(RunModeSession, LogOfAWholeRunInOrderAndExitCode) {
 TEST_F(RunModeSession, RefusedDisplayModeStillLoadsAndShutsDownNormally) {
     RunSession session;
     // Full screen at a size the virtual screen has no mode for.
-    const auto result =
-        runtest::runAlone(session, {"--size", "1000x700", "--no-vsync"});
+    const auto result = runtest::runAlone(session, {"--size", "1000x700", "--no-vsync"});
     ASSERT_FALSE(result.timedOut) << session.log();
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.errorOutput.find("Error: Display Mode Not Compatible"), std::string::npos) << result.errorOutput;
+    EXPECT_NE(result.errorOutput.find("Error: Display Mode Not Compatible"), std::string::npos)
+        << result.errorOutput;
     EXPECT_TRUE(inOrder(session.logLines(), {"Window is create", "Loading data...", "OpenGL initialized",
                                              "Set old Gamma: ", "Max fps: ", "Min fps: ", "Fps: "}))
         << session.log();
 }
 
 TEST_F(RunModeSession, FramesZeroKeepsTheLoadingPicture) {
-    const std::string reference = std::string(GLIMMERDALE_BINARY_DIR) + "/media/interface/Notification/loading.jpg";
+    const std::string reference =
+        std::string(GLIMMERDALE_BINARY_DIR) + "/media/interface/Notification/loading.jpg";
     if (!std::filesystem::exists(reference)) GTEST_SKIP() << "no generated media in this build";
     RunSession session;
     const std::string shot = session.dir.file("loading.png");
-    const auto result = runtest::runAlone(session, {"--windowed", "--size", "640x480", "--frames", "0", "--screenshot", shot});
+    const auto result = runtest::runAlone(
+        session, {"--windowed", "--size", "640x480", "--frames", "0", "--screenshot", shot});
     ASSERT_FALSE(result.timedOut);
     ASSERT_TRUE(std::filesystem::exists(shot)) << result.errorOutput;
     EXPECT_EQ(testsupport::commandOutput("identify -format '%w %h' '" + shot + "'"), "640 480");
@@ -100,10 +125,10 @@ TEST_F(RunModeSession, FirstFramesComeUpFromBlack) {
     RunSession session;
     const std::string first = session.dir.file("first.png");
     const std::string later = session.dir.file("later.png");
-    auto firstRun = runtest::runAlone(
-        session, {"--windowed", "--size", "320x240", "--fixed-dt", "1", "--frames", "1", "--screenshot", first});
-    auto laterRun = runtest::runAlone(
-        session, {"--windowed", "--size", "320x240", "--fixed-dt", "1", "--frames", "90", "--screenshot", later});
+    auto firstRun = runtest::runAlone(session, {"--windowed", "--size", "320x240", "--fixed-dt", "1",
+                                                "--frames", "1", "--screenshot", first});
+    auto laterRun = runtest::runAlone(session, {"--windowed", "--size", "320x240", "--fixed-dt", "1",
+                                                "--frames", "90", "--screenshot", later});
     ASSERT_FALSE(firstRun.timedOut || laterRun.timedOut);
     const double firstMean = runtest::meanBrightness(first);
     const double laterMean = runtest::meanBrightness(later);

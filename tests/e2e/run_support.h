@@ -78,7 +78,7 @@ inline bool wasSecondCopy(const testsupport::ProcessResult& result, const RunSes
 }
 
 inline testsupport::ProcessResult runAlone(const RunSession& session, const std::vector<std::string>& options,
-                                          std::chrono::seconds limit = std::chrono::seconds(120)) {
+                                           std::chrono::seconds limit = std::chrono::seconds(120)) {
     testsupport::ProcessResult result;
     for (int attempt = 0; attempt < 60; ++attempt) {
         result = testsupport::runProcess(session.spec(options), limit);
@@ -90,8 +90,8 @@ inline testsupport::ProcessResult runAlone(const RunSession& session, const std:
 
 // The mean grey level (0..1) of a picture file, through ImageMagick; -1 when it cannot be read.
 inline double meanBrightness(const std::string& path) {
-    const std::string out =
-        testsupport::commandOutput("convert '" + path + "' -colorspace gray -format '%[fx:mean]' info: 2>/dev/null");
+    const std::string out = testsupport::commandOutput(
+        "convert '" + path + "' -colorspace gray -format '%[fx:mean]' info: 2>/dev/null");
     return out.empty() ? -1.0 : std::atof(out.c_str());
 }
 

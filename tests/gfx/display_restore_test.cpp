@@ -69,7 +69,9 @@ TEST_F(DisplayRestore, FullScreenStartChangesModeCursorAndGamma) {
     EXPECT_TRUE(shownErrors().empty());
     // The mode changes and the cursor hides before the window opens.
     const auto& calls = fake.calls;
-    const auto at = [&](const char* name) { return std::find(calls.begin(), calls.end(), name) - calls.begin(); };
+    const auto at = [&](const char* name) {
+        return std::find(calls.begin(), calls.end(), name) - calls.begin();
+    };
     EXPECT_LT(at("readCurrentDisplayMode"), at("changeDisplayMode"));
     EXPECT_LT(at("changeDisplayMode"), at("hideCursor"));
     EXPECT_LT(at("hideCursor"), at("openWindow"));
@@ -163,8 +165,10 @@ TEST_F(DisplayRestore, SecondSignalRestoresAndEndsAtOnce) {
         std::raise(signalNumber);
         std::_Exit(99);  // not reached
     };
-    EXPECT_EXIT(run(SIGTERM), ::testing::ExitedWithCode(128 + SIGTERM), "restored ramp=1 mode=1280x1024 cursor=1");
-    EXPECT_EXIT(run(SIGINT), ::testing::ExitedWithCode(128 + SIGINT), "restored ramp=1 mode=1280x1024 cursor=1");
+    EXPECT_EXIT(run(SIGTERM), ::testing::ExitedWithCode(128 + SIGTERM),
+                "restored ramp=1 mode=1280x1024 cursor=1");
+    EXPECT_EXIT(run(SIGINT), ::testing::ExitedWithCode(128 + SIGINT),
+                "restored ramp=1 mode=1280x1024 cursor=1");
 }
 
 TEST_F(DisplayRestore, ExitFromDeepInsideRestores) {

@@ -10,7 +10,8 @@ namespace {
 
 platform::GammaRamp linearRamp() {
     platform::GammaRamp ramp;
-    for (int i = 0; i < 256; ++i) ramp.red[i] = ramp.green[i] = ramp.blue[i] = static_cast<std::uint16_t>(i * 256);
+    for (int i = 0; i < 256; ++i)
+        ramp.red[i] = ramp.green[i] = ramp.blue[i] = static_cast<std::uint16_t>(i * 256);
     return ramp;
 }
 
@@ -44,9 +45,7 @@ TEST(GammaRampForExponent, OutOfRangeValuesAreHeldToSixteenBits) {
     EXPECT_EQ(negative.red[255], 65535);  // 256/255 * 65536 > 65535
 }
 
-TEST(GammaExponentOfRamp, LinearRampReadsExactlyOne) {
-    EXPECT_EQ(gammaExponentOfRamp(linearRamp()), 1.0);
-}
+TEST(GammaExponentOfRamp, LinearRampReadsExactlyOne) { EXPECT_EQ(gammaExponentOfRamp(linearRamp()), 1.0); }
 
 TEST(GammaExponentOfRamp, NonZeroFirstEntryCountsButAddsNothing) {
     platform::GammaRamp ramp = linearRamp();

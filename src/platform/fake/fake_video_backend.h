@@ -22,13 +22,13 @@ public:
     bool hasGammaRamp = true;
     bool canOpenWindow = true;
     ContextResult contextResult = ContextResult::Created;
-    GammaRamp deviceRamp;            // what the display shows now (starts as a calibrated, non-power ramp)
+    GammaRamp deviceRamp;  // what the display shows now (starts as a calibrated, non-power ramp)
     CursorPosition cursor;
     bool leftButton = false;
-    std::deque<WindowEvent> queue;   // events the test lets arrive
+    std::deque<WindowEvent> queue;  // events the test lets arrive
 
     // --- what happened ---
-    DisplayMode currentMode;         // the mode the display runs at now
+    DisplayMode currentMode;  // the mode the display runs at now
     bool windowOpen = false;
     bool contextExists = false;
     bool cursorVisible = true;

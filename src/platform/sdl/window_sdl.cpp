@@ -129,9 +129,7 @@ public:
         context_ = nullptr;
     }
 
-    bool setSwapInterval(int interval) override {
-        return context_ && SDL_GL_SetSwapInterval(interval) == 0;
-    }
+    bool setSwapInterval(int interval) override { return context_ && SDL_GL_SetSwapInterval(interval) == 0; }
 
     void swapBuffers() override {
         if (window_ && context_) SDL_GL_SwapWindow(window_);

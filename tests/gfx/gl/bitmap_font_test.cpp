@@ -1,8 +1,9 @@
+#include "gfx/bitmap_font.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "gfx/bitmap_font.h"
 #include "platform/test_gl_context.h"
 
 namespace {

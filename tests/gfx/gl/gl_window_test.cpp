@@ -1,6 +1,8 @@
 // initGL on real GL with the fake display: what it logs, in order, the capture texture it makes and
 // the state it leaves; the perspective; the pixel-format failures.
 
+#include "gfx/gl_window.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +13,6 @@
 
 #include "app/log.h"
 #include "gfx/gamma.h"
-#include "gfx/gl_window.h"
 #include "platform/fake/fake_video_backend.h"
 #include "platform/test_gl_context.h"
 #include "support/process.h"
@@ -59,10 +60,16 @@ TEST_F(InitGL, LogsTheCapabilitiesAndGammaInOrder) {
     ASSERT_TRUE(createGLWindow(window, "Glimmerdale", 128, 96));
     initGL(window, 3.0f);
     const std::vector<std::string> log = logLines();
-    const std::vector<std::string> prefixes = {
-        "Video card: ", "Vendor: ", "OpenGL version : ", "Max Texture Units: ", "VBO supported",
-        "ARB_Occlusion_querry supported", "Occlussion querry bit: ", "Model manager init",
-        "Old Gamma: ", "New Gamma: 1"};
+    const std::vector<std::string> prefixes = {"Video card: ",
+                                               "Vendor: ",
+                                               "OpenGL version : ",
+                                               "Max Texture Units: ",
+                                               "VBO supported",
+                                               "ARB_Occlusion_querry supported",
+                                               "Occlussion querry bit: ",
+                                               "Model manager init",
+                                               "Old Gamma: ",
+                                               "New Gamma: 1"};
     // GLEW may complain first on some displays; everything else comes in this order.
     std::size_t at = 0;
     if (!log.empty() && log[0] == "Glew init failed!") at = 1;
@@ -82,7 +89,8 @@ TEST_F(InitGL, LogsTheCapabilitiesAndGammaInOrder) {
 
 TEST_F(InitGL, GammaLinesShowTheExponents) {
     for (int i = 0; i < 256; ++i) {
-        fake.deviceRamp.red[i] = fake.deviceRamp.green[i] = fake.deviceRamp.blue[i] = static_cast<std::uint16_t>(i * 256);
+        fake.deviceRamp.red[i] = fake.deviceRamp.green[i] = fake.deviceRamp.blue[i] =
+            static_cast<std::uint16_t>(i * 256);
     }
     ASSERT_TRUE(createGLWindow(window, "Glimmerdale", 128, 96));
     window.vsync = false;

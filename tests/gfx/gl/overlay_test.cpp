@@ -1,11 +1,12 @@
 // The overlay helpers on real GL (Mesa under Xvfb): the state they leave, the order of the queue,
 // the orientation of a quad's picture.
 
+#include "gfx/overlay.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 
-#include "gfx/overlay.h"
 #include "platform/test_gl_context.h"
 
 namespace {
@@ -171,7 +172,7 @@ TEST_F(Overlay, NegativeHalfHeightPutsTheFirstRowAtTheTop) {
     beginOverlay();
     drawQuadNow(0, 0, 1, 1, texture);
     endOverlay();
-    EXPECT_EQ(pixel(kSize / 2, 4), (std::array<GLubyte, 3>{255, 0, 0}));          // first row at the bottom
+    EXPECT_EQ(pixel(kSize / 2, 4), (std::array<GLubyte, 3>{255, 0, 0}));  // first row at the bottom
     EXPECT_EQ(pixel(kSize / 2, kSize - 5), (std::array<GLubyte, 3>{0, 0, 255}));
 
     beginOverlay();
