@@ -117,6 +117,28 @@ TEST_F(Preview, OwnWindowEndsWhenItsConnectionIsKilled) {
     EXPECT_EQ(result.exitCode, 0);
 }
 
+TEST_F(Preview, OwnWindowShowsThePreviewPicture) {
+    ASSERT_TRUE(preview_.start(sandbox_.spec({"/t"}, x_.display())));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
+    const std::string window = windowNamed("Glimmerdale");
+    ASSERT_FALSE(window.empty());
+    const std::string shot = sandbox_.file("preview.png");
+    // Without the media pipeline the executable has no picture and shows plain dark blue.
+    const bool pictureBuilt =
+        std::filesystem::exists(std::string(GLIMMERDALE_BINARY_DIR) + "/media/resources/BITMAP_144.bmp");
+    std::string info;
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] {
+            x_.run("import -window " + window + " " + shot + " 2>/dev/null");
+            info = x_.run("convert " + shot + " -format '%wx%h %k' info: 2>/dev/null");
+            if (info.rfind("158x117 ", 0) != 0) return false;
+            const int colours = std::atoi(info.c_str() + 8);
+            return pictureBuilt ? colours > 16 : colours == 1;
+        },
+        std::chrono::seconds(10)))
+        << "size and colour count: " << info;
+}
+
 TEST_F(Preview, HostWindowThatDoesNotExist) {
     const ProcessResult result =
         testsupport::runProcess(sandbox_.spec({"/p", "4294967295"}, x_.display()), std::chrono::seconds(20));
