@@ -4,6 +4,7 @@
 
 #include "formats/png.h"
 #include "formats/tga.h"
+#include "mediagen/effects.h"
 
 namespace mediagen {
 
@@ -27,6 +28,8 @@ void generateMedia(const GeneratorOptions& options) {
     makeOverlayPictures(tree);
     progress("interface pictures");
     makeInterfacePictures(tree);
+    progress("sprites, effects, fire, music");
+    makeEffectsAndMusic(tree, options.contentDir);
     if (!options.contactSheet.empty()) {
         progress("contact sheet " + options.contactSheet);
         if (!formats::writeFileBytes(options.contactSheet, formats::encodePng(makeContactSheet(tree.pictures()))))
