@@ -1,0 +1,36 @@
+// Fuzzes the particle effect reader: arbitrary bytes as an effect file, spawned twice and simulated
+// for a few steps. The layer count must stay within 0..5 and the pool must never be overrun.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "scene/particles.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    MediaSources sources;
+    sources.readFile = [data, size](const char*) {
+        FileBuffer file;
+        file.data = static_cast<std::uint8_t*>(std::malloc(size + 1));
+        if (size) std::memcpy(file.data, data, size);
+        file.size = std::uint32_t(size);
+        return file;
+    };
+    sources.getTexture = [](const std::string&) { return 1u; };
+    ParticleSystem particles(sources);
+    const ParticleEffect& effect = particles.loadEffect("fuzz");
+    if (effect.layerCount > kMaxEffectLayers) std::abort();
+    particles.setCameraPosition({1, 2, 3});
+    particles.spawnEffect("fuzz", {0, 0, 0}, {0, 0, 0.6f, 0.8f});
+    particles.spawnEffect("fuzz", {5, 5, 5}, {});
+    for (int step = 0; step < 5; ++step) {
+        particles.step(step == 0 ? 0.5f : 30.0f);
+        int drawn = 0;
+        for (const ParticleGroup& group : particles.groups()) {
+            if (group.vertexCount < 0 || group.firstVertex < 0) std::abort();
+            drawn += group.vertexCount;
+        }
+        if (drawn > kParticlePoolVertices) std::abort();
+    }
+    return 0;
+}
