@@ -305,6 +305,8 @@ void ParticleSystem::writeVertex(int vertex, Vec3 position, float u, float v, fl
 }
 
 void ParticleSystem::updateBillboard(ParticleEmitter& emitter, float step, int& cursor) {
+    const Vec3 viewCrossRight = cross(viewAxis_, right_), viewCrossUp = cross(viewAxis_, up_);
+    const float viewDotRight = dot(viewAxis_, right_), viewDotUp = dot(viewAxis_, up_);
     emitter.firstVertex = cursor;
     emitter.liveCount = 0;
     for (int i = 0; i < emitter.particleCount; ++i) {
@@ -312,10 +314,11 @@ void ParticleSystem::updateBillboard(ParticleEmitter& emitter, float step, int& 
         if (!p.alive) continue;
         Vec3 right = right_, up = up_;
         if (p.spin) {
-            const float s = std::sin(p.angle);
-            const Quat turn{viewAxis_.x * s, viewAxis_.y * s, viewAxis_.z * s, std::cos(p.angle)};
-            right = rotate(turn, right);
-            up = rotate(turn, up);
+            // The quaternion (V sin a, cos a) turns by 2a about V; Rodrigues' form of that turn
+            // with the products of V computed once per update.
+            const float c = std::cos(2.0f * p.angle), s = std::sin(2.0f * p.angle);
+            right = right_ * c + viewCrossRight * s + viewAxis_ * (viewDotRight * (1.0f - c));
+            up = up_ * c + viewCrossUp * s + viewAxis_ * (viewDotUp * (1.0f - c));
             p.angle += p.spinSpeed * step * 0.001f;
         }
         const float width = 1.0f / float(p.frameCount);

@@ -2,6 +2,7 @@
 // fading, sprite animation, emitter removal and the vertex pool's bounds.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "formats/particle_effect.h"
@@ -341,6 +342,33 @@ TEST_F(ParticleFixture, DeadEmittersAreSwapRemovedAndCameraVectorsComeFromTheMat
     EXPECT_FLOAT_EQ(system->up().z, 1);
     // V = normalise(U × R) = z × y = −x.
     EXPECT_FLOAT_EQ(system->viewAxis().x, -1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ParticleFixture, SpinTurnsTheCornersByTwiceTheAngleAboutTheViewingAxis) {
+    formats::ParticleLayer layer = steadyLayer();
+    layer.spin = true;
+    layer.spinSpeed = 100;
+    layer.size = {2, 0, 0};
+    addEffect("spin", {layer});
+    const float m[16] = {1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1};  // a camera turned to look along −y
+    system->setCameraVectors(m);
+    system->spawnEffect("spin", {5, 6, 7}, {});
+    const Particle& p = onlyEmitter().particles[0];
+    const float angle = p.angle;
+    const float magnitude = std::abs(p.spinSpeed);
+    system->step(1.0f);
+    const Vec3 v = system->viewAxis();
+    const Quat turn{v.x * std::sin(angle), v.y * std::sin(angle), v.z * std::sin(angle), std::cos(angle)};
+    const Vec3 right = rotate(turn, system->right()), up = rotate(turn, system->up());
+    const float* vertex = system->vertices();
+    EXPECT_NEAR(vertex[0], 5 - 2 * (right.x + up.x), 1e-4f);
+    EXPECT_NEAR(vertex[1], 6 - 2 * (right.y + up.y), 1e-4f);
+    EXPECT_NEAR(vertex[2], 7 - 2 * (right.z + up.z), 1e-4f);
+    EXPECT_NEAR(std::abs(p.angle - angle), magnitude * 0.001f, 1e-6f);
 }
 
 }  // namespace
