@@ -4,6 +4,7 @@
 
 #include "formats/png.h"
 #include "formats/tga.h"
+#include "mediagen/room.h"
 #include "mediagen/effects.h"
 
 namespace mediagen {
@@ -28,6 +29,8 @@ void generateMedia(const GeneratorOptions& options) {
     makeOverlayPictures(tree);
     progress("interface pictures");
     makeInterfacePictures(tree);
+    progress("room: models, textures, light maps, scene");
+    makeRoom(tree, RoomOptions{options.fast});
     progress("sprites, effects, fire, music");
     makeEffectsAndMusic(tree, options.contentDir);
     if (!options.contactSheet.empty()) {

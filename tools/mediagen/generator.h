@@ -21,6 +21,7 @@ struct GeneratorOptions {
     std::string outDir;        // the media tree's root
     std::string contentDir;    // the hand-written inputs (content/)
     std::string contactSheet;  // PNG path, or empty for none
+    bool fast = false;         // coarser models and light maps, for development
     // Receives progress lines ("mediagen: overlay pictures"); null: silent.
     std::function<void(const std::string&)> progress;
 };

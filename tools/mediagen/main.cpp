@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
             options.contentDir = argv[++i];
         } else if (argument == "--contact-sheet" && hasValue) {
             options.contactSheet = argv[++i];
+        } else if (argument == "--fast") {
+            options.fast = true;
         } else if (argument == "--help" || argument == "-h") {
             printUsage();
             return 0;

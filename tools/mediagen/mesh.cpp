@@ -428,9 +428,22 @@ void sphericalUv(Mesh& mesh, Vec3 centre) {
             u[c] = (std::atan2(d.y, d.x) + kPi) / (2 * kPi);
             v[c] = std::acos(std::max(-1.0f, std::min(1.0f, -d.z))) / kPi;
         }
-        const float hi = std::max(u[0], std::max(u[1], u[2]));
-        for (float& value : u)
-            if (hi - value > 0.5f) value += 1;
+        // A corner on a pole has no longitude of its own: it takes the middle of the other two.
+        bool pole[3];
+        for (int c = 0; c < 3; ++c) pole[c] = v[c] < 1e-4f || v[c] > 1 - 1e-4f;
+        float hi = -1;
+        for (int c = 0; c < 3; ++c)
+            if (!pole[c]) hi = std::max(hi, u[c]);
+        for (int c = 0; c < 3; ++c)
+            if (!pole[c] && hi - u[c] > 0.5f) u[c] += 1;
+        for (int c = 0; c < 3; ++c)
+            if (pole[c]) {
+                float sum = 0;
+                int count = 0;
+                for (int k = 0; k < 3; ++k)
+                    if (!pole[k]) sum += u[k], ++count;
+                u[c] = count ? sum / float(count) : 0.5f;
+            }
         for (int c = 0; c < 3; ++c) mesh.uvFaces[f][c] = mesh.addUv(u[c], v[c]);
     }
 }

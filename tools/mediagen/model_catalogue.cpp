@@ -343,7 +343,17 @@ PlacedModel makeFirewood() {
 PlacedModel makeStocking() {
     PlacedModel model{"stocking", {}};
     // A boot outline in the xz plane hanging down from a cuff at z = 0; thickness along y.
-    const std::vector<Vec2> outline{{-6, 0}, {6, 0}, {6, -30}, {3, -38}, {-10, -38}, {-15, -34}, {-14, -29}, {-6, -27}};
+    std::vector<Vec2> outline{{-6, 0}, {6, 0}, {6, -28}};
+    // A rounded heel and toe.
+    for (int i = 0; i <= 8; ++i) {
+        const float a = -float(i) / 8 * kPi / 2;
+        outline.push_back({1 + 5 * std::cos(a), -30 + 8 * std::sin(a)});
+    }
+    for (int i = 0; i <= 10; ++i) {
+        const float a = -kPi / 2 - float(i) / 10 * kPi;
+        outline.push_back({-10 + 5.5f * std::cos(a), -32.5f + 5.5f * std::sin(a)});
+    }
+    outline.push_back({-6, -25});
     Mesh sock;
     modelling::addExtrusion(sock, outline, -2.5f, 2.5f, 20);
     modelling::transform(sock, Affine::rotationX(kPi / 2));
@@ -351,6 +361,11 @@ PlacedModel makeStocking() {
     modelling::boxUv(sock, 20);
     Mesh cuff;
     modelling::addBevelledBox(cuff, {-7.5f, -3.5f, -7}, {7.5f, 3.5f, 1}, 1.5f, 10);
+    // The loop it hangs by.
+    Mesh loop;
+    modelling::addTorus(loop, 2.2f, 0.4f, 16, 6, 4);
+    modelling::transform(loop, Affine::translation({-5, 0, 2.5f}) * Affine::rotationX(kPi / 2));
+    modelling::append(cuff, loop);
     model.builder.addNode("Hull", "Scene Root", {0, 0, 0}, sock, plain("tex_stocking.tga"));
     model.builder.addNode("cuff", "Hull", {0, 0, 0}, cuff, plain("tex_fur_white.tga"));
     model.builder.addCollisionBox();

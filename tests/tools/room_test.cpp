@@ -1,0 +1,349 @@
+// The room of the media generator: the modelling toolkit, the placed models and the scene file,
+// read back by the engine's own parsers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "formats/bsm.h"
+#include "formats/bss.h"
+#include "mediagen/lightmap.h"
+#include "mediagen/mesh.h"
+#include "mediagen/model.h"
+#include "mediagen/room.h"
+#include "model/bsm_file.h"
+#include "scene/scene.h"
+
+using namespace mediagen;
+using modelling::Mesh;
+namespace md = mediagen::modelling;
+
+namespace {
+
+// Every face normal points away from `centre` (closed convex-ish shapes round it).
+void expectFacesOutward(const Mesh& mesh, md::Vec3 centre, const char* what) {
+    ASSERT_FALSE(mesh.faces.empty()) << what;
+    for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
+        md::Vec3 middle;
+        for (int c = 0; c < 3; ++c) middle = middle + mesh.positions[mesh.faces[f][c]] * (1.0f / 3);
+        EXPECT_GT(md::dot(md::faceNormal(mesh, f), middle - centre), 0) << what << " face " << f;
+    }
+}
+
+const PlacedModel& find(const std::vector<PlacedModel>& models, const std::string& name) {
+    for (const PlacedModel& m : models)
+        if (m.name == name) return m;
+    throw std::runtime_error("no model " + name);
+}
+
+BsmContents parsed(const PlacedModel& model) {
+    const formats::Bytes bytes = formats::encodeBsm(model.builder.model());
+    BsmContents contents;
+    std::string error;
+    EXPECT_TRUE(parseBsm(bytes.data(), bytes.size(), contents, error)) << model.name << ": " << error;
+    return contents;
+}
+
+// rotate(q, v) as the engine does it: q ⊗ v ⊗ conj(q).
+md::Vec3 turn(formats::Quat q, md::Vec3 v) {
+    const md::Vec3 u{q.x, q.y, q.z};
+    const md::Vec3 t = md::cross(u, v) * 2;
+    return v + t * q.w + md::cross(u, t);
+}
+
+}  // namespace
+
+TEST(RoomToolkit, PrimitivesFaceOutwardWithExpectedTriangleCounts) {
+    Mesh box;
+    md::addBox(box, {-1, -2, -3}, {4, 5, 6}, 10);
+    EXPECT_EQ(box.triangleCount(), 12u);
+    expectFacesOutward(box, {1.5f, 1.5f, 1.5f}, "box");
+
+    Mesh inward;
+    md::addBox(inward, {0, 0, 0}, {2, 2, 2}, 10, true);
+    for (std::size_t f = 0; f < inward.faces.size(); ++f) {
+        md::Vec3 middle;
+        for (int c = 0; c < 3; ++c) middle = middle + inward.positions[inward.faces[f][c]] * (1.0f / 3);
+        EXPECT_LT(md::dot(md::faceNormal(inward, f), middle - md::Vec3{1, 1, 1}), 0);
+    }
+
+    Mesh cylinder;
+    md::addCylinder(cylinder, 2, -1, 3, 16, 10);
+    // 16 side quads and two 16-triangle caps; the triangles collapsed onto the axis are left out.
+    EXPECT_EQ(cylinder.triangleCount(), 16u * 2 + 16 * 2);
+    expectFacesOutward(cylinder, {0, 0, 1}, "cylinder");
+
+    Mesh sphere;
+    md::addSphere(sphere, {5, 5, 5}, 3, 12, 8, 10);
+    EXPECT_EQ(sphere.triangleCount(), 12u * 2 * 8 - 12 * 2);
+    expectFacesOutward(sphere, {5, 5, 5}, "sphere");
+
+    Mesh cone, bevelled, star;
+    md::addCone(cone, 3, 0, 5, 10, 10);
+    expectFacesOutward(cone, {0, 0, 1}, "cone");
+    md::addBevelledBox(bevelled, {0, 0, 0}, {10, 6, 4}, 1, 10);
+    expectFacesOutward(bevelled, {5, 3, 2}, "bevelled box");
+    std::vector<md::Vec2> outline;
+    for (int i = 0; i < 10; ++i) {
+        const float a = 6.2831853f * float(i) / 10, r = i % 2 ? 2.0f : 5.0f;
+        outline.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    md::addExtrusion(star, outline, -1, 1, 10);
+    // A concave outline: 10 sides of 2 triangles and two caps of 8.
+    EXPECT_EQ(star.triangleCount(), 20u + 16);
+    expectFacesOutward(star, {0, 0, 0}, "star");
+}
+
+TEST(RoomToolkit, ExtrusionCapsCoverTheOutlineExactly) {
+    // An L-shaped outline, clockwise on purpose: area 3.
+    const std::vector<md::Vec2> outline{{0, 0}, {0, 2}, {1, 2}, {1, 1}, {2, 1}, {2, 0}};
+    Mesh mesh;
+    md::addExtrusion(mesh, outline, 0, 1, 10);
+    float capArea = 0;
+    for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
+        const md::Vec3 n = md::faceNormal(mesh, f);
+        if (n.z > 0.9f) {
+            const auto& t = mesh.faces[f];
+            capArea += md::length(md::cross(mesh.positions[t[1]] - mesh.positions[t[0]], mesh.positions[t[2]] - mesh.positions[t[0]])) / 2;
+        }
+    }
+    EXPECT_NEAR(capArea, 3.0f, 1e-4f);
+}
+
+TEST(RoomToolkit, CreaseAngleKeepsBoxFlatAndSphereSmooth) {
+    Mesh box;
+    md::addBox(box, {0, 0, 0}, {1, 1, 1}, 1);
+    // Shared corners so the crease decides, not the vertex layout.
+    Mesh welded;
+    md::addBevelledBox(welded, {0, 0, 0}, {2, 2, 2}, 0.01f, 1);
+    md::computeNormals(box, 40);
+    for (std::size_t f = 0; f < box.faces.size(); ++f)
+        for (int c = 0; c < 3; ++c) EXPECT_GT(md::dot(box.normals[f * 3 + c], md::faceNormal(box, f)), 0.999f);
+    Mesh sphere;
+    md::addSphere(sphere, {0, 0, 0}, 2, 16, 10, 10);
+    md::computeNormals(sphere, 60);
+    for (std::size_t f = 0; f < sphere.faces.size(); ++f)
+        for (int c = 0; c < 3; ++c) {
+            const md::Vec3 radial = md::normalized(sphere.positions[sphere.faces[f][c]]);
+            EXPECT_GT(md::dot(sphere.normals[f * 3 + c], radial), 0.98f);
+        }
+}
+
+TEST(RoomToolkit, UvProjectionsKeepTexelDensityAndRanges) {
+    Mesh box;
+    md::addBox(box, {0, 0, 0}, {200, 100, 50}, 100);
+    float maxU = 0;
+    for (const md::Vec2& uv : box.uvs) maxU = std::max(maxU, uv.u);
+    EXPECT_FLOAT_EQ(maxU, 2.0f);  // 200 units at 100 per repeat
+    Mesh sphere;
+    md::addSphere(sphere, {0, 0, 0}, 1, 12, 8, 1);
+    md::sphericalUv(sphere, {0, 0, 0});
+    for (std::size_t f = 0; f < sphere.faces.size(); ++f) {
+        float lo = 9, hi = -9;
+        for (int c = 0; c < 3; ++c) {
+            const md::Vec2 uv = sphere.uvs[sphere.uvFaces[f][c]];
+            EXPECT_GE(uv.v, 0.0f);
+            EXPECT_LE(uv.v, 1.0f);
+            lo = std::min(lo, uv.u);
+            hi = std::max(hi, uv.u);
+        }
+        // No face smears the whole picture across itself at the seam.
+        EXPECT_LT(hi - lo, 0.5f) << "face " << f;
+    }
+    Mesh moved;
+    md::addBox(moved, {0, 0, 0}, {1, 1, 1}, 1);
+    md::transform(moved, md::Affine::scaling({-1, 1, 1}));  // a mirror keeps faces outward
+    expectFacesOutward(moved, {-0.5f, 0.5f, 0.5f}, "mirrored box");
+}
+
+TEST(RoomModels, EveryModelPassesTheEngineParserWithItsContractNames) {
+    const std::vector<PlacedModel> models = buildPlacedModels(0);
+    for (const PlacedModel& model : models) {
+        const BsmContents contents = parsed(model);
+        ASSERT_FALSE(contents.meshes.empty()) << model.name;
+        EXPECT_EQ(contents.meshes.front().nodeName, "Hull") << model.name;
+        int collision = 0;
+        for (const BsmMeshRecord& mesh : contents.meshes) collision += mesh.nodeName == "CollMesh" && !mesh.hasParent;
+        EXPECT_EQ(collision, 1) << model.name;
+        EXPECT_GE(model.builder.drawnTriangles(), 200u) << model.name;
+        EXPECT_LE(model.builder.drawnTriangles(), 20000u) << model.name;
+    }
+
+    const BsmContents fir = parsed(find(models, "fir"));
+    int lights = 0;
+    for (const ModelHelper& h : fir.helpers) lights += h.parentName == "Hull" && h.name.rfind("emit ", 0) == 0;
+    EXPECT_EQ(lights, 72);
+    bool ornaments = false;
+    for (const BsmMeshRecord& mesh : fir.meshes) ornaments = ornaments || (mesh.hasReflection && mesh.reflectionTexture == "tex_reflection2.tga");
+    EXPECT_TRUE(ornaments);
+
+    const BsmContents rail = parsed(find(models, "railroad"));
+    std::map<std::string, std::string> parent;
+    for (const BsmMeshRecord& mesh : rail.meshes) parent[mesh.nodeName] = mesh.parentName;
+    EXPECT_EQ(parent["loco"], "Hull");
+    EXPECT_EQ(parent["wagon01"], "Hull");
+    EXPECT_EQ(parent["wagon02"], "Hull");
+    EXPECT_EQ(parent["teddy"], "wagon01");
+    EXPECT_EQ(parent["lollipopsinwagon"], "wagon02");
+    EXPECT_EQ(parent["CollMesh"], "Scene Root");
+    bool steam = false;
+    for (const ModelHelper& h : rail.helpers) steam = steam || h.name == "emit locosteam";
+    EXPECT_TRUE(steam);
+    // The cars turn about the track centre, so their pivots lie on the z axis.
+    for (const BsmMeshRecord& mesh : rail.meshes)
+        if (mesh.nodeName == "loco" || mesh.nodeName == "wagon01" || mesh.nodeName == "wagon02") {
+            EXPECT_EQ(mesh.pivot.x, 0);
+            EXPECT_EQ(mesh.pivot.y, 0);
+        }
+
+    // The clock hands turn about y on the face centre: every hand's pivot is the same point and the
+    // hand lies in a plane of constant y, so turning about y keeps it flat on the face.
+    const formats::BsmModel& clock = find(models, "Clock").builder.model();
+    int hands = 0;
+    for (const formats::BsmMesh& mesh : clock.meshes) {
+        if (mesh.nodeName.rfind("Arrow0", 0) != 0) continue;
+        ++hands;
+        EXPECT_FLOAT_EQ(mesh.pivot.x, 0);
+        EXPECT_FLOAT_EQ(mesh.pivot.z, 24);
+        float lo = 1e9f, hi = -1e9f;
+        for (const formats::Vec3& p : mesh.positions) {
+            lo = std::min(lo, p.y);
+            hi = std::max(hi, p.y);
+        }
+        EXPECT_LT(hi - lo, 0.5f) << mesh.nodeName;
+        EXPECT_GT(lo, mesh.pivot.y - 0.1f) << mesh.nodeName << " sits in front of the face";
+    }
+    EXPECT_EQ(hands, 3);
+
+    for (const char* name : {"candle", "tallcandle"}) {
+        const BsmContents candle = parsed(find(models, name));
+        EXPECT_TRUE(candle.meshes.front().hasIllumination);
+        EXPECT_EQ(candle.meshes.front().illuminationTexture, "tex_candle_i.tga");
+        ASSERT_EQ(candle.helpers.size(), 1u);
+        EXPECT_EQ(candle.helpers[0].name, "emit candle");
+    }
+    const BsmContents chain = parsed(find(models, "lightchain"));
+    EXPECT_EQ(chain.helpers.size(), 49u);
+    const BsmContents wood = parsed(find(models, "firewood"));
+    bool glowing = false;
+    for (const BsmMeshRecord& mesh : wood.meshes)
+        glowing = glowing || (mesh.illuminationTexture == "tex_firewood_glow.tga" && mesh.scrollV == 0.5f);
+    EXPECT_TRUE(glowing);
+}
+
+TEST(RoomScene, TheSceneFilePassesTheEngineParserWithCamerasInsideTheRoom) {
+    const RoomLayout layout = buildRoomLayout();
+    const formats::BssScene scene = buildScene(layout);
+    const formats::Bytes bytes = formats::encodeBss(scene);
+    SceneFile file;
+    std::string error;
+    ASSERT_TRUE(parseSceneFile(bytes.data(), bytes.size(), file, error)) << error;
+
+    int roots = 0;
+    bool glass = false;
+    md::Vec3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+    for (const SceneFileMesh& mesh : file.meshes) {
+        roots += mesh.parentName == "Scene Root";
+        glass = glass || mesh.name == "glass";
+        if (mesh.name != "room") continue;
+        EXPECT_EQ(mesh.parentName, "Scene Root");
+        for (const auto& p : mesh.positions) {
+            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+        }
+    }
+    EXPECT_EQ(roots, 1);
+    EXPECT_TRUE(glass);
+    EXPECT_GE(file.meshes.size(), 25u);
+
+    int placed = 0, fires = 0, snow = 0;
+    for (const SceneFileHelper& h : file.helpers) {
+        placed += h.kind == 3;
+        fires += h.kind == 4 && h.name == "animmodel fireplace_fire";
+        snow += h.kind == 2 && h.name == "emit snowfall";
+        EXPECT_EQ(h.parentName, "room");
+    }
+    EXPECT_EQ(placed, 24);
+    EXPECT_EQ(fires, 1);
+    EXPECT_GE(snow, 2);
+
+    ASSERT_EQ(file.lights.size(), 1u);
+    EXPECT_EQ(file.lights[0].includeNames.size(), 24u);
+    EXPECT_FLOAT_EQ(file.lights[0].quadraticAttenuation, 552.8f * 0.000002f);
+
+    const std::vector<PlacedModel> models = buildPlacedModels(0);
+    ASSERT_EQ(file.cameras.size(), 5u);
+    for (std::size_t c = 0; c < file.cameras.size(); ++c) {
+        const SceneCamera& camera = file.cameras[c];
+        ASSERT_EQ(camera.keyCount(), 300);
+        for (int k = 0; k < camera.keyCount(); ++k) {
+            const auto& p = camera.positions[k];
+            EXPECT_TRUE(p.x > lo.x && p.y > lo.y && p.z > lo.z && p.x < hi.x && p.y < hi.y && p.z < hi.z) << "camera " << c << " key " << k;
+            EXPECT_TRUE(camera.fieldsOfView[k] == 1.309f || camera.fieldsOfView[k] == 1.134f);
+            for (const Placement& placement : layout.placements) {
+                md::Vec3 bl, bh;
+                placedBox(placement, find(models, placement.model), bl, bh);
+                EXPECT_FALSE(p.x > bl.x && p.y > bl.y && p.z > bl.z && p.x < bh.x && p.y < bh.y && p.z < bh.z)
+                    << "camera " << c << " key " << k << " inside " << placement.model;
+            }
+            if (k == 0) continue;
+            // Smooth: small steps, and neighbouring rotations on the same side of the sphere.
+            const auto& q0 = camera.rotations[k - 1];
+            const auto& q1 = camera.rotations[k];
+            EXPECT_GT(q0.x * q1.x + q0.y * q1.y + q0.z * q1.z + q0.w * q1.w, 0.995f) << "camera " << c << " key " << k;
+            const auto& p0 = camera.positions[k - 1];
+            EXPECT_LT(std::hypot(p.x - p0.x, std::hypot(p.y - p0.y, p.z - p0.z)), 4.0f);
+        }
+    }
+    // The orientation (the conjugate of what the file stores) turns (0, 0, −1) towards what the
+    // path looks at: the first path starts looking at the tree.
+    const formats::Quat stored = scene.cameras[0].rotations[0];
+    const md::Vec3 view = turn(formats::Quat{-stored.x, -stored.y, -stored.z, stored.w}, md::Vec3{0, 0, -1});
+    const formats::Vec3 eye = scene.cameras[0].positions[0];
+    const md::Vec3 toTree = md::normalized(md::Vec3{210, 110, 95} - md::Vec3{eye.x, eye.y, eye.z});
+    EXPECT_GT(md::dot(view, toTree), 0.999f);
+    const md::Vec3 up = turn(formats::Quat{-stored.x, -stored.y, -stored.z, stored.w}, md::Vec3{0, 1, 0});
+    EXPECT_GT(up.z, 0.9f);
+}
+
+TEST(RoomLightMaps, EveryTexelIsLitAndTheBakeIsDeterministic) {
+    Mesh mesh;
+    md::addBox(mesh, {-100, -100, 0}, {100, 100, 100}, 50, true);
+    md::computeNormals(mesh);
+    const LightMapChart chart = chartTriangles(mesh, 16, 256);
+    ASSERT_EQ(chart.faces.size(), mesh.faces.size());
+    for (const md::Vec2& uv : chart.uvs) {
+        EXPECT_GT(uv.u, 0.0f);
+        EXPECT_LT(uv.u, 1.0f);
+        EXPECT_GT(uv.v, 0.0f);
+        EXPECT_LT(uv.v, 1.0f);
+    }
+    LightRig rig;
+    rig.roomMin = {-100, -100, 0};
+    rig.roomMax = {100, 100, 100};
+    rig.lights = {{{0, 0, 50}, {1, 0.8f, 0.6f, 1}, 100}};
+    rig.occluders = {{{-10, -10, 0}, {10, 10, 30}}};
+    std::vector<Picture> maps{bakeLightMap(mesh, chart, rig), bakeLightMap(mesh, chart, rig)};
+    toneMap(maps, 1.6f);
+    float brightest = 0;
+    for (int y = 0; y < maps[0].height(); ++y)
+        for (int x = 0; x < maps[0].width(); ++x) {
+            const Color c = maps[0].at(x, y);
+            const Color d = maps[1].at(x, y);
+            EXPECT_EQ(c.r, d.r);
+            brightest = std::max(brightest, std::max(c.r, std::max(c.g, c.b)));
+            // Only texels of cells that hold a triangle matter; those must all be lit.
+            const int perRow = 4, cell = maps[0].width() / 4;
+            if ((y / cell) * perRow + x / cell < int(mesh.faces.size())) EXPECT_GT(c.r + c.g + c.b, 0.05f) << x << "," << y;
+        }
+    EXPECT_FLOAT_EQ(brightest, 1.0f);
+    // The floor beside and under the occluder is in its shadow.
+    LightRig open = rig;
+    open.occluders.clear();
+    const Color beside = lightAt(rig, {15, 0, 0.5f}, {0, 0, 1});
+    const Color under = lightAt(rig, {0, 0, 0.5f}, {0, 0, 1});
+    const Color unshaded = lightAt(open, {15, 0, 0.5f}, {0, 0, 1});
+    EXPECT_GT(beside.r, 0.0f);
+    EXPECT_LT(beside.r * 1.5f, unshaded.r);
+    EXPECT_LT(under.r * 1.5f, lightAt(open, {0, 0, 0.5f}, {0, 0, 1}).r);
+}
