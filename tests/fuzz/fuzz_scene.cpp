@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SharedVertexPool pool;
     ModelManager models(pool, sources);
     models.setNotFoundHandler([](const std::string&) {});
-    ParticleSystem particles(sources);
+    // Every effect file is missing, so nothing spawns and one system serves every input.
+    static ParticleSystem particles(sources);
     SceneServices services;
     services.sources = sources;
     services.pool = &pool;
