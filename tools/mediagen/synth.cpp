@@ -57,60 +57,81 @@ std::int64_t soundingFrames(const ScoreNote& note, const Instrument& instrument)
     return std::int64_t(std::ceil(seconds * kMusicSampleRate));
 }
 
-// The note's envelope (without the partial decays) at `t` seconds after its start.
-double envelope(const ScoreNote& note, const Instrument& instrument, double t) {
-    double gain = std::min(1.0, t / instrument.attack);
-    if (instrument.ring > 0) {
-        const double fadeFrom = instrument.ring - 0.08;  // a short fade so the cut-off is silent
-        if (t > fadeFrom) gain *= std::max(0.0, (instrument.ring - t) / 0.08);
-    } else if (t > note.duration) {
-        gain *= std::max(0.0, 1 - (t - note.duration) / instrument.release);
-    }
-    return gain;
+// One period of a sine in 4096 steps (plus a guard entry), read with linear interpolation from a
+// 32-bit fixed-point phase: much cheaper than a recursive oscillator and exact to about 1e-6.
+constexpr int kTableBits = 12;
+const std::vector<double>& sineTable() {
+    static const std::vector<double> table = [] {
+        std::vector<double> t((1u << kTableBits) + 1);
+        for (std::size_t i = 0; i < t.size(); ++i) t[i] = std::sin(kTwoPi * double(i) / double(1u << kTableBits));
+        return t;
+    }();
+    return table;
 }
+
+struct Oscillator {
+    std::uint32_t phase, increment;
+    double amplitude, decayPerFrame;
+    int channel;  // 0 left, 1 right, 2 centre
+    std::int64_t last;  // frame (from the note's start) after which it is silent
+};
 
 // Adds frames [from, to) of the note (frame numbers relative to its start) into out (stereo,
 // out[0] is frame `from`).
 void renderNoteSpan(const ScoreNote& note, const Instrument& instrument, std::int64_t from, std::int64_t to, double* out) {
     const double rate = kMusicSampleRate;
-    const std::size_t count = std::size_t(to - from);
-    // Centre (undetuned partials), left and right (detuned ones), before the envelope.
-    thread_local std::vector<double> centre, sides;
-    centre.assign(count, 0.0);
-    sides.assign(count * 2, 0.0);
+    const double cycle = 4294967296.0;  // one turn of the fixed-point phase
+    Oscillator oscillators[16];
+    int count = 0;
     for (const Partial& partial : instrument.partials) {
         const double frequency = note.frequency * partial.ratio;
         if (frequency >= rate * 0.45) continue;
         // A decaying partial is left out once it has fallen below 1/10 000 of its start.
-        std::int64_t last = to;
-        if (partial.decay > 0) last = std::min(to, std::int64_t(partial.decay * rate * 9.3));
+        const std::int64_t last = partial.decay > 0 ? std::min(to, std::int64_t(partial.decay * rate * 9.3)) : to;
         if (last <= from) continue;
         const int copies = partial.detune > 0 ? 2 : 1;
-        for (int side = 0; side < copies; ++side) {
+        for (int side = 0; side < copies && count < 16; ++side) {
             const double detune = copies == 1 ? 0 : (side == 0 ? -partial.detune : partial.detune);
-            const double step = kTwoPi * frequency * (1 + detune) / rate;
-            const double stepCos = std::cos(step), stepSin = std::sin(step);
-            double c = std::cos(step * double(from)), s = std::sin(step * double(from));
-            const double perSample = partial.decay > 0 ? std::exp(-1.0 / (partial.decay * rate)) : 1.0;
-            double amplitude = partial.amplitude * (partial.decay > 0 ? std::exp(-double(from) / (partial.decay * rate)) : 1.0);
-            double* target = copies == 1 ? centre.data() : sides.data() + side;
-            const std::size_t stride = copies == 1 ? 1 : 2;
-            const std::size_t frames = std::size_t(last - from);
-            for (std::size_t i = 0; i < frames; ++i) {
-                target[i * stride] += amplitude * s;
-                const double nextC = c * stepCos - s * stepSin;
-                s = s * stepCos + c * stepSin;
-                c = nextC;
-                amplitude *= perSample;
-            }
+            const double turnsPerFrame = frequency * (1 + detune) / rate;
+            Oscillator& o = oscillators[count++];
+            const double startTurns = turnsPerFrame * double(from);
+            o.phase = std::uint32_t(std::fmod(startTurns, 1.0) * cycle);
+            o.increment = std::uint32_t(turnsPerFrame * cycle);
+            o.decayPerFrame = partial.decay > 0 ? std::exp(-1.0 / (partial.decay * rate)) : 1.0;
+            o.amplitude = partial.amplitude * (partial.decay > 0 ? std::exp(-double(from) / (partial.decay * rate)) : 1.0);
+            o.channel = copies == 1 ? 2 : side;
+            o.last = last;
         }
     }
+    const std::vector<double>& table = sineTable();
+    constexpr int kFractionBits = 32 - kTableBits;
+    constexpr double kFractionScale = 1.0 / double(1u << kFractionBits);
     const double gain = instrument.level * note.velocity;
-    const double left = gain * std::cos(instrument.pan * kTwoPi / 4), right = gain * std::sin(instrument.pan * kTwoPi / 4);
-    for (std::size_t i = 0; i < count; ++i) {
-        const double e = envelope(note, instrument, double(from + std::int64_t(i)) / rate);
-        out[2 * i] += e * (left * centre[i] + gain * sides[2 * i]);
-        out[2 * i + 1] += e * (right * centre[i] + gain * sides[2 * i + 1]);
+    const double left = std::cos(instrument.pan * kTwoPi / 4), right = std::sin(instrument.pan * kTwoPi / 4);
+    // The envelope: a linear attack, then for a struck voice a short fade before its ring ends,
+    // for a sustained one a linear release after the written end.
+    const double attackFrames = instrument.attack * rate;
+    const double fadeEnd = (instrument.ring > 0 ? instrument.ring : note.duration + instrument.release) * rate;
+    const double fadeLength = (instrument.ring > 0 ? 0.08 : instrument.release) * rate;
+    const double fadeStart = fadeEnd - fadeLength;
+    for (std::int64_t n = from; n < to; ++n) {
+        double sides[3] = {0, 0, 0};
+        for (int k = 0; k < count; ++k) {
+            Oscillator& o = oscillators[k];
+            if (n >= o.last) continue;
+            const std::uint32_t index = o.phase >> kFractionBits;
+            const double fraction = double(o.phase & ((1u << kFractionBits) - 1)) * kFractionScale;
+            sides[o.channel] += o.amplitude * (table[index] + (table[index + 1] - table[index]) * fraction);
+            o.phase += o.increment;
+            o.amplitude *= o.decayPerFrame;
+        }
+        const double frame = double(n);
+        double e = frame < attackFrames ? frame / attackFrames : 1.0;
+        if (frame > fadeStart) e *= std::max(0.0, (fadeEnd - frame) / fadeLength);
+        e *= gain;
+        const std::size_t i = std::size_t(n - from);
+        out[2 * i] += e * (left * sides[2] + sides[0]);
+        out[2 * i + 1] += e * (right * sides[2] + sides[1]);
     }
 }
 
@@ -143,14 +164,14 @@ public:
             const double delayed = comb.line[comb.index];
             comb.filtered = delayed * (1 - kDamping) + comb.filtered * kDamping;
             comb.line[comb.index] = in + comb.filtered * kFeedback;
-            comb.index = (comb.index + 1) % comb.line.size();
+            if (++comb.index == comb.line.size()) comb.index = 0;
             sum += delayed;
         }
         for (Allpass& pass : allpasses_) {
             const double delayed = pass.line[pass.index];
             const double output = delayed - sum;
             pass.line[pass.index] = sum + delayed * 0.5;
-            pass.index = (pass.index + 1) % pass.line.size();
+            if (++pass.index == pass.line.size()) pass.index = 0;
             sum = output;
         }
         return sum;
@@ -175,8 +196,10 @@ void addReverb(std::vector<double>& mix, int side, double wet) {
     const std::size_t frames = mix.size() / 2;
     Reverb reverb(side * 23);
     std::vector<double> tail(frames);
-    for (int pass = 0; pass < 2; ++pass)
-        for (std::size_t i = 0; i < frames; ++i) tail[i] = reverb.process(mix[2 * i + side] * 0.1);
+    // Primed with the end of the loop: after a few seconds the reverb has forgotten anything older.
+    const std::size_t priming = std::min(frames, std::size_t(kMusicSampleRate) * 4);
+    for (std::size_t i = frames - priming; i < frames; ++i) reverb.process(mix[2 * i + side] * 0.1);
+    for (std::size_t i = 0; i < frames; ++i) tail[i] = reverb.process(mix[2 * i + side] * 0.1);
     for (std::size_t i = 0; i < frames; ++i) mix[2 * i + side] += wet * tail[i];
 }
 
