@@ -106,7 +106,8 @@ protected:
         root_ = new fs::path(fs::temp_directory_path() / ("music_" + std::to_string(std::random_device{}())));
         mediagen::MediaTree tree;
         tree.begin(root_->string());
-        mediagen::makeMusic(tree, std::string(GLIMMERDALE_SOURCE_DIR) + "/content");
+        EXPECT_TRUE(mediagen::makeMusic(tree, std::string(GLIMMERDALE_SOURCE_DIR) + "/content"));
+        EXPECT_FALSE(mediagen::makeMusic(tree, (*root_ / "no-content").string()));  // no score: no music
         std::ifstream in(*root_ / "main" / "Music" / "music.ogg", std::ios::binary);
         bytes_ = new std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }

@@ -53,15 +53,15 @@ ParticleLayer lightGlow(const std::string& sprite) {
     return layer;
 }
 
-// Snow behind a window: three flakes per spawn anywhere in a sheet 200 units wide (x) and 400 high
-// (z), 40 deep (y), falling about 0.3 units per frame unit with a little sideways drift, turning
+// Snow behind a window: three flakes per spawn anywhere in a sheet 200 units wide and 400 high
+// (z); it is as deep as it is wide, so a window in either wall looks into the full width, falling about 0.3 units per frame unit with a little sideways drift, turning
 // slowly and cycling through the four flake frames. Each fades in and out over about 200 frame units.
 ParticleLayer snowfall() {
     ParticleLayer layer;
     layer.spriteName = "snowflake.tga";
     layer.kind = ParticleKind::Billboard;
     layer.burstCount = 3;
-    layer.spawnBox = Vec3{20000, 4000, 40000};
+    layer.spawnBox = Vec3{20000, 20000, 40000};
     layer.speed = Vec3{-4, -4, -35};
     layer.speedJitter = Vec3{9, 9, 10};  // x, y −4 … 4; z −35 … −26, about −30 on average
     layer.size = Vec3{1.0f, 0, 0};
@@ -111,8 +111,8 @@ ParticleLayer candle() {
     layer.speed = Vec3{1.5f, 0, 0};
     layer.speedJitter = Vec3{0, 0, 1};  // the direction
     layer.spawnBox = Vec3{30, 30, 0};
-    layer.size = Vec3{2.6f, 0.75f, 0};
-    layer.sizeJitter = Vec3{90, 25, 0};
+    layer.size = Vec3{3.2f, 0.9f, 0};
+    layer.sizeJitter = Vec3{100, 25, 0};
     layer.shrink = Vec3{0.04f, 0.01f, 0};
     layer.alphaStart = 15;
     layer.alphaPeak = 40;

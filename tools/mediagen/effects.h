@@ -18,8 +18,8 @@
 
 namespace mediagen {
 
-// Runs every step below in order. Throws std::runtime_error when the score is missing or malformed
-// or a file cannot be written.
+// Runs every step below in order. Throws std::runtime_error when the score is malformed or a file
+// cannot be written; without a score (content/music/score.txt) no music is written.
 void makeEffectsAndMusic(MediaTree& tree, const std::string& contentDir);
 
 // Every sprite picture by file name ("light_red.tga", ...), in the order they are written. Sprites

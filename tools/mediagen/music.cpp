@@ -1,6 +1,7 @@
 // The music file: the score rendered and encoded as Ogg Vorbis.
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -97,8 +98,9 @@ formats::Bytes encodeVorbis(const std::vector<float>& stereo, float quality) {
     return out;
 }
 
-void makeMusic(MediaTree& tree, const std::string& contentDir) {
+bool makeMusic(MediaTree& tree, const std::string& contentDir) {
     const std::string path = contentDir + "/music/score.txt";
+    if (!std::filesystem::exists(path)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     std::ostringstream text;
@@ -106,6 +108,7 @@ void makeMusic(MediaTree& tree, const std::string& contentDir) {
     const Score score = parseScore(text.str(), path);
     const int threads = int(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
     tree.write(Archive::Main, "Music/music.ogg", encodeVorbis(renderScore(score, kRenderPeak, threads), kVorbisQuality));
+    return true;
 }
 
 }  // namespace mediagen

@@ -49,7 +49,9 @@ std::vector<float> renderScore(const Score& score, float peak, int threads);
 // encoder refuses the settings.
 formats::Bytes encodeVorbis(const std::vector<float>& stereo, float quality);
 
-// Reads <contentDir>/music/score.txt, renders and encodes it into main/Music/music.ogg.
-void makeMusic(MediaTree& tree, const std::string& contentDir);
+// Reads <contentDir>/music/score.txt, renders and encodes it into main/Music/music.ogg. A content
+// folder without a score gives no music (the screensaver then runs silent) and false; an unreadable
+// or malformed score throws std::runtime_error.
+bool makeMusic(MediaTree& tree, const std::string& contentDir);
 
 }  // namespace mediagen
