@@ -334,7 +334,8 @@ TEST(RoomLightMaps, EveryTexelIsLitAndTheBakeIsDeterministic) {
             brightest = std::max(brightest, std::max(c.r, std::max(c.g, c.b)));
             // Only texels of cells that hold a triangle matter; those must all be lit.
             const int perRow = 4, cell = maps[0].width() / 4;
-            if ((y / cell) * perRow + x / cell < int(mesh.faces.size())) EXPECT_GT(c.r + c.g + c.b, 0.05f) << x << "," << y;
+            const int row = maps[0].height() - 1 - y;  // cells count from the bottom row
+            if ((row / cell) * perRow + x / cell < int(mesh.faces.size())) EXPECT_GT(c.r + c.g + c.b, 0.05f) << x << "," << y;
         }
     EXPECT_FLOAT_EQ(brightest, 1.0f);
     // The floor beside and under the occluder is in its shadow.

@@ -140,7 +140,8 @@ Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapChart& chart, co
                         n = modelling::normalized(mesh.normals[f * 3] * wa + mesh.normals[f * 3 + 1] * wb + mesh.normals[f * 3 + 2] * wc);
                     Color light = lightAt(rig, p, n);
                     light.a = 1;
-                    picture.at(x, y) = light;
+                    // Texture rows run from the bottom up (v = 0 is the bottom row of the file).
+                    picture.at(x, chart.size - 1 - y) = light;
                 }
         }
     };

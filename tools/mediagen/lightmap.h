@@ -35,7 +35,7 @@ struct LightMapChart {
     int size = 0;                       // the map is size × size texels
 };
 
-// Cells of `cell` texels (shrunk until the map fits maxSize); size is a power of two.
+// Cells of `cell` texels, counted from the map's bottom row as v is (shrunk until the map fits maxSize); size is a power of two.
 LightMapChart chartTriangles(const modelling::Mesh& mesh, int cell, int maxSize);
 
 // Light arriving at a point with the given normal (linear, before the tone curve).

@@ -452,7 +452,9 @@ formats::BssScene buildScene(const RoomLayout& layout) {
     emitter("emit snowfall", {-150, kY0 - 120, 260}, 2);
     emitter("emit snowfall", {kX1 + 300, -60, 300}, 2);
     formats::BssLight light;
-    light.position = {0, 0, 200};
+    // The engine's attenuation is fixed; a bright white reaches the models round the room's edge.
+    light.position = {0, 0, 220};
+    light.colour = {10, 10, 10};
     for (const Placement& placement : layout.placements) light.includeNames.push_back("instance " + placement.model);
     scene.lights.push_back(light);
     return scene;

@@ -119,11 +119,8 @@ Picture clockFace() {
         drawTextCentred(picture, numerals[i], style, c + 84 * std::sin(a), c - 84 * std::cos(a));
     }
     fillDisc(picture, c, c, 5, hexColor(0x2a2016));
-    // The dial's v runs up the face; the picture is drawn with y down, so turn it over.
-    Picture flipped(size, size);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) flipped.at(x, y) = picture.at(x, size - 1 - y);
-    return flipped;
+    // Texture files keep the bottom row first, so the picture's top is the dial's top (v = 1).
+    return picture;
 }
 
 Picture needles(bool cards, std::uint32_t seed) {
