@@ -387,8 +387,8 @@ std::vector<formats::BssCamera> cameraPaths() {
     const Vec3 tree{210, 110, 0};
     // 1: a slow arc round the tree's open side.
     path([&](float t) {
-             const float a = (150 + 110 * t) * kPi / 180;
-             return tree + Vec3{175 * std::cos(a), 175 * std::sin(a), 125 + 25 * t};
+             const float a = (165 + 100 * t) * kPi / 180;
+             return tree + Vec3{255 * std::cos(a), 255 * std::sin(a), 140 + 20 * t};
          },
          [&](float) { return tree + Vec3{0, 0, 95}; }, normal);
     // 2: a glide along the mantel, past the candles and the clock.
@@ -454,7 +454,7 @@ formats::BssScene buildScene(const RoomLayout& layout) {
     formats::BssLight light;
     // The engine's attenuation is fixed; a bright white reaches the models round the room's edge.
     light.position = {0, 0, 220};
-    light.colour = {10, 10, 10};
+    light.colour = {35, 35, 35};
     for (const Placement& placement : layout.placements) light.includeNames.push_back("instance " + placement.model);
     scene.lights.push_back(light);
     return scene;

@@ -130,7 +130,7 @@ Picture needles(bool cards, std::uint32_t seed) {
     if (!cards) {
         ValueNoise noise(seed);
         picture = shaded(size, size, [&](float x, float y) {
-            return mix(hexColor(0x0c2412), hexColor(0x2a5a2c), noise.fractal(x / size * 8, y / size * 8, 4, 0.55f, 8));
+            return mix(hexColor(0x1e4a26), hexColor(0x5a9a4c), noise.fractal(x / size * 8, y / size * 8, 4, 0.55f, 8));
         });
     }
     // A branch: a twig up the middle (v from 0 at the trunk to 1 at the tip) with needles both sides.
@@ -147,7 +147,7 @@ Picture needles(bool cards, std::uint32_t seed) {
             const float needle = (cards ? 24 : 9) * (1 - 0.5f * s / len);
             for (int side : {-1, 1}) {
                 const float a = angle + side * random.uniform(0.6f, 1.1f);
-                const Color green = mix(hexColor(0x1d4a22), hexColor(0x4f8a3e), random.uniform());
+                const Color green = mix(hexColor(0x2e7a34), hexColor(0x7ac060), random.uniform());
                 drawLine(picture, px, py, px + std::cos(a) * needle, py + std::sin(a) * needle, cards ? 2.2f : 1.4f, green);
             }
         }
