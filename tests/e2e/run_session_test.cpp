@@ -41,7 +41,9 @@ TEST_F(RunModeSession, LogOfAWholeRunInOrderAndExitCode) {
     ASSERT_FALSE(log.empty());
     // A copy under another file name (GLIMMERDALE_RUN_EXE) is no instance of "Glimmerdale.scr".
     const bool renamed = std::getenv("GLIMMERDALE_RUN_EXE") != nullptr;
-    if (!renamed) EXPECT_EQ(log.front(), "gi gi");
+    if (!renamed) {
+        EXPECT_EQ(log.front(), "gi gi");
+    }
     std::vector<std::string> expected = {"gi gi",
                                          "Starting...",
                                          "Starting init OpenGL",

@@ -335,7 +335,9 @@ TEST(RoomLightMaps, EveryTexelIsLitAndTheBakeIsDeterministic) {
             // Only texels of cells that hold a triangle matter; those must all be lit.
             const int perRow = 4, cell = maps[0].width() / 4;
             const int row = maps[0].height() - 1 - y;  // cells count from the bottom row
-            if ((row / cell) * perRow + x / cell < int(mesh.faces.size())) EXPECT_GT(c.r + c.g + c.b, 0.05f) << x << "," << y;
+            if ((row / cell) * perRow + x / cell < int(mesh.faces.size())) {
+                EXPECT_GT(c.r + c.g + c.b, 0.05f) << x << "," << y;
+            }
         }
     EXPECT_FLOAT_EQ(brightest, 1.0f);
     // The floor beside and under the occluder is in its shadow.
