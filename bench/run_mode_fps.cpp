@@ -34,16 +34,16 @@ std::string screensaverPath() {
 // time in seconds, or a negative number when it did not run through.
 double timedRun(long frames, std::string& problem) {
     testsupport::TempDir dir("gdbench");
-    testsupport::ProcessSpec spec;
-    spec.program = screensaverPath();
-    spec.args = {"--config-dir", dir.path(), "--windowed",           "--size", "1024x768",
+    testsupport::ProcessSpec request;
+    request.program = screensaverPath();
+    request.args = {"--config-dir", dir.path(), "--windowed",           "--size", "1024x768",
                  "--no-vsync",   "--frames", std::to_string(frames), "/s"};
-    spec.cwd = dir.path();
-    spec.env["GLIMMERDALE_MESSAGE_BOX"] = "stderr";
-    spec.env["SDL_AUDIODRIVER"] = "dummy";
-    spec.env["MESA_SHADER_CACHE_DISABLE"] = "true";
+    request.cwd = dir.path();
+    request.env["GLIMMERDALE_MESSAGE_BOX"] = "stderr";
+    request.env["SDL_AUDIODRIVER"] = "dummy";
+    request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
     const auto start = std::chrono::steady_clock::now();
-    const testsupport::ProcessResult result = testsupport::runProcess(spec, std::chrono::seconds(300));
+    const testsupport::ProcessResult result = testsupport::runProcess(request, std::chrono::seconds(300));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const std::string log = testsupport::readTextFile(dir.file("Log.txt"));
     if (result.timedOut || log.find("Fps: ") == std::string::npos) {

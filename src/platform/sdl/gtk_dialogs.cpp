@@ -121,7 +121,7 @@ private:
         return nullptr;
     }
     const Control* find(int id) const { return const_cast<GtkDialogWindow*>(this)->find(id); }
-    GtkWidget* buildControl(const ControlTemplate& spec, Control& control);
+    GtkWidget* buildControl(const ControlTemplate& item, Control& control);
 
     GtkToolkit& toolkit_;
     int dialogId_;
@@ -239,29 +239,29 @@ GtkDialogWindow::GtkDialogWindow(GtkToolkit& toolkit, const DialogTemplate& layo
     // Frames first, so that they lie beneath the controls inside them.
     for (int pass = 0; pass < 2; ++pass) {
         for (std::size_t i = 0; i < layout.controlCount; ++i) {
-            const ControlTemplate& spec = layout.controls[i];
-            if ((spec.kind == ControlKind::Frame) != (pass == 0)) continue;
+            const ControlTemplate& item = layout.controls[i];
+            if ((item.kind == ControlKind::Frame) != (pass == 0)) continue;
             auto control = std::make_unique<Control>();
             control->window = this;
-            control->id = spec.id;
-            control->kind = spec.kind;
-            GtkWidget* widget = buildControl(spec, *control);
+            control->id = item.id;
+            control->kind = item.kind;
+            GtkWidget* widget = buildControl(item, *control);
             control->widget = widget;
-            const int height = spec.kind == ControlKind::DropDownList && spec.height > kClosedListHeight
+            const int height = item.kind == ControlKind::DropDownList && item.height > kClosedListHeight
                                    ? kClosedListHeight
-                                   : spec.height;
-            gtk_widget_set_size_request(widget, dialogUnitsToPixelsX(spec.width), dialogUnitsToPixelsY(height));
-            gtk_fixed_put(GTK_FIXED(fixed), widget, dialogUnitsToPixelsX(spec.x), dialogUnitsToPixelsY(spec.y));
+                                   : item.height;
+            gtk_widget_set_size_request(widget, dialogUnitsToPixelsX(item.width), dialogUnitsToPixelsY(height));
+            gtk_fixed_put(GTK_FIXED(fixed), widget, dialogUnitsToPixelsX(item.x), dialogUnitsToPixelsY(item.y));
             controls_.push_back(std::move(control));
         }
     }
     gtk_widget_show_all(fixed);
 }
 
-GtkWidget* GtkDialogWindow::buildControl(const ControlTemplate& spec, Control& control) {
-    const char* text = spec.text ? spec.text : "";
+GtkWidget* GtkDialogWindow::buildControl(const ControlTemplate& item, Control& control) {
+    const char* text = item.text ? item.text : "";
     GtkWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (item.kind) {
         case ControlKind::Frame:
             widget = gtk_frame_new(*text ? text : nullptr);
             break;
@@ -283,10 +283,10 @@ GtkWidget* GtkDialogWindow::buildControl(const ControlTemplate& spec, Control& c
             widget = gtk_label_new(text);
             gtk_label_set_xalign(GTK_LABEL(widget), 0.0f);
             gtk_label_set_ellipsize(GTK_LABEL(widget), PANGO_ELLIPSIZE_END);
-            if (spec.height >= 2 * kTextLineHeight) {
+            if (item.height >= 2 * kTextLineHeight) {
                 // A label tall enough for several lines wraps, as a static text control does.
                 gtk_label_set_line_wrap(GTK_LABEL(widget), TRUE);
-                gtk_label_set_lines(GTK_LABEL(widget), spec.height / kTextLineHeight);
+                gtk_label_set_lines(GTK_LABEL(widget), item.height / kTextLineHeight);
                 gtk_label_set_yalign(GTK_LABEL(widget), 0.0f);
             } else {
                 gtk_label_set_yalign(GTK_LABEL(widget), 0.5f);
@@ -303,7 +303,7 @@ GtkWidget* GtkDialogWindow::buildControl(const ControlTemplate& spec, Control& c
             g_signal_connect(widget, "clicked", G_CALLBACK(onClicked), &control);
             break;
         case ControlKind::Picture:
-            widget = pictureWidget(spec.pictureId, dialogUnitsToPixelsX(spec.width), dialogUnitsToPixelsY(spec.height));
+            widget = pictureWidget(item.pictureId, dialogUnitsToPixelsX(item.width), dialogUnitsToPixelsY(item.height));
             break;
     }
     return widget;
