@@ -34,7 +34,7 @@ std::string screensaverPath() {
 // time in seconds, or a negative number when it did not run through.
 double timedRun(long frames, std::string& problem) {
     testsupport::TempDir dir("gdbench");
-    testsupport::ProcessSpec request;
+    testsupport::ProcessRequest request;
     request.program = screensaverPath();
     request.args = {"--config-dir", dir.path(), "--windowed",           "--size", "1024x768",
                  "--no-vsync",   "--frames", std::to_string(frames), "/s"};

@@ -68,6 +68,20 @@ TEST(TakeLongOptions, RejectsBadInputWithAReason) {
         {{"G.scr", "--camera", "-1"}, "--camera needs"},
         {{"G.scr", "--screenshot="}, "--screenshot needs"},
         {{"G.scr", "--windowed=yes"}, "--windowed takes no value"},
+        {{"G.scr", "--camera", "1", "--camera-key", "-3"}, "--camera-key needs a key"},
+        {{"G.scr", "--camera-key", "4"}, "--camera-key needs --camera"},
+        {{"G.scr", "--look-from", "1,2", "--look-at", "0,0,0"}, "--look-from needs a point"},
+        {{"G.scr", "--look-from", "1,2,3,4", "--look-at", "0,0,0"}, "--look-from needs a point"},
+        {{"G.scr", "--look-from", "1,,3", "--look-at", "0,0,0"}, "--look-from needs a point"},
+        {{"G.scr", "--look-from", "1,2,inf", "--look-at", "0,0,0"}, "--look-from needs a point"},
+        {{"G.scr", "--look-from", "0,0,0", "--look-at", "1,x,0"}, "--look-at needs a point"},
+        {{"G.scr", "--look-from", "1,2,3"}, "--look-from needs --look-at"},
+        {{"G.scr", "--look-at", "1,2,3"}, "--look-at needs --look-from"},
+        {{"G.scr", "--look-from", "1,2,3", "--look-at", "1,2,3"}, "--look-at needs a point other"},
+        {{"G.scr", "--look-from", "1,2,3", "--look-at", "0,0,0", "--camera", "2"}, "do not go together"},
+        {{"G.scr", "--fov", "60"}, "--fov needs --look-from"},
+        {{"G.scr", "--look-from", "1,2,3", "--look-at", "0,0,0", "--fov", "180"}, "--fov needs an angle"},
+        {{"G.scr", "--look-from", "1,2,3", "--look-at", "0,0,0", "--fov", "0"}, "--fov needs an angle"},
     };
     for (const auto& [input, reason] : cases) {
         Args args = input;
@@ -76,6 +90,29 @@ TEST(TakeLongOptions, RejectsBadInputWithAReason) {
         EXPECT_FALSE(takeLongOptions(args, options, error)) << input.back();
         EXPECT_NE(error.find(reason), std::string::npos) << "'" << error << "' for " << input.back();
     }
+}
+
+TEST(TakeLongOptions, ReviewViewOptions) {
+    Args args = {"G.scr", "/s", "--camera", "2", "--camera-key=40"};
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(takeLongOptions(args, options, error)) << error;
+    EXPECT_EQ(options.camera, 2);
+    EXPECT_EQ(options.cameraKey, 40);
+    EXPECT_FALSE(options.fixedView);
+
+    Args still = {"G.scr", "--look-at", "-92,241.5,126", "--look-from=-92,200,1.5e2", "/s"};
+    LaunchOptions view;
+    ASSERT_TRUE(takeLongOptions(still, view, error)) << error;
+    EXPECT_EQ(still, (Args{"G.scr", "/s"}));
+    EXPECT_TRUE(view.fixedView);
+    EXPECT_EQ(view.lookFrom, (std::array<float, 3>{-92, 200, 150}));
+    EXPECT_EQ(view.lookAt, (std::array<float, 3>{-92, 241.5f, 126}));
+    EXPECT_DOUBLE_EQ(view.fieldOfView, 45.0);  // unless --fov says otherwise
+    Args narrow = {"G.scr", "--look-from", "0,0,0", "--look-at", "0,0,-1", "--fov", "12.5"};
+    LaunchOptions narrowView;
+    ASSERT_TRUE(takeLongOptions(narrow, narrowView, error)) << error;
+    EXPECT_DOUBLE_EQ(narrowView.fieldOfView, 12.5);
 }
 
 TEST(TakeLongOptions, LeapDayOfALeapYearIsAccepted) {
@@ -88,8 +125,8 @@ TEST(TakeLongOptions, LeapDayOfALeapYearIsAccepted) {
 TEST(LaunchOptionsHelp, ListsEverySwitchAndOption) {
     const std::string help = launchOptionsHelp();
     for (const char* name : {"/s", "/c", "/p ID", "/t", "--windowed", "--size", "--frames", "--screenshot", "--time",
-                             "--fixed-dt", "--seed", "--no-vsync", "--camera", "--view-model", "--config-dir",
-                             "--help"}) {
+                             "--fixed-dt", "--seed", "--no-vsync", "--camera", "--camera-key", "--look-from", "--look-at",
+                             "--fov", "--view-model", "--config-dir", "--help"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
 }

@@ -18,7 +18,7 @@ protected:
     void SetUp() override {
         if (!x_.start()) GTEST_SKIP() << "Xvfb is not available";
         // The first copy shows its preview window, which keeps it running until it is killed.
-        ASSERT_TRUE(first_.start(firstSandbox_.spec({"/t"}, x_.display())));
+        ASSERT_TRUE(first_.start(firstSandbox_.request({"/t"}, x_.display())));
         ASSERT_TRUE(testsupport::waitUntil(
             [this] { return firstSandbox_.logHas("OpenGL initialized") || !first_.running(); }))
             << firstSandbox_.log();
@@ -42,7 +42,7 @@ TEST_F(SingleInstance, SecondCopyLogsTwiceAndExitsZero) {
     EXPECT_NE(firstLines[1], "gi gi");
 
     ScreensaverSandbox second("Glimmerdale.scr");
-    const ProcessResult result = runProcess(second.spec({"/s"}, x_.display()), std::chrono::seconds(30));
+    const ProcessResult result = runProcess(second.request({"/s"}, x_.display()), std::chrono::seconds(30));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(second.log(), "gi gi\ngi gi\n");
     EXPECT_TRUE(first_.running());  // the first copy is not disturbed
@@ -50,7 +50,7 @@ TEST_F(SingleInstance, SecondCopyLogsTwiceAndExitsZero) {
 
 TEST_F(SingleInstance, ANameDifferingOnlyInCaseIsNotStopped) {
     ScreensaverSandbox other("glimmerdale.scr");
-    const ProcessResult result = runProcess(other.spec({"/p"}), std::chrono::seconds(30));
+    const ProcessResult result = runProcess(other.request({"/p"}), std::chrono::seconds(30));
     EXPECT_EQ(result.exitCode, 1);  // ran on to its (failed, no display) preview
     const auto lines = other.logLines();
     ASSERT_GE(lines.size(), 2u);

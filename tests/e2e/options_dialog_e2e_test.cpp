@@ -13,7 +13,7 @@
 
 using testsupport::BackgroundProcess;
 using testsupport::ProcessResult;
-using testsupport::ProcessSpec;
+using testsupport::ProcessRequest;
 using testsupport::readTextFile;
 using testsupport::TempDir;
 using testsupport::waitUntil;
@@ -52,13 +52,13 @@ protected:
 
     // Starts the screensaver with "/c" over the config folder and waits for its dialog window.
     void startDialog(const std::string& path = "") {
-        ProcessSpec spec;
-        spec.program = privateCopy(work.path());
-        spec.args = {"/c", "--config-dir", config.path()};
-        spec.cwd = work.path();
-        spec.env["GLIMMERDALE_MESSAGE_BOX"] = std::string("stderr");
-        if (!path.empty()) spec.env["PATH"] = path;
-        ASSERT_TRUE(process.start(spec));
+        ProcessRequest request;
+        request.program = privateCopy(work.path());
+        request.args = {"/c", "--config-dir", config.path()};
+        request.cwd = work.path();
+        request.env["GLIMMERDALE_MESSAGE_BOX"] = std::string("stderr");
+        if (!path.empty()) request.env["PATH"] = path;
+        ASSERT_TRUE(process.start(request));
         ASSERT_TRUE(waitUntil([&] {
             if (!process.running()) return true;
             window = trimmed(shell(std::string("xdotool search --all --onlyvisible --pid ") + std::to_string(process.pid()) +
@@ -161,14 +161,14 @@ TEST_F(OptionsDialogE2E, AboutVisitAndCancelStoreNothing) {
 TEST(OptionsDialogWithoutDisplay, SaysSoAndEndsCleanly) {
     TempDir work("gd-dialog-nodisplay");
     TempDir config("gd-dialog-config");
-    ProcessSpec spec;
-    spec.program = privateCopy(work.path());
-    spec.args = {"/c", "--config-dir", config.path()};
-    spec.cwd = work.path();
-    spec.env["DISPLAY"] = std::nullopt;
-    spec.env["WAYLAND_DISPLAY"] = std::nullopt;
-    spec.env["GLIMMERDALE_MESSAGE_BOX"] = std::string("stderr");
-    const ProcessResult result = testsupport::runProcess(spec, std::chrono::seconds(30));
+    ProcessRequest request;
+    request.program = privateCopy(work.path());
+    request.args = {"/c", "--config-dir", config.path()};
+    request.cwd = work.path();
+    request.env["DISPLAY"] = std::nullopt;
+    request.env["WAYLAND_DISPLAY"] = std::nullopt;
+    request.env["GLIMMERDALE_MESSAGE_BOX"] = std::string("stderr");
+    const ProcessResult result = testsupport::runProcess(request, std::chrono::seconds(30));
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.signal, 0);
     EXPECT_NE(result.errorOutput.find("the options dialog needs a display: DISPLAY is not set"), std::string::npos)

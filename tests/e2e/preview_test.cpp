@@ -12,7 +12,7 @@ namespace {
 using testsupport::BackgroundProcess;
 using testsupport::containsInOrder;
 using testsupport::ProcessResult;
-using testsupport::ProcessSpec;
+using testsupport::ProcessRequest;
 using testsupport::ScreensaverSandbox;
 
 const std::vector<std::string> kWindowLines = {"Creating window...", "Window is create", "OpenGL initialized"};
@@ -25,11 +25,11 @@ protected:
 
     // Opens a host window (an xmessage box) and returns its X11 id, 0 on failure.
     std::uint32_t openHostWindow() {
-        ProcessSpec spec;
-        spec.program = "/usr/bin/xmessage";
-        spec.args = {"-name", "gdhost", "preview host"};
-        spec.env["DISPLAY"] = x_.display();
-        if (!host_.start(spec)) return 0;
+        ProcessRequest request;
+        request.program = "/usr/bin/xmessage";
+        request.args = {"-name", "gdhost", "preview host"};
+        request.env["DISPLAY"] = x_.display();
+        if (!host_.start(request)) return 0;
         const std::string id = x_.run("xdotool search --sync --classname '^gdhost$' | head -n 1");
         return static_cast<std::uint32_t>(std::strtoul(id.c_str(), nullptr, 10));
     }
@@ -60,7 +60,7 @@ TEST_F(Preview, DrawsIntoTheHostWindowAndEndsWhenItIsDestroyed) {
     ASSERT_NE(host, 0u);
     const int childrenBefore = childCount(host);
     const std::string id = std::to_string(host);
-    ASSERT_TRUE(preview_.start(sandbox_.spec({"/p", id}, x_.display())));
+    ASSERT_TRUE(preview_.start(sandbox_.request({"/p", id}, x_.display())));
     ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
 
     std::vector<std::string> wanted = {id};
@@ -80,14 +80,14 @@ TEST_F(Preview, DashSwitchWithTheNumberAttached) {
     const std::uint32_t host = openHostWindow();
     ASSERT_NE(host, 0u);
     const std::string id = std::to_string(host);
-    ASSERT_TRUE(preview_.start(sandbox_.spec({"-p" + id}, x_.display())));
+    ASSERT_TRUE(preview_.start(sandbox_.request({"-p" + id}, x_.display())));
     ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
     EXPECT_TRUE(sandbox_.logHas(id));
 }
 
 TEST_F(Preview, OwnWindowEndsWhenTheUserClosesIt) {
     if (!x_.startWindowManager()) GTEST_SKIP() << "openbox is not available";
-    ASSERT_TRUE(preview_.start(sandbox_.spec({"/t"}, x_.display())));
+    ASSERT_TRUE(preview_.start(sandbox_.request({"/t"}, x_.display())));
     ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
     std::vector<std::string> wanted = {"0"};
     wanted.insert(wanted.end(), kWindowLines.begin(), kWindowLines.end());
@@ -107,7 +107,7 @@ TEST_F(Preview, OwnWindowEndsWhenTheUserClosesIt) {
 }
 
 TEST_F(Preview, OwnWindowEndsWhenItsConnectionIsKilled) {
-    ASSERT_TRUE(preview_.start(sandbox_.spec({"/t"}, x_.display())));
+    ASSERT_TRUE(preview_.start(sandbox_.request({"/t"}, x_.display())));
     ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
     const std::string window = windowNamed("Glimmerdale");
     ASSERT_FALSE(window.empty());
@@ -118,7 +118,7 @@ TEST_F(Preview, OwnWindowEndsWhenItsConnectionIsKilled) {
 }
 
 TEST_F(Preview, OwnWindowShowsThePreviewPicture) {
-    ASSERT_TRUE(preview_.start(sandbox_.spec({"/t"}, x_.display())));
+    ASSERT_TRUE(preview_.start(sandbox_.request({"/t"}, x_.display())));
     ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
     const std::string window = windowNamed("Glimmerdale");
     ASSERT_FALSE(window.empty());
@@ -141,7 +141,7 @@ TEST_F(Preview, OwnWindowShowsThePreviewPicture) {
 
 TEST_F(Preview, HostWindowThatDoesNotExist) {
     const ProcessResult result =
-        testsupport::runProcess(sandbox_.spec({"/p", "4294967295"}, x_.display()), std::chrono::seconds(20));
+        testsupport::runProcess(sandbox_.request({"/p", "4294967295"}, x_.display()), std::chrono::seconds(20));
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(containsInOrder(sandbox_.logLines(), {"4294967295", "Creating window...", "Create Window failed!"}))
         << sandbox_.log();

@@ -24,7 +24,7 @@ protected:
     void start(const runtest::RunSettings& settings) {
         session = std::make_unique<RunSession>(settings);
         for (int attempt = 0; attempt < 60; ++attempt) {
-            ASSERT_TRUE(process.start(session->spec({"--windowed", "--size", "640x480"})));
+            ASSERT_TRUE(process.start(session->request({"--windowed", "--size", "640x480"})));
             ASSERT_TRUE(testsupport::waitUntil([&] { return session->looping() || !process.running(); }, 90s))
                 << session->log();
             if (process.running() || !runtest::wasSecondCopy(process.collect(), *session)) break;

@@ -42,20 +42,20 @@ public:
         std::ofstream(folder + "/settings.reg") << text.str();
     }
 
-    testsupport::ProcessSpec spec(std::vector<std::string> options) const {
-        testsupport::ProcessSpec spec;
+    testsupport::ProcessRequest request(std::vector<std::string> options) const {
+        testsupport::ProcessRequest request;
         // GLIMMERDALE_RUN_EXE may name a copy under another file name, so that a developer's run is
         // not taken for a second copy of someone else's screensaver on a shared machine.
         const char* other = std::getenv("GLIMMERDALE_RUN_EXE");
-        spec.program = other && *other ? other : GLIMMERDALE_EXE;
-        spec.args = {"--config-dir", dir.file("config")};
-        spec.args.insert(spec.args.end(), options.begin(), options.end());
-        spec.args.push_back("/s");
-        spec.cwd = dir.path();
-        spec.env["GLIMMERDALE_MESSAGE_BOX"] = "stderr";
-        spec.env["SDL_AUDIODRIVER"] = "dummy";
-        spec.env["MESA_SHADER_CACHE_DISABLE"] = "true";
-        return spec;
+        request.program = other && *other ? other : GLIMMERDALE_EXE;
+        request.args = {"--config-dir", dir.file("config")};
+        request.args.insert(request.args.end(), options.begin(), options.end());
+        request.args.push_back("/s");
+        request.cwd = dir.path();
+        request.env["GLIMMERDALE_MESSAGE_BOX"] = "stderr";
+        request.env["SDL_AUDIODRIVER"] = "dummy";
+        request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
+        return request;
     }
 
     std::string log() const { return testsupport::readTextFile(dir.file("Log.txt")); }
@@ -81,7 +81,7 @@ inline testsupport::ProcessResult runAlone(const RunSession& session, const std:
                                            std::chrono::seconds limit = std::chrono::seconds(120)) {
     testsupport::ProcessResult result;
     for (int attempt = 0; attempt < 60; ++attempt) {
-        result = testsupport::runProcess(session.spec(options), limit);
+        result = testsupport::runProcess(session.request(options), limit);
         if (!wasSecondCopy(result, session)) break;
         std::this_thread::sleep_for(std::chrono::seconds(1));
     }

@@ -10,7 +10,7 @@
 #include "media/image_test_files.h"
 
 using testfiles::appendBmpRow;
-using testfiles::BmpSpec;
+using testfiles::BmpLayout;
 using testfiles::Bytes;
 using testfiles::makeBmp;
 
@@ -25,33 +25,33 @@ std::optional<ImageRecord> decode(const Bytes& file, DibError* error = nullptr) 
 const Bytes kExpected = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 128, 128, 128};
 const std::vector<std::uint32_t> kPalette = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080};
 
-BmpSpec paletteSpec(int bitCount, const std::vector<Bytes>& rowsBottomFirst) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bitCount = bitCount;
-    spec.palette = kPalette;
-    if (bitCount == 1) spec.palette.resize(2);
-    for (const Bytes& row : rowsBottomFirst) appendBmpRow(spec.bits, row);
-    return spec;
+BmpLayout paletteLayout(int bitCount, const std::vector<Bytes>& rowsBottomFirst) {
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.bitCount = bitCount;
+    layout.palette = kPalette;
+    if (bitCount == 1) layout.palette.resize(2);
+    for (const Bytes& row : rowsBottomFirst) appendBmpRow(layout.bits, row);
+    return layout;
 }
 
 }  // namespace
 
 TEST(BmpDecoder, TwentyFourBitRowsComeOutBottomFirstWhicheverWayTheFileStoresThem) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    appendBmpRow(spec.bits, {0, 0, 255, 0, 255, 0, 255, 0, 0});        // bottom: B G R per pixel
-    appendBmpRow(spec.bits, {255, 255, 255, 0, 0, 0, 128, 128, 128});  // top
-    auto bottomUp = decode(makeBmp(spec));
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    appendBmpRow(layout.bits, {0, 0, 255, 0, 255, 0, 255, 0, 0});        // bottom: B G R per pixel
+    appendBmpRow(layout.bits, {255, 255, 255, 0, 0, 0, 128, 128, 128});  // top
+    auto bottomUp = decode(makeBmp(layout));
     ASSERT_TRUE(bottomUp);
     EXPECT_EQ(bottomUp->components, 3);
     EXPECT_EQ(bottomUp->width, 3);
     EXPECT_EQ(bottomUp->height, 2);
     EXPECT_EQ(bottomUp->pixels, kExpected);
 
-    BmpSpec topDown = spec;
+    BmpLayout topDown = layout;
     topDown.height = -2;
     topDown.bits.clear();
     appendBmpRow(topDown.bits, {255, 255, 255, 0, 0, 0, 128, 128, 128});
@@ -61,7 +61,7 @@ TEST(BmpDecoder, TwentyFourBitRowsComeOutBottomFirstWhicheverWayTheFileStoresThe
     EXPECT_EQ(flipped->height, 2);
     EXPECT_EQ(flipped->pixels, kExpected);
 
-    BmpSpec core = spec;
+    BmpLayout core = layout;
     core.coreHeader = true;
     auto fromCore = decode(makeBmp(core));
     ASSERT_TRUE(fromCore);
@@ -69,20 +69,20 @@ TEST(BmpDecoder, TwentyFourBitRowsComeOutBottomFirstWhicheverWayTheFileStoresThe
 }
 
 TEST(BmpDecoder, PaletteDepthsAndRunLengthCompression) {
-    auto eight = decode(makeBmp(paletteSpec(8, {{0, 1, 2}, {3, 4, 5}})));
+    auto eight = decode(makeBmp(paletteLayout(8, {{0, 1, 2}, {3, 4, 5}})));
     ASSERT_TRUE(eight);
     EXPECT_EQ(eight->pixels, kExpected);
 
-    auto four = decode(makeBmp(paletteSpec(4, {{0x01, 0x20}, {0x34, 0x50}})));
+    auto four = decode(makeBmp(paletteLayout(4, {{0x01, 0x20}, {0x34, 0x50}})));
     ASSERT_TRUE(four);
     EXPECT_EQ(four->pixels, kExpected);
 
     // 1 bit: bottom row red, green, red; top row green, green, red.
-    auto one = decode(makeBmp(paletteSpec(1, {{0x40}, {0xC0}})));
+    auto one = decode(makeBmp(paletteLayout(1, {{0x40}, {0xC0}})));
     ASSERT_TRUE(one);
     EXPECT_EQ(one->pixels, (Bytes{255, 0, 0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 0, 255, 0, 0}));
 
-    BmpSpec rle8 = paletteSpec(8, {});
+    BmpLayout rle8 = paletteLayout(8, {});
     rle8.compression = 1;
     // Bottom row: absolute run of 3 (padded to a word), end of line; top row: two encoded runs.
     rle8.bits = {0x00, 0x03, 0, 1, 2, 0x00, 0x00, 0x00, 0x02, 3, 0x01, 5, 0x00, 0x01};
@@ -90,7 +90,7 @@ TEST(BmpDecoder, PaletteDepthsAndRunLengthCompression) {
     ASSERT_TRUE(fromRle8);
     EXPECT_EQ(fromRle8->pixels, (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 128, 128, 128}));
 
-    BmpSpec rle4 = paletteSpec(4, {});
+    BmpLayout rle4 = paletteLayout(4, {});
     rle4.compression = 2;
     // Bottom row: an encoded run of 3 alternating 0, 1; top row: absolute 3, 4, 5.
     rle4.bits = {0x03, 0x01, 0x00, 0x00, 0x00, 0x03, 0x34, 0x50, 0x00, 0x01};
@@ -102,7 +102,7 @@ TEST(BmpDecoder, PaletteDepthsAndRunLengthCompression) {
 
 TEST(BmpDecoder, SixteenAndThirtyTwoBitWithAndWithoutBitFields) {
     // 16 bit, default 5-5-5: one row of red, green, blue (little-endian words).
-    BmpSpec fiveFiveFive;
+    BmpLayout fiveFiveFive;
     fiveFiveFive.width = 3;
     fiveFiveFive.bitCount = 16;
     appendBmpRow(fiveFiveFive.bits, {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00});
@@ -110,7 +110,7 @@ TEST(BmpDecoder, SixteenAndThirtyTwoBitWithAndWithoutBitFields) {
     ASSERT_TRUE(a);
     EXPECT_EQ(a->pixels, (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255}));
 
-    BmpSpec fiveSixFive = fiveFiveFive;
+    BmpLayout fiveSixFive = fiveFiveFive;
     fiveSixFive.compression = 3;
     fiveSixFive.masks = {0xF800, 0x07E0, 0x001F};
     fiveSixFive.bits.clear();
@@ -120,7 +120,7 @@ TEST(BmpDecoder, SixteenAndThirtyTwoBitWithAndWithoutBitFields) {
     EXPECT_EQ(b->pixels, (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255}));
 
     // 32 bit B G R X, and with bit fields in the order R in the low byte.
-    BmpSpec bgrx;
+    BmpLayout bgrx;
     bgrx.width = 2;
     bgrx.bitCount = 32;
     bgrx.bits = {1, 2, 3, 0, 4, 5, 6, 0};
@@ -128,7 +128,7 @@ TEST(BmpDecoder, SixteenAndThirtyTwoBitWithAndWithoutBitFields) {
     ASSERT_TRUE(c);
     EXPECT_EQ(c->pixels, (Bytes{3, 2, 1, 6, 5, 4}));
 
-    BmpSpec rgbx = bgrx;
+    BmpLayout rgbx = bgrx;
     rgbx.compression = 3;
     rgbx.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
     auto d = decode(makeBmp(rgbx));
@@ -144,13 +144,13 @@ TEST(BmpDecoder, BadFilesFailWithTheirMessage) {
     EXPECT_STREQ(dibErrorText(DibError::ConversionFailed), "Image file conversion error.");
     EXPECT_STREQ(dibErrorText(DibError::OutOfMemory), "Out of memory.");
 
-    Bytes notBmp = makeBmp(paletteSpec(8, {{0, 1, 2}, {3, 4, 5}}));
+    Bytes notBmp = makeBmp(paletteLayout(8, {{0, 1, 2}, {3, 4, 5}}));
     notBmp[0] = 'X';
     EXPECT_FALSE(decode(notBmp, &error));
     EXPECT_EQ(error, DibError::UnknownFormat);
 
     // Every prefix of a good file is refused; a read past the prefix would trip ASan.
-    for (const Bytes& file : {makeBmp(paletteSpec(8, {{0, 1, 2}, {3, 4, 5}})), makeBmp(paletteSpec(4, {{1}, {2}}))}) {
+    for (const Bytes& file : {makeBmp(paletteLayout(8, {{0, 1, 2}, {3, 4, 5}})), makeBmp(paletteLayout(4, {{1}, {2}}))}) {
         ASSERT_TRUE(decode(file));
         for (std::size_t length = 0; length < file.size(); ++length) {
             const Bytes prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
@@ -159,7 +159,7 @@ TEST(BmpDecoder, BadFilesFailWithTheirMessage) {
     }
 
     // A huge size claimed by a tiny run-length file is refused before anything is allocated.
-    BmpSpec huge = paletteSpec(8, {});
+    BmpLayout huge = paletteLayout(8, {});
     huge.compression = 1;
     huge.width = 1 << 20;
     huge.height = 1 << 20;
@@ -167,12 +167,12 @@ TEST(BmpDecoder, BadFilesFailWithTheirMessage) {
     EXPECT_FALSE(decode(makeBmp(huge), &error));
     EXPECT_EQ(error, DibError::OutOfMemory);
 
-    BmpSpec noWidth = paletteSpec(8, {{0, 1, 2}, {3, 4, 5}});
+    BmpLayout noWidth = paletteLayout(8, {{0, 1, 2}, {3, 4, 5}});
     noWidth.width = 0;
     EXPECT_FALSE(decode(makeBmp(noWidth), &error));
 
     // Palette indices past the palette's end do not read outside it.
-    BmpSpec outside = paletteSpec(8, {{250, 251, 252}, {253, 254, 255}});
+    BmpLayout outside = paletteLayout(8, {{250, 251, 252}, {253, 254, 255}});
     outside.palette.resize(2);
     auto result = decode(makeBmp(outside), &error);
     if (result) {

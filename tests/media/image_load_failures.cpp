@@ -67,7 +67,7 @@ TEST_F(PictureFailure, CorruptJpegAndBmpShowTheirMessages) {
     pack_.add("Textures/wall.bmp", Bytes{'B', 'M', 1, 2, 3});
     EXPECT_EXIT(request("Textures/wall.bmp"), ::testing::ExitedWithCode(0), "Error: Unknown DIB file format.");
 
-    testfiles::BmpSpec huge;
+    testfiles::BmpLayout huge;
     huge.width = 1 << 16;
     huge.height = 1 << 16;
     huge.bitCount = 8;

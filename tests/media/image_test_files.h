@@ -34,7 +34,7 @@ inline Bytes makeTga(int imageType, int width, int height, int depth, const Byte
     out.push_back(static_cast<std::uint8_t>(idLength));
     out.push_back(0);  // no colour map
     out.push_back(static_cast<std::uint8_t>(imageType));
-    for (int i = 0; i < 5; ++i) out.push_back(0);  // colour map spec
+    for (int i = 0; i < 5; ++i) out.push_back(0);  // colour map layout
     putU16(out, 0);
     putU16(out, 0);  // origin
     putU16(out, static_cast<unsigned>(width));
@@ -59,7 +59,7 @@ inline Bytes makeTga24(int width, int height, const Bytes& rgb) {
 
 // A BMP file with a BITMAPINFOHEADER (or a 12-byte core header when `coreHeader`), palette entries
 // B, G, R, 0 and `bits` as the file stores them. `masks` (R, G, B) follow the header for bit fields.
-struct BmpSpec {
+struct BmpLayout {
     int width = 1;
     int height = 1;  // negative: top-down
     int bitCount = 24;
@@ -70,41 +70,41 @@ struct BmpSpec {
     bool coreHeader = false;
 };
 
-inline Bytes makeBmp(const BmpSpec& spec) {
+inline Bytes makeBmp(const BmpLayout& layout) {
     Bytes header;
-    const std::uint32_t headerSize = spec.coreHeader ? 12 : 40;
+    const std::uint32_t headerSize = layout.coreHeader ? 12 : 40;
     putU32(header, headerSize);
-    if (spec.coreHeader) {
-        putU16(header, static_cast<unsigned>(spec.width));
-        putU16(header, static_cast<unsigned>(spec.height));
+    if (layout.coreHeader) {
+        putU16(header, static_cast<unsigned>(layout.width));
+        putU16(header, static_cast<unsigned>(layout.height));
         putU16(header, 1);
-        putU16(header, static_cast<unsigned>(spec.bitCount));
+        putU16(header, static_cast<unsigned>(layout.bitCount));
     } else {
-        putU32(header, static_cast<std::uint32_t>(spec.width));
-        putU32(header, static_cast<std::uint32_t>(spec.height));
+        putU32(header, static_cast<std::uint32_t>(layout.width));
+        putU32(header, static_cast<std::uint32_t>(layout.height));
         putU16(header, 1);
-        putU16(header, static_cast<unsigned>(spec.bitCount));
-        putU32(header, spec.compression);
-        putU32(header, static_cast<std::uint32_t>(spec.bits.size()));
+        putU16(header, static_cast<unsigned>(layout.bitCount));
+        putU32(header, layout.compression);
+        putU32(header, static_cast<std::uint32_t>(layout.bits.size()));
         putU32(header, 2835);
         putU32(header, 2835);
-        putU32(header, static_cast<std::uint32_t>(spec.palette.size()));
+        putU32(header, static_cast<std::uint32_t>(layout.palette.size()));
         putU32(header, 0);
     }
-    for (std::uint32_t mask : spec.masks) putU32(header, mask);
-    for (std::uint32_t colour : spec.palette) {
+    for (std::uint32_t mask : layout.masks) putU32(header, mask);
+    for (std::uint32_t colour : layout.palette) {
         header.push_back(static_cast<std::uint8_t>(colour & 0xFF));
         header.push_back(static_cast<std::uint8_t>((colour >> 8) & 0xFF));
         header.push_back(static_cast<std::uint8_t>((colour >> 16) & 0xFF));
-        if (!spec.coreHeader) header.push_back(0);
+        if (!layout.coreHeader) header.push_back(0);
     }
     Bytes out{'B', 'M'};
     const std::uint32_t offset = 14 + static_cast<std::uint32_t>(header.size());
-    putU32(out, offset + static_cast<std::uint32_t>(spec.bits.size()));
+    putU32(out, offset + static_cast<std::uint32_t>(layout.bits.size()));
     putU32(out, 0);
     putU32(out, offset);
     out.insert(out.end(), header.begin(), header.end());
-    out.insert(out.end(), spec.bits.begin(), spec.bits.end());
+    out.insert(out.end(), layout.bits.begin(), layout.bits.end());
     return out;
 }
 

@@ -26,10 +26,10 @@ TEST(RunningProcessNames, NamesLongerThanTheKernelKeepsAreGivenWhole) {
     std::filesystem::copy_file("/bin/sleep", dir.file(longName));
     std::filesystem::permissions(dir.file(longName), std::filesystem::perms::owner_all);
     testsupport::BackgroundProcess sleeper;
-    testsupport::ProcessSpec spec;
-    spec.program = dir.file(longName);
-    spec.args = {"30"};
-    ASSERT_TRUE(sleeper.start(spec));
+    testsupport::ProcessRequest request;
+    request.program = dir.file(longName);
+    request.args = {"30"};
+    ASSERT_TRUE(sleeper.start(request));
     std::vector<std::string> names;
     ASSERT_TRUE(platform::runningProcessNames(names));
     const auto shortNames = [&] { return std::count(names.begin(), names.end(), "Glimmerdale.scr"); };

@@ -261,6 +261,69 @@ TEST(SceneCameras, StepInterpolatesRequestsTheCaptureOneKeyBeforeTheEndAndCuts) 
     EXPECT_LT(scene.view.position.x, 1.0f);
 }
 
+TEST(SceneCameras, StartKeyIsKeptWhereThePathStillRuns) {
+    for (const auto& [asked, expected] : std::vector<std::pair<int, int>>{{0, 0}, {4, 4}, {7, 7}, {8, 7}, {500, 7}}) {
+        SceneRig rig;
+        rig.services.startCamera = 1;
+        rig.services.startCameraKey = asked;
+        formats::BssScene file = roomWithGlass();
+        file.cameras = {scenetest::camera(10), scenetest::camera(10, 100)};
+        rig.build(file);
+        EXPECT_EQ(rig.scene.cameraKey, expected) << asked;
+        EXPECT_FLOAT_EQ(rig.scene.view.position.x, 100.0f + float(expected)) << asked;
+        // The first step stays on this camera (key 7 of 10 is the last that does not cut).
+        updateCamera(rig.scene, 1.0f);
+        EXPECT_EQ(rig.scene.currentCamera, 1) << asked;
+        EXPECT_FLOAT_EQ(rig.scene.view.position.x, 100.0f + float(expected)) << asked;
+    }
+    SceneRig shortPath;
+    shortPath.services.startCamera = 0;
+    shortPath.services.startCameraKey = 3;
+    formats::BssScene file = roomWithGlass();
+    file.cameras = {scenetest::camera(2)};
+    shortPath.build(file);
+    EXPECT_EQ(shortPath.scene.cameraKey, 0);
+}
+
+TEST(SceneCameras, StillCameraStaysPutAndNeverAsksForACapture) {
+    SceneRig rig;
+    rig.services.fixedView = true;
+    rig.services.lookFrom = {10, 20, 30};
+    rig.services.lookAt = {10, 60, 0};
+    rig.services.fixedFieldOfView = 30;
+    formats::BssScene file = roomWithGlass();
+    file.cameras = {scenetest::camera(6), scenetest::camera(6, 50)};
+    rig.build(file);
+    Scene& scene = rig.scene;
+    for (int frame = 0; frame < 200; ++frame) EXPECT_FALSE(updateCamera(scene, 5.0f));
+    EXPECT_FLOAT_EQ(scene.view.position.x, 10);
+    EXPECT_FLOAT_EQ(scene.view.position.y, 20);
+    EXPECT_FLOAT_EQ(scene.view.position.z, 30);
+    EXPECT_FLOAT_EQ(scene.view.direction.x, 0);
+    EXPECT_FLOAT_EQ(scene.view.direction.y, 0.8f);
+    EXPECT_FLOAT_EQ(scene.view.direction.z, -0.6f);
+    EXPECT_FLOAT_EQ(scene.view.up.z, 1);
+    EXPECT_FLOAT_EQ(scene.view.fieldOfView, 30);
+
+    // Looking straight down z cannot be "up"; y takes its place.
+    SceneRig down;
+    down.services.fixedView = true;
+    down.services.lookFrom = {0, 0, 100};
+    down.services.lookAt = {0, 0, 0};
+    down.build(file);
+    EXPECT_FLOAT_EQ(down.scene.view.direction.z, -1);
+    EXPECT_FLOAT_EQ(down.scene.view.up.y, 1);
+    EXPECT_FLOAT_EQ(down.scene.view.up.z, 0);
+
+    // Built again without it, the paths run.
+    rig.services.fixedView = false;
+    rig.build(file);
+    EXPECT_FALSE(scene.viewFixed);
+    updateCamera(scene, 5.0f);
+    updateCamera(scene, 5.0f);
+    EXPECT_NE(scene.view.position.y, 20);
+}
+
 TEST(SceneAnimation, KeysHoldThenRun) {
     SceneObject object;
     object.keyAnimated = true;

@@ -16,11 +16,11 @@ class FakeDialogWindow : public platform::DialogWindow {
 public:
     explicit FakeDialogWindow(const platform::DialogTemplate& layout) : caption_(layout.caption) {
         for (std::size_t i = 0; i < layout.controlCount; ++i) {
-            const platform::ControlTemplate& spec = layout.controls[i];
-            if (spec.id == -1) continue;
-            Control& c = controls_[spec.id];
-            c.kind = spec.kind;
-            c.text = spec.text ? spec.text : "";
+            const platform::ControlTemplate& request = layout.controls[i];
+            if (request.id == -1) continue;
+            Control& c = controls_[request.id];
+            c.kind = request.kind;
+            c.text = request.text ? request.text : "";
         }
     }
     void setCaption(const std::string& text) override { caption_ = text; }

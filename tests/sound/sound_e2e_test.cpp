@@ -31,12 +31,12 @@ protected:
 
     testsupport::ProcessResult run(bool music) {
         writeSettings(sandbox.file("settings"), music);
-        testsupport::ProcessSpec spec = sandbox.spec({"/s", "--windowed", "--size", "160x120", "--frames",
+        testsupport::ProcessRequest request = sandbox.request({"/s", "--windowed", "--size", "160x120", "--frames",
                                                       "20", "--config-dir", sandbox.file("settings")});
-        spec.env["SDL_VIDEODRIVER"] = std::string("offscreen");
-        spec.env["SDL_AUDIODRIVER"] = std::string("disk");
-        spec.env["SDL_DISKAUDIOFILE"] = audioFile();
-        return testsupport::runProcess(spec, std::chrono::seconds(120));
+        request.env["SDL_VIDEODRIVER"] = std::string("offscreen");
+        request.env["SDL_AUDIODRIVER"] = std::string("disk");
+        request.env["SDL_DISKAUDIOFILE"] = audioFile();
+        return testsupport::runProcess(request, std::chrono::seconds(120));
     }
     std::string audioFile() const { return sandbox.file("audio.raw"); }
 

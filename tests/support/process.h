@@ -3,7 +3,7 @@
 // code and output, with a time limit; or one started in the background and stopped later.
 // Header-only so every test program can use it without a build change. POSIX (fork/exec).
 //
-//   ProcessSpec, ProcessResult   what to run, what came of it
+//   ProcessRequest, ProcessResult   what to run, what came of it
 //   runProcess                   run to the end (or the time limit) and collect
 //   BackgroundProcess            start now, wait or kill later (killed at destruction)
 //   TempDir                      a fresh folder under $TMPDIR, removed with everything in it
@@ -32,7 +32,7 @@
 
 namespace testsupport {
 
-struct ProcessSpec {
+struct ProcessRequest {
     std::string program;                 // path of the executable
     std::vector<std::string> args;       // arguments after argv[0]
     std::string argv0;                   // argv[0]; empty: the program path
@@ -96,7 +96,7 @@ public:
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
     // Starts the program; false when it could not be started (no such file, fork failed).
-    bool start(const ProcessSpec& spec) {
+    bool start(const ProcessRequest& request) {
         kill();
         if (!outputs_) outputs_ = std::make_unique<TempDir>("gdproc");
         const std::string outPath = outputs_->file("stdout"), errPath = outputs_->file("stderr");
@@ -104,8 +104,8 @@ public:
         int report[2];
         if (pipe2(report, O_CLOEXEC) != 0) return false;
         std::vector<std::string> argvText;
-        argvText.push_back(spec.argv0.empty() ? spec.program : spec.argv0);
-        argvText.insert(argvText.end(), spec.args.begin(), spec.args.end());
+        argvText.push_back(request.argv0.empty() ? request.program : request.argv0);
+        argvText.insert(argvText.end(), request.args.begin(), request.args.end());
         std::vector<char*> argv;
         for (std::string& a : argvText) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -117,7 +117,7 @@ public:
         }
         if (pid == 0) {
             setpgid(0, 0);  // its own group, so kill() also ends anything it started
-            for (const auto& [name, value] : spec.env) {
+            for (const auto& [name, value] : request.env) {
                 if (value) setenv(name.c_str(), value->c_str(), 1);
                 else unsetenv(name.c_str());
             }
@@ -125,12 +125,12 @@ public:
             const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
-            if (!spec.cwd.empty() && chdir(spec.cwd.c_str()) != 0) {
+            if (!request.cwd.empty() && chdir(request.cwd.c_str()) != 0) {
                 int code = errno;
                 (void)!write(report[1], &code, sizeof code);
                 _exit(127);
             }
-            execv(spec.program.c_str(), argv.data());
+            execv(request.program.c_str(), argv.data());
             int code = errno;
             (void)!write(report[1], &code, sizeof code);
             _exit(127);
@@ -209,12 +209,12 @@ private:
 };
 
 // Runs the program to its end. After `timeout` it is killed and the result says timedOut.
-inline ProcessResult runProcess(const ProcessSpec& spec,
+inline ProcessResult runProcess(const ProcessRequest& request,
                                 std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
     BackgroundProcess process;
     ProcessResult result;
-    if (!process.start(spec)) {
-        result.errorOutput = "could not start " + spec.program;
+    if (!process.start(request)) {
+        result.errorOutput = "could not start " + request.program;
         return result;
     }
     if (process.waitForExit(result, timeout)) return result;
@@ -225,10 +225,10 @@ inline ProcessResult runProcess(const ProcessSpec& spec,
 
 // The whole output of a shell command line (stdout only), or "" when it cannot run.
 inline std::string commandOutput(const std::string& command) {
-    ProcessSpec spec;
-    spec.program = "/bin/sh";
-    spec.args = {"-c", command};
-    return runProcess(spec, std::chrono::seconds(30)).output;
+    ProcessRequest request;
+    request.program = "/bin/sh";
+    request.args = {"-c", command};
+    return runProcess(request, std::chrono::seconds(30)).output;
 }
 
 }  // namespace testsupport

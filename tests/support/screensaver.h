@@ -24,19 +24,19 @@ public:
 
     // The run of the screensaver with these arguments, in this folder, with the settings under
     // config/ of it, message boxes sent to stderr and no display unless `display` is given.
-    ProcessSpec spec(const std::vector<std::string>& args, const std::string& display = "") const {
-        ProcessSpec spec;
-        spec.program = executable_;
-        spec.args = args;
-        spec.cwd = dir_.path();
-        spec.env["XDG_CONFIG_HOME"] = dir_.file("config");
-        spec.env["GLIMMERDALE_MESSAGE_BOX"] = "stderr";
-        spec.env["SDL_AUDIODRIVER"] = "dummy";
-        spec.env["MESA_SHADER_CACHE_DISABLE"] = "true";
-        spec.env["WAYLAND_DISPLAY"] = std::nullopt;
-        if (display.empty()) spec.env["DISPLAY"] = std::nullopt;
-        else spec.env["DISPLAY"] = display;
-        return spec;
+    ProcessRequest request(const std::vector<std::string>& args, const std::string& display = "") const {
+        ProcessRequest request;
+        request.program = executable_;
+        request.args = args;
+        request.cwd = dir_.path();
+        request.env["XDG_CONFIG_HOME"] = dir_.file("config");
+        request.env["GLIMMERDALE_MESSAGE_BOX"] = "stderr";
+        request.env["SDL_AUDIODRIVER"] = "dummy";
+        request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
+        request.env["WAYLAND_DISPLAY"] = std::nullopt;
+        if (display.empty()) request.env["DISPLAY"] = std::nullopt;
+        else request.env["DISPLAY"] = display;
+        return request;
     }
 
     std::string log() const { return readTextFile(dir_.file("Log.txt")); }

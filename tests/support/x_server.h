@@ -15,14 +15,14 @@ public:
 
     // Starts Xvfb with one screen of this size; false when it cannot start (Xvfb not installed).
     bool start(int width = 640, int height = 480) {
-        ProcessSpec spec;
-        spec.program = "/usr/bin/Xvfb";
+        ProcessRequest request;
+        request.program = "/usr/bin/Xvfb";
         // -displayfd: the server picks a free display number and writes it to its stdout.
         // -noreset: without it the server resets whenever its last client leaves, and a client
         // connecting during the reset is turned away.
-        spec.args = {"-displayfd", "1", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
+        request.args = {"-displayfd", "1", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
                      "-nolisten", "tcp", "-noreset"};
-        if (!server_.start(spec)) return false;
+        if (!server_.start(request)) return false;
         if (!waitUntil([this] { return server_.output().find('\n') != std::string::npos || !server_.running(); },
                        std::chrono::seconds(15)))
             return false;
@@ -34,10 +34,10 @@ public:
 
     // Starts openbox on the server and waits until it manages the screen.
     bool startWindowManager() {
-        ProcessSpec spec;
-        spec.program = "/usr/bin/openbox";
-        spec.env["DISPLAY"] = display_;
-        if (!windowManager_.start(spec)) return false;
+        ProcessRequest request;
+        request.program = "/usr/bin/openbox";
+        request.env["DISPLAY"] = display_;
+        if (!windowManager_.start(request)) return false;
         return waitUntil([this] {
             return run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
         });
@@ -45,11 +45,11 @@ public:
 
     // The output of a shell command run against this display.
     std::string run(const std::string& command) const {
-        ProcessSpec spec;
-        spec.program = "/bin/sh";
-        spec.args = {"-c", command};
-        spec.env["DISPLAY"] = display_;
-        return runProcess(spec, std::chrono::seconds(20)).output;
+        ProcessRequest request;
+        request.program = "/bin/sh";
+        request.args = {"-c", command};
+        request.env["DISPLAY"] = display_;
+        return runProcess(request, std::chrono::seconds(20)).output;
     }
 
     void stop() {

@@ -357,10 +357,10 @@ TEST(MediagenProgram, ExitCodesAndStamp) {
     if (!fs::exists(program)) GTEST_SKIP() << "mediagen is not built";
     const fs::path out = freshTempDir("program");
     auto run = [&](std::vector<std::string> arguments) {
-        testsupport::ProcessSpec spec;
-        spec.program = program.string();
-        spec.args = std::move(arguments);
-        return testsupport::runProcess(spec).exitCode;
+        testsupport::ProcessRequest request;
+        request.program = program.string();
+        request.args = std::move(arguments);
+        return testsupport::runProcess(request).exitCode;
     };
     EXPECT_EQ(run({}), 2);
     EXPECT_EQ(run({"--out"}), 2);

@@ -134,12 +134,12 @@ TEST_F(TextureManagerGL, EachFormatUploadsWithItsComponentsAndAFullMipmapChain) 
     EXPECT_EQ(pixelsOf(manager_->getTexture("Textures/five.tga"), GL_RGB, 3), (Bytes{0xF8, 0, 0, 0xF8, 0, 0, 0xF8, 0, 0, 0xF8, 0, 0}));
 
     // A BMP gets an alpha of 1 everywhere.
-    testfiles::BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    testfiles::appendBmpRow(spec.bits, {0, 0, 255, 0, 255, 0});
-    testfiles::appendBmpRow(spec.bits, {255, 0, 0, 255, 255, 255});
-    pack_.add("Textures/plain.bmp", testfiles::makeBmp(spec));
+    testfiles::BmpLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    testfiles::appendBmpRow(layout.bits, {0, 0, 255, 0, 255, 0});
+    testfiles::appendBmpRow(layout.bits, {255, 0, 0, 255, 255, 255});
+    pack_.add("Textures/plain.bmp", testfiles::makeBmp(layout));
     const GLuint bmp = manager_->getTexture("Textures/plain.bmp");
     ASSERT_NE(bmp, 0u);
     EXPECT_GT(levelOf(bmp, 0).alphaBits, 0);
@@ -164,11 +164,11 @@ TEST_F(TextureManagerGL, NonPowerOfTwoPicturesAreScaledAndTightRowsReadCorrectly
     EXPECT_EQ(alignment, 8) << "a TGA upload restores the unpack alignment";
     EXPECT_EQ(pixelsOf(tight, GL_RGB, 3), rgb);
 
-    testfiles::BmpSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    testfiles::appendBmpRow(spec.bits, {1, 2, 3});
-    pack_.add("Textures/one.bmp", testfiles::makeBmp(spec));
+    testfiles::BmpLayout layout;
+    layout.width = 1;
+    layout.height = 1;
+    testfiles::appendBmpRow(layout.bits, {1, 2, 3});
+    pack_.add("Textures/one.bmp", testfiles::makeBmp(layout));
     manager_->getTexture("Textures/one.bmp");
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 1) << "the BMP path leaves the unpack alignment at 1";
