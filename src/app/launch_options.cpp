@@ -40,6 +40,52 @@ bool readPositiveNumber(const std::string& text, double& value) {
     return true;
 }
 
+// "X,Y,Z": three finite decimal numbers.
+bool readPoint(const std::string& text, std::array<float, 3>& point) {
+    std::array<float, 3> parsed{};
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::size_t comma = text.find(',', start);
+        if ((i < 2) != (comma != std::string::npos)) return false;
+        const std::string part = text.substr(start, i < 2 ? comma - start : std::string::npos);
+        if (part.empty() || part[0] == ' ') return false;
+        errno = 0;
+        char* end = nullptr;
+        const double value = std::strtod(part.c_str(), &end);
+        if (errno != 0 || *end != '\0' || !std::isfinite(value) || std::fabs(value) > 1e9) return false;
+        parsed[i] = static_cast<float>(value);
+        start = comma + 1;
+    }
+    point = parsed;
+    return true;
+}
+
+// Options that only mean something together.
+bool checkCombinations(const LaunchOptions& options, bool lookFromGiven, bool lookAtGiven, bool fovGiven,
+                       std::string& error) {
+    if (options.cameraKey >= 0 && options.camera < 0) {
+        error = "--camera-key needs --camera";
+        return false;
+    }
+    if (lookFromGiven != lookAtGiven) {
+        error = lookFromGiven ? "--look-from needs --look-at" : "--look-at needs --look-from";
+        return false;
+    }
+    if (fovGiven && !lookFromGiven) {
+        error = "--fov needs --look-from and --look-at";
+        return false;
+    }
+    if (lookFromGiven && options.camera >= 0) {
+        error = "--look-from and --camera do not go together";
+        return false;
+    }
+    if (lookFromGiven && options.lookFrom == options.lookAt) {
+        error = "--look-at needs a point other than --look-from";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 LaunchOptions& launchOptions() {
@@ -49,6 +95,7 @@ LaunchOptions& launchOptions() {
 
 bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options, std::string& error) {
     std::vector<std::string> kept;
+    bool lookFromGiven = false, lookAtGiven = false, fovGiven = false;
     if (!arguments.empty()) kept.push_back(arguments[0]);
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -123,6 +170,20 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!takeValue()) return false;
             if (!readInteger(value, 0, 1000000, number)) return bad("needs a camera number of 0 or more");
             options.camera = static_cast<int>(number);
+        } else if (name == "--camera-key") {
+            if (!takeValue()) return false;
+            if (!readInteger(value, 0, 1000000, number)) return bad("needs a key number of 0 or more");
+            options.cameraKey = static_cast<int>(number);
+        } else if (name == "--look-from" || name == "--look-at") {
+            if (!takeValue()) return false;
+            const bool from = name == "--look-from";
+            if (!readPoint(value, from ? options.lookFrom : options.lookAt)) return bad("needs a point as X,Y,Z");
+            (from ? lookFromGiven : lookAtGiven) = true;
+        } else if (name == "--fov") {
+            if (!takeValue()) return false;
+            if (!readPositiveNumber(value, options.fieldOfView) || options.fieldOfView >= 180.0)
+                return bad("needs an angle in degrees above 0 and below 180");
+            fovGiven = true;
         } else if (name == "--view-model") {
             if (!takeValue()) return false;
             if (value.empty()) return bad("needs a model name");
@@ -136,6 +197,8 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             return false;
         }
     }
+    if (!checkCombinations(options, lookFromGiven, lookAtGiven, fovGiven, error)) return false;
+    options.fixedView = lookFromGiven;
     arguments.swap(kept);
     return true;
 }
@@ -160,6 +223,10 @@ std::string launchOptionsHelp() {
            "  --seed N                seed of the camera order\n"
            "  --no-vsync              do not wait for the vertical blank\n"
            "  --camera N              start on camera N\n"
+           "  --camera-key K          with --camera, start its path at key K (kept inside the path)\n"
+           "  --look-from X,Y,Z       with --look-at, a still camera at X,Y,Z (z up) instead of the paths\n"
+           "  --look-at X,Y,Z         the point the still camera looks at\n"
+           "  --fov DEG               field of view of the still camera (default 45)\n"
            "  --view-model NAME       show the one model NAME turning\n"
            "  --config-dir DIR        keep the settings file in DIR\n"
            "  --help                  print this text and exit\n"

@@ -2,6 +2,7 @@
 // Options beyond the screensaver switches, for people (--windowed) and for tests and benchmarks.
 // They are taken off the command line before the screensaver's own parser sees it.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@ struct LaunchOptions {
     std::uint32_t seed = 0;
     bool noVsync = false;          // --no-vsync
     int camera = -1;               // --camera N: start on camera N (-1: chosen as usual)
+    int cameraKey = -1;            // --camera-key K: with --camera, start the path at key K (-1: key 0)
+    bool fixedView = false;        // --look-from X,Y,Z --look-at X,Y,Z: a still camera (z up)
+    std::array<float, 3> lookFrom{}, lookAt{};
+    double fieldOfView = 45.0;     // --fov DEG: vertical field of view of the still camera
     std::string viewModel;         // --view-model NAME: show one model turning (media review)
     std::string configDir;         // --config-dir DIR: where the settings file lives
     bool help = false;             // --help
@@ -30,7 +35,9 @@ LaunchOptions& launchOptions();
 // next argument or after "=") out of `arguments`, from index 1 on, into `options`; the program name
 // and all other arguments stay, in their order, for the screensaver's own parser. Returns false
 // with a one-line `error` (and `arguments` and `options` in an unspecified state) for an unknown
-// option, a missing value or a value out of range.
+// option, a missing value, a value out of range or options that do not go together (--camera-key
+// without --camera, only one of --look-from and --look-at, the two the same point, --fov without
+// them, --look-from with --camera).
 bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options, std::string& error);
 
 // The text --help prints: the screensaver switches and every long option, one per line.

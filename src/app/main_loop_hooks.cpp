@@ -1,5 +1,7 @@
 #include "app/main_loop_hooks.h"
 
+#include <algorithm>
+
 #include "app/launch_options.h"
 #include "countdown/countdown.h"
 #include "gfx/gl_window.h"
@@ -34,6 +36,11 @@ void loadSceneFile() {
     services.seeded = options.seeded;
     services.seed = options.seed;
     services.startCamera = options.camera;
+    services.startCameraKey = std::max(options.cameraKey, 0);
+    services.fixedView = options.fixedView;
+    services.lookFrom = Vec3{options.lookFrom[0], options.lookFrom[1], options.lookFrom[2]};
+    services.lookAt = Vec3{options.lookAt[0], options.lookAt[1], options.lookAt[2]};
+    services.fixedFieldOfView = float(options.fieldOfView);
     ::loadSceneFile(theScene(), services);
     theVertexPool().setBufferObjectsAvailable(window.vboAvailable);
     theVertexPool().uploadPool();

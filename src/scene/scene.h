@@ -3,14 +3,15 @@
 // the emitter helpers, the camera paths and the lights, and the passes that draw it.
 //
 //   parseSceneFile      the five sections of a scene file into SceneFile (no GL, no media)
-//   loadSceneFile       builds the Scene: batches, textures, pool corners, cameras, helpers, lights,
-//                       links, occlusion queries and the first camera
+//   loadSceneFile       builds the Scene: batches, textures, pool corners, portals, cameras, helpers,
+//                       lights, links, occlusion queries and the first camera
 //   chooseNextCamera    the camera bag
 //   updateCamera        one step along the current camera path (and the capture request)
 //   applyCamera         projection, look-at and the frustum planes
 //   animateObject       key animation of a helper-placed object
 //   poseRailroad, poseClock, updatePlacedModel   the train, the clock hands, one placed model drawn
 //   fireSceneHelpers    emitter helpers below a visible object
+//   openPortals         objects revealed by portals whose helper is triggered
 //   assignLights, beginObjectLights, endObjectLights   (scene_lights.cpp)
 //   resetSceneFlags, drawScene, drawOpaquePass, drawGlassPass, drawMeshBatch   (scene_render.cpp)
 //   releaseScene        frees everything the scene made
@@ -148,6 +149,16 @@ struct SceneHelper {
     bool trigger = false;
 };
 
+// A portal of the scene file, linked at load: while the trigger flag of its helper is set, the
+// objects named like the portal count as visible.
+struct ScenePortal {
+    std::string name, targetName;
+    std::vector<Vec3> points;
+    Vec3 centre;                       // mean of the points
+    int triggerHelper = -1;            // index into Scene::helpers (−1: never opens)
+    std::vector<int> revealedObjects;  // indices into Scene::objects
+};
+
 // What the camera shows this frame.
 struct SceneView {
     Vec3 position;
@@ -175,19 +186,26 @@ struct SceneServices {
     bool seeded = false;            // seed the camera order with `seed` instead of the tick count
     std::uint32_t seed = 0;
     int startCamera = -1;           // the first camera, when it exists (−1: drawn from the bag)
+    int startCameraKey = 0;         // the first camera's first key, kept where its path can run
+    // A still camera for review pictures: the paths are not followed, the view stays at `lookFrom`
+    // looking at `lookAt` with z up.
+    bool fixedView = false;
+    Vec3 lookFrom, lookAt;
+    float fixedFieldOfView = 45;  // degrees
 };
 
 struct Scene {
     SceneServices services;
     std::vector<SceneObject> objects;  // room meshes, placed models, animated models
     std::unique_ptr<SceneObject> visMesh;
-    std::vector<SceneFilePortal> portals;
+    std::vector<ScenePortal> portals;
     std::vector<SceneCamera> cameras;
     int currentCamera = 0;
     std::vector<int> cameraBag;
     int cameraKey = 0;
     float pathValue = 0;  // 0 … 1 between two keys, shared by all cameras
     bool pathEnded = false;
+    bool viewFixed = false;  // the still camera: updateCamera leaves the view alone
     SceneView view;
     std::vector<SceneHelper> helpers;
     std::vector<SceneLight> lights;
@@ -219,8 +237,8 @@ int chooseNextCamera(Scene& scene, bool refill);
 // Fills the bag with every camera index and seeds the generator.
 void refillCameraBag(Scene& scene);
 // One camera step of `dt` on the current camera, then the cut at a path end. Returns true when the
-// capture for the cross-fade is to be taken (one key before the end). With no cameras the view
-// stays where loading put it.
+// capture for the cross-fade is to be taken (one key before the end). With no cameras, or with the
+// still camera, the view stays where loading put it and no capture is asked for.
 bool updateCamera(Scene& scene, float dt);
 // Projection (field of view, aspect 1.33, near 1, far 3000), look-at, perspective hint, frustum.
 void applyCamera(Scene& scene);
@@ -235,6 +253,10 @@ void poseClock(SceneObject& object, const ClockTime& time);
 void updatePlacedModel(Scene& scene, SceneObject& object);
 // Kind 1 sets the helper light, kind 2 spawns the effect; every fired trigger is cleared.
 void fireSceneHelpers(Scene& scene);
+// Each portal whose helper's trigger flag is set makes its revealed objects visible, with what hangs
+// below them (child objects and the trigger flags of child helpers). Call after the roots have passed
+// on their flags and before the helpers fire.
+void openPortals(Scene& scene);
 
 // Frustum planes from column-major projection and model-view matrices, each normalised by (a, b, c).
 Frustum frustumFromMatrices(const float projection[16], const float modelView[16]);

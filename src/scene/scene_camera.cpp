@@ -82,7 +82,7 @@ int chooseNextCamera(Scene& scene, bool refill) {
 }
 
 bool updateCamera(Scene& scene, float dt) {
-    if (scene.cameras.empty()) return false;
+    if (scene.cameras.empty() || scene.viewFixed) return false;
     bool capture = stepCamera(scene, dt);
     if (scene.pathEnded) {
         scene.pathEnded = false;
@@ -233,5 +233,18 @@ void fireSceneHelpers(Scene& scene) {
             scene.services.particles->spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
         }
         entry.trigger = false;
+    }
+}
+
+void openPortals(Scene& scene) {
+    for (const ScenePortal& portal : scene.portals) {
+        if (portal.triggerHelper < 0 || !scene.helpers[std::size_t(portal.triggerHelper)].trigger) continue;
+        for (int index : portal.revealedObjects) {
+            SceneObject& object = scene.objects[std::size_t(index)];
+            object.visible = true;
+            object.notYetDrawn = false;
+            for (int child : object.childObjects) scene.objects[std::size_t(child)].visible = true;
+            for (int helper : object.childHelpers) scene.helpers[std::size_t(helper)].trigger = true;
+        }
     }
 }

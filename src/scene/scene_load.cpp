@@ -1,5 +1,6 @@
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -152,6 +153,26 @@ SceneObject buildHelperObject(const SceneFileHelper& helper, const SceneServices
     return object;
 }
 
+ScenePortal buildPortal(SceneFilePortal& read) {
+    ScenePortal portal;
+    portal.name = std::move(read.name);
+    portal.targetName = std::move(read.targetName);
+    portal.points = std::move(read.points);
+    Vec3 sum;
+    for (const Vec3& p : portal.points) sum = sum + p;
+    if (!portal.points.empty()) portal.centre = sum * (1.0f / float(portal.points.size()));
+    return portal;
+}
+
+// A helper that is no model opens every portal aimed at its name; with several helpers of one name
+// the last in the file holds the link.
+void linkPortalsToHelper(Scene& scene, int helperIndex) {
+    const std::string& name = scene.helpers[std::size_t(helperIndex)].helper.name;
+    for (ScenePortal& portal : scene.portals) {
+        if (portal.targetName == name) portal.triggerHelper = helperIndex;
+    }
+}
+
 void linkObjects(Scene& scene) {
     for (std::size_t a = 0; a < scene.objects.size(); ++a) {
         for (std::size_t b = 0; b < scene.objects.size(); ++b) {
@@ -166,7 +187,23 @@ void linkObjects(Scene& scene) {
                 scene.objects[a].childHelpers.push_back(int(h));
             }
         }
+        for (ScenePortal& portal : scene.portals) {
+            if (portal.name == scene.objects[a].name) portal.revealedObjects.push_back(int(a));
+        }
     }
+}
+
+// The still camera: at `lookFrom`, looking at `lookAt`, z up (y up when looking straight up or
+// down, where z cannot serve).
+void placeStillCamera(Scene& scene, const SceneServices& services) {
+    scene.viewFixed = true;
+    scene.view.position = services.lookFrom;
+    const Vec3 towards = services.lookAt - services.lookFrom;
+    scene.view.direction = normalisedOrZero(towards);
+    const bool vertical = std::fabs(towards.x) < 1e-6f * std::fabs(towards.z) &&
+                          std::fabs(towards.y) < 1e-6f * std::fabs(towards.z);
+    scene.view.up = vertical ? Vec3{0, 1, 0} : Vec3{0, 0, 1};
+    scene.view.fieldOfView = services.fixedFieldOfView;
 }
 
 }  // namespace
@@ -191,7 +228,7 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
             roomMeshes.push_back(std::move(object));
         }
     }
-    scene.portals = std::move(file.portals);
+    for (SceneFilePortal& portal : file.portals) scene.portals.push_back(buildPortal(portal));
 
     for (SceneCamera& camera : file.cameras) {
         if (camera.keyCount() < 1) continue;  // a path without keys cannot be shown
@@ -216,6 +253,7 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
             }
             sceneHelper.hold = helper.hold;
             scene.helpers.push_back(std::move(sceneHelper));
+            linkPortalsToHelper(scene, int(scene.helpers.size()) - 1);
         }
     }
 
@@ -255,6 +293,10 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
     }
 
     refillCameraBag(scene);
+    if (services.fixedView) {
+        placeStillCamera(scene, services);
+        return;
+    }
     if (scene.cameras.empty()) return;
     int first = -1;
     if (services.startCamera >= 0 && services.startCamera < int(scene.cameras.size())) {
@@ -270,11 +312,15 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
     }
     scene.currentCamera = first;
     const SceneCamera& camera = scene.cameras[std::size_t(first)];
-    scene.cameraKey = 0;
+    // Keys from keyCount − 2 on end the path at once, so a later start key is pulled back to the
+    // last one that still runs.
+    const int lastRunningKey = std::max(0, camera.keyCount() - 3);
+    const int key = std::min(std::max(services.startCameraKey, 0), lastRunningKey);
+    scene.cameraKey = key;
     scene.pathValue = 0;
-    scene.view.position = camera.positions[0];
-    scene.view.orientation = camera.rotations[0];
-    scene.view.fieldOfView = camera.fieldsOfView[0] * 57.32484f;
+    scene.view.position = camera.positions[std::size_t(key)];
+    scene.view.orientation = camera.rotations[std::size_t(key)];
+    scene.view.fieldOfView = camera.fieldsOfView[std::size_t(key)] * 57.32484f;
     scene.view.up = {0, 1, 0};
     scene.view.direction = {1, 0, 0};
 }
@@ -302,6 +348,7 @@ void releaseScene(Scene& scene) {
     scene.cameraKey = 0;
     scene.pathValue = 0;
     scene.pathEnded = false;
+    scene.viewFixed = false;
     scene.trainAngle = 0;
     scene.helperLight = false;
     scene.view = SceneView{};

@@ -97,6 +97,7 @@ void decideVisibility(Scene& scene, bool occlusionVariant) {
         for (int helper : object.childHelpers) scene.helpers[std::size_t(helper)].trigger = object.visible;
         object.notYetDrawn = false;
     }
+    openPortals(scene);
     applyCamera(scene);
     for (SceneObject& object : scene.objects) {
         if (object.kind != SceneObjectKind::PlacedModel || !object.visible) continue;

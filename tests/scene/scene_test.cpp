@@ -414,6 +414,63 @@ TEST(SceneHelpers, FiringSpawnsEffectsAndClearsTriggers) {
     EXPECT_FLOAT_EQ(rig.particles.groups()[0].emitters[0]->position.z, 3);
 }
 
+// A room with a closet outside it (its own root, which the camera never enters) and a portal from
+// the room's door helper to the closet; a second portal whose names match nothing; a third aimed at
+// a helper that hangs below the attic it would open, so nothing ever triggers it.
+formats::BssScene roomWithPortals() {
+    formats::BssScene file;
+    file.roomMeshes.push_back(scenetest::square("room", "Scene Root", 100, 0));
+    file.roomMeshes.push_back(scenetest::square("closet", "Scene Root", 10, 500));
+    file.roomMeshes.push_back(scenetest::square("shelf", "closet", 5, 505));
+    file.roomMeshes.push_back(scenetest::square("attic", "Scene Root", 10, 900));
+    file.helpers = {scenetest::helper("emit door", 2, "room"), scenetest::helper("emit dust", 2, "closet"),
+                    scenetest::helper("emit hatch", 2, "attic")};
+    formats::BssPortal door;
+    door.name = "closet";
+    door.targetName = "emit door";
+    door.points = {{0, 0, 0}, {2, 0, 0}, {2, 0, 4}, {0, 0, 4}};
+    formats::BssPortal nowhere;
+    nowhere.name = "no such object";
+    nowhere.targetName = "no such helper";
+    nowhere.points = {{1, 1, 1}};
+    formats::BssPortal hatch;
+    hatch.name = "attic";
+    hatch.targetName = "emit hatch";
+    file.portals = {door, nowhere, hatch};
+    return file;
+}
+
+TEST(ScenePortals, LinkedAtLoadAndRevealOnlyWhileTheirHelperIsTriggered) {
+    SceneRig rig;
+    rig.build(roomWithPortals());
+    Scene& scene = rig.scene;
+    ASSERT_EQ(scene.portals.size(), 3u);
+    const ScenePortal& door = scene.portals[0];
+    EXPECT_EQ(door.triggerHelper, 0);
+    EXPECT_EQ(door.revealedObjects, std::vector<int>{rig.objectIndex("closet")});
+    EXPECT_FLOAT_EQ(door.centre.x, 1);
+    EXPECT_FLOAT_EQ(door.centre.z, 2);
+    EXPECT_EQ(scene.portals[1].triggerHelper, -1);
+    EXPECT_TRUE(scene.portals[1].revealedObjects.empty());
+    EXPECT_EQ(scene.portals[2].triggerHelper, 2);
+
+    const int closet = rig.objectIndex("closet"), shelf = rig.objectIndex("shelf"), attic = rig.objectIndex("attic");
+    resetSceneFlags(scene);
+    openPortals(scene);  // nothing triggered: everything stays hidden
+    for (const SceneObject& object : scene.objects) EXPECT_FALSE(object.visible) << object.name;
+
+    scene.helpers[0].trigger = true;  // the room passed its flag to the door helper
+    openPortals(scene);
+    EXPECT_TRUE(scene.objects[std::size_t(closet)].visible);
+    EXPECT_FALSE(scene.objects[std::size_t(closet)].notYetDrawn);
+    EXPECT_TRUE(scene.objects[std::size_t(shelf)].visible);  // hangs below the closet
+    EXPECT_TRUE(scene.helpers[1].trigger);                   // so does the dust
+    EXPECT_FALSE(scene.helpers[2].trigger);
+    EXPECT_FALSE(scene.objects[std::size_t(attic)].visible);
+    fireSceneHelpers(scene);
+    for (const SceneHelper& helper : scene.helpers) EXPECT_FALSE(helper.trigger);
+}
+
 TEST(SceneFrustum, PlanesOfAnIdentityViewAndTheCubeTest) {
     const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const Frustum planes = frustumFromMatrices(identity, identity);
