@@ -4,6 +4,8 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "app/launch_options.h"
 #include "app/log.h"
@@ -14,23 +16,54 @@
 #include "model/model_render.h"
 #include "model/models_process.h"
 #include "model/vertex_pool.h"
+#include "scene/particles.h"
 #include "settings/settings.h"
 
 namespace {
 
 // Degrees the model turns per frame unit: a full turn in about 13 seconds.
 constexpr float kTurnRate = 0.5f;
+// The eye looks down on the model from this many degrees above its centre.
+constexpr float kElevationDegrees = 20.0f;
+constexpr float kViewFieldDegrees = 45.0f;  // the window's projection
+constexpr float kPi = 3.14159265f;
 
 struct ViewerState {
     ModelInstance instance;
+    ViewerFraming framing;
     float angle = 0;
-    float distance = 100;
-    float height = 0;
 };
 
 ViewerState& viewer() {
     static ViewerState state;
     return state;
+}
+
+// A dark blue-grey backdrop, lighter toward the floor, drawn without depth so the model covers it.
+// Neither black (dark wood and shadows vanish) nor bright (additive flames and glows vanish).
+void drawBackdrop() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glBegin(GL_QUADS);
+    glColor3f(0.30f, 0.32f, 0.36f);
+    glVertex2f(-1, -1);
+    glVertex2f(1, -1);
+    glColor3f(0.13f, 0.14f, 0.17f);
+    glVertex2f(1, 1);
+    glVertex2f(-1, 1);
+    glEnd();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
 }
 
 void drawViewedModel(GLWindow& window) {
@@ -39,19 +72,34 @@ void drawViewedModel(GLWindow& window) {
     v.angle += dt * kTurnRate;
     v.instance.rotation = axisZ(v.angle);
 
+    drawBackdrop();
+
+    const ViewerFraming& f = v.framing;
+    const float elevation = kElevationDegrees * kPi / 180;
+    const Vec3 eye{f.centre.x, f.centre.y - f.distance * std::cos(elevation), f.centre.z + f.distance * std::sin(elevation)};
+    // Lights are given in eye space (identity model-view), so they stay with the viewer as the
+    // model turns: a warm key light from the upper left and a cool, weaker fill from the right.
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    // A light from the viewer's upper left, fixed to the camera.
-    const GLfloat lightDirection[4] = {-0.4f, 0.5f, 1.0f, 0.0f};
-    const GLfloat ambient[4] = {0.45f, 0.45f, 0.45f, 1.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, lightDirection);
+    const GLfloat keyDirection[4] = {-0.5f, 0.6f, 0.8f, 0.0f};
+    const GLfloat keyColour[4] = {0.85f, 0.80f, 0.72f, 1.0f};
+    const GLfloat fillDirection[4] = {0.8f, -0.1f, 0.5f, 0.0f};
+    const GLfloat fillColour[4] = {0.25f, 0.30f, 0.38f, 1.0f};
+    const GLfloat ambient[4] = {0.38f, 0.38f, 0.40f, 1.0f};
+    const GLfloat black[4] = {0, 0, 0, 1};
+    glLightfv(GL_LIGHT0, GL_POSITION, keyDirection);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, keyColour);
+    glLightfv(GL_LIGHT1, GL_POSITION, fillDirection);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, fillColour);
+    glLightfv(GL_LIGHT1, GL_SPECULAR, black);
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    gluLookAt(0, -v.distance, v.height + v.distance * 0.35f, 0, 0, v.height, 0, 0, 1);
+    gluLookAt(eye.x, eye.y, eye.z, f.centre.x, f.centre.y, f.centre.z, 0, 0, 1);
 
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
     glEnable(GL_COLOR_MATERIAL);
     glEnable(GL_NORMALIZE);
     glColor4f(1, 1, 1, 1);
@@ -62,18 +110,51 @@ void drawViewedModel(GLWindow& window) {
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.001f);
 
+    // The model's emitters feed the frame loop's particle pass, which draws with this view.
+    ParticleSystem& particles = theParticleSystem();
+    particles.setCameraPosition(eye);
     SharedVertexPool& pool = theVertexPool();
     pool.bindPool();
-    updateInstance(v.instance, dt);
+    updateInstance(v.instance, dt, [&particles](const ModelHelper& helper) {
+        particles.spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
+    });
     renderInstance(v.instance);
     pool.unbindPool();
 
     glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT1);
     glDisable(GL_COLOR_MATERIAL);
     glDisable(GL_NORMALIZE);
 }
 
 }  // namespace
+
+ViewerFraming frameModel(const Model* model) {
+    // The model turns about its own z axis, so the framing looks at that axis: the sphere holds the
+    // cylinder round the axis that every corner stays inside while turning.
+    float low = std::numeric_limits<float>::max(), high = -low, reach = 0;
+    if (model) {
+        for (const ModelMesh& mesh : model->meshes) {
+            if (mesh.nodeName == kCollisionNodeName) continue;
+            for (const CornerRecord& corner : mesh.corners) {
+                const float x = corner.position[0] + mesh.pivot.x, y = corner.position[1] + mesh.pivot.y;
+                const float z = corner.position[2] + mesh.pivot.z;
+                low = std::min(low, z);
+                high = std::max(high, z);
+                reach = std::max(reach, std::sqrt(x * x + y * y));
+            }
+        }
+    }
+    ViewerFraming framing;
+    if (low > high) return framing;  // no corners
+    framing.centre = Vec3{0, 0, (low + high) * 0.5f};
+    const float halfHeight = (high - low) * 0.5f;
+    framing.radius = std::max(1.0f, std::sqrt(reach * reach + halfHeight * halfHeight));
+    // The sphere's radius spans 80 % of the view's half height.
+    const float halfField = kViewFieldDegrees * 0.5f * kPi / 180;
+    framing.distance = framing.radius / (0.8f * std::tan(halfField));
+    return framing;
+}
 
 void runModelViewer(const std::string& name) {
     logLine("Model viewer: ", name);
@@ -108,12 +189,9 @@ void runModelViewer(const std::string& name) {
     window.fadeAlpha = 0.0f;
 
     ViewerState& v = viewer();
-    theModelManager().createInstance(v.instance, name);
-    const Vec3 extent = v.instance.extent;
-    // The extent is twice the box size; a missing model has a negative one.
-    const float size = std::max({extent.x, extent.y, extent.z, 2.0f}) * 0.5f;
-    v.distance = size * 1.6f + 5.0f;
-    v.height = std::max(extent.z, 0.0f) * 0.25f;
+    ModelManager& models = theModelManager();
+    models.createInstance(v.instance, name);
+    v.framing = frameModel(models.findModel(name));
     SharedVertexPool& pool = theVertexPool();
     pool.setBufferObjectsAvailable(window.vboAvailable);
     pool.uploadPool();

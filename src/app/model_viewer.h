@@ -1,10 +1,31 @@
 #pragma once
-// The model viewer for reviewing the media: one static model, "Models/<name>.BSM", turning slowly in
-// the Run-mode window under a plain white light, with the usual frame loop, exits and shutdown.
+// The model viewer for reviewing the media: one model, "Models/<name>.BSM", turning slowly in the
+// Run-mode window in front of a neutral backdrop, framed by its own size, under a warm key light and
+// a cool fill light, with its particle emitters (candle flames, tree lights, steam) running.
+//
+//   ViewerFraming     where the camera stands for a model: the centre looked at and the distance
+//   frameModel        the framing for a model's meshes (the collision mesh left out)
+//   runModelViewer    the window, the frame loop and the shutdown
 
 #include <string>
 
+#include "model/maths.h"
+
+struct Model;
+
+struct ViewerFraming {
+    Vec3 centre;           // model space, the point the camera looks at
+    float radius = 1;      // of the sphere round the visible meshes, at least 1 unit
+    float distance = 10;   // from the centre to the eye
+};
+
+// The framing for a model turning about its z axis: the centre on that axis halfway up the meshes
+// (every mesh but "CollMesh"), a sphere holding everything the turn sweeps, and the distance at
+// which that sphere fills 80 % of the height of a 45° view. An empty or null model gives a 1-unit
+// sphere at the origin.
+ViewerFraming frameModel(const Model* model);
+
 // Runs while the run mode is Run (a key, a click or --frames ends it) and returns after the normal
 // shutdown. The window size and mode follow the same options as the screensaver (--size,
-// --windowed). A missing model file loads as an empty model, so the window stays empty.
+// --windowed). A missing model file loads as an empty model, so only the backdrop shows.
 void runModelViewer(const std::string& name);
