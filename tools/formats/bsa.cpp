@@ -3,19 +3,6 @@
 #include <stdexcept>
 
 namespace formats {
-namespace {
-
-void putVec3(ByteWriter& out, const Vec3& v) {
-    out.putFloat(v.x);
-    out.putFloat(v.y);
-    out.putFloat(v.z);
-}
-
-void putIndices(ByteWriter& out, const std::array<std::int32_t, 3>& t) {
-    for (std::int32_t index : t) out.putFloat(static_cast<float>(index));
-}
-
-}  // namespace
 
 Bytes encodeBsaMesh(const BsaMesh& mesh) {
     if (mesh.weights.size() != mesh.positions.size() || mesh.boneIndices.size() != mesh.positions.size())
@@ -33,10 +20,10 @@ Bytes encodeBsaMesh(const BsaMesh& mesh) {
     out.putFloats(mesh.unused.data(), mesh.unused.size());
     for (const Vec3& p : mesh.positions) putVec3(out, p);
     for (const Vec3& w : mesh.weights) putVec3(out, w);
-    for (const auto& b : mesh.boneIndices) putIndices(out, b);
-    for (const Triangle& f : mesh.faces) putIndices(out, f);
+    for (const auto& b : mesh.boneIndices) putTriangle(out, b);
+    for (const Triangle& f : mesh.faces) putTriangle(out, f);
     for (const Vec3& uv : mesh.uvs) putVec3(out, uv);
-    for (const Triangle& f : mesh.uvFaces) putIndices(out, f);
+    for (const Triangle& f : mesh.uvFaces) putTriangle(out, f);
     for (const Vec3& n : mesh.normals) putVec3(out, n);
     out.putInt32(static_cast<std::int32_t>(mesh.bones.size()));
     for (const BsaBone& bone : mesh.bones) {

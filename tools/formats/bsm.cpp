@@ -3,19 +3,6 @@
 #include <stdexcept>
 
 namespace formats {
-namespace {
-
-void putVec3(ByteWriter& out, const Vec3& v) {
-    out.putFloat(v.x);
-    out.putFloat(v.y);
-    out.putFloat(v.z);
-}
-
-void putTriangle(ByteWriter& out, const Triangle& t) {
-    for (std::int32_t index : t) out.putFloat(static_cast<float>(index));
-}
-
-}  // namespace
 
 Bytes encodeBsm(const BsmModel& model) {
     ByteWriter out;

@@ -5,23 +5,6 @@
 namespace formats {
 namespace {
 
-void putVec3(ByteWriter& out, const Vec3& v) {
-    out.putFloat(v.x);
-    out.putFloat(v.y);
-    out.putFloat(v.z);
-}
-
-void putQuat(ByteWriter& out, const Quat& q) {
-    out.putFloat(q.x);
-    out.putFloat(q.y);
-    out.putFloat(q.z);
-    out.putFloat(q.w);
-}
-
-void putTriangle(ByteWriter& out, const Triangle& t) {
-    for (std::int32_t index : t) out.putFloat(static_cast<float>(index));
-}
-
 void putCount(ByteWriter& out, std::size_t count) { out.putInt32(static_cast<std::int32_t>(count)); }
 
 void putMaterial(ByteWriter& out, const BssMaterial& material) {

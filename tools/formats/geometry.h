@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "formats/byte_writer.h"
+
 namespace formats {
 
 struct Vec3 {
@@ -24,5 +26,12 @@ using Transform4x3 = std::array<float, 12>;
 
 // The identity transform moved to (x, y, z).
 Transform4x3 translationTransform(float x, float y, float z);
+
+// The three floats x, y, z.
+void putVec3(ByteWriter& out, const Vec3& v);
+// The four floats x, y, z, w.
+void putQuat(ByteWriter& out, const Quat& q);
+// The three indices as floats, the way the model and scene files keep them.
+void putTriangle(ByteWriter& out, const Triangle& t);
 
 }  // namespace formats

@@ -3,15 +3,6 @@
 #include <stdexcept>
 
 namespace formats {
-namespace {
-
-void putVec3(ByteWriter& out, const Vec3& v) {
-    out.putFloat(v.x);
-    out.putFloat(v.y);
-    out.putFloat(v.z);
-}
-
-}  // namespace
 
 Bytes encodeParticleBlock(const ParticleLayer& layer) {
     ByteWriter out;
