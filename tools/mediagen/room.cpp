@@ -469,50 +469,7 @@ void makeRoom(MediaTree& tree, const RoomOptions& options) {
     RoomLayout layout = buildRoomLayout();
     formats::BssScene scene = buildScene(layout);
 
-    LightRig rig;
-    rig.roomMin = layout.roomMin;
-    rig.roomMax = layout.roomMax;
-    rig.lights = {
-        {{0, 262, 30}, {2.4f, 1.25f, 0.5f, 1}, 260},      // the fire
-        {{0, 205, 60}, {0.9f, 0.45f, 0.18f, 1}, 200},     // its glow on the hearth and rug
-        {{-100, 241, 142}, {0.35f, 0.25f, 0.12f, 1}, 90}, // candles on the mantel
-        {{100, 241, 142}, {0.35f, 0.25f, 0.12f, 1}, 90},
-        {{kX1 - 8, -150, 96}, {0.3f, 0.22f, 0.1f, 1}, 90},
-        {{210, 110, 120}, {0.55f, 0.45f, 0.4f, 1}, 160}, // the tree lights
-        {{-300, 240, 135}, {0.6f, 0.45f, 0.25f, 1}, 170}, // the floor lamp
-        {{kX1 + 40, -150, 220}, {0.22f, 0.28f, 0.45f, 1}, 200},  // moonlight through the windows
-        {{-150, kY0 - 40, 220}, {0.22f, 0.28f, 0.45f, 1}, 200},
-    };
-    for (const Placement& placement : layout.placements)
-        for (const PlacedModel& model : models)
-            if (model.name == placement.model && placement.model != "lightchain" && placement.model != "curtain") {
-                Vec3 lo, hi;
-                placedBox(placement, model, lo, hi);
-                rig.occluders.push_back({lo, hi});
-            }
-    // The chimney breast hides the firelight from the wall behind it.
-    std::vector<Picture> maps;
-    std::vector<std::size_t> owners;
-    for (std::size_t i = 0; i < layout.objects.size(); ++i) {
-        const RoomObject& object = layout.objects[i];
-        if (!object.lightMapped) continue;
-        const int cell = options.fast ? std::max(4, object.lightMapCell / 2) : object.lightMapCell;
-        const LightMapChart chart = chartTriangles(object.mesh, cell, options.fast ? 256 : 1024);
-        formats::BssRoomMesh& mesh = scene.roomMeshes[i];
-        mesh.hasLightMap = true;
-        mesh.lightMapName = "lm_" + object.name + ".tga";
-        for (const Vec2& uv : chart.uvs) mesh.lightUvs.push_back({uv.u, uv.v, 0});
-        mesh.lightUvFaces = chart.faces;
-        maps.push_back(bakeLightMap(object.mesh, chart, rig));
-        owners.push_back(i);
-    }
-    toneMap(maps, 1.6f);
-    for (std::size_t k = 0; k < maps.size(); ++k) {
-        const formats::Image image = maps[k].toImage();
-        const std::string name = scene.roomMeshes[owners[k]].lightMapName;
-        tree.write(Archive::Main, "Textures/" + name, formats::encodeTga(image, {false, false}));
-        tree.notePicture("main/Textures/" + name, image);
-    }
+    bakeRoomLightMaps(tree, layout, models, scene, options.fast);
     tree.write(Archive::Main, "Models/test.BSS", formats::encodeBss(scene));
 }
 

@@ -1,0 +1,167 @@
+#include "mediagen/bvh.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace mediagen {
+
+using modelling::Vec3;
+
+namespace {
+
+constexpr int kLeafSize = 4;
+constexpr int kMaxDepth = 64;
+
+float axisOf(Vec3 v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; }
+
+}  // namespace
+
+void TriangleBvh::addTriangle(Vec3 a, Vec3 b, Vec3 c) {
+    triangles_.push_back({a, b - a, c - a, static_cast<std::int32_t>(triangles_.size())});
+}
+
+void TriangleBvh::addMesh(const modelling::Mesh& mesh) {
+    const auto count = static_cast<std::int32_t>(mesh.positions.size());
+    for (const modelling::Tri& f : mesh.faces) {
+        if (f[0] < 0 || f[1] < 0 || f[2] < 0 || f[0] >= count || f[1] >= count || f[2] >= count) continue;
+        addTriangle(mesh.positions[f[0]], mesh.positions[f[1]], mesh.positions[f[2]]);
+    }
+}
+
+void TriangleBvh::build() {
+    nodes_.clear();
+    if (triangles_.empty()) return;
+    std::vector<Vec3> centroids(triangles_.size());
+    for (std::size_t i = 0; i < triangles_.size(); ++i) {
+        const Triangle& t = triangles_[i];
+        centroids[i] = t.a + (t.edge1 + t.edge2) * (1.0f / 3.0f);
+    }
+    // Sorting an index list keeps the centroids with their triangles.
+    std::vector<std::int32_t> order(triangles_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::int32_t>(i);
+
+    struct Pending {
+        std::int32_t node, first, count, depth;
+    };
+    std::vector<Pending> stack;
+    nodes_.push_back({});
+    stack.push_back({0, 0, static_cast<std::int32_t>(order.size()), 0});
+    while (!stack.empty()) {
+        const Pending job = stack.back();
+        stack.pop_back();
+        Node node{};
+        float clo[3] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+        float chi[3] = {-std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()};
+        for (int k = 0; k < 3; ++k) {
+            node.lo[k] = clo[k];
+            node.hi[k] = chi[k];
+        }
+        for (std::int32_t i = job.first; i < job.first + job.count; ++i) {
+            const Triangle& t = triangles_[order[i]];
+            const Vec3 corners[3] = {t.a, t.a + t.edge1, t.a + t.edge2};
+            for (const Vec3& p : corners)
+                for (int k = 0; k < 3; ++k) {
+                    node.lo[k] = std::min(node.lo[k], axisOf(p, k));
+                    node.hi[k] = std::max(node.hi[k], axisOf(p, k));
+                }
+            for (int k = 0; k < 3; ++k) {
+                clo[k] = std::min(clo[k], axisOf(centroids[order[i]], k));
+                chi[k] = std::max(chi[k], axisOf(centroids[order[i]], k));
+            }
+        }
+        int axis = 0;
+        for (int k = 1; k < 3; ++k)
+            if (chi[k] - clo[k] > chi[axis] - clo[axis]) axis = k;
+        if (job.count <= kLeafSize || job.depth >= kMaxDepth || chi[axis] - clo[axis] <= 0) {
+            node.first = job.first;
+            node.count = job.count;
+            nodes_[job.node] = node;
+            continue;
+        }
+        const std::int32_t half = job.count / 2;
+        auto begin = order.begin() + job.first;
+        // Ties broken by index so the tree is the same on every run and platform.
+        std::nth_element(begin, begin + half, begin + job.count, [&](std::int32_t l, std::int32_t r) {
+            const float cl = axisOf(centroids[l], axis), cr = axisOf(centroids[r], axis);
+            return cl < cr || (cl == cr && l < r);
+        });
+        const auto left = static_cast<std::int32_t>(nodes_.size());
+        nodes_.push_back({});
+        const auto right = static_cast<std::int32_t>(nodes_.size());
+        nodes_.push_back({});
+        // Children sit side by side: trace() finds the left one at first − 1.
+        node.first = right;
+        node.count = 0;
+        nodes_[job.node] = node;
+        stack.push_back({right, job.first + half, job.count - half, job.depth + 1});
+        stack.push_back({left, job.first, half, job.depth + 1});
+    }
+    std::vector<Triangle> sorted(triangles_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) sorted[i] = triangles_[order[i]];
+    triangles_ = std::move(sorted);
+}
+
+template <bool AnyHit>
+float TriangleBvh::trace(Vec3 origin, Vec3 direction, float maxDistance, int* triangle) const {
+    if (nodes_.empty()) return -1;
+    const float o[3] = {origin.x, origin.y, origin.z};
+    const float d[3] = {direction.x, direction.y, direction.z};
+    float inv[3];
+    for (int k = 0; k < 3; ++k) inv[k] = std::fabs(d[k]) > 1e-20f ? 1.0f / d[k] : std::copysign(1e30f, d[k] == 0 ? 1.0f : d[k]);
+    float best = maxDistance;
+    int bestTriangle = -1;
+    std::int32_t stack[kMaxDepth * 2 + 8];
+    int top = 0;
+    stack[top++] = 0;
+    while (top > 0) {
+        const Node& node = nodes_[stack[--top]];
+        float t0 = 0, t1 = best;
+        bool miss = false;
+        for (int k = 0; k < 3 && !miss; ++k) {
+            float ta = (node.lo[k] - o[k]) * inv[k], tb = (node.hi[k] - o[k]) * inv[k];
+            if (ta > tb) std::swap(ta, tb);
+            t0 = std::max(t0, ta);
+            t1 = std::min(t1, tb);
+            miss = t0 > t1;
+        }
+        if (miss) continue;
+        if (node.count == 0) {
+            stack[top++] = node.first;
+            stack[top++] = node.first - 1;
+            continue;
+        }
+        for (std::int32_t i = node.first; i < node.first + node.count; ++i) {
+            const Triangle& tri = triangles_[i];
+            // Möller–Trumbore, both faces.
+            const Vec3 p = modelling::cross(direction, tri.edge2);
+            const float det = modelling::dot(tri.edge1, p);
+            if (std::fabs(det) < 1e-12f) continue;
+            const float invDet = 1.0f / det;
+            const Vec3 s = origin - tri.a;
+            const float u = modelling::dot(s, p) * invDet;
+            if (u < 0 || u > 1) continue;
+            const Vec3 q = modelling::cross(s, tri.edge1);
+            const float v = modelling::dot(direction, q) * invDet;
+            if (v < 0 || u + v > 1) continue;
+            const float t = modelling::dot(tri.edge2, q) * invDet;
+            if (t <= 0 || t >= best) continue;
+            if (AnyHit) return t;
+            best = t;
+            bestTriangle = tri.original;
+        }
+    }
+    if (bestTriangle < 0) return -1;
+    if (triangle) *triangle = bestTriangle;
+    return best;
+}
+
+bool TriangleBvh::occluded(Vec3 origin, Vec3 direction, float maxDistance) const {
+    return trace<true>(origin, direction, maxDistance, nullptr) >= 0;
+}
+
+float TriangleBvh::nearestHit(Vec3 origin, Vec3 direction, float maxDistance, int* triangle) const {
+    return trace<false>(origin, direction, maxDistance, triangle);
+}
+
+}  // namespace mediagen

@@ -1,0 +1,251 @@
+// The room's lighting: where its lights sit (read from the layout, the placed models and the scene's
+// helpers), what casts shadows, and the bake of every light-mapped room mesh.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "formats/tga.h"
+#include "mediagen/lightmap.h"
+
+namespace mediagen {
+
+using modelling::Affine;
+using modelling::Vec3;
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+Affine placementTransform(const Placement& placement) {
+    return Affine::translation(placement.position) * Affine::rotationZ(placement.turnDegrees * kPi / 180);
+}
+
+const PlacedModel* findModel(const std::vector<PlacedModel>& models, const std::string& name) {
+    for (const PlacedModel& model : models)
+        if (model.name == name) return &model;
+    return nullptr;
+}
+
+// The placed model's drawn triangles in world space; its collision mesh when it draws nothing.
+void addPlacedModel(TriangleBvh& bvh, const Placement& placement, const PlacedModel& model) {
+    const Affine place = placementTransform(placement);
+    bool drawn = false;
+    for (const formats::BsmMesh& mesh : model.builder.model().meshes) drawn = drawn || (mesh.nodeName != "CollMesh" && !mesh.faces.empty());
+    for (const formats::BsmMesh& mesh : model.builder.model().meshes) {
+        if ((mesh.nodeName == "CollMesh") == drawn) continue;
+        const auto count = static_cast<std::int32_t>(mesh.positions.size());
+        for (const formats::Triangle& f : mesh.faces) {
+            if (f[0] < 0 || f[1] < 0 || f[2] < 0 || f[0] >= count || f[1] >= count || f[2] >= count) continue;
+            auto world = [&](std::int32_t i) { return place.apply({mesh.positions[i].x, mesh.positions[i].y, mesh.positions[i].z}); };
+            bvh.addTriangle(world(f[0]), world(f[1]), world(f[2]));
+        }
+    }
+}
+
+// A helper of a placed model in world space; false when the model has none of that name.
+bool helperPosition(const Placement& placement, const PlacedModel& model, const std::string& name, Vec3& at) {
+    for (const formats::BsmHelper& helper : model.builder.model().helpers)
+        if (helper.name == name) {
+            at = placementTransform(placement).apply({helper.position.x, helper.position.y, helper.position.z});
+            return true;
+        }
+    return false;
+}
+
+Color treeLightColour(const std::string& helperName) {
+    if (helperName.find("red") != std::string::npos) return {1.0f, 0.25f, 0.2f, 1};
+    if (helperName.find("yel") != std::string::npos) return {1.0f, 0.8f, 0.3f, 1};
+    if (helperName.find("gre") != std::string::npos) return {0.3f, 1.0f, 0.35f, 1};
+    if (helperName.find("blu") != std::string::npos) return {0.3f, 0.45f, 1.0f, 1};
+    if (helperName.find("vio") != std::string::npos) return {0.8f, 0.35f, 1.0f, 1};
+    return {1, 0.9f, 0.7f, 1};
+}
+
+void meshBox(const modelling::Mesh& mesh, Vec3& lo, Vec3& hi) { modelling::bounds(mesh, lo, hi); }
+
+}  // namespace
+
+BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std::vector<PlacedModel>& models,
+                            formats::BssScene& scene, bool fast, int threads) {
+    const auto start = std::chrono::steady_clock::now();
+    if (threads <= 0) threads = int(std::max(1u, std::min(8u, std::thread::hardware_concurrency())));
+
+    // The fire burns inside the firebox: the room mesh round the fire helper.
+    Vec3 fire{0, 262, 4};
+    for (const formats::BssHelper& helper : scene.helpers)
+        if (helper.name == "animmodel fireplace_fire" && !helper.positions.empty())
+            fire = {helper.positions[0].x, helper.positions[0].y, helper.positions[0].z};
+    int firebox = -1;
+    float fireboxVolume = 1e30f;
+    for (std::size_t i = 0; i < layout.objects.size(); ++i) {
+        if (!layout.objects[i].lightMapped) continue;
+        Vec3 lo, hi;
+        meshBox(layout.objects[i].mesh, lo, hi);
+        const float volume = (hi.x - lo.x) * (hi.y - lo.y) * (hi.z - lo.z);
+        if (fire.x > lo.x && fire.y > lo.y && fire.x < hi.x && fire.y < hi.y && fire.z >= lo.z - 1 && fire.z < hi.z &&
+            volume < fireboxVolume) {
+            firebox = int(i);
+            fireboxVolume = volume;
+        }
+    }
+
+    // Shadow casters: every light-mapped room mesh and every placed model. The firebox's shell is
+    // left out for the fire's own light (its front face closes the box but is never seen from the
+    // room), and the tree for its own lights, which hang on its outside.
+    TriangleBvh everything, forFire, forTree;
+    for (std::size_t i = 0; i < layout.objects.size(); ++i) {
+        const RoomObject& object = layout.objects[i];
+        if (!object.lightMapped) continue;
+        everything.addMesh(object.mesh);
+        forTree.addMesh(object.mesh);
+        if (int(i) != firebox) forFire.addMesh(object.mesh);
+    }
+    BakeSetup setup;
+    setup.roomMin = layout.roomMin;
+    setup.roomMax = layout.roomMax;
+    BakeLight candles, treeLights;
+    for (const Placement& placement : layout.placements) {
+        const PlacedModel* model = findModel(models, placement.model);
+        if (!model) continue;
+        addPlacedModel(everything, placement, *model);
+        addPlacedModel(forFire, placement, *model);
+        if (placement.model != "fir") addPlacedModel(forTree, placement, *model);
+        Vec3 at;
+        if (helperPosition(placement, *model, "emit candle", at)) {
+            BakeLight candle;
+            candle.points = {at + Vec3{0, 0, 2.5f}};
+            candle.colours = {{0.5f, 0.32f, 0.12f, 1}};
+            candle.spread = {0.8f, 0.8f, 1.5f};
+            candle.reach = 45;
+            candle.samples = 1;
+            candle.indoorOnly = true;
+            candle.blockers = &everything;
+            setup.lights.push_back(candle);
+        }
+        if (placement.model == "fir") {
+            for (const formats::BsmHelper& helper : model->builder.model().helpers) {
+                if (helper.name.rfind("emit", 0) != 0) continue;
+                treeLights.points.push_back(placementTransform(placement).apply({helper.position.x, helper.position.y, helper.position.z}));
+                treeLights.colours.push_back(scaled(treeLightColour(helper.name), 0.012f));
+            }
+        }
+        if (placement.model == "floorlamp") {
+            Vec3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
+            for (const formats::BsmMesh& mesh : model->builder.model().meshes)
+                if (mesh.nodeName == "shade")
+                    for (const formats::Vec3& p : mesh.positions) {
+                        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+                        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+                    }
+            if (lo.x <= hi.x) {
+                BakeLight lamp;
+                lamp.points = {placementTransform(placement).apply((lo + hi) * 0.5f)};
+                lamp.colours = {{0.9f, 0.68f, 0.4f, 1}};
+                lamp.spread = {(hi.x - lo.x) * 0.25f, (hi.y - lo.y) * 0.25f, (hi.z - lo.z) * 0.2f};
+                lamp.reach = 130;
+                lamp.samples = fast ? 2 : 3;
+                lamp.indoorOnly = true;
+                lamp.blockers = &everything;
+                setup.lights.push_back(lamp);
+            }
+        }
+    }
+    everything.build();
+    forFire.build();
+    forTree.build();
+
+    BakeLight fireLight;
+    fireLight.points = {fire + Vec3{0, 0, 22}};
+    fireLight.colours = {{3.2f, 1.55f, 0.55f, 1}};
+    fireLight.spread = {24, 8, 14};
+    fireLight.reach = 200;
+    fireLight.samples = fast ? 3 : 6;
+    fireLight.indoorOnly = true;
+    fireLight.blockers = &forFire;
+    setup.lights.push_back(fireLight);
+    if (!treeLights.points.empty()) {
+        treeLights.spread = {1.5f, 1.5f, 1.5f};
+        treeLights.reach = 60;
+        treeLights.samples = fast ? 3 : 6;
+        treeLights.indoorOnly = true;
+        treeLights.blockers = &forTree;
+        setup.lights.push_back(treeLights);
+    }
+    // The snowy garden glows through every pane (cool light falling into the room).
+    for (const RoomObject& object : layout.objects) {
+        if (object.name != "glass") continue;
+        const Vec3 middle = (layout.roomMin + layout.roomMax) * 0.5f;
+        for (const std::vector<int>& pane : groupCharts(object.mesh)) {
+            modelling::Mesh piece;
+            for (int f : pane)
+                for (int k = 0; k < 3; ++k) piece.positions.push_back(object.mesh.positions[object.mesh.faces[f][k]]);
+            Vec3 lo, hi;
+            modelling::bounds(piece, lo, hi);
+            Vec3 normal = modelling::faceNormal(object.mesh, std::size_t(pane.front()));
+            const Vec3 centre = (lo + hi) * 0.5f;
+            if (modelling::dot(normal, middle - centre) < 0) normal = normal * -1.0f;
+            BakeLight window;
+            window.points = {centre + normal * 1.0f};
+            window.colours = {{0.16f, 0.2f, 0.3f, 1}};
+            window.spread = (hi - lo) * 0.5f;
+            window.facing = normal;
+            window.reach = 220;
+            window.samples = fast ? 1 : 3;
+            window.indoorOnly = true;
+            window.blockers = &everything;
+            setup.lights.push_back(window);
+        }
+    }
+    setup.occluders = &everything;
+    setup.moonDirection = modelling::normalized({0.75f, -0.6f, 0.5f});
+    setup.moon = {0.34f, 0.42f, 0.66f, 1};
+    setup.moonSamples = fast ? 1 : 2;
+    setup.occlusionRays = fast ? 6 : 12;
+    setup.ambientIndoor = {0.11f, 0.085f, 0.07f, 1};
+    setup.ambientOutdoor = {0.3f, 0.36f, 0.52f, 1};
+
+    BakeStats stats;
+    std::vector<Picture> maps;
+    std::vector<std::size_t> owners;
+    for (std::size_t i = 0; i < layout.objects.size(); ++i) {
+        const RoomObject& object = layout.objects[i];
+        if (!object.lightMapped) continue;
+        Vec3 lo, hi;
+        meshBox(object.mesh, lo, hi);
+        const Vec3 centre = (lo + hi) * 0.5f;
+        const bool outdoors = centre.x > layout.roomMax.x + 1 || centre.x < layout.roomMin.x - 1 || centre.y > layout.roomMax.y + 1 ||
+                              centre.y < layout.roomMin.y - 1;
+        float area = 0;
+        for (std::size_t f = 0; f < object.mesh.faces.size(); ++f) {
+            const modelling::Tri& t = object.mesh.faces[f];
+            area += 0.5f * modelling::length(modelling::cross(object.mesh.positions[t[1]] - object.mesh.positions[t[0]],
+                                                              object.mesh.positions[t[2]] - object.mesh.positions[t[0]]));
+        }
+        // About 2.5 units a texel indoors, much coarser in the garden, seen only through the windows.
+        const float texelSize = (fast ? 6.0f : 2.5f) * (outdoors ? 6.0f : 1.0f);
+        const int maxSize = fast ? 256 : (area > 250000 && !outdoors ? 1024 : 512);
+        const LightMapCharts charts = chartMesh(object.mesh, texelSize, maxSize);
+        formats::BssRoomMesh& mesh = scene.roomMeshes[i];
+        mesh.hasLightMap = true;
+        mesh.lightMapName = "lm_" + object.name + ".tga";
+        mesh.lightUvs.clear();
+        for (const modelling::Vec2& uv : charts.uvs) mesh.lightUvs.push_back({uv.u, uv.v, 0});
+        mesh.lightUvFaces = charts.faces;
+        maps.push_back(bakeLightMap(object.mesh, charts, setup, threads, std::uint32_t(i)));
+        owners.push_back(i);
+        stats.texels += (long long)charts.width * charts.height;
+    }
+    toneMap(maps, 1.4f, 0.05f);
+    for (std::size_t k = 0; k < maps.size(); ++k) {
+        const formats::Image image = maps[k].toImage();
+        const std::string name = scene.roomMeshes[owners[k]].lightMapName;
+        tree.write(Archive::Main, "Textures/" + name, formats::encodeTga(image, {false, false}));
+        tree.notePicture("main/Textures/" + name, image);
+    }
+    stats.maps = int(maps.size());
+    stats.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return stats;
+}
+
+}  // namespace mediagen
