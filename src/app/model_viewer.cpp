@@ -10,6 +10,7 @@
 #include "app/launch_options.h"
 #include "app/log.h"
 #include "app/main_loop.h"
+#include "app/main_loop_hooks.h"
 #include "gfx/gl_window.h"
 #include "model/model_instance.h"
 #include "model/model_manager.h"
@@ -150,9 +151,10 @@ ViewerFraming frameModel(const Model* model) {
     framing.centre = Vec3{0, 0, (low + high) * 0.5f};
     const float halfHeight = (high - low) * 0.5f;
     framing.radius = std::max(1.0f, std::sqrt(reach * reach + halfHeight * halfHeight));
-    // The sphere's radius spans 80 % of the view's half height.
+    // The sphere just fits the view's height: the model itself, narrower than the sphere in most
+    // directions, then fills about three quarters of it.
     const float halfField = kViewFieldDegrees * 0.5f * kPi / 180;
-    framing.distance = framing.radius / (0.8f * std::tan(halfField));
+    framing.distance = framing.radius / std::tan(halfField);
     return framing;
 }
 
@@ -185,8 +187,10 @@ void runModelViewer(const std::string& name) {
         return;
     }
     initGL(window, theSettings().gamma);
-    // No start-up fade: the model is there at once.
+    // No start-up fade: the model is there at once. The countdown overlay is drawn as in Run mode,
+    // so its glyphs are needed.
     window.fadeAlpha = 0.0f;
+    runhooks::loadCountdownGlyphs();
 
     ViewerState& v = viewer();
     ModelManager& models = theModelManager();

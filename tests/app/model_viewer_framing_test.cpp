@@ -40,8 +40,8 @@ TEST(ModelViewerFraming, LooksAtTheTurningAxisHalfwayUpAndFitsTheSweep) {
     EXPECT_FLOAT_EQ(f.centre.y, 0);
     EXPECT_FLOAT_EQ(f.centre.z, 30);
     EXPECT_NEAR(f.radius, std::sqrt(3.0f * 3 + 20 * 20), 1e-4);
-    // The sphere spans 80 % of the half height of the view.
-    EXPECT_NEAR(f.radius / (f.distance * kHalfFieldTangent), 0.8f, 1e-4);
+    // The sphere fills the height of the view.
+    EXPECT_NEAR(f.radius / (f.distance * kHalfFieldTangent), 1.0f, 1e-4);
 }
 
 TEST(ModelViewerFraming, SmallEmptyAndMissingModelsKeepASensibleView) {
