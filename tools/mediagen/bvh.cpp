@@ -79,13 +79,77 @@ void TriangleBvh::build() {
             nodes_[job.node] = node;
             continue;
         }
-        const std::int32_t half = job.count / 2;
+        // Surface-area heuristic over a few bins of the centroids along the longest axis.
+        constexpr int kBins = 12;
+        struct Bin {
+            float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
+            int count = 0;
+        } bins[kBins];
+        const float scale = float(kBins) / (chi[axis] - clo[axis]);
+        auto binOf = [&](std::int32_t t) { return std::min(kBins - 1, int((axisOf(centroids[t], axis) - clo[axis]) * scale)); };
+        for (std::int32_t i = job.first; i < job.first + job.count; ++i) {
+            Bin& bin = bins[binOf(order[i])];
+            ++bin.count;
+            const Triangle& t = triangles_[order[i]];
+            const Vec3 corners[3] = {t.a, t.a + t.edge1, t.a + t.edge2};
+            for (const Vec3& p : corners)
+                for (int k = 0; k < 3; ++k) {
+                    bin.lo[k] = std::min(bin.lo[k], axisOf(p, k));
+                    bin.hi[k] = std::max(bin.hi[k], axisOf(p, k));
+                }
+        }
+        auto surface = [](const float* lo, const float* hi) {
+            const float x = hi[0] - lo[0], y = hi[1] - lo[1], z = hi[2] - lo[2];
+            return x < 0 ? 0.0f : x * y + y * z + z * x;
+        };
+        float leftArea[kBins], rightArea[kBins];
+        int leftCount[kBins], rightCount[kBins];
+        {
+            Bin grow;
+            for (int b = 0; b < kBins; ++b) {
+                grow.count += bins[b].count;
+                for (int k = 0; k < 3; ++k) {
+                    grow.lo[k] = std::min(grow.lo[k], bins[b].lo[k]);
+                    grow.hi[k] = std::max(grow.hi[k], bins[b].hi[k]);
+                }
+                leftArea[b] = surface(grow.lo, grow.hi);
+                leftCount[b] = grow.count;
+            }
+            Bin back;
+            for (int b = kBins - 1; b >= 0; --b) {
+                back.count += bins[b].count;
+                for (int k = 0; k < 3; ++k) {
+                    back.lo[k] = std::min(back.lo[k], bins[b].lo[k]);
+                    back.hi[k] = std::max(back.hi[k], bins[b].hi[k]);
+                }
+                rightArea[b] = surface(back.lo, back.hi);
+                rightCount[b] = back.count;
+            }
+        }
+        int split = -1;
+        float bestCost = float(job.count) * surface(node.lo, node.hi);
+        for (int b = 0; b + 1 < kBins; ++b) {
+            if (leftCount[b] == 0 || rightCount[b + 1] == 0) continue;
+            const float cost = leftArea[b] * float(leftCount[b]) + rightArea[b + 1] * float(rightCount[b + 1]);
+            if (cost < bestCost) {
+                bestCost = cost;
+                split = b;
+            }
+        }
+        std::int32_t half;
         auto begin = order.begin() + job.first;
-        // Ties broken by index so the tree is the same on every run and platform.
-        std::nth_element(begin, begin + half, begin + job.count, [&](std::int32_t l, std::int32_t r) {
-            const float cl = axisOf(centroids[l], axis), cr = axisOf(centroids[r], axis);
-            return cl < cr || (cl == cr && l < r);
-        });
+        if (split >= 0) {
+            half = static_cast<std::int32_t>(
+                std::stable_partition(begin, begin + job.count, [&](std::int32_t t) { return binOf(t) <= split; }) - begin);
+        } else {
+            // No split pays off by area: halve by count so deep piles of small triangles still split.
+            half = job.count / 2;
+            std::nth_element(begin, begin + half, begin + job.count, [&](std::int32_t l, std::int32_t r) {
+                const float cl = axisOf(centroids[l], axis), cr = axisOf(centroids[r], axis);
+                return cl < cr || (cl == cr && l < r);
+            });
+        }
+        node.axis = axis;
         const auto left = static_cast<std::int32_t>(nodes_.size());
         nodes_.push_back({});
         const auto right = static_cast<std::int32_t>(nodes_.size());
@@ -127,8 +191,14 @@ float TriangleBvh::trace(Vec3 origin, Vec3 direction, float maxDistance, int* tr
         }
         if (miss) continue;
         if (node.count == 0) {
-            stack[top++] = node.first;
-            stack[top++] = node.first - 1;
+            // The nearer child first: a blocker close to the origin ends an any-hit query early.
+            if (d[node.axis] < 0) {
+                stack[top++] = node.first - 1;
+                stack[top++] = node.first;
+            } else {
+                stack[top++] = node.first;
+                stack[top++] = node.first - 1;
+            }
             continue;
         }
         for (std::int32_t i = node.first; i < node.first + node.count; ++i) {

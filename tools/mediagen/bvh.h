@@ -1,8 +1,8 @@
 #pragma once
 // A bounding-volume hierarchy over world-space triangles, for the light-map baker's rays.
 //
-//   TriangleBvh      built once from a triangle soup (median split on the longest axis of the
-//                    centroids); queries walk it with an explicit stack, so they are thread-safe
+//   TriangleBvh      built once from a triangle soup (binned surface-area heuristic on the
+//                    longest axis of the centroids); queries walk it with an explicit stack, so they are thread-safe
 //   occluded         any-hit: is anything between the ray's origin and maxDistance?
 //   nearestHit       the closest hit within maxDistance, or a negative distance for none
 
@@ -40,6 +40,7 @@ private:
         float lo[3], hi[3];
         std::int32_t first;  // leaf: first triangle; inner: index of the right child (the left one is just before it)
         std::int32_t count;  // leaf: triangle count; inner: 0
+        std::int32_t axis;   // inner: the axis it was split along (left child lower)
     };
     template <bool AnyHit>
     float trace(modelling::Vec3 origin, modelling::Vec3 direction, float maxDistance, int* triangle) const;

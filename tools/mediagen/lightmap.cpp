@@ -321,13 +321,14 @@ std::vector<TexelSample> texelSamples(const modelling::Mesh& mesh, const LightMa
                 const Vec3 a = mesh.positions[tri[0]], b = mesh.positions[tri[1]], c = mesh.positions[tri[2]];
                 const Vec3 wgt = weights[i];
                 Vec3 p = a * wgt.x + b * wgt.y + c * wgt.z;
-                // Points on a face's edge touch the neighbouring wall or floor; a step towards the
-                // face's middle keeps shadow rays from starting inside the other surface.
+                // A texel the face only overlaps is sampled on the face's edge, where it touches the
+                // neighbouring wall or floor; a step towards the face's middle keeps shadow rays from
+                // starting inside the other surface.
                 const Vec3 centre = (a + b + c) * (1.0f / 3.0f);
                 const Vec3 inward = centre - p;
                 const float len = modelling::length(inward);
                 const float step = std::min(len * 0.5f, charts.texelSize * 0.2f);
-                if (len > 1e-6f) p = p + inward * (step / len);
+                if (distance[i] > 0 && len > 1e-6f) p = p + inward * (step / len);
                 TexelSample s;
                 s.x = chart.x + x;
                 s.y = chart.y + y;
@@ -451,10 +452,34 @@ Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, 
     for (std::thread& worker : workers) worker.join();
     // Picture rows run top-down; light-map rows count from the bottom as texture files store them.
     auto texel = [&](int x, int y) -> Color& { return linear.at(x, charts.height - 1 - y); };
+    // A light blur over baked neighbours facing the same way takes the grain out of the sampled
+    // shadows and occlusion without carrying light round a corner or across a chart's edge.
+    const int mapWidth = charts.width;
+    std::vector<int> slot(std::size_t(charts.width) * charts.height, -1);
+    for (std::size_t i = 0; i < samples.size(); ++i) slot[std::size_t(samples[i].y) * mapWidth + samples[i].x] = int(i);
+    std::vector<int> chartAt(slot.size(), -1);
+    for (std::size_t c = 0; c < charts.charts.size(); ++c) {
+        const LightMapChart& chart = charts.charts[c];
+        for (int y = chart.y; y < chart.y + chart.height; ++y)
+            for (int x = chart.x; x < chart.x + chart.width; ++x) chartAt[std::size_t(y) * mapWidth + x] = int(c);
+    }
+    constexpr int kBlur = 1;
     for (std::size_t i = 0; i < samples.size(); ++i) {
-        Color c = results[i];
-        c.a = 1;
-        texel(samples[i].x, samples[i].y) = c;
+        const TexelSample& s = samples[i];
+        const int chart = chartAt[std::size_t(s.y) * mapWidth + s.x];
+        Color acc{0, 0, 0, 0};
+        float total = 0;
+        for (int dy = -kBlur; dy <= kBlur; ++dy)
+            for (int dx = -kBlur; dx <= kBlur; ++dx) {
+                const int x = s.x + dx, y = s.y + dy;
+                if (x < 0 || y < 0 || x >= charts.width || y >= charts.height) continue;
+                const std::size_t at = std::size_t(y) * mapWidth + x;
+                if (slot[at] < 0 || chartAt[at] != chart || modelling::dot(samples[slot[at]].normal, s.normal) < 0.9f) continue;
+                const float weight = (dx == 0 && dy == 0) ? 4.0f : (dx == 0 || dy == 0) ? 2.0f : 1.0f;
+                addScaled(acc, results[slot[at]], weight);
+                total += weight;
+            }
+        texel(s.x, s.y) = {acc.r / total, acc.g / total, acc.b / total, 1};
     }
     // Dilation: gutters and holes inside charts take the mean of their filled neighbours, ring by ring.
     std::vector<std::pair<int, int>> pending, filled;

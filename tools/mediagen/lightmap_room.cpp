@@ -62,6 +62,11 @@ Color treeLightColour(const std::string& helperName) {
     return {1, 0.9f, 0.7f, 1};
 }
 
+bool insideOrNear(Vec3 p, const RoomLayout& layout, float margin) {
+    return p.x > layout.roomMin.x - margin && p.y > layout.roomMin.y - margin && p.z > layout.roomMin.z - margin &&
+           p.x < layout.roomMax.x + margin && p.y < layout.roomMax.y + margin && p.z < layout.roomMax.z + margin;
+}
+
 void meshBox(const modelling::Mesh& mesh, Vec3& lo, Vec3& hi) { modelling::bounds(mesh, lo, hi); }
 
 }  // namespace
@@ -213,9 +218,7 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
         if (!object.lightMapped) continue;
         Vec3 lo, hi;
         meshBox(object.mesh, lo, hi);
-        const Vec3 centre = (lo + hi) * 0.5f;
-        const bool outdoors = centre.x > layout.roomMax.x + 1 || centre.x < layout.roomMin.x - 1 || centre.y > layout.roomMax.y + 1 ||
-                              centre.y < layout.roomMin.y - 1;
+        const bool outdoors = !(insideOrNear(lo, layout, 30) && insideOrNear(hi, layout, 30));
         float area = 0;
         for (std::size_t f = 0; f < object.mesh.faces.size(); ++f) {
             const modelling::Tri& t = object.mesh.faces[f];
