@@ -27,6 +27,23 @@ void drawBox(Vec3 centre, Vec3 extent) {
     glEnd();
 }
 
+// One more layer over the pixels the batch has just drawn: the same corners with the depth test
+// equal, no depth writes and lighting off, blended by `source` / `destination`; the default blend,
+// lighting, depth test and depth writes afterwards.
+void drawLayerOnSamePixels(const MeshBatch& batch, GLuint texture, GLenum source, GLenum destination) {
+    glDepthMask(GL_FALSE);
+    glEnable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    glBlendFunc(source, destination);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glDepthFunc(GL_EQUAL);
+    glDrawArrays(GL_TRIANGLES, batch.firstCorner, batch.cornerCount);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_LIGHTING);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+}
+
 void issueOcclusionQueries(Scene& scene) {
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
@@ -195,33 +212,12 @@ void drawMeshBatch(const Scene& scene, const MeshBatch& batch) {
         glDepthMask(GL_TRUE);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
-    if (batch.hasIllumination) {
-        glDepthMask(GL_FALSE);
-        glEnable(GL_BLEND);
-        glDisable(GL_LIGHTING);
-        glBlendFunc(GL_SRC_COLOR, GL_ONE);
-        glBindTexture(GL_TEXTURE_2D, batch.illuminationTexture);
-        glDepthFunc(GL_EQUAL);
-        glDrawArrays(GL_TRIANGLES, batch.firstCorner, batch.cornerCount);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_LIGHTING);
-        glDepthFunc(GL_LESS);
-        glDepthMask(GL_TRUE);
-    }
+    // Added light: source colour × source colour on top.
+    if (batch.hasIllumination) drawLayerOnSamePixels(batch, batch.illuminationTexture, GL_SRC_COLOR, GL_ONE);
     if (batch.hasLightMap) {
         glTexCoordPointer(2, GL_FLOAT, GLsizei(kPoolStride), base + kPoolUv1Offset);
-        glDepthMask(GL_FALSE);
-        glEnable(GL_BLEND);
-        glDisable(GL_LIGHTING);
         // Destination × light map: the framebuffer is darkened where the map is dark.
-        glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_COLOR);
-        glBindTexture(GL_TEXTURE_2D, batch.lightMapTexture);
-        glDepthFunc(GL_EQUAL);
-        glDrawArrays(GL_TRIANGLES, batch.firstCorner, batch.cornerCount);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_LIGHTING);
-        glDepthFunc(GL_LESS);
-        glDepthMask(GL_TRUE);
+        drawLayerOnSamePixels(batch, batch.lightMapTexture, GL_ONE_MINUS_SRC_ALPHA, GL_SRC_COLOR);
         glTexCoordPointer(2, GL_FLOAT, GLsizei(kPoolStride), base + kPoolUv0Offset);
     }
     if (batch.twoSided) glEnable(GL_CULL_FACE);

@@ -57,4 +57,28 @@ TEST(SceneRun, SixHundredFramesShowAPictureThatMoves) {
     EXPECT_GT(changed, 320 * 240 / 50) << "frames 300 and 600 look the same";
 }
 
+// A still camera on the mantel: 60 frames later the picture is nearly the same (flames, snow and
+// the clock overlay move; the room does not), while a camera path moves the whole picture.
+TEST(SceneRun, StillCameraKeepsItsView) {
+    if (!runtest::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    if (!roomInMedia()) GTEST_SKIP() << "no Models/test.BSS in this build's media";
+    RunSession session;
+    const std::vector<std::string> still = {"--windowed", "--size", "320x240", "--fixed-dt", "1", "--no-vsync",
+                                            "--look-from", "0,120,170", "--look-at", "0,241,140", "--fov", "50"};
+    std::vector<std::string> shots;
+    // Both after the fade-in of the first 70 or so frames.
+    for (const char* frames : {"100", "160"}) {
+        shots.push_back(session.dir.file(std::string("still") + frames + ".png"));
+        std::vector<std::string> args = still;
+        args.insert(args.end(), {"--frames", frames, "--screenshot", shots.back()});
+        const auto run = runtest::runAlone(session, args, std::chrono::seconds(240));
+        ASSERT_FALSE(run.timedOut) << session.log();
+        EXPECT_EQ(run.exitCode, 1) << run.errorOutput;
+        ASSERT_GT(runtest::meanBrightness(shots.back()), 0.002) << run.errorOutput;
+    }
+    const long changed = differingPixels(shots[0], shots[1]);
+    ASSERT_GE(changed, 0);
+    EXPECT_LT(changed, 320 * 240 / 10) << "the still camera moved";
+}
+
 }  // namespace
