@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <map>
+#include <set>
+#include <tuple>
 
 #include "formats/bsm.h"
 #include "formats/bss.h"
@@ -300,8 +302,105 @@ TEST(RoomScene, TheSceneFilePassesTheEngineParserWithCamerasInsideTheRoom) {
     const formats::Quat stored = scene.cameras[0].rotations[0];
     const md::Vec3 view = turn(formats::Quat{-stored.x, -stored.y, -stored.z, stored.w}, md::Vec3{0, 0, -1});
     const formats::Vec3 eye = scene.cameras[0].positions[0];
-    const md::Vec3 toTree = md::normalized(md::Vec3{210, 110, 95} - md::Vec3{eye.x, eye.y, eye.z});
+    const md::Vec3 toTree = md::normalized(md::Vec3{210, 110, 112} - md::Vec3{eye.x, eye.y, eye.z});
     EXPECT_GT(md::dot(view, toTree), 0.999f);
     const md::Vec3 up = turn(formats::Quat{-stored.x, -stored.y, -stored.z, stored.w}, md::Vec3{0, 1, 0});
     EXPECT_GT(up.z, 0.9f);
+}
+
+namespace {
+
+// The boxes of a mesh's separate pieces: faces that share a corner position belong to one piece.
+std::vector<std::pair<md::Vec3, md::Vec3>> pieceBoxes(const Mesh& mesh) {
+    std::vector<int> parent(mesh.positions.size());
+    for (std::size_t i = 0; i < parent.size(); ++i) parent[i] = int(i);
+    auto root = [&](int i) {
+        while (parent[std::size_t(i)] != i) i = parent[std::size_t(i)] = parent[std::size_t(parent[std::size_t(i)])];
+        return i;
+    };
+    std::map<std::tuple<float, float, float>, int> same;
+    for (std::size_t i = 0; i < mesh.positions.size(); ++i) {
+        const md::Vec3 p = mesh.positions[i];
+        const auto found = same.emplace(std::make_tuple(p.x, p.y, p.z), int(i));
+        parent[std::size_t(root(int(i)))] = root(found.first->second);
+    }
+    for (const md::Tri& face : mesh.faces) {
+        parent[std::size_t(root(face[1]))] = root(face[0]);
+        parent[std::size_t(root(face[2]))] = root(face[0]);
+    }
+    std::map<int, std::pair<md::Vec3, md::Vec3>> boxes;
+    for (const md::Tri& face : mesh.faces)
+        for (int c = 0; c < 3; ++c) {
+            const md::Vec3 p = mesh.positions[std::size_t(face[std::size_t(c)])];
+            auto inserted = boxes.emplace(root(face[0]), std::make_pair(p, p));
+            md::Vec3& lo = inserted.first->second.first;
+            md::Vec3& hi = inserted.first->second.second;
+            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+        }
+    std::vector<std::pair<md::Vec3, md::Vec3>> out;
+    for (const auto& entry : boxes) out.push_back(entry.second);
+    return out;
+}
+
+}  // namespace
+
+TEST(RoomScene, NoCameraKeyLiesInsideOrTouchesAnyPieceOfFurniture) {
+    const RoomLayout layout = buildRoomLayout();
+    // The shell and the world outside are boxes the cameras live in, not furniture.
+    const std::set<std::string> shell{"room", "floor", "ceiling", "rug", "garden", "sky", "outsidewalls", "moon", "cottage", "cottageroof"};
+    std::vector<std::pair<std::string, std::pair<md::Vec3, md::Vec3>>> furniture;
+    for (const RoomObject& object : layout.objects) {
+        if (shell.count(object.name)) continue;
+        for (const auto& box : pieceBoxes(object.mesh)) furniture.push_back({object.name, box});
+    }
+    // The bookshelf, the mantel and the window frames are all there, as several pieces each.
+    std::map<std::string, int> pieces;
+    for (const auto& entry : furniture) ++pieces[entry.first];
+    for (const char* name : {"bookshelf", "books", "mantel", "windowframe_east", "doorframe", "pictureframes", "sidetable"})
+        EXPECT_GE(pieces[name], 1) << name;
+    EXPECT_GE(pieces["books"], 60) << "one piece per book";
+
+    const float clearance = 8;  // the near plane is 1; keep the lens well off every surface
+    const std::vector<formats::BssCamera> cameras = cameraPaths();
+    for (std::size_t c = 0; c < cameras.size(); ++c)
+        for (std::size_t k = 0; k < cameras[c].positions.size(); ++k) {
+            const formats::Vec3 p = cameras[c].positions[k];
+            for (const auto& entry : furniture) {
+                const md::Vec3 lo = entry.second.first, hi = entry.second.second;
+                const bool inside = p.x > lo.x - clearance && p.y > lo.y - clearance && p.z > lo.z - clearance && p.x < hi.x + clearance &&
+                                    p.y < hi.y + clearance && p.z < hi.z + clearance;
+                EXPECT_FALSE(inside) << "camera " << c << " key " << k << " in " << entry.first;
+                if (inside) return;  // one report is enough to find the path
+            }
+        }
+}
+
+TEST(RoomScene, TheFirTreeStaysVisibleFromTheTreeAndTrainCameras) {
+    // The engine hides a placed model while the camera is inside a box twice the model's size round
+    // its origin: the tree camera must stay outside the fir's.
+    const RoomLayout layout = buildRoomLayout();
+    const std::vector<PlacedModel> models = buildPlacedModels(0);
+    md::Vec3 lo, hi;
+    find(models, "fir").builder.drawnBounds(lo, hi);
+    const formats::BsmModel& fir = find(models, "fir").builder.model();
+    for (const formats::BsmMesh& mesh : fir.meshes)
+        if (mesh.nodeName == "CollMesh")
+            for (const formats::Vec3& p : mesh.positions) {
+                lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+                hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+            }
+    const md::Vec3 half = hi - lo;  // the box is twice the size, so its half is the full size
+    md::Vec3 at;
+    for (const Placement& placement : layout.placements)
+        if (placement.model == "fir") at = placement.position;
+    for (int camera : {0, 2}) {
+        const formats::BssCamera path = cameraPaths()[std::size_t(camera)];
+        for (std::size_t k = 0; k < path.positions.size(); ++k) {
+            const formats::Vec3 p = path.positions[k];
+            const bool inside = std::fabs(p.x - at.x) < half.x && std::fabs(p.y - at.y) < half.y && std::fabs(p.z - at.z) < half.z;
+            EXPECT_FALSE(inside) << "camera " << camera << " key " << k;
+            if (inside) break;
+        }
+    }
 }

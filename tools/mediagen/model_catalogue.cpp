@@ -32,87 +32,144 @@ void addCard(Mesh& mesh, Vec3 base, Vec3 out, Vec3 side, float width) {
     modelling::addQuadFace(mesh, base - half, base + half, base + out + half, base + out - half, 1, 1);
 }
 
+// Foliage normals: every corner of the cards from `first` on gets a normal leaning up and away from
+// the trunk (the z axis), not the card's own. The scene light is one-sided, so a card's own normal
+// leaves half the cards facing away from it and black; a normal shared by the whole crown lights
+// the tree like one soft, round mass, whichever way a card happens to face.
+void setCrownNormals(Mesh& mesh, std::size_t firstFace, float crownCentreZ) {
+    mesh.normals.resize(mesh.faces.size() * 3);
+    for (std::size_t f = firstFace; f < mesh.faces.size(); ++f)
+        for (int c = 0; c < 3; ++c) {
+            const Vec3 p = mesh.positions[mesh.faces[f][c]];
+            const Vec3 outward = modelling::normalized({p.x, p.y, (p.z - crownCentreZ) * 0.35f});
+            mesh.normals[f * 3 + c] = modelling::normalized(outward * 0.7f + Vec3{0, 0, 0.75f});
+        }
+}
+
 const char* const kLightEffects[] = {"emit red_firlight", "emit yel_firlight", "emit gre_firlight", "emit blu_firlight",
                                      "emit vio_firlight"};
 const char* const kGlowEffects[] = {"emit redfirglow", "emit yelfirglow", "emit grefirglow"};
 
+// A faceted five-pointed star in the xz plane, centred on `centre`: each point a pair of
+// triangles rising to a ridge, so the facets catch the light at different angles.
+Mesh facetedStar(Vec3 centre, float outer, float inner, float depth) {
+    Mesh star;
+    std::vector<Vec3> rim;
+    for (int i = 0; i < 10; ++i) {
+        const float a = kPi / 2 + 2 * kPi * float(i) / 10;
+        const float r = (i % 2 == 0) ? outer : inner;
+        rim.push_back(centre + Vec3{r * std::cos(a), 0, r * std::sin(a)});
+    }
+    const std::int32_t uv0 = star.addUv(0.5f, 0.5f), uv1 = star.addUv(0, 0), uv2 = star.addUv(1, 0);
+    for (float side : {1.0f, -1.0f}) {
+        const std::int32_t apex = star.addPosition(centre + Vec3{0, side * depth, 0});
+        for (int i = 0; i < 10; ++i) {
+            const std::int32_t a = star.addPosition(rim[std::size_t(i)]), b = star.addPosition(rim[std::size_t((i + 1) % 10)]);
+            // Seen from +y the rim runs clockwise, so the front side winds apex-b-a.
+            if (side > 0)
+                star.addFace({apex, b, a}, {uv0, uv2, uv1});
+            else
+                star.addFace({apex, a, b}, {uv0, uv1, uv2});
+        }
+    }
+    return star;
+}
+
 PlacedModel makeFir(int quality) {
     PlacedModel model{"fir", {}};
     const int around = quality ? 16 : 10;
-    const int tiers = 7;
+    const int tiers = 9;
+    const float crownBottom = 36, crownTop = 192;
     Mesh trunk;
-    modelling::addLathe(trunk, {{0, 0}, {7, 0}, {6, 40}, {3, 185}, {0, 190}}, 12, 40);
-    // The pot the tree stands in.
+    modelling::addLathe(trunk, {{0, 0}, {7, 0}, {6, 40}, {3, 185}, {0, 196}}, 12, 40);
+    // The pot the tree stands in, with a rim and earth showing at the top.
     Mesh pot;
-    modelling::addLathe(pot, {{0, 0}, {22, 0}, {26, 26}, {28, 28}, {27, 30}, {23, 28}, {0, 28}}, 24, 60);
-    Mesh boughs, cards, ornaments, star;
-    modelling::Vec3 tips[200];
-    int tipCount = 0;
+    modelling::addLathe(pot, {{0, 0}, {22, 0}, {26, 26}, {28, 28}, {27, 30}, {23, 28}, {0, 27}}, 24, 60);
+    Mesh boughs, cards, cardsLight, ornaments, tinsel, star;
+    std::vector<Vec3> tips;
     Random random(7);
     for (int t = 0; t < tiers; ++t) {
         const float f = float(t) / float(tiers - 1);
-        const float bottom = 38 + f * 128, radius = 82 - f * 66, height = 44 - f * 14;
-        // The tier's core: a drooping cone of needles.
-        modelling::addLathe(boughs, {{0, bottom + height}, {radius * 0.55f, bottom + height * 0.35f}, {radius, bottom - 4},
-                                     {radius * 0.7f, bottom + 2}, {0, bottom + 4}},
+        const float bottom = crownBottom + f * (crownTop - 40 - crownBottom), radius = 90 - f * 74, height = 42 - f * 16;
+        // The tier's core: a drooping cone of needles that fills the gaps between the branches.
+        modelling::addLathe(boughs, {{0, bottom + height}, {radius * 0.5f, bottom + height * 0.4f}, {radius * 0.78f, bottom + 2},
+                                     {radius * 0.55f, bottom + 4}, {0, bottom + 6}},
                             around, 40);
-        // Branch cards fanning out beyond the cone, alpha-tested needles.
-        const int branches = 9 + int((1 - f) * 9);
+        // Branches fanning out beyond the cone: a flat spray, a second spray crossing it, and a
+        // shorter spray above, in two greens, alpha-tested needles.
+        const int branches = 10 + int((1 - f) * 12);
         for (int b = 0; b < branches; ++b) {
-            const float a = 2 * kPi * (float(b) + 0.5f * float(t % 2)) / float(branches) + random.uniform(-0.1f, 0.1f);
+            const float a = 2 * kPi * (float(b) + 0.5f * float(t % 2)) / float(branches) + random.uniform(-0.12f, 0.12f);
             const Vec3 dir{std::cos(a), std::sin(a), 0};
             const Vec3 side{-std::sin(a), std::cos(a), 0};
-            const Vec3 base = Vec3{0, 0, bottom + height * 0.6f} + dir * (radius * 0.2f);
-            const Vec3 out = dir * (radius * 1.02f) + Vec3{0, 0, -height * 0.55f};
-            addCard(cards, base, out, side, radius * 0.45f + 8);
-            addCard(cards, base + Vec3{0, 0, 2}, out, normalized(side + Vec3{0, 0, 1.2f}), radius * 0.35f + 6);
-            if (tipCount < 200) tips[tipCount++] = base + out * 0.92f;
+            const float reach = radius * random.uniform(0.92f, 1.1f);
+            const Vec3 base = Vec3{0, 0, bottom + height * 0.62f} + dir * (radius * 0.15f);
+            const Vec3 out = dir * reach + Vec3{0, 0, -height * random.uniform(0.45f, 0.65f)};
+            Mesh& first = (b % 3 == 0) ? cardsLight : cards;
+            Mesh& second = (b % 3 == 0) ? cards : cardsLight;
+            addCard(first, base, out, side, reach * 0.5f + 9);
+            addCard(second, base + Vec3{0, 0, 1.5f}, out * 0.95f, modelling::normalized(side + Vec3{0, 0, 1.1f}), reach * 0.38f + 7);
+            addCard(second, base + Vec3{0, 0, height * 0.3f}, out * 0.7f + Vec3{0, 0, height * 0.12f},
+                    modelling::normalized(side + Vec3{0, 0, -0.4f}), reach * 0.36f + 6);
+            tips.push_back(base + out * 0.9f);
         }
-        // Glass baubles hanging under the tier's rim.
-        const int baubles = 4 + int((1 - f) * 6);
+        // Glass baubles hanging under the branches, larger low down.
+        const int baubles = 5 + int((1 - f) * 7);
         for (int b = 0; b < baubles; ++b) {
             const float a = 2 * kPi * (float(b) + 0.3f + 0.37f * float(t)) / float(baubles);
-            const Vec3 c{std::cos(a) * radius * 0.82f, std::sin(a) * radius * 0.82f, bottom - 2};
-            modelling::addSphere(ornaments, c, 4.2f - f * 1.2f, quality ? 10 : 8, quality ? 7 : 5, 10);
-            modelling::addCylinder(ornaments, 1.0f, 0, 1.4f, 6, 10);
+            const float r = 5.2f - f * 2;
+            const Vec3 c{std::cos(a) * radius * 0.86f, std::sin(a) * radius * 0.86f, bottom - 1};
+            modelling::addSphere(ornaments, c, r, quality ? 12 : 8, quality ? 8 : 5, 10);
             Mesh cap;
-            modelling::addCylinder(cap, 1.1f, 0, 1.6f, 6, 10);
-            modelling::transform(cap, Affine::translation(c + Vec3{0, 0, 3.6f - f * 1.2f}));
+            modelling::addCylinder(cap, r * 0.28f, 0, r * 0.4f, 6, 10);
+            modelling::transform(cap, Affine::translation(c + Vec3{0, 0, r * 0.9f}));
             modelling::append(ornaments, cap);
         }
     }
     modelling::sphericalUv(ornaments, {0, 0, 100});
-    // A five-pointed star standing on the top, facing both ways.
-    std::vector<Vec2> starOutline;
-    for (int i = 0; i < 10; ++i) {
-        const float a = kPi / 2 + 2 * kPi * float(i) / 10;
-        const float r = (i % 2 == 0) ? 13.0f : 5.5f;
-        starOutline.push_back({r * std::cos(a), r * std::sin(a)});
+    // A gold garland winding three times round the crown, following its outline.
+    {
+        std::vector<Vec3> path;
+        const int steps = quality ? 240 : 120;
+        for (int i = 0; i <= steps; ++i) {
+            const float s = float(i) / float(steps);
+            const float z = crownBottom + 12 + s * (crownTop - crownBottom - 40);
+            const float r = (90 - (z - crownBottom) / (crownTop - 40 - crownBottom) * 74) * 0.74f + 4;
+            const float a = s * 3 * 2 * kPi + 0.6f;
+            path.push_back({r * std::cos(a), r * std::sin(a), z - 6 * std::fabs(std::sin(a * 4))});
+        }
+        modelling::addSweep(tinsel, path, 0.9f, 6, 8);
     }
-    modelling::addExtrusion(star, starOutline, -1.5f, 1.5f, 30);
-    star = moved(star, Affine::translation({0, 0, 200}) * Affine::rotationX(kPi / 2));
-    modelling::boxUv(star, 30);
+    star = facetedStar({0, 0, 204}, 14, 6, 4);
+    Mesh stem;
+    modelling::addCylinder(stem, 1.2f, 190, 198, 8, 10);
+    modelling::append(star, stem);
 
-    PlacedModel& m = model;
-    Mesh hull = trunk;
+    setCrownNormals(cards, 0, crownBottom);
+    setCrownNormals(cardsLight, 0, crownBottom);
     modelling::boxUv(pot, 60);
-    m.builder.addNode("Hull", "Scene Root", {0, 0, 0}, hull, plain("tex_bark.tga"));
-    m.builder.addNode("pot", "Hull", {0, 0, 0}, pot, plain("tex_pot.tga"));
-    m.builder.addNode("boughs", "Hull", {0, 0, 0}, boughs, plain("tex_fir_bough.tga"));
-    m.builder.addNode("needles", "Hull", {0, 0, 0}, cards, plain("tex_fir_needles.tga"));
+    model.builder.addNode("Hull", "Scene Root", {0, 0, 0}, trunk, plain("tex_bark.tga"));
+    model.builder.addNode("pot", "Hull", {0, 0, 0}, pot, plain("tex_pot.tga"));
+    model.builder.addNode("boughs", "Hull", {0, 0, 0}, boughs, plain("tex_fir_bough.tga"));
+    model.builder.addNode("needles", "Hull", {0, 0, 0}, cards, plain("tex_fir_needles.tga"));
+    model.builder.addNode("needles2", "Hull", {0, 0, 0}, cardsLight, plain("tex_fir_needles2.tga"));
     NodeMaterial glass = plain("tex_ornament.tga");
     glass.reflection = "tex_reflection2.tga";
-    m.builder.addNode("ornaments", "Hull", {0, 0, 0}, ornaments, glass);
+    model.builder.addNode("ornaments", "Hull", {0, 0, 0}, ornaments, glass);
+    NodeMaterial garland = plain("tex_tinsel.tga");
+    garland.reflection = "tex_reflection2.tga";
+    model.builder.addNode("garland", "Hull", {0, 0, 0}, tinsel, garland);
     NodeMaterial gold = plain("tex_star.tga");
-    gold.illumination = "tex_star.tga";
-    m.builder.addNode("star", "Hull", {0, 0, 0}, star, gold);
+    gold.illumination = "tex_star_i.tga";
+    gold.reflection = "tex_reflection2.tga";
+    model.builder.addNode("star", "Hull", {0, 0, 0}, star, gold);
     // 72 lights over the branch tips, spread evenly through the tips of every tier.
     for (int i = 0; i < 72; ++i) {
-        const int tip = (i * tipCount) / 72;
+        const std::size_t tip = (std::size_t(i) * tips.size()) / 72;
         const std::string name = (i % 6 == 5) ? kGlowEffects[(i / 6) % 3] : kLightEffects[i % 5];
-        m.builder.addHelper(name, tips[tip] + Vec3{0, 0, 1.5f});
+        model.builder.addHelper(name, tips[tip] + Vec3{0, 0, 1.5f});
     }
-    m.builder.addCollisionBox({-85, -85, 0}, {85, 85, 215});
+    model.builder.addCollisionBox({-98, -98, 0}, {98, 98, 220});
     return model;
 }
 

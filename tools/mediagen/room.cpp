@@ -296,14 +296,12 @@ RoomLayout buildRoomLayout() {
         modelling::addBox(shelf, {kX0, -250, 188}, {kX0 + 35, -130, 192}, 80);
         for (int i = 0; i < 4; ++i) modelling::addBox(shelf, {kX0, -250, 4.0f + 46 * i}, {kX0 + 35, -130, 7.0f + 46 * i}, 80);
         layout.objects.push_back(object("bookshelf", "tex_mantel.tga", shelf, 6));
-        Mesh books;
-        modelling::addQuadFace(books, {kX0 + 30, -130, 7}, {kX0 + 30, -250, 7}, {kX0 + 30, -250, 188}, {kX0 + 30, -130, 188}, 1, 1);
-        layout.objects.push_back(object("books", "tex_books.tga", books, 16));
     }
-    // Outside: the snowy garden, a fence, snowy trees, and the night sky round it all.
+    // Outside: the snowy garden, a fence, snowy trees, and the night sky round it all. The garden lies
+    // in even moonlight, so its textures carry that light themselves and it needs no light maps.
     {
         Mesh ground = floorGrid(-1100, -1100, 1100, 1100, -30, 220, 200);
-        layout.objects.push_back(object("garden", "tex_snow.tga", ground, 8));
+        layout.objects.push_back(object("garden", "tex_snow.tga", ground, 8, false));
         Mesh fence;
         for (int i = 0; i < 30; ++i) {
             const float t = -700 + 1400 * float(i) / 29;
@@ -312,7 +310,7 @@ RoomLayout buildRoomLayout() {
         }
         modelling::addBox(fence, {-700, -702, 30}, {700, -694, 40}, 80);
         modelling::addBox(fence, {698, -700, 30}, {706, 700, 40}, 80);
-        layout.objects.push_back(object("fence", "tex_fence.tga", fence, 4));
+        layout.objects.push_back(object("fence", "tex_fence.tga", fence, 4, false));
         Mesh trees;
         Random random(101);
         const Vec3 spots[] = {{600, -450, -30}, {820, 120, -30}, {560, 420, -30}, {-260, -820, -30}, {180, -960, -30}, {-620, -560, -30}, {950, -700, -30}};
@@ -325,7 +323,7 @@ RoomLayout buildRoomLayout() {
             modelling::transform(tree, Affine::translation(spot));
             modelling::append(trees, tree);
         }
-        layout.objects.push_back(object("snowtrees", "tex_snowtree.tga", trees, 6));
+        layout.objects.push_back(object("snowtrees", "tex_snowtree.tga", trees, 6, false));
         Mesh sky;
         modelling::addBox(sky, {-1500, -1500, -60}, {1500, 1500, 1300}, 1e9f, true);
         for (auto& uv : sky.uvs) uv = {uv.u > 0 ? 1.0f : 0.0f, uv.v > 0 ? 1.0f : 0.0f};
@@ -334,18 +332,152 @@ RoomLayout buildRoomLayout() {
         Mesh outside;
         addWall(outside, kY0 - 20, kY1 + 20, -30, kHeight + 20, {kEastWindow}, 400, [](float u, float v) { return Vec3{kX1 + 20, u, v}; }, 200);
         addWall(outside, kX0 - 20, kX1 + 20, -30, kHeight + 20, {kSouthWindow, kDoor}, 400, [](float u, float v) { return Vec3{u, kY0 - 20, v}; }, 200);
-        layout.objects.push_back(object("outsidewalls", "tex_brick.tga", outside, 8));
+        layout.objects.push_back(object("outsidewalls", "tex_brick_night.tga", outside, 8, false));
     }
 
+    // Gilt frames round the pictures, and a third picture over the mantel.
+    {
+        Mesh frames;
+        auto frameOnWall = [&](float y0, float y1, float z0, float z1) {
+            // On the west wall, facing +x: four mitred-looking bevelled bars standing 4 proud.
+            const float w = 6;
+            modelling::addBevelledBox(frames, {kX0, y0 - w, z0 - w}, {kX0 + 4, y1 + w, z0}, 1.2f, 40);
+            modelling::addBevelledBox(frames, {kX0, y0 - w, z1}, {kX0 + 4, y1 + w, z1 + w}, 1.2f, 40);
+            modelling::addBevelledBox(frames, {kX0, y0 - w, z0}, {kX0 + 4, y0, z1}, 1.2f, 40);
+            modelling::addBevelledBox(frames, {kX0, y1, z0}, {kX0 + 4, y1 + w, z1}, 1.2f, 40);
+        };
+        frameOnWall(-40, 60, 150, 225);
+        frameOnWall(120, 190, 160, 220);
+        // Over the mantel, on the chimney breast (facing −y).
+        const float w = 7;
+        // Above the clock's arch (z 176) and below the middle ceiling beam (z 258).
+        const float z0 = 185, z1 = 245;
+        modelling::addBevelledBox(frames, {-52 - w, 236, z0 - w}, {52 + w, 240, z0}, 1.5f, 40);
+        modelling::addBevelledBox(frames, {-52 - w, 236, z1}, {52 + w, 240, z1 + w}, 1.5f, 40);
+        modelling::addBevelledBox(frames, {-52 - w, 236, z0}, {-52, 240, z1}, 1.5f, 40);
+        modelling::addBevelledBox(frames, {52, 236, z0}, {52 + w, 240, z1}, 1.5f, 40);
+        layout.objects.push_back(object("pictureframes", "tex_gilt.tga", frames, 4));
+        Mesh p3;
+        modelling::addQuadFace(p3, {-52, 238.5f, z0}, {52, 238.5f, z0}, {52, 238.5f, z1}, {-52, 238.5f, z1}, 1, 1);
+        layout.objects.push_back(object("picture3", "tex_painting3.tga", p3, 8));
+    }
+    // Books on the shelves: spines facing the room (+x), each in one colour strip of the spine picture.
+    {
+        Mesh books;
+        Random random(131);
+        for (int shelf = 0; shelf < 4; ++shelf) {
+            const float z = 7.0f + 46 * float(shelf);
+            float y = -247.5f;
+            while (true) {
+                const float width = random.uniform(2.4f, 5.2f), height = random.uniform(24, 37), depth = random.uniform(19, 27);
+                if (y + width > -132.5f) break;
+                // Now and then a book leans on its neighbour; most stand upright.
+                Mesh book;
+                modelling::addBox(book, {kX0 + 31 - depth, 0, 0}, {kX0 + 31, width, height}, 1e9f);
+                const bool leaning = random.uniform() < 0.08f && y > -240;
+                const float tilt = leaning ? -0.25f : 0.0f;
+                modelling::transform(book, Affine::translation({0, y, z}) * Affine::rotationX(tilt));
+                const int strip = random.below(8);
+                // u across the strip by y, v up the spine: the strip's bands run across the spine.
+                for (std::size_t f = 0; f < book.faces.size(); ++f)
+                    for (int c = 0; c < 3; ++c) {
+                        const Vec3 q = book.positions[book.faces[f][c]];
+                        const float across = (q.y - y) / width;
+                        book.uvFaces[f][c] = book.addUv((float(strip) + 0.15f + 0.7f * std::min(1.0f, std::max(0.0f, across))) / 8,
+                                                        (q.z - z) / 40);
+                    }
+                modelling::append(books, book);
+                y += width + (leaning ? height * 0.26f : 0.15f);
+            }
+        }
+        layout.objects.push_back(object("books", "tex_books.tga", books, 4));
+    }
+    // A wreath on the inside of the door, tied with a red bow.
+    {
+        Mesh wreath;
+        modelling::addTorus(wreath, 17, 5.5f, 28, 10, 12);
+        modelling::transform(wreath, Affine::translation({(kDoor.u0 + kDoor.u1) / 2, kY0 + 4, 150}) * Affine::rotationX(kPi / 2));
+        layout.objects.push_back(object("wreath", "tex_fir_bough.tga", wreath, 4));
+        Mesh bow;
+        for (float side : {-1.0f, 1.0f}) {
+            Mesh loop;
+            modelling::addTorus(loop, 4, 1.4f, 14, 6, 6);
+            modelling::transform(loop, Affine::translation({(kDoor.u0 + kDoor.u1) / 2 + side * 4.5f, kY0 + 9, 134}) *
+                                           Affine::rotationX(kPi / 2) * Affine::scaling({1, 0.65f, 1}));
+            modelling::append(bow, loop);
+        }
+        modelling::addSphere(bow, {(kDoor.u0 + kDoor.u1) / 2, kY0 + 9, 134}, 2.2f, 10, 6, 6);
+        layout.objects.push_back(object("wreathbow", "tex_velvet_red.tga", bow, 4));
+    }
+    // A round side table by the armchair with a lamp-lit book on it.
+    {
+        Mesh table;
+        modelling::addLathe(table, {{0, 0}, {20, 0}, {20, 2}, {4, 4}, {2.5f, 10}, {3.5f, 30}, {2.5f, 50}, {4, 56}, {24, 56}, {25, 58},
+                                    {24, 60}, {0, 60}},
+                            28, 40);
+        modelling::transform(table, Affine::translation({-285, 20, 0}));
+        layout.objects.push_back(object("sidetable", "tex_mantel.tga", table, 6));
+    }
+    // Outside: snow on the outer sills, snowy shrubs along the fence, the moon and a neighbour's house.
+    {
+        Mesh sills;
+        modelling::addBevelledBox(sills, {kX1 + 20, kEastWindow.u0 - 8, kEastWindow.v0 - 6}, {kX1 + 34, kEastWindow.u1 + 8, kEastWindow.v0 + 3}, 2.5f, 60);
+        modelling::addBevelledBox(sills, {kSouthWindow.u0 - 8, kY0 - 34, kSouthWindow.v0 - 6}, {kSouthWindow.u1 + 8, kY0 - 20, kSouthWindow.v0 + 3}, 2.5f, 60);
+        layout.objects.push_back(object("snowsills", "tex_snow.tga", sills, 4, false));
+        Mesh shrubs;
+        Random random(151);
+        for (int i = 0; i < 14; ++i) {
+            const bool south = i % 2 == 0;
+            const float t = -620 + 1240 * random.uniform();
+            const Vec3 at = south ? Vec3{t, -660, -30} : Vec3{660, t, -30};
+            const float r = random.uniform(28, 48);
+            Mesh shrub;
+            modelling::addSphere(shrub, {0, 0, 0}, r, 10, 6, 80);
+            modelling::transform(shrub, Affine::translation(at) * Affine::scaling({1.2f, 1.2f, 0.7f}));
+            modelling::append(shrubs, shrub);
+        }
+        layout.objects.push_back(object("snowshrubs", "tex_snow.tga", shrubs, 4, false));
+        // The moon high over the garden beyond the east window, a disc facing the house.
+        Mesh moon;
+        const Vec3 centre{1440, -560, 560};
+        const int sides = 40;
+        const std::int32_t mid = moon.addPosition(centre), midUv = moon.addUv(0.5f, 0.5f);
+        for (int i = 0; i < sides; ++i) {
+            const float a0 = 2 * kPi * float(i) / sides, a1 = 2 * kPi * float(i + 1) / sides;
+            const float r = 75;
+            const std::int32_t p0 = moon.addPosition(centre + Vec3{0, -r * std::cos(a0), r * std::sin(a0)});
+            const std::int32_t p1 = moon.addPosition(centre + Vec3{0, -r * std::cos(a1), r * std::sin(a1)});
+            const std::int32_t t0 = moon.addUv(0.5f + 0.5f * std::cos(a0), 0.5f + 0.5f * std::sin(a0));
+            const std::int32_t t1 = moon.addUv(0.5f + 0.5f * std::cos(a1), 0.5f + 0.5f * std::sin(a1));
+            moon.addFace({mid, p0, p1}, {midUv, t0, t1});
+        }
+        layout.objects.push_back(object("moon", "tex_moon.tga", moon, 4, false));
+        // A neighbour's cottage across the garden, its windows lit.
+        Mesh house;
+        modelling::addBox(house, {1150, 150, -30}, {1330, 560, 260}, 1e9f);
+        for (std::size_t f = 0; f < house.faces.size(); ++f)
+            for (int c = 0; c < 3; ++c) {
+                const Vec3 q = house.positions[house.faces[f][c]];
+                house.uvFaces[f][c] = house.addUv((q.y - 150 + q.x - 1150) / 410, (q.z + 30) / 290);
+            }
+        layout.objects.push_back(object("cottage", "tex_cottage.tga", house, 8, false));
+        Mesh roof;
+        const std::vector<Vec2> gable{{-110, 0}, {110, 0}, {0, 120}};
+        modelling::addExtrusion(roof, gable, -580, -130, 1e9f);
+        // The gable stands up in z and the ridge runs along y.
+        modelling::transform(roof, Affine::translation({1240, 0, 250}) * Affine::rotationX(kPi / 2));
+        modelling::boxUv(roof, 200);
+        layout.objects.push_back(object("cottageroof", "tex_snowroof.tga", roof, 8, false));
+    }
     // The placed models (24 helpers).
     auto& p = layout.placements;
     p.push_back({"fir", {210, 110, 0}, 0});
     p.push_back({"railroad", {210, 110, 0}, 0});
-    p.push_back({"Clock", {0, 241, 126}, 180});
-    for (float x : {-110.0f, -92.0f, 92.0f, 110.0f}) p.push_back({"candle", {x, 241, 126}, 0});
+    p.push_back({"Clock", {0, 238, 126}, 180});
+    for (float x : {-110.0f, -92.0f, 92.0f, 110.0f}) p.push_back({"candle", {x, 233, 126}, 0});
     for (float y : {-190.0f, -150.0f, -110.0f}) p.push_back({"candle", {kX1 - 8, y, 80}, 0});
-    p.push_back({"tallcandle", {-40, 244, 126}, 0});
-    p.push_back({"tallcandle", {40, 244, 126}, 0});
+    p.push_back({"tallcandle", {-40, 233, 126}, 0});
+    p.push_back({"tallcandle", {40, 233, 126}, 0});
     p.push_back({"lightchain", {0, 225, 124}, 0});
     p.push_back({"firewood", {-150, 222, 0}, 0});
     p.push_back({"stocking", {-100, 224, 116}, 180});
@@ -385,21 +517,24 @@ std::vector<formats::BssCamera> cameraPaths() {
         cameras.push_back(camera);
     };
     const Vec3 tree{210, 110, 0};
-    // 1: a slow arc round the tree's open side.
-    path([&](float t) {
-             const float a = (165 + 100 * t) * kPi / 180;
-             return tree + Vec3{255 * std::cos(a), 255 * std::sin(a), 140 + 20 * t};
-         },
-         [&](float) { return tree + Vec3{0, 0, 95}; }, normal);
-    // 2: a glide along the mantel, past the candles and the clock.
-    path([](float t) { return Vec3{-160 + 250 * t, 130, 150}; }, [](float t) { return Vec3{-120 + 230 * t, 240, 130}; }, normal);
-    // 3: low, following the train's side of the track.
-    path([&](float t) {
-             const float a = (150 + 110 * t) * kPi / 180;
-             return tree + Vec3{200 * std::cos(a), 200 * std::sin(a), 32};
-         },
+    // The engine's occlusion test draws a box of twice a model's size round its origin and hides the
+    // model while that box shows no pixels, which it never does with the camera inside it. Round the
+    // tree that box reaches about 210 along x and y, so the paths round it are rounded squares
+    // (superellipses) that stay outside the box's corners where a circle would cut into them.
+    auto aroundTree = [&](float degrees, float radius, float z) {
+        const float a = degrees * kPi / 180;
+        const float c = std::cos(a), s = std::sin(a);
+        const float r = radius / std::pow(std::pow(std::fabs(c), 8.0f) + std::pow(std::fabs(s), 8.0f), 1.0f / 8);
+        return tree + Vec3{r * c, r * s, z};
+    };
+    // 1: a slow arc round the tree's open side, rising a little, the whole tree in view.
+    path([&](float t) { return aroundTree(165 + 100 * t, 255, 150 + 20 * t); }, [&](float) { return tree + Vec3{0, 0, 112}; }, normal);
+    // 2: a glide along the mantel, from the candles and stocking on the left, past the clock, to the right.
+    path([](float t) { return Vec3{-150 + 260 * t, 105, 165}; }, [](float t) { return Vec3{-75 + 150 * t, 240, 135}; }, normal);
+    // 3: low, following the train's side of the track just outside the tree's box.
+    path([&](float t) { return aroundTree(165 + 100 * t, 246, 34); },
          [&](float t) {
-             const float a = (175 + 110 * t) * kPi / 180;
+             const float a = (190 + 100 * t) * kPi / 180;
              return tree + Vec3{118 * std::cos(a), 118 * std::sin(a), 10};
          },
          normal);

@@ -123,34 +123,81 @@ Picture clockFace() {
     return picture;
 }
 
-Picture needles(bool cards, std::uint32_t seed) {
+// Transparent texels take the colour of the nearest needles, so filtering and mipmaps blend the
+// card's edge towards green instead of towards whatever colour the empty texels happen to hold.
+void bleedColourIntoClear(Picture& picture) {
+    Picture weighted = picture;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            Color& c = weighted.at(x, y);
+            c = {c.r * c.a, c.g * c.a, c.b * c.a, c.a};
+        }
+    blurPicture(weighted, 6);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            Color& c = picture.at(x, y);
+            const Color w = weighted.at(x, y);
+            if (c.a > 0.5f || w.a <= 1e-4f) continue;
+            const Color fill{w.r / w.a, w.g / w.a, w.b / w.a, c.a};
+            c = mix(fill, c, c.a * 2);
+            c.a = picture.at(x, y).a;
+        }
+}
+
+// A fir spray for the alpha-tested needle cards: the twig runs up the middle from the card's base
+// (the bottom row, v = 0, at the trunk) to its tip, side twigs leave it alternately, and every twig
+// carries dense needles on both sides, younger and lighter towards the tips. The spray covers most
+// of the card so the smaller mipmaps keep enough alpha to pass the alpha test at a distance.
+Picture needleSpray(Color old, Color young, std::uint32_t seed) {
     const int size = 256;
     Random random(seed);
-    Picture picture(size, size, cards ? Color{0.08f, 0.2f, 0.1f, 0} : hexColor(0x12301a));
-    if (!cards) {
-        ValueNoise noise(seed);
-        picture = shaded(size, size, [&](float x, float y) {
-            return mix(hexColor(0x1e4a26), hexColor(0x5a9a4c), noise.fractal(x / size * 8, y / size * 8, 4, 0.55f, 8));
-        });
+    Picture picture(size, size, withAlpha(old, 0));
+    struct Twig {
+        float x0, y0, angle, length;
+    };
+    std::vector<Twig> twigs{{size * 0.5f, float(size), -kPi / 2, size * 0.96f}};
+    for (float s = 18; s < size * 0.86f; s += random.uniform(13, 19)) {
+        const float along = s / float(size);
+        for (int side : {-1, 1}) {
+            const float angle = -kPi / 2 + float(side) * random.uniform(0.55f, 0.8f);
+            twigs.push_back({size * 0.5f, size - s - float(side) * 4, angle, (1 - along) * size * 0.5f + 18});
+        }
     }
-    // A branch: a twig up the middle (v from 0 at the trunk to 1 at the tip) with needles both sides.
-    const int twigs = cards ? 3 : 30;
-    for (int t = 0; t < twigs; ++t) {
-        const float x0 = cards ? size * (0.3f + 0.2f * float(t)) : random.uniform(0, size);
-        const float y0 = cards ? 0 : random.uniform(0, size);
-        const float len = cards ? size * (0.95f - 0.1f * std::fabs(float(t) - 1)) : random.uniform(30, 60);
-        const float angle = cards ? kPi / 2 + (float(t) - 1) * 0.35f : random.uniform(0, 2 * kPi);
-        const float dx = std::cos(angle), dy = std::sin(angle);
-        if (cards) drawLine(picture, x0, y0, x0 + dx * len, y0 + dy * len, 2.5f, hexColor(0x4a3420));
-        for (float s = 4; s < len; s += cards ? 2.2f : 3.0f) {
-            const float px = x0 + dx * s, py = y0 + dy * s;
-            const float needle = (cards ? 24 : 9) * (1 - 0.5f * s / len);
+    for (const Twig& twig : twigs) {
+        const float dx = std::cos(twig.angle), dy = std::sin(twig.angle);
+        drawLine(picture, twig.x0, twig.y0, twig.x0 + dx * twig.length, twig.y0 + dy * twig.length, 2.2f, hexColor(0x5a4228));
+        for (float s = 2; s < twig.length; s += 1.7f) {
+            const float t = s / twig.length;
+            const float px = twig.x0 + dx * s, py = twig.y0 + dy * s;
+            const float needle = 13 * (1 - 0.45f * t) * random.uniform(0.8f, 1.15f);
             for (int side : {-1, 1}) {
-                const float a = angle + side * random.uniform(0.6f, 1.1f);
-                const Color green = mix(hexColor(0x2e7a34), hexColor(0x7ac060), random.uniform());
-                drawLine(picture, px, py, px + std::cos(a) * needle, py + std::sin(a) * needle, cards ? 2.2f : 1.4f, green);
+                const float a = twig.angle + float(side) * random.uniform(0.55f, 1.05f);
+                Color green = mix(old, young, clamp01(t * t * 1.2f + random.uniform(-0.15f, 0.25f)));
+                green = scaled(green, random.uniform(0.82f, 1.15f));
+                drawLine(picture, px, py, px + std::cos(a) * needle, py + std::sin(a) * needle, 2.0f, green);
             }
         }
+    }
+    bleedColourIntoClear(picture);
+    return picture;
+}
+
+// The needle mass of the tiers' cores: a dense, mottled green covered in short needles.
+Picture needleMass(std::uint32_t seed) {
+    const int size = 256;
+    Random random(seed);
+    ValueNoise noise(seed);
+    Picture picture = shaded(size, size, [&](float x, float y) {
+        return mix(hexColor(0x1f4d24), hexColor(0x4f8c40), noise.fractal(x / size * 8, y / size * 8, 4, 0.55f, 8));
+    });
+    for (int i = 0; i < 2600; ++i) {
+        const float x = random.uniform(0, size), y = random.uniform(0, size), a = random.uniform(0, 2 * kPi), len = random.uniform(6, 11);
+        const Color green = scaled(mix(hexColor(0x2c6a30), hexColor(0x86c462), random.uniform()), random.uniform(0.75f, 1.1f));
+        // Needles wrap round the picture's edges so the texture tiles.
+        for (float ox : {-float(size), 0.0f, float(size)})
+            for (float oy : {-float(size), 0.0f, float(size)})
+                if (x + ox > -12 && x + ox < size + 12 && y + oy > -12 && y + oy < size + 12)
+                    drawLine(picture, x + ox, y + oy, x + ox + std::cos(a) * len, y + oy + std::sin(a) * len, 1.5f, green);
     }
     return picture;
 }
@@ -192,25 +239,42 @@ void makeModelTextures(MediaTree& tree) {
              return mix(hexColor(0x2b1c10), hexColor(0x6a4a30), n);
          }));
     save(tree, "tex_pot.tga", mottled(128, hexColor(0x7a1c18), hexColor(0xa8342a), 4, 5));
-    save(tree, "tex_fir_bough.tga", needles(false, 9));
-    save(tree, "tex_fir_needles.tga", needles(true, 10), true);
+    save(tree, "tex_fir_bough.tga", needleMass(9));
+    save(tree, "tex_fir_needles.tga", needleSpray(hexColor(0x2a6a2e), hexColor(0x7cc25a), 10), true);
+    save(tree, "tex_fir_needles2.tga", needleSpray(hexColor(0x245e3a), hexColor(0x8ccf74), 12), true);
     {
-        // Bands of colour round the baubles, with a little gold frost.
-        const Color colours[] = {hexColor(0xb0101a), hexColor(0xd8a020), hexColor(0x1a3aa8), hexColor(0x0e7a3a), hexColor(0x9a1a8a)};
-        Picture picture(256, 256);
-        for (int y = 0; y < 256; ++y)
-            for (int x = 0; x < 256; ++x) picture.at(x, y) = scaled(colours[(x / 32 + y / 64) % 5], 0.8f + 0.4f * std::sin(y / 256.0f * kPi));
+        // Glossy bauble colours, one per patch of the picture (each bauble takes a small patch), with
+        // a frosted gold band here and there.
+        const Color colours[] = {hexColor(0xd8182a), hexColor(0xf0b828), hexColor(0x2a58e0), hexColor(0xc8ccd8),
+                                 hexColor(0xb82ab0), hexColor(0x18a050)};
+        ValueNoise noise(15);
+        Picture picture = shaded(256, 256, [&](float x, float y) {
+            const int patch = (int(x) / 32 + int(y) / 32 * 3) % 6;
+            Color c = colours[patch];
+            if (patch % 2 == 0 && std::fmod(y, 32.0f) > 13 && std::fmod(y, 32.0f) < 18) c = mix(hexColor(0xf8e0a0), c, noise.at(x / 3, y / 3));
+            return scaled(c, 0.9f + 0.2f * noise.fractal(x / 16, y / 16, 2, 0.5f, 16));
+        });
         save(tree, "tex_ornament.tga", picture);
     }
     {
-        // A dim room seen in a bauble: dark, with warm window and fire highlights.
-        Picture picture(128, 128, hexColor(0x101010));
-        addGlow(picture, 40, 44, 30, hexColor(0xffc070), 0.9f);
-        addGlow(picture, 90, 80, 22, hexColor(0xff8040), 0.7f);
-        addGlow(picture, 70, 30, 10, hexColor(0xffffff), 1.0f);
+        // The warm room seen in a bauble, sphere-mapped: the lamp and the window bright, the fire
+        // glowing low down, one sharp highlight. The layer adds its colour squared, so the lights are
+        // nearly white to show at all.
+        Picture picture(128, 128, hexColor(0x1c1410));
+        addGlow(picture, 64, 64, 60, hexColor(0x604028), 0.8f, 1.5f);
+        addGlow(picture, 38, 40, 26, hexColor(0xffe0b0), 1.0f);
+        addGlow(picture, 92, 98, 24, hexColor(0xff9040), 0.9f);
+        fillRect(picture, 80, 26, 100, 50, hexColor(0xb8c8ff, 0.7f));
+        addGlow(picture, 44, 36, 7, hexColor(0xffffff), 1.0f, 1.2f);
         save(tree, "tex_reflection2.tga", picture);
     }
     save(tree, "tex_star.tga", brushedMetal(64, hexColor(0xffd040), 13));
+    save(tree, "tex_star_i.tga", brushedMetal(64, hexColor(0xd8a830), 14));
+    save(tree, "tex_tinsel.tga", shaded(64, 64, [](float x, float y) {
+             // Twisted strands of gold foil: bright and dark bands crossing at an angle.
+             const float twist = 0.5f + 0.5f * std::sin((x * 0.6f + y * 1.3f) * 0.7f);
+             return scaled(hexColor(0xe8b838), 0.55f + 0.7f * twist * twist);
+         }));
     save(tree, "tex_sleeper.tga", woodPicture(128, hexColor(0x3a2414), hexColor(0x6a4428), 1, 17));
     save(tree, "tex_rail.tga", brushedMetal(64, hexColor(0x9aa0a8), 19));
     save(tree, "tex_loco.tga", mottled(128, hexColor(0x8a1010), hexColor(0xb82818), 4, 21));
@@ -323,6 +387,13 @@ void makeRoomTextures(MediaTree& tree) {
             return scaled(c, 0.8f + 0.35f * noise.fractal(x / 256 * 24, y / 256 * 24, 3, 0.5f, 24));
         });
         save(tree, "tex_brick.tga", picture);
+        // The same bricks outside at night, in the moon's cool light.
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                Color& c = picture.at(x, y);
+                c = mix(scaled(c, 0.3f), hexColor(0x1a2238), 0.35f);
+            }
+        save(tree, "tex_brick_night.tga", picture);
     }
     save(tree, "tex_skirting.tga", mottled(128, hexColor(0xeae4d8), hexColor(0xd8d0c0), 4, 69));
     save(tree, "tex_ceiling.tga", mottled(256, hexColor(0xe8e2d4), hexColor(0xd4ccbc), 16, 71));
@@ -342,40 +413,126 @@ void makeRoomTextures(MediaTree& tree) {
         save(tree, "tex_glass.tga", picture, true);
     }
     save(tree, "tex_door.tga", woodPicture(256, hexColor(0x4a2812), hexColor(0x8a5228), 4, 83));
-    save(tree, "tex_snow.tga", mottled(256, hexColor(0xc8d4ec), hexColor(0xf4f8ff), 8, 85));
     {
-        // Night sky: deep blue to the horizon, stars, and the moon.
+        // Moonlit snow, drawn unlit: blue-grey drifts with a scatter of glints.
+        Picture picture = mottled(256, hexColor(0x46587e), hexColor(0x8494b8), 8, 85);
+        Random random(86);
+        for (int i = 0; i < 260; ++i) fillDisc(picture, random.uniform(1, 255), random.uniform(1, 255), random.uniform(0.4f, 0.9f), hexColor(0xe0ecff, random.uniform(0.4f, 1)));
+        save(tree, "tex_snow.tga", picture);
+    }
+    {
+        // Night sky: deep blue to the horizon and stars; every side of the sky box shows it once, so
+        // the moon is an object of its own.
         Picture picture(512, 256);
         fillVerticalGradient(picture, {{0, hexColor(0x02040e)}, {0.7f, hexColor(0x0a1838)}, {1, hexColor(0x24345a)}});
         Random random(87);
-        for (int i = 0; i < 500; ++i) {
-            const float x = random.uniform(0, 512), y = random.uniform(0, 190);
-            fillDisc(picture, x, y, random.uniform(0.4f, 1.1f), withAlpha(hexColor(0xffffff), random.uniform(0.4f, 1)));
+        for (int i = 0; i < 600; ++i) {
+            const float x = random.uniform(0, 512), y = random.uniform(0, 200);
+            fillDisc(picture, x, y, random.uniform(0.4f, 1.2f), withAlpha(hexColor(0xffffff), random.uniform(0.35f, 1)));
         }
-        addGlow(picture, 360, 60, 60, hexColor(0x8090c0), 0.5f);
-        fillDisc(picture, 360, 60, 16, hexColor(0xf4f0dc));
-        fillDisc(picture, 354, 56, 4, hexColor(0xd8d4c0));
-        fillDisc(picture, 366, 66, 3, hexColor(0xdcd8c4));
         save(tree, "tex_sky.tga", picture);
     }
-    save(tree, "tex_snowtree.tga", mottled(128, hexColor(0x1a3a2a), hexColor(0xe8f0ff), 6, 89));
-    save(tree, "tex_fence.tga", woodPicture(128, hexColor(0x3a2a1e), hexColor(0x6a5440), 1, 91));
     {
-        // Rows of book spines.
-        Random random(93);
-        Picture picture(256, 256, hexColor(0x2a1a10));
-        const Color colours[] = {hexColor(0x7a1a1a), hexColor(0x1a3a6a), hexColor(0x2a5a2a), hexColor(0x8a6a2a), hexColor(0x4a2a4a), hexColor(0x1a1a1a)};
-        for (int shelf = 0; shelf < 4; ++shelf) {
-            float x = 2;
-            while (x < 254) {
-                const float w = random.uniform(6, 14), h = random.uniform(40, 58);
-                const Color c = colours[random.below(6)];
-                fillRect(picture, x, shelf * 64 + 64 - h, std::min(254.0f, x + w), float(shelf * 64 + 64), c);
-                fillRect(picture, x, shelf * 64 + 64 - h + 6, std::min(254.0f, x + w), float(shelf * 64 + 64 - h + 9), hexColor(0xc8a040));
-                x += w + 1;
+        // The full moon: a pale disc with darker seas, a soft rim; the corners are sky.
+        Picture picture(128, 128, hexColor(0x0a1838));
+        ValueNoise noise(88);
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x) {
+                const float d = std::hypot(x - 63.5f, y - 63.5f) / 62;
+                if (d > 1) continue;
+                const float seas = smoothstep(0.5f, 0.7f, noise.fractal(x / 128.0f * 4, y / 128.0f * 4, 4, 0.55f, 0));
+                Color c = mix(hexColor(0xfaf6e4), hexColor(0xb8b8b0), seas * 0.8f);
+                c = scaled(c, 1 - 0.25f * d * d);
+                picture.at(x, y) = mix(c, hexColor(0x0a1838), smoothstep(0.97f, 1.0f, d));
             }
+        save(tree, "tex_moon.tga", picture);
+    }
+    {
+        // The neighbour's cottage at night: dark boarded walls, warm lit windows with crossbars and
+        // curtains, snow on the ledges. u runs along the wall, v up.
+        ValueNoise noise(95);
+        Picture picture = shaded(512, 256, [&](float x, float y) {
+            const float board = std::fmod(y, 16.0f) < 1.5f ? 0.6f : 1.0f;
+            return scaled(hexColor(0x2a2a36), board * (0.8f + 0.3f * noise.fractal(x / 32, y / 32, 3, 0.5f, 16)));
+        });
+        for (int w = 0; w < 4; ++w) {
+            const float x0 = 40.0f + 120 * float(w), y0 = w % 2 ? 70.0f : 60.0f;
+            fillRect(picture, x0 - 4, y0 - 4, x0 + 60, y0 + 74, hexColor(0x1a1410));
+            for (int yy = int(y0); yy < int(y0 + 70); ++yy)
+                for (int xx = int(x0); xx < int(x0 + 56); ++xx)
+                    picture.at(xx, yy) = mix(hexColor(0xffd890), hexColor(0xe08a30), float(yy - y0) / 70);
+            fillRect(picture, x0, y0, x0 + 12, y0 + 70, hexColor(0x8a2a20));
+            fillRect(picture, x0 + 44, y0, x0 + 56, y0 + 70, hexColor(0x8a2a20));
+            fillRect(picture, x0 + 26, y0, x0 + 30, y0 + 70, hexColor(0x1a1410));
+            fillRect(picture, x0, y0 + 32, x0 + 56, y0 + 36, hexColor(0x1a1410));
+            fillRect(picture, x0 - 6, y0 + 74, x0 + 62, y0 + 80, hexColor(0xd8e0f0));
+        }
+        // A door with a lit fanlight.
+        fillRect(picture, 470, 140, 506, 256, hexColor(0x3a1a14));
+        fillDisc(picture, 488, 140, 18, hexColor(0xf0c070));
+        fillRect(picture, 470, 140, 506, 150, hexColor(0x3a1a14));
+        save(tree, "tex_cottage.tga", picture);
+    }
+    save(tree, "tex_snowroof.tga", mottled(256, hexColor(0x6a7894), hexColor(0xaab8d4), 8, 97));
+    save(tree, "tex_snowtree.tga", mottled(128, hexColor(0x0c1e1a), hexColor(0x7a8cb0), 6, 89));
+    save(tree, "tex_fence.tga", woodPicture(128, hexColor(0x1a1a22), hexColor(0x3a3a48), 1, 91));
+    {
+        // Eight book spines side by side (each book uses one strip): cloth colour, gilt bands near
+        // the top and bottom, a title block; v = 1 is the top of the tallest book.
+        const Color colours[] = {hexColor(0x7a1a1a), hexColor(0x1a3a6a), hexColor(0x2a5a2a), hexColor(0x8a6a2a),
+                                 hexColor(0x4a2a4a), hexColor(0x1e1e22), hexColor(0xa8501e), hexColor(0x205a5a)};
+        ValueNoise noise(93);
+        Random random(94);
+        Picture picture(256, 256);
+        for (int strip = 0; strip < 8; ++strip) {
+            const float x0 = 32.0f * float(strip), x1 = x0 + 32;
+            for (int y = 0; y < 256; ++y)
+                for (int x = int(x0); x < int(x1); ++x) {
+                    // Rounded spine: darker towards the sides.
+                    const float across = (float(x) + 0.5f - x0) / 32;
+                    const float round = 0.7f + 0.3f * std::sin(across * kPi);
+                    picture.at(x, y) = scaled(colours[strip], round * (0.85f + 0.25f * noise.fractal(float(x) / 8, float(y) / 8, 3, 0.5f, 0)));
+                }
+            const Color gilt = hexColor(0xd8b050);
+            for (float band : {44.0f, 52.0f, 226.0f, 234.0f}) fillRect(picture, x0 + 2, band, x1 - 2, band + 3, gilt);
+            const float title = random.uniform(70, 110);
+            fillRect(picture, x0 + 6, title, x1 - 6, title + 46, scaled(colours[strip], 0.55f));
+            for (int line = 0; line < 4; ++line) fillRect(picture, x0 + 9, title + 6 + 10 * line, x1 - 9 - random.uniform(0, 6), title + 9 + 10 * line, gilt);
         }
         save(tree, "tex_books.tga", picture);
+    }
+    save(tree, "tex_gilt.tga", shaded(128, 128, [noise = ValueNoise(99)](float x, float y) {
+             // Gilding worn through to a red bole in places, with a fine beaded moulding.
+             const float bead = 0.75f + 0.25f * std::sin(x * 0.8f) * std::sin(y * 0.8f);
+             const float wear = smoothstep(0.62f, 0.75f, noise.fractal(x / 16, y / 16, 4, 0.55f, 8));
+             return scaled(mix(hexColor(0xd8ac48), hexColor(0x7a3420), wear * 0.7f), bead);
+         }));
+    save(tree, "tex_velvet_red.tga", fabricPicture(64, hexColor(0xb01420), 101));
+    {
+        // A village on a snowy night: hills, cottages with lit windows, a church spire, stars.
+        Picture picture(512, 256);
+        fillVerticalGradient(picture, {{0, hexColor(0x0c1430)}, {0.55f, hexColor(0x2a3c6a)}, {0.56f, hexColor(0xc8d0e4)}, {1, hexColor(0x8a98b8)}});
+        Random random(103);
+        for (int i = 0; i < 120; ++i) fillDisc(picture, random.uniform(0, 512), random.uniform(0, 140), random.uniform(0.5f, 1.2f), hexColor(0xf0f0ff));
+        fillDisc(picture, 420, 50, 18, hexColor(0xf4f0dc));
+        fillPolygon(picture, {{0, 175}, {120, 140}, {260, 168}, {380, 130}, {512, 160}, {512, 256}, {0, 256}}, hexColor(0xdfe6f4));
+        for (int h = 0; h < 6; ++h) {
+            const float x = 40.0f + 75 * float(h), base = 200.0f + 8 * float(h % 3);
+            fillRect(picture, x, base - 34, x + 46, base, hexColor(0x4a3a3a));
+            fillPolygon(picture, {{x - 6, base - 34}, {x + 23, base - 58}, {x + 52, base - 34}}, hexColor(0xe8eef8));
+            fillRect(picture, x + 8, base - 26, x + 18, base - 16, hexColor(0xffd080));
+            fillRect(picture, x + 28, base - 26, x + 38, base - 16, hexColor(0xffc060));
+        }
+        fillRect(picture, 300, 120, 320, 190, hexColor(0x5a4a4a));
+        fillPolygon(picture, {{256, 120}, {310, 70}, {324, 120}}, hexColor(0x3a3040));
+        for (int b = 0; b < 14; ++b) {
+            const Color gilt = scaled(hexColor(0xc8a040), 0.6f + 0.04f * float(b));
+            fillRect(picture, float(b), float(b), 512.0f - b, float(b) + 1, gilt);
+            fillRect(picture, float(b), 255.0f - b, 512.0f - b, 256.0f - b, gilt);
+            fillRect(picture, float(b), float(b), float(b) + 1, 256.0f - b, gilt);
+            fillRect(picture, 511.0f - b, float(b), 512.0f - b, 256.0f - b, gilt);
+        }
+        save(tree, "tex_painting3.tga", picture);
     }
     {
         // Two paintings: a winter landscape and a still life, in gilt frames.
