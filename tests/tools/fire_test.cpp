@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -158,3 +159,41 @@ TEST(FireplaceFire, EngineLoadsPlaysAndSkinsItWithinTheFireplace) {
 }
 
 }  // namespace
+
+namespace {
+
+// The largest change in any channel between two pixels.
+float pixelStep(const mediagen::Color& a, const mediagen::Color& b) {
+    return std::max({std::fabs(a.r - b.r), std::fabs(a.g - b.g), std::fabs(a.b - b.b), std::fabs(a.a - b.a)});
+}
+
+}  // namespace
+
+TEST(FireplaceFire, FlameTextureWrapsWithoutASeamAndLeavesGapsBetweenLicks) {
+    const mediagen::Picture texture = mediagen::flameTexture();
+    const int w = texture.width(), h = texture.height();
+    // The texture scrolls in v and wraps round each tongue in u: the last row must run into the
+    // first (and the last column into the first) no harder than neighbours inside the picture do.
+    float insideV = 0, acrossV = 0, insideU = 0, acrossU = 0;
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y + 1 < h; ++y) insideV = std::max(insideV, pixelStep(texture.at(x, y), texture.at(x, y + 1)));
+        acrossV = std::max(acrossV, pixelStep(texture.at(x, h - 1), texture.at(x, 0)));
+    }
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x + 1 < w; ++x) insideU = std::max(insideU, pixelStep(texture.at(x, y), texture.at(x + 1, y)));
+        acrossU = std::max(acrossU, pixelStep(texture.at(w - 1, y), texture.at(0, y)));
+    }
+    EXPECT_LE(acrossV, insideV + 1e-4f);
+    EXPECT_LE(acrossU, insideU + 1e-4f);
+
+    // Drawn additively, a texture without clear texels makes each tongue a solid cone.
+    int clear = 0, bright = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            clear += texture.at(x, y).a < 0.08f;
+            bright += texture.at(x, y).a > 0.6f;
+        }
+    EXPECT_GT(clear, w * h / 5);
+    EXPECT_LT(clear, w * h * 3 / 4);
+    EXPECT_GT(bright, w * h / 20);
+}

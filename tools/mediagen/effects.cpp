@@ -13,21 +13,46 @@ using formats::ParticleKind;
 using formats::ParticleLayer;
 using formats::Vec3;
 
+// The fade every layer has: alpha starts at `start` percent (plus rnd(jitter)), climbs by `rate` per
+// frame unit until it reaches `peak`, then falls at the same rate until the particle is gone.
+void setFade(ParticleLayer& layer, float start, float peak, float rate, float jitter = 0) {
+    layer.alphaStart = start;
+    layer.alphaPeak = peak;
+    layer.fadeRate = rate;
+    layer.alphaJitter = jitter;
+}
+
+// Size in units (x: half size or head length, y: a streak's half width), rnd(jitter) hundredths
+// added at birth, and the shrink per frame unit (negative: the particle grows).
+void setSize(ParticleLayer& layer, Vec3 size, Vec3 jitter, Vec3 shrink = {}) {
+    layer.size = size;
+    layer.sizeJitter = jitter;
+    layer.shrink = shrink;
+}
+
+// A streak standing straight up from its spawn point: radial and not aimed, so the stored direction
+// (0, 0, 1) is used as it is and no random spread is added. The flames are made of these.
+ParticleLayer risingStreak(const std::string& sprite) {
+    ParticleLayer layer;
+    layer.spriteName = sprite;
+    layer.kind = ParticleKind::Streak;
+    layer.radial = true;
+    layer.speedJitter = Vec3{0, 0, 1};  // the direction
+    return layer;
+}
+
 // A tree light: four overlapping glows in a 1-unit box that flash up from 19 % to full and die
 // again, all within about 35 frame units (81/5.3824 ≈ 15 up, 100/5.3824 ≈ 19 down). The pull
-// toward the camera keeps a light at a branch tip in front of the needles around it.
+// toward the camera brings a light at a branch tip out in front of the needle cards around it.
 ParticleLayer treeLight(const std::string& sprite) {
     ParticleLayer layer;
     layer.spriteName = sprite;
     layer.kind = ParticleKind::Billboard;
     layer.burstCount = 4;
     layer.spawnBox = Vec3{100, 100, 100};
-    layer.size = Vec3{2.2f, 0, 0};
-    layer.sizeJitter = Vec3{150, 0, 0};
-    layer.alphaStart = 19;
-    layer.alphaPeak = 100;
-    layer.fadeRate = 5.3824f;
-    layer.towardCamera = 2;
+    setSize(layer, Vec3{4.0f, 0, 0}, Vec3{200, 0, 0});
+    setFade(layer, 19, 100, 5.3824f);
+    layer.towardCamera = 4;
     return layer;
 }
 
@@ -42,20 +67,16 @@ ParticleLayer lightGlow(const std::string& sprite) {
     layer.burstCount = 6;
     layer.speed = Vec3{-0.1f, 0, 0};
     layer.spawnBox = Vec3{100, 100, 100};
-    layer.size = Vec3{3.5f, 0.45f, 0};  // head length, half width
-    layer.sizeJitter = Vec3{400, 30, 0};
-    layer.shrink = Vec3{0.02f, 0, 0};
-    layer.alphaStart = 10;
-    layer.alphaPeak = 70;
-    layer.fadeRate = 4;
-    layer.alphaJitter = 10;
-    layer.towardCamera = 2;
+    setSize(layer, Vec3{4.0f, 0.5f, 0}, Vec3{400, 30, 0}, Vec3{0.02f, 0, 0});  // head length, half width
+    setFade(layer, 10, 80, 4, 10);
+    layer.towardCamera = 4;
     return layer;
 }
 
 // Snow behind a window: three flakes per spawn anywhere in a sheet 200 units wide and 400 high
-// (z); it is as deep as it is wide, so a window in either wall looks into the full width, falling about 0.3 units per frame unit with a little sideways drift, turning
-// slowly and cycling through the four flake frames. Each fades in and out over about 200 frame units.
+// (z); it is as deep as it is wide, so a window in either wall looks into the full width. The flakes
+// fall about 0.3 units per frame unit with a little sideways drift, turning slowly and cycling
+// through the four flake frames; each fades in and out over about 200 frame units.
 ParticleLayer snowfall() {
     ParticleLayer layer;
     layer.spriteName = "snowflake.tga";
@@ -64,12 +85,8 @@ ParticleLayer snowfall() {
     layer.spawnBox = Vec3{20000, 20000, 40000};
     layer.speed = Vec3{-4, -4, -35};
     layer.speedJitter = Vec3{9, 9, 10};  // x, y −4 … 4; z −35 … −26, about −30 on average
-    layer.size = Vec3{1.0f, 0, 0};
-    layer.sizeJitter = Vec3{120, 0, 0};
-    layer.alphaStart = 0;
-    layer.alphaPeak = 90;
-    layer.fadeRate = 0.9f;
-    layer.alphaJitter = 20;
+    setSize(layer, Vec3{1.0f, 0, 0}, Vec3{120, 0, 0});
+    setFade(layer, 0, 90, 0.9f, 20);
     layer.frameCount = 4;
     layer.frameRate = 1;
     layer.spin = true;
@@ -77,68 +94,46 @@ ParticleLayer snowfall() {
     return layer;
 }
 
-// The fireplace: tall flame tongues standing on a 50 × 20 bed of embers, rising 0.35 units per frame
-// unit and shrinking as they go, each living about half a second; their varied sizes, strengths and
-// positions make the fire flicker. The fixed direction is straight up (not aimed; radial keeps the
-// motion on that direction without a random spread).
+// The fireplace: narrow flame tongues licking up from a 50 × 20 bed of embers behind and between
+// the skinned flames, rising 0.45 units per frame unit and thinning to a point as they go, each
+// living about a third of a second. Their varied heights, widths and strengths make the fire
+// flicker; they fade in quickly so a new tongue shoots up rather than swelling.
 ParticleLayer fire() {
-    ParticleLayer layer;
-    layer.spriteName = "fire.tga";
-    layer.kind = ParticleKind::Streak;
-    layer.radial = true;
+    ParticleLayer layer = risingStreak("fire.tga");
     layer.burstCount = 3;
-    layer.speed = Vec3{35, 0, 0};
-    layer.speedJitter = Vec3{0, 0, 1};  // the direction
+    layer.speed = Vec3{45, 0, 0};
     layer.spawnBox = Vec3{5000, 2000, 600};
-    layer.size = Vec3{14, 5, 0};
-    layer.sizeJitter = Vec3{1000, 400, 0};
-    layer.shrink = Vec3{0.25f, 0.08f, 0};
-    layer.alphaStart = 20;
-    layer.alphaPeak = 60;
-    layer.fadeRate = 3.5f;
-    layer.alphaJitter = 20;
+    setSize(layer, Vec3{12, 3.5f, 0}, Vec3{1000, 300, 0}, Vec3{0.35f, 0.12f, 0});
+    setFade(layer, 35, 85, 9, 25);
     return layer;
 }
 
 // A candle: one small flame standing on the wick per spawn, living about ten frame units, so that
 // six or seven overlap and their differing heights and widths flicker; barely rising.
 ParticleLayer candle() {
-    ParticleLayer layer;
-    layer.spriteName = "flame.tga";
-    layer.kind = ParticleKind::Streak;
-    layer.radial = true;
+    ParticleLayer layer = risingStreak("flame.tga");
     layer.burstCount = 1;
     layer.speed = Vec3{1.5f, 0, 0};
-    layer.speedJitter = Vec3{0, 0, 1};  // the direction
     layer.spawnBox = Vec3{30, 30, 0};
-    layer.size = Vec3{3.2f, 0.9f, 0};
-    layer.sizeJitter = Vec3{100, 25, 0};
-    layer.shrink = Vec3{0.04f, 0.01f, 0};
-    layer.alphaStart = 15;
-    layer.alphaPeak = 40;
-    layer.fadeRate = 6;
-    layer.alphaJitter = 15;
+    setSize(layer, Vec3{3.2f, 0.9f, 0}, Vec3{100, 25, 0}, Vec3{0.04f, 0.01f, 0});
+    setFade(layer, 15, 40, 6, 15);
     return layer;
 }
 
-// The locomotive's steam: two puffs per spawn leaving the chimney upward at about a quarter unit
-// per frame unit, spreading sideways, growing from about 1.5 to 5 units and thinning out within
-// about 60 frame units; a slow turn keeps neighbouring puffs from looking alike.
+// The locomotive's steam: two puffs per spawn leaving the chimney upward at 0.3–0.45 units per
+// frame unit and drifting up to 0.06 units sideways, so the plume spreads as it rises; each grows
+// from about 2 to 7 units and thins out within about 60 frame units, and a slow turn keeps
+// neighbouring puffs from looking alike.
 ParticleLayer locomotiveSteam() {
     ParticleLayer layer;
     layer.spriteName = "steam.tga";
     layer.kind = ParticleKind::Billboard;
     layer.burstCount = 2;
     layer.spawnBox = Vec3{150, 150, 50};
-    layer.speed = Vec3{-1.5f, -1.5f, 22};
-    layer.speedJitter = Vec3{4, 4, 8};
-    layer.size = Vec3{1.2f, 0, 0};
-    layer.sizeJitter = Vec3{80, 0, 0};
-    layer.shrink = Vec3{-0.06f, 0, 0};
-    layer.alphaStart = 10;
-    layer.alphaPeak = 45;
-    layer.fadeRate = 1.2f;
-    layer.alphaJitter = 10;
+    layer.speed = Vec3{-6, -6, 30};
+    layer.speedJitter = Vec3{13, 13, 16};
+    setSize(layer, Vec3{1.6f, 0, 0}, Vec3{100, 0, 0}, Vec3{-0.09f, 0, 0});
+    setFade(layer, 15, 50, 1.4f, 10);
     layer.spin = true;
     layer.spinSpeed = 8;
     return layer;

@@ -166,19 +166,25 @@ formats::BsaAnimation fireplaceFireAnimation() {
 }
 
 Picture flameTexture() {
+    // Licks: bright wavy bands running up the texture with clear gaps between them, so a tongue
+    // reads as several flames rather than a solid cone; the bands break into pieces along v, and as
+    // the texture scrolls those pieces rise and vanish. Everything is periodic over the picture
+    // (whole band counts, noise lattices that divide it), so it repeats without a seam.
     const int width = 64, height = 128;
+    constexpr int kLicks = 3;  // bands across u; the tongue wraps u once around its six sides
     Picture picture(width, height);
-    const ValueNoise streaks(0xf1a3e5), licks(0x11c5);
+    const ValueNoise wobble(0xf1a3e5), breakup(0x11c5), grain(0x2b7d);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            // Lattice periods divide the picture evenly, so the texture repeats seamlessly.
             const float u = float(x) / width, v = float(y) / height;
-            const float coarse = streaks.fractal(u * 4, v * 4, 3, 0.5f, 4);
-            const float fine = licks.fractal(u * 8, v * 8, 2, 0.5f, 8);
-            const float heat = clamp01((coarse * 0.75f + fine * 0.25f - 0.3f) * 1.9f);
-            const Color colour = mix(mix(hexColor(0xb8280a), hexColor(0xff8a20), clamp01(heat * 1.6f)),
-                                     hexColor(0xffe6a0), clamp01(heat * heat * 1.4f - 0.3f));
-            picture.at(x, y) = withAlpha(colour, clamp01(0.15f + heat * 0.8f));
+            const float bend = wobble.fractal(u * 4, v * 4, 3, 0.5f, 4) - 0.5f;
+            const float band = 0.5f + 0.5f * std::cos(2 * kPi * (kLicks * u + 0.9f * bend));
+            const float pieces = smoothstep(0.3f, 0.7f, breakup.fractal(u * 3, v * 6, 2, 0.5f, 3));
+            const float fine = grain.fractal(u * 8, v * 16, 2, 0.5f, 8);
+            const float heat = clamp01(std::pow(band, 1.6f) * (0.4f + 0.8f * pieces) * (0.8f + 0.4f * fine));
+            const Color colour = mix(mix(hexColor(0x9a1c06), hexColor(0xff7a18), clamp01(heat * 1.8f)),
+                                     hexColor(0xfff0b8), clamp01(heat * 1.6f - 0.7f));
+            picture.at(x, y) = withAlpha(colour, clamp01(std::pow(heat, 1.2f) * 1.15f));
         }
     }
     return picture;

@@ -32,12 +32,14 @@ Picture lightGlow(Color color) {
             const float dx = (x + 0.5f) / size * 2 - 1;
             const float dy = (y + 0.5f) / size * 2 - 1;
             const float d = std::sqrt(dx * dx + dy * dy);
-            const float halo = std::pow(clamp01(1 - d), 2.2f);
-            const float core = std::exp(-d * d / 0.012f);
+            // A wide halo: on the bright needles an additive glow only reads when it spreads well
+            // beyond the bulb.
+            const float halo = std::pow(clamp01(1 - d), 1.5f);
+            const float core = std::exp(-d * d / 0.025f);
             const float rays = std::exp(-std::fabs(dx) * 28) * clamp01(1 - std::fabs(dy)) +
                                std::exp(-std::fabs(dy) * 28) * clamp01(1 - std::fabs(dx));
             const float edge = smoothstep(1.0f, 0.85f, d) * smoothstep(1.0f, 0.9f, std::max(std::fabs(dx), std::fabs(dy)));
-            const float alpha = (0.55f * halo + 0.45f * core + 0.25f * rays) * edge;
+            const float alpha = (0.7f * halo + 0.45f * core + 0.25f * rays) * edge;
             const Color tint = mix(color, Color{1, 1, 1, 1}, clamp01(core * 0.8f));
             setGlowPixel(picture, x, y, tint, clamp01(0.35f + 0.65f * (halo + core)), alpha);
         }
@@ -71,8 +73,10 @@ Picture sparkleRay(Color color) {
 
 // A flame tongue standing on its base (bottom of the picture) with a round belly and a pointed tip:
 // white-yellow inside, orange toward the rim, deep red at the tip. `ragged` wobbles the outline with
-// noise (the fireplace's tongues); 0 gives the smooth candle flame.
-Picture flameTongue(int width, int height, float ragged, float brightness, std::uint32_t seed) {
+// noise (the fireplace's tongues); 0 gives the smooth candle flame. `core` is the colour inside: a
+// pale yellow for the candle, a deeper orange for the fire, whose many overlapping tongues would
+// otherwise add up to a washed-out white.
+Picture flameTongue(int width, int height, float ragged, float brightness, Color core, std::uint32_t seed) {
     Picture picture(width, height);
     const ValueNoise noise(seed);
     for (int y = 0; y < height; ++y) {
@@ -87,7 +91,7 @@ Picture flameTongue(int width, int height, float ragged, float brightness, std::
             const float inner = smoothstep(0.75f, 0.0f, d) * smoothstep(0.95f, 0.25f, t);
             const float base = smoothstep(0.0f, 0.08f, t);
             const Color rim = mix(hexColor(0xff7a1a), hexColor(0xc42a08), clamp01(t * 1.2f));
-            const Color colour = mix(rim, hexColor(0xfff1c0), inner);
+            const Color colour = mix(rim, core, inner);
             const float alpha = brightness * body * base * (0.55f + 0.45f * inner) * smoothstep(1.0f, 0.7f, t);
             setGlowPixel(picture, x, y, colour, 0.5f + 0.5f * body, alpha);
         }
@@ -169,8 +173,8 @@ std::vector<std::pair<std::string, Picture>> spritePictures() {
     for (const auto& [name, rgb] : lights) sprites.emplace_back(std::string("light_") + name + ".tga", lightGlow(hexColor(rgb)));
     for (int i = 0; i < 3; ++i)
         sprites.emplace_back(std::string("sparkle_") + lights[i].first + ".tga", sparkleRay(hexColor(lights[i].second)));
-    sprites.emplace_back("flame.tga", flameTongue(64, 128, 0, 1.0f, 0xf1a3e));
-    sprites.emplace_back("fire.tga", flameTongue(64, 128, 0.45f, 0.7f, 0xf12e));
+    sprites.emplace_back("flame.tga", flameTongue(64, 128, 0, 1.0f, hexColor(0xfff1c0), 0xf1a3e));
+    sprites.emplace_back("fire.tga", flameTongue(64, 128, 0.45f, 0.8f, hexColor(0xffa030), 0xf12e));
     sprites.emplace_back("steam.tga", steamPuff());
     sprites.emplace_back("snowflake.tga", snowflakeStrip());
     return sprites;
