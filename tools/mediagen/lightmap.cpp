@@ -558,7 +558,7 @@ void toneMap(std::vector<Picture>& maps, float exposure, float floor) {
     float white = 1e-6f;
     if (!levels.empty()) {
         // The hottest texels (inside the firebox, beside a wick) clip so they do not dim the room.
-        const std::size_t k = std::min(levels.size() - 1, std::size_t(double(levels.size()) * 0.998));
+        const std::size_t k = std::min(levels.size() - 1, std::size_t(double(levels.size()) * 0.99));
         std::nth_element(levels.begin(), levels.begin() + std::ptrdiff_t(k), levels.end());
         white = std::max(white, levels[k]);
     }

@@ -96,7 +96,7 @@ Color irradiance(const BakeSetup& setup, modelling::Vec3 position, modelling::Ve
 Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, const BakeSetup& setup, int threads,
                      std::uint32_t seed = 0);
 
-// 1 − e^(−exposure·E), scaled so a high percentile of all baked texels reaches 1 (a few hot spots
+// 1 − e^(−exposure·E), scaled so the 99th percentile of all baked texels reaches 1 (a few hot spots
 // beside the flames clip), never below `floor`. In place, alpha set to 1.
 void toneMap(std::vector<Picture>& maps, float exposure, float floor);
 

@@ -207,7 +207,7 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
     setup.moon = {0.34f, 0.42f, 0.66f, 1};
     setup.moonSamples = fast ? 1 : 2;
     setup.occlusionRays = fast ? 6 : 12;
-    setup.ambientIndoor = {0.11f, 0.085f, 0.07f, 1};
+    setup.ambientIndoor = {0.13f, 0.1f, 0.085f, 1};
     setup.ambientOutdoor = {0.3f, 0.36f, 0.52f, 1};
 
     BakeStats stats;
@@ -239,7 +239,7 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
         owners.push_back(i);
         stats.texels += (long long)charts.width * charts.height;
     }
-    toneMap(maps, 1.4f, 0.05f);
+    toneMap(maps, 2.0f, 0.05f);
     for (std::size_t k = 0; k < maps.size(); ++k) {
         const formats::Image image = maps[k].toImage();
         const std::string name = scene.roomMeshes[owners[k]].lightMapName;
