@@ -45,6 +45,9 @@ void drawLayerOnSamePixels(const MeshBatch& batch, GLuint texture, GLenum source
 }
 
 void issueOcclusionQueries(Scene& scene) {
+    // The boxes are black and added, so they change no pixel; with colour writes off a software
+    // renderer also skips their blending, which costs as much as the rest of the room's models.
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
     glColor4f(0, 0, 0, 1);
@@ -65,6 +68,7 @@ void issueOcclusionQueries(Scene& scene) {
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
 void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference) {

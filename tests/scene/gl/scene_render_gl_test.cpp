@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "formats/particle_effect.h"
@@ -185,6 +186,36 @@ TEST_F(SceneGL, CameraOutsideEveryRootDrawsNothingAndFiresNothing) {
     EXPECT_EQ(inside.particles.emitterCount(), 1);
 }
 
+TEST_F(SceneGL, PortalShowsItsObjectOnlyWhileItsHelperIsTriggered) {
+    // A closet with a root of its own far away, opened by the room's "emit sparks" helper.
+    formats::BssScene file = lookingDown();
+    file.roomMeshes.push_back(scenetest::square("closet", "Scene Root", 5, 2000));
+    formats::BssPortal door;
+    door.name = "closet";
+    door.targetName = "emit sparks";
+    formats::BssPortal nowhere;
+    nowhere.name = "no such object";
+    nowhere.targetName = "no such helper";
+    file.portals = {nowhere, door};
+    for (const bool inside : {true, false}) {
+        SceneRig rig;
+        formats::BssScene variant = file;
+        if (!inside) {
+            for (formats::Vec3& p : variant.cameras[0].positions) p.x = 500;
+        }
+        rig.build(variant);
+        const int closet = rig.objectIndex("closet");
+        for (int frame = 0; frame < 2; ++frame) {
+            resetSceneFlags(rig.scene);
+            drawScene(rig.scene, 1.0f, false, nullptr);
+            EXPECT_EQ(rig.scene.objects[std::size_t(closet)].visible, inside) << inside;
+            const auto& list = rig.scene.opaqueList;
+            EXPECT_EQ(std::find(list.begin(), list.end(), closet) != list.end(), inside) << inside;
+        }
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(SceneGL, OcclusionVariantMakesQueriesAndKeepsTheRoomVisible) {
     if (!GLEW_ARB_occlusion_query) GTEST_SKIP() << "no occlusion queries";
     SceneRig rig;
@@ -206,6 +237,9 @@ TEST_F(SceneGL, OcclusionVariantMakesQueriesAndKeepsTheRoomVisible) {
     GLboolean mask = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
     EXPECT_EQ(mask, GL_TRUE);
+    GLboolean colourMask[4] = {};
+    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
+    EXPECT_TRUE(colourMask[0] && colourMask[1] && colourMask[2] && colourMask[3]);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     releaseScene(rig.scene);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
