@@ -78,16 +78,18 @@ TEST(LightMapCharts, ChartsArePackedInBoundsWithoutOverlapAndUvsLandOnTheirTexel
         EXPECT_EQ(std::count(chartOfFace.begin(), chartOfFace.end(), -1), 0);
     }
     // Texel density is even: an edge's length in texels is its world length over the texel size.
+    // (A little coarser than asked is allowed where that halves the map.)
     const LightMapCharts charts = chartMesh(mesh, 1.5f, 512);
-    EXPECT_FLOAT_EQ(charts.texelSize, 1.5f);
+    EXPECT_GE(charts.texelSize, 1.5f);
+    EXPECT_LE(charts.texelSize, 1.5f * 1.3f + 1e-4f);
     for (std::size_t f = 0; f < 12; ++f) {  // the room box's faces, flat and axis-aligned
         const md::Vec3 a = mesh.positions[mesh.faces[f][0]], b = mesh.positions[mesh.faces[f][1]];
         const md::Vec2 ta = texelOf(charts, charts.uvs[charts.faces[f][0]]), tb = texelOf(charts, charts.uvs[charts.faces[f][1]]);
-        EXPECT_NEAR(std::hypot(ta.u - tb.u, ta.v - tb.v), md::length(b - a) / 1.5f, 0.01f) << "face " << f;
+        EXPECT_NEAR(std::hypot(ta.u - tb.u, ta.v - tb.v), md::length(b - a) / charts.texelSize, 0.01f) << "face " << f;
     }
     // A map too small for that density is coarsened until it fits.
     const LightMapCharts coarse = chartMesh(mesh, 1.5f, 64);
-    EXPECT_GT(coarse.texelSize, 1.5f);
+    EXPECT_GT(coarse.texelSize, charts.texelSize);
     // Coplanar neighbours share one chart; the box's six sides are six charts.
     md::Mesh box;
     md::addBox(box, {0, 0, 0}, {10, 20, 30}, 10);

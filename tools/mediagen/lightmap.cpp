@@ -220,31 +220,43 @@ LightMapCharts chartMesh(const modelling::Mesh& mesh, float texelSize, int maxSi
     texelSize = std::max(texelSize, 1e-3f);
     std::vector<std::pair<int, int>> at;
     std::vector<std::pair<int, int>> blocks(groups.size());
-    for (int attempt = 0;; ++attempt) {
+    // Packs the charts at one texel size; false when they do not fit maxSize × maxSize.
+    auto pack = [&](float size, int& mapWidth, int& mapHeight) {
         long long area = 0;
         int widest = 0;
         for (std::size_t c = 0; c < groups.size(); ++c) {
             // Corners sit on texel centres, so a chart spans its extent plus one texel.
-            const int w = int(std::ceil((planes[c].maxU - planes[c].minU) / texelSize - 1e-3f)) + 1;
-            const int h = int(std::ceil((planes[c].maxV - planes[c].minV) / texelSize - 1e-3f)) + 1;
+            const int w = int(std::ceil((planes[c].maxU - planes[c].minU) / size - 1e-3f)) + 1;
+            const int h = int(std::ceil((planes[c].maxV - planes[c].minV) / size - 1e-3f)) + 1;
             blocks[c] = {w + 2 * kChartGutter, h + 2 * kChartGutter};
             area += (long long)blocks[c].first * blocks[c].second;
             widest = std::max(widest, blocks[c].first);
         }
-        bool fits = false;
-        int width = powerOfTwoAtLeast(std::max(widest, int(std::sqrt(double(area)))));
-        for (; width <= maxSize && !fits; width *= 2) {
+        for (int width = powerOfTwoAtLeast(std::max(widest, int(std::sqrt(double(area))))); width <= maxSize; width *= 2) {
             const int used = packShelves(blocks, width, at);
             if (used >= 0 && used <= maxSize) {
-                out.width = width;
-                out.height = powerOfTwoAtLeast(used);
-                fits = true;
+                mapWidth = width;
+                mapHeight = powerOfTwoAtLeast(used);
+                return true;
             }
         }
-        if (fits || attempt > 200) break;
-        texelSize *= 1.15f;
+        return false;
+    };
+    int width = 0, height = 0;
+    for (int attempt = 0; !pack(texelSize, width, height) && attempt < 200; ++attempt) texelSize *= 1.15f;
+    // A map only just over a power of two wastes most of its texels: up to 30 % coarser may halve it.
+    float best = texelSize;
+    long long bestArea = (long long)width * height;
+    for (float coarser : {1.1f, 1.2f, 1.3f}) {
+        int w = 0, h = 0;
+        if (pack(texelSize * coarser, w, h) && (long long)w * h < bestArea) {
+            best = texelSize * coarser;
+            bestArea = (long long)w * h;
+        }
     }
-    if (out.width == 0) {  // nothing fitted even coarsened: cannot happen for sane meshes, but stay valid
+    texelSize = best;
+    if (pack(texelSize, out.width, out.height) == false) {
+        // Nothing fitted even coarsened (not for any sane mesh): stay valid all the same.
         out.width = out.height = 4;
         at.assign(groups.size(), {0, 0});
     }

@@ -47,7 +47,8 @@ struct LightMapCharts {
 std::vector<std::vector<int>> groupCharts(const modelling::Mesh& mesh, float creaseDegrees = 30);
 
 // Charts of `mesh` at `texelSize` world units per texel, coarsened until the map fits
-// maxSize × maxSize. An empty mesh gives a 4 × 4 map with no charts.
+// maxSize × maxSize, and up to 30 % more where that gives a smaller map. An empty mesh gives a 4 × 4
+// map with no charts.
 LightMapCharts chartMesh(const modelling::Mesh& mesh, float texelSize, int maxSize);
 
 struct TexelSample {
