@@ -210,6 +210,14 @@ TEST(LightMapBake, DilationFillsGuttersAndTheToneCurveKeepsAFloor) {
         }
     EXPECT_FLOAT_EQ(brightest, 1.0f);
     EXPECT_GE(darkest, 0.05f);
+    // A light with points but no colours, and a setup without occluders, give the ambient only.
+    BakeSetup bare;
+    bare.lights.resize(1);
+    bare.lights[0].points = {{0, 0, 10}};
+    bare.moon = {1, 1, 1, 1};
+    bare.roomMax = {10, 10, 10};
+    const Color c = irradiance(bare, {0, 0, 0}, {0, 0, 1}, {0, 0, 1}, 3);
+    EXPECT_FLOAT_EQ(c.r, bare.ambientIndoor.r);
 }
 
 TEST(LightMapBake, TheRoomsShippedMapsHaveNoUnlitTexelAndUvsInsideTheMap) {

@@ -368,7 +368,7 @@ Color irradiance(const BakeSetup& setup, Vec3 p, Vec3 n, Vec3 faceNormal, std::u
     std::uint32_t stream = 0;
     const float r1 = unit(seed, 7001), r2 = unit(seed, 7002);
     for (const BakeLight& light : setup.lights) {
-        if (light.points.empty() || (light.indoorOnly && !indoors)) continue;
+        if (light.points.empty() || light.colours.empty() || (light.indoorOnly && !indoors)) continue;
         const int samples = std::max(1, light.samples);
         const int count = static_cast<int>(light.points.size());
         const float share = float(count) / float(samples);

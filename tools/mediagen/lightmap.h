@@ -65,7 +65,7 @@ std::vector<TexelSample> texelSamples(const modelling::Mesh& mesh, const LightMa
 
 struct BakeLight {
     std::vector<modelling::Vec3> points;  // emitting points; samples are spread over them
-    std::vector<Color> colours;           // one per point (rgb, strength folded in)
+    std::vector<Color> colours;           // one per point (rgb, strength folded in); fewer: the last repeats, none: dark
     modelling::Vec3 spread;               // half-size of the box round each point samples fall in
     float reach = 300;                    // distance at which the light has fallen to a half
     int samples = 1;                      // shadow rays per texel
