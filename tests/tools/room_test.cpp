@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <tuple>
@@ -13,6 +14,7 @@
 #include "mediagen/mesh.h"
 #include "mediagen/model.h"
 #include "mediagen/room.h"
+#include "mediagen/room_textures.h"
 #include "model/bsm_file.h"
 #include "scene/scene.h"
 
@@ -403,4 +405,49 @@ TEST(RoomScene, TheFirTreeStaysVisibleFromTheTreeAndTrainCameras) {
             if (inside) break;
         }
     }
+}
+
+TEST(RoomModels, FirNeedleCardsFaceTheLightAboveFromEitherSide) {
+    // The scene light is one-sided and hangs above the room's middle: card normals that follow the
+    // cards' winding would leave every other card black, so they lean up and out of the crown.
+    const std::vector<PlacedModel> models = buildPlacedModels(0);
+    const formats::BsmModel& fir = find(models, "fir").builder.model();
+    int cards = 0;
+    for (const formats::BsmMesh& mesh : fir.meshes) {
+        if (mesh.nodeName != "needles" && mesh.nodeName != "needles2") continue;
+        ++cards;
+        ASSERT_EQ(mesh.normals.size(), mesh.faces.size() * 3) << mesh.nodeName;
+        for (std::size_t f = 0; f < mesh.faces.size(); ++f)
+            for (int c = 0; c < 3; ++c) {
+                const formats::Vec3 n = mesh.normals[f * 3 + c];
+                const formats::Vec3 p = mesh.positions[std::size_t(mesh.faces[f][std::size_t(c)])];
+                EXPECT_NEAR(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 1.0f, 1e-3f);
+                EXPECT_GT(n.z, 0.5f) << mesh.nodeName << " face " << f;
+                // Outward from the trunk wherever the corner stands off it.
+                if (std::hypot(p.x, p.y) > 5) {
+                    EXPECT_GT(n.x * p.x + n.y * p.y, 0.0f) << mesh.nodeName << " face " << f;
+                }
+            }
+    }
+    EXPECT_EQ(cards, 2);
+}
+
+TEST(RoomModels, EveryTextureAModelOrRoomMeshNamesIsWritten) {
+    // A misspelt name shows the engine's default texture: a grey placeholder in the middle of the room.
+    const std::filesystem::path root = std::filesystem::temp_directory_path() / "glimmerdale_room_textures_test";
+    MediaTree tree;
+    tree.begin(root.string());
+    makeModelTextures(tree);
+    makeRoomTextures(tree);
+    std::set<std::string> named;
+    for (const PlacedModel& model : buildPlacedModels(0))
+        for (const formats::BsmMesh& mesh : model.builder.model().meshes) {
+            if (mesh.nodeName == "CollMesh") continue;
+            named.insert(mesh.diffuseTexture);
+            if (mesh.hasReflection) named.insert(mesh.reflectionTexture);
+            if (mesh.hasIllumination) named.insert(mesh.illuminationTexture);
+        }
+    for (const RoomObject& object : buildRoomLayout().objects) named.insert(object.texture);
+    for (const std::string& name : named) EXPECT_TRUE(std::filesystem::exists(root / "main/Textures" / name)) << name;
+    std::filesystem::remove_all(root);
 }

@@ -300,7 +300,7 @@ RoomLayout buildRoomLayout() {
     // Outside: the snowy garden, a fence, snowy trees, and the night sky round it all. The garden lies
     // in even moonlight, so its textures carry that light themselves and it needs no light maps.
     {
-        Mesh ground = floorGrid(-1100, -1100, 1100, 1100, -30, 220, 200);
+        Mesh ground = floorGrid(-1450, -1450, 1450, 1450, -30, 290, 200);
         layout.objects.push_back(object("garden", "tex_snow.tga", ground, 8, false));
         Mesh fence;
         for (int i = 0; i < 30; ++i) {
@@ -439,7 +439,7 @@ RoomLayout buildRoomLayout() {
         layout.objects.push_back(object("snowshrubs", "tex_snow.tga", shrubs, 4, false));
         // The moon high over the garden beyond the east window, a disc facing the house.
         Mesh moon;
-        const Vec3 centre{1440, -560, 560};
+        const Vec3 centre{1440, -300, 400};
         const int sides = 40;
         const std::int32_t mid = moon.addPosition(centre), midUv = moon.addUv(0.5f, 0.5f);
         for (int i = 0; i < sides; ++i) {
@@ -454,16 +454,16 @@ RoomLayout buildRoomLayout() {
         layout.objects.push_back(object("moon", "tex_moon.tga", moon, 4, false));
         // A neighbour's cottage across the garden, its windows lit.
         Mesh house;
-        modelling::addBox(house, {1150, 150, -30}, {1330, 560, 260}, 1e9f);
+        modelling::addBox(house, {1150, -60, -30}, {1330, 300, 260}, 1e9f);
         for (std::size_t f = 0; f < house.faces.size(); ++f)
             for (int c = 0; c < 3; ++c) {
                 const Vec3 q = house.positions[house.faces[f][c]];
-                house.uvFaces[f][c] = house.addUv((q.y - 150 + q.x - 1150) / 410, (q.z + 30) / 290);
+                house.uvFaces[f][c] = house.addUv((q.y + 60 + q.x - 1150) / 360, (q.z + 30) / 290);
             }
         layout.objects.push_back(object("cottage", "tex_cottage.tga", house, 8, false));
         Mesh roof;
         const std::vector<Vec2> gable{{-110, 0}, {110, 0}, {0, 120}};
-        modelling::addExtrusion(roof, gable, -580, -130, 1e9f);
+        modelling::addExtrusion(roof, gable, -320, 80, 1e9f);
         // The gable stands up in z and the ridge runs along y.
         modelling::transform(roof, Affine::translation({1240, 0, 250}) * Affine::rotationX(kPi / 2));
         modelling::boxUv(roof, 200);

@@ -335,22 +335,27 @@ void makeModelTextures(MediaTree& tree) {
 
 void makeRoomTextures(MediaTree& tree) {
     {
-        // Cream wallpaper with a deep red stripe and a small gold sprig between.
+        // Cream wallpaper with a deep red stripe and a small gold sprig between, at 512 texels for
+        // 128 units so the pattern stays crisp on a large screen; the paper has a faint fibre.
         ValueNoise noise(61);
-        Picture picture = shaded(256, 256, [&](float x, float y) {
+        ValueNoise fibre(62);
+        const float k = 2;  // texels per unit of the pattern's 256-texel design
+        Picture picture = shaded(512, 512, [&](float px, float py) {
+            const float x = px / k, y = py / k;
             const float stripe = std::fmod(x, 64);
             Color c = stripe < 22 ? hexColor(0x7e1e22) : hexColor(0xe8d8b4);
             if (stripe >= 22 && (stripe < 24 || stripe > 62)) c = hexColor(0xc8a050);
-            return scaled(c, 0.9f + 0.12f * noise.fractal(x / 256 * 8, y / 256 * 8, 3, 0.5f, 8));
+            const float grain = 0.96f + 0.08f * fibre.fractal(px / 512 * 128, py / 512 * 16, 2, 0.5f, 16);
+            return scaled(c, grain * (0.9f + 0.12f * noise.fractal(x / 256 * 8, y / 256 * 8, 3, 0.5f, 8)));
         });
         for (int i = 0; i < 4; ++i)
             for (int j = 0; j < 4; ++j) {
-                const float cx = 43 + 64 * float(i), cy = 32 + 64 * float(j) + (i % 2) * 32;
-                for (int k = 0; k < 4; ++k) {
-                    const float a = kPi / 4 + kPi / 2 * float(k);
-                    drawLine(picture, cx, cy, cx + 7 * std::cos(a), cy + 7 * std::sin(a), 2.2f, hexColor(0xb89040));
+                const float cx = k * (43 + 64 * float(i)), cy = k * (32 + 64 * float(j) + (i % 2) * 32);
+                for (int n = 0; n < 4; ++n) {
+                    const float a = kPi / 4 + kPi / 2 * float(n);
+                    drawLine(picture, cx, cy, cx + k * 7 * std::cos(a), cy + k * 7 * std::sin(a), k * 2.2f, hexColor(0xb89040));
                 }
-                fillDisc(picture, cx, cy, 2.5f, hexColor(0xb02830));
+                fillDisc(picture, cx, cy, k * 2.5f, hexColor(0xb02830));
             }
         save(tree, "tex_wallpaper.tga", picture);
     }
@@ -374,17 +379,21 @@ void makeRoomTextures(MediaTree& tree) {
         save(tree, "tex_rug.tga", picture);
     }
     {
-        // Brick courses in running bond, mortar lines, each brick its own shade.
+        // Brick courses in running bond, mortar lines, each brick its own shade; 512 texels for 120
+        // units, with a fine sandy grain.
         ValueNoise noise(67);
-        Picture picture = shaded(256, 256, [&](float x, float y) {
+        ValueNoise sand(68);
+        Picture picture = shaded(512, 512, [&](float px, float py) {
+            const float x = px / 2, y = py / 2;
             const int row = int(y / 32);
             const float xs = x + (row % 2) * 32;
             const int column = int(xs / 64);
             const float mx = std::fmod(xs, 64), my = std::fmod(y, 32);
-            if (mx < 3 || my < 3) return scaled(hexColor(0xb0a898), 0.8f + 0.3f * noise.at(x / 6, y / 6));
+            const float grain = 0.92f + 0.16f * sand.at(px / 1.5f, py / 1.5f, 0);
+            if (mx < 3 || my < 3) return scaled(hexColor(0xb0a898), grain * (0.8f + 0.3f * noise.at(x / 6, y / 6)));
             const float shade = float(((row * 31 + column * 17) % 7)) / 7;
             Color c = mix(hexColor(0x7a2e1e), hexColor(0xa8482a), shade);
-            return scaled(c, 0.8f + 0.35f * noise.fractal(x / 256 * 24, y / 256 * 24, 3, 0.5f, 24));
+            return scaled(c, grain * (0.8f + 0.35f * noise.fractal(x / 256 * 24, y / 256 * 24, 3, 0.5f, 24)));
         });
         save(tree, "tex_brick.tga", picture);
         // The same bricks outside at night, in the moon's cool light.
@@ -393,7 +402,7 @@ void makeRoomTextures(MediaTree& tree) {
                 Color& c = picture.at(x, y);
                 c = mix(scaled(c, 0.3f), hexColor(0x1a2238), 0.35f);
             }
-        save(tree, "tex_brick_night.tga", picture);
+        save(tree, "tex_brick_night.tga", resized(picture, 256, 256));
     }
     save(tree, "tex_skirting.tga", mottled(128, hexColor(0xeae4d8), hexColor(0xd8d0c0), 4, 69));
     save(tree, "tex_ceiling.tga", mottled(256, hexColor(0xe8e2d4), hexColor(0xd4ccbc), 16, 71));
