@@ -417,7 +417,9 @@ PlacedModel makeStocking() {
     modelling::computeNormals(sock, 50);
     modelling::boxUv(sock, 20);
     Mesh cuff;
-    modelling::addBevelledBox(cuff, {-7.5f, -3.5f, -7}, {7.5f, 3.5f, 1}, 1.5f, 10);
+    // A soft, rounded fur cuff: a flattened ring round the top of the stocking.
+    modelling::addTorus(cuff, 6.2f, 3.2f, 20, 10, 10);
+    modelling::transform(cuff, Affine::translation({0, 0, -3}) * Affine::scaling({1, 0.55f, 1.25f}));
     // The loop it hangs by.
     Mesh loop;
     modelling::addTorus(loop, 2.2f, 0.4f, 16, 6, 4);

@@ -324,9 +324,9 @@ void makeModelTextures(MediaTree& tree) {
     save(tree, "tex_fur_white.tga", furPicture(64, hexColor(0xf0ece4), 39));
     save(tree, "tex_ribbon_red.tga", brushedMetal(32, hexColor(0xc01020), 41));
     save(tree, "tex_ribbon_gold.tga", brushedMetal(32, hexColor(0xe0b030), 43));
-    save(tree, "tex_gift_red.tga", giftPaper(hexColor(0xa8121c), hexColor(0xf0d070), hexColor(0xe8c040), 45));
-    save(tree, "tex_gift_green.tga", giftPaper(hexColor(0x0e5a2a), hexColor(0xf4f4f4), hexColor(0xc01828), 47));
-    save(tree, "tex_gift_blue.tga", giftPaper(hexColor(0x1a3078), hexColor(0xe0e8ff), hexColor(0xe8e8f0), 49));
+    save(tree, "tex_gift_red.tga", giftPaper(hexColor(0xd41c2c), hexColor(0xf8e088), hexColor(0xf0cc50), 45));
+    save(tree, "tex_gift_green.tga", giftPaper(hexColor(0x1c8a44), hexColor(0xf8f8f8), hexColor(0xe02434), 47));
+    save(tree, "tex_gift_blue.tga", giftPaper(hexColor(0x3456bc), hexColor(0xe8eeff), hexColor(0xf4f4f8), 49));
     save(tree, "tex_curtain.tga", fabricPicture(256, hexColor(0x7a1422), 51));
     save(tree, "tex_lampshade.tga", fabricPicture(128, hexColor(0xe8d0a0), 53));
     save(tree, "tex_lampshade_i.tga", Picture(16, 16, hexColor(0x806030)));
