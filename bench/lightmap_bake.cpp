@@ -21,8 +21,8 @@ void BM_RoomShadowRays(benchmark::State& state) {
         if (object.lightMapped) bvh.addMesh(object.mesh);
     bvh.build();
     std::mt19937 random(7);
-    std::uniform_real_distribution<float> x(layout.roomMin.x, layout.roomMax.x), y(layout.roomMin.y, layout.roomMax.y),
-        z(layout.roomMin.z, layout.roomMax.z);
+    std::uniform_real_distribution<float> x(layout.roomMin.x, layout.roomMax.x),
+        y(layout.roomMin.y, layout.roomMax.y), z(layout.roomMin.z, layout.roomMax.z);
     std::vector<std::pair<md::Vec3, md::Vec3>> rays(4096);
     for (auto& ray : rays) {
         const md::Vec3 from{x(random), y(random), z(random)}, to{x(random), y(random), z(random)};
@@ -44,7 +44,8 @@ void BM_BakeRoom(benchmark::State& state) {
     const bool fast = state.range(1) != 0;
     const RoomLayout layout = buildRoomLayout();
     const std::vector<PlacedModel> models = buildPlacedModels(fast ? 0 : 1);
-    const std::string root = (std::filesystem::temp_directory_path() / "glimmerdale-bench-lightmaps").string();
+    const std::string root =
+        (std::filesystem::temp_directory_path() / "glimmerdale-bench-lightmaps").string();
     for (auto _ : state) {
         MediaTree tree;
         tree.begin(root);
@@ -56,7 +57,13 @@ void BM_BakeRoom(benchmark::State& state) {
     std::error_code ignored;
     std::filesystem::remove_all(root, ignored);
 }
-BENCHMARK(BM_BakeRoom)->Args({1, 0})->Args({2, 0})->Args({2, 1})->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_BakeRoom)
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({2, 1})
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 }  // namespace
 

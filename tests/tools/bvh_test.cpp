@@ -1,10 +1,10 @@
 // The triangle hierarchy against a brute-force walk over every triangle.
+#include "mediagen/bvh.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
-
-#include "mediagen/bvh.h"
 
 using mediagen::TriangleBvh;
 namespace md = mediagen::modelling;
@@ -48,7 +48,8 @@ TEST(TriangleBvh, AgreesWithBruteForceOnRandomTriangles) {
         TriangleBvh bvh;
         for (int i = 0; i < count; ++i) {
             const md::Vec3 a{place(random), place(random), place(random)};
-            const Tri t{a, a + md::Vec3{size(random), size(random), size(random)}, a + md::Vec3{size(random), size(random), size(random)}};
+            const Tri t{a, a + md::Vec3{size(random), size(random), size(random)},
+                        a + md::Vec3{size(random), size(random), size(random)}};
             tris.push_back(t);
             bvh.addTriangle(t.a, t.b, t.c);
         }
@@ -104,7 +105,7 @@ TEST(TriangleBvh, EmptyDegenerateAndUnbuiltHierarchiesAreSafe) {
     pile.build();
     EXPECT_EQ(pile.triangleCount(), 202u);
     EXPECT_NEAR(pile.nearestHit({0, 0, 0}, {1, 0, 0}, 100), 5.0f, 1e-4f);
-    EXPECT_TRUE(pile.occluded({0, 0, 0}, {2, 0, 0}, 2.6f));   // t counts in multiples of the direction
+    EXPECT_TRUE(pile.occluded({0, 0, 0}, {2, 0, 0}, 2.6f));  // t counts in multiples of the direction
     EXPECT_FALSE(pile.occluded({0, 0, 0}, {2, 0, 0}, 2.4f));
     EXPECT_FALSE(pile.occluded({0, 0, 0}, {-1, 0, 0}, 100));  // behind the origin
 }

@@ -1,11 +1,12 @@
 // Light-map charts, texel samples, shadows, the tone curve and the room's shipped maps.
+#include "mediagen/lightmap.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 
-#include "mediagen/lightmap.h"
 #include "mediagen/model.h"
 #include "mediagen/room.h"
 
@@ -21,7 +22,8 @@ md::Mesh mixedMesh() {
     md::addBevelledBox(mesh, {-30, -20, 0}, {30, 20, 10}, 1.5f, 40);
     md::addSphere(mesh, {50, 50, 40}, 12, 12, 8, 40);
     md::addLathe(mesh, {{0, 0}, {8, 0}, {3, 20}, {0, 30}}, 10, 30);
-    md::addQuadFace(mesh, {0, 0, 79}, {0.01f, 0, 79}, {0, 0.01f, 79}, {0, 0, 79});  // specks and a degenerate face
+    md::addQuadFace(mesh, {0, 0, 79}, {0.01f, 0, 79}, {0, 0.01f, 79},
+                    {0, 0, 79});  // specks and a degenerate face
     md::computeNormals(mesh, 35);
     return mesh;
 }
@@ -30,12 +32,15 @@ md::Mesh mixedMesh() {
 md::Mesh floorMesh(float half, float step) {
     md::Mesh mesh;
     for (float x = -half; x < half; x += step)
-        for (float y = -half; y < half; y += step) md::addQuadFace(mesh, {x, y, 0}, {x + step, y, 0}, {x + step, y + step, 0}, {x, y + step, 0});
+        for (float y = -half; y < half; y += step)
+            md::addQuadFace(mesh, {x, y, 0}, {x + step, y, 0}, {x + step, y + step, 0}, {x, y + step, 0});
     md::computeNormals(mesh, 35);
     return mesh;
 }
 
-md::Vec2 texelOf(const LightMapCharts& charts, md::Vec2 uv) { return {uv.u * float(charts.width), uv.v * float(charts.height)}; }
+md::Vec2 texelOf(const LightMapCharts& charts, md::Vec2 uv) {
+    return {uv.u * float(charts.width), uv.v * float(charts.height)};
+}
 
 }  // namespace
 
@@ -59,8 +64,10 @@ TEST(LightMapCharts, ChartsArePackedInBoundsWithoutOverlapAndUvsLandOnTheirTexel
             EXPECT_LE(a.y + a.height + kChartGutter, charts.height);
             for (std::size_t d = c + 1; d < charts.charts.size(); ++d) {
                 const LightMapChart& b = charts.charts[d];
-                const bool apart = a.x + a.width + kChartGutter <= b.x - kChartGutter || b.x + b.width + kChartGutter <= a.x - kChartGutter ||
-                                   a.y + a.height + kChartGutter <= b.y - kChartGutter || b.y + b.height + kChartGutter <= a.y - kChartGutter;
+                const bool apart = a.x + a.width + kChartGutter <= b.x - kChartGutter ||
+                                   b.x + b.width + kChartGutter <= a.x - kChartGutter ||
+                                   a.y + a.height + kChartGutter <= b.y - kChartGutter ||
+                                   b.y + b.height + kChartGutter <= a.y - kChartGutter;
                 EXPECT_TRUE(apart) << "charts " << c << " and " << d;
             }
             for (int f : a.faces) {
@@ -84,8 +91,10 @@ TEST(LightMapCharts, ChartsArePackedInBoundsWithoutOverlapAndUvsLandOnTheirTexel
     EXPECT_LE(charts.texelSize, 1.5f * 1.3f + 1e-4f);
     for (std::size_t f = 0; f < 12; ++f) {  // the room box's faces, flat and axis-aligned
         const md::Vec3 a = mesh.positions[mesh.faces[f][0]], b = mesh.positions[mesh.faces[f][1]];
-        const md::Vec2 ta = texelOf(charts, charts.uvs[charts.faces[f][0]]), tb = texelOf(charts, charts.uvs[charts.faces[f][1]]);
-        EXPECT_NEAR(std::hypot(ta.u - tb.u, ta.v - tb.v), md::length(b - a) / charts.texelSize, 0.01f) << "face " << f;
+        const md::Vec2 ta = texelOf(charts, charts.uvs[charts.faces[f][0]]),
+                       tb = texelOf(charts, charts.uvs[charts.faces[f][1]]);
+        EXPECT_NEAR(std::hypot(ta.u - tb.u, ta.v - tb.v), md::length(b - a) / charts.texelSize, 0.01f)
+            << "face " << f;
     }
     // A map too small for that density is coarsened until it fits.
     const LightMapCharts coarse = chartMesh(mesh, 1.5f, 64);
@@ -131,7 +140,8 @@ TEST(LightMapCharts, TexelSamplesLieOnTheirFacesAtTheirTexelCentres) {
     EXPECT_GT(centred, int(samples.size()) / 2);
     // No texel is sampled twice.
     for (std::size_t i = 1; i < samples.size(); ++i)
-        EXPECT_TRUE(samples[i - 1].y < samples[i].y || (samples[i - 1].y == samples[i].y && samples[i - 1].x < samples[i].x));
+        EXPECT_TRUE(samples[i - 1].y < samples[i].y ||
+                    (samples[i - 1].y == samples[i].y && samples[i - 1].x < samples[i].x));
 }
 
 TEST(LightMapBake, AnOccluderShadowsExactlyItsProjectionAndTheBakeIgnoresTheThreadCount) {
@@ -236,7 +246,8 @@ TEST(LightMapBake, TheRoomsShippedMapsHaveNoUnlitTexelAndUvsInsideTheMap) {
         if (picture.name.find("/lm_") == std::string::npos) continue;
         ++maps;
         int darkest = 255;
-        for (const formats::Rgba& p : picture.image.pixels) darkest = std::min<int>(darkest, std::min(p.r, std::min(p.g, p.b)));
+        for (const formats::Rgba& p : picture.image.pixels)
+            darkest = std::min<int>(darkest, std::min(p.r, std::min(p.g, p.b)));
         EXPECT_GE(darkest, 12) << picture.name;
     }
     EXPECT_EQ(maps, lightMapped);

@@ -51,8 +51,10 @@ void TriangleBvh::build() {
         const Pending job = stack.back();
         stack.pop_back();
         Node node{};
-        float clo[3] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
-        float chi[3] = {-std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()};
+        float clo[3] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
+                        std::numeric_limits<float>::max()};
+        float chi[3] = {-std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+                        -std::numeric_limits<float>::max()};
         for (int k = 0; k < 3; ++k) {
             node.lo[k] = clo[k];
             node.hi[k] = chi[k];
@@ -86,7 +88,9 @@ void TriangleBvh::build() {
             int count = 0;
         } bins[kBins];
         const float scale = float(kBins) / (chi[axis] - clo[axis]);
-        auto binOf = [&](std::int32_t t) { return std::min(kBins - 1, int((axisOf(centroids[t], axis) - clo[axis]) * scale)); };
+        auto binOf = [&](std::int32_t t) {
+            return std::min(kBins - 1, int((axisOf(centroids[t], axis) - clo[axis]) * scale));
+        };
         for (std::int32_t i = job.first; i < job.first + job.count; ++i) {
             Bin& bin = bins[binOf(order[i])];
             ++bin.count;
@@ -130,7 +134,8 @@ void TriangleBvh::build() {
         float bestCost = float(job.count) * surface(node.lo, node.hi);
         for (int b = 0; b + 1 < kBins; ++b) {
             if (leftCount[b] == 0 || rightCount[b + 1] == 0) continue;
-            const float cost = leftArea[b] * float(leftCount[b]) + rightArea[b + 1] * float(rightCount[b + 1]);
+            const float cost =
+                leftArea[b] * float(leftCount[b]) + rightArea[b + 1] * float(rightCount[b + 1]);
             if (cost < bestCost) {
                 bestCost = cost;
                 split = b;
@@ -140,7 +145,9 @@ void TriangleBvh::build() {
         auto begin = order.begin() + job.first;
         if (split >= 0) {
             half = static_cast<std::int32_t>(
-                std::stable_partition(begin, begin + job.count, [&](std::int32_t t) { return binOf(t) <= split; }) - begin);
+                std::stable_partition(begin, begin + job.count,
+                                      [&](std::int32_t t) { return binOf(t) <= split; }) -
+                begin);
         } else {
             // No split pays off by area: halve by count so deep piles of small triangles still split.
             half = job.count / 2;
@@ -172,7 +179,8 @@ float TriangleBvh::trace(Vec3 origin, Vec3 direction, float maxDistance, int* tr
     const float o[3] = {origin.x, origin.y, origin.z};
     const float d[3] = {direction.x, direction.y, direction.z};
     float inv[3];
-    for (int k = 0; k < 3; ++k) inv[k] = std::fabs(d[k]) > 1e-20f ? 1.0f / d[k] : std::copysign(1e30f, d[k] == 0 ? 1.0f : d[k]);
+    for (int k = 0; k < 3; ++k)
+        inv[k] = std::fabs(d[k]) > 1e-20f ? 1.0f / d[k] : std::copysign(1e30f, d[k] == 0 ? 1.0f : d[k]);
     float best = maxDistance;
     int bestTriangle = -1;
     std::int32_t stack[kMaxDepth * 2 + 8];

@@ -2,7 +2,8 @@
 // A bounding-volume hierarchy over world-space triangles, for the light-map baker's rays.
 //
 //   TriangleBvh      built once from a triangle soup (binned surface-area heuristic on the
-//                    longest axis of the centroids); queries walk it with an explicit stack, so they are thread-safe
+//                    longest axis of the centroids); queries walk it with an explicit stack, so they are
+//                    thread-safe
 //   occluded         any-hit: is anything between the ray's origin and maxDistance?
 //   nearestHit       the closest hit within maxDistance, or a negative distance for none
 
@@ -29,7 +30,8 @@ public:
     bool occluded(modelling::Vec3 origin, modelling::Vec3 direction, float maxDistance) const;
     // The smallest t in (0, maxDistance) where the ray meets a triangle, or −1 for none;
     // `triangle` (if given) receives the index of the triangle hit, in the order they were added.
-    float nearestHit(modelling::Vec3 origin, modelling::Vec3 direction, float maxDistance, int* triangle = nullptr) const;
+    float nearestHit(modelling::Vec3 origin, modelling::Vec3 direction, float maxDistance,
+                     int* triangle = nullptr) const;
 
 private:
     struct Triangle {
@@ -38,7 +40,8 @@ private:
     };
     struct Node {
         float lo[3], hi[3];
-        std::int32_t first;  // leaf: first triangle; inner: index of the right child (the left one is just before it)
+        std::int32_t
+            first;  // leaf: first triangle; inner: index of the right child (the left one is just before it)
         std::int32_t count;  // leaf: triangle count; inner: 0
         std::int32_t axis;   // inner: the axis it was split along (left child lower)
     };

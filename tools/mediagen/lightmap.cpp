@@ -48,10 +48,12 @@ int powerOfTwoAtLeast(int n) {
 
 // Shelf packing of blocks (sizes with gutter) into width `width`; returns the height used, and the
 // positions, or −1 when a block is wider than the map.
-int packShelves(const std::vector<std::pair<int, int>>& blocks, int width, std::vector<std::pair<int, int>>& at) {
+int packShelves(const std::vector<std::pair<int, int>>& blocks, int width,
+                std::vector<std::pair<int, int>>& at) {
     std::vector<int> order(blocks.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = int(i);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return blocks[a].second > blocks[b].second; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return blocks[a].second > blocks[b].second; });
     at.assign(blocks.size(), {0, 0});
     int x = 0, y = 0, shelf = 0;
     for (int i : order) {
@@ -112,7 +114,9 @@ std::uint32_t hash(std::uint32_t x) {
 }
 
 // A number in [0, 1) from a seed and a sample index.
-float unit(std::uint32_t seed, std::uint32_t index) { return float(hash(seed ^ hash(index + 0x9e3779b9U)) >> 8) * (1.0f / 16777216.0f); }
+float unit(std::uint32_t seed, std::uint32_t index) {
+    return float(hash(seed ^ hash(index + 0x9e3779b9U)) >> 8) * (1.0f / 16777216.0f);
+}
 
 // The k-th of n stratified points in the unit square, shifted by a per-point rotation (r1, r2).
 void stratified(int k, int n, float r1, float r2, float& s, float& t) {
@@ -130,8 +134,8 @@ void stratified(int k, int n, float r1, float r2, float& s, float& t) {
 }
 
 bool insideBox(Vec3 p, Vec3 lo, Vec3 hi, float margin) {
-    return p.x > lo.x - margin && p.y > lo.y - margin && p.z > lo.z - margin && p.x < hi.x + margin && p.y < hi.y + margin &&
-           p.z < hi.z + margin;
+    return p.x > lo.x - margin && p.y > lo.y - margin && p.z > lo.z - margin && p.x < hi.x + margin &&
+           p.y < hi.y + margin && p.z < hi.z + margin;
 }
 
 void addScaled(Color& sum, Color c, float k) {
@@ -149,7 +153,8 @@ std::vector<std::vector<int>> groupCharts(const modelling::Mesh& mesh, float cre
     std::vector<int> weldOf(mesh.positions.size());
     for (std::size_t i = 0; i < mesh.positions.size(); ++i) {
         const Vec3 p = mesh.positions[i];
-        const auto key = std::make_tuple(std::lround(p.x * 100), std::lround(p.y * 100), std::lround(p.z * 100));
+        const auto key =
+            std::make_tuple(std::lround(p.x * 100), std::lround(p.y * 100), std::lround(p.z * 100));
         weldOf[i] = welded.emplace(key, int(welded.size())).first->second;
     }
     std::map<std::pair<int, int>, std::vector<int>> edgeFaces;
@@ -202,7 +207,8 @@ LightMapCharts chartMesh(const modelling::Mesh& mesh, float texelSize, int maxSi
     std::vector<Projected> planes(groups.size());
     for (std::size_t c = 0; c < groups.size(); ++c) {
         Vec3 n{};
-        for (int f : groups[c]) n = n + modelling::faceNormal(mesh, std::size_t(f)) * std::max(faceArea(mesh, f), 1e-6f);
+        for (int f : groups[c])
+            n = n + modelling::faceNormal(mesh, std::size_t(f)) * std::max(faceArea(mesh, f), 1e-6f);
         planeAxes(modelling::normalized(n), planes[c].u, planes[c].v);
         for (int f : groups[c])
             for (int k = 0; k < 3; ++k) {
@@ -214,7 +220,8 @@ LightMapCharts chartMesh(const modelling::Mesh& mesh, float texelSize, int maxSi
                 planes[c].minV = std::min(planes[c].minV, pv);
                 planes[c].maxV = std::max(planes[c].maxV, pv);
             }
-        if (planes[c].minU > planes[c].maxU) planes[c].minU = planes[c].maxU = planes[c].minV = planes[c].maxV = 0;
+        if (planes[c].minU > planes[c].maxU)
+            planes[c].minU = planes[c].maxU = planes[c].minV = planes[c].maxV = 0;
     }
     maxSize = std::max(maxSize, 4);
     texelSize = std::max(texelSize, 1e-3f);
@@ -232,7 +239,8 @@ LightMapCharts chartMesh(const modelling::Mesh& mesh, float texelSize, int maxSi
             area += (long long)blocks[c].first * blocks[c].second;
             widest = std::max(widest, blocks[c].first);
         }
-        for (int width = powerOfTwoAtLeast(std::max(widest, int(std::sqrt(double(area))))); width <= maxSize; width *= 2) {
+        for (int width = powerOfTwoAtLeast(std::max(widest, int(std::sqrt(double(area))))); width <= maxSize;
+             width *= 2) {
             const int used = packShelves(blocks, width, at);
             if (used >= 0 && used <= maxSize) {
                 mapWidth = width;
@@ -278,7 +286,8 @@ LightMapCharts chartMesh(const modelling::Mesh& mesh, float texelSize, int maxSi
                 tu = std::max(0.0f, std::min(float(chart.width - 1), tu));
                 tv = std::max(0.0f, std::min(float(chart.height - 1), tv));
                 tri[k] = static_cast<std::int32_t>(out.uvs.size());
-                out.uvs.push_back({(float(chart.x) + tu + 0.5f) / float(out.width), (float(chart.y) + tv + 0.5f) / float(out.height)});
+                out.uvs.push_back({(float(chart.x) + tu + 0.5f) / float(out.width),
+                                   (float(chart.y) + tv + 0.5f) / float(out.height)});
             }
             out.faces[f] = tri;
         }
@@ -304,18 +313,22 @@ std::vector<TexelSample> texelSamples(const modelling::Mesh& mesh, const LightMa
             float lo[2] = {1e30f, 1e30f}, hi[2] = {-1e30f, -1e30f};
             for (int k = 0; k < 3; ++k) {
                 const Vec2 uv = charts.uvs[charts.faces[f][k]];
-                t[k] = {uv.u * float(charts.width) - float(chart.x), uv.v * float(charts.height) - float(chart.y)};
+                t[k] = {uv.u * float(charts.width) - float(chart.x),
+                        uv.v * float(charts.height) - float(chart.y)};
                 lo[0] = std::min(lo[0], t[k].u);
                 hi[0] = std::max(hi[0], t[k].u);
                 lo[1] = std::min(lo[1], t[k].v);
                 hi[1] = std::max(hi[1], t[k].v);
             }
-            const int x0 = std::max(0, int(std::floor(lo[0])) - 1), x1 = std::min(w - 1, int(std::ceil(hi[0])) + 1);
-            const int y0 = std::max(0, int(std::floor(lo[1])) - 1), y1 = std::min(h - 1, int(std::ceil(hi[1])) + 1);
+            const int x0 = std::max(0, int(std::floor(lo[0])) - 1),
+                      x1 = std::min(w - 1, int(std::ceil(hi[0])) + 1);
+            const int y0 = std::max(0, int(std::floor(lo[1])) - 1),
+                      y1 = std::min(h - 1, int(std::ceil(hi[1])) + 1);
             for (int y = y0; y <= y1; ++y)
                 for (int x = x0; x <= x1; ++x) {
                     float wa = 0, wb = 0, wc = 0;
-                    const float d2 = nearestOnTriangle({float(x) + 0.5f, float(y) + 0.5f}, t[0], t[1], t[2], wa, wb, wc);
+                    const float d2 =
+                        nearestOnTriangle({float(x) + 0.5f, float(y) + 0.5f}, t[0], t[1], t[2], wa, wb, wc);
                     // Half the texel's diagonal: the face overlaps the texel square.
                     const std::size_t i = std::size_t(y) * w + x;
                     if (d2 > 0.5f || d2 >= distance[i]) continue;
@@ -349,7 +362,8 @@ std::vector<TexelSample> texelSamples(const modelling::Mesh& mesh, const LightMa
                 s.faceNormal = modelling::faceNormal(mesh, std::size_t(f));
                 s.normal = s.faceNormal;
                 if (hasNormals) {
-                    const Vec3 n = mesh.normals[f * 3] * wgt.x + mesh.normals[f * 3 + 1] * wgt.y + mesh.normals[f * 3 + 2] * wgt.z;
+                    const Vec3 n = mesh.normals[f * 3] * wgt.x + mesh.normals[f * 3 + 1] * wgt.y +
+                                   mesh.normals[f * 3 + 2] * wgt.z;
                     if (modelling::dot(n, s.faceNormal) > 0.05f) s.normal = modelling::normalized(n);
                 }
                 samples.push_back(s);
@@ -372,7 +386,8 @@ Color irradiance(const BakeSetup& setup, Vec3 p, Vec3 n, Vec3 faceNormal, std::u
         const int samples = std::max(1, light.samples);
         const int count = static_cast<int>(light.points.size());
         const float share = float(count) / float(samples);
-        const float shiftA = unit(seed, ++stream), shiftB = unit(seed, ++stream), shiftC = unit(seed, ++stream);
+        const float shiftA = unit(seed, ++stream), shiftB = unit(seed, ++stream),
+                    shiftC = unit(seed, ++stream);
         for (int s = 0; s < samples; ++s) {
             float a, b;
             stratified(s, samples, shiftA, shiftB, a, b);
@@ -380,8 +395,9 @@ Color irradiance(const BakeSetup& setup, Vec3 p, Vec3 n, Vec3 faceNormal, std::u
             const int which = (int(shiftC * float(count)) + s * std::max(1, count / samples)) % count;
             float c3 = shiftC + (float(s) + 0.5f) / float(samples) * 0.618034f;
             c3 -= std::floor(c3);
-            const Vec3 target = light.points[which] +
-                                Vec3{light.spread.x * (2 * a - 1), light.spread.y * (2 * b - 1), light.spread.z * (2 * c3 - 1)};
+            const Vec3 target =
+                light.points[which] + Vec3{light.spread.x * (2 * a - 1), light.spread.y * (2 * b - 1),
+                                           light.spread.z * (2 * c3 - 1)};
             const Vec3 toLight = target - origin;
             const float distance = modelling::length(toLight);
             if (distance < 1e-3f) continue;
@@ -411,7 +427,8 @@ Color irradiance(const BakeSetup& setup, Vec3 p, Vec3 n, Vec3 faceNormal, std::u
             float a, b;
             stratified(s, samples, r1, r2, a, b);
             const float radius = setup.moonSpread * std::sqrt(a), angle = 2 * kPi * b;
-            const Vec3 d = modelling::normalized(setup.moonDirection + u * (radius * std::cos(angle)) + v * (radius * std::sin(angle)));
+            const Vec3 d = modelling::normalized(setup.moonDirection + u * (radius * std::cos(angle)) +
+                                                 v * (radius * std::sin(angle)));
             const float cosine = modelling::dot(n, d);
             if (cosine <= 0 || modelling::dot(faceNormal, d) <= 0) continue;
             if (setup.occluders->occluded(origin, d, 5000)) continue;
@@ -429,8 +446,11 @@ Color irradiance(const BakeSetup& setup, Vec3 p, Vec3 n, Vec3 faceNormal, std::u
             stratified(s, setup.occlusionRays, r1, r2, a, b);
             // Cosine-weighted directions.
             const float radius = std::sqrt(a), angle = 2 * kPi * b;
-            const Vec3 d = u * (radius * std::cos(angle)) + v * (radius * std::sin(angle)) + n * std::sqrt(std::max(0.0f, 1 - a));
-            if (modelling::dot(d, faceNormal) <= 0.01f || !setup.occluders->occluded(origin, d, setup.occlusionReach)) ++free;
+            const Vec3 d = u * (radius * std::cos(angle)) + v * (radius * std::sin(angle)) +
+                           n * std::sqrt(std::max(0.0f, 1 - a));
+            if (modelling::dot(d, faceNormal) <= 0.01f ||
+                !setup.occluders->occluded(origin, d, setup.occlusionReach))
+                ++free;
         }
         open = float(free) / float(setup.occlusionRays);
     }
@@ -439,8 +459,8 @@ Color irradiance(const BakeSetup& setup, Vec3 p, Vec3 n, Vec3 faceNormal, std::u
     return sum;
 }
 
-Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, const BakeSetup& setup, int threads,
-                     std::uint32_t seed) {
+Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, const BakeSetup& setup,
+                     int threads, std::uint32_t seed) {
     Picture linear(charts.width, charts.height, Color{0, 0, 0, 0});
     const std::vector<TexelSample> samples = texelSamples(mesh, charts);
     std::vector<Color> results(samples.size());
@@ -453,7 +473,8 @@ Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, 
             if (first >= samples.size()) return;
             for (std::size_t i = first; i < std::min(samples.size(), first + kChunk); ++i) {
                 const TexelSample& s = samples[i];
-                const std::uint32_t texelSeed = hash(seed * 0x2545f491U ^ hash(std::uint32_t(s.y) * 65537U + std::uint32_t(s.x)));
+                const std::uint32_t texelSeed =
+                    hash(seed * 0x2545f491U ^ hash(std::uint32_t(s.y) * 65537U + std::uint32_t(s.x)));
                 results[i] = irradiance(setup, s.position, s.normal, s.faceNormal, texelSeed);
             }
         }
@@ -468,12 +489,14 @@ Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, 
     // shadows and occlusion without carrying light round a corner or across a chart's edge.
     const int mapWidth = charts.width;
     std::vector<int> slot(std::size_t(charts.width) * charts.height, -1);
-    for (std::size_t i = 0; i < samples.size(); ++i) slot[std::size_t(samples[i].y) * mapWidth + samples[i].x] = int(i);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        slot[std::size_t(samples[i].y) * mapWidth + samples[i].x] = int(i);
     std::vector<int> chartAt(slot.size(), -1);
     for (std::size_t c = 0; c < charts.charts.size(); ++c) {
         const LightMapChart& chart = charts.charts[c];
         for (int y = chart.y; y < chart.y + chart.height; ++y)
-            for (int x = chart.x; x < chart.x + chart.width; ++x) chartAt[std::size_t(y) * mapWidth + x] = int(c);
+            for (int x = chart.x; x < chart.x + chart.width; ++x)
+                chartAt[std::size_t(y) * mapWidth + x] = int(c);
     }
     constexpr int kBlur = 1;
     for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -486,7 +509,9 @@ Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, 
                 const int x = s.x + dx, y = s.y + dy;
                 if (x < 0 || y < 0 || x >= charts.width || y >= charts.height) continue;
                 const std::size_t at = std::size_t(y) * mapWidth + x;
-                if (slot[at] < 0 || chartAt[at] != chart || modelling::dot(samples[slot[at]].normal, s.normal) < 0.9f) continue;
+                if (slot[at] < 0 || chartAt[at] != chart ||
+                    modelling::dot(samples[slot[at]].normal, s.normal) < 0.9f)
+                    continue;
                 const float weight = (dx == 0 && dy == 0) ? 4.0f : (dx == 0 || dy == 0) ? 2.0f : 1.0f;
                 addScaled(acc, results[slot[at]], weight);
                 total += weight;
@@ -497,8 +522,10 @@ Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, 
     std::vector<std::pair<int, int>> pending, filled;
     std::vector<Color> values;
     for (const LightMapChart& chart : charts.charts) {
-        const int x0 = std::max(0, chart.x - kChartGutter), x1 = std::min(charts.width, chart.x + chart.width + kChartGutter);
-        const int y0 = std::max(0, chart.y - kChartGutter), y1 = std::min(charts.height, chart.y + chart.height + kChartGutter);
+        const int x0 = std::max(0, chart.x - kChartGutter),
+                  x1 = std::min(charts.width, chart.x + chart.width + kChartGutter);
+        const int y0 = std::max(0, chart.y - kChartGutter),
+                  y1 = std::min(charts.height, chart.y + chart.height + kChartGutter);
         Color mean{0, 0, 0, 0};
         int meanCount = 0;
         for (int ring = 0; ring < (x1 - x0) + (y1 - y0); ++ring) {
@@ -525,7 +552,8 @@ Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, 
                     filled.push_back({x, y});
                     values.push_back({acc.r / n, acc.g / n, acc.b / n, 0.5f});
                 }
-            for (std::size_t k = 0; k < filled.size(); ++k) texel(filled[k].first, filled[k].second) = values[k];
+            for (std::size_t k = 0; k < filled.size(); ++k)
+                texel(filled[k].first, filled[k].second) = values[k];
             if (!missing || filled.empty()) break;
         }
         for (int y = y0; y < y1; ++y)
@@ -537,8 +565,10 @@ Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, 
         // A chart no face touched (cannot happen for faces of any size) still gets a value.
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x)
-                if (texel(x, y).a <= 0) texel(x, y) = meanCount ? Color{mean.r / meanCount, mean.g / meanCount, mean.b / meanCount, 0.5f}
-                                                                : setup.ambientIndoor;
+                if (texel(x, y).a <= 0)
+                    texel(x, y) =
+                        meanCount ? Color{mean.r / meanCount, mean.g / meanCount, mean.b / meanCount, 0.5f}
+                                  : setup.ambientIndoor;
     }
     // Texels of no chart are only ever reached by coarse mip levels: the map's mean suits them.
     Color mean{0, 0, 0, 0};
@@ -549,7 +579,8 @@ Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, 
                 addScaled(mean, linear.at(x, y), 1);
                 ++count;
             }
-    const Color rest = count ? Color{float(mean.r / count), float(mean.g / count), float(mean.b / count), 0} : setup.ambientIndoor;
+    const Color rest = count ? Color{float(mean.r / count), float(mean.g / count), float(mean.b / count), 0}
+                             : setup.ambientIndoor;
     for (int y = 0; y < charts.height; ++y)
         for (int x = 0; x < charts.width; ++x)
             if (linear.at(x, y).a <= 0) linear.at(x, y) = Color{rest.r, rest.g, rest.b, 0};

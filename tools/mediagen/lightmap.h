@@ -29,16 +29,16 @@ namespace mediagen {
 constexpr int kChartGutter = 2;  // texels round every chart, filled from the chart's own border
 
 struct LightMapChart {
-    std::vector<int> faces;        // mesh faces in this chart
-    int x = 0, y = 0;              // the chart's first texel in the map (column, row from the bottom)
-    int width = 0, height = 0;     // texels, gutter not included
+    std::vector<int> faces;     // mesh faces in this chart
+    int x = 0, y = 0;           // the chart's first texel in the map (column, row from the bottom)
+    int width = 0, height = 0;  // texels, gutter not included
 };
 
 struct LightMapCharts {
-    int width = 0, height = 0;             // the map's size in texels (powers of two)
-    float texelSize = 0;                   // world units per texel
-    std::vector<modelling::Vec2> uvs;      // light uvs, v counted from the map's bottom row
-    std::vector<modelling::Tri> faces;     // one per mesh face, indices into uvs
+    int width = 0, height = 0;          // the map's size in texels (powers of two)
+    float texelSize = 0;                // world units per texel
+    std::vector<modelling::Vec2> uvs;   // light uvs, v counted from the map's bottom row
+    std::vector<modelling::Tri> faces;  // one per mesh face, indices into uvs
     std::vector<LightMapChart> charts;
 };
 
@@ -65,12 +65,13 @@ std::vector<TexelSample> texelSamples(const modelling::Mesh& mesh, const LightMa
 
 struct BakeLight {
     std::vector<modelling::Vec3> points;  // emitting points; samples are spread over them
-    std::vector<Color> colours;           // one per point (rgb, strength folded in); fewer: the last repeats, none: dark
-    modelling::Vec3 spread;               // half-size of the box round each point samples fall in
-    float reach = 300;                    // distance at which the light has fallen to a half
-    int samples = 1;                      // shadow rays per texel
-    modelling::Vec3 facing;               // non-zero: emits only to this side, cosine-weighted
-    bool indoorOnly = false;              // lights only points inside the room box
+    // One per point (rgb, strength folded in); with fewer the last repeats, with none it is dark.
+    std::vector<Color> colours;
+    modelling::Vec3 spread;                 // half-size of the box round each point samples fall in
+    float reach = 300;                      // distance at which the light has fallen to a half
+    int samples = 1;                        // shadow rays per texel
+    modelling::Vec3 facing;                 // non-zero: emits only to this side, cosine-weighted
+    bool indoorOnly = false;                // lights only points inside the room box
     const TriangleBvh* blockers = nullptr;  // what casts its shadows (none: unshadowed)
 };
 
@@ -79,23 +80,23 @@ struct BakeSetup {
     const TriangleBvh* occluders = nullptr;  // for moonlight and occlusion
     modelling::Vec3 moonDirection{0, 0, 1};  // towards the moon (unit)
     Color moon{0, 0, 0, 1};
-    float moonSpread = 0.03f;                // radians of jitter round the direction
+    float moonSpread = 0.03f;  // radians of jitter round the direction
     int moonSamples = 2;
     Color ambientIndoor{0.1f, 0.08f, 0.07f, 1};
     Color ambientOutdoor{0.3f, 0.35f, 0.5f, 1};
-    float occlusionReach = 70;               // hemisphere rays longer than this count as open
+    float occlusionReach = 70;  // hemisphere rays longer than this count as open
     int occlusionRays = 12;
-    modelling::Vec3 roomMin, roomMax;        // the room's inside
+    modelling::Vec3 roomMin, roomMax;  // the room's inside
 };
 
 // Light arriving at a point (linear). `seed` picks the sample pattern (same seed, same result).
-Color irradiance(const BakeSetup& setup, modelling::Vec3 position, modelling::Vec3 normal, modelling::Vec3 faceNormal,
-                 std::uint32_t seed);
+Color irradiance(const BakeSetup& setup, modelling::Vec3 position, modelling::Vec3 normal,
+                 modelling::Vec3 faceNormal, std::uint32_t seed);
 
 // The map in linear light; texels baked have alpha 1, texels filled from their neighbours (gutters,
 // holes) alpha 0.5, texels of no chart take the map's mean with alpha 0. `threads` ≥ 1.
-Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, const BakeSetup& setup, int threads,
-                     std::uint32_t seed = 0);
+Picture bakeLightMap(const modelling::Mesh& mesh, const LightMapCharts& charts, const BakeSetup& setup,
+                     int threads, std::uint32_t seed = 0);
 
 // 1 − e^(−exposure·E), scaled so the 99th percentile of all baked texels reaches 1 (a few hot spots
 // beside the flames clip), never below `floor`. In place, alpha set to 1.

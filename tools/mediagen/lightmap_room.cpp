@@ -31,13 +31,16 @@ const PlacedModel* findModel(const std::vector<PlacedModel>& models, const std::
 void addPlacedModel(TriangleBvh& bvh, const Placement& placement, const PlacedModel& model) {
     const Affine place = placementTransform(placement);
     bool drawn = false;
-    for (const formats::BsmMesh& mesh : model.builder.model().meshes) drawn = drawn || (mesh.nodeName != "CollMesh" && !mesh.faces.empty());
+    for (const formats::BsmMesh& mesh : model.builder.model().meshes)
+        drawn = drawn || (mesh.nodeName != "CollMesh" && !mesh.faces.empty());
     for (const formats::BsmMesh& mesh : model.builder.model().meshes) {
         if ((mesh.nodeName == "CollMesh") == drawn) continue;
         const auto count = static_cast<std::int32_t>(mesh.positions.size());
         for (const formats::Triangle& f : mesh.faces) {
             if (f[0] < 0 || f[1] < 0 || f[2] < 0 || f[0] >= count || f[1] >= count || f[2] >= count) continue;
-            auto world = [&](std::int32_t i) { return place.apply({mesh.positions[i].x, mesh.positions[i].y, mesh.positions[i].z}); };
+            auto world = [&](std::int32_t i) {
+                return place.apply({mesh.positions[i].x, mesh.positions[i].y, mesh.positions[i].z});
+            };
             bvh.addTriangle(world(f[0]), world(f[1]), world(f[2]));
         }
     }
@@ -47,7 +50,8 @@ void addPlacedModel(TriangleBvh& bvh, const Placement& placement, const PlacedMo
 bool helperPosition(const Placement& placement, const PlacedModel& model, const std::string& name, Vec3& at) {
     for (const formats::BsmHelper& helper : model.builder.model().helpers)
         if (helper.name == name) {
-            at = placementTransform(placement).apply({helper.position.x, helper.position.y, helper.position.z});
+            at = placementTransform(placement).apply(
+                {helper.position.x, helper.position.y, helper.position.z});
             return true;
         }
     return false;
@@ -63,8 +67,9 @@ Color treeLightColour(const std::string& helperName) {
 }
 
 bool insideOrNear(Vec3 p, const RoomLayout& layout, float margin) {
-    return p.x > layout.roomMin.x - margin && p.y > layout.roomMin.y - margin && p.z > layout.roomMin.z - margin &&
-           p.x < layout.roomMax.x + margin && p.y < layout.roomMax.y + margin && p.z < layout.roomMax.z + margin;
+    return p.x > layout.roomMin.x - margin && p.y > layout.roomMin.y - margin &&
+           p.z > layout.roomMin.z - margin && p.x < layout.roomMax.x + margin &&
+           p.y < layout.roomMax.y + margin && p.z < layout.roomMax.z + margin;
 }
 
 void meshBox(const modelling::Mesh& mesh, Vec3& lo, Vec3& hi) { modelling::bounds(mesh, lo, hi); }
@@ -88,8 +93,8 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
         Vec3 lo, hi;
         meshBox(layout.objects[i].mesh, lo, hi);
         const float volume = (hi.x - lo.x) * (hi.y - lo.y) * (hi.z - lo.z);
-        if (fire.x > lo.x && fire.y > lo.y && fire.x < hi.x && fire.y < hi.y && fire.z >= lo.z - 1 && fire.z < hi.z &&
-            volume < fireboxVolume) {
+        if (fire.x > lo.x && fire.y > lo.y && fire.x < hi.x && fire.y < hi.y && fire.z >= lo.z - 1 &&
+            fire.z < hi.z && volume < fireboxVolume) {
             firebox = int(i);
             fireboxVolume = volume;
         }
@@ -131,7 +136,8 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
         if (placement.model == "fir") {
             for (const formats::BsmHelper& helper : model->builder.model().helpers) {
                 if (helper.name.rfind("emit", 0) != 0) continue;
-                treeLights.points.push_back(placementTransform(placement).apply({helper.position.x, helper.position.y, helper.position.z}));
+                treeLights.points.push_back(placementTransform(placement).apply(
+                    {helper.position.x, helper.position.y, helper.position.z}));
                 treeLights.colours.push_back(scaled(treeLightColour(helper.name), 0.012f));
             }
         }
@@ -184,7 +190,8 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
         for (const std::vector<int>& pane : groupCharts(object.mesh)) {
             modelling::Mesh piece;
             for (int f : pane)
-                for (int k = 0; k < 3; ++k) piece.positions.push_back(object.mesh.positions[object.mesh.faces[f][k]]);
+                for (int k = 0; k < 3; ++k)
+                    piece.positions.push_back(object.mesh.positions[object.mesh.faces[f][k]]);
             Vec3 lo, hi;
             modelling::bounds(piece, lo, hi);
             Vec3 normal = modelling::faceNormal(object.mesh, std::size_t(pane.front()));
@@ -222,8 +229,9 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
         float area = 0;
         for (std::size_t f = 0; f < object.mesh.faces.size(); ++f) {
             const modelling::Tri& t = object.mesh.faces[f];
-            area += 0.5f * modelling::length(modelling::cross(object.mesh.positions[t[1]] - object.mesh.positions[t[0]],
-                                                              object.mesh.positions[t[2]] - object.mesh.positions[t[0]]));
+            area += 0.5f * modelling::length(
+                               modelling::cross(object.mesh.positions[t[1]] - object.mesh.positions[t[0]],
+                                                object.mesh.positions[t[2]] - object.mesh.positions[t[0]]));
         }
         // About 2.5 units a texel indoors, much coarser in the garden, seen only through the windows.
         const float texelSize = (fast ? 6.0f : 2.5f) * (outdoors ? 6.0f : 1.0f);
