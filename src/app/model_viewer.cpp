@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "app/launch_options.h"
@@ -28,6 +29,8 @@ constexpr float kTurnRate = 0.5f;
 constexpr float kElevationDegrees = 20.0f;
 constexpr float kViewFieldDegrees = 45.0f;  // the window's projection
 constexpr float kPi = 3.14159265f;
+constexpr std::int32_t kEmitterHelperKind = 2;
+constexpr float kEmitterHeadroom = 6.0f;  // units kept free above an emitter for its particles
 
 struct ViewerState {
     ModelInstance instance;
@@ -144,6 +147,17 @@ ViewerFraming frameModel(const Model* model) {
                 high = std::max(high, z);
                 reach = std::max(reach, std::sqrt(x * x + y * y));
             }
+        }
+    }
+    if (model) {
+        // Emitters stand on the model (a wick, a chimney, a branch tip); the flame or steam they
+        // make rises above them, so the view keeps a few units of room over each.
+        for (const ModelHelper& helper : model->helpers) {
+            if (helper.kind != kEmitterHelperKind) continue;
+            const Vec3 p = helper.position;
+            low = std::min(low, p.z);
+            high = std::max(high, p.z + kEmitterHeadroom);
+            reach = std::max(reach, std::sqrt(p.x * p.x + p.y * p.y));
         }
     }
     ViewerFraming framing;

@@ -20,7 +20,8 @@ struct ViewerFraming {
 };
 
 // The framing for a model turning about its z axis: the centre on that axis halfway up the meshes
-// (every mesh but "CollMesh"), a sphere holding everything the turn sweeps, and the distance at
+// (every mesh but "CollMesh", and 6 units above each particle emitter for its flame or steam), a
+// sphere holding everything the turn sweeps, and the distance at
 // which that sphere fills the height of a 45° view. An empty or null model gives a 1-unit
 // sphere at the origin.
 ViewerFraming frameModel(const Model* model);

@@ -42,6 +42,16 @@ TEST(ModelViewerFraming, LooksAtTheTurningAxisHalfwayUpAndFitsTheSweep) {
     EXPECT_NEAR(f.radius, std::sqrt(3.0f * 3 + 20 * 20), 1e-4);
     // The sphere fills the height of the view.
     EXPECT_NEAR(f.radius / (f.distance * kHalfFieldTangent), 1.0f, 1e-4);
+
+    // A wick emitter at z 50 keeps 6 units above it in view for the flame; other helpers do not.
+    ModelHelper wick;
+    wick.kind = 2;
+    wick.position = Vec3{0, 0, 50};
+    model.helpers.push_back(wick);
+    ModelHelper marker;
+    marker.position = Vec3{0, 0, 500};
+    model.helpers.push_back(marker);
+    EXPECT_FLOAT_EQ(frameModel(&model).centre.z, 33);
 }
 
 TEST(ModelViewerFraming, SmallEmptyAndMissingModelsKeepASensibleView) {

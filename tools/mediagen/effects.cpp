@@ -50,7 +50,8 @@ ParticleLayer treeLight(const std::string& sprite) {
     layer.kind = ParticleKind::Billboard;
     layer.burstCount = 4;
     layer.spawnBox = Vec3{100, 100, 100};
-    setSize(layer, Vec3{4.0f, 0, 0}, Vec3{200, 0, 0});
+    // 3 to 4.5 units: larger, and the light chain's close-set bulbs on the mantel run together.
+    setSize(layer, Vec3{3.0f, 0, 0}, Vec3{150, 0, 0});
     setFade(layer, 19, 100, 5.3824f);
     layer.towardCamera = 4;
     return layer;
