@@ -50,9 +50,11 @@ const char* const kLightEffects[] = {"emit red_firlight", "emit yel_firlight", "
                                      "emit vio_firlight"};
 const char* const kGlowEffects[] = {"emit redfirglow", "emit yelfirglow", "emit grefirglow"};
 
-// A faceted five-pointed star in the xz plane, centred on `centre`: each point a pair of
-// triangles rising to a ridge, so the facets catch the light at different angles.
-Mesh facetedStar(Vec3 centre, float outer, float inner, float depth) {
+// A faceted five-pointed star in the xz plane, centred on `centre`: a band `rimDepth` thick round
+// its outline, and on each side every point a pair of triangles rising to a ridge at `depth` from
+// the middle, so the facets catch the light at different angles and the star keeps its body when
+// seen edge-on.
+Mesh facetedStar(Vec3 centre, float outer, float inner, float depth, float rimDepth) {
     Mesh star;
     std::vector<Vec3> rim;
     for (int i = 0; i < 10; ++i) {
@@ -61,16 +63,26 @@ Mesh facetedStar(Vec3 centre, float outer, float inner, float depth) {
         rim.push_back(centre + Vec3{r * std::cos(a), 0, r * std::sin(a)});
     }
     const std::int32_t uv0 = star.addUv(0.5f, 0.5f), uv1 = star.addUv(0, 0), uv2 = star.addUv(1, 0);
+    const std::int32_t uv3 = star.addUv(1, 0.2f), uv4 = star.addUv(0, 0.2f);
+    const float halfRim = rimDepth / 2;
     for (float side : {1.0f, -1.0f}) {
         const std::int32_t apex = star.addPosition(centre + Vec3{0, side * depth, 0});
         for (int i = 0; i < 10; ++i) {
-            const std::int32_t a = star.addPosition(rim[std::size_t(i)]), b = star.addPosition(rim[std::size_t((i + 1) % 10)]);
+            const Vec3 lift{0, side * halfRim, 0};
+            const std::int32_t a = star.addPosition(rim[std::size_t(i)] + lift);
+            const std::int32_t b = star.addPosition(rim[std::size_t((i + 1) % 10)] + lift);
             // Seen from +y the rim runs clockwise, so the front side winds apex-b-a.
             if (side > 0)
                 star.addFace({apex, b, a}, {uv0, uv2, uv1});
             else
                 star.addFace({apex, a, b}, {uv0, uv1, uv2});
         }
+    }
+    for (int i = 0; i < 10; ++i) {
+        const Vec3 a = rim[std::size_t(i)], b = rim[std::size_t((i + 1) % 10)];
+        const Vec3 lift{0, halfRim, 0};
+        star.addQuad({star.addPosition(a + lift), star.addPosition(b + lift), star.addPosition(b - lift), star.addPosition(a - lift)},
+                     {uv1, uv2, uv3, uv4});
     }
     return star;
 }
@@ -140,7 +152,7 @@ PlacedModel makeFir(int quality) {
         }
         modelling::addSweep(tinsel, path, 0.9f, 6, 8);
     }
-    star = facetedStar({0, 0, 204}, 14, 6, 4);
+    star = facetedStar({0, 0, 204}, 14, 6, 5, 2.4f);
     Mesh stem;
     modelling::addCylinder(stem, 1.2f, 190, 198, 8, 10);
     modelling::append(star, stem);
@@ -288,12 +300,13 @@ PlacedModel makeClock(int quality) {
     Mesh face;
     modelling::addCylinder(face, 11, 0, 1, quality ? 48 : 32, 22);
     modelling::transform(face, Affine::translation(centre - Vec3{0, 1.05f, 0}) * Affine::rotationX(-kPi / 2));
-    // The dial picture spans the face: u along x, v along z.
+    // The dial picture spans the face, v along z. The face is seen from +y, where the viewer's right
+    // is -x, so u runs along -x; otherwise the numerals read mirrored and run anticlockwise.
     face.uvs.clear();
     for (std::size_t f = 0; f < face.faces.size(); ++f)
         for (int c = 0; c < 3; ++c) {
             const Vec3 p = face.positions[face.faces[f][c]];
-            face.uvFaces[f][c] = face.addUv((p.x - centre.x) / 22 + 0.5f, (p.z - centre.z) / 22 + 0.5f);
+            face.uvFaces[f][c] = face.addUv((centre.x - p.x) / 22 + 0.5f, (p.z - centre.z) / 22 + 0.5f);
         }
     Mesh feet;
     for (float x : {-13.0f, 13.0f}) modelling::addSphere(feet, {x, 0, 0.5f}, 2, 10, 6, 6);
@@ -327,6 +340,16 @@ PlacedModel makeCandle(const std::string& name, float height, bool holder) {
     modelling::addLathe(wax, {{0, base}, {radius, base}, {radius, base + height - 0.8f}, {radius * 0.88f, base + height},
                               {radius * 0.5f, base + height - 0.5f}, {0, base + height - 0.6f}},
                         20, 12);
+    // The glow picture is brightest at v = 1 and fades over the upper third of the picture. Repeating
+    // lathe coordinates would put that band somewhere down the wax, so v instead falls once from 1 at
+    // the top of the wax to just above 0 at its foot, keeping the glow under the flame.
+    const float waxTop = base + height, waxSpan = height + 1;
+    for (std::size_t f = 0; f < wax.faces.size(); ++f)
+        for (int c = 0; c < 3; ++c) {
+            const float u = wax.uvs[std::size_t(wax.uvFaces[f][c])].u;
+            const float z = wax.positions[std::size_t(wax.faces[f][c])].z;
+            wax.uvFaces[f][c] = wax.addUv(u, 1 - (waxTop - z) / waxSpan);
+        }
     Mesh stand;
     if (holder)
         modelling::addLathe(stand, {{0, 0}, {6, 0}, {6, 1}, {2, 2.5f}, {1.3f, 7}, {2.2f, 9}, {4.5f, 10}, {4.3f, 12}, {0, 12}}, 24, 12);
