@@ -304,7 +304,7 @@ TEST(RoomScene, TheSceneFilePassesTheEngineParserWithCamerasInsideTheRoom) {
     const formats::Quat stored = scene.cameras[0].rotations[0];
     const md::Vec3 view = turn(formats::Quat{-stored.x, -stored.y, -stored.z, stored.w}, md::Vec3{0, 0, -1});
     const formats::Vec3 eye = scene.cameras[0].positions[0];
-    const md::Vec3 toTree = md::normalized(md::Vec3{210, 110, 112} - md::Vec3{eye.x, eye.y, eye.z});
+    const md::Vec3 toTree = md::normalized(md::Vec3{210, 110, 126} - md::Vec3{eye.x, eye.y, eye.z});
     EXPECT_GT(md::dot(view, toTree), 0.999f);
     const md::Vec3 up = turn(formats::Quat{-stored.x, -stored.y, -stored.z, stored.w}, md::Vec3{0, 1, 0});
     EXPECT_GT(up.z, 0.9f);
@@ -450,4 +450,66 @@ TEST(RoomModels, EveryTextureAModelOrRoomMeshNamesIsWritten) {
     for (const RoomObject& object : buildRoomLayout().objects) named.insert(object.texture);
     for (const std::string& name : named) EXPECT_TRUE(std::filesystem::exists(root / "main/Textures" / name)) << name;
     std::filesystem::remove_all(root);
+}
+
+namespace {
+
+const formats::BsmMesh& node(const formats::BsmModel& model, const std::string& name) {
+    for (const formats::BsmMesh& mesh : model.meshes)
+        if (mesh.nodeName == name) return mesh;
+    throw std::runtime_error("no node " + name);
+}
+
+}  // namespace
+
+// The dial is seen from +y, where the viewer's right is -x: the picture's right half (III) must lie
+// there and its top (XII) upwards, or the numerals read mirrored and run against the hands. The
+// candles' glow picture is brightest at v = 1, so the wax's v must fall once from 1 at the top of the
+// wax downwards without wrapping, or the glow shows as a band further down.
+TEST(RoomModels, ClockDialReadsFromTheRoomAndCandleGlowSitsUnderTheFlame) {
+    const std::vector<PlacedModel> models = buildPlacedModels(0);
+    const formats::BsmMesh& face = node(find(models, "Clock").builder.model(), "face");
+    int checked = 0;
+    for (std::size_t f = 0; f < face.faces.size(); ++f)
+        for (int c = 0; c < 3; ++c) {
+            const formats::Vec3 p = face.positions[std::size_t(face.faces[f][c])];
+            const formats::Vec3 uv = face.uvs[std::size_t(face.uvFaces[f][c])];
+            if (std::fabs(p.x) > 5) {
+                EXPECT_EQ(uv.x > 0.5f, p.x < 0) << "x " << p.x << " u " << uv.x;
+                ++checked;
+            }
+            if (std::fabs(p.z - 24) > 5) EXPECT_EQ(uv.y > 0.5f, p.z > 24) << "z " << p.z << " v " << uv.y;
+        }
+    EXPECT_GT(checked, 0);
+
+    for (const char* name : {"candle", "tallcandle"}) {
+        const formats::BsmMesh& wax = node(find(models, name).builder.model(), "Hull");
+        float top = -1e9f;
+        for (const formats::Vec3& p : wax.positions) top = std::max(top, p.z);
+        for (std::size_t f = 0; f < wax.faces.size(); ++f)
+            for (int c = 0; c < 3; ++c) {
+                const float z = wax.positions[std::size_t(wax.faces[f][c])].z;
+                const float v = wax.uvs[std::size_t(wax.uvFaces[f][c])].y;
+                EXPECT_GT(v, 0) << name;
+                EXPECT_LE(v, 1) << name;
+                // The brightest part of the glow (v above 0.9) stays within the top few units.
+                if (v > 0.9f) EXPECT_GT(z, top - 4) << name;
+            }
+    }
+
+    // The star on the fir keeps its body seen edge-on: it is several units deep along y, the axis
+    // it faces, and not a card.
+    const formats::BsmMesh& star = node(find(models, "fir").builder.model(), "star");
+    float near = 1e9f, far = -1e9f, rimNear = 1e9f, rimFar = -1e9f;
+    for (const formats::Vec3& p : star.positions) {
+        if (p.z < 195) continue;  // the stem
+        near = std::min(near, p.y);
+        far = std::max(far, p.y);
+        if (std::hypot(p.x, p.z - 204) > 13) {
+            rimNear = std::min(rimNear, p.y);
+            rimFar = std::max(rimFar, p.y);
+        }
+    }
+    EXPECT_GT(far - near, 8);
+    EXPECT_GT(rimFar - rimNear, 1.5f) << "the star's points have thickness";
 }

@@ -94,7 +94,11 @@ void addWindow(Mesh& frame, Mesh& glass, const Opening& o, At at) {
     box(o.u0, o.u1, o.v0, o.v0 + 6, 8, 12);
     const float mid = (o.u0 + o.u1) / 2;
     box(mid - 2.5f, mid + 2.5f, o.v0, o.v1, 8.5f, 11.5f);
-    box(o.u0, o.u1, o.v0 + (o.v1 - o.v0) * 0.62f, o.v0 + (o.v1 - o.v0) * 0.62f + 4, 8.5f, 11.5f);
+    // The transom stops at the mullion: one bar through the other would share its faces there and
+    // flicker between the two.
+    const float transom = o.v0 + (o.v1 - o.v0) * 0.62f;
+    box(o.u0, mid - 2.5f, transom, transom + 4, 8.5f, 11.5f);
+    box(mid + 2.5f, o.u1, transom, transom + 4, 8.5f, 11.5f);
     // The sill reaches into the room.
     box(o.u0 - 10, o.u1 + 10, o.v0 - 5, o.v0, -16, 20);
     const Vec3 a = at(o.u0, o.v0, 10), b = at(o.u1, o.v0, 10), c = at(o.u1, o.v1, 10), d = at(o.u0, o.v1, 10);
@@ -300,7 +304,9 @@ RoomLayout buildRoomLayout() {
     // Outside: the snowy garden, a fence, snowy trees, and the night sky round it all. The garden lies
     // in even moonlight, so its textures carry that light themselves and it needs no light maps.
     {
-        Mesh ground = floorGrid(-1450, -1450, 1450, 1450, -30, 290, 200);
+        // The ground reaches the sky box's walls: through a gap between them the sky's floor, stars
+        // and all, would show as a dark band just below the horizon.
+        Mesh ground = floorGrid(-1500, -1500, 1500, 1500, -30, 300, 200);
         layout.objects.push_back(object("garden", "tex_snow.tga", ground, 8, false));
         Mesh fence;
         for (int i = 0; i < 30; ++i) {
@@ -528,7 +534,8 @@ std::vector<formats::BssCamera> cameraPaths() {
         return tree + Vec3{r * c, r * s, z};
     };
     // 1: a slow arc round the tree's open side, rising a little, the whole tree in view.
-    path([&](float t) { return aroundTree(165 + 100 * t, 255, 150 + 20 * t); }, [&](float) { return tree + Vec3{0, 0, 112}; }, normal);
+    //    Aimed above the tree's middle so the star stays clear of the top edge on wide screens too.
+    path([&](float t) { return aroundTree(165 + 100 * t, 270, 150 + 20 * t); }, [&](float) { return tree + Vec3{0, 0, 126}; }, normal);
     // 2: a glide along the mantel, from the candles and stocking on the left, past the clock, to the right.
     path([](float t) { return Vec3{-150 + 260 * t, 105, 165}; }, [](float t) { return Vec3{-75 + 150 * t, 240, 135}; }, normal);
     // 3: low, following the train's side of the track just outside the tree's box.
