@@ -535,7 +535,7 @@ std::vector<formats::BssCamera> cameraPaths() {
     };
     // 1: a slow arc round the tree's open side, rising a little, the whole tree in view.
     //    Aimed above the tree's middle so the star stays clear of the top edge on wide screens too.
-    path([&](float t) { return aroundTree(165 + 100 * t, 270, 150 + 20 * t); }, [&](float) { return tree + Vec3{0, 0, 126}; }, normal);
+    path([&](float t) { return aroundTree(165 + 100 * t, 290, 165 + 15 * t); }, [&](float) { return tree + Vec3{0, 0, 150}; }, normal);
     // 2: a glide along the mantel, from the candles and stocking on the left, past the clock, to the right.
     path([](float t) { return Vec3{-150 + 260 * t, 105, 165}; }, [](float t) { return Vec3{-75 + 150 * t, 240, 135}; }, normal);
     // 3: low, following the train's side of the track just outside the tree's box.
