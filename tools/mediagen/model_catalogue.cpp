@@ -21,11 +21,6 @@ NodeMaterial plain(const std::string& diffuse) {
     return m;
 }
 
-Mesh moved(Mesh mesh, const Affine& affine) {
-    modelling::transform(mesh, affine);
-    return mesh;
-}
-
 // A flat card (two triangles) from `base` reaching along `out`, `width` wide across `side`.
 void addCard(Mesh& mesh, Vec3 base, Vec3 out, Vec3 side, float width) {
     const Vec3 half = side * (width / 2);

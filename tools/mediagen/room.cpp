@@ -523,10 +523,9 @@ std::vector<formats::BssCamera> cameraPaths() {
         cameras.push_back(camera);
     };
     const Vec3 tree{210, 110, 0};
-    // The engine's occlusion test draws a box of twice a model's size round its origin and hides the
-    // model while that box shows no pixels, which it never does with the camera inside it. Round the
-    // tree that box reaches about 210 along x and y, so the paths round it are rounded squares
-    // (superellipses) that stay outside the box's corners where a circle would cut into them.
+    // The tree's occlusion box (twice its size round its origin) reaches about 210 along x and y.
+    // The paths round it are rounded squares (superellipses) that stay outside that box, so they
+    // keep clear of the branches and the tree's visibility is decided by its query as usual.
     auto aroundTree = [&](float degrees, float radius, float z) {
         const float a = degrees * kPi / 180;
         const float c = std::cos(a), s = std::sin(a);
@@ -534,8 +533,9 @@ std::vector<formats::BssCamera> cameraPaths() {
         return tree + Vec3{r * c, r * s, z};
     };
     // 1: a slow arc round the tree's open side, rising a little, the whole tree in view.
-    //    Aimed above the tree's middle so the star stays clear of the top edge on wide screens too.
-    path([&](float t) { return aroundTree(165 + 100 * t, 290, 165 + 15 * t); }, [&](float) { return tree + Vec3{0, 0, 150}; }, normal);
+    //    Aimed above the tree's middle so the star stays clear of the top edge (the projection's
+    //    aspect is 4:3 on every screen).
+    path([&](float t) { return aroundTree(165 + 100 * t, 290, 165 + 15 * t); }, [&](float) { return tree + Vec3{0, 0, 136}; }, normal);
     // 2: a glide along the mantel, from the candles and stocking on the left, past the clock, to the right.
     path([](float t) { return Vec3{-150 + 260 * t, 105, 165}; }, [](float t) { return Vec3{-75 + 150 * t, 240, 135}; }, normal);
     // 3: low, following the train's side of the track just outside the tree's box.
