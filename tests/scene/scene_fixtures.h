@@ -39,6 +39,18 @@ inline formats::BssCamera camera(int keys, float x = 0) {
     return c;
 }
 
+// A camera that stays at `position` for 300 keys, looking straight down (the identity rotation
+// turns the view (0, 0, −1) towards −z).
+inline formats::BssCamera stillCameraLookingDown(formats::Vec3 position) {
+    formats::BssCamera c;
+    for (int k = 0; k < 300; ++k) {
+        c.positions.push_back(position);
+        c.rotations.push_back({0, 0, 0, 1});
+        c.fieldsOfView.push_back(1.309f);
+    }
+    return c;
+}
+
 inline formats::BssHelper helper(const std::string& name, int kind, const std::string& parent = "room") {
     formats::BssHelper h;
     h.name = name;

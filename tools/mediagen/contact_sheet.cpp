@@ -14,16 +14,6 @@ constexpr int kCell = 260;
 constexpr int kPictureBox = 224;
 constexpr int kLabelHeight = 30;
 
-Picture fromImage(const formats::Image& image) {
-    Picture picture(image.width, image.height);
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            const formats::Rgba p = image.at(x, y);
-            picture.at(x, y) = Color{p.r / 255.0f, p.g / 255.0f, p.b / 255.0f, p.a / 255.0f};
-        }
-    return picture;
-}
-
 }  // namespace
 
 formats::Image makeContactSheet(const std::vector<MadePicture>& pictures) {
@@ -59,7 +49,7 @@ formats::Image makeContactSheet(const std::vector<MadePicture>& pictures) {
                 const bool light = ((x / 8) + (y / 8)) % 2 == 0;
                 sheet.at(left + x, top + y) = light ? hexColor(0x9AA0A6) : hexColor(0x5F6368);
             }
-        drawPicture(sheet, resized(fromImage(image), width, height), left, top);
+        drawPicture(sheet, resized(Picture::fromImage(image), width, height), left, top);
         const std::string caption = pictures[i].name + "  " + std::to_string(image.width) + "x" + std::to_string(image.height);
         std::string shown = caption;
         TextMask set = setText(labelStyle.face, shown, labelStyle.size, 1);

@@ -69,6 +69,16 @@ formats::Image Picture::toImage() const {
     return image;
 }
 
+Picture Picture::fromImage(const formats::Image& image) {
+    Picture picture(image.width, image.height);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const formats::Rgba p = image.at(x, y);
+            picture.at(x, y) = Color{p.r / 255.0f, p.g / 255.0f, p.b / 255.0f, p.a / 255.0f};
+        }
+    return picture;
+}
+
 void fillVerticalGradient(Picture& picture, const std::vector<std::pair<float, Color>>& stops) {
     if (stops.empty()) return;
     for (int y = 0; y < picture.height(); ++y) {

@@ -44,6 +44,8 @@ public:
 
     // Rounds to 8 bits per channel (values clamped to 0..1).
     formats::Image toImage() const;
+    // The 8-bit picture as colours 0..1.
+    static Picture fromImage(const formats::Image& image);
 
 private:
     int width_ = 0;

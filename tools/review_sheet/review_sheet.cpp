@@ -19,16 +19,6 @@ using mediagen::Picture;
 
 constexpr int kMaxColumns = 64;
 
-Picture fromImage(const formats::Image& image) {
-    Picture picture(image.width, image.height);
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            const formats::Rgba p = image.at(x, y);
-            picture.at(x, y) = Color{p.r / 255.0f, p.g / 255.0f, p.b / 255.0f, p.a / 255.0f};
-        }
-    return picture;
-}
-
 // Draws a line of text centred in [left, left + width), its baseline at baselineY, shortened from the
 // front with an ellipsis when too wide (the end of a label is the part that tells pictures apart).
 void drawLabel(Picture& sheet, const std::string& text, const mediagen::TextStyle& style, int left, int width,
@@ -77,7 +67,7 @@ formats::Image composeSheet(const std::vector<SheetEntry>& entries, const SheetL
             const float scale = std::min(float(layout.boxWidth) / image.width, float(layout.boxHeight) / image.height);
             const int w = std::clamp(int(image.width * scale + 0.5f), 1, layout.boxWidth);
             const int h = std::clamp(int(image.height * scale + 0.5f), 1, layout.boxHeight);
-            const Picture scaled = mediagen::resized(fromImage(image), w, h);
+            const Picture scaled = mediagen::resized(Picture::fromImage(image), w, h);
             mediagen::drawPicture(sheet, scaled, origin.x + (layout.boxWidth - w) / 2,
                                   origin.y + (layout.boxHeight - h) / 2);
         }

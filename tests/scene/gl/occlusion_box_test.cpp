@@ -28,13 +28,7 @@ formats::BssScene floorWithTwoModels() {
     room.positions.push_back({0, 0, 100});
     room.positions.push_back({0, 0, -100});
     file.roomMeshes.push_back(room);
-    formats::BssCamera camera;
-    for (int k = 0; k < 300; ++k) {
-        camera.positions.push_back({0, 0, 50});
-        camera.rotations.push_back({0, 0, 0, 1});
-        camera.fieldsOfView.push_back(1.309f);
-    }
-    file.cameras.push_back(camera);
+    file.cameras.push_back(scenetest::stillCameraLookingDown({0, 0, 50}));
     file.helpers.push_back(scenetest::helper("instance near", 3));
     file.helpers.push_back(scenetest::helper("instance far", 3));
     return file;

@@ -58,13 +58,7 @@ formats::BssScene lookingDown() {
     formats::BssRoomMesh glass = scenetest::square("glass", "room", 10, 10);
     glass.materials[0].diffuseTexture = "redglass.tga";
     file.roomMeshes.push_back(glass);
-    formats::BssCamera camera;
-    for (int k = 0; k < 300; ++k) {
-        camera.positions.push_back({0, 0, 50});
-        camera.rotations.push_back({0, 0, 0, 1});
-        camera.fieldsOfView.push_back(1.309f);
-    }
-    file.cameras.push_back(camera);
+    file.cameras.push_back(scenetest::stillCameraLookingDown({0, 0, 50}));
     file.helpers.push_back(scenetest::helper("emit sparks", 2));
     return file;
 }
