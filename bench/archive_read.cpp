@@ -26,7 +26,8 @@ struct BenchArchive {
             RarMember member;
             member.name = "Textures\\tex_" + std::to_string(1000 + i) + ".tga";
             member.data.resize(kMemberBytes);
-            for (std::size_t b = 0; b < kMemberBytes; ++b) member.data[b] = static_cast<std::uint8_t>(b * 31 + i);
+            for (std::size_t b = 0; b < kMemberBytes; ++b)
+                member.data[b] = static_cast<std::uint8_t>(b * 31 + i);
             members.push_back(std::move(member));
         }
         firstName = members.front().name;

@@ -37,7 +37,7 @@ double timedRun(long frames, std::string& problem) {
     testsupport::ProcessRequest request;
     request.program = screensaverPath();
     request.args = {"--config-dir", dir.path(), "--windowed",           "--size", "1024x768",
-                 "--no-vsync",   "--frames", std::to_string(frames), "/s"};
+                    "--no-vsync",   "--frames", std::to_string(frames), "/s"};
     request.cwd = dir.path();
     request.env["GLIMMERDALE_MESSAGE_BOX"] = "stderr";
     request.env["SDL_AUDIODRIVER"] = "dummy";

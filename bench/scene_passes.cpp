@@ -40,13 +40,15 @@ MediaSources sourcesFor(std::map<std::string, formats::Bytes>& files) {
 }
 
 // A grid of `quads` × `quads` squares at height z over ±size.
-formats::BssRoomMesh gridMesh(const std::string& name, const std::string& parent, int quads, float size, float z) {
+formats::BssRoomMesh gridMesh(const std::string& name, const std::string& parent, int quads, float size,
+                              float z) {
     formats::BssRoomMesh mesh;
     mesh.name = name;
     mesh.parentName = parent;
     const float step = 2 * size / float(quads);
     for (int j = 0; j <= quads; ++j) {
-        for (int i = 0; i <= quads; ++i) mesh.positions.push_back({-size + step * float(i), -size + step * float(j), z});
+        for (int i = 0; i <= quads; ++i)
+            mesh.positions.push_back({-size + step * float(i), -size + step * float(j), z});
     }
     for (int j = 0; j < quads; ++j) {
         for (int i = 0; i < quads; ++i) {
@@ -78,7 +80,8 @@ formats::Bytes sceneBytes() {
     formats::BssRoomMesh room = gridMesh("room", "Scene Root", 30, 400, 0);
     room.positions.push_back({0, 0, 300});
     file.roomMeshes.push_back(room);
-    for (int i = 1; i < 35; ++i) file.roomMeshes.push_back(gridMesh("part" + std::to_string(i), "room", 6, 40, 5));
+    for (int i = 1; i < 35; ++i)
+        file.roomMeshes.push_back(gridMesh("part" + std::to_string(i), "room", 6, 40, 5));
     for (int c = 0; c < 5; ++c) {
         formats::BssCamera camera;
         for (int k = 0; k < 300; ++k) {

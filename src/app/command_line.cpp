@@ -14,7 +14,8 @@ bool readNumberAfter(const std::wstring& line, std::size_t from, std::uint32_t& 
     std::uint64_t number = 0;
     for (; i < line.size() && isDigit(line[i]); ++i) {
         number = number * 10 + static_cast<std::uint64_t>(line[i] - L'0');
-        if (number > std::numeric_limits<std::uint32_t>::max()) number = std::numeric_limits<std::uint32_t>::max();
+        if (number > std::numeric_limits<std::uint32_t>::max())
+            number = std::numeric_limits<std::uint32_t>::max();
     }
     value = static_cast<std::uint32_t>(number);
     return true;
@@ -44,8 +45,10 @@ void appendUtf8(const std::string& text, std::wstring& out) {
             bool valid = i + extra < n;  // all continuation bytes present
             for (std::size_t k = 1; valid && k <= extra; ++k) {
                 const unsigned char next = static_cast<unsigned char>(text[i + k]);
-                if ((next & 0xC0) != 0x80) valid = false;
-                else code = (code << 6) | (next & 0x3F);
+                if ((next & 0xC0) != 0x80)
+                    valid = false;
+                else
+                    code = (code << 6) | (next & 0x3F);
             }
             if (valid && code >= minimum && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF)) {
                 length = extra + 1;
@@ -85,22 +88,22 @@ RunMode parseCommandLine(const std::wstring& line, std::uint32_t& parentHandle) 
     const std::size_t selectorAt = i + 1;
     if (selectorAt >= line.size()) return RunMode::Run;
     switch (line[selectorAt]) {
-    case L'c':
-    case L'C': {
-        std::uint32_t handle = 0;
-        readNumberAfter(line, selectorAt + 1, handle);
-        parentHandle = handle;
-        return RunMode::Configure;
-    }
-    case L'p':
-    case L'P':
-        readNumberAfter(line, selectorAt + 1, parentHandle);
-        return RunMode::Preview;
-    case L't':
-    case L'T':
-        return RunMode::Preview;
-    default:
-        return RunMode::Run;
+        case L'c':
+        case L'C': {
+            std::uint32_t handle = 0;
+            readNumberAfter(line, selectorAt + 1, handle);
+            parentHandle = handle;
+            return RunMode::Configure;
+        }
+        case L'p':
+        case L'P':
+            readNumberAfter(line, selectorAt + 1, parentHandle);
+            return RunMode::Preview;
+        case L't':
+        case L'T':
+            return RunMode::Preview;
+        default:
+            return RunMode::Run;
     }
 }
 

@@ -45,8 +45,10 @@ int runGlimmerdale(int argc, char** argv) {
 
     if (currentRunMode() == RunMode::Configure) runOptionsDialog();
     if (currentRunMode() == RunMode::Run) {
-        if (options.viewModel.empty()) runScreensaver();
-        else runModelViewer(options.viewModel);
+        if (options.viewModel.empty())
+            runScreensaver();
+        else
+            runModelViewer(options.viewModel);
     }
     if (currentRunMode() == RunMode::Preview) runPreviewMode();
     return 1;

@@ -143,7 +143,8 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!flag(options.help)) return false;
         } else if (name == "--size") {
             if (!takeValue()) return false;
-            if (!readSize(value, options.width, options.height)) return bad("needs WIDTHxHEIGHT, each 1 to 16384");
+            if (!readSize(value, options.width, options.height))
+                return bad("needs WIDTHxHEIGHT, each 1 to 16384");
         } else if (name == "--frames") {
             if (!takeValue()) return false;
             if (!readInteger(value, 0, 2000000000, number)) return bad("needs a frame count of 0 or more");
@@ -155,7 +156,8 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
         } else if (name == "--time") {
             if (!takeValue()) return false;
             platform::LocalTime parsed;
-            if (!platform::parseLocalTime(value, parsed)) return bad("needs a real date and time as \"YYYY-MM-DD HH:MM:SS\"");
+            if (!platform::parseLocalTime(value, parsed))
+                return bad("needs a real date and time as \"YYYY-MM-DD HH:MM:SS\"");
             options.fixedTime = true;
             options.timeText = value;
         } else if (name == "--fixed-dt") {
@@ -163,7 +165,8 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!readPositiveNumber(value, options.fixedDt)) return bad("needs a frame step above 0");
         } else if (name == "--seed") {
             if (!takeValue()) return false;
-            if (!readInteger(value, 0, 4294967295LL, number)) return bad("needs a number from 0 to 4294967295");
+            if (!readInteger(value, 0, 4294967295LL, number))
+                return bad("needs a number from 0 to 4294967295");
             options.seeded = true;
             options.seed = static_cast<std::uint32_t>(number);
         } else if (name == "--camera") {
@@ -177,7 +180,8 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
         } else if (name == "--look-from" || name == "--look-at") {
             if (!takeValue()) return false;
             const bool from = name == "--look-from";
-            if (!readPoint(value, from ? options.lookFrom : options.lookAt)) return bad("needs a point as X,Y,Z");
+            if (!readPoint(value, from ? options.lookFrom : options.lookAt))
+                return bad("needs a point as X,Y,Z");
             (from ? lookFromGiven : lookAtGiven) = true;
         } else if (name == "--fov") {
             if (!takeValue()) return false;

@@ -8,24 +8,24 @@
 #include <vector>
 
 struct LaunchOptions {
-    bool windowed = false;         // --windowed: a normal window instead of full screen
-    int width = 0, height = 0;     // --size WxH: window size (0: the resolution option decides)
-    long frames = -1;              // --frames N: quit after N frames (-1: run until an exit event)
-    std::string screenshotPath;    // --screenshot FILE.png: written after the last frame
-    bool fixedTime = false;        // --time "YYYY-MM-DD HH:MM:SS": the local clock starts there and runs on
+    bool windowed = false;       // --windowed: a normal window instead of full screen
+    int width = 0, height = 0;   // --size WxH: window size (0: the resolution option decides)
+    long frames = -1;            // --frames N: quit after N frames (-1: run until an exit event)
+    std::string screenshotPath;  // --screenshot FILE.png: written after the last frame
+    bool fixedTime = false;      // --time "YYYY-MM-DD HH:MM:SS": the local clock starts there and runs on
     std::string timeText;
-    double fixedDt = 0.0;          // --fixed-dt X: a fixed frame step in frame units (0: measured)
-    bool seeded = false;           // --seed N: seed of the camera order
+    double fixedDt = 0.0;  // --fixed-dt X: a fixed frame step in frame units (0: measured)
+    bool seeded = false;   // --seed N: seed of the camera order
     std::uint32_t seed = 0;
-    bool noVsync = false;          // --no-vsync
-    int camera = -1;               // --camera N: start on camera N (-1: chosen as usual)
-    int cameraKey = -1;            // --camera-key K: with --camera, start the path at key K (-1: key 0)
-    bool fixedView = false;        // --look-from X,Y,Z --look-at X,Y,Z: a still camera (z up)
+    bool noVsync = false;    // --no-vsync
+    int camera = -1;         // --camera N: start on camera N (-1: chosen as usual)
+    int cameraKey = -1;      // --camera-key K: with --camera, start the path at key K (-1: key 0)
+    bool fixedView = false;  // --look-from X,Y,Z --look-at X,Y,Z: a still camera (z up)
     std::array<float, 3> lookFrom{}, lookAt{};
-    double fieldOfView = 45.0;     // --fov DEG: vertical field of view of the still camera
-    std::string viewModel;         // --view-model NAME: show one model turning (media review)
-    std::string configDir;         // --config-dir DIR: where the settings file lives
-    bool help = false;             // --help
+    double fieldOfView = 45.0;  // --fov DEG: vertical field of view of the still camera
+    std::string viewModel;      // --view-model NAME: show one model turning (media review)
+    std::string configDir;      // --config-dir DIR: where the settings file lives
+    bool help = false;          // --help
 };
 
 // The process-wide options, filled by the entry point before anything else reads them.

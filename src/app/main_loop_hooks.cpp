@@ -71,7 +71,8 @@ void renderParticles() { theParticleSystem().render(); }
 void drawGlassPass(GLWindow&) { ::drawGlassPass(theScene()); }
 void drawCountdownOverlay(GLWindow& window) {
     const Settings& settings = theSettings();
-    theCountdownDisplay().drawOverlay(theCountdownTime(), OverlayOptions{settings.Fps, settings.Clock, settings.Style24h},
+    theCountdownDisplay().drawOverlay(theCountdownTime(),
+                                      OverlayOptions{settings.Fps, settings.Clock, settings.Style24h},
                                       window.frameTimer.framesPerSecond);
 }
 

@@ -80,7 +80,8 @@ void drawViewedModel(GLWindow& window) {
 
     const ViewerFraming& f = v.framing;
     const float elevation = kElevationDegrees * kPi / 180;
-    const Vec3 eye{f.centre.x, f.centre.y - f.distance * std::cos(elevation), f.centre.z + f.distance * std::sin(elevation)};
+    const Vec3 eye{f.centre.x, f.centre.y - f.distance * std::cos(elevation),
+                   f.centre.z + f.distance * std::sin(elevation)};
     // Lights are given in eye space (identity model-view), so they stay with the viewer as the
     // model turns: a warm key light from the upper left and a cool, weaker fill from the right.
     glMatrixMode(GL_MODELVIEW);

@@ -14,9 +14,9 @@
 struct Model;
 
 struct ViewerFraming {
-    Vec3 centre;           // model space, the point the camera looks at
-    float radius = 1;      // of the sphere round the visible meshes, at least 1 unit
-    float distance = 10;   // from the centre to the eye
+    Vec3 centre;          // model space, the point the camera looks at
+    float radius = 1;     // of the sphere round the visible meshes, at least 1 unit
+    float distance = 10;  // from the centre to the eye
 };
 
 // The framing for a model turning about its z axis: the centre on that axis halfway up the meshes

@@ -10,7 +10,8 @@ inline constexpr char kScreensaverFileName[] = "Glimmerdale.scr";
 
 // Walks the process names in order; for each one equal to `fileName` it counts and writes "gi gi"
 // to the log. Returns true as soon as the count passes 1 (the rest of the list is not walked).
-bool findsSecondInstance(const std::vector<std::string>& processNames, const char* fileName = kScreensaverFileName);
+bool findsSecondInstance(const std::vector<std::string>& processNames,
+                         const char* fileName = kScreensaverFileName);
 
 // Ends the process with exit code 0 (normal termination: the log is flushed and closed) when another
 // copy named kScreensaverFileName is running. Returns when there is none, or when the process list

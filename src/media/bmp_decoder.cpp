@@ -4,10 +4,14 @@
 
 const char* dibErrorText(DibError error) {
     switch (error) {
-        case DibError::None: return "";
-        case DibError::UnknownFormat: return "Unknown DIB file format.";
-        case DibError::ConversionFailed: return "Image file conversion error.";
-        case DibError::OutOfMemory: return "Out of memory.";
+        case DibError::None:
+            return "";
+        case DibError::UnknownFormat:
+            return "Unknown DIB file format.";
+        case DibError::ConversionFailed:
+            return "Image file conversion error.";
+        case DibError::OutOfMemory:
+            return "Out of memory.";
     }
     return "Unknown DIB file format.";
 }
@@ -17,10 +21,17 @@ std::optional<ImageRecord> decodeDib(const std::uint8_t* data, std::size_t size,
     const platform::BmpStatus status = platform::decodeBmpToRgb(data, size, kMaxImagePixels, picture);
     DibError result = DibError::None;
     switch (status) {
-        case platform::BmpStatus::Ok: break;
-        case platform::BmpStatus::UnknownFormat: result = DibError::UnknownFormat; break;
-        case platform::BmpStatus::ConversionFailed: result = DibError::ConversionFailed; break;
-        case platform::BmpStatus::OutOfMemory: result = DibError::OutOfMemory; break;
+        case platform::BmpStatus::Ok:
+            break;
+        case platform::BmpStatus::UnknownFormat:
+            result = DibError::UnknownFormat;
+            break;
+        case platform::BmpStatus::ConversionFailed:
+            result = DibError::ConversionFailed;
+            break;
+        case platform::BmpStatus::OutOfMemory:
+            result = DibError::OutOfMemory;
+            break;
     }
     if (error) *error = result;
     if (result != DibError::None) return std::nullopt;

@@ -39,9 +39,10 @@ inline std::uint32_t computeCrc32(const void* data, std::size_t size, std::uint3
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     std::uint32_t crc = ~previous;
     for (; size >= 8; size -= 8, bytes += 8) {
-        const std::uint32_t low = crc ^ (static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                                         (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                                         (static_cast<std::uint32_t>(bytes[3]) << 24));
+        const std::uint32_t low =
+            crc ^
+            (static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+             (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24));
         crc = t[7][low & 0xFFu] ^ t[6][(low >> 8) & 0xFFu] ^ t[5][(low >> 16) & 0xFFu] ^ t[4][low >> 24] ^
               t[3][bytes[4]] ^ t[2][bytes[5]] ^ t[1][bytes[6]] ^ t[0][bytes[7]];
     }

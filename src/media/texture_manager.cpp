@@ -18,7 +18,9 @@ struct FreeDeleter {
 };
 using OwnedBytes = std::unique_ptr<std::uint8_t, FreeDeleter>;
 
-bool extensionIs(const std::string& ext, const char* lower, const char* upper) { return ext == lower || ext == upper; }
+bool extensionIs(const std::string& ext, const char* lower, const char* upper) {
+    return ext == lower || ext == upper;
+}
 
 }  // namespace
 
@@ -117,7 +119,8 @@ void TextureManager::releaseTextures() {
     textures_.clear();
 }
 
-void uploadTexture(GLuint& slot, ImageRecord& image, GLint components, GLenum format, bool leaveUnpackAlignmentAtOne) {
+void uploadTexture(GLuint& slot, ImageRecord& image, GLint components, GLenum format,
+                   bool leaveUnpackAlignmentAtOne) {
     glGenTextures(1, &slot);
     glBindTexture(GL_TEXTURE_2D, slot);
     // Rows are tightly packed; with the default alignment of 4 an RGB row of odd width would be

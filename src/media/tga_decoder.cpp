@@ -48,8 +48,8 @@ std::optional<ImageRecord> decodeTga(const std::uint8_t* data, std::size_t size)
     const std::uint8_t* in = data + offset;
     const std::size_t available = size - offset;
 
-    const std::size_t storedBytes = std::size_t(depth) / 8;          // per pixel in the file
-    const std::size_t components = depth == 32 ? 4 : 3;              // per pixel in the record
+    const std::size_t storedBytes = std::size_t(depth) / 8;  // per pixel in the file
+    const std::size_t components = depth == 32 ? 4 : 3;      // per pixel in the record
     const std::size_t pixels = static_cast<std::size_t>(pixelCount);
 
     ImageRecord image;
@@ -92,6 +92,7 @@ std::optional<ImageRecord> decodeTga(const std::uint8_t* data, std::size_t size)
     if (pixels * storedBytes > available) return std::nullopt;
     image.pixels.resize(pixels * components);
     std::uint8_t* out = image.pixels.data();
-    for (std::size_t i = 0; i < pixels; ++i, in += storedBytes, out += components) convertPixel(in, depth, out);
+    for (std::size_t i = 0; i < pixels; ++i, in += storedBytes, out += components)
+        convertPixel(in, depth, out);
     return image;
 }

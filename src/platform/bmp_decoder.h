@@ -27,6 +27,7 @@ struct BmpPicture {
 // 1, 4 and 8-bit palette pictures, 16 and 32-bit with or without bit fields, 24-bit, RLE4 and RLE8.
 // Pictures with more than maxPixels pixels are refused before any allocation. `out` is filled
 // only on Ok.
-BmpStatus decodeBmpToRgb(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels, BmpPicture& out);
+BmpStatus decodeBmpToRgb(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels,
+                         BmpPicture& out);
 
 }  // namespace platform

@@ -25,7 +25,7 @@ bool isRealDate(const LocalTime& t) {
 std::int64_t daysFromCivil(int year, int month, int day) {
     const std::int64_t y = month <= 2 ? year - 1 : year;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yearOfEra = y - era * 400;                                   // 0-399
+    const std::int64_t yearOfEra = y - era * 400;  // 0-399
     const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
     const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     return era * 146097 + dayOfEra - 719468;
@@ -35,8 +35,7 @@ void civilFromDays(std::int64_t days, int& year, int& month, int& day) {
     days += 719468;
     const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
     const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
     const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
     const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
     day = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
@@ -118,8 +117,7 @@ LocalTime localTime() {
     const std::uint64_t elapsed = performanceCounter() - state.startCounter;
     const std::uint64_t wholeSeconds = elapsed / frequency;
     const std::uint64_t milliseconds = (elapsed % frequency) * 1000 / frequency;
-    return addSeconds(state.start, static_cast<std::int64_t>(wholeSeconds),
-                      static_cast<int>(milliseconds));
+    return addSeconds(state.start, static_cast<std::int64_t>(wholeSeconds), static_cast<int>(milliseconds));
 }
 
 }  // namespace platform

@@ -21,15 +21,15 @@ enum class ControlKind {
     CheckBox,      // automatic: the click flips it
     RadioButton,   // automatic: all radio buttons of one dialog form one group
     Label,
-    Slider,        // horizontal, no tick marks
+    Slider,  // horizontal, no tick marks
     Button,
-    Picture,       // a bitmap blob ("BITMAP", pictureId) scaled into the rectangle; empty without one
+    Picture,  // a bitmap blob ("BITMAP", pictureId) scaled into the rectangle; empty without one
 };
 
 struct ControlTemplate {
     int id;  // -1 for a control nothing refers to
     ControlKind kind;
-    const char* text;  // UTF-8; for pictures and lists unused
+    const char* text;         // UTF-8; for pictures and lists unused
     int x, y, width, height;  // dialog units
     unsigned pictureId;       // Picture only
 };

@@ -119,7 +119,8 @@ bool parseEffect(const std::uint8_t* data, std::size_t size, ParticleEffect& eff
 }
 
 ParticleSystem::ParticleSystem(MediaSources sources)
-    : sources_(std::move(sources)), vertices_(new float[std::size_t(kParticlePoolVertices) * kParticleVertexFloats]) {
+    : sources_(std::move(sources)),
+      vertices_(new float[std::size_t(kParticlePoolVertices) * kParticleVertexFloats]) {
     // Colours start white; updates only write alpha.
     for (int v = 0; v < kParticlePoolVertices; ++v) {
         float* vertex = &vertices_[std::size_t(v) * kParticleVertexFloats];
@@ -288,7 +289,8 @@ void ParticleSystem::step(float step) {
                 updateBillboard(emitter, step, cursor);
             }
         }
-        group.vertexCount = (cursor < kParticlePoolVertices ? cursor : kParticlePoolVertices) - group.firstVertex;
+        group.vertexCount =
+            (cursor < kParticlePoolVertices ? cursor : kParticlePoolVertices) - group.firstVertex;
         if (group.vertexCount < 0) group.vertexCount = 0;
     }
     lastVertexCount_ = cursor;

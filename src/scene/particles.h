@@ -172,7 +172,7 @@ private:
     MediaSources sources_;
     std::unordered_map<std::string, ParticleEffect> cache_;
     std::vector<std::unique_ptr<ParticleEmitter>> store_;  // every emitter ever made
-    std::vector<ParticleEmitter*> spare_;                   // discarded, ready for reuse
+    std::vector<ParticleEmitter*> spare_;                  // discarded, ready for reuse
     std::vector<ParticleGroup> groups_;
     std::unique_ptr<float[]> vertices_;
     float accumulator_ = 0;

@@ -58,7 +58,7 @@ struct SceneFileMesh {
     std::string lightMapName;
     std::vector<Vec3> positions;
     std::vector<std::array<std::int32_t, 3>> faces, uvFaces, lightUvFaces;  // indices checked
-    std::vector<Vec3> uvs, lightUvs, normals;  // normals: 3 per face
+    std::vector<Vec3> uvs, lightUvs, normals;                               // normals: 3 per face
 };
 
 struct SceneFilePortal {
@@ -68,7 +68,7 @@ struct SceneFilePortal {
 
 struct SceneCamera {
     std::vector<Vec3> positions;
-    std::vector<Quat> rotations;  // conjugated at load
+    std::vector<Quat> rotations;      // conjugated at load
     std::vector<float> fieldsOfView;  // radians
     int keyCount() const { return int(positions.size()); }
 };
@@ -139,7 +139,7 @@ struct SceneObject {
     std::unique_ptr<ModelInstance> instance;  // placed model
     std::unique_ptr<AnimatedModel> animated;  // animated model
     Quat rotation;
-    unsigned query = 0;       // occlusion query (non-root objects, when queries exist)
+    unsigned query = 0;  // occlusion query (non-root objects, when queries exist)
     bool queryIssued = false;
 };
 
@@ -185,8 +185,8 @@ struct SceneServices {
     bool occlusionQueries = false;  // make and use occlusion queries (needs GL)
     bool seeded = false;            // seed the camera order with `seed` instead of the tick count
     std::uint32_t seed = 0;
-    int startCamera = -1;           // the first camera, when it exists (−1: drawn from the bag)
-    int startCameraKey = 0;         // the first camera's first key, kept where its path can run
+    int startCamera = -1;    // the first camera, when it exists (−1: drawn from the bag)
+    int startCameraKey = 0;  // the first camera's first key, kept where its path can run
     // A still camera for review pictures: the paths are not followed, the view stays at `lookFrom`
     // looking at `lookAt` with z up.
     bool fixedView = false;
@@ -216,7 +216,7 @@ struct Scene {
     float trainAngle = 0;
     ClockTime clock;
     int drawCounter = 0;
-    float frameStep = 1;  // dt of the frame being drawn
+    float frameStep = 1;     // dt of the frame being drawn
     EmitterHook fireHelper;  // spawns a model helper's effect
 };
 

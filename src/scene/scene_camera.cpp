@@ -111,7 +111,8 @@ Frustum frustumFromMatrices(const float p[16], const float m[16]) {
     const int axis[6] = {0, 0, 1, 1, 2, 2};
     const float sign[6] = {-1, 1, 1, -1, -1, 1};
     for (int i = 0; i < 6; ++i) {
-        for (int c = 0; c < 4; ++c) planes[std::size_t(i)][std::size_t(c)] = row(3, c) + sign[i] * row(axis[i], c);
+        for (int c = 0; c < 4; ++c)
+            planes[std::size_t(i)][std::size_t(c)] = row(3, c) + sign[i] * row(axis[i], c);
         auto& plane = planes[std::size_t(i)];
         const float length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
         if (length > 0.0f) {

@@ -113,7 +113,8 @@ void readPortal(ByteReader& reader, SceneFilePortal& portal) {
     const std::int32_t pointCount = reader.readInt32();
     readVec3s(reader, portal.points, pointCount, "portal points");
     const std::int32_t triangleCount = reader.readInt32();
-    if (reader.expectRecords(triangleCount, 12, "portal triangles")) reader.skip(std::size_t(triangleCount) * 12);
+    if (reader.expectRecords(triangleCount, 12, "portal triangles"))
+        reader.skip(std::size_t(triangleCount) * 12);
     reader.skip(12);
 }
 

@@ -66,8 +66,8 @@ SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& servic
         if (entry.cornerCount < 1) continue;
         // A range reaching outside this object's corners would draw other objects' triangles.
         const long long first = std::max<long long>(entry.firstCorner, 0);
-        const long long end = std::min<long long>(static_cast<long long>(entry.firstCorner) + entry.cornerCount,
-                                                  cornerTotal);
+        const long long end =
+            std::min<long long>(static_cast<long long>(entry.firstCorner) + entry.cornerCount, cornerTotal);
         if (end <= first) continue;
         const int ref = entry.materialRef >= 0 && entry.materialRef < materialCount ? entry.materialRef : 0;
         const SceneFileMaterial& names = mesh.materials[std::size_t(ref)];

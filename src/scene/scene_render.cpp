@@ -99,7 +99,10 @@ void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference) 
     static const char* skip = std::getenv("GD_SKIP");
     for (int index : list) {
         SceneObject& object = scene.objects[std::size_t(index)];
-        if (skip && (std::strstr(skip, object.name.c_str()) || (std::strstr(skip, "ALLMODELS") && object.kind != SceneObjectKind::RoomMesh) || (std::strstr(skip, "ALLROOM") && object.kind == SceneObjectKind::RoomMesh))) continue;
+        if (skip && (std::strstr(skip, object.name.c_str()) ||
+                     (std::strstr(skip, "ALLMODELS") && object.kind != SceneObjectKind::RoomMesh) ||
+                     (std::strstr(skip, "ALLROOM") && object.kind == SceneObjectKind::RoomMesh)))
+            continue;
         beginObjectLights(scene, object);
         ++scene.drawCounter;
         if (object.kind == SceneObjectKind::PlacedModel) {

@@ -23,7 +23,8 @@ const ControlTemplate kOptionsControls[] = {
     {kIdVolumeSlider, ControlKind::Slider, "", 83, 60, 104, 12, 0},
     {kIdGammaLabel, ControlKind::Label, "Gamma Control:", 15, 115, 62, 10, 0},
     {kIdGammaSlider, ControlKind::Slider, "", 83, 113, 104, 12, 0},
-    {kIdVisitText, ControlKind::Label, "Visit our official web-site for more great 3D screensavers", 15, 157, 195, 8, 0},
+    {kIdVisitText, ControlKind::Label, "Visit our official web-site for more great 3D screensavers", 15, 157,
+     195, 8, 0},
     {kIdVisitButton, ControlKind::Button, "Visit...", 208, 154, 61, 14, 0},
     {kIdAboutButton, ControlKind::Button, "About...", 272, 154, 61, 14, 0},
     {kIdRestoreDefaults, ControlKind::Button, "Restore Defaults", 15, 211, 69, 14, 0},
@@ -101,15 +102,19 @@ constexpr unsigned kBusyPasses = 100;
 }  // namespace
 
 const platform::DialogTemplate kOptionsDialogTemplate = {
-    kOptionsDialogId, "Glimmerdale Configuration", 349, 230, kOptionsControls,
+    kOptionsDialogId,
+    "Glimmerdale Configuration",
+    349,
+    230,
+    kOptionsControls,
     sizeof kOptionsControls / sizeof kOptionsControls[0]};
-const platform::DialogTemplate kAboutBoxTemplate = {kAboutBoxId, "About", 224, 94, kAboutControls,
-                                                    sizeof kAboutControls / sizeof kAboutControls[0]};
+const platform::DialogTemplate kAboutBoxTemplate = {
+    kAboutBoxId, "About", 224, 94, kAboutControls, sizeof kAboutControls / sizeof kAboutControls[0]};
 
 const char* const kOptionsDialogCaption = "Glimmerdale Configuration";
 const char* const kResolutionItems[10] = {
-    "800х600х16",   "800х600х32",   "1024х768х16",  "1024х768х32",  "1280х1024х16",
-    "1280х1024х32", "1152х864х16",  "1152х864х32",  "1600х1200х16", "1600х1200х32",
+    "800х600х16",   "800х600х32",  "1024х768х16", "1024х768х32",  "1280х1024х16",
+    "1280х1024х32", "1152х864х16", "1152х864х32", "1600х1200х16", "1600х1200х32",
 };
 const char* const kMakerWebAddress = "https://vantorel.example/glimmerdale";
 const char* const kStringTablePath = "Text/text.txt";

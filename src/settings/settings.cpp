@@ -32,7 +32,9 @@ std::int32_t truncatedForm(float value) {
     return static_cast<std::int32_t>(value);
 }
 
-float clamped(float value, float low, float high) { return value < low ? low : (value > high ? high : value); }
+float clamped(float value, float low, float high) {
+    return value < low ? low : (value > high ? high : value);
+}
 
 }  // namespace
 

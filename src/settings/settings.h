@@ -45,17 +45,17 @@ private:
 };
 
 // The registry value names, in the order the values are read and written.
-extern const char* const kValueResolution;    // "Resolution:"
-extern const char* const kValueGamma;         // "Gamma:"
-extern const char* const kValueFps;           // "Fps:"
-extern const char* const kValueClock;         // "Clock:"
-extern const char* const kValueExitMM;        // "ExitMM:"
-extern const char* const kValueEnableSound;   // "Enable sound:"
-extern const char* const kValueEnableMusic;   // "Enable music:"
-extern const char* const kValueMusicVolume;   // "Music volume:"
-extern const char* const kValueSoundVolume;   // "Sound volume:"
-extern const char* const kValueUsemon;        // "Usemon:"
-extern const char* const kValueStyle24h;      // "Style24h:"
+extern const char* const kValueResolution;   // "Resolution:"
+extern const char* const kValueGamma;        // "Gamma:"
+extern const char* const kValueFps;          // "Fps:"
+extern const char* const kValueClock;        // "Clock:"
+extern const char* const kValueExitMM;       // "ExitMM:"
+extern const char* const kValueEnableSound;  // "Enable sound:"
+extern const char* const kValueEnableMusic;  // "Enable music:"
+extern const char* const kValueMusicVolume;  // "Music volume:"
+extern const char* const kValueSoundVolume;  // "Sound volume:"
+extern const char* const kValueUsemon;       // "Usemon:"
+extern const char* const kValueStyle24h;     // "Style24h:"
 
 // The options record. The member initialisers are the defaults.
 struct Settings {

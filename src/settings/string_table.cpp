@@ -4,7 +4,9 @@
 
 namespace {
 
-bool isSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isSpace(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 void appendUtf8(std::string& out, std::uint32_t code) {
     if (code < 0x80) {

@@ -17,8 +17,8 @@ Parsed parse(const std::wstring& line, std::uint32_t handleBefore = 0) {
 
 TEST(ParseCommandLine, NoSwitchMeansConfigure) {
     EXPECT_EQ(parse(L"").mode, RunMode::Configure);
-    EXPECT_EQ(parse(L"Glimmerdale.scr").mode, RunMode::Configure);    // unquoted name, no space
-    EXPECT_EQ(parse(L"Glimmerdale.scr ").mode, RunMode::Configure);   // nothing after the name
+    EXPECT_EQ(parse(L"Glimmerdale.scr").mode, RunMode::Configure);   // unquoted name, no space
+    EXPECT_EQ(parse(L"Glimmerdale.scr ").mode, RunMode::Configure);  // nothing after the name
     EXPECT_EQ(parse(L"\"C:\\My Saver\\G.scr\"").mode, RunMode::Configure);
     EXPECT_EQ(parse(L"\"C:\\unclosed /s").mode, RunMode::Configure);  // no closing quote
     EXPECT_EQ(parse(L"Glimmerdale.scr foo bar").mode, RunMode::Configure);
@@ -28,13 +28,14 @@ TEST(ParseCommandLine, RunSwitchesAndUnknownLetters) {
     EXPECT_EQ(parse(L"Glimmerdale.scr /s").mode, RunMode::Run);
     EXPECT_EQ(parse(L"Glimmerdale.scr -S").mode, RunMode::Run);
     EXPECT_EQ(parse(L"Glimmerdale.scr /x").mode, RunMode::Run);
-    EXPECT_EQ(parse(L"Glimmerdale.scr /").mode, RunMode::Run);   // trailing "/" with nothing after
+    EXPECT_EQ(parse(L"Glimmerdale.scr /").mode, RunMode::Run);  // trailing "/" with nothing after
     EXPECT_EQ(parse(L"Glimmerdale.scr -").mode, RunMode::Run);
     EXPECT_EQ(parse(L"Glimmerdale.scr / c").mode, RunMode::Run);  // the letter must follow at once
 }
 
 TEST(ParseCommandLine, PreviewTakesTheFirstNumberAfterTheLetter) {
-    for (const wchar_t* line : {L"Glimmerdale.scr /p 1234", L"Glimmerdale.scr /P:1234", L"Glimmerdale.scr -p1234"}) {
+    for (const wchar_t* line :
+         {L"Glimmerdale.scr /p 1234", L"Glimmerdale.scr /P:1234", L"Glimmerdale.scr -p1234"}) {
         const Parsed parsed = parse(line);
         EXPECT_EQ(parsed.mode, RunMode::Preview) << line;
         EXPECT_EQ(parsed.handle, 1234u) << line;
@@ -81,7 +82,7 @@ TEST(ParseCommandLine, QuotedProgramPathIsSkippedWhole) {
 
 TEST(ParseCommandLine, TextBeforeTheSwitchIsSkippedButADashInsideAWordCounts) {
     EXPECT_EQ(parse(L"Glimmerdale.scr foo /s").mode, RunMode::Run);
-    EXPECT_EQ(parse(L"Glimmerdale.scr my-file /s").mode, RunMode::Run);         // selects by "f"
+    EXPECT_EQ(parse(L"Glimmerdale.scr my-file /s").mode, RunMode::Run);          // selects by "f"
     EXPECT_EQ(parse(L"Glimmerdale.scr my-config /s").mode, RunMode::Configure);  // selects by "c"
     EXPECT_EQ(parse(L"Glimmerdale.scr my-preview /s").mode, RunMode::Preview);
 }
@@ -115,8 +116,10 @@ TEST(CommandLineFromArguments, DecodesUtf8AndReplacesBadBytes) {
 TEST(CommandLineFromArguments, RoundTripsThroughTheParser) {
     std::uint32_t handle = 0;
     // A path with spaces, dashes and a "c" after a dash must not be read as a switch.
-    EXPECT_EQ(parseCommandLine(commandLineFromArguments({"/home/a b/x-c/Glimmerdale.scr", "/s"}), handle), RunMode::Run);
-    EXPECT_EQ(parseCommandLine(commandLineFromArguments({"/home/a b/x-c/Glimmerdale.scr"}), handle), RunMode::Configure);
+    EXPECT_EQ(parseCommandLine(commandLineFromArguments({"/home/a b/x-c/Glimmerdale.scr", "/s"}), handle),
+              RunMode::Run);
+    EXPECT_EQ(parseCommandLine(commandLineFromArguments({"/home/a b/x-c/Glimmerdale.scr"}), handle),
+              RunMode::Configure);
     EXPECT_EQ(parseCommandLine(commandLineFromArguments({"/usr/bin/Glimmerdale.scr", "/p", "4711"}), handle),
               RunMode::Preview);
     EXPECT_EQ(handle, 4711u);

@@ -21,9 +21,10 @@ TEST(TakeLongOptions, StripsOptionsAndKeepsSwitchesInOrder) {
 }
 
 TEST(TakeLongOptions, ReadsEveryValueOption) {
-    Args args = {"G.scr", "--screenshot", "out.png", "--time", "2026-12-24 18:30:05", "--fixed-dt", "0.5",
-                 "--seed=4294967295", "--camera", "3", "--view-model", "Models/fir.BSM", "--config-dir",
-                 "/tmp/c d", "--help", "-s"};
+    Args args = {
+        "G.scr",        "--screenshot",      "out.png",  "--time", "2026-12-24 18:30:05", "--fixed-dt",
+        "0.5",          "--seed=4294967295", "--camera", "3",      "--view-model",        "Models/fir.BSM",
+        "--config-dir", "/tmp/c d",          "--help",   "-s"};
     LaunchOptions options;
     std::string error;
     ASSERT_TRUE(takeLongOptions(args, options, error)) << error;
@@ -124,9 +125,10 @@ TEST(TakeLongOptions, LeapDayOfALeapYearIsAccepted) {
 
 TEST(LaunchOptionsHelp, ListsEverySwitchAndOption) {
     const std::string help = launchOptionsHelp();
-    for (const char* name : {"/s", "/c", "/p ID", "/t", "--windowed", "--size", "--frames", "--screenshot", "--time",
-                             "--fixed-dt", "--seed", "--no-vsync", "--camera", "--camera-key", "--look-from", "--look-at",
-                             "--fov", "--view-model", "--config-dir", "--help"}) {
+    for (const char* name : {"/s",        "/c",         "/p ID",        "/t",           "--windowed",
+                             "--size",    "--frames",   "--screenshot", "--time",       "--fixed-dt",
+                             "--seed",    "--no-vsync", "--camera",     "--camera-key", "--look-from",
+                             "--look-at", "--fov",      "--view-model", "--config-dir", "--help"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
 }

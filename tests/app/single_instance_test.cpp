@@ -28,8 +28,8 @@ TEST_F(SingleInstance, SecondCopyStopsTheWalkAtOnce) {
 }
 
 TEST_F(SingleInstance, NameMustMatchExactlyIncludingCase) {
-    EXPECT_FALSE(findsSecondInstance(
-        {"glimmerdale.scr", "GLIMMERDALE.SCR", "Glimmerdale.scr ", "Glimmerdale", "Glimmerdale.scr2", "/usr/bin/Glimmerdale.scr"}));
+    EXPECT_FALSE(findsSecondInstance({"glimmerdale.scr", "GLIMMERDALE.SCR", "Glimmerdale.scr ", "Glimmerdale",
+                                      "Glimmerdale.scr2", "/usr/bin/Glimmerdale.scr"}));
     EXPECT_EQ(log(), "");
     EXPECT_FALSE(findsSecondInstance({}));
 }

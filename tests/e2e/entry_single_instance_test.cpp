@@ -19,9 +19,9 @@ protected:
         if (!x_.start()) GTEST_SKIP() << "Xvfb is not available";
         // The first copy shows its preview window, which keeps it running until it is killed.
         ASSERT_TRUE(first_.start(firstSandbox_.request({"/t"}, x_.display())));
-        ASSERT_TRUE(testsupport::waitUntil(
-            [this] { return firstSandbox_.logHas("OpenGL initialized") || !first_.running(); }))
-            << firstSandbox_.log();
+        ASSERT_TRUE(testsupport::waitUntil([this] {
+            return firstSandbox_.logHas("OpenGL initialized") || !first_.running();
+        })) << firstSandbox_.log();
         // Any Glimmerdale.scr on this machine counts, including one that some other test or
         // person is running; then there is no first copy of ours to test against.
         if (!first_.running() && firstSandbox_.log() == "gi gi\ngi gi\n")

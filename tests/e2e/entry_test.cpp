@@ -43,7 +43,8 @@ TEST(Entry, PreviewWithoutADisplayFailsAndTheProgramReturnsOne) {
     const auto lines = sandbox.logLines();
     ASSERT_FALSE(lines.empty());
     EXPECT_FALSE(sandbox.logHas("a line from an earlier run"));
-    EXPECT_TRUE(containsInOrder(lines, {"0", "Creating window...", "Create Window failed!"})) << sandbox.log();
+    EXPECT_TRUE(containsInOrder(lines, {"0", "Creating window...", "Create Window failed!"}))
+        << sandbox.log();
     EXPECT_EQ(lines.back(), "Create Window failed!");
 }
 
@@ -62,7 +63,8 @@ TEST(Entry, FirstStartWritesTheDefaultSettings) {
     const auto result = runProcess(sandbox.request({"--config-dir", configDir, "/p"}));
     EXPECT_EQ(result.exitCode, 1);
     const std::string stored = readTextFile(configDir + "/settings.reg");
-    EXPECT_NE(stored.find("[HKEY_CURRENT_USER\\Software\\Vantorel\\Glimmerdale]"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("[HKEY_CURRENT_USER\\Software\\Vantorel\\Glimmerdale]"), std::string::npos)
+        << stored;
     EXPECT_NE(stored.find("\"Resolution:\"=dword:00000001"), std::string::npos) << stored;
     EXPECT_NE(stored.find("\"Music volume:\"=dword:00000028"), std::string::npos) << stored;
     // Without --config-dir the file goes under $XDG_CONFIG_HOME.

@@ -12,8 +12,8 @@
 #include "support/process.h"
 
 using testsupport::BackgroundProcess;
-using testsupport::ProcessResult;
 using testsupport::ProcessRequest;
+using testsupport::ProcessResult;
 using testsupport::readTextFile;
 using testsupport::TempDir;
 using testsupport::waitUntil;
@@ -59,12 +59,14 @@ protected:
         request.env["GLIMMERDALE_MESSAGE_BOX"] = std::string("stderr");
         if (!path.empty()) request.env["PATH"] = path;
         ASSERT_TRUE(process.start(request));
-        ASSERT_TRUE(waitUntil([&] {
-            if (!process.running()) return true;
-            window = trimmed(shell(std::string("xdotool search --all --onlyvisible --pid ") + std::to_string(process.pid()) +
-                                   " --name '" + kDialogTitles + "'"));
-            return !window.empty();
-        }, std::chrono::seconds(30)));
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                if (!process.running()) return true;
+                window = trimmed(shell(std::string("xdotool search --all --onlyvisible --pid ") +
+                                       std::to_string(process.pid()) + " --name '" + kDialogTitles + "'"));
+                return !window.empty();
+            },
+            std::chrono::seconds(30)));
         ASSERT_FALSE(window.empty()) << process.errorOutput() << readTextFile(work.file("Log.txt"));
         window = window.substr(0, window.find('\n'));
     }
@@ -140,14 +142,16 @@ TEST_F(OptionsDialogE2E, AboutVisitAndCancelStoreNothing) {
 
     clickAt(259 + 5, 106 + 5);   // Show FPS: on, in memory only
     clickAt(208 + 30, 154 + 7);  // Visit...
-    ASSERT_TRUE(waitUntil([&] { return !readTextFile(work.file("opened.txt")).empty(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(
+        waitUntil([&] { return !readTextFile(work.file("opened.txt")).empty(); }, std::chrono::seconds(10)));
     EXPECT_EQ(trimmed(readTextFile(work.file("opened.txt"))), "https://vantorel.example/glimmerdale");
 
     clickAt(272 + 30, 154 + 7);  // About...
     const std::string findAbout =
         "xdotool search --all --onlyvisible --pid " + std::to_string(process.pid()) + " --name '^ ?About$'";
     std::string aboutWindow;
-    ASSERT_TRUE(waitUntil([&] { return !(aboutWindow = trimmed(shell(findAbout))).empty(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitUntil([&] { return !(aboutWindow = trimmed(shell(findAbout))).empty(); },
+                          std::chrono::seconds(10)));
     shell("xdotool mousemove --window " + aboutWindow + " " + std::to_string(pixelsX(163 + 27)) + " " +
           std::to_string(pixelsY(77 + 7)) + " click 1");  // the About box's OK hides it
     EXPECT_TRUE(waitUntil([&] { return trimmed(shell(findAbout)).empty(); }, std::chrono::seconds(10)));
@@ -171,7 +175,8 @@ TEST(OptionsDialogWithoutDisplay, SaysSoAndEndsCleanly) {
     const ProcessResult result = testsupport::runProcess(request, std::chrono::seconds(30));
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.signal, 0);
-    EXPECT_NE(result.errorOutput.find("the options dialog needs a display: DISPLAY is not set"), std::string::npos)
+    EXPECT_NE(result.errorOutput.find("the options dialog needs a display: DISPLAY is not set"),
+              std::string::npos)
         << result.errorOutput;
     EXPECT_NE(readTextFile(work.file("Log.txt")).find("Options dialog: no display (DISPLAY is not set)\n"),
               std::string::npos);

@@ -11,11 +11,12 @@ namespace {
 
 using testsupport::BackgroundProcess;
 using testsupport::containsInOrder;
-using testsupport::ProcessResult;
 using testsupport::ProcessRequest;
+using testsupport::ProcessResult;
 using testsupport::ScreensaverSandbox;
 
-const std::vector<std::string> kWindowLines = {"Creating window...", "Window is create", "OpenGL initialized"};
+const std::vector<std::string> kWindowLines = {"Creating window...", "Window is create",
+                                               "OpenGL initialized"};
 
 class Preview : public ::testing::Test {
 protected:
@@ -61,7 +62,8 @@ TEST_F(Preview, DrawsIntoTheHostWindowAndEndsWhenItIsDestroyed) {
     const int childrenBefore = childCount(host);
     const std::string id = std::to_string(host);
     ASSERT_TRUE(preview_.start(sandbox_.request({"/p", id}, x_.display())));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); }))
+        << sandbox_.log();
 
     std::vector<std::string> wanted = {id};
     wanted.insert(wanted.end(), kWindowLines.begin(), kWindowLines.end());
@@ -72,7 +74,8 @@ TEST_F(Preview, DrawsIntoTheHostWindowAndEndsWhenItIsDestroyed) {
 
     host_.kill();  // the host's windows go with its connection
     ProcessResult result;
-    ASSERT_TRUE(preview_.waitForExit(result, std::chrono::seconds(10))) << "the preview outlived its host window";
+    ASSERT_TRUE(preview_.waitForExit(result, std::chrono::seconds(10)))
+        << "the preview outlived its host window";
     EXPECT_EQ(result.exitCode, 0);
 }
 
@@ -81,14 +84,16 @@ TEST_F(Preview, DashSwitchWithTheNumberAttached) {
     ASSERT_NE(host, 0u);
     const std::string id = std::to_string(host);
     ASSERT_TRUE(preview_.start(sandbox_.request({"-p" + id}, x_.display())));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); }))
+        << sandbox_.log();
     EXPECT_TRUE(sandbox_.logHas(id));
 }
 
 TEST_F(Preview, OwnWindowEndsWhenTheUserClosesIt) {
     if (!x_.startWindowManager()) GTEST_SKIP() << "openbox is not available";
     ASSERT_TRUE(preview_.start(sandbox_.request({"/t"}, x_.display())));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); }))
+        << sandbox_.log();
     std::vector<std::string> wanted = {"0"};
     wanted.insert(wanted.end(), kWindowLines.begin(), kWindowLines.end());
     EXPECT_TRUE(containsInOrder(sandbox_.logLines(), wanted)) << sandbox_.log();
@@ -102,13 +107,15 @@ TEST_F(Preview, OwnWindowEndsWhenTheUserClosesIt) {
     // Alt+F4 through the window manager asks the window to close, as its close button does.
     x_.run("xdotool windowactivate --sync " + window + " key alt+F4");
     ProcessResult result;
-    ASSERT_TRUE(preview_.waitForExit(result, std::chrono::seconds(10))) << "the preview ignored the close request";
+    ASSERT_TRUE(preview_.waitForExit(result, std::chrono::seconds(10)))
+        << "the preview ignored the close request";
     EXPECT_EQ(result.exitCode, 0);
 }
 
 TEST_F(Preview, OwnWindowEndsWhenItsConnectionIsKilled) {
     ASSERT_TRUE(preview_.start(sandbox_.request({"/t"}, x_.display())));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); }))
+        << sandbox_.log();
     const std::string window = windowNamed("Glimmerdale");
     ASSERT_FALSE(window.empty());
     x_.run("xdotool windowkill " + window);
@@ -119,7 +126,8 @@ TEST_F(Preview, OwnWindowEndsWhenItsConnectionIsKilled) {
 
 TEST_F(Preview, OwnWindowShowsThePreviewPicture) {
     ASSERT_TRUE(preview_.start(sandbox_.request({"/t"}, x_.display())));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); })) << sandbox_.log();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return sandbox_.logHas("OpenGL initialized"); }))
+        << sandbox_.log();
     const std::string window = windowNamed("Glimmerdale");
     ASSERT_FALSE(window.empty());
     const std::string shot = sandbox_.file("preview.png");
@@ -140,10 +148,11 @@ TEST_F(Preview, OwnWindowShowsThePreviewPicture) {
 }
 
 TEST_F(Preview, HostWindowThatDoesNotExist) {
-    const ProcessResult result =
-        testsupport::runProcess(sandbox_.request({"/p", "4294967295"}, x_.display()), std::chrono::seconds(20));
+    const ProcessResult result = testsupport::runProcess(sandbox_.request({"/p", "4294967295"}, x_.display()),
+                                                         std::chrono::seconds(20));
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(containsInOrder(sandbox_.logLines(), {"4294967295", "Creating window...", "Create Window failed!"}))
+    EXPECT_TRUE(
+        containsInOrder(sandbox_.logLines(), {"4294967295", "Creating window...", "Create Window failed!"}))
         << sandbox_.log();
 }
 

@@ -29,8 +29,8 @@ TEST(SceneRun, SixHundredFramesShowAPictureThatMoves) {
     RunSession session;
     const std::string middle = session.dir.file("frame300.png");
     const std::string end = session.dir.file("frame600.png");
-    const std::vector<std::string> common = {"--windowed", "--size", "320x240", "--fixed-dt", "1",
-                                             "--seed", "3", "--camera", "0", "--no-vsync"};
+    const std::vector<std::string> common = {"--windowed", "--size", "320x240",  "--fixed-dt", "1",
+                                             "--seed",     "3",      "--camera", "0",          "--no-vsync"};
     std::vector<std::string> first = common, second = common;
     first.insert(first.end(), {"--frames", "300", "--screenshot", middle});
     second.insert(second.end(), {"--frames", "600", "--screenshot", end});
@@ -63,8 +63,9 @@ TEST(SceneRun, StillCameraKeepsItsView) {
     if (!runtest::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
     if (!roomInMedia()) GTEST_SKIP() << "no Models/test.BSS in this build's media";
     RunSession session;
-    const std::vector<std::string> still = {"--windowed", "--size", "320x240", "--fixed-dt", "1", "--no-vsync",
-                                            "--look-from", "0,120,170", "--look-at", "0,241,140", "--fov", "50"};
+    const std::vector<std::string> still = {"--windowed", "--size",     "320x240",     "--fixed-dt",
+                                            "1",          "--no-vsync", "--look-from", "0,120,170",
+                                            "--look-at",  "0,241,140",  "--fov",       "50"};
     std::vector<std::string> shots;
     // Both after the fade-in of the first 70 or so frames.
     for (const char* frames : {"100", "160"}) {

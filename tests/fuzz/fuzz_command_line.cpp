@@ -14,8 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Arguments are separated by NUL bytes, as in /proc/<pid>/cmdline.
     std::vector<std::string> arguments(1);
     for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == 0) arguments.emplace_back();
-        else arguments.back().push_back(static_cast<char>(data[i]));
+        if (data[i] == 0)
+            arguments.emplace_back();
+        else
+            arguments.back().push_back(static_cast<char>(data[i]));
     }
 
     std::uint32_t handle = 0;

@@ -11,8 +11,9 @@
 
 namespace {
 
-const char* const kNames[] = {"Resolution:", "Gamma:", "Fps:", "Clock:", "ExitMM:", "Enable sound:",
-                              "Enable music:", "Music volume:", "Sound volume:", "Usemon:", "Style24h:"};
+const char* const kNames[] = {
+    "Resolution:",   "Gamma:",        "Fps:",          "Clock:",  "ExitMM:",  "Enable sound:",
+    "Enable music:", "Music volume:", "Sound volume:", "Usemon:", "Style24h:"};
 
 }  // namespace
 
@@ -24,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Write two values chosen from the input's length, then read everything back.
     const int first = static_cast<int>(size % 11);
     const int second = static_cast<int>((size / 11) % 11);
-    std::vector<platform::DwordValue> values = {{kNames[first], static_cast<std::uint32_t>(size * 2654435761u)}};
+    std::vector<platform::DwordValue> values = {
+        {kNames[first], static_cast<std::uint32_t>(size * 2654435761u)}};
     if (second != first) values.push_back({kNames[second], 7});
     const std::string text = platform::updateSettingsText(data, size, values);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());

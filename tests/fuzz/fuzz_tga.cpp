@@ -6,6 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto image = decodeTga(data, size);
-    if (image && image->pixels.size() != std::size_t(image->width) * image->height * image->components) __builtin_trap();
+    if (image && image->pixels.size() != std::size_t(image->width) * image->height * image->components)
+        __builtin_trap();
     return 0;
 }

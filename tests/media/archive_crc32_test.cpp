@@ -31,7 +31,8 @@ TEST(Crc32, EveryLengthAndAlignmentAndPieces) {
     for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
     for (std::size_t offset = 0; offset < 8; ++offset) {
         for (std::size_t length = 0; length + offset <= 80; ++length) {
-            ASSERT_EQ(computeCrc32(bytes.data() + offset, length), bitwiseCrc32(bytes.data() + offset, length))
+            ASSERT_EQ(computeCrc32(bytes.data() + offset, length),
+                      bitwiseCrc32(bytes.data() + offset, length))
                 << "offset " << offset << " length " << length;
         }
     }

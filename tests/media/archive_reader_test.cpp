@@ -34,10 +34,8 @@ HandMadeMember member(const std::string& name, const std::string& text) {
 }
 
 TEST(ArchiveReader, FindsStoredMembersByTheNameRule) {
-    const auto bytes = HandMadeArchive::start()
-                           .file("Models\\fir.BSM", "fir tree")
-                           .file("Text\\text.txt", "strings")
-                           .bytes;
+    const auto bytes =
+        HandMadeArchive::start().file("Models\\fir.BSM", "fir tree").file("Text\\text.txt", "strings").bytes;
     EXPECT_EQ(readMember(bytes, "Models\\fir.BSM"), "fir tree");
     EXPECT_EQ(readMember(bytes, "models/FIR.bsm"), "fir tree");
     EXPECT_EQ(readMember(bytes, "Models_fir.BSM"), "fir tree");
@@ -62,8 +60,8 @@ TEST(ArchiveReader, DirectoryEntryIsANonNullEmptyBlockThatFreeAccepts) {
 
 TEST(ArchiveReader, SkipsOtherBlocksByHeadSizeAndAddSize) {
     const auto bytes = HandMadeArchive::start()
-                           .block(0x75, 9)          // a comment-like block without data
-                           .block(0x7A, 20, 37)     // a sub-block with 37 bytes of data
+                           .block(0x75, 9)       // a comment-like block without data
+                           .block(0x7A, 20, 37)  // a sub-block with 37 bytes of data
                            .file("late.txt", "found after the other blocks")
                            .bytes;
     EXPECT_EQ(readMember(bytes, "late.txt"), "found after the other blocks");
@@ -120,7 +118,8 @@ TEST(ArchiveReader, BadMarkerOrMainHeaderMisses) {
 }
 
 TEST(ArchiveReader, EveryTruncationMissesWithoutReadingPastTheEnd) {
-    const auto full = HandMadeArchive::start().block(0x7A, 11, 5).file("a.txt", "first").file("b.txt", "second").bytes;
+    const auto full =
+        HandMadeArchive::start().block(0x7A, 11, 5).file("a.txt", "first").file("b.txt", "second").bytes;
     ASSERT_EQ(readMember(full, "b.txt"), "second");
     for (std::size_t length = 0; length < full.size(); ++length) {
         const std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length));

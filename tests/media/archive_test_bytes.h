@@ -71,7 +71,8 @@ public:
         return file(m);
     }
     // A block of another type; with `addSize` set it carries ADD_SIZE and that many bytes of payload.
-    HandMadeArchive& block(std::uint8_t type, std::uint16_t headSize, std::optional<std::uint32_t> addSize = {}) {
+    HandMadeArchive& block(std::uint8_t type, std::uint16_t headSize,
+                           std::optional<std::uint32_t> addSize = {}) {
         const std::size_t start = bytes.size();
         put16(0);
         bytes.push_back(type);

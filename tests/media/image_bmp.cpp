@@ -88,7 +88,8 @@ TEST(BmpDecoder, PaletteDepthsAndRunLengthCompression) {
     rle8.bits = {0x00, 0x03, 0, 1, 2, 0x00, 0x00, 0x00, 0x02, 3, 0x01, 5, 0x00, 0x01};
     auto fromRle8 = decode(makeBmp(rle8));
     ASSERT_TRUE(fromRle8);
-    EXPECT_EQ(fromRle8->pixels, (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 128, 128, 128}));
+    EXPECT_EQ(fromRle8->pixels,
+              (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 128, 128, 128}));
 
     BmpLayout rle4 = paletteLayout(4, {});
     rle4.compression = 2;
@@ -150,7 +151,8 @@ TEST(BmpDecoder, BadFilesFailWithTheirMessage) {
     EXPECT_EQ(error, DibError::UnknownFormat);
 
     // Every prefix of a good file is refused; a read past the prefix would trip ASan.
-    for (const Bytes& file : {makeBmp(paletteLayout(8, {{0, 1, 2}, {3, 4, 5}})), makeBmp(paletteLayout(4, {{1}, {2}}))}) {
+    for (const Bytes& file :
+         {makeBmp(paletteLayout(8, {{0, 1, 2}, {3, 4, 5}})), makeBmp(paletteLayout(4, {{1}, {2}}))}) {
         ASSERT_TRUE(decode(file));
         for (std::size_t length = 0; length < file.size(); ++length) {
             const Bytes prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
@@ -181,7 +183,8 @@ TEST(BmpDecoder, BadFilesFailWithTheirMessage) {
 }
 
 TEST(BmpDecoder, FilesWrittenByImageMagick) {
-    if (std::system("command -v convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick convert not installed";
+    if (std::system("command -v convert >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ImageMagick convert not installed";
     const std::string folder = ::testing::TempDir();
     // A 5 x 3 PPM with distinct colours per pixel (top row first in the PPM).
     const std::string ppm = folder + "gd_source.ppm";
@@ -192,14 +195,16 @@ TEST(BmpDecoder, FilesWrittenByImageMagick) {
         std::fprintf(out, "P6\n5 3\n255\n");
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 5; ++x) {
-                const std::uint8_t pixel[3] = {std::uint8_t(x * 60), std::uint8_t(y * 120), std::uint8_t(255 - x * 50)};
+                const std::uint8_t pixel[3] = {std::uint8_t(x * 60), std::uint8_t(y * 120),
+                                               std::uint8_t(255 - x * 50)};
                 std::fwrite(pixel, 1, 3, out);
                 topFirst.insert(topFirst.end(), pixel, pixel + 3);
             }
         std::fclose(out);
     }
     Bytes bottomFirst;
-    for (int y = 2; y >= 0; --y) bottomFirst.insert(bottomFirst.end(), topFirst.begin() + y * 15, topFirst.begin() + y * 15 + 15);
+    for (int y = 2; y >= 0; --y)
+        bottomFirst.insert(bottomFirst.end(), topFirst.begin() + y * 15, topFirst.begin() + y * 15 + 15);
 
     struct Variant {
         const char* name;

@@ -24,8 +24,9 @@ protected:
     // Runs one request in a manager whose "Error" box writes "Error: <text>" to stderr.
     void request(const std::string& path) {
         theLog().open(logPath_);
-        TextureManager manager([this](const char* name) { return pack_.read(name); },
-                               [](const std::string& text) { std::fprintf(stderr, "Error: %s\n", text.c_str()); });
+        TextureManager manager(
+            [this](const char* name) { return pack_.read(name); },
+            [](const std::string& text) { std::fprintf(stderr, "Error: %s\n", text.c_str()); });
         manager.getTexture(path);
         theLog().close();
     }
@@ -38,7 +39,8 @@ protected:
 
 TEST_F(PictureFailure, UndecodableTgaShowsUnableOpenWithTheNameFound) {
     pack_.add("Logo/4loader.tga", testfiles::makeTga(2, 4, 4, 8, Bytes(16, 0)));  // 8-bit: refused
-    EXPECT_EXIT(request("Logo/4loader.jpg"), ::testing::ExitedWithCode(0), "Error: Unable open Logo/4loader.tga");
+    EXPECT_EXIT(request("Logo/4loader.jpg"), ::testing::ExitedWithCode(0),
+                "Error: Unable open Logo/4loader.tga");
     const auto lines = testfiles::readLines(logPath_);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines.back(), "Try load Logo/4loader.tga");
@@ -47,7 +49,8 @@ TEST_F(PictureFailure, UndecodableTgaShowsUnableOpenWithTheNameFound) {
 // Each death test re-runs its whole test body in the child, so checks after one would run there too.
 TEST_F(PictureFailure, TruncatedTgaShowsUnableOpen) {
     pack_.add("Textures/short.tga", Bytes(10, 0));
-    EXPECT_EXIT(request("Textures/short.tga"), ::testing::ExitedWithCode(0), "Error: Unable open Textures/short.tga");
+    EXPECT_EXIT(request("Textures/short.tga"), ::testing::ExitedWithCode(0),
+                "Error: Unable open Textures/short.tga");
 }
 
 TEST_F(PictureFailure, MissingDefaultTextureEndsTheProgram) {
@@ -62,10 +65,12 @@ TEST_F(PictureFailure, MissingDefaultTextureEndsTheProgram) {
 
 TEST_F(PictureFailure, CorruptJpegAndBmpShowTheirMessages) {
     pack_.add("Notification/loading.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F'});
-    EXPECT_EXIT(request("Notification/loading.jpg"), ::testing::ExitedWithCode(0), "Error: Unable to load JPG File!");
+    EXPECT_EXIT(request("Notification/loading.jpg"), ::testing::ExitedWithCode(0),
+                "Error: Unable to load JPG File!");
 
     pack_.add("Textures/wall.bmp", Bytes{'B', 'M', 1, 2, 3});
-    EXPECT_EXIT(request("Textures/wall.bmp"), ::testing::ExitedWithCode(0), "Error: Unknown DIB file format.");
+    EXPECT_EXIT(request("Textures/wall.bmp"), ::testing::ExitedWithCode(0),
+                "Error: Unknown DIB file format.");
 
     testfiles::BmpLayout huge;
     huge.width = 1 << 16;

@@ -145,7 +145,8 @@ public:
 
 private:
     static std::string key(std::string path) {
-        for (char& c : path) c = c == '\\' ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : path)
+            c = c == '\\' ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         return path;
     }
     std::map<std::string, Bytes> files_;

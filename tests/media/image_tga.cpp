@@ -37,7 +37,8 @@ TEST(TgaDecoder, TrueColourDepthsGiveRgbOrRgbaInFileRowOrder) {
     auto five = decode(makeTga(2, 6, 1, 16, packed));
     ASSERT_TRUE(five);
     EXPECT_EQ(five->components, 3);
-    EXPECT_EQ(five->pixels, (Bytes{0xF8, 0, 0, 0, 0xF8, 0, 0, 0, 0xF8, 0, 0, 0, 0xF8, 0xF8, 0xF8, 0x80, 0x80, 0x80}));
+    EXPECT_EQ(five->pixels,
+              (Bytes{0xF8, 0, 0, 0, 0xF8, 0, 0, 0, 0xF8, 0, 0, 0, 0xF8, 0xF8, 0xF8, 0x80, 0x80, 0x80}));
 }
 
 TEST(TgaDecoder, OriginBitAndIdFieldDoNotChangeThePixels) {
@@ -53,9 +54,9 @@ TEST(TgaDecoder, OriginBitAndIdFieldDoNotChangeThePixels) {
 
 TEST(TgaDecoder, ColourMapInFrontOfTrueColourDataIsSkipped) {
     Bytes file = makeTga(2, 1, 1, 24, {});
-    file[1] = 1;                 // colour map present
-    file[5] = 2;                 // two entries
-    file[7] = 24;                // of three bytes each
+    file[1] = 1;   // colour map present
+    file[5] = 2;   // two entries
+    file[7] = 24;  // of three bytes each
     file.insert(file.end(), {9, 9, 9, 9, 9, 9});
     file.insert(file.end(), {30, 20, 10});
     auto image = decode(file);
@@ -94,17 +95,17 @@ TEST(TgaDecoder, RunLengthPacketsDecodeAndAreCutAtTheEnd) {
 }
 
 TEST(TgaDecoder, RefusesUnsupportedAndEmptyPictures) {
-    EXPECT_FALSE(decode(makeTga(2, 1, 1, 8, {7})));             // no grey or colour-mapped depth
-    EXPECT_FALSE(decode(makeTga(10, 1, 1, 8, {0x80, 7})));      // not as run-length either
-    EXPECT_FALSE(decode(makeTga(2, 0, 4, 24, {})));             // zero width
-    EXPECT_FALSE(decode(makeTga(2, 4, 0, 24, {})));             // zero height
+    EXPECT_FALSE(decode(makeTga(2, 1, 1, 8, {7})));         // no grey or colour-mapped depth
+    EXPECT_FALSE(decode(makeTga(10, 1, 1, 8, {0x80, 7})));  // not as run-length either
+    EXPECT_FALSE(decode(makeTga(2, 0, 4, 24, {})));         // zero width
+    EXPECT_FALSE(decode(makeTga(2, 4, 0, 24, {})));         // zero height
     EXPECT_FALSE(decodeTga(nullptr, 0));
 }
 
 TEST(TgaDecoder, TruncatedFilesAreRefusedAtEveryLength) {
     const Bytes raw = makeTga(2, 3, 3, 32, Bytes(3 * 3 * 4, 0x55), 0, 3);
-    const Bytes rle = makeTga(10, 4, 4, 24, {0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x84, 1, 1, 1, 0x85, 2, 2, 2, 0x01, 3, 3,
-                                               3, 4, 4, 4});
+    const Bytes rle = makeTga(10, 4, 4, 24, {0x02, 1,    2, 3, 4, 5,    6, 7, 8, 9, 0x84, 1, 1,
+                                             1,    0x85, 2, 2, 2, 0x01, 3, 3, 3, 4, 4,    4});
     for (const Bytes* file : {&raw, &rle}) {
         ASSERT_TRUE(decode(*file)) << "the whole file decodes";
         for (std::size_t length = 0; length < file->size(); ++length) {

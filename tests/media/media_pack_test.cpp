@@ -48,10 +48,11 @@ std::string contents(FileBuffer buffer) {
 }
 
 TEST(MediaPack, MainArchiveFirstThenInterface) {
-    const auto main = pack({folder("Textures"), file("Textures\\shared.tga", "from main"),
-                            file("Models\\fir.BSM", "fir")});
-    const auto interface = pack({folder("Textures"), file("Textures\\shared.tga", "from interface"),
-                                 file("Text\\text.txt", "strings"), file("Notification\\loading.jpg", "jpg")});
+    const auto main =
+        pack({folder("Textures"), file("Textures\\shared.tga", "from main"), file("Models\\fir.BSM", "fir")});
+    const auto interface =
+        pack({folder("Textures"), file("Textures\\shared.tga", "from interface"),
+              file("Text\\text.txt", "strings"), file("Notification\\loading.jpg", "jpg")});
     MediaPack mediaPack;
     mediaPack.open(view(main), view(interface));
     EXPECT_EQ(contents(mediaPack.readFile("Textures/shared.tga")), "from main");

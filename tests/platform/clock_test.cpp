@@ -15,7 +15,8 @@ LocalTime at(int year, int month, int day, int hour = 0, int minute = 0, int sec
     return t;
 }
 
-void expectTime(const LocalTime& t, int year, int month, int day, int hour, int minute, int second, int dayOfWeek) {
+void expectTime(const LocalTime& t, int year, int month, int day, int hour, int minute, int second,
+                int dayOfWeek) {
     EXPECT_EQ(t.year, year);
     EXPECT_EQ(t.month, month);
     EXPECT_EQ(t.day, day);
@@ -28,17 +29,18 @@ void expectTime(const LocalTime& t, int year, int month, int day, int hour, int 
 TEST(ParseLocalTime, ReadsTheFixedShape) {
     LocalTime t;
     ASSERT_TRUE(platform::parseLocalTime("2026-12-24 18:30:05", t));
-    expectTime(t, 2026, 12, 24, 18, 30, 5, 4);  // a Thursday
+    expectTime(t, 2026, 12, 24, 18, 30, 5, 4);                        // a Thursday
     ASSERT_TRUE(platform::parseLocalTime("2000-02-29 00:00:00", t));  // 2000 is a leap year (400 rule)
     expectTime(t, 2000, 2, 29, 0, 0, 0, 2);
 }
 
 TEST(ParseLocalTime, RefusesAnythingElseAndLeavesTheResultAlone) {
     LocalTime t = at(1999, 1, 1);
-    for (const char* text : {"", "2026-12-24", "2026-12-24 18:30", "2026-12-24 18:30:05 ", " 2026-12-24 18:30:05",
-                             "2026-13-01 00:00:00", "2026-00-10 00:00:00", "2026-04-31 00:00:00", "1900-02-29 00:00:00",
-                             "2026-12-24 24:00:00", "2026-12-24 23:60:00", "2026-12-24 23:59:60", "2026/12/24 18:30:05",
-                             "+026-12-24 18:30:05", "0000-01-01 00:00:00"}) {
+    for (const char* text :
+         {"", "2026-12-24", "2026-12-24 18:30", "2026-12-24 18:30:05 ", " 2026-12-24 18:30:05",
+          "2026-13-01 00:00:00", "2026-00-10 00:00:00", "2026-04-31 00:00:00", "1900-02-29 00:00:00",
+          "2026-12-24 24:00:00", "2026-12-24 23:60:00", "2026-12-24 23:59:60", "2026/12/24 18:30:05",
+          "+026-12-24 18:30:05", "0000-01-01 00:00:00"}) {
         EXPECT_FALSE(platform::parseLocalTime(text, t)) << text;
     }
     EXPECT_EQ(t.year, 1999);
@@ -47,7 +49,8 @@ TEST(ParseLocalTime, RefusesAnythingElseAndLeavesTheResultAlone) {
 TEST(AddSeconds, CarriesThroughDaysMonthsYearsAndLeapDays) {
     expectTime(platform::addSeconds(at(2026, 12, 31, 23, 59, 59), 1), 2027, 1, 1, 0, 0, 0, 5);
     expectTime(platform::addSeconds(at(2028, 2, 28, 12, 0, 0), 86400), 2028, 2, 29, 12, 0, 0, 2);
-    expectTime(platform::addSeconds(at(2100, 2, 28, 12, 0, 0), 86400), 2100, 3, 1, 12, 0, 0, 1);  // 2100: no leap
+    expectTime(platform::addSeconds(at(2100, 2, 28, 12, 0, 0), 86400), 2100, 3, 1, 12, 0, 0,
+               1);  // 2100: no leap
     expectTime(platform::addSeconds(at(2026, 3, 1, 0, 0, 0), -1), 2026, 2, 28, 23, 59, 59, 6);
     expectTime(platform::addSeconds(at(1970, 1, 1), -1), 1969, 12, 31, 23, 59, 59, 3);
     // Four years with one leap day in them.
@@ -83,7 +86,8 @@ TEST(Clocks, CountersMoveForwardAtTheirRates) {
     EXPECT_GE(tickMs, 29u);
     EXPECT_LT(counterMs, 5000.0);
     const platform::LocalTime now = platform::localTime();
-    EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.millisecond >= 0 && now.millisecond < 1000);
+    EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.millisecond >= 0 &&
+                now.millisecond < 1000);
 }
 
 }  // namespace

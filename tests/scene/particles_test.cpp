@@ -192,7 +192,7 @@ TEST_F(ParticleFixture, FourFrameAnimationAdvancesEveryHundredUnitsAndLoopsOrEnd
     EXPECT_FLOAT_EQ(u[1], 0.25f);
     EXPECT_FLOAT_EQ(u[2], 0.5f);
     EXPECT_FLOAT_EQ(u[3], 0.75f);
-    EXPECT_FLOAT_EQ(u[4], 0.0f);  // looped
+    EXPECT_FLOAT_EQ(u[4], 0.0f);           // looped
     EXPECT_EQ(system->emitterCount(), 1);  // the ending one died after its fourth frame
 }
 
@@ -309,7 +309,8 @@ TEST_F(ParticleFixture, RadialStreaksPointAwayFromTheirCentreAndPullTowardTheCam
     system->spawnEffect("glow", {0, 0, 0}, {});
     for (const Particle& p : onlyEmitter().particles) {
         const Vec3 fromCentre = p.position - Vec3{0, 0, 2};
-        const float along = fromCentre.x * p.direction.x + fromCentre.y * p.direction.y + fromCentre.z * p.direction.z;
+        const float along =
+            fromCentre.x * p.direction.x + fromCentre.y * p.direction.y + fromCentre.z * p.direction.z;
         EXPECT_GE(along, 0.0f);
         // Speed −0.1 along the direction: drifting back toward the centre.
         EXPECT_NEAR(p.velocity.x, p.direction.x * -0.1f, 1e-6f);
@@ -354,7 +355,8 @@ TEST_F(ParticleFixture, SpinTurnsTheCornersByTwiceTheAngleAboutTheViewingAxis) {
     layer.spinSpeed = 100;
     layer.size = {2, 0, 0};
     addEffect("spin", {layer});
-    const float m[16] = {1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1};  // a camera turned to look along −y
+    const float m[16] = {1, 0,  0, 0, 0, 0, 1, 0,
+                         0, -1, 0, 0, 0, 0, 0, 1};  // a camera turned to look along −y
     system->setCameraVectors(m);
     system->spawnEffect("spin", {5, 6, 7}, {});
     const Particle& p = onlyEmitter().particles[0];

@@ -14,11 +14,13 @@
 namespace scenetest {
 
 // A square of two triangles in the plane z = height, spanning ±half on x and y, facing +z.
-inline formats::BssRoomMesh square(const std::string& name, const std::string& parent, float half, float height) {
+inline formats::BssRoomMesh square(const std::string& name, const std::string& parent, float half,
+                                   float height) {
     formats::BssRoomMesh mesh;
     mesh.name = name;
     mesh.parentName = parent;
-    mesh.positions = {{-half, -half, height}, {half, -half, height}, {half, half, height}, {-half, half, height}};
+    mesh.positions = {
+        {-half, -half, height}, {half, -half, height}, {half, half, height}, {-half, half, height}};
     mesh.faces = {{0, 1, 2}, {0, 2, 3}};
     mesh.uvs = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
     mesh.uvFaces = mesh.faces;
@@ -72,7 +74,8 @@ struct SceneRig {
     Scene scene;
 
     SceneRig() {
-        models.setNotFoundHandler([this](const std::string& text) { messages.push_back("notfound " + text); });
+        models.setNotFoundHandler(
+            [this](const std::string& text) { messages.push_back("notfound " + text); });
         services.sources = media.sources();
         services.pool = &pool;
         services.models = &models;

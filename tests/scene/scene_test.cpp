@@ -120,7 +120,7 @@ TEST(SceneLoad, LightsReachGrownBoxesAndIncludeNamesWithRepeats) {
     file.lights.push_back(beyond);
     rig.build(file);
     const Scene& scene = rig.scene;
-    EXPECT_TRUE(scene.objects[0].lights.empty());  // light-mapped
+    EXPECT_TRUE(scene.objects[0].lights.empty());                  // light-mapped
     EXPECT_EQ(scene.objects[1].lights, (std::vector<int>{0, 1}));  // empty include lists still reach it
     EXPECT_EQ(scene.objects[2].lights, std::vector<int>(7, 0));
     EXPECT_EQ(scene.objects[3].lights, std::vector<int>(7, 0));
@@ -262,7 +262,8 @@ TEST(SceneCameras, StepInterpolatesRequestsTheCaptureOneKeyBeforeTheEndAndCuts) 
 }
 
 TEST(SceneCameras, StartKeyIsKeptWhereThePathStillRuns) {
-    for (const auto& [asked, expected] : std::vector<std::pair<int, int>>{{0, 0}, {4, 4}, {7, 7}, {8, 7}, {500, 7}}) {
+    for (const auto& [asked, expected] :
+         std::vector<std::pair<int, int>>{{0, 0}, {4, 4}, {7, 7}, {8, 7}, {500, 7}}) {
         SceneRig rig;
         rig.services.startCamera = 1;
         rig.services.startCameraKey = asked;
@@ -373,7 +374,8 @@ TEST(ScenePlacedModels, TrainTurnsLocoAndWagonsAndCarriesTheSteam) {
     Scene scene;
     SceneObject railroad;
     railroad.name = "instance railroad";
-    railroad.instance = std::make_unique<ModelInstance>(instanceWithNodes({"track", "loco", "wagon01", "wagon02"}));
+    railroad.instance =
+        std::make_unique<ModelInstance>(instanceWithNodes({"track", "loco", "wagon01", "wagon02"}));
     ModelHelper steam;
     steam.name = "emit locosteam";
     steam.position = {10, 0, 0};
@@ -454,7 +456,8 @@ TEST(ScenePortals, LinkedAtLoadAndRevealOnlyWhileTheirHelperIsTriggered) {
     EXPECT_TRUE(scene.portals[1].revealedObjects.empty());
     EXPECT_EQ(scene.portals[2].triggerHelper, 2);
 
-    const int closet = rig.objectIndex("closet"), shelf = rig.objectIndex("shelf"), attic = rig.objectIndex("attic");
+    const int closet = rig.objectIndex("closet"), shelf = rig.objectIndex("shelf"),
+              attic = rig.objectIndex("attic");
     resetSceneFlags(scene);
     openPortals(scene);  // nothing triggered: everything stays hidden
     for (const SceneObject& object : scene.objects) EXPECT_FALSE(object.visible) << object.name;
@@ -484,13 +487,14 @@ TEST(SceneFrustum, PlanesOfAnIdentityViewAndTheCubeTest) {
     // A perspective of 90 degrees, aspect 1, near 1, far 100 (column-major), camera at the origin
     // looking down −z.
     const float n = 1, f = 100;
-    const float projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -(f + n) / (f - n), -1, 0, 0, -2 * f * n / (f - n), 0};
+    const float projection[16] = {
+        1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -(f + n) / (f - n), -1, 0, 0, -2 * f * n / (f - n), 0};
     const Frustum view = frustumFromMatrices(projection, identity);
     EXPECT_FALSE(cubeOutsideFrustum(view, {0, 0, -50}, 1));
-    EXPECT_TRUE(cubeOutsideFrustum(view, {0, 0, 50}, 1));     // behind
-    EXPECT_TRUE(cubeOutsideFrustum(view, {0, 0, -500}, 10));  // beyond the far plane
-    EXPECT_TRUE(cubeOutsideFrustum(view, {200, 0, -50}, 10)); // off to the right
-    EXPECT_FALSE(cubeOutsideFrustum(view, {0, 0, 50}, 1000)); // a big cube reaches into view
+    EXPECT_TRUE(cubeOutsideFrustum(view, {0, 0, 50}, 1));      // behind
+    EXPECT_TRUE(cubeOutsideFrustum(view, {0, 0, -500}, 10));   // beyond the far plane
+    EXPECT_TRUE(cubeOutsideFrustum(view, {200, 0, -50}, 10));  // off to the right
+    EXPECT_FALSE(cubeOutsideFrustum(view, {0, 0, 50}, 1000));  // a big cube reaches into view
     // Normalised planes: the side planes of a 90-degree view lean at 45 degrees.
     EXPECT_NEAR(view[0][0], -std::sqrt(0.5f), 1e-5f);
 }

@@ -49,7 +49,9 @@ public:
     }
     void setSliderPosition(int id, int position) override {
         Control* c = find(id);
-        if (c) c->position = position < c->minimum ? c->minimum : (position > c->maximum ? c->maximum : position);
+        if (c)
+            c->position =
+                position < c->minimum ? c->minimum : (position > c->maximum ? c->maximum : position);
     }
     int sliderPosition(int id) const override { return has(id) ? controls_.at(id).position : 0; }
     void setListItems(int id, const std::vector<std::string>& items) override {
@@ -63,7 +65,9 @@ public:
     void setVisible(bool visible) override { visible_ = visible; }
     bool isVisible() const override { return visible_; }
 
-    std::vector<std::string> listItems(int id) const { return has(id) ? controls_.at(id).items : std::vector<std::string>{}; }
+    std::vector<std::string> listItems(int id) const {
+        return has(id) ? controls_.at(id).items : std::vector<std::string>{};
+    }
     // What a user's click on a check box or radio button does to the widget before the command arrives.
     void click(int id) {
         Control* c = find(id);

@@ -57,9 +57,18 @@ TEST_F(OptionsDialogTest, CreatedHiddenWithCaptionRangesAndTheTenListItems) {
     EXPECT_EQ(window->caption(), "Glimmerdale Configuration");
     const std::vector<std::string> items = window->listItems(kIdResolutionList);
     ASSERT_EQ(items.size(), 10u);
-    EXPECT_EQ(items[0], "800\xD1\x85" "600\xD1\x85" "16");
-    EXPECT_EQ(items[6], "1152\xD1\x85" "864\xD1\x85" "16");
-    EXPECT_EQ(items[9], "1600\xD1\x85" "1200\xD1\x85" "32");
+    EXPECT_EQ(items[0],
+              "800\xD1\x85"
+              "600\xD1\x85"
+              "16");
+    EXPECT_EQ(items[6],
+              "1152\xD1\x85"
+              "864\xD1\x85"
+              "16");
+    EXPECT_EQ(items[9],
+              "1600\xD1\x85"
+              "1200\xD1\x85"
+              "32");
     EXPECT_EQ(window->listSelection(kIdResolutionList), 0);
     window->setSliderPosition(kIdGammaSlider, 250);
     EXPECT_EQ(window->sliderPosition(kIdGammaSlider), 100);
@@ -181,19 +190,20 @@ TEST_F(OptionsDialogTest, RestoreDefaultsThenOkStoresTheDocumentedValues) {
     EXPECT_EQ(window->sliderPosition(kIdGammaSlider), 75);
     EXPECT_TRUE(window->isEnabled(kIdVolumeSlider));
     command(kIdOk);
-    EXPECT_EQ(stored(), "Windows Registry Editor Version 5.00\n\n"
-                        "[HKEY_CURRENT_USER\\Software\\Vantorel\\Glimmerdale]\n"
-                        "\"Resolution:\"=dword:0000000a\n"
-                        "\"Gamma:\"=dword:00000003\n"
-                        "\"Fps:\"=dword:00000000\n"
-                        "\"Clock:\"=dword:00000001\n"
-                        "\"ExitMM:\"=dword:00000001\n"
-                        "\"Enable sound:\"=dword:00000000\n"
-                        "\"Enable music:\"=dword:00000001\n"
-                        "\"Music volume:\"=dword:00000000\n"
-                        "\"Sound volume:\"=dword:00000028\n"
-                        "\"Usemon:\"=dword:00000001\n"
-                        "\"Style24h:\"=dword:00000000\n");
+    EXPECT_EQ(stored(),
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Vantorel\\Glimmerdale]\n"
+              "\"Resolution:\"=dword:0000000a\n"
+              "\"Gamma:\"=dword:00000003\n"
+              "\"Fps:\"=dword:00000000\n"
+              "\"Clock:\"=dword:00000001\n"
+              "\"ExitMM:\"=dword:00000001\n"
+              "\"Enable sound:\"=dword:00000000\n"
+              "\"Enable music:\"=dword:00000001\n"
+              "\"Music volume:\"=dword:00000000\n"
+              "\"Sound volume:\"=dword:00000028\n"
+              "\"Usemon:\"=dword:00000001\n"
+              "\"Style24h:\"=dword:00000000\n");
     EXPECT_EQ(store.resolutions().at(10).width, 1920);
 }
 

@@ -19,7 +19,8 @@ using settings_test::writeText;
 namespace {
 
 bool find(const std::string& text, const std::string& name, std::uint32_t& value) {
-    return findDwordInSettingsText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), name, value);
+    return findDwordInSettingsText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), name,
+                                   value);
 }
 
 std::string update(const std::string& text, const std::vector<DwordValue>& values) {
@@ -52,7 +53,7 @@ TEST(SettingsText, ReadsDwordLinesWithTheirCaseAndSpacingVariants) {
 
 TEST(SettingsText, ValuesThatAreNotDwordsReadAsMissing) {
     const char* const damaged[] = {
-        "\"Gamma:\"=\"3\"",          "\"Gamma:\"=hex:03,00,00,00", "\"Gamma:\"=dword:",
+        "\"Gamma:\"=\"3\"",           "\"Gamma:\"=hex:03,00,00,00", "\"Gamma:\"=dword:",
         "\"Gamma:\"=dword:123456789", "\"Gamma:\"=dword:12x4",      "\"Gamma:\"=dword:-1",
         "\"Gamma:\"dword:00000003",   "\"Gamma:=dword:00000003",    "Gamma:=dword:00000003",
     };
@@ -111,7 +112,8 @@ TEST(SettingsText, UpdateReplacesInPlaceAndKeepsEverythingElse) {
 
 TEST(SettingsText, UpdateAddsOurKeyAfterForeignContent) {
     const std::string after = update("[Other]\n\"Fps:\"=dword:00000005", {{"Fps:", 0}});
-    EXPECT_EQ(after, std::string("[Other]\n\"Fps:\"=dword:00000005\n\n") + kKeyLine + "\n\"Fps:\"=dword:00000000\n");
+    EXPECT_EQ(after,
+              std::string("[Other]\n\"Fps:\"=dword:00000005\n\n") + kKeyLine + "\n\"Fps:\"=dword:00000000\n");
     std::uint32_t value = 9;
     ASSERT_TRUE(find(after, "Fps:", value));
     EXPECT_EQ(value, 0u);

@@ -17,7 +17,8 @@ namespace {
 platform::ScreenSize fakeDesktop() { return platform::ScreenSize{1920, 1080}; }
 
 std::string keyFile(const std::string& body) {
-    return "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Vantorel\\Glimmerdale]\n" + body;
+    return "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Vantorel\\Glimmerdale]\n" +
+           body;
 }
 
 // A store over a temporary folder, with the log going to a file of the test's own.
@@ -126,7 +127,8 @@ TEST_F(SettingsStoreTest, AnyNonZeroSwitchIsOnAndIsWrittenBackAsOne) {
 }
 
 TEST_F(SettingsStoreTest, UsemonTakesTheDesktopWithoutWritingTheIndexBack) {
-    writeText(temp.file("settings.reg"), keyFile("\"Resolution:\"=dword:00000007\n\"Usemon:\"=dword:00000001\n"));
+    writeText(temp.file("settings.reg"),
+              keyFile("\"Resolution:\"=dword:00000007\n\"Usemon:\"=dword:00000001\n"));
     SettingsStore store = makeStore();
     store.load();
     EXPECT_EQ(store.settings().resolutionIndex, 10);
@@ -146,8 +148,8 @@ TEST_F(SettingsStoreTest, AnIndexWithoutAScreenModeFallsBackTo800x600x32) {
     };
     for (const auto& c : cases) {
         theLog().open(temp.file("Log.txt"));
-        writeText(temp.file("settings.reg"),
-                  keyFile(std::string("\"Resolution:\"=dword:") + c.stored + "\n\"Usemon:\"=dword:00000000\n"));
+        writeText(temp.file("settings.reg"), keyFile(std::string("\"Resolution:\"=dword:") + c.stored +
+                                                     "\n\"Usemon:\"=dword:00000000\n"));
         SettingsStore store = makeStore();
         store.load();
         EXPECT_EQ(store.settings().resolutionIndex, 1) << c.stored;
@@ -180,7 +182,8 @@ TEST_F(SettingsStoreTest, AnExistingKeyWithMissingOrDamagedValuesReadsZeros) {
 }
 
 TEST_F(SettingsStoreTest, OutOfRangeGammaAndVolumeArePinned) {
-    writeText(temp.file("settings.reg"), keyFile("\"Gamma:\"=dword:ffffffff\n\"Sound volume:\"=dword:00001000\n"));
+    writeText(temp.file("settings.reg"),
+              keyFile("\"Gamma:\"=dword:ffffffff\n\"Sound volume:\"=dword:00001000\n"));
     SettingsStore store = makeStore();
     store.load();
     EXPECT_FLOAT_EQ(store.settings().gamma, 0.0f);

@@ -59,10 +59,14 @@ TEST(StringTable, EmptyMissingAndDamagedInput) {
     EXPECT_EQ(allTexts("\xEF\xBB\xBF", 1), (std::vector<std::string>{""}));
     // Broken UTF-8 becomes U+FFFD; the U+0445 of the list items and other scripts pass unchanged.
     EXPECT_EQ(allTexts("#k \xC3 \xE2\x82 ok \xED\xA0\x80 \xC0\xAF", 1),
-              (std::vector<std::string>{" \xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD ok \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD "
-                                        "\xEF\xBF\xBD\xEF\xBF\xBD"}));
-    EXPECT_EQ(allTexts("#k 800\xD1\x85" "600 \xF0\x9F\x8E\x84", 1),
-              (std::vector<std::string>{" 800\xD1\x85" "600 \xF0\x9F\x8E\x84"}));
+              (std::vector<std::string>{
+                  " \xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD ok \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD "
+                  "\xEF\xBF\xBD\xEF\xBF\xBD"}));
+    EXPECT_EQ(allTexts("#k 800\xD1\x85"
+                       "600 \xF0\x9F\x8E\x84",
+                       1),
+              (std::vector<std::string>{" 800\xD1\x85"
+                                        "600 \xF0\x9F\x8E\x84"}));
 }
 
 TEST(StringTable, TheMediaPipelinesTableHasExactly32Entries) {

@@ -31,8 +31,9 @@ protected:
 
     testsupport::ProcessResult run(bool music) {
         writeSettings(sandbox.file("settings"), music);
-        testsupport::ProcessRequest request = sandbox.request({"/s", "--windowed", "--size", "160x120", "--frames",
-                                                      "20", "--config-dir", sandbox.file("settings")});
+        testsupport::ProcessRequest request =
+            sandbox.request({"/s", "--windowed", "--size", "160x120", "--frames", "20", "--config-dir",
+                             sandbox.file("settings")});
         request.env["SDL_VIDEODRIVER"] = std::string("offscreen");
         request.env["SDL_AUDIODRIVER"] = std::string("disk");
         request.env["SDL_DISKAUDIOFILE"] = audioFile();

@@ -33,19 +33,19 @@
 namespace testsupport {
 
 struct ProcessRequest {
-    std::string program;                 // path of the executable
-    std::vector<std::string> args;       // arguments after argv[0]
-    std::string argv0;                   // argv[0]; empty: the program path
-    std::string cwd;                     // working folder; empty: the test's own
+    std::string program;                                    // path of the executable
+    std::vector<std::string> args;                          // arguments after argv[0]
+    std::string argv0;                                      // argv[0]; empty: the program path
+    std::string cwd;                                        // working folder; empty: the test's own
     std::map<std::string, std::optional<std::string>> env;  // set (value) or remove (nullopt)
 };
 
 struct ProcessResult {
-    int exitCode = -1;       // the exit status, or -1 when killed by a signal or not started
-    int signal = 0;          // the signal that ended it, or 0
-    bool timedOut = false;   // the time limit ran out and the program was killed
-    std::string output;      // everything written to stdout
-    std::string errorOutput; // everything written to stderr
+    int exitCode = -1;        // the exit status, or -1 when killed by a signal or not started
+    int signal = 0;           // the signal that ended it, or 0
+    bool timedOut = false;    // the time limit ran out and the program was killed
+    std::string output;       // everything written to stdout
+    std::string errorOutput;  // everything written to stderr
 };
 
 inline std::string readTextFile(const std::string& path) {
@@ -118,13 +118,16 @@ public:
         if (pid == 0) {
             setpgid(0, 0);  // its own group, so kill() also ends anything it started
             for (const auto& [name, value] : request.env) {
-                if (value) setenv(name.c_str(), value->c_str(), 1);
-                else unsetenv(name.c_str());
+                if (value)
+                    setenv(name.c_str(), value->c_str(), 1);
+                else
+                    unsetenv(name.c_str());
             }
             const int in = open("/dev/null", O_RDONLY);
             const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
+            if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
+                _exit(126);
             if (!request.cwd.empty() && chdir(request.cwd.c_str()) != 0) {
                 int code = errno;
                 (void)!write(report[1], &code, sizeof code);
@@ -185,7 +188,9 @@ public:
 
     int pid() const { return pid_; }
     std::string output() const { return outputs_ ? readTextFile(outputs_->file("stdout")) : std::string(); }
-    std::string errorOutput() const { return outputs_ ? readTextFile(outputs_->file("stderr")) : std::string(); }
+    std::string errorOutput() const {
+        return outputs_ ? readTextFile(outputs_->file("stderr")) : std::string();
+    }
 
     ProcessResult collect() const {
         ProcessResult result = result_;

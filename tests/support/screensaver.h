@@ -34,8 +34,10 @@ public:
         request.env["SDL_AUDIODRIVER"] = "dummy";
         request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
         request.env["WAYLAND_DISPLAY"] = std::nullopt;
-        if (display.empty()) request.env["DISPLAY"] = std::nullopt;
-        else request.env["DISPLAY"] = display;
+        if (display.empty())
+            request.env["DISPLAY"] = std::nullopt;
+        else
+            request.env["DISPLAY"] = display;
         return request;
     }
 

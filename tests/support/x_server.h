@@ -20,11 +20,13 @@ public:
         // -displayfd: the server picks a free display number and writes it to its stdout.
         // -noreset: without it the server resets whenever its last client leaves, and a client
         // connecting during the reset is turned away.
-        request.args = {"-displayfd", "1", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
-                     "-nolisten", "tcp", "-noreset"};
+        request.args = {
+            "-displayfd", "1",   "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24",
+            "-nolisten",  "tcp", "-noreset"};
         if (!server_.start(request)) return false;
-        if (!waitUntil([this] { return server_.output().find('\n') != std::string::npos || !server_.running(); },
-                       std::chrono::seconds(15)))
+        if (!waitUntil(
+                [this] { return server_.output().find('\n') != std::string::npos || !server_.running(); },
+                std::chrono::seconds(15)))
             return false;
         const std::string number = server_.output().substr(0, server_.output().find('\n'));
         if (number.empty() || !server_.running()) return false;

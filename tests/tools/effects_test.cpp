@@ -102,7 +102,8 @@ float lifetime(const ReadLayer& l, float startAlpha) {
 class EffectFiles : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        root_ = new fs::path(fs::temp_directory_path() / ("effects_" + std::to_string(std::random_device{}())));
+        root_ =
+            new fs::path(fs::temp_directory_path() / ("effects_" + std::to_string(std::random_device{}())));
         mediagen::MediaTree tree;
         tree.begin(root_->string());
         mediagen::makeSprites(tree);
@@ -112,8 +113,12 @@ protected:
         fs::remove_all(*root_);
         delete root_;
     }
-    static std::vector<std::uint8_t> file(const std::string& relative) { return readBytes(*root_ / "main" / relative); }
-    static ReadLayer effect(const std::string& name) { return readSingleLayerFile(file("Particles/" + name + ".bin")); }
+    static std::vector<std::uint8_t> file(const std::string& relative) {
+        return readBytes(*root_ / "main" / relative);
+    }
+    static ReadLayer effect(const std::string& name) {
+        return readSingleLayerFile(file("Particles/" + name + ".bin"));
+    }
     static fs::path* root_;
 };
 fs::path* EffectFiles::root_ = nullptr;
@@ -155,7 +160,8 @@ TEST_F(EffectFiles, EveryEffectIsOneLayerWithAnExistingSpriteAndAdditiveBlend) {
 }
 
 TEST_F(EffectFiles, TreeLightsFlashUpAndDieWithinAboutThirtyFiveFrameUnits) {
-    for (const char* name : {"red_firlight", "yel_firlight", "gre_firlight", "blu_firlight", "vio_firlight"}) {
+    for (const char* name :
+         {"red_firlight", "yel_firlight", "gre_firlight", "blu_firlight", "vio_firlight"}) {
         SCOPED_TRACE(name);
         const ReadLayer l = effect(name);
         EXPECT_EQ(l.kind, 0);
@@ -246,7 +252,9 @@ TEST(Sprites, SoftEdgesForTheAdditiveBlendAndAFourFrameSnowflakeStrip) {
                 peakAlpha = std::max(peakAlpha, px.a / 255.0f);
                 const bool border = x == 0 || y == 0 || x == image.width - 1 || y == image.height - 1;
                 // What the additive blend adds is colour × alpha.
-                if (border) borderLight = std::max(borderLight, px.a / 255.0f * std::max({px.r, px.g, px.b}) / 255.0f);
+                if (border)
+                    borderLight =
+                        std::max(borderLight, px.a / 255.0f * std::max({px.r, px.g, px.b}) / 255.0f);
             }
         }
         EXPECT_LT(borderLight, 0.03f) << "a visible quad edge";

@@ -69,7 +69,8 @@ TEST(FireplaceFire, AnimationStartsAtTheBindPoseAndLoopsWithoutAJump) {
         EXPECT_FALSE(seen[std::size_t(track.boneNumber)]) << "two tracks for one bone";
         seen[std::size_t(track.boneNumber)] = true;
         ASSERT_EQ(track.keys.size(), 100u);
-        EXPECT_LT(largestDifference(track.keys[0], mesh.bones[std::size_t(track.boneNumber)].bindLocal), 1e-5f);
+        EXPECT_LT(largestDifference(track.keys[0], mesh.bones[std::size_t(track.boneNumber)].bindLocal),
+                  1e-5f);
         float largestStep = 0;
         for (std::size_t f = 1; f < track.keys.size(); ++f)
             largestStep = std::max(largestStep, largestDifference(track.keys[f - 1], track.keys[f]));
@@ -176,11 +177,13 @@ TEST(FireplaceFire, FlameTextureWrapsWithoutASeamAndLeavesGapsBetweenLicks) {
     // first (and the last column into the first) no harder than neighbours inside the picture do.
     float insideV = 0, acrossV = 0, insideU = 0, acrossU = 0;
     for (int x = 0; x < w; ++x) {
-        for (int y = 0; y + 1 < h; ++y) insideV = std::max(insideV, pixelStep(texture.at(x, y), texture.at(x, y + 1)));
+        for (int y = 0; y + 1 < h; ++y)
+            insideV = std::max(insideV, pixelStep(texture.at(x, y), texture.at(x, y + 1)));
         acrossV = std::max(acrossV, pixelStep(texture.at(x, h - 1), texture.at(x, 0)));
     }
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x + 1 < w; ++x) insideU = std::max(insideU, pixelStep(texture.at(x, y), texture.at(x + 1, y)));
+        for (int x = 0; x + 1 < w; ++x)
+            insideU = std::max(insideU, pixelStep(texture.at(x, y), texture.at(x + 1, y)));
         acrossU = std::max(acrossU, pixelStep(texture.at(w - 1, y), texture.at(0, y)));
     }
     EXPECT_LE(acrossV, insideV + 1e-4f);

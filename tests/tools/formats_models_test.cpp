@@ -188,7 +188,8 @@ TEST(FormatsBsa, MeshAndAnimationFiles) {
     for (int bone : {2, 0}) {
         BsaTrack track;
         track.boneNumber = bone;
-        for (int frame = 0; frame < 4; ++frame) track.keys.push_back(translationTransform(float(frame), float(bone), 0));
+        for (int frame = 0; frame < 4; ++frame)
+            track.keys.push_back(translationTransform(float(frame), float(bone), 0));
         animation.tracks.push_back(track);
     }
     const Bytes anim = encodeBsaAnimation(animation);
@@ -404,9 +405,18 @@ TEST(FormatsParticleEffect, EveryFieldAtItsOffset) {
     const Bytes block = encodeParticleBlock(layer);
     ASSERT_EQ(block.size(), 133u);
     TestReader in(block);
-    auto floatAt = [&](std::size_t offset) { in.seek(offset); return in.f32(); };
-    auto intAt = [&](std::size_t offset) { in.seek(offset); return in.i32(); };
-    auto byteAt = [&](std::size_t offset) { in.seek(offset); return in.u8(); };
+    auto floatAt = [&](std::size_t offset) {
+        in.seek(offset);
+        return in.f32();
+    };
+    auto intAt = [&](std::size_t offset) {
+        in.seek(offset);
+        return in.i32();
+    };
+    auto byteAt = [&](std::size_t offset) {
+        in.seek(offset);
+        return in.u8();
+    };
     for (int i = 0; i < 9; ++i) EXPECT_FLOAT_EQ(floatAt(std::size_t(i) * 4), float(i + 1)) << i;
     EXPECT_EQ(intAt(36), 10);
     for (int i = 0; i < 9; ++i) EXPECT_FLOAT_EQ(floatAt(40 + std::size_t(i) * 4), float(i + 11)) << i;

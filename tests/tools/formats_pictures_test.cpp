@@ -26,7 +26,8 @@ Image testImage(int width, int height) {
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             image.at(x, y) = x < width / 2 ? Rgba{200, 10, 30, 128}
-                                           : Rgba{std::uint8_t(x * 7), std::uint8_t(y * 13), std::uint8_t(x + y), std::uint8_t(255 - x)};
+                                           : Rgba{std::uint8_t(x * 7), std::uint8_t(y * 13),
+                                                  std::uint8_t(x + y), std::uint8_t(255 - x)};
     return image;
 }
 
@@ -172,7 +173,8 @@ struct JpegErrors {
 TEST(FormatsJpeg, DecodesToTheSamePictureWithinLossyTolerance) {
     Image image(64, 48);
     for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 64; ++x) image.at(x, y) = y < 24 ? Rgba{220, 40, 40, 255} : Rgba{30, 60, 200, 255};
+        for (int x = 0; x < 64; ++x)
+            image.at(x, y) = y < 24 ? Rgba{220, 40, 40, 255} : Rgba{30, 60, 200, 255};
     const auto bytes = formats::encodeJpeg(image, 95);
     ASSERT_GT(bytes.size(), 4u);
     EXPECT_EQ(bytes[0], 0xFF);
@@ -181,7 +183,9 @@ TEST(FormatsJpeg, DecodesToTheSamePictureWithinLossyTolerance) {
     jpeg_decompress_struct info{};
     JpegErrors errors{};
     info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<JpegErrors*>(c->err)->jump, 1); };
+    errors.base.error_exit = [](j_common_ptr c) {
+        std::longjmp(reinterpret_cast<JpegErrors*>(c->err)->jump, 1);
+    };
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
         FAIL() << "libjpeg could not read the file";
@@ -208,7 +212,8 @@ TEST(FormatsJpeg, DecodesToTheSamePictureWithinLossyTolerance) {
 }
 
 std::uint32_t bigEndian(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 | b[at + 3];
+    return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 |
+           b[at + 3];
 }
 
 TEST(FormatsPng, ChunksCrcsAndPixelsReadBack) {

@@ -56,7 +56,8 @@ public:
 
 private:
     void need(std::size_t n) const {
-        if (offset_ + n > bytes_.size()) throw std::out_of_range("read past the end at " + std::to_string(offset_));
+        if (offset_ + n > bytes_.size())
+            throw std::out_of_range("read past the end at " + std::to_string(offset_));
     }
     const std::vector<std::uint8_t>& bytes_;
     std::size_t offset_ = 0;

@@ -25,7 +25,8 @@ std::vector<std::uint8_t> readBytes(const fs::path& path) {
 }
 
 fs::path freshTempDir(const std::string& tag) {
-    const fs::path dir = fs::temp_directory_path() / ("mediagen_" + tag + "_" + std::to_string(std::random_device{}()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("mediagen_" + tag + "_" + std::to_string(std::random_device{}()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -34,7 +35,8 @@ fs::path freshTempDir(const std::string& tag) {
 std::map<std::string, std::vector<std::uint8_t>> allFiles(const fs::path& root) {
     std::map<std::string, std::vector<std::uint8_t>> files;
     for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file()) files[fs::relative(entry.path(), root).generic_string()] = readBytes(entry.path());
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), root).generic_string()] = readBytes(entry.path());
     return files;
 }
 
@@ -74,7 +76,8 @@ TgaHeader readTga(const fs::path& file) {
     header.height = bytes[14] | (bytes[15] << 8);
     header.depth = bytes[16];
     header.descriptor = bytes[17];
-    if (header.type == 2 && header.depth == 32 && bytes.size() == 18u + std::size_t(header.width) * header.height * 4) {
+    if (header.type == 2 && header.depth == 32 &&
+        bytes.size() == 18u + std::size_t(header.width) * header.height * 4) {
         header.alpha.resize(std::size_t(header.width) * header.height);
         for (int row = 0; row < header.height; ++row)
             for (int x = 0; x < header.width; ++x)
@@ -109,13 +112,38 @@ TEST_F(MediagenTest, StringTableReadsBackAsTheThirtyTwoTextsInOrder) {
     }
     EXPECT_EQ(last, "#");
     const std::vector<std::string> expected = {
-        " Options", " Video Mode Selection", " Sound Control", " Graphics", " Products", " Misc Options",
-        " Use Desktop Settings", " Enable music", " Master volume:", " Gamma Control:",
-        " Visit our official web-site for more great 3D screensavers", " Visit...", " About...",
-        " Restore Defaults", " OK", " Cancel", " Show FPS", " Exit on mouse move", " Show time", " 24h style",
-        " 12h style", " OK", " Glimmerdale", " Programming by", " 3D Models by", "",
-        " Copyright (c) 2026 Vantorel. https://vantorel.example/glimmerdale", " All rights reserved",
-        " Maren Holtby", " Ilse Varga", "", " About"};
+        " Options",
+        " Video Mode Selection",
+        " Sound Control",
+        " Graphics",
+        " Products",
+        " Misc Options",
+        " Use Desktop Settings",
+        " Enable music",
+        " Master volume:",
+        " Gamma Control:",
+        " Visit our official web-site for more great 3D screensavers",
+        " Visit...",
+        " About...",
+        " Restore Defaults",
+        " OK",
+        " Cancel",
+        " Show FPS",
+        " Exit on mouse move",
+        " Show time",
+        " 24h style",
+        " 12h style",
+        " OK",
+        " Glimmerdale",
+        " Programming by",
+        " 3D Models by",
+        "",
+        " Copyright (c) 2026 Vantorel. https://vantorel.example/glimmerdale",
+        " All rights reserved",
+        " Maren Holtby",
+        " Ilse Varga",
+        "",
+        " About"};
     EXPECT_EQ(texts, expected);
     // The generator's own reading agrees.
     EXPECT_EQ(mediagen::stringTableTexts(std::string(bytes.begin(), bytes.end())), expected);
@@ -133,7 +161,8 @@ TEST_F(MediagenTest, StringTableReadsBackAsTheThirtyTwoTextsInOrder) {
 }
 
 TEST_F(MediagenTest, OverlayPicturesHaveTheirSizesAndAlpha) {
-    const std::vector<std::string> glyphs = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "a", "m", "p", "colon", "point"};
+    const std::vector<std::string> glyphs = {"0", "1", "2", "3", "4", "5",     "6",    "7",
+                                             "8", "9", "a", "m", "p", "colon", "point"};
     for (const std::string& name : glyphs) {
         const TgaHeader tga = readTga(path("main/Textures/tex_sym_" + name + ".tga"));
         EXPECT_EQ(tga.width, 64) << name;
@@ -144,7 +173,8 @@ TEST_F(MediagenTest, OverlayPicturesHaveTheirSizesAndAlpha) {
         int left = 64, right = -1;
         for (int y = 0; y < 64; ++y)
             for (int x = 0; x < 64; ++x)
-                if (tga.alpha[std::size_t(y) * 64 + x] > 96) left = std::min(left, x), right = std::max(right, x);
+                if (tga.alpha[std::size_t(y) * 64 + x] > 96)
+                    left = std::min(left, x), right = std::max(right, x);
         ASSERT_LE(left, right) << name << " has no ink";
         EXPECT_LE(right - left + 1, 36) << name;
         if (name == "point") {
@@ -212,19 +242,23 @@ TEST_F(MediagenTest, InterfaceAndResourcePictures) {
         }
         return std::pair<int, int>{-1, -1};
     };
-    EXPECT_EQ(jpegSize(readBytes(path("interface/Notification/loading.jpg"))), (std::pair<int, int>{1024, 768}));
+    EXPECT_EQ(jpegSize(readBytes(path("interface/Notification/loading.jpg"))),
+              (std::pair<int, int>{1024, 768}));
     const auto logo = jpegSize(readBytes(path("interface/Logo/4loader.jpg")));
     EXPECT_EQ(logo.first, 2 * logo.second);
 
     auto bmpHeader = [](const std::vector<std::uint8_t>& b) {
-        auto i32 = [&](std::size_t at) { return int(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | unsigned(b[at + 3]) << 24); };
+        auto i32 = [&](std::size_t at) {
+            return int(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | unsigned(b[at + 3]) << 24);
+        };
         return std::tuple<int, int, int>{i32(18), i32(22), b[28] | b[29] << 8};
     };
     const auto preview = readBytes(path("resources/BITMAP_144.bmp"));
     ASSERT_GT(preview.size(), 54u);
     EXPECT_EQ(preview[0], 'B');
     EXPECT_EQ(bmpHeader(preview), (std::tuple<int, int, int>{158, 117, 24}));
-    EXPECT_EQ(bmpHeader(readBytes(path("resources/BITMAP_143.bmp"))), (std::tuple<int, int, int>{210, 151, 24}));
+    EXPECT_EQ(bmpHeader(readBytes(path("resources/BITMAP_143.bmp"))),
+              (std::tuple<int, int, int>{210, 151, 24}));
     EXPECT_TRUE(fs::exists(path("resources/BITMAP_142.bmp")));
 
     const auto sheet = readBytes(path("sheet.png"));
@@ -241,7 +275,8 @@ std::vector<std::uint8_t> decodeJpeg(const std::vector<std::uint8_t>& bytes, int
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, bytes.data(), bytes.size());
     std::vector<std::uint8_t> pixels;
-    if (jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK && jpeg_start_decompress(&info) && info.output_components == 3) {
+    if (jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK && jpeg_start_decompress(&info) &&
+        info.output_components == 3) {
         width = int(info.output_width);
         height = int(info.output_height);
         pixels.resize(std::size_t(width) * height * 3);
@@ -326,7 +361,8 @@ TEST(MediagenContent, BrokenOrMissingStringTableStopsTheRunWithoutAStamp) {
     }
     const std::size_t key = table.find("#Show_FPS#\n");
     ASSERT_NE(key, std::string::npos);
-    std::ofstream(content / "interface/text.txt", std::ios::binary) << table.substr(0, key) << table.substr(key + 11);
+    std::ofstream(content / "interface/text.txt", std::ios::binary)
+        << table.substr(0, key) << table.substr(key + 11);
     EXPECT_THROW(mediagen::generateMedia(options), std::runtime_error);
     EXPECT_FALSE(fs::exists(out / "stamp"));
 

@@ -59,8 +59,8 @@ TEST(MusicScore, TimesNotesBySectionTempoAndPickup) {
 TEST(MusicScore, MistakesAreRefusedWithTheLine) {
     const char* broken[] = {
         "meter 4\nbell C4:1 C4:1 C4:1 | C4:1 |\n",  // bar line after 3 of 4 beats
-        "bell H4:1\n",                             // no such pitch
-        "bell C4\n",                               // no duration
+        "bell H4:1\n",                              // no such pitch
+        "bell C4\n",                                // no duration
         "bell C4:0\n",
         "bell C4:x\n",
         "flute C4:1\n",
@@ -109,7 +109,8 @@ protected:
         EXPECT_TRUE(mediagen::makeMusic(tree, std::string(GLIMMERDALE_SOURCE_DIR) + "/content"));
         EXPECT_FALSE(mediagen::makeMusic(tree, (*root_ / "no-content").string()));  // no score: no music
         std::ifstream in(*root_ / "main" / "Music" / "music.ogg", std::ios::binary);
-        bytes_ = new std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        bytes_ = new std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
+                                               std::istreambuf_iterator<char>());
     }
     static void TearDownTestSuite() {
         fs::remove_all(*root_);
@@ -125,7 +126,8 @@ std::vector<std::uint8_t>* MusicFile::bytes_ = nullptr;
 TEST_F(MusicFile, DecodesToTwoToThreeMinutesWithHeadroomAndASeamlessLoop) {
     ASSERT_FALSE(bytes_->empty());
     std::vector<std::int16_t> pcm;
-    ASSERT_TRUE(decodeVorbisFromMemory(bytes_->data(), std::uint32_t(bytes_->size()), 44100, 44100 * 600, pcm));
+    ASSERT_TRUE(
+        decodeVorbisFromMemory(bytes_->data(), std::uint32_t(bytes_->size()), 44100, 44100 * 600, pcm));
     const std::size_t frames = pcm.size() / 2;
     const double seconds = double(frames) / 44100;
     EXPECT_GE(seconds, 120.0);
@@ -146,8 +148,10 @@ TEST_F(MusicFile, DecodesToTwoToThreeMinutesWithHeadroomAndASeamlessLoop) {
         SCOPED_TRACE(side);
         auto at = [&](std::size_t frame) { return int(pcm[2 * frame + std::size_t(side)]); };
         int largestStep = 0;
-        for (std::size_t f = frames - window + 1; f < frames; ++f) largestStep = std::max(largestStep, std::abs(at(f) - at(f - 1)));
-        for (std::size_t f = 1; f < window; ++f) largestStep = std::max(largestStep, std::abs(at(f) - at(f - 1)));
+        for (std::size_t f = frames - window + 1; f < frames; ++f)
+            largestStep = std::max(largestStep, std::abs(at(f) - at(f - 1)));
+        for (std::size_t f = 1; f < window; ++f)
+            largestStep = std::max(largestStep, std::abs(at(f) - at(f - 1)));
         EXPECT_LE(std::abs(at(0) - at(frames - 1)), largestStep);
     }
 }

@@ -121,15 +121,16 @@ TEST_F(Rarpack, HeadersCarryTheStoredMemberFieldsAndCorrectCrcs) {
         p += headSize + packSize;
     }
     // Sorted by bytes, each folder's entry before its contents.
-    const std::vector<std::string> expected = {"Empty",         "Models",           "Models\\Deep",
-                                               "Models\\Deep\\zero.bin", "Models\\fir.BSM", "Text",
-                                               "Text\\text.txt", "Textures",         "Textures\\tex_default.tga"};
+    const std::vector<std::string> expected = {
+        "Empty", "Models",         "Models\\Deep", "Models\\Deep\\zero.bin",   "Models\\fir.BSM",
+        "Text",  "Text\\text.txt", "Textures",     "Textures\\tex_default.tga"};
     EXPECT_EQ(names, expected);
 }
 
 TEST_F(Rarpack, SameFolderGivesTheSameBytes) {
     ASSERT_EQ(pack(source_, dir_ / "a.rar"), 0);
-    fs::last_write_time(source_ / "Text" / "text.txt", fs::file_time_type::clock::now() - std::chrono::hours(50));
+    fs::last_write_time(source_ / "Text" / "text.txt",
+                        fs::file_time_type::clock::now() - std::chrono::hours(50));
     ASSERT_EQ(pack(source_, dir_ / "b.rar"), 0);
     EXPECT_EQ(readBytes(dir_ / "a.rar"), readBytes(dir_ / "b.rar"));
 }
@@ -163,7 +164,8 @@ TEST_F(Rarpack, FailedRunKeepsTheEarlierArchive) {
     ASSERT_EQ(pack(source_, dir_ / "keep.rar"), 0);
     const auto before = readBytes(dir_ / "keep.rar");
     // Each part fits the file system; the whole archive name does not fit the archive.
-    writeBytes(source_ / "Bad" / std::string(200, 'n') / std::string(100, 'm'), "name too long for the archive");
+    writeBytes(source_ / "Bad" / std::string(200, 'n') / std::string(100, 'm'),
+               "name too long for the archive");
     std::string message;
     EXPECT_EQ(pack(source_, dir_ / "keep.rar", &message), 1);
     EXPECT_NE(message.find("longer than 259"), std::string::npos) << message;
@@ -178,8 +180,9 @@ TEST(RarWriter, RejectsNamesTheReaderCannotFind) {
     EXPECT_FALSE(buildRarArchive({RarMember{std::string(260, 'a'), false, {}}}, archive, error));
     EXPECT_TRUE(archive.empty());
     ASSERT_TRUE(buildRarArchive({RarMember{std::string(259, 'a'), false, {1, 2, 3}}}, archive, error));
-    ScopedFileBuffer read(extractMember(MemoryArchive{archive.data(), static_cast<std::uint32_t>(archive.size())},
-                                        std::string(259, 'A').c_str()));
+    ScopedFileBuffer read(
+        extractMember(MemoryArchive{archive.data(), static_cast<std::uint32_t>(archive.size())},
+                      std::string(259, 'A').c_str()));
     EXPECT_EQ(read.size(), 3u);
 }
 
@@ -197,13 +200,15 @@ TEST_F(Rarpack, SevenZipTestsBothCrcs) {
     auto bytes = readBytes(archivePath);
     auto damagedData = bytes;
     damagedData.back() ^= 0x01;
-    std::ofstream(dir_ / "data.rar", std::ios::binary).write(reinterpret_cast<const char*>(damagedData.data()),
-                                                             static_cast<std::streamsize>(damagedData.size()));
+    std::ofstream(dir_ / "data.rar", std::ios::binary)
+        .write(reinterpret_cast<const char*>(damagedData.data()),
+               static_cast<std::streamsize>(damagedData.size()));
     EXPECT_NE(run("7z t " + quoted(dir_ / "data.rar")).exitCode, 0);
     auto damagedHeader = bytes;
     damagedHeader[20 + 20] ^= 0x01;  // FTIME of the first member: covered by HEAD_CRC only
     std::ofstream(dir_ / "head.rar", std::ios::binary)
-        .write(reinterpret_cast<const char*>(damagedHeader.data()), static_cast<std::streamsize>(damagedHeader.size()));
+        .write(reinterpret_cast<const char*>(damagedHeader.data()),
+               static_cast<std::streamsize>(damagedHeader.size()));
     EXPECT_NE(run("7z t " + quoted(dir_ / "head.rar")).exitCode, 0);
 }
 
@@ -213,8 +218,8 @@ TEST_F(Rarpack, BsdtarListsAndExtractsByteForByte) {
     ASSERT_EQ(pack(source_, archivePath), 0);
     const CommandResult list = run("bsdtar -tf " + quoted(archivePath));
     ASSERT_EQ(list.exitCode, 0) << list.output;
-    for (const char* name : {"Models/fir.BSM", "Models/Deep/zero.bin", "Text/text.txt",
-                             "Textures/tex_default.tga", "Empty"}) {
+    for (const char* name :
+         {"Models/fir.BSM", "Models/Deep/zero.bin", "Text/text.txt", "Textures/tex_default.tga", "Empty"}) {
         EXPECT_NE(list.output.find(name), std::string::npos) << name << " in\n" << list.output;
     }
 

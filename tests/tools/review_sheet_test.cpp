@@ -30,7 +30,8 @@ void putChunk(std::vector<std::uint8_t>& out, const char* type, const std::vecto
 }
 
 // A PNG of the given colour type from raw scanlines (each with its filter byte already in front).
-std::vector<std::uint8_t> pngFromScanlines(int width, int height, int colourType, const std::vector<std::uint8_t>& raw) {
+std::vector<std::uint8_t> pngFromScanlines(int width, int height, int colourType,
+                                           const std::vector<std::uint8_t>& raw) {
     std::vector<std::uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<std::uint8_t> header;
     putBigEndian32(header, std::uint32_t(width));
@@ -47,7 +48,8 @@ std::vector<std::uint8_t> pngFromScanlines(int width, int height, int colourType
 }
 
 fs::path freshTempDir() {
-    const fs::path dir = fs::temp_directory_path() / ("review_sheet_" + std::to_string(std::random_device{}()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("review_sheet_" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
     return dir;
 }
@@ -62,11 +64,11 @@ void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 TEST(ReviewPngReader, UndoesEveryRowFilter) {
     // Grey 3 × 5; each row uses one filter on the same bytes, decoded by hand below.
     const std::vector<std::uint8_t> raw = {
-        0, 10, 20, 30,    // none:   10 20 30
-        1, 5, 5, 5,       // sub:    5 10 15
-        2, 1, 2, 3,       // up:     6 12 18
-        3, 4, 4, 4,       // average (left + up) / 2: 4+3=7, 4+(7+12)/2=13, 4+(13+18)/2=19
-        4, 1, 1, 1,       // paeth: 8 14 20, worked out below
+        0, 10, 20, 30,  // none:   10 20 30
+        1, 5,  5,  5,   // sub:    5 10 15
+        2, 1,  2,  3,   // up:     6 12 18
+        3, 4,  4,  4,   // average (left + up) / 2: 4+3=7, 4+(7+12)/2=13, 4+(13+18)/2=19
+        4, 1,  1,  1,   // paeth: 8 14 20, worked out below
     };
     formats::Image image;
     std::string error;
@@ -98,7 +100,8 @@ TEST(ReviewPngReader, ReadsRgbAndRgbaAsWritten) {
 }
 
 TEST(ReviewPngReader, RefusesDamagedFilesWithAReason) {
-    const std::vector<std::uint8_t> good = formats::encodePng(formats::Image(8, 8, formats::Rgba{1, 2, 3, 4}));
+    const std::vector<std::uint8_t> good =
+        formats::encodePng(formats::Image(8, 8, formats::Rgba{1, 2, 3, 4}));
     formats::Image image;
     std::string error;
 
@@ -134,10 +137,10 @@ TEST(ReviewSheetTool, LaysPicturesOutInLabelledCells) {
     const fs::path sheetPath = dir / "sheet.png";
 
     std::ostringstream errors;
-    const int result = review::runReviewSheet({"--out", sheetPath.string(), "--columns", "2", (dir / "a.png").string(),
-                                               "camera 0 start", (dir / "b.png").string(), "fir 90",
-                                               (dir / "c.png").string(), "candle close-up"},
-                                              errors);
+    const int result = review::runReviewSheet(
+        {"--out", sheetPath.string(), "--columns", "2", (dir / "a.png").string(), "camera 0 start",
+         (dir / "b.png").string(), "fir 90", (dir / "c.png").string(), "candle close-up"},
+        errors);
     ASSERT_EQ(result, 0) << errors.str();
     formats::Image sheet;
     std::string error;
@@ -152,8 +155,10 @@ TEST(ReviewSheetTool, LaysPicturesOutInLabelledCells) {
     const formats::Rgba colours[3] = {red, green, blue};
     for (int i = 0; i < 3; ++i) {
         const review::CellOrigin o = review::cellOrigin(two, i);
-        EXPECT_EQ(sheet.at(o.x + layout.boxWidth / 2, o.y + layout.boxHeight / 2), colours[i]) << "cell " << i;
-        EXPECT_EQ(sheet.at(o.x + 2, o.y + 2) == colours[i], i != 2) << "cell " << i;  // blue does not reach the side
+        EXPECT_EQ(sheet.at(o.x + layout.boxWidth / 2, o.y + layout.boxHeight / 2), colours[i])
+            << "cell " << i;
+        EXPECT_EQ(sheet.at(o.x + 2, o.y + 2) == colours[i], i != 2)
+            << "cell " << i;  // blue does not reach the side
         // The label row holds light ink.
         int ink = 0;
         for (int y = o.y + layout.boxHeight; y < o.y + layout.boxHeight + layout.labelHeight; ++y)
@@ -172,10 +177,11 @@ TEST(ReviewSheetTool, MarksAMissingPictureAndSaysSo) {
     writeFile(dir / "broken.png", {0x89, 'P', 'N', 'G'});
     const fs::path sheetPath = dir / "sheet.png";
     std::ostringstream errors;
-    EXPECT_EQ(review::runReviewSheet({"--out", sheetPath.string(), (dir / "ok.png").string(), "ok",
-                                      (dir / "broken.png").string(), "broken", (dir / "none.png").string(), "none"},
-                                     errors),
-              1);
+    EXPECT_EQ(
+        review::runReviewSheet({"--out", sheetPath.string(), (dir / "ok.png").string(), "ok",
+                                (dir / "broken.png").string(), "broken", (dir / "none.png").string(), "none"},
+                               errors),
+        1);
     EXPECT_NE(errors.str().find("broken.png: not a PNG file"), std::string::npos) << errors.str();
     EXPECT_NE(errors.str().find("cannot open"), std::string::npos) << errors.str();
     formats::Image sheet;
@@ -186,9 +192,10 @@ TEST(ReviewSheetTool, MarksAMissingPictureAndSaysSo) {
 
     std::ostringstream usage;
     EXPECT_EQ(review::runReviewSheet({"--out", sheetPath.string(), "only-a-file.png"}, usage), 2);
-    EXPECT_EQ(review::runReviewSheet({"--out", sheetPath.string(), "--columns", "0", "a.png", "a"}, usage), 2);
-    EXPECT_EQ(review::runReviewSheet({"--out", (dir / "no" / "dir.png").string(), (dir / "ok.png").string(), "ok"},
-                                     usage),
+    EXPECT_EQ(review::runReviewSheet({"--out", sheetPath.string(), "--columns", "0", "a.png", "a"}, usage),
+              2);
+    EXPECT_EQ(review::runReviewSheet(
+                  {"--out", (dir / "no" / "dir.png").string(), (dir / "ok.png").string(), "ok"}, usage),
               2);
     fs::remove_all(dir);
 }

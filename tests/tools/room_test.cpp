@@ -108,7 +108,9 @@ TEST(RoomToolkit, ExtrusionCapsCoverTheOutlineExactly) {
         const md::Vec3 n = md::faceNormal(mesh, f);
         if (n.z > 0.9f) {
             const auto& t = mesh.faces[f];
-            capArea += md::length(md::cross(mesh.positions[t[1]] - mesh.positions[t[0]], mesh.positions[t[2]] - mesh.positions[t[0]])) / 2;
+            capArea += md::length(md::cross(mesh.positions[t[1]] - mesh.positions[t[0]],
+                                            mesh.positions[t[2]] - mesh.positions[t[0]])) /
+                       2;
         }
     }
     EXPECT_NEAR(capArea, 3.0f, 1e-4f);
@@ -122,7 +124,8 @@ TEST(RoomToolkit, CreaseAngleKeepsBoxFlatAndSphereSmooth) {
     md::addBevelledBox(welded, {0, 0, 0}, {2, 2, 2}, 0.01f, 1);
     md::computeNormals(box, 40);
     for (std::size_t f = 0; f < box.faces.size(); ++f)
-        for (int c = 0; c < 3; ++c) EXPECT_GT(md::dot(box.normals[f * 3 + c], md::faceNormal(box, f)), 0.999f);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_GT(md::dot(box.normals[f * 3 + c], md::faceNormal(box, f)), 0.999f);
     Mesh sphere;
     md::addSphere(sphere, {0, 0, 0}, 2, 16, 10, 10);
     md::computeNormals(sphere, 60);
@@ -167,7 +170,8 @@ TEST(RoomModels, EveryModelPassesTheEngineParserWithItsContractNames) {
         ASSERT_FALSE(contents.meshes.empty()) << model.name;
         EXPECT_EQ(contents.meshes.front().nodeName, "Hull") << model.name;
         int collision = 0;
-        for (const BsmMeshRecord& mesh : contents.meshes) collision += mesh.nodeName == "CollMesh" && !mesh.hasParent;
+        for (const BsmMeshRecord& mesh : contents.meshes)
+            collision += mesh.nodeName == "CollMesh" && !mesh.hasParent;
         EXPECT_EQ(collision, 1) << model.name;
         EXPECT_GE(model.builder.drawnTriangles(), 200u) << model.name;
         EXPECT_LE(model.builder.drawnTriangles(), 20000u) << model.name;
@@ -175,10 +179,12 @@ TEST(RoomModels, EveryModelPassesTheEngineParserWithItsContractNames) {
 
     const BsmContents fir = parsed(find(models, "fir"));
     int lights = 0;
-    for (const ModelHelper& h : fir.helpers) lights += h.parentName == "Hull" && h.name.rfind("emit ", 0) == 0;
+    for (const ModelHelper& h : fir.helpers)
+        lights += h.parentName == "Hull" && h.name.rfind("emit ", 0) == 0;
     EXPECT_EQ(lights, 72);
     bool ornaments = false;
-    for (const BsmMeshRecord& mesh : fir.meshes) ornaments = ornaments || (mesh.hasReflection && mesh.reflectionTexture == "tex_reflection2.tga");
+    for (const BsmMeshRecord& mesh : fir.meshes)
+        ornaments = ornaments || (mesh.hasReflection && mesh.reflectionTexture == "tex_reflection2.tga");
     EXPECT_TRUE(ornaments);
 
     const BsmContents rail = parsed(find(models, "railroad"));
@@ -282,7 +288,8 @@ TEST(RoomScene, TheSceneFilePassesTheEngineParserWithCamerasInsideTheRoom) {
         ASSERT_EQ(camera.keyCount(), 300);
         for (int k = 0; k < camera.keyCount(); ++k) {
             const auto& p = camera.positions[k];
-            EXPECT_TRUE(p.x > lo.x && p.y > lo.y && p.z > lo.z && p.x < hi.x && p.y < hi.y && p.z < hi.z) << "camera " << c << " key " << k;
+            EXPECT_TRUE(p.x > lo.x && p.y > lo.y && p.z > lo.z && p.x < hi.x && p.y < hi.y && p.z < hi.z)
+                << "camera " << c << " key " << k;
             EXPECT_TRUE(camera.fieldsOfView[k] == 1.309f || camera.fieldsOfView[k] == 1.134f);
             for (const Placement& placement : layout.placements) {
                 md::Vec3 bl, bh;
@@ -294,7 +301,8 @@ TEST(RoomScene, TheSceneFilePassesTheEngineParserWithCamerasInsideTheRoom) {
             // Smooth: small steps, and neighbouring rotations on the same side of the sphere.
             const auto& q0 = camera.rotations[k - 1];
             const auto& q1 = camera.rotations[k];
-            EXPECT_GT(q0.x * q1.x + q0.y * q1.y + q0.z * q1.z + q0.w * q1.w, 0.995f) << "camera " << c << " key " << k;
+            EXPECT_GT(q0.x * q1.x + q0.y * q1.y + q0.z * q1.z + q0.w * q1.w, 0.995f)
+                << "camera " << c << " key " << k;
             const auto& p0 = camera.positions[k - 1];
             EXPECT_LT(std::hypot(p.x - p0.x, std::hypot(p.y - p0.y, p.z - p0.z)), 4.0f);
         }
@@ -317,7 +325,8 @@ std::vector<std::pair<md::Vec3, md::Vec3>> pieceBoxes(const Mesh& mesh) {
     std::vector<int> parent(mesh.positions.size());
     for (std::size_t i = 0; i < parent.size(); ++i) parent[i] = int(i);
     auto root = [&](int i) {
-        while (parent[std::size_t(i)] != i) i = parent[std::size_t(i)] = parent[std::size_t(parent[std::size_t(i)])];
+        while (parent[std::size_t(i)] != i)
+            i = parent[std::size_t(i)] = parent[std::size_t(parent[std::size_t(i)])];
         return i;
     };
     std::map<std::tuple<float, float, float>, int> same;
@@ -350,7 +359,8 @@ std::vector<std::pair<md::Vec3, md::Vec3>> pieceBoxes(const Mesh& mesh) {
 TEST(RoomScene, NoCameraKeyLiesInsideOrTouchesAnyPieceOfFurniture) {
     const RoomLayout layout = buildRoomLayout();
     // The shell and the world outside are boxes the cameras live in, not furniture.
-    const std::set<std::string> shell{"room", "floor", "ceiling", "rug", "garden", "sky", "outsidewalls", "moon", "cottage", "cottageroof"};
+    const std::set<std::string> shell{"room", "floor",        "ceiling", "rug",     "garden",
+                                      "sky",  "outsidewalls", "moon",    "cottage", "cottageroof"};
     std::vector<std::pair<std::string, std::pair<md::Vec3, md::Vec3>>> furniture;
     for (const RoomObject& object : layout.objects) {
         if (shell.count(object.name)) continue;
@@ -359,7 +369,8 @@ TEST(RoomScene, NoCameraKeyLiesInsideOrTouchesAnyPieceOfFurniture) {
     // The bookshelf, the mantel and the window frames are all there, as several pieces each.
     std::map<std::string, int> pieces;
     for (const auto& entry : furniture) ++pieces[entry.first];
-    for (const char* name : {"bookshelf", "books", "mantel", "windowframe_east", "doorframe", "pictureframes", "sidetable"})
+    for (const char* name :
+         {"bookshelf", "books", "mantel", "windowframe_east", "doorframe", "pictureframes", "sidetable"})
         EXPECT_GE(pieces[name], 1) << name;
     EXPECT_GE(pieces["books"], 60) << "one piece per book";
 
@@ -370,7 +381,8 @@ TEST(RoomScene, NoCameraKeyLiesInsideOrTouchesAnyPieceOfFurniture) {
             const formats::Vec3 p = cameras[c].positions[k];
             for (const auto& entry : furniture) {
                 const md::Vec3 lo = entry.second.first, hi = entry.second.second;
-                const bool inside = p.x > lo.x - clearance && p.y > lo.y - clearance && p.z > lo.z - clearance && p.x < hi.x + clearance &&
+                const bool inside = p.x > lo.x - clearance && p.y > lo.y - clearance &&
+                                    p.z > lo.z - clearance && p.x < hi.x + clearance &&
                                     p.y < hi.y + clearance && p.z < hi.z + clearance;
                 EXPECT_FALSE(inside) << "camera " << c << " key " << k << " in " << entry.first;
                 if (inside) return;  // one report is enough to find the path
@@ -400,7 +412,8 @@ TEST(RoomScene, TheFirTreeStaysVisibleFromTheTreeAndTrainCameras) {
         const formats::BssCamera path = cameraPaths()[std::size_t(camera)];
         for (std::size_t k = 0; k < path.positions.size(); ++k) {
             const formats::Vec3 p = path.positions[k];
-            const bool inside = std::fabs(p.x - at.x) < half.x && std::fabs(p.y - at.y) < half.y && std::fabs(p.z - at.z) < half.z;
+            const bool inside = std::fabs(p.x - at.x) < half.x && std::fabs(p.y - at.y) < half.y &&
+                                std::fabs(p.z - at.z) < half.z;
             EXPECT_FALSE(inside) << "camera " << camera << " key " << k;
             if (inside) break;
         }
@@ -434,7 +447,8 @@ TEST(RoomModels, FirNeedleCardsFaceTheLightAboveFromEitherSide) {
 
 TEST(RoomModels, EveryTextureAModelOrRoomMeshNamesIsWritten) {
     // A misspelt name shows the engine's default texture: a grey placeholder in the middle of the room.
-    const std::filesystem::path root = std::filesystem::temp_directory_path() / "glimmerdale_room_textures_test";
+    const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / "glimmerdale_room_textures_test";
     MediaTree tree;
     tree.begin(root.string());
     makeModelTextures(tree);
@@ -448,7 +462,8 @@ TEST(RoomModels, EveryTextureAModelOrRoomMeshNamesIsWritten) {
             if (mesh.hasIllumination) named.insert(mesh.illuminationTexture);
         }
     for (const RoomObject& object : buildRoomLayout().objects) named.insert(object.texture);
-    for (const std::string& name : named) EXPECT_TRUE(std::filesystem::exists(root / "main/Textures" / name)) << name;
+    for (const std::string& name : named)
+        EXPECT_TRUE(std::filesystem::exists(root / "main/Textures" / name)) << name;
     std::filesystem::remove_all(root);
 }
 

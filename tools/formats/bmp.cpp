@@ -20,9 +20,9 @@ Bytes encodeBmp(const Image& image) {
     out.putInt32(image.height);  // positive: bottom row first
     out.putUint16(1);            // planes
     out.putUint16(24);
-    out.putUint32(0);            // BI_RGB
+    out.putUint32(0);  // BI_RGB
     out.putUint32(pixelBytes);
-    out.putInt32(2835);          // 72 dpi
+    out.putInt32(2835);  // 72 dpi
     out.putInt32(2835);
     out.putUint32(0);
     out.putUint32(0);

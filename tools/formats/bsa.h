@@ -27,14 +27,14 @@ struct BsaMesh {
     std::string texture;  // e.g. "add_flame.tga"
     float scrollU = 0, scrollV = 0;
     std::array<float, 3> unused{};
-    std::vector<Vec3> positions;                    // bind pose, model space
-    std::vector<Vec3> weights;                      // three per vertex; the reader normalises them
+    std::vector<Vec3> positions;                           // bind pose, model space
+    std::vector<Vec3> weights;                             // three per vertex; the reader normalises them
     std::vector<std::array<std::int32_t, 3>> boneIndices;  // three bone numbers per vertex
     std::vector<Triangle> faces;
-    std::vector<Vec3> uvs;                          // u, v, w
+    std::vector<Vec3> uvs;  // u, v, w
     std::vector<Triangle> uvFaces;
-    std::vector<Vec3> normals;                      // 3 per face
-    std::vector<BsaBone> bones;                     // file order = bone number
+    std::vector<Vec3> normals;   // 3 per face
+    std::vector<BsaBone> bones;  // file order = bone number
 };
 
 struct BsaTrack {

@@ -18,28 +18,28 @@
 namespace formats {
 
 struct BsmMesh {
-    std::string diffuseTexture;       // e.g. "tex_candle.tga"; the reader keeps the part after the last / or \ .
+    std::string diffuseTexture;  // e.g. "tex_candle.tga"; the reader keeps the part after the last / or \ .
     float scrollU = 0, scrollV = 0;
     bool hasReflection = false;
-    std::string reflectionTexture;    // written only when hasReflection
+    std::string reflectionTexture;  // written only when hasReflection
     bool hasIllumination = false;
     std::string illuminationTexture;  // written only when hasIllumination
     std::string nodeName;             // "Hull", "CollMesh", "Arrow01", ...
     std::string parentName = "Scene Root";
     Vec3 pivot;
-    std::vector<Vec3> positions;      // model space, not relative to the pivot
-    std::vector<Triangle> faces;      // indices into positions
-    std::vector<Vec3> uvs;            // u, v, w (w ignored by the reader)
-    std::vector<Triangle> uvFaces;    // indices into uvs; the reader expects as many as faces
-    std::vector<Vec3> normals;        // one per corner: 3 per face, in face order
+    std::vector<Vec3> positions;    // model space, not relative to the pivot
+    std::vector<Triangle> faces;    // indices into positions
+    std::vector<Vec3> uvs;          // u, v, w (w ignored by the reader)
+    std::vector<Triangle> uvFaces;  // indices into uvs; the reader expects as many as faces
+    std::vector<Vec3> normals;      // one per corner: 3 per face, in face order
 };
 
 struct BsmHelper {
-    Vec3 position;                    // model space
-    std::string name;                 // "emit candle", ...
+    Vec3 position;     // model space
+    std::string name;  // "emit candle", ...
     std::string parentName = "Hull";
     Quat rotation;
-    std::int32_t kind = 2;            // 2 = particle emitter
+    std::int32_t kind = 2;  // 2 = particle emitter
 };
 
 struct BsmModel {

@@ -68,8 +68,10 @@ Bytes encodeBss(const BssScene& scene) {
 
     putCount(out, scene.cameras.size());
     for (const BssCamera& camera : scene.cameras) {
-        if (camera.rotations.size() != camera.positions.size() || camera.fieldsOfView.size() != camera.positions.size())
-            throw std::invalid_argument("BSS camera: positions, rotations and fields of view must have one entry per key");
+        if (camera.rotations.size() != camera.positions.size() ||
+            camera.fieldsOfView.size() != camera.positions.size())
+            throw std::invalid_argument(
+                "BSS camera: positions, rotations and fields of view must have one entry per key");
         putCount(out, camera.positions.size());
         for (const Vec3& p : camera.positions) putVec3(out, p);
         for (const Quat& q : camera.rotations) putQuat(out, q);

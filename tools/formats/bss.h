@@ -31,9 +31,9 @@ struct BssMaterial {
     std::string reflectionTexture;
     bool hasIllumination = false;
     std::string illuminationTexture;
-    std::int32_t firstCorner = 0;   // relative to the object's first corner (3 per face)
+    std::int32_t firstCorner = 0;  // relative to the object's first corner (3 per face)
     std::int32_t cornerCount = 0;
-    std::int32_t materialRef = 0;   // the entry whose names and flags this range uses
+    std::int32_t materialRef = 0;  // the entry whose names and flags this range uses
 };
 
 struct BssRoomMesh {
@@ -41,14 +41,14 @@ struct BssRoomMesh {
     std::string parentName = "Scene Root";
     std::vector<BssMaterial> materials;
     bool hasLightMap = false;
-    std::string lightMapName;         // written only when hasLightMap
+    std::string lightMapName;  // written only when hasLightMap
     std::vector<Vec3> positions;
     std::vector<Triangle> faces;
-    std::vector<Vec3> uvs;            // u, v, w
-    std::vector<Vec3> lightUvs;       // u, v, w
-    std::vector<Triangle> uvFaces;    // the file's uvFaceCount
+    std::vector<Vec3> uvs;               // u, v, w
+    std::vector<Vec3> lightUvs;          // u, v, w
+    std::vector<Triangle> uvFaces;       // the file's uvFaceCount
     std::vector<Triangle> lightUvFaces;  // as many as uvFaces, or empty (then written as zeros)
-    std::vector<Vec3> normals;        // 3 per face
+    std::vector<Vec3> normals;           // 3 per face
 };
 
 struct BssPortal {
@@ -66,12 +66,12 @@ struct BssCamera {
 };
 
 struct BssHelper {
-    std::string name;                 // "instance fir", "emit Fire", "animmodel fireplace_fire"
+    std::string name;  // "instance fir", "emit Fire", "animmodel fireplace_fire"
     std::string parentName = "room";
-    std::int32_t kind = 2;            // 1 light position, 2 emitter, 3 placed model, 4 animated model
+    std::int32_t kind = 2;  // 1 light position, 2 emitter, 3 placed model, 4 animated model
     std::int32_t hold = 0;
-    std::vector<Vec3> positions;      // one per key
-    std::vector<Quat> rotations;      // one per key
+    std::vector<Vec3> positions;  // one per key
+    std::vector<Quat> rotations;  // one per key
 };
 
 struct BssLight {
@@ -80,7 +80,7 @@ struct BssLight {
     float range = 40;
     float reserved = 1;
     float multiplier = 1;
-    float attenuation = 552.8f;       // quadratic attenuation × 500 000
+    float attenuation = 552.8f;  // quadratic attenuation × 500 000
     std::vector<std::string> includeNames;
 };
 

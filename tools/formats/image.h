@@ -19,7 +19,8 @@ struct Image {
     std::vector<Rgba> pixels;
 
     Image() = default;
-    Image(int w, int h, Rgba fill = Rgba{0, 0, 0, 0}) : width(w), height(h), pixels(std::size_t(w) * h, fill) {}
+    Image(int w, int h, Rgba fill = Rgba{0, 0, 0, 0})
+        : width(w), height(h), pixels(std::size_t(w) * h, fill) {}
 
     Rgba& at(int x, int y) { return pixels[std::size_t(y) * width + x]; }
     const Rgba& at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }

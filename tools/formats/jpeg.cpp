@@ -16,9 +16,7 @@ struct ErrorManager {
     std::jmp_buf jump;
 };
 
-void onError(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
-}
+void onError(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
 
 }  // namespace
 

@@ -25,31 +25,31 @@ constexpr std::size_t kParticleBlockSize = 133;
 enum class ParticleKind : std::int32_t { Billboard = 0, Streak = 1 };
 
 struct ParticleLayer {
-    std::string spriteName;            // texture "Sprites/" + name
-    Vec3 speed;                        // hundredths of a unit per frame unit
+    std::string spriteName;  // texture "Sprites/" + name
+    Vec3 speed;              // hundredths of a unit per frame unit
     Vec3 speedJitter;
-    Vec3 spawnBox;                     // hundredths of a unit
+    Vec3 spawnBox;  // hundredths of a unit
     std::int32_t burstCount = 1;
-    Vec3 size;                         // x: half size / head length, y: streak half width
+    Vec3 size;  // x: half size / head length, y: streak half width
     Vec3 sizeJitter;
     Vec3 shrink;
-    std::optional<float> fadeRateCopy; // empty: the same value as fadeRate, as in every shipped file
+    std::optional<float> fadeRateCopy;  // empty: the same value as fadeRate, as in every shipped file
     float gravity = 0;
     bool radial = false;
-    std::int32_t blendSource = 770;    // GL_SRC_ALPHA
-    std::int32_t blendDest = 1;        // GL_ONE
-    float alphaStart = 100;            // percent
-    float alphaPeak = 100;             // percent
-    float fadeRate = 1;                // percent per frame unit
+    std::int32_t blendSource = 770;  // GL_SRC_ALPHA
+    std::int32_t blendDest = 1;      // GL_ONE
+    float alphaStart = 100;          // percent
+    float alphaPeak = 100;           // percent
+    float fadeRate = 1;              // percent per frame unit
     float alphaJitter = 0;
     bool tailFromHead = false;
     bool aimed = false;
     float towardCamera = 0;
     std::int32_t frameCount = 1;
-    float frameRate = 0;               // percent of a frame per frame unit
+    float frameRate = 0;  // percent of a frame per frame unit
     bool endWithAnimation = false;
     bool spin = false;
-    float spinSpeed = 0;               // thousandths of a radian per frame unit
+    float spinSpeed = 0;  // thousandths of a radian per frame unit
     ParticleKind kind = ParticleKind::Billboard;
 };
 

@@ -44,16 +44,16 @@ Bytes encodeTga(const Image& image, TgaOptions options) {
     if (image.empty() || image.width > 65535 || image.height > 65535)
         throw std::invalid_argument("TGA size out of range");
     ByteWriter out;
-    out.putUint8(0);                                 // id length
-    out.putUint8(0);                                 // no colour map
-    out.putUint8(options.runLength ? 10 : 2);        // image type
-    for (int i = 0; i < 5; ++i) out.putUint8(0);     // colour map fields: none
-    out.putUint16(0);                                // x origin
-    out.putUint16(0);                                // y origin
+    out.putUint8(0);                              // id length
+    out.putUint8(0);                              // no colour map
+    out.putUint8(options.runLength ? 10 : 2);     // image type
+    for (int i = 0; i < 5; ++i) out.putUint8(0);  // colour map fields: none
+    out.putUint16(0);                             // x origin
+    out.putUint16(0);                             // y origin
     out.putUint16(static_cast<std::uint16_t>(image.width));
     out.putUint16(static_cast<std::uint16_t>(image.height));
     out.putUint8(options.withAlpha ? 32 : 24);
-    out.putUint8(options.withAlpha ? 8 : 0);         // alpha bits; origin bit clear = bottom-left
+    out.putUint8(options.withAlpha ? 8 : 0);  // alpha bits; origin bit clear = bottom-left
     for (int y = image.height - 1; y >= 0; --y) {
         const Rgba* row = &image.at(0, y);
         if (options.runLength) {

@@ -8,8 +8,8 @@
 namespace formats {
 
 struct TgaOptions {
-    bool withAlpha = true;  // 32-bit with 8 alpha bits; false: 24-bit, alpha dropped
-    bool runLength = false; // type 10 packets (at most 128 pixels, never across a row end)
+    bool withAlpha = true;   // 32-bit with 8 alpha bits; false: 24-bit, alpha dropped
+    bool runLength = false;  // type 10 packets (at most 128 pixels, never across a row end)
 };
 
 // The whole file: 18-byte header (no id, no colour map, descriptor = alpha bits with the origin bit

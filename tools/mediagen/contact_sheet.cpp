@@ -41,8 +41,10 @@ formats::Image makeContactSheet(const std::vector<MadePicture>& pictures) {
         const int cellX = slot.column * kCell, cellY = slot.row * (kCell + kLabelHeight);
         const formats::Image& image = pictures[i].image;
         // Small pictures are enlarged (at most 4×) so glyphs and labels can be judged.
-        const float scale = std::min({float(boxWidth) / image.width, float(kPictureBox) / image.height, 4.0f});
-        const int width = std::max(1, int(image.width * scale)), height = std::max(1, int(image.height * scale));
+        const float scale =
+            std::min({float(boxWidth) / image.width, float(kPictureBox) / image.height, 4.0f});
+        const int width = std::max(1, int(image.width * scale)),
+                  height = std::max(1, int(image.height * scale));
         const int left = cellX + (cellWidth - width) / 2, top = cellY + 8 + (kPictureBox - height) / 2;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
@@ -50,7 +52,8 @@ formats::Image makeContactSheet(const std::vector<MadePicture>& pictures) {
                 sheet.at(left + x, top + y) = light ? hexColor(0x9AA0A6) : hexColor(0x5F6368);
             }
         drawPicture(sheet, resized(Picture::fromImage(image), width, height), left, top);
-        const std::string caption = pictures[i].name + "  " + std::to_string(image.width) + "x" + std::to_string(image.height);
+        const std::string caption =
+            pictures[i].name + "  " + std::to_string(image.width) + "x" + std::to_string(image.height);
         std::string shown = caption;
         TextMask set = setText(labelStyle.face, shown, labelStyle.size, 1);
         while (set.inkRight - set.inkLeft > cellWidth - 8 && shown.size() > 4) {

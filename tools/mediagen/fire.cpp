@@ -14,17 +14,17 @@ using formats::Transform4x3;
 using formats::Vec3;
 
 constexpr float kPi = 3.14159265f;
-constexpr int kSides = 6;         // corners of each ring of a tongue
-constexpr int kRings = 5;         // rings below the tip
-constexpr int kFrames = 100;      // keys per track
+constexpr int kSides = 6;           // corners of each ring of a tongue
+constexpr int kRings = 5;           // rings below the tip
+constexpr int kFrames = 100;        // keys per track
 constexpr float kPivotHeight = 12;  // where the swaying bones sit above the bed
 
 struct Tongue {
-    float x, y;       // foot on the bed
-    float radius;     // at the foot
+    float x, y;    // foot on the bed
+    float radius;  // at the foot
     float height;
-    float lean;       // sideways offset of the tip along x
-    float vOffset;    // where the tongue starts in the texture
+    float lean;     // sideways offset of the tip along x
+    float vOffset;  // where the tongue starts in the texture
 };
 
 // Left to right; the tall ones in the middle, the small ones at the sides and in front.
@@ -94,8 +94,8 @@ formats::BsaMesh fireplaceFireMesh() {
             const float radius = ringRadius(tongue.radius, t);
             for (int side = 0; side < kSides; ++side) {
                 const float a = 2 * kPi * side / kSides + tongue.vOffset;
-                addVertex(Vec3{tongue.x + tongue.lean * t * t + radius * std::cos(a), tongue.y + radius * std::sin(a),
-                               t * tongue.height},
+                addVertex(Vec3{tongue.x + tongue.lean * t * t + radius * std::cos(a),
+                               tongue.y + radius * std::sin(a), t * tongue.height},
                           Vec3{std::cos(a), std::sin(a), 0});
             }
             for (int side = 0; side <= kSides; ++side)
@@ -122,7 +122,8 @@ formats::BsaMesh fireplaceFireMesh() {
             for (int side = 0; side < kSides; ++side) {
                 const int a = vertex(ring, side), b = vertex(ring, side + 1);
                 const int c = vertex(ring + 1, side), d = vertex(ring + 1, side + 1);
-                const int ua = uv(ring, side), ub = uv(ring, side + 1), uc = uv(ring + 1, side), ud = uv(ring + 1, side + 1);
+                const int ua = uv(ring, side), ub = uv(ring, side + 1), uc = uv(ring + 1, side),
+                          ud = uv(ring + 1, side + 1);
                 addFace({a, b, d}, {ua, ub, ud});
                 addFace({a, d, c}, {ua, ud, uc});
             }
@@ -192,7 +193,8 @@ Picture flameTexture() {
 
 void makeFireplaceFire(MediaTree& tree) {
     tree.write(Archive::Main, "Models/fireplace_fire.BSA", formats::encodeBsaMesh(fireplaceFireMesh()));
-    tree.write(Archive::Main, "Models/fireplace_fire_anim.BSA", formats::encodeBsaAnimation(fireplaceFireAnimation()));
+    tree.write(Archive::Main, "Models/fireplace_fire_anim.BSA",
+               formats::encodeBsaAnimation(fireplaceFireAnimation()));
     writeTexture(tree, "add_flame.tga", flameTexture(), true);
 }
 

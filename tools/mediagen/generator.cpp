@@ -35,7 +35,8 @@ void generateMedia(const GeneratorOptions& options) {
     makeEffectsAndMusic(tree, options.contentDir);
     if (!options.contactSheet.empty()) {
         progress("contact sheet " + options.contactSheet);
-        if (!formats::writeFileBytes(options.contactSheet, formats::encodePng(makeContactSheet(tree.pictures()))))
+        if (!formats::writeFileBytes(options.contactSheet,
+                                     formats::encodePng(makeContactSheet(tree.pictures()))))
             throw std::runtime_error("cannot write " + options.contactSheet);
     }
     tree.finish();

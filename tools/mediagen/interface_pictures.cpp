@@ -28,8 +28,13 @@ void drawFir(Picture& picture, float x, float baseY, float height, Color needles
         const float top = bottom - height * 0.42f;
         const float half = height * 0.36f * (1 - t * 0.6f);
         fillPolygon(picture, Points{{x - half, bottom}, {x, top}, {x + half, bottom}}, needles);
-        fillPolygon(picture, Points{{x - half, bottom}, {x - half * 0.6f, bottom - height * 0.05f}, {x, bottom - height * 0.02f},
-                                    {x + half * 0.6f, bottom - height * 0.05f}, {x + half, bottom}, {x, bottom + height * 0.015f}},
+        fillPolygon(picture,
+                    Points{{x - half, bottom},
+                           {x - half * 0.6f, bottom - height * 0.05f},
+                           {x, bottom - height * 0.02f},
+                           {x + half * 0.6f, bottom - height * 0.05f},
+                           {x + half, bottom},
+                           {x, bottom + height * 0.015f}},
                     snow);
     }
 }
@@ -39,12 +44,21 @@ void drawCottage(Picture& picture, float x, float baseY, float width) {
     const float wallHeight = width * 0.55f;
     const float top = baseY - wallHeight;
     const Color wall = hexColor(0x3A2A24), roof = hexColor(0x23262F), snow = hexColor(0xEEF3FA);
-    fillRect(picture, x + width * 0.62f, top - width * 0.42f, x + width * 0.74f, top - width * 0.1f, hexColor(0x2E2220));
+    fillRect(picture, x + width * 0.62f, top - width * 0.42f, x + width * 0.74f, top - width * 0.1f,
+             hexColor(0x2E2220));
     fillRect(picture, x, top, x + width, baseY, wall);
-    fillPolygon(picture, Points{{x - width * 0.1f, top + 2}, {x + width * 0.5f, top - width * 0.42f}, {x + width * 1.1f, top + 2}}, roof);
-    fillPolygon(picture, Points{{x - width * 0.12f, top + 2}, {x + width * 0.5f, top - width * 0.45f}, {x + width * 1.12f, top + 2},
-                                {x + width * 1.05f, top + width * 0.05f}, {x + width * 0.5f, top - width * 0.36f},
-                                {x - width * 0.05f, top + width * 0.05f}},
+    fillPolygon(picture,
+                Points{{x - width * 0.1f, top + 2},
+                       {x + width * 0.5f, top - width * 0.42f},
+                       {x + width * 1.1f, top + 2}},
+                roof);
+    fillPolygon(picture,
+                Points{{x - width * 0.12f, top + 2},
+                       {x + width * 0.5f, top - width * 0.45f},
+                       {x + width * 1.12f, top + 2},
+                       {x + width * 1.05f, top + width * 0.05f},
+                       {x + width * 0.5f, top - width * 0.36f},
+                       {x - width * 0.05f, top + width * 0.05f}},
                 snow);
     fillRect(picture, x + width * 0.62f, top - width * 0.45f, x + width * 0.74f, top - width * 0.41f, snow);
     const float windowW = width * 0.2f, windowH = width * 0.2f;
@@ -54,8 +68,10 @@ void drawCottage(Picture& picture, float x, float baseY, float width) {
         fillRect(picture, wx, wy, wx + windowW, wy + windowH, hexColor(0xFFD58C));
         addGlow(picture, wx + windowW / 2, wy + windowH / 2, windowW * 0.7f, hexColor(0xFFF1C9), 0.5f, 1.5f);
         const float bar = std::max(1.0f, width * 0.02f);
-        fillRect(picture, wx + windowW / 2 - bar / 2, wy, wx + windowW / 2 + bar / 2, wy + windowH, hexColor(0x3A2A24));
-        fillRect(picture, wx, wy + windowH / 2 - bar / 2, wx + windowW, wy + windowH / 2 + bar / 2, hexColor(0x3A2A24));
+        fillRect(picture, wx + windowW / 2 - bar / 2, wy, wx + windowW / 2 + bar / 2, wy + windowH,
+                 hexColor(0x3A2A24));
+        fillRect(picture, wx, wy + windowH / 2 - bar / 2, wx + windowW, wy + windowH / 2 + bar / 2,
+                 hexColor(0x3A2A24));
     }
     if (width > 60) {
         // Smoke curling up from the chimney, and a string of coloured bulbs under the eaves.
@@ -65,16 +81,19 @@ void drawCottage(Picture& picture, float x, float baseY, float width) {
             const float t = i / 13.0f;
             const float sx = x + width * 0.68f + std::sin(t * 4.5f) * width * 0.08f + t * width * 0.25f;
             const float sy = top - width * 0.5f - t * width * 0.9f;
-            fillDisc(smoke, sx, sy, width * (0.05f + 0.07f * t), Color{0.62f, 0.68f, 0.8f, 0.35f * (1 - t) + drift.uniform(0, 0.05f)});
+            fillDisc(smoke, sx, sy, width * (0.05f + 0.07f * t),
+                     Color{0.62f, 0.68f, 0.8f, 0.35f * (1 - t) + drift.uniform(0, 0.05f)});
         }
         blurPicture(smoke, width * 0.04f);
         drawPicture(picture, smoke, 0, 0);
-        const Color bulbs[] = {hexColor(0xFF4040), hexColor(0xFFD040), hexColor(0x40E070), hexColor(0x40A0FF)};
+        const Color bulbs[] = {hexColor(0xFF4040), hexColor(0xFFD040), hexColor(0x40E070),
+                               hexColor(0x40A0FF)};
         for (int i = 0; i <= 10; ++i) {
             const float bx = x + width * (-0.04f + 1.08f * i / 10.0f);
             const float by = top + width * 0.07f + std::sin(i * 3.14159265f / 2.5f) * width * 0.012f;
             addGlow(picture, bx, by, width * 0.07f, bulbs[i % 4], 0.8f, 1.6f);
-            fillDisc(picture, bx, by, std::max(1.0f, width * 0.012f), mix(bulbs[i % 4], hexColor(0xFFFFFF), 0.4f));
+            fillDisc(picture, bx, by, std::max(1.0f, width * 0.012f),
+                     mix(bulbs[i % 4], hexColor(0xFFFFFF), 0.4f));
         }
     }
     const float doorX = x + width * 0.42f;
@@ -100,7 +119,9 @@ void drawSnowfall(Picture& picture, std::uint64_t seed, int flakes, float minRad
 // The whole night scene scaled to the picture; the cottage sits at cottageX (0..1 of the width).
 void drawWinterNight(Picture& picture, std::uint64_t seed, float cottageX, bool withSnowfall) {
     const float w = float(picture.width()), h = float(picture.height());
-    fillVerticalGradient(picture, {{0.0f, hexColor(0x040818)}, {0.45f, hexColor(0x0E2152)}, {0.72f, hexColor(0x2B4C86)},
+    fillVerticalGradient(picture, {{0.0f, hexColor(0x040818)},
+                                   {0.45f, hexColor(0x0E2152)},
+                                   {0.72f, hexColor(0x2B4C86)},
                                    {1.0f, hexColor(0x1A2E5A)}});
     Random random(seed);
     const int stars = int(w * h / 1800);
@@ -136,8 +157,10 @@ void drawWinterNight(Picture& picture, std::uint64_t seed, float cottageX, bool 
                 const float x = trees.uniform(0, w);
                 if (std::abs(x / w - cottageX) < 0.12f) continue;
                 const float t = x / w;
-                const float ground = h * (baseLine - amplitude * (noise.fractal(t * 3, 0.5f, 3) - 0.3f)) + h * 0.01f;
-                drawFir(picture, x, ground, h * trees.uniform(0.08f, 0.14f), hexColor(0x10243A), hexColor(0x8EA3C9));
+                const float ground =
+                    h * (baseLine - amplitude * (noise.fractal(t * 3, 0.5f, 3) - 0.3f)) + h * 0.01f;
+                drawFir(picture, x, ground, h * trees.uniform(0.08f, 0.14f), hexColor(0x10243A),
+                        hexColor(0x8EA3C9));
             }
         }
     }
@@ -290,7 +313,8 @@ Picture previewPicture() {
 // The options dialog's decoration: a decorated fir in the corner of a warm room at night.
 Picture dialogPicture() {
     Picture picture(210, 151);
-    fillVerticalGradient(picture, {{0.0f, hexColor(0x0B1838)}, {0.7f, hexColor(0x1B3566)}, {1.0f, hexColor(0x2A4C86)}});
+    fillVerticalGradient(
+        picture, {{0.0f, hexColor(0x0B1838)}, {0.7f, hexColor(0x1B3566)}, {1.0f, hexColor(0x2A4C86)}});
     drawSnowfall(picture, 143, 140, 0.5f, 1.5f);
     addGlow(picture, 105, 80, 120, hexColor(0xFFB85C), 0.3f, 2);
     fillPolygon(picture, Points{{0, 128}, {210, 120}, {210, 151}, {0, 151}}, hexColor(0xDCE6F5));
@@ -314,7 +338,9 @@ Picture dialogPicture() {
     }
     fillPolygon(picture, star, hexColor(0xFFE07A));
     const std::tuple<float, float, float, std::uint32_t, std::uint32_t> gifts[] = {
-        {58, 122, 22, 0xC8102E, 0xF4C95D}, {140, 126, 18, 0x1F6FD1, 0xE8E8F0}, {160, 130, 14, 0x2E8B57, 0xF4C95D}};
+        {58, 122, 22, 0xC8102E, 0xF4C95D},
+        {140, 126, 18, 0x1F6FD1, 0xE8E8F0},
+        {160, 130, 14, 0x2E8B57, 0xF4C95D}};
     for (const auto& [x, y, size, box, ribbon] : gifts) {
         fillRect(picture, x, y, x + size, y + size * 0.8f, hexColor(box));
         fillRect(picture, x + size * 0.42f, y, x + size * 0.58f, y + size * 0.8f, hexColor(ribbon));
@@ -343,7 +369,8 @@ Picture aboutPicture() {
             c = mix(c, hexColor(0xFFFFFF), highlight * 0.9f);
             picture.blend(x, y, c, clamp01((1 - std::sqrt(d2)) * 30 + 0.5f));
         }
-    for (int i = 0; i < 3; ++i) drawLine(picture, 22, 50.0f + i * 6, 74, 50.0f + i * 6, 1.0f, hexColor(0xF4C95D, 0.55f));
+    for (int i = 0; i < 3; ++i)
+        drawLine(picture, 22, 50.0f + i * 6, 74, 50.0f + i * 6, 1.0f, hexColor(0xF4C95D, 0.55f));
     return picture;
 }
 

@@ -53,10 +53,14 @@ int main(int argc, char** argv) {
     if (options.contentDir.empty()) options.contentDir = "content";
     std::filesystem::path scratch;
     if (options.outDir.empty()) {
-        scratch = std::filesystem::temp_directory_path() / ("mediagen-" + std::to_string(std::random_device{}()));
+        scratch =
+            std::filesystem::temp_directory_path() / ("mediagen-" + std::to_string(std::random_device{}()));
         options.outDir = scratch.string();
     }
-    options.progress = [](const std::string& line) { std::printf("%s\n", line.c_str()); std::fflush(stdout); };
+    options.progress = [](const std::string& line) {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    };
     const auto start = std::chrono::steady_clock::now();
     try {
         mediagen::generateMedia(options);

@@ -15,9 +15,13 @@ void MediaTree::begin(const std::string& root) {
     fs::remove(fs::path(root) / "stamp", error);
     for (const char* folder : {"main", "interface", "resources"}) {
         fs::remove_all(fs::path(root) / folder, error);
-        if (error) throw std::runtime_error("cannot remove " + (fs::path(root) / folder).string() + ": " + error.message());
+        if (error)
+            throw std::runtime_error("cannot remove " + (fs::path(root) / folder).string() + ": " +
+                                     error.message());
         fs::create_directories(fs::path(root) / folder, error);
-        if (error) throw std::runtime_error("cannot create " + (fs::path(root) / folder).string() + ": " + error.message());
+        if (error)
+            throw std::runtime_error("cannot create " + (fs::path(root) / folder).string() + ": " +
+                                     error.message());
     }
 }
 

@@ -21,7 +21,9 @@ float signedArea2(const std::vector<Vec2>& polygon) {
 }
 
 bool pointInTriangle(Vec2 p, Vec2 a, Vec2 b, Vec2 c) {
-    auto side = [](Vec2 p0, Vec2 p1, Vec2 q) { return (p1.u - p0.u) * (q.v - p0.v) - (p1.v - p0.v) * (q.u - p0.u); };
+    auto side = [](Vec2 p0, Vec2 p1, Vec2 q) {
+        return (p1.u - p0.u) * (q.v - p0.v) - (p1.v - p0.v) * (q.u - p0.u);
+    };
     const float d1 = side(a, b, p), d2 = side(b, c, p), d3 = side(c, a, p);
     return d1 >= 0 && d2 >= 0 && d3 >= 0;
 }
@@ -56,7 +58,8 @@ std::vector<Tri> triangulate(const std::vector<Vec2>& polygon) {
         }
         if (!clipped) break;  // degenerate input: fan the rest rather than loop forever
     }
-    for (std::size_t i = 1; i + 1 < remaining.size(); ++i) result.push_back({remaining[0], remaining[i], remaining[i + 1]});
+    for (std::size_t i = 1; i + 1 < remaining.size(); ++i)
+        result.push_back({remaining[0], remaining[i], remaining[i + 1]});
     return result;
 }
 
@@ -125,7 +128,8 @@ Affine operator*(const Affine& a, const Affine& b) {
     Affine r;
     for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 3; ++col)
-            r.m[row * 3 + col] = a.m[row * 3] * b.m[col] + a.m[row * 3 + 1] * b.m[3 + col] + a.m[row * 3 + 2] * b.m[6 + col];
+            r.m[row * 3 + col] =
+                a.m[row * 3] * b.m[col] + a.m[row * 3 + 1] * b.m[3 + col] + a.m[row * 3 + 2] * b.m[6 + col];
     r.t = a.apply(b.t);
     return r;
 }
@@ -161,7 +165,8 @@ void bounds(const Mesh& mesh, Vec3& min, Vec3& max) {
 }
 
 void addQuadFace(Mesh& mesh, Vec3 a, Vec3 b, Vec3 c, Vec3 d, float repeatU, float repeatV) {
-    const std::int32_t pa = mesh.addPosition(a), pb = mesh.addPosition(b), pc = mesh.addPosition(c), pd = mesh.addPosition(d);
+    const std::int32_t pa = mesh.addPosition(a), pb = mesh.addPosition(b), pc = mesh.addPosition(c),
+                       pd = mesh.addPosition(d);
     const std::int32_t ua = mesh.addUv(0, 0), ub = mesh.addUv(repeatU, 0), uc = mesh.addUv(repeatU, repeatV),
                        ud = mesh.addUv(0, repeatV);
     mesh.addQuad({pa, pb, pc, pd}, {ua, ub, uc, ud});
@@ -174,12 +179,42 @@ void addBox(Mesh& mesh, Vec3 lo, Vec3 hi, float uvScale, bool facingIn) {
         float w, h;
     };
     const Side sides[6] = {
-        {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, lo.y, hi.z}, {lo.x, lo.y, hi.z}, size.x, size.z},  // -y
-        {{hi.x, hi.y, lo.z}, {lo.x, hi.y, lo.z}, {lo.x, hi.y, hi.z}, {hi.x, hi.y, hi.z}, size.x, size.z},  // +y
-        {{hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z}, {hi.x, hi.y, hi.z}, {hi.x, lo.y, hi.z}, size.y, size.z},  // +x
-        {{lo.x, hi.y, lo.z}, {lo.x, lo.y, lo.z}, {lo.x, lo.y, hi.z}, {lo.x, hi.y, hi.z}, size.y, size.z},  // -x
-        {{lo.x, lo.y, hi.z}, {hi.x, lo.y, hi.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}, size.x, size.y},  // +z
-        {{lo.x, hi.y, lo.z}, {hi.x, hi.y, lo.z}, {hi.x, lo.y, lo.z}, {lo.x, lo.y, lo.z}, size.x, size.y},  // -z
+        {{lo.x, lo.y, lo.z},
+         {hi.x, lo.y, lo.z},
+         {hi.x, lo.y, hi.z},
+         {lo.x, lo.y, hi.z},
+         size.x,
+         size.z},  // -y
+        {{hi.x, hi.y, lo.z},
+         {lo.x, hi.y, lo.z},
+         {lo.x, hi.y, hi.z},
+         {hi.x, hi.y, hi.z},
+         size.x,
+         size.z},  // +y
+        {{hi.x, lo.y, lo.z},
+         {hi.x, hi.y, lo.z},
+         {hi.x, hi.y, hi.z},
+         {hi.x, lo.y, hi.z},
+         size.y,
+         size.z},  // +x
+        {{lo.x, hi.y, lo.z},
+         {lo.x, lo.y, lo.z},
+         {lo.x, lo.y, hi.z},
+         {lo.x, hi.y, hi.z},
+         size.y,
+         size.z},  // -x
+        {{lo.x, lo.y, hi.z},
+         {hi.x, lo.y, hi.z},
+         {hi.x, hi.y, hi.z},
+         {lo.x, hi.y, hi.z},
+         size.x,
+         size.y},  // +z
+        {{lo.x, hi.y, lo.z},
+         {hi.x, hi.y, lo.z},
+         {hi.x, lo.y, lo.z},
+         {lo.x, lo.y, lo.z},
+         size.x,
+         size.y},  // -z
     };
     for (const Side& s : sides) {
         if (facingIn)
@@ -194,12 +229,14 @@ void addBevelledBox(Mesh& mesh, Vec3 lo, Vec3 hi, float bevel, float uvScale) {
     bevel = std::min(bevel, std::min(size.x, std::min(size.y, size.z)) / 3.0f);
     auto ring = [&](float inset, float chamfer, float z) {
         const float x0 = lo.x + inset, x1 = hi.x - inset, y0 = lo.y + inset, y1 = hi.y - inset;
-        return std::vector<Vec3>{{x0 + chamfer, y0, z}, {x1 - chamfer, y0, z}, {x1, y0 + chamfer, z}, {x1, y1 - chamfer, z},
-                                 {x1 - chamfer, y1, z}, {x0 + chamfer, y1, z}, {x0, y1 - chamfer, z}, {x0, y0 + chamfer, z}};
+        return std::vector<Vec3>{{x0 + chamfer, y0, z}, {x1 - chamfer, y0, z}, {x1, y0 + chamfer, z},
+                                 {x1, y1 - chamfer, z}, {x1 - chamfer, y1, z}, {x0 + chamfer, y1, z},
+                                 {x0, y1 - chamfer, z}, {x0, y0 + chamfer, z}};
     };
     Mesh part;
-    addLoft(part, {ring(bevel, bevel * 0.01f, lo.z), ring(0, bevel, lo.z + bevel), ring(0, bevel, hi.z - bevel),
-                   ring(bevel, bevel * 0.01f, hi.z)},
+    addLoft(part,
+            {ring(bevel, bevel * 0.01f, lo.z), ring(0, bevel, lo.z + bevel), ring(0, bevel, hi.z - bevel),
+             ring(bevel, bevel * 0.01f, hi.z)},
             true, true);
     boxUv(part, uvScale);
     append(mesh, part);
@@ -209,7 +246,8 @@ void addLathe(Mesh& mesh, const std::vector<Vec2>& profile, int segments, float 
     if (profile.size() < 2 || segments < 3) return;
     std::vector<float> along(profile.size(), 0);
     for (std::size_t i = 1; i < profile.size(); ++i)
-        along[i] = along[i - 1] + std::hypot(profile[i].u - profile[i - 1].u, profile[i].v - profile[i - 1].v);
+        along[i] =
+            along[i - 1] + std::hypot(profile[i].u - profile[i - 1].u, profile[i].v - profile[i - 1].v);
     float maxRadius = 0;
     for (const Vec2& p : profile) maxRadius = std::max(maxRadius, p.u);
     const float repeatsRound = std::max(1.0f, std::round(2 * kPi * maxRadius / uvScale));
@@ -221,7 +259,8 @@ void addLathe(Mesh& mesh, const std::vector<Vec2>& profile, int segments, float 
                 if (profile[i].u <= 0 && j > 0)
                     pos[i].push_back(pos[i][0]);
                 else
-                    pos[i].push_back(mesh.addPosition({profile[i].u * std::cos(angle), profile[i].u * std::sin(angle), profile[i].v}));
+                    pos[i].push_back(mesh.addPosition(
+                        {profile[i].u * std::cos(angle), profile[i].u * std::sin(angle), profile[i].v}));
             }
             uv[i].push_back(mesh.addUv(repeatsRound * float(j) / float(segments), along[i] / uvScale));
         }
@@ -229,7 +268,8 @@ void addLathe(Mesh& mesh, const std::vector<Vec2>& profile, int segments, float 
     for (std::size_t i = 0; i + 1 < profile.size(); ++i)
         for (int j = 0; j < segments; ++j) {
             const int k = (j + 1) % segments;
-            mesh.addQuad({pos[i][j], pos[i][k], pos[i + 1][k], pos[i + 1][j]}, {uv[i][j], uv[i][j + 1], uv[i + 1][j + 1], uv[i + 1][j]});
+            mesh.addQuad({pos[i][j], pos[i][k], pos[i + 1][k], pos[i + 1][j]},
+                         {uv[i][j], uv[i][j + 1], uv[i + 1][j + 1], uv[i + 1][j]});
         }
 }
 
@@ -261,16 +301,19 @@ void addTorus(Mesh& mesh, float R, float r, int segments, int sides, float uvSca
             const float b = 2 * kPi * float(j % sides) / float(sides);
             if (i < segments && j < sides) {
                 const float radial = R + r * std::cos(b);
-                pos[i].push_back(mesh.addPosition({radial * std::cos(a), radial * std::sin(a), r * std::sin(b)}));
+                pos[i].push_back(
+                    mesh.addPosition({radial * std::cos(a), radial * std::sin(a), r * std::sin(b)}));
             }
-            uv[i].push_back(mesh.addUv(float(i) / float(segments) * std::max(1.0f, std::round(2 * kPi * R / uvScale)),
-                                       float(j) / float(sides) * std::max(1.0f, std::round(2 * kPi * r / uvScale))));
+            uv[i].push_back(
+                mesh.addUv(float(i) / float(segments) * std::max(1.0f, std::round(2 * kPi * R / uvScale)),
+                           float(j) / float(sides) * std::max(1.0f, std::round(2 * kPi * r / uvScale))));
         }
     }
     for (int i = 0; i < segments; ++i)
         for (int j = 0; j < sides; ++j) {
             const int i2 = (i + 1) % segments, j2 = (j + 1) % sides;
-            mesh.addQuad({pos[i][j], pos[i2][j], pos[i2][j2], pos[i][j2]}, {uv[i][j], uv[i + 1][j], uv[i + 1][j + 1], uv[i][j + 1]});
+            mesh.addQuad({pos[i][j], pos[i2][j], pos[i2][j2], pos[i][j2]},
+                         {uv[i][j], uv[i + 1][j], uv[i + 1][j + 1], uv[i][j + 1]});
         }
 }
 
@@ -288,8 +331,10 @@ void addExtrusion(Mesh& mesh, const std::vector<Vec2>& polygonIn, float z0, floa
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t j = (i + 1) % n;
         const float edge = std::hypot(polygon[j].u - polygon[i].u, polygon[j].v - polygon[i].v);
-        const std::int32_t a = mesh.addUv(run / uvScale, z0 / uvScale), b = mesh.addUv((run + edge) / uvScale, z0 / uvScale),
-                           c = mesh.addUv((run + edge) / uvScale, z1 / uvScale), d = mesh.addUv(run / uvScale, z1 / uvScale);
+        const std::int32_t a = mesh.addUv(run / uvScale, z0 / uvScale),
+                           b = mesh.addUv((run + edge) / uvScale, z0 / uvScale),
+                           c = mesh.addUv((run + edge) / uvScale, z1 / uvScale),
+                           d = mesh.addUv(run / uvScale, z1 / uvScale);
         mesh.addQuad({bottom[i], bottom[j], top[j], top[i]}, {a, b, c, d});
         run += edge;
     }
@@ -301,7 +346,8 @@ void addExtrusion(Mesh& mesh, const std::vector<Vec2>& polygonIn, float z0, floa
     }
 }
 
-void addSweep(Mesh& mesh, const std::vector<Vec3>& path, float radius, int sides, float uvScale, bool closedLoop) {
+void addSweep(Mesh& mesh, const std::vector<Vec3>& path, float radius, int sides, float uvScale,
+              bool closedLoop) {
     if (path.size() < 2 || sides < 3) return;
     const std::size_t n = path.size();
     auto tangentAt = [&](std::size_t i) {
@@ -312,7 +358,8 @@ void addSweep(Mesh& mesh, const std::vector<Vec3>& path, float radius, int sides
     };
     // Frames carried along the path (parallel transport) so the tube does not twist.
     Vec3 tangent = tangentAt(0);
-    Vec3 side = std::fabs(tangent.z) < 0.9f ? normalized(cross(tangent, {0, 0, 1})) : normalized(cross(tangent, {1, 0, 0}));
+    Vec3 side = std::fabs(tangent.z) < 0.9f ? normalized(cross(tangent, {0, 0, 1}))
+                                            : normalized(cross(tangent, {1, 0, 0}));
     const std::size_t ringCount = closedLoop ? n + 1 : n;
     std::vector<std::vector<std::int32_t>> pos(ringCount), uv(ringCount);
     float along = 0;
@@ -331,7 +378,8 @@ void addSweep(Mesh& mesh, const std::vector<Vec3>& path, float radius, int sides
                 if (closedLoop && i == n)
                     pos[i].push_back(pos[0][j]);
                 else
-                    pos[i].push_back(mesh.addPosition(path[pi] + (side * std::cos(a) + up * std::sin(a)) * radius));
+                    pos[i].push_back(
+                        mesh.addPosition(path[pi] + (side * std::cos(a) + up * std::sin(a)) * radius));
             }
             uv[i].push_back(mesh.addUv(float(j) / float(sides), along / uvScale));
         }
@@ -339,7 +387,8 @@ void addSweep(Mesh& mesh, const std::vector<Vec3>& path, float radius, int sides
     for (std::size_t i = 0; i + 1 < ringCount; ++i)
         for (int j = 0; j < sides; ++j) {
             const int k = (j + 1) % sides;
-            mesh.addQuad({pos[i][j], pos[i + 1][j], pos[i + 1][k], pos[i][k]}, {uv[i][j], uv[i + 1][j], uv[i + 1][j + 1], uv[i][j + 1]});
+            mesh.addQuad({pos[i][j], pos[i + 1][j], pos[i + 1][k], pos[i][k]},
+                         {uv[i][j], uv[i + 1][j], uv[i + 1][j + 1], uv[i][j + 1]});
         }
     if (!closedLoop) {
         const std::int32_t centreUv = mesh.addUv(0.5f, 0.5f);
@@ -347,7 +396,8 @@ void addSweep(Mesh& mesh, const std::vector<Vec3>& path, float radius, int sides
         for (int j = 0; j < sides; ++j) {
             const int k = (j + 1) % sides;
             mesh.addFace({first, pos[0][k], pos[0][j]}, {centreUv, centreUv, centreUv});
-            mesh.addFace({last, pos[ringCount - 1][j], pos[ringCount - 1][k]}, {centreUv, centreUv, centreUv});
+            mesh.addFace({last, pos[ringCount - 1][j], pos[ringCount - 1][k]},
+                         {centreUv, centreUv, centreUv});
         }
     }
 }
@@ -356,7 +406,8 @@ void transform(Mesh& mesh, const Affine& affine) {
     for (Vec3& p : mesh.positions) p = affine.apply(p);
     // A mirroring transform would turn every face inside out; keep the winding outward.
     const auto& m = affine.m;
-    const float det = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) + m[2] * (m[3] * m[7] - m[4] * m[6]);
+    const float det = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
+                      m[2] * (m[3] * m[7] - m[4] * m[6]);
     if (det < 0) {
         for (Tri& f : mesh.faces) std::swap(f[1], f[2]);
         for (Tri& f : mesh.uvFaces) std::swap(f[1], f[2]);
@@ -369,14 +420,16 @@ void append(Mesh& mesh, const Mesh& other) {
     const auto uvBase = static_cast<std::int32_t>(mesh.uvs.size());
     mesh.positions.insert(mesh.positions.end(), other.positions.begin(), other.positions.end());
     mesh.uvs.insert(mesh.uvs.end(), other.uvs.begin(), other.uvs.end());
-    for (const Tri& f : other.faces) mesh.faces.push_back({f[0] + positionBase, f[1] + positionBase, f[2] + positionBase});
+    for (const Tri& f : other.faces)
+        mesh.faces.push_back({f[0] + positionBase, f[1] + positionBase, f[2] + positionBase});
     for (const Tri& f : other.uvFaces) mesh.uvFaces.push_back({f[0] + uvBase, f[1] + uvBase, f[2] + uvBase});
     mesh.normals.clear();
 }
 
 Vec3 faceNormal(const Mesh& mesh, std::size_t face) {
     const Tri& f = mesh.faces[face];
-    return normalized(cross(mesh.positions[f[1]] - mesh.positions[f[0]], mesh.positions[f[2]] - mesh.positions[f[0]]));
+    return normalized(
+        cross(mesh.positions[f[1]] - mesh.positions[f[0]], mesh.positions[f[2]] - mesh.positions[f[0]]));
 }
 
 void boxUv(Mesh& mesh, float uvScale) {
@@ -454,7 +507,8 @@ void computeNormals(Mesh& mesh, float creaseDegrees) {
     std::vector<std::vector<std::int32_t>> facesAt(mesh.positions.size());
     for (std::size_t f = 0; f < faceCount; ++f) {
         const Tri& t = mesh.faces[f];
-        weighted[f] = cross(mesh.positions[t[1]] - mesh.positions[t[0]], mesh.positions[t[2]] - mesh.positions[t[0]]);
+        weighted[f] =
+            cross(mesh.positions[t[1]] - mesh.positions[t[0]], mesh.positions[t[2]] - mesh.positions[t[0]]);
         unit[f] = normalized(weighted[f]);
         for (std::int32_t p : t) facesAt[p].push_back(static_cast<std::int32_t>(f));
     }

@@ -59,9 +59,9 @@ using Tri = std::array<std::int32_t, 3>;
 struct Mesh {
     std::vector<Vec3> positions;
     std::vector<Vec2> uvs;
-    std::vector<Tri> faces;    // indices into positions
-    std::vector<Tri> uvFaces;  // indices into uvs, one per face
-    std::vector<Vec3> normals; // 3 per face once computeNormals has run
+    std::vector<Tri> faces;     // indices into positions
+    std::vector<Tri> uvFaces;   // indices into uvs, one per face
+    std::vector<Vec3> normals;  // 3 per face once computeNormals has run
 
     std::size_t triangleCount() const { return faces.size(); }
     // Adds a position / uv, returning its index.

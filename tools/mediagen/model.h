@@ -28,8 +28,8 @@ class ModelBuilder {
 public:
     // Adds a node; the mesh's normals are computed (crease 40°) when it has none. Positions are model
     // space; the pivot is where the node turns.
-    void addNode(const std::string& name, const std::string& parent, modelling::Vec3 pivot, modelling::Mesh mesh,
-                 const NodeMaterial& material);
+    void addNode(const std::string& name, const std::string& parent, modelling::Vec3 pivot,
+                 modelling::Mesh mesh, const NodeMaterial& material);
     // An emitter helper (kind 2) on `parent` (Hull unless said otherwise).
     void addHelper(const std::string& name, modelling::Vec3 position, const std::string& parent = "Hull");
     // A CollMesh root: the box round every node added so far (or the given box).

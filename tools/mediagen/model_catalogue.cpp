@@ -41,8 +41,8 @@ void setCrownNormals(Mesh& mesh, std::size_t firstFace, float crownCentreZ) {
         }
 }
 
-const char* const kLightEffects[] = {"emit red_firlight", "emit yel_firlight", "emit gre_firlight", "emit blu_firlight",
-                                     "emit vio_firlight"};
+const char* const kLightEffects[] = {"emit red_firlight", "emit yel_firlight", "emit gre_firlight",
+                                     "emit blu_firlight", "emit vio_firlight"};
 const char* const kGlowEffects[] = {"emit redfirglow", "emit yelfirglow", "emit grefirglow"};
 
 // A faceted five-pointed star in the xz plane, centred on `centre`: a band `rimDepth` thick round
@@ -76,7 +76,8 @@ Mesh facetedStar(Vec3 centre, float outer, float inner, float depth, float rimDe
     for (int i = 0; i < 10; ++i) {
         const Vec3 a = rim[std::size_t(i)], b = rim[std::size_t((i + 1) % 10)];
         const Vec3 lift{0, halfRim, 0};
-        star.addQuad({star.addPosition(a + lift), star.addPosition(b + lift), star.addPosition(b - lift), star.addPosition(a - lift)},
+        star.addQuad({star.addPosition(a + lift), star.addPosition(b + lift), star.addPosition(b - lift),
+                      star.addPosition(a - lift)},
                      {uv1, uv2, uv3, uv4});
     }
     return star;
@@ -97,16 +98,22 @@ PlacedModel makeFir(int quality) {
     Random random(7);
     for (int t = 0; t < tiers; ++t) {
         const float f = float(t) / float(tiers - 1);
-        const float bottom = crownBottom + f * (crownTop - 40 - crownBottom), radius = 90 - f * 74, height = 42 - f * 16;
+        const float bottom = crownBottom + f * (crownTop - 40 - crownBottom), radius = 90 - f * 74,
+                    height = 42 - f * 16;
         // The tier's core: a drooping cone of needles that fills the gaps between the branches.
-        modelling::addLathe(boughs, {{0, bottom + height}, {radius * 0.5f, bottom + height * 0.4f}, {radius * 0.78f, bottom + 2},
-                                     {radius * 0.55f, bottom + 4}, {0, bottom + 6}},
+        modelling::addLathe(boughs,
+                            {{0, bottom + height},
+                             {radius * 0.5f, bottom + height * 0.4f},
+                             {radius * 0.78f, bottom + 2},
+                             {radius * 0.55f, bottom + 4},
+                             {0, bottom + 6}},
                             around, 40);
         // Branches fanning out beyond the cone: a flat spray, a second spray crossing it, and a
         // shorter spray above, in two greens, alpha-tested needles.
         const int branches = 10 + int((1 - f) * 12);
         for (int b = 0; b < branches; ++b) {
-            const float a = 2 * kPi * (float(b) + 0.5f * float(t % 2)) / float(branches) + random.uniform(-0.12f, 0.12f);
+            const float a =
+                2 * kPi * (float(b) + 0.5f * float(t % 2)) / float(branches) + random.uniform(-0.12f, 0.12f);
             const Vec3 dir{std::cos(a), std::sin(a), 0};
             const Vec3 side{-std::sin(a), std::cos(a), 0};
             const float reach = radius * random.uniform(0.92f, 1.1f);
@@ -115,7 +122,8 @@ PlacedModel makeFir(int quality) {
             Mesh& first = (b % 3 == 0) ? cardsLight : cards;
             Mesh& second = (b % 3 == 0) ? cards : cardsLight;
             addCard(first, base, out, side, reach * 0.5f + 9);
-            addCard(second, base + Vec3{0, 0, 1.5f}, out * 0.95f, modelling::normalized(side + Vec3{0, 0, 1.1f}), reach * 0.38f + 7);
+            addCard(second, base + Vec3{0, 0, 1.5f}, out * 0.95f,
+                    modelling::normalized(side + Vec3{0, 0, 1.1f}), reach * 0.38f + 7);
             addCard(second, base + Vec3{0, 0, height * 0.3f}, out * 0.7f + Vec3{0, 0, height * 0.12f},
                     modelling::normalized(side + Vec3{0, 0, -0.4f}), reach * 0.36f + 6);
             tips.push_back(base + out * 0.9f);
@@ -188,7 +196,8 @@ PlacedModel makeRailroad(int quality) {
     for (int i = 0; i < sleepers; ++i) {
         Mesh s;
         modelling::addBevelledBox(s, {-9, -1.6f, 0}, {9, 1.6f, 1.4f}, 0.3f, 12);
-        modelling::transform(s, Affine::rotationZ(2 * kPi * float(i) / float(sleepers)) * Affine::translation({R, 0, 0}));
+        modelling::transform(
+            s, Affine::rotationZ(2 * kPi * float(i) / float(sleepers)) * Affine::translation({R, 0, 0}));
         modelling::append(track, s);
     }
     for (float r : {R - 5.5f, R + 5.5f}) {
@@ -216,15 +225,16 @@ PlacedModel makeRailroad(int quality) {
             }
     };
     Mesh loco, locoTrim;
-    modelling::addBevelledBox(loco, {-5, -10, 2}, {5, 9, 5}, 0.5f, 20);                  // frame
+    modelling::addBevelledBox(loco, {-5, -10, 2}, {5, 9, 5}, 0.5f, 20);  // frame
     Mesh boiler;
     modelling::addCylinder(boiler, 4.6f, -9, 4, 20, 20);
     modelling::transform(boiler, Affine::translation({0, 0, 9.6f}) * Affine::rotationX(-kPi / 2));
     modelling::append(loco, boiler);
-    modelling::addBevelledBox(loco, {-5.5f, -16, 4}, {5.5f, -7, 18}, 0.6f, 20);         // cab
-    modelling::addBevelledBox(loco, {-6.5f, -17, 18}, {6.5f, -6, 19.4f}, 0.5f, 20);     // cab roof
+    modelling::addBevelledBox(loco, {-5.5f, -16, 4}, {5.5f, -7, 18}, 0.6f, 20);      // cab
+    modelling::addBevelledBox(loco, {-6.5f, -17, 18}, {6.5f, -6, 19.4f}, 0.5f, 20);  // cab roof
     Mesh chimney;
-    modelling::addLathe(chimney, {{0, 13}, {1.6f, 13}, {1.8f, 18}, {3.0f, 20}, {2.6f, 20.6f}, {0, 20.6f}}, 14, 10);
+    modelling::addLathe(chimney, {{0, 13}, {1.6f, 13}, {1.8f, 18}, {3.0f, 20}, {2.6f, 20.6f}, {0, 20.6f}}, 14,
+                        10);
     modelling::transform(chimney, Affine::translation({0, 4, 0}));
     modelling::append(locoTrim, chimney);
     Mesh dome;
@@ -269,7 +279,8 @@ PlacedModel makeRailroad(int quality) {
     model.builder.addNode("wagon01", "Hull", {0, 0, 0}, onCircle(wagon1, -11), plain("tex_wagon.tga"));
     model.builder.addNode("wagon02", "Hull", {0, 0, 0}, onCircle(wagon2, -20), plain("tex_wagon.tga"));
     model.builder.addNode("teddy", "wagon01", {0, 0, 0}, onCircle(bear, -11), plain("tex_teddy.tga"));
-    model.builder.addNode("lollipopsinwagon", "wagon02", {0, 0, 0}, onCircle(lollies, -20), plain("tex_lollipop.tga"));
+    model.builder.addNode("lollipopsinwagon", "wagon02", {0, 0, 0}, onCircle(lollies, -20),
+                          plain("tex_lollipop.tga"));
     model.builder.addNode("locotrim", "loco", {0, 0, 0}, onCircle(locoTrim, 0), plain("tex_brass.tga"));
     // The scene adds 7 in z when it places the steam; this puts it at the chimney's mouth.
     model.builder.addHelper("emit locosteam", {R, 4, 3 + 20.6f - 7});
@@ -312,7 +323,11 @@ PlacedModel makeClock(int quality) {
     // Hands point to twelve (+z) at angle 0, drawn just in front of the face, thin along y.
     auto hand = [&](float len, float width, float y) {
         Mesh mesh;
-        std::vector<Vec2> outline{{-width, -len * 0.18f}, {width, -len * 0.18f}, {width * 0.6f, len * 0.8f}, {0, len}, {-width * 0.6f, len * 0.8f}};
+        std::vector<Vec2> outline{{-width, -len * 0.18f},
+                                  {width, -len * 0.18f},
+                                  {width * 0.6f, len * 0.8f},
+                                  {0, len},
+                                  {-width * 0.6f, len * 0.8f}};
         modelling::addExtrusion(mesh, outline, 0, 0.25f, 10);
         // Outline in x/z, thickness along y.
         modelling::transform(mesh, Affine::translation(centre + Vec3{0, y, 0}) * Affine::rotationX(kPi / 2));
@@ -332,8 +347,13 @@ PlacedModel makeCandle(const std::string& name, float height, bool holder) {
     const float radius = holder ? 2.2f : 3.2f;
     Mesh wax;
     // Melted rim at the top.
-    modelling::addLathe(wax, {{0, base}, {radius, base}, {radius, base + height - 0.8f}, {radius * 0.88f, base + height},
-                              {radius * 0.5f, base + height - 0.5f}, {0, base + height - 0.6f}},
+    modelling::addLathe(wax,
+                        {{0, base},
+                         {radius, base},
+                         {radius, base + height - 0.8f},
+                         {radius * 0.88f, base + height},
+                         {radius * 0.5f, base + height - 0.5f},
+                         {0, base + height - 0.6f}},
                         20, 12);
     // The glow picture is brightest at v = 1 and fades over the upper third of the picture. Repeating
     // lathe coordinates would put that band somewhere down the wax, so v instead falls once from 1 at
@@ -347,7 +367,9 @@ PlacedModel makeCandle(const std::string& name, float height, bool holder) {
         }
     Mesh stand;
     if (holder)
-        modelling::addLathe(stand, {{0, 0}, {6, 0}, {6, 1}, {2, 2.5f}, {1.3f, 7}, {2.2f, 9}, {4.5f, 10}, {4.3f, 12}, {0, 12}}, 24, 12);
+        modelling::addLathe(
+            stand, {{0, 0}, {6, 0}, {6, 1}, {2, 2.5f}, {1.3f, 7}, {2.2f, 9}, {4.5f, 10}, {4.3f, 12}, {0, 12}},
+            24, 12);
     else
         modelling::addLathe(stand, {{0, 0}, {5.2f, 0}, {5.6f, 1.2f}, {4.9f, 1.4f}, {0, 1.2f}}, 24, 12);
     Mesh wick;
@@ -393,7 +415,8 @@ PlacedModel makeLightChain() {
 PlacedModel makeFirewood() {
     PlacedModel model{"firewood", {}};
     Mesh basket;
-    modelling::addLathe(basket, {{0, 0}, {20, 0}, {24, 22}, {25, 23}, {22.5f, 23}, {18.5f, 2}, {0, 2}}, 28, 30);
+    modelling::addLathe(basket, {{0, 0}, {20, 0}, {24, 22}, {25, 23}, {22.5f, 23}, {18.5f, 2}, {0, 2}}, 28,
+                        30);
     Mesh logs;
     Random random(11);
     for (int i = 0; i < 7; ++i) {
@@ -402,7 +425,8 @@ PlacedModel makeFirewood() {
         modelling::addCylinder(log, r, -26, 26, 12, 25);
         const float x = -12 + 8 * float(i % 4) + (i >= 4 ? 4 : 0);
         const float z = 8 + (i >= 4 ? 7 : 0);
-        modelling::transform(log, Affine::translation({x, 0, z}) * Affine::rotationZ(random.uniform(-0.2f, 0.2f)) *
+        modelling::transform(log, Affine::translation({x, 0, z}) *
+                                      Affine::rotationZ(random.uniform(-0.2f, 0.2f)) *
                                       Affine::rotationX(kPi / 2));
         modelling::append(logs, log);
     }
@@ -452,20 +476,20 @@ PlacedModel makeStocking() {
 PlacedModel makeTeddy() {
     PlacedModel model{"teddy", {}};
     Mesh bear;
-    modelling::addSphere(bear, {0, 0, 14}, 10, 18, 12, 20);                 // body
-    modelling::addSphere(bear, {0, -1, 30}, 7.5f, 18, 12, 20);              // head
-    modelling::addSphere(bear, {-5.5f, -1, 36}, 2.6f, 10, 6, 20);           // ears
+    modelling::addSphere(bear, {0, 0, 14}, 10, 18, 12, 20);        // body
+    modelling::addSphere(bear, {0, -1, 30}, 7.5f, 18, 12, 20);     // head
+    modelling::addSphere(bear, {-5.5f, -1, 36}, 2.6f, 10, 6, 20);  // ears
     modelling::addSphere(bear, {5.5f, -1, 36}, 2.6f, 10, 6, 20);
-    modelling::addSphere(bear, {-10, -3, 18}, 3.6f, 12, 8, 20);             // arms
+    modelling::addSphere(bear, {-10, -3, 18}, 3.6f, 12, 8, 20);  // arms
     modelling::addSphere(bear, {10, -3, 18}, 3.6f, 12, 8, 20);
-    modelling::addSphere(bear, {-6, -7, 5}, 4.5f, 12, 8, 20);               // legs
+    modelling::addSphere(bear, {-6, -7, 5}, 4.5f, 12, 8, 20);  // legs
     modelling::addSphere(bear, {6, -7, 5}, 4.5f, 12, 8, 20);
     modelling::sphericalUv(bear, {0, 0, 18});
     Mesh face;
-    modelling::addSphere(face, {0, -7.3f, 28.5f}, 3, 12, 8, 10);            // snout
-    modelling::addSphere(face, {-2.6f, -6.7f, 31.5f}, 0.9f, 8, 5, 10);      // eyes
+    modelling::addSphere(face, {0, -7.3f, 28.5f}, 3, 12, 8, 10);        // snout
+    modelling::addSphere(face, {-2.6f, -6.7f, 31.5f}, 0.9f, 8, 5, 10);  // eyes
     modelling::addSphere(face, {2.6f, -6.7f, 31.5f}, 0.9f, 8, 5, 10);
-    modelling::addSphere(face, {0, -10.2f, 29.3f}, 0.9f, 8, 5, 10);         // nose
+    modelling::addSphere(face, {0, -10.2f, 29.3f}, 0.9f, 8, 5, 10);  // nose
     modelling::sphericalUv(face, {0, -5, 30});
     Mesh bow;
     modelling::addTorus(bow, 5.6f, 1.0f, 24, 6, 6);
@@ -484,15 +508,16 @@ PlacedModel makeGift(const std::string& name, Vec3 size, const std::string& pape
     modelling::addBox(box, {-size.x / 2, -size.y / 2, 0}, {size.x / 2, size.y / 2, size.z}, 1e9f);
     for (auto& uv : box.uvs) uv = {uv.u > 0 ? 1.0f : 0.0f, uv.v > 0 ? 1.0f : 0.0f};
     Mesh lid;
-    modelling::addBox(lid, {-size.x / 2 - 0.6f, -size.y / 2 - 0.6f, size.z - 4}, {size.x / 2 + 0.6f, size.y / 2 + 0.6f, size.z + 0.4f}, 1e9f);
+    modelling::addBox(lid, {-size.x / 2 - 0.6f, -size.y / 2 - 0.6f, size.z - 4},
+                      {size.x / 2 + 0.6f, size.y / 2 + 0.6f, size.z + 0.4f}, 1e9f);
     for (auto& uv : lid.uvs) uv = {uv.u > 0 ? 1.0f : 0.0f, uv.v > 0 ? 0.15f : 0.0f};
     modelling::append(box, lid);
     Mesh bow;
     for (int i = 0; i < 2; ++i) {
         Mesh loop;
         modelling::addTorus(loop, 3.2f, 1.0f, 20, 6, 4);
-        modelling::transform(loop, Affine::translation({i ? 3.0f : -3.0f, 0, size.z + 3}) * Affine::rotationX(kPi / 2) *
-                                       Affine::scaling({1, 0.7f, 1}));
+        modelling::transform(loop, Affine::translation({i ? 3.0f : -3.0f, 0, size.z + 3}) *
+                                       Affine::rotationX(kPi / 2) * Affine::scaling({1, 0.7f, 1}));
         modelling::append(bow, loop);
     }
     model.builder.addNode("Hull", "Scene Root", {0, 0, 0}, box, plain(paper));
@@ -522,9 +547,11 @@ PlacedModel makeCurtain(int quality) {
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < columns; ++c) {
                 if (side)
-                    cloth.addQuad({p[r][c], p[r + 1][c], p[r + 1][c + 1], p[r][c + 1]}, {uv[r][c], uv[r + 1][c], uv[r + 1][c + 1], uv[r][c + 1]});
+                    cloth.addQuad({p[r][c], p[r + 1][c], p[r + 1][c + 1], p[r][c + 1]},
+                                  {uv[r][c], uv[r + 1][c], uv[r + 1][c + 1], uv[r][c + 1]});
                 else
-                    cloth.addQuad({p[r][c], p[r][c + 1], p[r + 1][c + 1], p[r + 1][c]}, {uv[r][c], uv[r][c + 1], uv[r + 1][c + 1], uv[r + 1][c]});
+                    cloth.addQuad({p[r][c], p[r][c + 1], p[r + 1][c + 1], p[r + 1][c]},
+                                  {uv[r][c], uv[r][c + 1], uv[r + 1][c + 1], uv[r + 1][c]});
             }
     }
     modelling::computeNormals(cloth, 80);
@@ -536,7 +563,19 @@ PlacedModel makeCurtain(int quality) {
 PlacedModel makeFloorLamp() {
     PlacedModel model{"floorlamp", {}};
     Mesh stand;
-    modelling::addLathe(stand, {{0, 0}, {16, 0}, {16, 1.5f}, {12, 3.5f}, {2, 5}, {1.4f, 8}, {1.4f, 140}, {2.2f, 142}, {1.4f, 144}, {1.4f, 150}, {0, 150}}, 24, 30);
+    modelling::addLathe(stand,
+                        {{0, 0},
+                         {16, 0},
+                         {16, 1.5f},
+                         {12, 3.5f},
+                         {2, 5},
+                         {1.4f, 8},
+                         {1.4f, 140},
+                         {2.2f, 142},
+                         {1.4f, 144},
+                         {1.4f, 150},
+                         {0, 150}},
+                        24, 30);
     Mesh shade;
     modelling::addLathe(shade, {{24, 126}, {15, 160}, {14, 160}, {23, 126}}, 32, 40);
     NodeMaterial lit = plain("tex_lampshade.tga");

@@ -107,7 +107,8 @@ bool makeMusic(MediaTree& tree, const std::string& contentDir) {
     text << in.rdbuf();
     const Score score = parseScore(text.str(), path);
     const int threads = int(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
-    tree.write(Archive::Main, "Music/music.ogg", encodeVorbis(renderScore(score, kRenderPeak, threads), kVorbisQuality));
+    tree.write(Archive::Main, "Music/music.ogg",
+               encodeVorbis(renderScore(score, kRenderPeak, threads), kVorbisQuality));
     return true;
 }
 

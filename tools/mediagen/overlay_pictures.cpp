@@ -97,12 +97,14 @@ void drawHolly(Picture& picture, float cx, float cy, float size) {
         for (int i = 0; i <= 12; ++i) {
             // Along the leaf, the outline bulges in three scallops on each side.
             const float t = i / 12.0f;
-            const float width = std::sin(t * 3.14159265f) * size * 0.32f * (0.75f + 0.25f * std::cos(t * 18.85f));
+            const float width =
+                std::sin(t * 3.14159265f) * size * 0.32f * (0.75f + 0.25f * std::cos(t * 18.85f));
             points.push_back({cx + ux * t * size - uy * width, cy + uy * t * size + ux * width});
         }
         for (int i = 11; i >= 1; --i) {
             const float t = i / 12.0f;
-            const float width = std::sin(t * 3.14159265f) * size * 0.32f * (0.75f + 0.25f * std::cos(t * 18.85f));
+            const float width =
+                std::sin(t * 3.14159265f) * size * 0.32f * (0.75f + 0.25f * std::cos(t * 18.85f));
             points.push_back({cx + ux * t * size + uy * width, cy + uy * t * size - ux * width});
         }
         fillPolygon(picture, points, leaf);
@@ -111,7 +113,8 @@ void drawHolly(Picture& picture, float cx, float cy, float size) {
     const Color berry = hexColor(0xD0102A);
     for (const auto& [dx, dy] : {std::pair<float, float>{-0.12f, -0.05f}, {0.12f, -0.08f}, {0.0f, 0.12f}}) {
         fillDisc(picture, cx + dx * size, cy + dy * size, size * 0.13f, berry);
-        fillDisc(picture, cx + dx * size - size * 0.04f, cy + dy * size - size * 0.04f, size * 0.04f, hexColor(0xFFD0D0, 0.8f));
+        fillDisc(picture, cx + dx * size - size * 0.04f, cy + dy * size - size * 0.04f, size * 0.04f,
+                 hexColor(0xFFD0D0, 0.8f));
     }
 }
 
@@ -120,8 +123,8 @@ void drawBurst(Picture& picture, float cx, float cy, float radius, Color color) 
     for (int i = 0; i < 12; ++i) {
         const float angle = i * 3.14159265f / 6;
         const float ux = std::cos(angle), uy = std::sin(angle);
-        drawLine(picture, cx + ux * radius * 0.3f, cy + uy * radius * 0.3f, cx + ux * radius * 0.85f, cy + uy * radius * 0.85f,
-                 1.2f, withAlpha(color, 0.8f));
+        drawLine(picture, cx + ux * radius * 0.3f, cy + uy * radius * 0.3f, cx + ux * radius * 0.85f,
+                 cy + uy * radius * 0.85f, 1.2f, withAlpha(color, 0.8f));
         fillDisc(picture, cx + ux * radius, cy + uy * radius, 1.6f, hexColor(0xFFF6D8));
     }
 }
@@ -151,7 +154,8 @@ Picture greetingPicture(const std::string& first, const std::string& second, std
     const float secondSize = fitTextSize(style.face, second, 236 / kLabelNarrowing, 46, 60);
     style.size = std::min(firstSize, secondSize);
     for (int line = 0; line < 2; ++line) {
-        const TextMask set = narrowed(setText(style.face, line == 0 ? first : second, style.size, 8), kLabelNarrowing);
+        const TextMask set =
+            narrowed(setText(style.face, line == 0 ? first : second, style.size, 8), kLabelNarrowing);
         const float inkWidth = float(set.inkRight - set.inkLeft);
         const float baseline = line == 0 ? 56.0f : 112.0f;
         const float offset = line == 0 ? -22.0f : 14.0f;  // a slight stagger reads as lettering, not a form
@@ -179,10 +183,11 @@ void makeOverlayPictures(MediaTree& tree) {
     const struct {
         const char* character;
         const char* name;
-    } glyphs[] = {{"0", "tex_sym_0.tga"}, {"1", "tex_sym_1.tga"}, {"2", "tex_sym_2.tga"}, {"3", "tex_sym_3.tga"},
-                  {"4", "tex_sym_4.tga"}, {"5", "tex_sym_5.tga"}, {"6", "tex_sym_6.tga"}, {"7", "tex_sym_7.tga"},
-                  {"8", "tex_sym_8.tga"}, {"9", "tex_sym_9.tga"}, {"a", "tex_sym_a.tga"}, {"m", "tex_sym_m.tga"},
-                  {"p", "tex_sym_p.tga"}, {":", "tex_sym_colon.tga"}, {".", "tex_sym_point.tga"},
+    } glyphs[] = {{"0", "tex_sym_0.tga"},    {"1", "tex_sym_1.tga"},     {"2", "tex_sym_2.tga"},
+                  {"3", "tex_sym_3.tga"},    {"4", "tex_sym_4.tga"},     {"5", "tex_sym_5.tga"},
+                  {"6", "tex_sym_6.tga"},    {"7", "tex_sym_7.tga"},     {"8", "tex_sym_8.tga"},
+                  {"9", "tex_sym_9.tga"},    {"a", "tex_sym_a.tga"},     {"m", "tex_sym_m.tga"},
+                  {"p", "tex_sym_p.tga"},    {":", "tex_sym_colon.tga"}, {".", "tex_sym_point.tga"},
                   {" ", "tex_sym_space.tga"}};
     for (const auto& glyph : glyphs) writeOverlay(tree, glyph.name, glyphPicture(glyph.character));
 

@@ -109,8 +109,10 @@ void addGlow(Picture& picture, float cx, float cy, float radius, Color color, fl
 }
 
 void fillDisc(Picture& picture, float cx, float cy, float radius, Color color) {
-    const int x0 = std::max(0, int(cx - radius - 1)), x1 = std::min(picture.width() - 1, int(cx + radius + 1));
-    const int y0 = std::max(0, int(cy - radius - 1)), y1 = std::min(picture.height() - 1, int(cy + radius + 1));
+    const int x0 = std::max(0, int(cx - radius - 1)),
+              x1 = std::min(picture.width() - 1, int(cx + radius + 1));
+    const int y0 = std::max(0, int(cy - radius - 1)),
+              y1 = std::min(picture.height() - 1, int(cy + radius + 1));
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
             const float d = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
@@ -125,7 +127,8 @@ void fillPolygon(Picture& picture, const std::vector<std::pair<float, float>>& p
         minY = std::min(minY, p.second);
         maxY = std::max(maxY, p.second);
     }
-    const int y0 = std::max(0, int(std::floor(minY))), y1 = std::min(picture.height() - 1, int(std::ceil(maxY)));
+    const int y0 = std::max(0, int(std::floor(minY))),
+              y1 = std::min(picture.height() - 1, int(std::ceil(maxY)));
     constexpr int kSubRows = 4;
     std::vector<float> coverage(picture.width() + 1);
     std::vector<float> crossings;
@@ -140,7 +143,8 @@ void fillPolygon(Picture& picture, const std::vector<std::pair<float, float>>& p
                 const auto& a = points[i];
                 const auto& b = points[j];
                 if ((a.second > py) != (b.second > py))
-                    crossings.push_back((b.first - a.first) * (py - a.second) / (b.second - a.second) + a.first);
+                    crossings.push_back((b.first - a.first) * (py - a.second) / (b.second - a.second) +
+                                        a.first);
             }
             std::sort(crossings.begin(), crossings.end());
             for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) {
@@ -166,7 +170,8 @@ void fillPolygon(Picture& picture, const std::vector<std::pair<float, float>>& p
 
 void fillRect(Picture& picture, float x0, float y0, float x1, float y1, Color color) {
     const int ix0 = std::max(0, int(std::floor(x0))), ix1 = std::min(picture.width() - 1, int(std::ceil(x1)));
-    const int iy0 = std::max(0, int(std::floor(y0))), iy1 = std::min(picture.height() - 1, int(std::ceil(y1)));
+    const int iy0 = std::max(0, int(std::floor(y0))),
+              iy1 = std::min(picture.height() - 1, int(std::ceil(y1)));
     for (int y = iy0; y <= iy1; ++y) {
         const float cy = clamp01(std::min(float(y + 1), y1) - std::max(float(y), y0));
         for (int x = ix0; x <= ix1; ++x) {
@@ -178,8 +183,10 @@ void fillRect(Picture& picture, float x0, float y0, float x1, float y1, Color co
 
 void drawLine(Picture& picture, float x0, float y0, float x1, float y1, float width, Color color) {
     const float half = width / 2;
-    const int bx0 = std::max(0, int(std::min(x0, x1) - half - 1)), bx1 = std::min(picture.width() - 1, int(std::max(x0, x1) + half + 1));
-    const int by0 = std::max(0, int(std::min(y0, y1) - half - 1)), by1 = std::min(picture.height() - 1, int(std::max(y0, y1) + half + 1));
+    const int bx0 = std::max(0, int(std::min(x0, x1) - half - 1)),
+              bx1 = std::min(picture.width() - 1, int(std::max(x0, x1) + half + 1));
+    const int by0 = std::max(0, int(std::min(y0, y1) - half - 1)),
+              by1 = std::min(picture.height() - 1, int(std::max(y0, y1) + half + 1));
     const float dx = x1 - x0, dy = y1 - y0;
     const float length2 = dx * dx + dy * dy;
     for (int y = by0; y <= by1; ++y)
@@ -199,8 +206,8 @@ void paintMask(Picture& picture, const Mask& mask, int left, int top, Color colo
         }
 }
 
-void paintMaskGradient(Picture& picture, const Mask& mask, int left, int top, Color topColor, Color bottomColor,
-                       int y0, int y1) {
+void paintMaskGradient(Picture& picture, const Mask& mask, int left, int top, Color topColor,
+                       Color bottomColor, int y0, int y1) {
     for (int y = 0; y < mask.height; ++y) {
         const float t = y1 > y0 ? clamp01(float(y - y0) / float(y1 - y0)) : 0.0f;
         const Color c = mix(topColor, bottomColor, t);
@@ -240,8 +247,8 @@ Picture resized(const Picture& source, int width, int height) {
                     ++n;
                 }
             if (n == 0) continue;
-            out.at(x, y) = sum.a > 0 ? Color{sum.r / sum.a, sum.g / sum.a, sum.b / sum.a, sum.a / n}
-                                     : Color{0, 0, 0, 0};
+            out.at(x, y) =
+                sum.a > 0 ? Color{sum.r / sum.a, sum.g / sum.a, sum.b / sum.a, sum.a / n} : Color{0, 0, 0, 0};
         }
     return out;
 }
@@ -278,7 +285,8 @@ void boxPass(float* data, int count, int stride, int radius, std::vector<float>&
     for (int i = -radius; i <= radius; ++i) sum += scratch[std::clamp(i, 0, count - 1)];
     for (int i = 0; i < count; ++i) {
         data[std::size_t(i) * stride] = sum * scale;
-        sum += scratch[std::clamp(i + radius + 1, 0, count - 1)] - scratch[std::clamp(i - radius, 0, count - 1)];
+        sum +=
+            scratch[std::clamp(i + radius + 1, 0, count - 1)] - scratch[std::clamp(i - radius, 0, count - 1)];
     }
 }
 
@@ -286,8 +294,10 @@ void blurChannel(float* data, int width, int height, int channelStride, float ra
     const int box = std::max(1, int(std::lround(radius / 1.7f)));
     std::vector<float> scratch;
     for (int pass = 0; pass < 3; ++pass) {
-        for (int y = 0; y < height; ++y) boxPass(data + std::size_t(y) * width * channelStride, width, channelStride, box, scratch);
-        for (int x = 0; x < width; ++x) boxPass(data + std::size_t(x) * channelStride, height, width * channelStride, box, scratch);
+        for (int y = 0; y < height; ++y)
+            boxPass(data + std::size_t(y) * width * channelStride, width, channelStride, box, scratch);
+        for (int x = 0; x < width; ++x)
+            boxPass(data + std::size_t(x) * channelStride, height, width * channelStride, box, scratch);
     }
 }
 
@@ -301,7 +311,8 @@ void blurMask(Mask& mask, float radius) {
 void blurPicture(Picture& picture, float radius) {
     if (radius <= 0 || picture.width() == 0) return;
     float* base = &picture.at(0, 0).r;
-    for (int channel = 0; channel < 4; ++channel) blurChannel(base + channel, picture.width(), picture.height(), 4, radius);
+    for (int channel = 0; channel < 4; ++channel)
+        blurChannel(base + channel, picture.width(), picture.height(), 4, radius);
 }
 
 Mask padded(const Mask& mask, int margin) {
@@ -311,7 +322,9 @@ Mask padded(const Mask& mask, int margin) {
     return out;
 }
 
-Random::Random(std::uint64_t seed) : state_(seed * 6364136223846793005ULL + 1442695040888963407ULL) { next(); }
+Random::Random(std::uint64_t seed) : state_(seed * 6364136223846793005ULL + 1442695040888963407ULL) {
+    next();
+}
 
 std::uint32_t Random::next() {
     const std::uint64_t old = state_;
@@ -353,7 +366,8 @@ float ValueNoise::at(float x, float y, int wrap) const {
 float ValueNoise::fractal(float x, float y, int octaves, float persistence, int wrap) const {
     float sum = 0, amplitude = 1, total = 0, frequency = 1;
     for (int i = 0; i < octaves; ++i) {
-        sum += amplitude * ValueNoise(seed_ + std::uint32_t(i) * 101u).at(x * frequency, y * frequency, wrap > 0 ? int(wrap * frequency) : 0);
+        sum += amplitude * ValueNoise(seed_ + std::uint32_t(i) * 101u)
+                               .at(x * frequency, y * frequency, wrap > 0 ? int(wrap * frequency) : 0);
         total += amplitude;
         amplitude *= persistence;
         frequency *= 2;

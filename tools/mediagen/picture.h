@@ -109,9 +109,9 @@ class Random {
 public:
     explicit Random(std::uint64_t seed);
     std::uint32_t next();
-    float uniform();                      // [0, 1)
-    float uniform(float low, float high); // [low, high)
-    int below(int n);                     // 0 .. n−1, 0 when n <= 0
+    float uniform();                       // [0, 1)
+    float uniform(float low, float high);  // [low, high)
+    int below(int n);                      // 0 .. n−1, 0 when n <= 0
 
 private:
     std::uint64_t state_;

@@ -35,8 +35,8 @@ const Opening kDoor{195, 290, 0, 210};           // on y = kY0, u = x
 // at most `step` units wide so the light map follows the light across it. `place` maps (u, v) to
 // world space; the quads face the side `place` makes counter-clockwise.
 template <typename Place>
-void addWall(Mesh& mesh, float u0, float u1, float v0, float v1, const std::vector<Opening>& holes, float step, Place place,
-             float uvScale) {
+void addWall(Mesh& mesh, float u0, float u1, float v0, float v1, const std::vector<Opening>& holes,
+             float step, Place place, float uvScale) {
     std::vector<float> us{u0, u1}, vs{v0, v1};
     for (const Opening& h : holes) {
         us.push_back(h.u0);
@@ -64,10 +64,14 @@ void addWall(Mesh& mesh, float u0, float u1, float v0, float v1, const std::vect
             bool open = false;
             for (const Opening& h : holes) open = open || (cu > h.u0 && cu < h.u1 && cv > h.v0 && cv < h.v1);
             if (open) continue;
-            const std::int32_t a = mesh.addPosition(place(us[i], vs[j])), b = mesh.addPosition(place(us[i + 1], vs[j])),
-                               c = mesh.addPosition(place(us[i + 1], vs[j + 1])), d = mesh.addPosition(place(us[i], vs[j + 1]));
-            const std::int32_t ta = mesh.addUv(us[i] / uvScale, vs[j] / uvScale), tb = mesh.addUv(us[i + 1] / uvScale, vs[j] / uvScale),
-                               tc = mesh.addUv(us[i + 1] / uvScale, vs[j + 1] / uvScale), td = mesh.addUv(us[i] / uvScale, vs[j + 1] / uvScale);
+            const std::int32_t a = mesh.addPosition(place(us[i], vs[j])),
+                               b = mesh.addPosition(place(us[i + 1], vs[j])),
+                               c = mesh.addPosition(place(us[i + 1], vs[j + 1])),
+                               d = mesh.addPosition(place(us[i], vs[j + 1]));
+            const std::int32_t ta = mesh.addUv(us[i] / uvScale, vs[j] / uvScale),
+                               tb = mesh.addUv(us[i + 1] / uvScale, vs[j] / uvScale),
+                               tc = mesh.addUv(us[i + 1] / uvScale, vs[j + 1] / uvScale),
+                               td = mesh.addUv(us[i] / uvScale, vs[j + 1] / uvScale);
             mesh.addQuad({a, b, c, d}, {ta, tb, tc, td});
         }
 }
@@ -114,13 +118,20 @@ void flipFaces(Mesh& mesh, std::size_t first) {
 }
 
 // A tiled floor-like quad, split into a grid for the light map, facing +z.
-Mesh floorGrid(float x0, float y0, float x1, float y1, float z, float step, float uvScale, bool facingDown = false) {
+Mesh floorGrid(float x0, float y0, float x1, float y1, float z, float step, float uvScale,
+               bool facingDown = false) {
     Mesh mesh;
-    addWall(mesh, x0, x1, y0, y1, {}, step, [&](float u, float v) { return facingDown ? Vec3{u, y1 + y0 - v, z} : Vec3{u, v, z}; }, uvScale);
+    addWall(
+        mesh, x0, x1, y0, y1, {}, step,
+        [&](float u, float v) {
+            return facingDown ? Vec3{u, y1 + y0 - v, z} : Vec3{u, v, z};
+        },
+        uvScale);
     return mesh;
 }
 
-RoomObject object(const std::string& name, const std::string& texture, Mesh mesh, int cell = 8, bool lightMapped = true) {
+RoomObject object(const std::string& name, const std::string& texture, Mesh mesh, int cell = 8,
+                  bool lightMapped = true) {
     RoomObject o;
     o.name = name;
     o.texture = texture;
@@ -170,7 +181,8 @@ formats::Quat placementRotation(float turnDegrees) {
 void placedBox(const Placement& placement, const PlacedModel& model, Vec3& lo, Vec3& hi) {
     lo = {1e30f, 1e30f, 1e30f};
     hi = {-1e30f, -1e30f, -1e30f};
-    const Affine place = Affine::translation(placement.position) * Affine::rotationZ(placement.turnDegrees * kPi / 180);
+    const Affine place =
+        Affine::translation(placement.position) * Affine::rotationZ(placement.turnDegrees * kPi / 180);
     for (const formats::BsmMesh& mesh : model.builder.model().meshes) {
         if (mesh.nodeName != "CollMesh") continue;
         for (const formats::Vec3& p : mesh.positions) {
@@ -189,19 +201,42 @@ RoomLayout buildRoomLayout() {
 
     // The shell: four papered walls (facing in), the east and south ones with their openings.
     Mesh walls;
-    addWall(walls, kY0, kY1, 0, kHeight, {kEastWindow}, step, [](float u, float v) { return Vec3{kX1, u, v}; }, 128);
+    addWall(
+        walls, kY0, kY1, 0, kHeight, {kEastWindow}, step,
+        [](float u, float v) {
+            return Vec3{kX1, u, v};
+        },
+        128);
     flipFaces(walls, 0);
-    addWall(walls, kY0, kY1, 0, kHeight, {}, step, [](float u, float v) { return Vec3{kX0, u, v}; }, 128);
+    addWall(
+        walls, kY0, kY1, 0, kHeight, {}, step,
+        [](float u, float v) {
+            return Vec3{kX0, u, v};
+        },
+        128);
     std::size_t south = walls.faces.size();
-    addWall(walls, kX0, kX1, 0, kHeight, {kSouthWindow, kDoor}, step, [](float u, float v) { return Vec3{u, kY0, v}; }, 128);
+    addWall(
+        walls, kX0, kX1, 0, kHeight, {kSouthWindow, kDoor}, step,
+        [](float u, float v) {
+            return Vec3{u, kY0, v};
+        },
+        128);
     flipFaces(walls, south);
-    addWall(walls, kX0, kX1, 0, kHeight, {}, step, [](float u, float v) { return Vec3{u, kY1, v}; }, 128);
+    addWall(
+        walls, kX0, kX1, 0, kHeight, {}, step,
+        [](float u, float v) {
+            return Vec3{u, kY1, v};
+        },
+        128);
     layout.objects.push_back(object("room", "tex_wallpaper.tga", walls, 12));
-    layout.objects.push_back(object("floor", "tex_floor.tga", floorGrid(kX0, kY0, kX1, kY1, 0, step, 140), 12));
-    layout.objects.push_back(object("ceiling", "tex_ceiling.tga", floorGrid(kX0, kY0, kX1, kY1, kHeight, step, 200, true), 12));
+    layout.objects.push_back(
+        object("floor", "tex_floor.tga", floorGrid(kX0, kY0, kX1, kY1, 0, step, 140), 12));
+    layout.objects.push_back(
+        object("ceiling", "tex_ceiling.tga", floorGrid(kX0, kY0, kX1, kY1, kHeight, step, 200, true), 12));
     {
         Mesh beams;
-        for (float x : {-175.0f, 0.0f, 175.0f}) modelling::addBox(beams, {x - 12, kY0, kHeight - 22}, {x + 12, kY1, kHeight}, 150);
+        for (float x : {-175.0f, 0.0f, 175.0f})
+            modelling::addBox(beams, {x - 12, kY0, kHeight - 22}, {x + 12, kY1, kHeight}, 150);
         // A moulding round the top of the walls.
         modelling::addBox(beams, {kX0, kY0, kHeight - 8}, {kX0 + 6, kY1, kHeight}, 150);
         modelling::addBox(beams, {kX1 - 6, kY0, kHeight - 8}, {kX1, kY1, kHeight}, 150);
@@ -221,7 +256,8 @@ RoomLayout buildRoomLayout() {
     }
     {
         Mesh rug;
-        modelling::addQuadFace(rug, {-190, -60, 0.6f}, {90, -60, 0.6f}, {90, 180, 0.6f}, {-190, 180, 0.6f}, 1, 1);
+        modelling::addQuadFace(rug, {-190, -60, 0.6f}, {90, -60, 0.6f}, {90, 180, 0.6f}, {-190, 180, 0.6f}, 1,
+                               1);
         Mesh grid = floorGrid(-190, -60, 90, 180, 0.6f, 40, 1);
         for (auto& uv : grid.uvs) uv = {(uv.u + 190) / 280, (uv.v + 60) / 240};
         layout.objects.push_back(object("rug", "tex_rug.tga", grid, 12));
@@ -229,7 +265,12 @@ RoomLayout buildRoomLayout() {
     // The fireplace: a brick chimney breast with a firebox, hearth and mantel shelf.
     {
         Mesh breast;
-        addWall(breast, -110, 110, 0, kHeight, {{-45, 45, 0, 75}}, step, [](float u, float v) { return Vec3{u, 240, v}; }, 120);
+        addWall(
+            breast, -110, 110, 0, kHeight, {{-45, 45, 0, 75}}, step,
+            [](float u, float v) {
+                return Vec3{u, 240, v};
+            },
+            120);
         modelling::addBox(breast, {-111, 240, 0}, {-110, kY1, kHeight}, 120);
         modelling::addBox(breast, {110, 240, 0}, {111, kY1, kHeight}, 120);
         // Brick sides face out: the boxes' outer faces are what shows.
@@ -237,11 +278,14 @@ RoomLayout buildRoomLayout() {
         Mesh firebox;
         modelling::addBox(firebox, {-45, 240, 0}, {45, 285, 75}, 80, true);
         layout.objects.push_back(object("firebox", "tex_firebox.tga", firebox, 12));
-        layout.objects.push_back(object("hearth", "tex_hearth.tga", [] {
-            Mesh m;
-            modelling::addBevelledBox(m, {-100, 196, 0}, {100, 240, 5}, 1.5f, 60);
-            return m;
-        }(), 10));
+        layout.objects.push_back(object(
+            "hearth", "tex_hearth.tga",
+            [] {
+                Mesh m;
+                modelling::addBevelledBox(m, {-100, 196, 0}, {100, 240, 5}, 1.5f, 60);
+                return m;
+            }(),
+            10));
         Mesh mantel;
         modelling::addBevelledBox(mantel, {-125, 226, 118}, {125, 256, 126}, 1.5f, 120);
         modelling::addBevelledBox(mantel, {-118, 232, 108}, {118, 242, 118}, 1, 120);
@@ -255,7 +299,9 @@ RoomLayout buildRoomLayout() {
         addWindow(frames, glass, kEastWindow, [](float u, float v, float d) { return Vec3{kX1 + d, u, v}; });
         layout.objects.push_back(object("windowframe_east", "tex_frame.tga", frames, 8));
         Mesh frames2;
-        addWindow(frames2, glass, kSouthWindow, [](float u, float v, float d) { return Vec3{u, kY0 - d, v}; });
+        addWindow(frames2, glass, kSouthWindow, [](float u, float v, float d) {
+            return Vec3{u, kY0 - d, v};
+        });
         layout.objects.push_back(object("windowframe_south", "tex_frame.tga", frames2, 8));
         RoomObject panes = object("glass", "tex_glass.tga", glass, 8, false);
         panes.twoSided = true;
@@ -263,14 +309,16 @@ RoomLayout buildRoomLayout() {
         Mesh rods;
         modelling::addSweep(rods, {{kX1 - 12, -240, 250}, {kX1 - 12, -60, 250}}, 1.5f, 10, 40);
         modelling::addSweep(rods, {{-240, kY0 + 12, 250}, {-60, kY0 + 12, 250}}, 1.5f, 10, 40);
-        for (Vec3 end : {Vec3{kX1 - 12, -242, 250}, Vec3{kX1 - 12, -58, 250}, Vec3{-242, kY0 + 12, 250}, Vec3{-58, kY0 + 12, 250}})
+        for (Vec3 end : {Vec3{kX1 - 12, -242, 250}, Vec3{kX1 - 12, -58, 250}, Vec3{-242, kY0 + 12, 250},
+                         Vec3{-58, kY0 + 12, 250}})
             modelling::addSphere(rods, end, 3, 10, 6, 10);
         layout.objects.push_back(object("curtainrods", "tex_brass.tga", rods, 4));
     }
     // The door in the south wall, with its frame and a brass knob.
     {
         Mesh door;
-        modelling::addBevelledBox(door, {kDoor.u0 + 2, kY0 - 6, 0}, {kDoor.u1 - 2, kY0 - 2, kDoor.v1 - 1}, 0.8f, 1e9f);
+        modelling::addBevelledBox(door, {kDoor.u0 + 2, kY0 - 6, 0}, {kDoor.u1 - 2, kY0 - 2, kDoor.v1 - 1},
+                                  0.8f, 1e9f);
         modelling::boxUv(door, 100);
         layout.objects.push_back(object("door", "tex_door.tga", door, 8));
         Mesh frame;
@@ -298,7 +346,8 @@ RoomLayout buildRoomLayout() {
         modelling::addBox(shelf, {kX0, -250, 0}, {kX0 + 35, -248, 190}, 80);
         modelling::addBox(shelf, {kX0, -132, 0}, {kX0 + 35, -130, 190}, 80);
         modelling::addBox(shelf, {kX0, -250, 188}, {kX0 + 35, -130, 192}, 80);
-        for (int i = 0; i < 4; ++i) modelling::addBox(shelf, {kX0, -250, 4.0f + 46 * i}, {kX0 + 35, -130, 7.0f + 46 * i}, 80);
+        for (int i = 0; i < 4; ++i)
+            modelling::addBox(shelf, {kX0, -250, 4.0f + 46 * i}, {kX0 + 35, -130, 7.0f + 46 * i}, 80);
         layout.objects.push_back(object("bookshelf", "tex_mantel.tga", shelf, 6));
     }
     // Outside: the snowy garden, a fence, snowy trees, and the night sky round it all. The garden lies
@@ -319,13 +368,22 @@ RoomLayout buildRoomLayout() {
         layout.objects.push_back(object("fence", "tex_fence.tga", fence, 4, false));
         Mesh trees;
         Random random(101);
-        const Vec3 spots[] = {{600, -450, -30}, {820, 120, -30}, {560, 420, -30}, {-260, -820, -30}, {180, -960, -30}, {-620, -560, -30}, {950, -700, -30}};
+        const Vec3 spots[] = {{600, -450, -30}, {820, 120, -30},   {560, 420, -30}, {-260, -820, -30},
+                              {180, -960, -30}, {-620, -560, -30}, {950, -700, -30}};
         for (const Vec3& spot : spots) {
             const float h = random.uniform(260, 420);
             Mesh tree;
-            modelling::addLathe(tree, {{0, 0}, {10, 0}, {10, h * 0.15f}, {h * 0.3f, h * 0.15f}, {h * 0.12f, h * 0.45f}, {h * 0.24f, h * 0.45f},
-                                       {h * 0.08f, h * 0.75f}, {h * 0.16f, h * 0.75f}, {0, h}},
-                              12, 120);
+            modelling::addLathe(tree,
+                                {{0, 0},
+                                 {10, 0},
+                                 {10, h * 0.15f},
+                                 {h * 0.3f, h * 0.15f},
+                                 {h * 0.12f, h * 0.45f},
+                                 {h * 0.24f, h * 0.45f},
+                                 {h * 0.08f, h * 0.75f},
+                                 {h * 0.16f, h * 0.75f},
+                                 {0, h}},
+                                12, 120);
             modelling::transform(tree, Affine::translation(spot));
             modelling::append(trees, tree);
         }
@@ -336,8 +394,18 @@ RoomLayout buildRoomLayout() {
         layout.objects.push_back(object("sky", "tex_sky.tga", sky, 4, false));
         // The house's outside walls round the windows, so the garden view has a frame.
         Mesh outside;
-        addWall(outside, kY0 - 20, kY1 + 20, -30, kHeight + 20, {kEastWindow}, 400, [](float u, float v) { return Vec3{kX1 + 20, u, v}; }, 200);
-        addWall(outside, kX0 - 20, kX1 + 20, -30, kHeight + 20, {kSouthWindow, kDoor}, 400, [](float u, float v) { return Vec3{u, kY0 - 20, v}; }, 200);
+        addWall(
+            outside, kY0 - 20, kY1 + 20, -30, kHeight + 20, {kEastWindow}, 400,
+            [](float u, float v) {
+                return Vec3{kX1 + 20, u, v};
+            },
+            200);
+        addWall(
+            outside, kX0 - 20, kX1 + 20, -30, kHeight + 20, {kSouthWindow, kDoor}, 400,
+            [](float u, float v) {
+                return Vec3{u, kY0 - 20, v};
+            },
+            200);
         layout.objects.push_back(object("outsidewalls", "tex_brick_night.tga", outside, 8, false));
     }
 
@@ -364,7 +432,8 @@ RoomLayout buildRoomLayout() {
         modelling::addBevelledBox(frames, {52, 236, z0}, {52 + w, 240, z1}, 1.5f, 40);
         layout.objects.push_back(object("pictureframes", "tex_gilt.tga", frames, 4));
         Mesh p3;
-        modelling::addQuadFace(p3, {-52, 238.5f, z0}, {52, 238.5f, z0}, {52, 238.5f, z1}, {-52, 238.5f, z1}, 1, 1);
+        modelling::addQuadFace(p3, {-52, 238.5f, z0}, {52, 238.5f, z0}, {52, 238.5f, z1}, {-52, 238.5f, z1},
+                               1, 1);
         layout.objects.push_back(object("picture3", "tex_painting3.tga", p3, 8));
     }
     // Books on the shelves: spines facing the room (+x), each in one colour strip of the spine picture.
@@ -375,7 +444,8 @@ RoomLayout buildRoomLayout() {
             const float z = 7.0f + 46 * float(shelf);
             float y = -247.5f;
             while (true) {
-                const float width = random.uniform(2.4f, 5.2f), height = random.uniform(24, 37), depth = random.uniform(19, 27);
+                const float width = random.uniform(2.4f, 5.2f), height = random.uniform(24, 37),
+                            depth = random.uniform(19, 27);
                 if (y + width > -132.5f) break;
                 // Now and then a book leans on its neighbour; most stand upright.
                 Mesh book;
@@ -389,8 +459,9 @@ RoomLayout buildRoomLayout() {
                     for (int c = 0; c < 3; ++c) {
                         const Vec3 q = book.positions[book.faces[f][c]];
                         const float across = (q.y - y) / width;
-                        book.uvFaces[f][c] = book.addUv((float(strip) + 0.15f + 0.7f * std::min(1.0f, std::max(0.0f, across))) / 8,
-                                                        (q.z - z) / 40);
+                        book.uvFaces[f][c] = book.addUv(
+                            (float(strip) + 0.15f + 0.7f * std::min(1.0f, std::max(0.0f, across))) / 8,
+                            (q.z - z) / 40);
                     }
                 modelling::append(books, book);
                 y += width + (leaning ? height * 0.26f : 0.15f);
@@ -402,14 +473,16 @@ RoomLayout buildRoomLayout() {
     {
         Mesh wreath;
         modelling::addTorus(wreath, 17, 5.5f, 28, 10, 12);
-        modelling::transform(wreath, Affine::translation({(kDoor.u0 + kDoor.u1) / 2, kY0 + 4, 150}) * Affine::rotationX(kPi / 2));
+        modelling::transform(wreath, Affine::translation({(kDoor.u0 + kDoor.u1) / 2, kY0 + 4, 150}) *
+                                         Affine::rotationX(kPi / 2));
         layout.objects.push_back(object("wreath", "tex_fir_bough.tga", wreath, 4));
         Mesh bow;
         for (float side : {-1.0f, 1.0f}) {
             Mesh loop;
             modelling::addTorus(loop, 4, 1.4f, 14, 6, 6);
-            modelling::transform(loop, Affine::translation({(kDoor.u0 + kDoor.u1) / 2 + side * 4.5f, kY0 + 9, 134}) *
-                                           Affine::rotationX(kPi / 2) * Affine::scaling({1, 0.65f, 1}));
+            modelling::transform(
+                loop, Affine::translation({(kDoor.u0 + kDoor.u1) / 2 + side * 4.5f, kY0 + 9, 134}) *
+                          Affine::rotationX(kPi / 2) * Affine::scaling({1, 0.65f, 1}));
             modelling::append(bow, loop);
         }
         modelling::addSphere(bow, {(kDoor.u0 + kDoor.u1) / 2, kY0 + 9, 134}, 2.2f, 10, 6, 6);
@@ -418,8 +491,19 @@ RoomLayout buildRoomLayout() {
     // A round side table by the armchair with a lamp-lit book on it.
     {
         Mesh table;
-        modelling::addLathe(table, {{0, 0}, {20, 0}, {20, 2}, {4, 4}, {2.5f, 10}, {3.5f, 30}, {2.5f, 50}, {4, 56}, {24, 56}, {25, 58},
-                                    {24, 60}, {0, 60}},
+        modelling::addLathe(table,
+                            {{0, 0},
+                             {20, 0},
+                             {20, 2},
+                             {4, 4},
+                             {2.5f, 10},
+                             {3.5f, 30},
+                             {2.5f, 50},
+                             {4, 56},
+                             {24, 56},
+                             {25, 58},
+                             {24, 60},
+                             {0, 60}},
                             28, 40);
         modelling::transform(table, Affine::translation({-285, 20, 0}));
         layout.objects.push_back(object("sidetable", "tex_mantel.tga", table, 6));
@@ -427,8 +511,10 @@ RoomLayout buildRoomLayout() {
     // Outside: snow on the outer sills, snowy shrubs along the fence, the moon and a neighbour's house.
     {
         Mesh sills;
-        modelling::addBevelledBox(sills, {kX1 + 20, kEastWindow.u0 - 8, kEastWindow.v0 - 6}, {kX1 + 34, kEastWindow.u1 + 8, kEastWindow.v0 + 3}, 2.5f, 60);
-        modelling::addBevelledBox(sills, {kSouthWindow.u0 - 8, kY0 - 34, kSouthWindow.v0 - 6}, {kSouthWindow.u1 + 8, kY0 - 20, kSouthWindow.v0 + 3}, 2.5f, 60);
+        modelling::addBevelledBox(sills, {kX1 + 20, kEastWindow.u0 - 8, kEastWindow.v0 - 6},
+                                  {kX1 + 34, kEastWindow.u1 + 8, kEastWindow.v0 + 3}, 2.5f, 60);
+        modelling::addBevelledBox(sills, {kSouthWindow.u0 - 8, kY0 - 34, kSouthWindow.v0 - 6},
+                                  {kSouthWindow.u1 + 8, kY0 - 20, kSouthWindow.v0 + 3}, 2.5f, 60);
         layout.objects.push_back(object("snowsills", "tex_snow.tga", sills, 4, false));
         Mesh shrubs;
         Random random(151);
@@ -514,7 +600,8 @@ std::vector<formats::BssCamera> cameraPaths() {
             // The scene file holds the conjugate of the camera's orientation.
             q = {-q.x, -q.y, -q.z, q.w};
             // Neighbouring keys on the same side of the quaternion sphere, so slerp takes the short way.
-            if (k > 0 && q.x * previous.x + q.y * previous.y + q.z * previous.z + q.w * previous.w < 0) q = {-q.x, -q.y, -q.z, -q.w};
+            if (k > 0 && q.x * previous.x + q.y * previous.y + q.z * previous.z + q.w * previous.w < 0)
+                q = {-q.x, -q.y, -q.z, -q.w};
             previous = q;
             camera.positions.push_back(fv(eye));
             camera.rotations.push_back(q);
@@ -529,15 +616,27 @@ std::vector<formats::BssCamera> cameraPaths() {
     auto aroundTree = [&](float degrees, float radius, float z) {
         const float a = degrees * kPi / 180;
         const float c = std::cos(a), s = std::sin(a);
-        const float r = radius / std::pow(std::pow(std::fabs(c), 8.0f) + std::pow(std::fabs(s), 8.0f), 1.0f / 8);
+        const float r =
+            radius / std::pow(std::pow(std::fabs(c), 8.0f) + std::pow(std::fabs(s), 8.0f), 1.0f / 8);
         return tree + Vec3{r * c, r * s, z};
     };
     // 1: a slow arc round the tree's open side, rising a little, the whole tree in view.
     //    Aimed above the tree's middle so the star stays clear of the top edge (the projection's
     //    aspect is 4:3 on every screen).
-    path([&](float t) { return aroundTree(165 + 100 * t, 290, 165 + 15 * t); }, [&](float) { return tree + Vec3{0, 0, 136}; }, normal);
+    path([&](float t) { return aroundTree(165 + 100 * t, 290, 165 + 15 * t); },
+         [&](float) {
+             return tree + Vec3{0, 0, 136};
+         },
+         normal);
     // 2: a glide along the mantel, from the candles and stocking on the left, past the clock, to the right.
-    path([](float t) { return Vec3{-150 + 260 * t, 105, 165}; }, [](float t) { return Vec3{-75 + 150 * t, 240, 135}; }, normal);
+    path(
+        [](float t) {
+            return Vec3{-150 + 260 * t, 105, 165};
+        },
+        [](float t) {
+            return Vec3{-75 + 150 * t, 240, 135};
+        },
+        normal);
     // 3: low, following the train's side of the track just outside the tree's box.
     path([&](float t) { return aroundTree(165 + 100 * t, 246, 34); },
          [&](float t) {
@@ -546,9 +645,23 @@ std::vector<formats::BssCamera> cameraPaths() {
          },
          normal);
     // 4: towards the east window and the falling snow.
-    path([](float t) { return Vec3{120 + 140 * t, -120 - 30 * t, 150 - 10 * t}; }, [](float t) { return Vec3{700, -150 - 60 * t, 120}; }, normal);
+    path(
+        [](float t) {
+            return Vec3{120 + 140 * t, -120 - 30 * t, 150 - 10 * t};
+        },
+        [](float t) {
+            return Vec3{700, -150 - 60 * t, 120};
+        },
+        normal);
     // 5: the wide view from the door.
-    path([](float t) { return Vec3{240 - 70 * t, -270 + 30 * t, 175 - 10 * t}; }, [](float t) { return Vec3{-60 + 80 * t, 220, 95}; }, wide);
+    path(
+        [](float t) {
+            return Vec3{240 - 70 * t, -270 + 30 * t, 175 - 10 * t};
+        },
+        [](float t) {
+            return Vec3{-60 + 80 * t, 220, 95};
+        },
+        wide);
     return cameras;
 }
 
@@ -597,7 +710,8 @@ formats::BssScene buildScene(const RoomLayout& layout) {
     // The engine's attenuation is fixed; a bright white reaches the models round the room's edge.
     light.position = {0, 0, 220};
     light.colour = {35, 35, 35};
-    for (const Placement& placement : layout.placements) light.includeNames.push_back("instance " + placement.model);
+    for (const Placement& placement : layout.placements)
+        light.includeNames.push_back("instance " + placement.model);
     scene.lights.push_back(light);
     return scene;
 }

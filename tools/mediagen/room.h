@@ -21,21 +21,21 @@ namespace mediagen {
 
 struct RoomObject {
     std::string name;
-    std::string texture;        // diffuse texture, e.g. "tex_wallpaper.tga"
-    modelling::Mesh mesh;       // world space, normals computed
+    std::string texture;   // diffuse texture, e.g. "tex_wallpaper.tga"
+    modelling::Mesh mesh;  // world space, normals computed
     bool lightMapped = true;
     bool twoSided = false;
-    int lightMapCell = 16;      // texels per triangle cell in its light map
+    int lightMapCell = 16;  // texels per triangle cell in its light map
 };
 
 struct Placement {
-    std::string model;          // "fir", "candle", ...
+    std::string model;  // "fir", "candle", ...
     modelling::Vec3 position;
-    float turnDegrees = 0;      // anticlockwise seen from above
+    float turnDegrees = 0;  // anticlockwise seen from above
 };
 
 struct RoomLayout {
-    std::vector<RoomObject> objects;   // "room" first
+    std::vector<RoomObject> objects;  // "room" first
     std::vector<Placement> placements;
     modelling::Vec3 roomMin, roomMax;  // the room's inside
 };
@@ -47,7 +47,8 @@ RoomLayout buildRoomLayout();
 formats::Quat placementRotation(float turnDegrees);
 
 // The world box of a placed model's collision mesh.
-void placedBox(const Placement& placement, const PlacedModel& model, modelling::Vec3& min, modelling::Vec3& max);
+void placedBox(const Placement& placement, const PlacedModel& model, modelling::Vec3& min,
+               modelling::Vec3& max);
 
 // The five camera paths, 300 keys each, rotations as the scene file stores them.
 std::vector<formats::BssCamera> cameraPaths();

@@ -54,7 +54,8 @@ Picture knitPicture(int size, Color a, Color b) {
     // Rows of V stitches with a white band pattern.
     return shaded(size, size, [&](float x, float y) {
         const float row = std::floor(y / 8);
-        const bool band = int(row) % 10 == 3 || int(row) % 10 == 4 || (int(row) % 10 == 7 && int(x / 16) % 2 == 0);
+        const bool band =
+            int(row) % 10 == 3 || int(row) % 10 == 4 || (int(row) % 10 == 7 && int(x / 16) % 2 == 0);
         const float fx = std::fmod(x, 8) / 8, fy = std::fmod(y, 8) / 8;
         const float v = 1 - std::fabs(fx - 0.5f) * 2;
         const float stitch = 0.7f + 0.3f * std::sin(kPi * std::min(1.0f, fy + v * 0.5f));
@@ -71,7 +72,8 @@ Picture furPicture(int size, Color base, std::uint32_t seed) {
     for (int i = 0; i < size * 6; ++i) {
         const float x = random.uniform(0, float(size)), y = random.uniform(0, float(size));
         const float a = random.uniform(0, 2 * kPi);
-        drawLine(picture, x, y, x + 4 * std::cos(a), y + 4 * std::sin(a), 1, withAlpha(scaled(base, random.uniform(0.6f, 1.3f)), 0.5f));
+        drawLine(picture, x, y, x + 4 * std::cos(a), y + 4 * std::sin(a), 1,
+                 withAlpha(scaled(base, random.uniform(0.6f, 1.3f)), 0.5f));
     }
     return picture;
 }
@@ -106,10 +108,11 @@ Picture clockFace() {
     for (int i = 0; i < 60; ++i) {
         const float a = 2 * kPi * float(i) / 60;
         const float r0 = i % 5 == 0 ? 104 : 110, r1 = 118;
-        drawLine(picture, c + r0 * std::sin(a), c - r0 * std::cos(a), c + r1 * std::sin(a), c - r1 * std::cos(a),
-                 i % 5 == 0 ? 3.0f : 1.4f, hexColor(0x2a2016));
+        drawLine(picture, c + r0 * std::sin(a), c - r0 * std::cos(a), c + r1 * std::sin(a),
+                 c - r1 * std::cos(a), i % 5 == 0 ? 3.0f : 1.4f, hexColor(0x2a2016));
     }
-    static const char* const numerals[12] = {"XII", "I", "II", "III", "IIII", "V", "VI", "VII", "VIII", "IX", "X", "XI"};
+    static const char* const numerals[12] = {"XII", "I",   "II",   "III", "IIII", "V",
+                                             "VI",  "VII", "VIII", "IX",  "X",    "XI"};
     TextStyle style;
     style.face = Typeface::SerifBold;
     style.size = 26;
@@ -165,7 +168,8 @@ Picture needleSpray(Color old, Color young, std::uint32_t seed) {
     }
     for (const Twig& twig : twigs) {
         const float dx = std::cos(twig.angle), dy = std::sin(twig.angle);
-        drawLine(picture, twig.x0, twig.y0, twig.x0 + dx * twig.length, twig.y0 + dy * twig.length, 2.2f, hexColor(0x5a4228));
+        drawLine(picture, twig.x0, twig.y0, twig.x0 + dx * twig.length, twig.y0 + dy * twig.length, 2.2f,
+                 hexColor(0x5a4228));
         for (float s = 2; s < twig.length; s += 1.7f) {
             const float t = s / twig.length;
             const float px = twig.x0 + dx * s, py = twig.y0 + dy * s;
@@ -188,16 +192,20 @@ Picture needleMass(std::uint32_t seed) {
     Random random(seed);
     ValueNoise noise(seed);
     Picture picture = shaded(size, size, [&](float x, float y) {
-        return mix(hexColor(0x1f4d24), hexColor(0x4f8c40), noise.fractal(x / size * 8, y / size * 8, 4, 0.55f, 8));
+        return mix(hexColor(0x1f4d24), hexColor(0x4f8c40),
+                   noise.fractal(x / size * 8, y / size * 8, 4, 0.55f, 8));
     });
     for (int i = 0; i < 2600; ++i) {
-        const float x = random.uniform(0, size), y = random.uniform(0, size), a = random.uniform(0, 2 * kPi), len = random.uniform(6, 11);
-        const Color green = scaled(mix(hexColor(0x2c6a30), hexColor(0x86c462), random.uniform()), random.uniform(0.75f, 1.1f));
+        const float x = random.uniform(0, size), y = random.uniform(0, size), a = random.uniform(0, 2 * kPi),
+                    len = random.uniform(6, 11);
+        const Color green = scaled(mix(hexColor(0x2c6a30), hexColor(0x86c462), random.uniform()),
+                                   random.uniform(0.75f, 1.1f));
         // Needles wrap round the picture's edges so the texture tiles.
         for (float ox : {-float(size), 0.0f, float(size)})
             for (float oy : {-float(size), 0.0f, float(size)})
                 if (x + ox > -12 && x + ox < size + 12 && y + oy > -12 && y + oy < size + 12)
-                    drawLine(picture, x + ox, y + oy, x + ox + std::cos(a) * len, y + oy + std::sin(a) * len, 1.5f, green);
+                    drawLine(picture, x + ox, y + oy, x + ox + std::cos(a) * len, y + oy + std::sin(a) * len,
+                             1.5f, green);
     }
     return picture;
 }
@@ -212,7 +220,8 @@ Picture woodPicture(int size, Color dark, Color light, int planks, std::uint32_t
         const int board = int(y / plank);
         const float shift = float((board * 37) % 11) * 13;
         const float warp = noise.fractal((x + shift * 7) / size * 4, y / size * 4, 3, 0.5f, 4) * 6;
-        const float rings = 0.5f + 0.5f * std::sin((y + warp * 3) * 0.55f + noise.at((x + shift) / size * 3, y / plank * 2, 3) * 9);
+        const float rings = 0.5f + 0.5f * std::sin((y + warp * 3) * 0.55f +
+                                                   noise.at((x + shift) / size * 3, y / plank * 2, 3) * 9);
         const float grain = fine.fractal(x / size * 64, y / size * 4, 2, 0.5f, 64);
         Color c = mix(dark, light, 0.25f + 0.5f * rings * (0.6f + 0.4f * grain));
         c = scaled(c, 0.88f + 0.2f * float((board * 7919) % 5) / 5);
@@ -245,13 +254,14 @@ void makeModelTextures(MediaTree& tree) {
     {
         // Glossy bauble colours, one per patch of the picture (each bauble takes a small patch), with
         // a frosted gold band here and there.
-        const Color colours[] = {hexColor(0xd8182a), hexColor(0xf0b828), hexColor(0x2a58e0), hexColor(0xc8ccd8),
-                                 hexColor(0xb82ab0), hexColor(0x18a050)};
+        const Color colours[] = {hexColor(0xd8182a), hexColor(0xf0b828), hexColor(0x2a58e0),
+                                 hexColor(0xc8ccd8), hexColor(0xb82ab0), hexColor(0x18a050)};
         ValueNoise noise(15);
         Picture picture = shaded(256, 256, [&](float x, float y) {
             const int patch = (int(x) / 32 + int(y) / 32 * 3) % 6;
             Color c = colours[patch];
-            if (patch % 2 == 0 && std::fmod(y, 32.0f) > 13 && std::fmod(y, 32.0f) < 18) c = mix(hexColor(0xf8e0a0), c, noise.at(x / 3, y / 3));
+            if (patch % 2 == 0 && std::fmod(y, 32.0f) > 13 && std::fmod(y, 32.0f) < 18)
+                c = mix(hexColor(0xf8e0a0), c, noise.at(x / 3, y / 3));
             return scaled(c, 0.9f + 0.2f * noise.fractal(x / 16, y / 16, 2, 0.5f, 16));
         });
         save(tree, "tex_ornament.tga", picture);
@@ -303,7 +313,8 @@ void makeModelTextures(MediaTree& tree) {
     save(tree, "tex_cable.tga", Picture(16, 16, hexColor(0x0e2a10)));
     {
         Picture picture(64, 64);
-        const Color colours[] = {hexColor(0xff3030), hexColor(0xffd040), hexColor(0x40ff60), hexColor(0x4080ff), hexColor(0xd040ff)};
+        const Color colours[] = {hexColor(0xff3030), hexColor(0xffd040), hexColor(0x40ff60),
+                                 hexColor(0x4080ff), hexColor(0xd040ff)};
         for (int y = 0; y < 64; ++y)
             for (int x = 0; x < 64; ++x) picture.at(x, y) = scaled(colours[(x / 13) % 5], 0.8f);
         save(tree, "tex_bulbs.tga", picture);
@@ -314,7 +325,8 @@ void makeModelTextures(MediaTree& tree) {
              return scaled(hexColor(0xb08850), 0.55f + 0.5f * t);
          }));
     save(tree, "tex_firewood.tga", shaded(128, 128, [noise = ValueNoise(35)](float x, float y) {
-             return mix(hexColor(0x1e140c), hexColor(0x5a4028), noise.fractal(x / 128 * 24, y / 128 * 3, 4, 0.5f, 24));
+             return mix(hexColor(0x1e140c), hexColor(0x5a4028),
+                        noise.fractal(x / 128 * 24, y / 128 * 3, 4, 0.5f, 24));
          }));
     save(tree, "tex_firewood_glow.tga", shaded(128, 128, [noise = ValueNoise(37)](float x, float y) {
              const float n = noise.fractal(x / 128 * 8, y / 128 * 8, 4, 0.55f, 8);
@@ -325,8 +337,10 @@ void makeModelTextures(MediaTree& tree) {
     save(tree, "tex_ribbon_red.tga", brushedMetal(32, hexColor(0xc01020), 41));
     save(tree, "tex_ribbon_gold.tga", brushedMetal(32, hexColor(0xe0b030), 43));
     save(tree, "tex_gift_red.tga", giftPaper(hexColor(0xd41c2c), hexColor(0xf8e088), hexColor(0xf0cc50), 45));
-    save(tree, "tex_gift_green.tga", giftPaper(hexColor(0x1c8a44), hexColor(0xf8f8f8), hexColor(0xe02434), 47));
-    save(tree, "tex_gift_blue.tga", giftPaper(hexColor(0x3456bc), hexColor(0xe8eeff), hexColor(0xf4f4f8), 49));
+    save(tree, "tex_gift_green.tga",
+         giftPaper(hexColor(0x1c8a44), hexColor(0xf8f8f8), hexColor(0xe02434), 47));
+    save(tree, "tex_gift_blue.tga",
+         giftPaper(hexColor(0x3456bc), hexColor(0xe8eeff), hexColor(0xf4f4f8), 49));
     save(tree, "tex_curtain.tga", fabricPicture(256, hexColor(0x7a1422), 51));
     save(tree, "tex_lampshade.tga", fabricPicture(128, hexColor(0xe8d0a0), 53));
     save(tree, "tex_lampshade_i.tga", Picture(16, 16, hexColor(0x806030)));
@@ -353,7 +367,8 @@ void makeRoomTextures(MediaTree& tree) {
                 const float cx = k * (43 + 64 * float(i)), cy = k * (32 + 64 * float(j) + (i % 2) * 32);
                 for (int n = 0; n < 4; ++n) {
                     const float a = kPi / 4 + kPi / 2 * float(n);
-                    drawLine(picture, cx, cy, cx + k * 7 * std::cos(a), cy + k * 7 * std::sin(a), k * 2.2f, hexColor(0xb89040));
+                    drawLine(picture, cx, cy, cx + k * 7 * std::cos(a), cy + k * 7 * std::sin(a), k * 2.2f,
+                             hexColor(0xb89040));
                 }
                 fillDisc(picture, cx, cy, k * 2.5f, hexColor(0xb02830));
             }
@@ -366,15 +381,20 @@ void makeRoomTextures(MediaTree& tree) {
         Picture picture = shaded(512, 512, [&](float x, float y) {
             const float bx = std::min(x, 511 - x), by = std::min(y, 511 - y), b = std::min(bx, by);
             Color c = hexColor(0x6a1018);
-            if (b < 14) c = hexColor(0x1a1a3a);
-            else if (b < 22) c = hexColor(0xd0a050);
-            else if (b < 54) c = (int((x + y) / 12) % 2) ? hexColor(0x1a2a5a) : hexColor(0x22346a);
-            else if (b < 60) c = hexColor(0xd0a050);
+            if (b < 14)
+                c = hexColor(0x1a1a3a);
+            else if (b < 22)
+                c = hexColor(0xd0a050);
+            else if (b < 54)
+                c = (int((x + y) / 12) % 2) ? hexColor(0x1a2a5a) : hexColor(0x22346a);
+            else if (b < 60)
+                c = hexColor(0xd0a050);
             const float dx = std::fabs(x - 256) / 170, dy = std::fabs(y - 256) / 170;
             if (dx + dy < 1 && b >= 60) c = dx + dy < 0.6f ? hexColor(0xd8b070) : hexColor(0x1a2a5a);
             if (dx + dy < 0.25f) c = hexColor(0x8a1420);
             const float thread = 0.9f + 0.1f * std::sin(x * kPi / 2);
-            return scaled(c, thread * (0.85f + 0.25f * noise.fractal(x / 512 * 16, y / 512 * 16, 3, 0.5f, 16)));
+            return scaled(c,
+                          thread * (0.85f + 0.25f * noise.fractal(x / 512 * 16, y / 512 * 16, 3, 0.5f, 16)));
         });
         save(tree, "tex_rug.tga", picture);
     }
@@ -390,7 +410,8 @@ void makeRoomTextures(MediaTree& tree) {
             const int column = int(xs / 64);
             const float mx = std::fmod(xs, 64), my = std::fmod(y, 32);
             const float grain = 0.92f + 0.16f * sand.at(px / 1.5f, py / 1.5f, 0);
-            if (mx < 3 || my < 3) return scaled(hexColor(0xb0a898), grain * (0.8f + 0.3f * noise.at(x / 6, y / 6)));
+            if (mx < 3 || my < 3)
+                return scaled(hexColor(0xb0a898), grain * (0.8f + 0.3f * noise.at(x / 6, y / 6)));
             const float shade = float(((row * 31 + column * 17) % 7)) / 7;
             Color c = mix(hexColor(0x7a2e1e), hexColor(0xa8482a), shade);
             return scaled(c, grain * (0.8f + 0.35f * noise.fractal(x / 256 * 24, y / 256 * 24, 3, 0.5f, 24)));
@@ -416,7 +437,8 @@ void makeRoomTextures(MediaTree& tree) {
         Picture picture(128, 128);
         for (int y = 0; y < 128; ++y)
             for (int x = 0; x < 128; ++x) {
-                const float edge = std::min(std::min(float(x), 127.0f - x), std::min(float(y), 127.0f - y)) / 20;
+                const float edge =
+                    std::min(std::min(float(x), 127.0f - x), std::min(float(y), 127.0f - y)) / 20;
                 picture.at(x, y) = Color{0.85f, 0.9f, 1.0f, 0.10f + 0.35f * clamp01(1 - edge)};
             }
         save(tree, "tex_glass.tga", picture, true);
@@ -426,18 +448,22 @@ void makeRoomTextures(MediaTree& tree) {
         // Moonlit snow, drawn unlit: blue-grey drifts with a scatter of glints.
         Picture picture = mottled(256, hexColor(0x46587e), hexColor(0x8494b8), 8, 85);
         Random random(86);
-        for (int i = 0; i < 260; ++i) fillDisc(picture, random.uniform(1, 255), random.uniform(1, 255), random.uniform(0.4f, 0.9f), hexColor(0xe0ecff, random.uniform(0.4f, 1)));
+        for (int i = 0; i < 260; ++i)
+            fillDisc(picture, random.uniform(1, 255), random.uniform(1, 255), random.uniform(0.4f, 0.9f),
+                     hexColor(0xe0ecff, random.uniform(0.4f, 1)));
         save(tree, "tex_snow.tga", picture);
     }
     {
         // Night sky: deep blue to the horizon and stars; every side of the sky box shows it once, so
         // the moon is an object of its own.
         Picture picture(512, 256);
-        fillVerticalGradient(picture, {{0, hexColor(0x02040e)}, {0.7f, hexColor(0x0a1838)}, {1, hexColor(0x24345a)}});
+        fillVerticalGradient(picture,
+                             {{0, hexColor(0x02040e)}, {0.7f, hexColor(0x0a1838)}, {1, hexColor(0x24345a)}});
         Random random(87);
         for (int i = 0; i < 600; ++i) {
             const float x = random.uniform(0, 512), y = random.uniform(0, 200);
-            fillDisc(picture, x, y, random.uniform(0.4f, 1.2f), withAlpha(hexColor(0xffffff), random.uniform(0.35f, 1)));
+            fillDisc(picture, x, y, random.uniform(0.4f, 1.2f),
+                     withAlpha(hexColor(0xffffff), random.uniform(0.35f, 1)));
         }
         save(tree, "tex_sky.tga", picture);
     }
@@ -449,7 +475,8 @@ void makeRoomTextures(MediaTree& tree) {
             for (int x = 0; x < 128; ++x) {
                 const float d = std::hypot(x - 63.5f, y - 63.5f) / 62;
                 if (d > 1) continue;
-                const float seas = smoothstep(0.5f, 0.7f, noise.fractal(x / 128.0f * 4, y / 128.0f * 4, 4, 0.55f, 0));
+                const float seas =
+                    smoothstep(0.5f, 0.7f, noise.fractal(x / 128.0f * 4, y / 128.0f * 4, 4, 0.55f, 0));
                 Color c = mix(hexColor(0xfaf6e4), hexColor(0xb8b8b0), seas * 0.8f);
                 c = scaled(c, 1 - 0.25f * d * d);
                 picture.at(x, y) = mix(c, hexColor(0x0a1838), smoothstep(0.97f, 1.0f, d));
@@ -462,7 +489,8 @@ void makeRoomTextures(MediaTree& tree) {
         ValueNoise noise(95);
         Picture picture = shaded(512, 256, [&](float x, float y) {
             const float board = std::fmod(y, 16.0f) < 1.5f ? 0.6f : 1.0f;
-            return scaled(hexColor(0x2a2a36), board * (0.8f + 0.3f * noise.fractal(x / 32, y / 32, 3, 0.5f, 16)));
+            return scaled(hexColor(0x2a2a36),
+                          board * (0.8f + 0.3f * noise.fractal(x / 32, y / 32, 3, 0.5f, 16)));
         });
         for (int w = 0; w < 4; ++w) {
             const float x0 = 40.0f + 120 * float(w), y0 = w % 2 ? 70.0f : 60.0f;
@@ -488,8 +516,9 @@ void makeRoomTextures(MediaTree& tree) {
     {
         // Eight book spines side by side (each book uses one strip): cloth colour, gilt bands near
         // the top and bottom, a title block; v = 1 is the top of the tallest book.
-        const Color colours[] = {hexColor(0x7a1a1a), hexColor(0x1a3a6a), hexColor(0x2a5a2a), hexColor(0x8a6a2a),
-                                 hexColor(0x4a2a4a), hexColor(0x1e1e22), hexColor(0xa8501e), hexColor(0x205a5a)};
+        const Color colours[] = {hexColor(0x7a1a1a), hexColor(0x1a3a6a), hexColor(0x2a5a2a),
+                                 hexColor(0x8a6a2a), hexColor(0x4a2a4a), hexColor(0x1e1e22),
+                                 hexColor(0xa8501e), hexColor(0x205a5a)};
         ValueNoise noise(93);
         Random random(94);
         Picture picture(256, 256);
@@ -500,13 +529,18 @@ void makeRoomTextures(MediaTree& tree) {
                     // Rounded spine: darker towards the sides.
                     const float across = (float(x) + 0.5f - x0) / 32;
                     const float round = 0.7f + 0.3f * std::sin(across * kPi);
-                    picture.at(x, y) = scaled(colours[strip], round * (0.85f + 0.25f * noise.fractal(float(x) / 8, float(y) / 8, 3, 0.5f, 0)));
+                    picture.at(x, y) = scaled(
+                        colours[strip],
+                        round * (0.85f + 0.25f * noise.fractal(float(x) / 8, float(y) / 8, 3, 0.5f, 0)));
                 }
             const Color gilt = hexColor(0xd8b050);
-            for (float band : {44.0f, 52.0f, 226.0f, 234.0f}) fillRect(picture, x0 + 2, band, x1 - 2, band + 3, gilt);
+            for (float band : {44.0f, 52.0f, 226.0f, 234.0f})
+                fillRect(picture, x0 + 2, band, x1 - 2, band + 3, gilt);
             const float title = random.uniform(70, 110);
             fillRect(picture, x0 + 6, title, x1 - 6, title + 46, scaled(colours[strip], 0.55f));
-            for (int line = 0; line < 4; ++line) fillRect(picture, x0 + 9, title + 6 + 10 * line, x1 - 9 - random.uniform(0, 6), title + 9 + 10 * line, gilt);
+            for (int line = 0; line < 4; ++line)
+                fillRect(picture, x0 + 9, title + 6 + 10 * line, x1 - 9 - random.uniform(0, 6),
+                         title + 9 + 10 * line, gilt);
         }
         save(tree, "tex_books.tga", picture);
     }
@@ -520,15 +554,22 @@ void makeRoomTextures(MediaTree& tree) {
     {
         // A village on a snowy night: hills, cottages with lit windows, a church spire, stars.
         Picture picture(512, 256);
-        fillVerticalGradient(picture, {{0, hexColor(0x0c1430)}, {0.55f, hexColor(0x2a3c6a)}, {0.56f, hexColor(0xc8d0e4)}, {1, hexColor(0x8a98b8)}});
+        fillVerticalGradient(picture, {{0, hexColor(0x0c1430)},
+                                       {0.55f, hexColor(0x2a3c6a)},
+                                       {0.56f, hexColor(0xc8d0e4)},
+                                       {1, hexColor(0x8a98b8)}});
         Random random(103);
-        for (int i = 0; i < 120; ++i) fillDisc(picture, random.uniform(0, 512), random.uniform(0, 140), random.uniform(0.5f, 1.2f), hexColor(0xf0f0ff));
+        for (int i = 0; i < 120; ++i)
+            fillDisc(picture, random.uniform(0, 512), random.uniform(0, 140), random.uniform(0.5f, 1.2f),
+                     hexColor(0xf0f0ff));
         fillDisc(picture, 420, 50, 18, hexColor(0xf4f0dc));
-        fillPolygon(picture, {{0, 175}, {120, 140}, {260, 168}, {380, 130}, {512, 160}, {512, 256}, {0, 256}}, hexColor(0xdfe6f4));
+        fillPolygon(picture, {{0, 175}, {120, 140}, {260, 168}, {380, 130}, {512, 160}, {512, 256}, {0, 256}},
+                    hexColor(0xdfe6f4));
         for (int h = 0; h < 6; ++h) {
             const float x = 40.0f + 75 * float(h), base = 200.0f + 8 * float(h % 3);
             fillRect(picture, x, base - 34, x + 46, base, hexColor(0x4a3a3a));
-            fillPolygon(picture, {{x - 6, base - 34}, {x + 23, base - 58}, {x + 52, base - 34}}, hexColor(0xe8eef8));
+            fillPolygon(picture, {{x - 6, base - 34}, {x + 23, base - 58}, {x + 52, base - 34}},
+                        hexColor(0xe8eef8));
             fillRect(picture, x + 8, base - 26, x + 18, base - 16, hexColor(0xffd080));
             fillRect(picture, x + 28, base - 26, x + 38, base - 16, hexColor(0xffc060));
         }
@@ -548,10 +589,16 @@ void makeRoomTextures(MediaTree& tree) {
         for (int n = 0; n < 2; ++n) {
             Picture picture(256, 256);
             if (n == 0) {
-                fillVerticalGradient(picture, {{0, hexColor(0x6a8ab8)}, {0.55f, hexColor(0xd8c8b0)}, {0.56f, hexColor(0xe8eef8)}, {1, hexColor(0xb8c4d8)}});
+                fillVerticalGradient(picture, {{0, hexColor(0x6a8ab8)},
+                                               {0.55f, hexColor(0xd8c8b0)},
+                                               {0.56f, hexColor(0xe8eef8)},
+                                               {1, hexColor(0xb8c4d8)}});
                 fillPolygon(picture, {{20, 150}, {90, 70}, {160, 150}}, hexColor(0x5a6a88));
                 fillPolygon(picture, {{110, 150}, {180, 90}, {250, 150}}, hexColor(0x6a7a98));
-                for (int t = 0; t < 6; ++t) fillPolygon(picture, {{30.0f + t * 36, 200}, {42.0f + t * 36, 160}, {54.0f + t * 36, 200}}, hexColor(0x1a3a2a));
+                for (int t = 0; t < 6; ++t)
+                    fillPolygon(picture,
+                                {{30.0f + t * 36, 200}, {42.0f + t * 36, 160}, {54.0f + t * 36, 200}},
+                                hexColor(0x1a3a2a));
             } else {
                 fillVerticalGradient(picture, {{0, hexColor(0x2a1a10)}, {1, hexColor(0x4a2e1a)}});
                 fillDisc(picture, 100, 150, 40, hexColor(0xc03020));

@@ -13,14 +13,17 @@ namespace {
 
 // "C4", "F#5", "Bb3" → Hz, with A4 = 440. Returns false for anything else.
 bool pitchFrequency(const std::string& name, float& frequency) {
-    static const std::map<char, int> steps = {{'C', 0}, {'D', 2}, {'E', 4}, {'F', 5}, {'G', 7}, {'A', 9}, {'B', 11}};
+    static const std::map<char, int> steps = {{'C', 0}, {'D', 2}, {'E', 4}, {'F', 5},
+                                              {'G', 7}, {'A', 9}, {'B', 11}};
     if (name.size() < 2) return false;
     const auto step = steps.find(name[0]);
     if (step == steps.end()) return false;
     int semitone = step->second;
     std::size_t i = 1;
-    if (name[i] == '#') ++semitone, ++i;
-    else if (name[i] == 'b') --semitone, ++i;
+    if (name[i] == '#')
+        ++semitone, ++i;
+    else if (name[i] == 'b')
+        --semitone, ++i;
     if (i + 1 != name.size() || name[i] < '0' || name[i] > '8') return false;
     const int midi = 12 * (name[i] - '0' + 1) + semitone;
     frequency = float(440.0 * std::pow(2.0, (midi - 69) / 12.0));
@@ -48,13 +51,15 @@ Score parseScore(const std::string& text, const std::string& sourceName) {
     auto fail = [&](const std::string& what) {
         throw std::runtime_error(sourceName + ":" + std::to_string(lineNumber) + ": " + what);
     };
-    const std::map<std::string, Voice> voices = {{"bell", Voice::Bell}, {"pad", Voice::Pad}, {"bass", Voice::Bass}};
+    const std::map<std::string, Voice> voices = {
+        {"bell", Voice::Bell}, {"pad", Voice::Pad}, {"bass", Voice::Bass}};
     // Position of each voice within the current section, in beats; the section's start in seconds.
     std::map<Voice, double> beat;
     double sectionStart = 0, secondsPerBeat = 60.0 / 100, meter = 4, pickup = 0;
     double sectionEnd = 0;
     auto closeSection = [&] {
-        for (const auto& [voice, beats] : beat) sectionEnd = std::max(sectionEnd, sectionStart + beats * secondsPerBeat);
+        for (const auto& [voice, beats] : beat)
+            sectionEnd = std::max(sectionEnd, sectionStart + beats * secondsPerBeat);
         sectionStart = sectionEnd;
         beat.clear();
     };
@@ -78,7 +83,8 @@ Score parseScore(const std::string& text, const std::string& sourceName) {
         if (head == "tempo" || head == "meter" || head == "pickup") {
             std::string word;
             double value = 0;
-            if (!(words >> word) || !parseNumber(word, value) || value < 0 || (head != "pickup" && value <= 0))
+            if (!(words >> word) || !parseNumber(word, value) || value < 0 ||
+                (head != "pickup" && value <= 0))
                 fail("'" + head + "' needs a positive number");
             if (!beat.empty()) fail("'" + head + "' must come before the section's notes");
             if (head == "tempo") secondsPerBeat = 60.0 / value;
@@ -108,7 +114,8 @@ Score parseScore(const std::string& text, const std::string& sourceName) {
                 std::size_t from = 0;
                 while (true) {
                     const std::size_t plus = pitches.find('+', from);
-                    const std::string name = pitches.substr(from, plus == std::string::npos ? std::string::npos : plus - from);
+                    const std::string name =
+                        pitches.substr(from, plus == std::string::npos ? std::string::npos : plus - from);
                     ScoreNote note;
                     note.voice = voice->second;
                     note.start = sectionStart + position * secondsPerBeat;

@@ -18,8 +18,8 @@ constexpr float kPi = 3.14159265f;
 
 // Writes the pixel with colour scaled by `light` (0..1) and the given alpha; both are clamped.
 void setGlowPixel(Picture& picture, int x, int y, Color color, float light, float alpha) {
-    picture.at(x, y) = Color{clamp01(color.r * light), clamp01(color.g * light), clamp01(color.b * light),
-                             clamp01(alpha)};
+    picture.at(x, y) =
+        Color{clamp01(color.r * light), clamp01(color.g * light), clamp01(color.b * light), clamp01(alpha)};
 }
 
 // A tree light: a white-hot core inside a coloured halo with four faint rays, so that the four
@@ -38,7 +38,8 @@ Picture lightGlow(Color color) {
             const float core = std::exp(-d * d / 0.025f);
             const float rays = std::exp(-std::fabs(dx) * 28) * clamp01(1 - std::fabs(dy)) +
                                std::exp(-std::fabs(dy) * 28) * clamp01(1 - std::fabs(dx));
-            const float edge = smoothstep(1.0f, 0.85f, d) * smoothstep(1.0f, 0.9f, std::max(std::fabs(dx), std::fabs(dy)));
+            const float edge =
+                smoothstep(1.0f, 0.85f, d) * smoothstep(1.0f, 0.9f, std::max(std::fabs(dx), std::fabs(dy)));
             const float alpha = (0.7f * halo + 0.45f * core + 0.25f * rays) * edge;
             const Color tint = mix(color, Color{1, 1, 1, 1}, clamp01(core * 0.8f));
             setGlowPixel(picture, x, y, tint, clamp01(0.35f + 0.65f * (halo + core)), alpha);
@@ -92,7 +93,8 @@ Picture flameTongue(int width, int height, float ragged, float brightness, Color
             const float base = smoothstep(0.0f, 0.08f, t);
             const Color rim = mix(hexColor(0xff7a1a), hexColor(0xc42a08), clamp01(t * 1.2f));
             const Color colour = mix(rim, core, inner);
-            const float alpha = brightness * body * base * (0.55f + 0.45f * inner) * smoothstep(1.0f, 0.7f, t);
+            const float alpha =
+                brightness * body * base * (0.55f + 0.45f * inner) * smoothstep(1.0f, 0.7f, t);
             setGlowPixel(picture, x, y, colour, 0.5f + 0.5f * body, alpha);
         }
     }
@@ -148,8 +150,9 @@ Picture snowflakeStrip() {
                         const float branch = 0.26f * (1 - along * 0.6f);
                         for (float side : {-1.0f, 1.0f}) {
                             const float b = a + side * kPi / 3.5f;
-                            nearest = std::min(nearest, segmentDistance(px, py, bx, by, bx + std::cos(b) * branch,
-                                                                        by + std::sin(b) * branch));
+                            nearest =
+                                std::min(nearest, segmentDistance(px, py, bx, by, bx + std::cos(b) * branch,
+                                                                  by + std::sin(b) * branch));
                         }
                     }
                 }
@@ -157,7 +160,8 @@ Picture snowflakeStrip() {
                 const float crystal = smoothstep(0.075f, 0.025f, nearest);
                 const float halo = 0.25f * std::pow(clamp01(1 - d), 2.0f);
                 const float alpha = clamp01(crystal * glint[frame] + halo) * smoothstep(1.0f, 0.9f, d);
-                setGlowPixel(picture, frame * cell + x, y, hexColor(0xf4f8ff), 0.75f + 0.25f * crystal, alpha);
+                setGlowPixel(picture, frame * cell + x, y, hexColor(0xf4f8ff), 0.75f + 0.25f * crystal,
+                             alpha);
             }
         }
     }
@@ -168,11 +172,16 @@ Picture snowflakeStrip() {
 
 std::vector<std::pair<std::string, Picture>> spritePictures() {
     std::vector<std::pair<std::string, Picture>> sprites;
-    const std::pair<const char*, std::uint32_t> lights[] = {
-        {"red", 0xff3020}, {"yellow", 0xffc830}, {"green", 0x40ff50}, {"blue", 0x4070ff}, {"violet", 0xc050ff}};
-    for (const auto& [name, rgb] : lights) sprites.emplace_back(std::string("light_") + name + ".tga", lightGlow(hexColor(rgb)));
+    const std::pair<const char*, std::uint32_t> lights[] = {{"red", 0xff3020},
+                                                            {"yellow", 0xffc830},
+                                                            {"green", 0x40ff50},
+                                                            {"blue", 0x4070ff},
+                                                            {"violet", 0xc050ff}};
+    for (const auto& [name, rgb] : lights)
+        sprites.emplace_back(std::string("light_") + name + ".tga", lightGlow(hexColor(rgb)));
     for (int i = 0; i < 3; ++i)
-        sprites.emplace_back(std::string("sparkle_") + lights[i].first + ".tga", sparkleRay(hexColor(lights[i].second)));
+        sprites.emplace_back(std::string("sparkle_") + lights[i].first + ".tga",
+                             sparkleRay(hexColor(lights[i].second)));
     sprites.emplace_back("flame.tga", flameTongue(64, 128, 0, 1.0f, hexColor(0xfff1c0), 0xf1a3e));
     sprites.emplace_back("fire.tga", flameTongue(64, 128, 0.45f, 0.8f, hexColor(0xffa030), 0xf12e));
     sprites.emplace_back("steam.tga", steamPuff());

@@ -58,7 +58,8 @@ void makeStringTable(MediaTree& tree, const std::string& contentDir) {
     // The dialog matches texts to controls by position alone, so a lost or extra key would shift every
     // later label; refuse such a table here rather than ship it.
     const std::vector<std::string> all = words(text);
-    if (all.empty() || all.front()[0] != '#') throw std::runtime_error(path + ": the first word must be a key");
+    if (all.empty() || all.front()[0] != '#')
+        throw std::runtime_error(path + ": the first word must be a key");
     if (all.back() != "#") throw std::runtime_error(path + ": the table must end with a lone \"#\"");
     const std::vector<std::string> texts = stringTableTexts(text);
     if (texts.size() != kEntryCount)

@@ -21,32 +21,40 @@ constexpr double kTwoPi = 6.283185307179586;
 constexpr std::int64_t kBlockFrames = kMusicSampleRate;  // one second
 
 struct Partial {
-    double ratio;      // of the fundamental
+    double ratio;  // of the fundamental
     double amplitude;
-    double decay;      // time constant in seconds (0: sustained, shaped by the note envelope)
-    double detune;     // fraction of the frequency, + for the right channel, − for the left
+    double decay;   // time constant in seconds (0: sustained, shaped by the note envelope)
+    double detune;  // fraction of the frequency, + for the right channel, − for the left
 };
 
 struct Instrument {
     std::vector<Partial> partials;
-    double attack;     // seconds of linear rise
-    double release;    // seconds of linear fall after the written end (sustained voices)
-    double ring;       // a struck voice sounds this long whatever the written length; 0: sustained
+    double attack;   // seconds of linear rise
+    double release;  // seconds of linear fall after the written end (sustained voices)
+    double ring;     // a struck voice sounds this long whatever the written length; 0: sustained
     double level;
-    double pan;        // 0 left … 1 right
+    double pan;  // 0 left … 1 right
 };
 
 const Instrument& instrumentFor(Voice voice) {
-    static const Instrument bell{{{1, 1.0, 1.3, 0}, {2, 0.32, 0.55, 0}, {3, 0.10, 0.3, 0}, {4.16, 0.07, 0.18, 0}},
-                                 0.004, 0.0, 4.0, 0.30, 0.56};
-    static const Instrument pad{{{1, 1.0, 0, 0.0018}, {2, 0.28, 0, 0.0012}, {3, 0.08, 0, 0.0009}},
-                                0.35, 0.6, 0.0, 0.055, 0.5};
-    static const Instrument bass{{{1, 1.0, 1.1, 0}, {2, 0.35, 0.5, 0}, {3, 0.12, 0.3, 0}},
-                                 0.012, 0.12, 0.0, 0.30, 0.48};
+    static const Instrument bell{
+        {{1, 1.0, 1.3, 0}, {2, 0.32, 0.55, 0}, {3, 0.10, 0.3, 0}, {4.16, 0.07, 0.18, 0}},
+        0.004,
+        0.0,
+        4.0,
+        0.30,
+        0.56};
+    static const Instrument pad{
+        {{1, 1.0, 0, 0.0018}, {2, 0.28, 0, 0.0012}, {3, 0.08, 0, 0.0009}}, 0.35, 0.6, 0.0, 0.055, 0.5};
+    static const Instrument bass{
+        {{1, 1.0, 1.1, 0}, {2, 0.35, 0.5, 0}, {3, 0.12, 0.3, 0}}, 0.012, 0.12, 0.0, 0.30, 0.48};
     switch (voice) {
-        case Voice::Bell: return bell;
-        case Voice::Pad: return pad;
-        case Voice::Bass: return bass;
+        case Voice::Bell:
+            return bell;
+        case Voice::Pad:
+            return pad;
+        case Voice::Bass:
+            return bass;
     }
     return bell;
 }
@@ -63,7 +71,8 @@ constexpr int kTableBits = 12;
 const std::vector<double>& sineTable() {
     static const std::vector<double> table = [] {
         std::vector<double> t((1u << kTableBits) + 1);
-        for (std::size_t i = 0; i < t.size(); ++i) t[i] = std::sin(kTwoPi * double(i) / double(1u << kTableBits));
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = std::sin(kTwoPi * double(i) / double(1u << kTableBits));
         return t;
     }();
     return table;
@@ -72,13 +81,14 @@ const std::vector<double>& sineTable() {
 struct Oscillator {
     std::uint32_t phase, increment;
     double amplitude, decayPerFrame;
-    int channel;  // 0 left, 1 right, 2 centre
+    int channel;        // 0 left, 1 right, 2 centre
     std::int64_t last;  // frame (from the note's start) after which it is silent
 };
 
 // Adds frames [from, to) of the note (frame numbers relative to its start) into out (stereo,
 // out[0] is frame `from`).
-void renderNoteSpan(const ScoreNote& note, const Instrument& instrument, std::int64_t from, std::int64_t to, double* out) {
+void renderNoteSpan(const ScoreNote& note, const Instrument& instrument, std::int64_t from, std::int64_t to,
+                    double* out) {
     const double rate = kMusicSampleRate;
     const double cycle = 4294967296.0;  // one turn of the fixed-point phase
     Oscillator oscillators[16];
@@ -87,7 +97,8 @@ void renderNoteSpan(const ScoreNote& note, const Instrument& instrument, std::in
         const double frequency = note.frequency * partial.ratio;
         if (frequency >= rate * 0.45) continue;
         // A decaying partial is left out once it has fallen below 1/10 000 of its start.
-        const std::int64_t last = partial.decay > 0 ? std::min(to, std::int64_t(partial.decay * rate * 9.3)) : to;
+        const std::int64_t last =
+            partial.decay > 0 ? std::min(to, std::int64_t(partial.decay * rate * 9.3)) : to;
         if (last <= from) continue;
         const int copies = partial.detune > 0 ? 2 : 1;
         for (int side = 0; side < copies && count < 16; ++side) {
@@ -98,7 +109,8 @@ void renderNoteSpan(const ScoreNote& note, const Instrument& instrument, std::in
             o.phase = std::uint32_t(std::fmod(startTurns, 1.0) * cycle);
             o.increment = std::uint32_t(turnsPerFrame * cycle);
             o.decayPerFrame = partial.decay > 0 ? std::exp(-1.0 / (partial.decay * rate)) : 1.0;
-            o.amplitude = partial.amplitude * (partial.decay > 0 ? std::exp(-double(from) / (partial.decay * rate)) : 1.0);
+            o.amplitude = partial.amplitude *
+                          (partial.decay > 0 ? std::exp(-double(from) / (partial.decay * rate)) : 1.0);
             o.channel = copies == 1 ? 2 : side;
             o.last = last;
         }
@@ -111,7 +123,8 @@ void renderNoteSpan(const ScoreNote& note, const Instrument& instrument, std::in
     // The envelope: a linear attack, then for a struck voice a short fade before its ring ends,
     // for a sustained one a linear release after the written end.
     const double attackFrames = instrument.attack * rate;
-    const double fadeEnd = (instrument.ring > 0 ? instrument.ring : note.duration + instrument.release) * rate;
+    const double fadeEnd =
+        (instrument.ring > 0 ? instrument.ring : note.duration + instrument.release) * rate;
     const double fadeLength = (instrument.ring > 0 ? 0.08 : instrument.release) * rate;
     const double fadeStart = fadeEnd - fadeLength;
     for (std::int64_t n = from; n < to; ++n) {
@@ -144,8 +157,10 @@ void renderBlock(const Score& score, std::int64_t total, std::int64_t block, dou
         const std::int64_t length = soundingFrames(note, instrument);
         // The note as heard in this pass round the loop and, for a tail past the end, the next one.
         for (std::int64_t shift : {std::int64_t(0), total}) {
-            const std::int64_t from = std::max(begin + shift, start), to = std::min(end + shift, start + length);
-            if (from < to) renderNoteSpan(note, instrument, from - start, to - start, out + 2 * (from - shift - begin));
+            const std::int64_t from = std::max(begin + shift, start),
+                               to = std::min(end + shift, start + length);
+            if (from < to)
+                renderNoteSpan(note, instrument, from - start, to - start, out + 2 * (from - shift - begin));
         }
     }
 }
@@ -155,8 +170,10 @@ void renderBlock(const Score& score, std::int64_t total, std::int64_t block, dou
 class Reverb {
 public:
     explicit Reverb(int spread) {
-        for (int d : {1116, 1188, 1277, 1356, 1422, 1491}) combs_.push_back(Comb{std::vector<double>(std::size_t(d + spread)), 0, 0});
-        for (int d : {556, 441}) allpasses_.push_back(Allpass{std::vector<double>(std::size_t(d + spread)), 0});
+        for (int d : {1116, 1188, 1277, 1356, 1422, 1491})
+            combs_.push_back(Comb{std::vector<double>(std::size_t(d + spread)), 0, 0});
+        for (int d : {556, 441})
+            allpasses_.push_back(Allpass{std::vector<double>(std::size_t(d + spread)), 0});
     }
     double process(double in) {
         double sum = 0;

@@ -22,10 +22,12 @@ public:
     FT_Face face(Typeface which) {
         auto found = faces_.find(which);
         if (found != faces_.end()) return found->second;
-        const std::string path = std::string(GLIMMERDALE_FONT_DIR) +
-                                 (which == Typeface::SansBold ? "/DejaVuSans-Bold.ttf" : "/DejaVuSerif-Bold.ttf");
+        const std::string path =
+            std::string(GLIMMERDALE_FONT_DIR) +
+            (which == Typeface::SansBold ? "/DejaVuSans-Bold.ttf" : "/DejaVuSerif-Bold.ttf");
         FT_Face face = nullptr;
-        if (FT_New_Face(library_, path.c_str(), 0, &face) != 0) throw std::runtime_error("cannot open font " + path);
+        if (FT_New_Face(library_, path.c_str(), 0, &face) != 0)
+            throw std::runtime_error("cannot open font " + path);
         faces_[which] = face;
         return face;
     }
@@ -54,7 +56,8 @@ std::u32string decodeUtf8(std::string_view text) {
             continue;
         }
         char32_t code = length == 1 ? c : c & (0x7F >> length);
-        for (int k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        for (int k = 1; k < length; ++k)
+            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         out.push_back(code);
         i += length;
     }
@@ -148,7 +151,8 @@ float fitTextSize(Typeface face, std::string_view text, float width, float heigh
     return size;
 }
 
-void drawTextMask(Picture& picture, const TextMask& text, const TextStyle& style, float inkX, float baselineY) {
+void drawTextMask(Picture& picture, const TextMask& text, const TextStyle& style, float inkX,
+                  float baselineY) {
     const int left = int(std::lround(inkX)) - text.inkLeft;
     const int top = int(std::lround(baselineY)) - text.baseline;
     if (style.shadow.a > 0) {
@@ -168,7 +172,8 @@ void drawTextMask(Picture& picture, const TextMask& text, const TextStyle& style
                       text.baseline - int(std::lround(text.capHeight)), text.baseline);
 }
 
-TextMask drawTextCentred(Picture& picture, std::string_view text, const TextStyle& style, float cx, float cy) {
+TextMask drawTextCentred(Picture& picture, std::string_view text, const TextStyle& style, float cx,
+                         float cy) {
     TextMask set = setText(style.face, text, style.size);
     const float inkWidth = float(set.inkRight - set.inkLeft);
     drawTextMask(picture, set, style, cx - inkWidth / 2, cy + set.capHeight / 2);

@@ -15,12 +15,12 @@ enum class Typeface { SansBold, SerifBold };
 // ascender to descender vertically (plus margin).
 struct TextMask {
     Mask mask;
-    int baseline = 0;    // row of the baseline inside the mask
-    int inkLeft = 0;     // first and one-past-last column holding ink
+    int baseline = 0;  // row of the baseline inside the mask
+    int inkLeft = 0;   // first and one-past-last column holding ink
     int inkRight = 0;
-    int inkTop = 0;      // first and one-past-last row holding ink
+    int inkTop = 0;  // first and one-past-last row holding ink
     int inkBottom = 0;
-    float capHeight = 0; // height of a capital letter in pixels
+    float capHeight = 0;  // height of a capital letter in pixels
 };
 
 // Sets UTF-8 text at the given pixel size (em height). Throws std::runtime_error when FreeType or the
@@ -38,7 +38,7 @@ struct TextStyle {
     Color fillBottom{1, 1, 1, 1};
     Color outline{0, 0, 0, 0};  // alpha 0: no outline
     float outlineWidth = 0;
-    Color shadow{0, 0, 0, 0};   // alpha 0: no shadow
+    Color shadow{0, 0, 0, 0};  // alpha 0: no shadow
     float shadowBlur = 0;
     float shadowDx = 0, shadowDy = 0;
 };
@@ -47,7 +47,8 @@ struct TextStyle {
 // line of capitals and lower-case letters sits optically centred). Returns the mask used.
 TextMask drawTextCentred(Picture& picture, std::string_view text, const TextStyle& style, float cx, float cy);
 // Draws a prepared text mask with its baseline at baselineY and its ink starting at inkX.
-void drawTextMask(Picture& picture, const TextMask& text, const TextStyle& style, float inkX, float baselineY);
+void drawTextMask(Picture& picture, const TextMask& text, const TextStyle& style, float inkX,
+                  float baselineY);
 
 }  // namespace mediagen
 

@@ -81,8 +81,9 @@ bool collectInto(const fs::path& folder, const std::string& prefix, std::set<fs:
         error = "cannot list folder " + folder.string() + ": " + ec.message();
         return false;
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+    std::sort(entries.begin(), entries.end(), [](const fs::path& a, const fs::path& b) {
+        return a.filename().string() < b.filename().string();
+    });
 
     for (const fs::path& entry : entries) {
         const std::string leaf = entry.filename().string();
@@ -151,7 +152,8 @@ bool buildRarArchive(const std::vector<RarMember>& members, std::vector<std::uin
 
     for (const RarMember& member : members) {
         const std::uint32_t size = member.isDirectory ? 0 : static_cast<std::uint32_t>(member.data.size());
-        const std::uint32_t crc = member.isDirectory ? 0 : computeCrc32(member.data.data(), member.data.size());
+        const std::uint32_t crc =
+            member.isDirectory ? 0 : computeCrc32(member.data.data(), member.data.size());
         const std::size_t headerStart = archive.size();
         put16(archive, 0);
         archive.push_back(kFileHeaderType);
@@ -193,7 +195,8 @@ bool collectFolder(const std::string& folder, std::vector<RarMember>& members, s
     return true;
 }
 
-bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
+bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         std::string& error) {
     const std::string temporary = path + ".partial";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);

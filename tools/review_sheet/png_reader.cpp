@@ -18,12 +18,14 @@ std::uint32_t bigEndian32(const std::uint8_t* p) {
 
 int paeth(int left, int up, int upLeft) {
     const int estimate = left + up - upLeft;
-    const int toLeft = std::abs(estimate - left), toUp = std::abs(estimate - up), toUpLeft = std::abs(estimate - upLeft);
+    const int toLeft = std::abs(estimate - left), toUp = std::abs(estimate - up),
+              toUpLeft = std::abs(estimate - upLeft);
     if (toLeft <= toUp && toLeft <= toUpLeft) return left;
     return toUp <= toUpLeft ? up : upLeft;
 }
 
-bool inflateAll(const std::vector<std::uint8_t>& compressed, std::vector<std::uint8_t>& out, std::string& error) {
+bool inflateAll(const std::vector<std::uint8_t>& compressed, std::vector<std::uint8_t>& out,
+                std::string& error) {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) {
         error = "zlib could not start";
@@ -88,11 +90,20 @@ bool decodePng(const std::vector<std::uint8_t>& bytes, formats::Image& image, st
                 return false;
             }
             switch (colourType) {
-            case 0: channels = 1; break;
-            case 2: channels = 3; break;
-            case 4: channels = 2; break;
-            case 6: channels = 4; break;
-            default: channels = 0;
+                case 0:
+                    channels = 1;
+                    break;
+                case 2:
+                    channels = 3;
+                    break;
+                case 4:
+                    channels = 2;
+                    break;
+                case 6:
+                    channels = 4;
+                    break;
+                default:
+                    channels = 0;
             }
             if (depth != 8 || channels == 0 || data[10] != 0 || data[11] != 0 || interlace != 0) {
                 error = "only 8-bit grey, RGB and RGBA pictures without interlace are read";
@@ -143,11 +154,20 @@ bool decodePng(const std::vector<std::uint8_t>& bytes, formats::Image& image, st
             const int upLeft = i >= std::size_t(channels) ? previous[i - channels] : 0;
             int predicted = 0;
             switch (filter) {
-            case 1: predicted = left; break;
-            case 2: predicted = up; break;
-            case 3: predicted = (left + up) / 2; break;
-            case 4: predicted = paeth(left, up, upLeft); break;
-            default: break;
+                case 1:
+                    predicted = left;
+                    break;
+                case 2:
+                    predicted = up;
+                    break;
+                case 3:
+                    predicted = (left + up) / 2;
+                    break;
+                case 4:
+                    predicted = paeth(left, up, upLeft);
+                    break;
+                default:
+                    break;
             }
             current[i] = std::uint8_t(row[1 + i] + predicted);
         }
@@ -170,7 +190,8 @@ bool readPngFile(const std::string& path, formats::Image& image, std::string& er
         error = "cannot open " + path;
         return false;
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                          std::istreambuf_iterator<char>());
     return decodePng(bytes, image, error);
 }
 

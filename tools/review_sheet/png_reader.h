@@ -16,8 +16,8 @@ constexpr std::uint64_t kMaxPngPixels = 64u << 20;
 
 // Decodes a whole file held in memory. Returns false with a one-line reason in `error` (and `image`
 // unspecified) for a bad signature, a chunk running past the end, a CRC mismatch, an unsupported
-// bit depth / colour type / interlace, a size of 0, above kMaxPngSide or above kMaxPngPixels in all, or pixel data that is short,
-// long or does not inflate.
+// bit depth / colour type / interlace, a size of 0, above kMaxPngSide or above kMaxPngPixels in all, or pixel
+// data that is short, long or does not inflate.
 bool decodePng(const std::vector<std::uint8_t>& bytes, formats::Image& image, std::string& error);
 
 // Reads and decodes a file; a file that cannot be opened is reported as such in `error`.

@@ -30,7 +30,8 @@ void drawLabel(Picture& sheet, const std::string& text, const mediagen::TextStyl
         shown = "\xE2\x80\xA6" + shown.substr(std::min<std::size_t>(4, shown.size()));
         set = mediagen::setText(style.face, shown, style.size, 1);
     }
-    mediagen::drawTextMask(sheet, set, style, left + (width - (set.inkRight - set.inkLeft)) / 2.0f, float(baselineY));
+    mediagen::drawTextMask(sheet, set, style, left + (width - (set.inkRight - set.inkLeft)) / 2.0f,
+                           float(baselineY));
 }
 
 }  // namespace
@@ -58,13 +59,14 @@ formats::Image composeSheet(const std::vector<SheetEntry>& entries, const SheetL
         const SheetEntry& entry = entries[i];
         const CellOrigin origin = cellOrigin(layout, i);
         if (entry.image.empty()) {
-            mediagen::fillRect(sheet, origin.x, origin.y, origin.x + layout.boxWidth, origin.y + layout.boxHeight,
-                               mediagen::hexColor(0x5C1A14));
+            mediagen::fillRect(sheet, origin.x, origin.y, origin.x + layout.boxWidth,
+                               origin.y + layout.boxHeight, mediagen::hexColor(0x5C1A14));
             drawLabel(sheet, entry.problem.empty() ? "no picture" : entry.problem, problemStyle, origin.x,
                       layout.boxWidth, origin.y + layout.boxHeight / 2);
         } else {
             const formats::Image& image = entry.image;
-            const float scale = std::min(float(layout.boxWidth) / image.width, float(layout.boxHeight) / image.height);
+            const float scale =
+                std::min(float(layout.boxWidth) / image.width, float(layout.boxHeight) / image.height);
             const int w = std::clamp(int(image.width * scale + 0.5f), 1, layout.boxWidth);
             const int h = std::clamp(int(image.height * scale + 0.5f), 1, layout.boxHeight);
             const Picture scaled = mediagen::resized(Picture::fromImage(image), w, h);
@@ -93,7 +95,8 @@ int runReviewSheet(const std::vector<std::string>& arguments, std::ostream& erro
             char* end = nullptr;
             const long columns = std::strtol(value.c_str(), &end, 10);
             if (value.empty() || *end != '\0' || columns < 1 || columns > kMaxColumns) {
-                errors << "review_sheet: --columns wants 1 to " << kMaxColumns << ", not \"" << value << "\"\n";
+                errors << "review_sheet: --columns wants 1 to " << kMaxColumns << ", not \"" << value
+                       << "\"\n";
                 return 2;
             }
             layout.columns = int(columns);

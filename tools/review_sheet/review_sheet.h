@@ -19,10 +19,10 @@ namespace review {
 
 struct SheetLayout {
     int columns = 5;
-    int boxWidth = 320;   // the picture box; pictures keep their aspect inside it
+    int boxWidth = 320;  // the picture box; pictures keep their aspect inside it
     int boxHeight = 240;
-    int margin = 8;       // around the sheet and between cells
-    int labelHeight = 24; // below each box
+    int margin = 8;        // around the sheet and between cells
+    int labelHeight = 24;  // below each box
 };
 
 struct SheetEntry {

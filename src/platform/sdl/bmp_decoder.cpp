@@ -16,7 +16,8 @@ enum Compression : std::uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 
 
 std::uint16_t readU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 std::uint32_t readU32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
 }
 
 struct SurfaceDeleter {
@@ -54,21 +55,32 @@ BmpStatus checkHeaders(const std::uint8_t* data, std::size_t size, std::uint64_t
     if (std::uint64_t(width) * std::uint64_t(height) > maxPixels) return BmpStatus::OutOfMemory;
 
     switch (bitCount) {
-        case 1: case 4: case 8: case 16: case 24: case 32: break;
-        default: return BmpStatus::UnknownFormat;
+        case 1:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 32:
+            break;
+        default:
+            return BmpStatus::UnknownFormat;
     }
     if (pixelOffset < kFileHeaderSize + headerSize || pixelOffset >= size) return BmpStatus::UnknownFormat;
     switch (compression) {
         case kRgb:
         case kBitFields: {
-            if (compression == kBitFields && bitCount != 16 && bitCount != 32) return BmpStatus::UnknownFormat;
+            if (compression == kBitFields && bitCount != 16 && bitCount != 32)
+                return BmpStatus::UnknownFormat;
             const std::uint64_t rowBytes = ((std::uint64_t(width) * bitCount + 31) / 32) * 4;
             if (pixelOffset + rowBytes * std::uint64_t(height) > size) return BmpStatus::UnknownFormat;
             return BmpStatus::Ok;
         }
-        case kRle8: return bitCount == 8 ? BmpStatus::Ok : BmpStatus::UnknownFormat;
-        case kRle4: return bitCount == 4 ? BmpStatus::Ok : BmpStatus::UnknownFormat;
-        default: return BmpStatus::UnknownFormat;  // embedded JPEG or PNG, or unknown
+        case kRle8:
+            return bitCount == 8 ? BmpStatus::Ok : BmpStatus::UnknownFormat;
+        case kRle4:
+            return bitCount == 4 ? BmpStatus::Ok : BmpStatus::UnknownFormat;
+        default:
+            return BmpStatus::UnknownFormat;  // embedded JPEG or PNG, or unknown
     }
 }
 
@@ -80,7 +92,8 @@ BmpStatus statusFromSdlError(BmpStatus otherwise) {
 
 }  // namespace
 
-BmpStatus decodeBmpToRgb(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels, BmpPicture& out) {
+BmpStatus decodeBmpToRgb(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels,
+                         BmpPicture& out) {
     if (data == nullptr || size > 0x7FFFFFFF) return BmpStatus::UnknownFormat;
     const BmpStatus headers = checkHeaders(data, size, maxPixels);
     if (headers != BmpStatus::Ok) return headers;
@@ -104,8 +117,8 @@ BmpStatus decodeBmpToRgb(const std::uint8_t* data, std::size_t size, std::uint64
     // SDL's surface is top row first; the picture is bottom row first.
     const auto* pixels = static_cast<const std::uint8_t*>(rgb->pixels);
     for (int y = 0; y < rgb->h; ++y)
-        std::memcpy(picture.rgb.data() + rowBytes * std::size_t(rgb->h - 1 - y), pixels + std::size_t(rgb->pitch) * y,
-                    rowBytes);
+        std::memcpy(picture.rgb.data() + rowBytes * std::size_t(rgb->h - 1 - y),
+                    pixels + std::size_t(rgb->pitch) * y, rowBytes);
     out = std::move(picture);
     return BmpStatus::Ok;
 }

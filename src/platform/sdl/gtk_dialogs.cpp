@@ -19,7 +19,8 @@ namespace {
 // Compact controls in a small sans face, so that texts fit the rectangles of a dialog designed for an
 // 8-point dialog font. The first installed family wins.
 const char* const kDialogCss =
-    "* { font-family: \"Liberation Sans\", \"Nimbus Sans\", Arial, \"DejaVu Sans Condensed\", \"DejaVu Sans\";"
+    "* { font-family: \"Liberation Sans\", \"Nimbus Sans\", Arial, \"DejaVu Sans Condensed\", \"DejaVu "
+    "Sans\";"
     "    font-size: 8pt; }\n"
     "button { min-height: 0; min-width: 0; padding: 0 4px; }\n"
     "combobox button, combobox box { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
@@ -58,7 +59,9 @@ public:
     GtkDialogWindow(const GtkDialogWindow&) = delete;
     GtkDialogWindow& operator=(const GtkDialogWindow&) = delete;
 
-    void setCaption(const std::string& text) override { gtk_window_set_title(GTK_WINDOW(window_), text.c_str()); }
+    void setCaption(const std::string& text) override {
+        gtk_window_set_title(GTK_WINDOW(window_), text.c_str());
+    }
     std::string caption() const override {
         const char* title = gtk_window_get_title(GTK_WINDOW(window_));
         return title ? title : "";
@@ -79,7 +82,8 @@ public:
         if (c && minimum <= maximum) gtk_range_set_range(GTK_RANGE(c->widget), minimum, maximum);
     }
     void setSliderPosition(int control, int position) override {
-        if (Control* c = find(control, ControlKind::Slider)) gtk_range_set_value(GTK_RANGE(c->widget), position);
+        if (Control* c = find(control, ControlKind::Slider))
+            gtk_range_set_value(GTK_RANGE(c->widget), position);
     }
     int sliderPosition(int control) const override {
         const Control* c = find(control, ControlKind::Slider);
@@ -233,7 +237,8 @@ GtkDialogWindow::GtkDialogWindow(GtkToolkit& toolkit, const DialogTemplate& layo
     g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
 
     GtkWidget* fixed = gtk_fixed_new();
-    gtk_widget_set_size_request(fixed, dialogUnitsToPixelsX(layout.width), dialogUnitsToPixelsY(layout.height));
+    gtk_widget_set_size_request(fixed, dialogUnitsToPixelsX(layout.width),
+                                dialogUnitsToPixelsY(layout.height));
     gtk_container_add(GTK_CONTAINER(window_), fixed);
 
     // Frames first, so that they lie beneath the controls inside them.
@@ -250,8 +255,10 @@ GtkDialogWindow::GtkDialogWindow(GtkToolkit& toolkit, const DialogTemplate& layo
             const int height = item.kind == ControlKind::DropDownList && item.height > kClosedListHeight
                                    ? kClosedListHeight
                                    : item.height;
-            gtk_widget_set_size_request(widget, dialogUnitsToPixelsX(item.width), dialogUnitsToPixelsY(height));
-            gtk_fixed_put(GTK_FIXED(fixed), widget, dialogUnitsToPixelsX(item.x), dialogUnitsToPixelsY(item.y));
+            gtk_widget_set_size_request(widget, dialogUnitsToPixelsX(item.width),
+                                        dialogUnitsToPixelsY(height));
+            gtk_fixed_put(GTK_FIXED(fixed), widget, dialogUnitsToPixelsX(item.x),
+                          dialogUnitsToPixelsY(item.y));
             controls_.push_back(std::move(control));
         }
     }
@@ -303,7 +310,8 @@ GtkWidget* GtkDialogWindow::buildControl(const ControlTemplate& item, Control& c
             g_signal_connect(widget, "clicked", G_CALLBACK(onClicked), &control);
             break;
         case ControlKind::Picture:
-            widget = pictureWidget(item.pictureId, dialogUnitsToPixelsX(item.width), dialogUnitsToPixelsY(item.height));
+            widget = pictureWidget(item.pictureId, dialogUnitsToPixelsX(item.width),
+                                   dialogUnitsToPixelsY(item.height));
             break;
     }
     return widget;
@@ -363,7 +371,8 @@ void GtkDialogWindow::setListItems(int control, const std::vector<std::string>& 
     if (!c) return;
     updating_ = true;
     gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(c->widget));
-    for (const std::string& item : items) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(c->widget), item.c_str());
+    for (const std::string& item : items)
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(c->widget), item.c_str());
     c->itemCount = static_cast<int>(items.size());
     updating_ = false;
 }

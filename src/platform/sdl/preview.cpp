@@ -65,7 +65,8 @@ bool decodePicture(const std::uint8_t* bmp, std::uint32_t size, std::vector<std:
         SDL_LockSurface(converted);
         for (int y = 0; y < height; ++y) {
             const auto* row = static_cast<const std::uint8_t*>(converted->pixels) + y * converted->pitch;
-            std::memcpy(&pixels[static_cast<std::size_t>(y) * width], row, static_cast<std::size_t>(width) * 4);
+            std::memcpy(&pixels[static_cast<std::size_t>(y) * width], row,
+                        static_cast<std::size_t>(width) * 4);
         }
         SDL_UnlockSurface(converted);
     }
@@ -114,8 +115,8 @@ struct PreviewWindow::State {
             }
         }
         const int screen = DefaultScreen(display);
-        image = XCreateImage(display, DefaultVisual(display, screen), DefaultDepth(display, screen), ZPixmap, 0,
-                             reinterpret_cast<char*>(scaled.data()), windowWidth, windowHeight, 32, 0);
+        image = XCreateImage(display, DefaultVisual(display, screen), DefaultDepth(display, screen), ZPixmap,
+                             0, reinterpret_cast<char*>(scaled.data()), windowWidth, windowHeight, 32, 0);
         if (!image) return false;
         const std::uint32_t probe = 1;
         std::uint8_t firstByte;
@@ -129,7 +130,8 @@ struct PreviewWindow::State {
         if (canPutImage && !picture.empty() && rebuildImage()) {
             XPutImage(display, window, gc, image, 0, 0, 0, 0, windowWidth, windowHeight);
         } else {
-            XSetForeground(display, gc, canPutImage ? kPlainDarkBlue : BlackPixel(display, DefaultScreen(display)));
+            XSetForeground(display, gc,
+                           canPutImage ? kPlainDarkBlue : BlackPixel(display, DefaultScreen(display)));
             XFillRectangle(display, window, gc, 0, 0, windowWidth, windowHeight);
         }
         XFlush(display);
@@ -163,7 +165,8 @@ bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std:
     const int screen = DefaultScreen(display);
     const Visual* visual = DefaultVisual(display, screen);
     s.canPutImage = (DefaultDepth(display, screen) == 24 || DefaultDepth(display, screen) == 32) &&
-                    visual->red_mask == 0xff0000 && visual->green_mask == 0x00ff00 && visual->blue_mask == 0x0000ff;
+                    visual->red_mask == 0xff0000 && visual->green_mask == 0x00ff00 &&
+                    visual->blue_mask == 0x0000ff;
     const unsigned long background = s.canPutImage ? kPlainDarkBlue : BlackPixel(display, screen);
 
     XSync(display, False);
@@ -230,31 +233,32 @@ PreviewEvent PreviewWindow::poll() {
     XEvent event;
     XNextEvent(s.display, &event);
     switch (event.type) {
-    case Expose:
-        if (event.xexpose.window == s.window && event.xexpose.count == 0) s.paint();
-        return PreviewEvent::Handled;
-    case ConfigureNotify:
-        if (event.xconfigure.window == s.parent && s.parent) {
-            XResizeWindow(s.display, s.window, static_cast<unsigned>(event.xconfigure.width),
-                          static_cast<unsigned>(event.xconfigure.height));
-        } else if (event.xconfigure.window == s.window) {
-            s.windowWidth = event.xconfigure.width;
-            s.windowHeight = event.xconfigure.height;
-        }
-        return PreviewEvent::Handled;
-    case DestroyNotify:
-        if (event.xdestroywindow.window == s.window || (s.parent && event.xdestroywindow.window == s.parent)) {
-            s.gone = true;
-            s.window = 0;  // already destroyed by the server
-            return PreviewEvent::WindowGone;
-        }
-        return PreviewEvent::Handled;
-    case ClientMessage:
-        if (s.deleteWindow && static_cast<Atom>(event.xclient.data.l[0]) == s.deleteWindow)
-            return PreviewEvent::CloseRequested;
-        return PreviewEvent::Handled;
-    default:
-        return PreviewEvent::Handled;
+        case Expose:
+            if (event.xexpose.window == s.window && event.xexpose.count == 0) s.paint();
+            return PreviewEvent::Handled;
+        case ConfigureNotify:
+            if (event.xconfigure.window == s.parent && s.parent) {
+                XResizeWindow(s.display, s.window, static_cast<unsigned>(event.xconfigure.width),
+                              static_cast<unsigned>(event.xconfigure.height));
+            } else if (event.xconfigure.window == s.window) {
+                s.windowWidth = event.xconfigure.width;
+                s.windowHeight = event.xconfigure.height;
+            }
+            return PreviewEvent::Handled;
+        case DestroyNotify:
+            if (event.xdestroywindow.window == s.window ||
+                (s.parent && event.xdestroywindow.window == s.parent)) {
+                s.gone = true;
+                s.window = 0;  // already destroyed by the server
+                return PreviewEvent::WindowGone;
+            }
+            return PreviewEvent::Handled;
+        case ClientMessage:
+            if (s.deleteWindow && static_cast<Atom>(event.xclient.data.l[0]) == s.deleteWindow)
+                return PreviewEvent::CloseRequested;
+            return PreviewEvent::Handled;
+        default:
+            return PreviewEvent::Handled;
     }
 }
 

@@ -40,7 +40,8 @@ void completeTruncatedName(const std::string& dir, std::string& name) {
     std::string path(target, static_cast<std::size_t>(length));
     static const char kDeleted[] = " (deleted)";
     const std::size_t deletedLength = sizeof kDeleted - 1;
-    if (path.size() > deletedLength && path.compare(path.size() - deletedLength, deletedLength, kDeleted) == 0)
+    if (path.size() > deletedLength &&
+        path.compare(path.size() - deletedLength, deletedLength, kDeleted) == 0)
         path.resize(path.size() - deletedLength);
     const std::size_t slash = path.rfind('/');
     std::string base = slash == std::string::npos ? path : path.substr(slash + 1);

@@ -115,7 +115,8 @@ void forEachLine(const std::uint8_t* data, std::size_t size, Visit visit) {
     std::size_t start = 0;
     while (start < size) {
         const void* newline = std::memchr(text + start, '\n', size - start);
-        std::size_t stop = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - text) : size;
+        std::size_t stop =
+            newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - text) : size;
         visit(text + start, stop - start);
         start = stop + 1;
     }

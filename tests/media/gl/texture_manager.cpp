@@ -90,7 +90,9 @@ platform::TestGLContext* TextureManagerGL::context_ = nullptr;
 TEST_F(TextureManagerGL, EachFormatUploadsWithItsComponentsAndAFullMipmapChain) {
     // 4 x 2 RGBA from a 32-bit TGA.
     Bytes bgra;
-    for (int i = 0; i < 8; ++i) bgra.insert(bgra.end(), {std::uint8_t(i), std::uint8_t(10 * i), std::uint8_t(20 * i), std::uint8_t(255 - i)});
+    for (int i = 0; i < 8; ++i)
+        bgra.insert(bgra.end(),
+                    {std::uint8_t(i), std::uint8_t(10 * i), std::uint8_t(20 * i), std::uint8_t(255 - i)});
     pack_.add("Textures/rgba.tga", makeTga(2, 4, 2, 32, bgra));
     const GLuint rgba = manager_->getTexture("Textures/rgba.tga");
     ASSERT_NE(rgba, 0u);
@@ -117,7 +119,9 @@ TEST_F(TextureManagerGL, EachFormatUploadsWithItsComponentsAndAFullMipmapChain) 
     }
     EXPECT_EQ(levelOf(rgba, 3).width, 0) << "the chain ends at 1 x 1";
     Bytes expectedRgba;
-    for (int i = 0; i < 8; ++i) expectedRgba.insert(expectedRgba.end(), {std::uint8_t(20 * i), std::uint8_t(10 * i), std::uint8_t(i), std::uint8_t(255 - i)});
+    for (int i = 0; i < 8; ++i)
+        expectedRgba.insert(expectedRgba.end(), {std::uint8_t(20 * i), std::uint8_t(10 * i), std::uint8_t(i),
+                                                 std::uint8_t(255 - i)});
     EXPECT_EQ(pixelsOf(rgba, GL_RGBA, 4), expectedRgba);
 
     // 24- and 16-bit TGAs and JPEGs are RGB (no alpha bits).
@@ -131,7 +135,8 @@ TEST_F(TextureManagerGL, EachFormatUploadsWithItsComponentsAndAFullMipmapChain) 
         EXPECT_EQ(levelOf(texture, 0).alphaBits, 0) << path;
         EXPECT_EQ(levelOf(texture, 1).width, 1) << path;
     }
-    EXPECT_EQ(pixelsOf(manager_->getTexture("Textures/five.tga"), GL_RGB, 3), (Bytes{0xF8, 0, 0, 0xF8, 0, 0, 0xF8, 0, 0, 0xF8, 0, 0}));
+    EXPECT_EQ(pixelsOf(manager_->getTexture("Textures/five.tga"), GL_RGB, 3),
+              (Bytes{0xF8, 0, 0, 0xF8, 0, 0, 0xF8, 0, 0, 0xF8, 0, 0}));
 
     // A BMP gets an alpha of 1 everywhere.
     testfiles::BmpLayout layout;
@@ -143,7 +148,8 @@ TEST_F(TextureManagerGL, EachFormatUploadsWithItsComponentsAndAFullMipmapChain) 
     const GLuint bmp = manager_->getTexture("Textures/plain.bmp");
     ASSERT_NE(bmp, 0u);
     EXPECT_GT(levelOf(bmp, 0).alphaBits, 0);
-    EXPECT_EQ(pixelsOf(bmp, GL_RGBA, 4), (Bytes{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}));
+    EXPECT_EQ(pixelsOf(bmp, GL_RGBA, 4),
+              (Bytes{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}));
 }
 
 TEST_F(TextureManagerGL, NonPowerOfTwoPicturesAreScaledAndTightRowsReadCorrectly) {
@@ -208,15 +214,16 @@ TEST_F(TextureManagerGL, MissingPicturesGetTheirOwnCopyOfTheDefault) {
     EXPECT_EQ(pixelsOf(second, GL_RGB, 3), kDefaultPixel);
     const auto lines = logLines();
     ASSERT_EQ(lines.size(), 14u);
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7), (std::vector<std::string>{
-                                                                                 "Start load Textures/missing.tga",
-                                                                                 "Try load original: Textures/missing.tga",
-                                                                                 "Try load Textures/missing.bmp",
-                                                                                 "Try load Textures/missing.tga",
-                                                                                 "Try load Textures/missing.jpg",
-                                                                                 "--Unable load Textures/missing.tga-------------------------",
-                                                                                 "Loading default texture",
-                                                                             }));
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7),
+              (std::vector<std::string>{
+                  "Start load Textures/missing.tga",
+                  "Try load original: Textures/missing.tga",
+                  "Try load Textures/missing.bmp",
+                  "Try load Textures/missing.tga",
+                  "Try load Textures/missing.jpg",
+                  "--Unable load Textures/missing.tga-------------------------",
+                  "Loading default texture",
+              }));
     EXPECT_EQ(lines.back(), "Loading default texture") << "no loaded line follows the default";
 }
 

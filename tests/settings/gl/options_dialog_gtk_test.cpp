@@ -45,7 +45,8 @@ protected:
         store.load();
         dialog = std::make_unique<OptionsDialog>(store, *toolkit);
         ASSERT_TRUE(dialog->create());
-        const std::string table = settings_test::readText(GLIMMERDALE_SOURCE_DIR "/tests/settings/data/text.txt");
+        const std::string table =
+            settings_test::readText(GLIMMERDALE_SOURCE_DIR "/tests/settings/data/text.txt");
         dialog->applyStringTable(reinterpret_cast<const std::uint8_t*>(table.data()), table.size());
         dialog->loadControls();
     }
