@@ -18,7 +18,7 @@
 #include "formats/particle_effect.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 #include "scene/particles.h"
 #include "scene/scene.h"
 

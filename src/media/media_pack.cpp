@@ -1,6 +1,6 @@
 #include "media/media_pack.h"
 
-#include "app/log.h"
+#include "core/log.h"
 #include "platform/blobs.h"
 #include "platform/files.h"
 

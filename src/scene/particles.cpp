@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "media/archive.h"
 #include "model/byte_reader.h"
 

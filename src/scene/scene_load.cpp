@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "media/archive.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "media/media_pack.h"
 #include "rarpack/rar_writer.h"
 

@@ -7,7 +7,7 @@
 #include <array>
 
 #include "formats/particle_effect.h"
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 #include "scene/scene_fixtures.h"
 
 using scenetest::SceneRig;

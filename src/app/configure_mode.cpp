@@ -1,14 +1,14 @@
-// Configure mode over the process-wide settings store and media pack.
+#include "app/configure_mode.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/log.h"
-#include "app/run_mode.h"
+#include "core/log.h"
+#include "core/run_mode.h"
 #include "media/media_pack.h"
 #include "settings/options_dialog.h"
 
-void runOptionsDialog() {
+void runOptionsDialog(SettingsStore& store, const MediaPack& media) {
     std::string reason;
     std::unique_ptr<platform::DialogToolkit> toolkit = platform::createDialogToolkit(reason);
     if (!toolkit) {
@@ -17,14 +17,14 @@ void runOptionsDialog() {
         setRunMode(RunMode::Quit);
         return;
     }
-    OptionsDialog dialog(theSettingsStore(), *toolkit);
+    OptionsDialog dialog(store, *toolkit);
     if (!dialog.create()) {
         std::fprintf(stderr, "Glimmerdale.scr: the options dialog could not be created\n");
         logLine("Options dialog: could not be created");
         setRunMode(RunMode::Quit);
         return;
     }
-    FileBuffer table = readFile(kStringTablePath);
+    FileBuffer table = media.readFile(kStringTablePath);
     dialog.applyStringTable(table.data, table.size);
     std::free(table.data);
     dialog.loadControls();

@@ -24,15 +24,12 @@ public:
     // Opens the hidden window (width x height pixels, RGBA 8-8-8-8 double-buffered, 24-bit depth,
     // 8-bit stencil), makes its context current and initialises GLEW. Returns false, with the
     // reason in error(), when no window or context could be had; everything made so far is
-    // released again. A GLEW failure alone is not fatal (see glewReady()).
+    // released again. A GLEW failure alone is not fatal.
     bool create(int width = 64, int height = 64);
     // Releases the context and the window; safe to call twice.
     void destroy();
 
     bool isReady() const { return context_ != nullptr; }
-    // True when glewInit succeeded (it reports an error under SDL_VIDEODRIVER=offscreen, where
-    // extension entry points may still work).
-    bool glewReady() const { return glewReady_; }
     int width() const { return width_; }
     int height() const { return height_; }
     const std::string& error() const { return error_; }
@@ -44,7 +41,6 @@ private:
     void* window_ = nullptr;   // SDL_Window*
     void* context_ = nullptr;  // SDL_GLContext
     bool ownsVideo_ = false;   // this object initialised the SDL video subsystem
-    bool glewReady_ = false;
     int width_ = 0;
     int height_ = 0;
     std::string error_;

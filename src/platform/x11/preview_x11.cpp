@@ -1,12 +1,13 @@
 #include "platform/preview.h"
 
-#include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "platform/bmp_decoder.h"
 
 // The preview talks to the X server directly rather than through SDL: it must draw into a window
 // that another program owns, and an SDL window would also switch the host's screensaver off.
@@ -46,32 +47,27 @@ void releaseErrorHandlers() {
     }
 }
 
-// The picture as 0x00RRGGBB pixels, rows top first. False for anything SDL cannot read as a BMP.
+// The picture as 0x00RRGGBB pixels, rows top first. False for anything that is not a readable BMP
+// of at most 4096 x 4096 pixels.
 bool decodePicture(const std::uint8_t* bmp, std::uint32_t size, std::vector<std::uint32_t>& pixels,
                    int& width, int& height) {
-    if (!bmp || size == 0 || size > 0x7fffffffu) return false;  // SDL takes an int size
-    SDL_RWops* stream = SDL_RWFromConstMem(bmp, static_cast<int>(size));
-    if (!stream) return false;
-    SDL_Surface* loaded = SDL_LoadBMP_RW(stream, 1);
-    if (!loaded) return false;
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_XRGB8888, 0);
-    SDL_FreeSurface(loaded);
-    if (!converted) return false;
-    bool ok = converted->w > 0 && converted->h > 0 && converted->w <= 4096 && converted->h <= 4096;
-    if (ok) {
-        width = converted->w;
-        height = converted->h;
-        pixels.resize(static_cast<std::size_t>(width) * height);
-        SDL_LockSurface(converted);
-        for (int y = 0; y < height; ++y) {
-            const auto* row = static_cast<const std::uint8_t*>(converted->pixels) + y * converted->pitch;
-            std::memcpy(&pixels[static_cast<std::size_t>(y) * width], row,
-                        static_cast<std::size_t>(width) * 4);
-        }
-        SDL_UnlockSurface(converted);
+    constexpr int kLargestSide = 4096;
+    BmpPicture decoded;
+    if (!bmp ||
+        decodeBmpToRgb(bmp, size, std::uint64_t(kLargestSide) * kLargestSide, decoded) != BmpStatus::Ok)
+        return false;
+    if (decoded.width > kLargestSide || decoded.height > kLargestSide) return false;
+    width = decoded.width;
+    height = decoded.height;
+    pixels.resize(static_cast<std::size_t>(width) * height);
+    // The decoded rows run bottom first.
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* rgb = &decoded.rgb[static_cast<std::size_t>(height - 1 - y) * width * 3];
+        std::uint32_t* row = &pixels[static_cast<std::size_t>(y) * width];
+        for (int x = 0; x < width; ++x, rgb += 3)
+            row[x] = (std::uint32_t(rgb[0]) << 16) | (std::uint32_t(rgb[1]) << 8) | rgb[2];
     }
-    SDL_FreeSurface(converted);
-    return ok;
+    return true;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 
 #include <GL/glew.h>
 #include <SDL.h>
@@ -47,8 +47,10 @@ bool TestGLContext::create(int width, int height) {
     width_ = width;
     height_ = height;
 
+    // Under SDL_VIDEODRIVER=offscreen glewInit reports an error (no GLX display) although the
+    // extension entry points it loads still work, so its result decides nothing here.
     glewExperimental = GL_TRUE;
-    glewReady_ = glewInit() == GLEW_OK;
+    glewInit();
     // glewInit may leave a GL error behind (it probes with a core-profile query); tests start clean.
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
@@ -69,7 +71,6 @@ void TestGLContext::destroy() {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         ownsVideo_ = false;
     }
-    glewReady_ = false;
     width_ = height_ = 0;
 }
 

@@ -1,4 +1,4 @@
-#include "app/log.h"
+#include "core/log.h"
 
 void Log::open(const std::string& path) {
     if (stream_.is_open()) stream_.close();

@@ -5,11 +5,12 @@
 
 #include <array>
 
-#include "app/main_loop.h"
-#include "app/run_mode.h"
+#include "app/frame_loop.h"
+#include "core/run_mode.h"
 #include "gfx/gl_window.h"
-#include "platform/fake/fake_video_backend.h"
-#include "platform/test_gl_context.h"
+#include "media/media_pack.h"
+#include "support/fake_video_backend.h"
+#include "support/test_gl_context.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr int kSize = 256;  // the smallest capture square fits inside
 std::array<float, 3> g_sceneColour = {1, 1, 1};
 
 // A scene that fills the window with one colour.
-void drawFlatScene(GLWindow&) {
+void drawFlatScene() {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -36,25 +37,29 @@ void drawFlatScene(GLWindow&) {
     glMatrixMode(GL_MODELVIEW);
 }
 
+class FlatView final : public FrameView {
+public:
+    void drawCapturePass(RunSession&) override { drawFlatScene(); }
+    void drawScene(RunSession&, float) override { drawFlatScene(); }
+    void drawGlassPass(RunSession&) override {}
+};
+
 void failOnError(const std::string& text) { ADD_FAILURE() << "error box: " << text; }
 
 class RunFrame : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(gl.create(kSize, kSize)) << gl.error();
-        window.backend = &fake;
         window.showError = failOnError;
         window.fullscreen = false;
         ASSERT_TRUE(createGLWindow(window, "Glimmerdale", kSize, kSize));
-        initGL(window, 3.0f);
-        window.frameTimer.fixedStep = 1.0f;  // one frame unit a frame
-        window.frameTimer.start();
-        runLoopState() = RunLoopState{};
-        runLoopState().drawScene = drawFlatScene;
-        runLoopState().drawOpaquePass = drawFlatScene;
+        session.startGraphics();
+        session.frame.timer.fixedStep = 1.0f;  // one frame unit a frame
+        session.frame.timer.start();
         g_sceneColour = {1, 1, 1};
         setRunMode(RunMode::Run);
     }
+    void renderFrame() { ::renderFrame(session, view); }
     void TearDown() override {
         if (window.captureTexture) glDeleteTextures(1, &window.captureTexture);
     }
@@ -68,13 +73,23 @@ protected:
 
     platform::TestGLContext gl;
     platform::FakeVideoBackend fake;
-    GLWindow window;
+    SettingsStore settings{""};
+    LaunchOptions options;
+    MediaPack media;
+    RunSession session{settings, options, media, fake};
+    GLWindow& window = session.window;
+    FrameLoopState& frame = session.frame;
+    FlatView view;
 };
 
 TEST_F(RunFrame, FirstFramesFadeInFromBlack) {
+    // After the GL start the loop is at its start: the fade quad opaque, the timer reset.
+    EXPECT_FLOAT_EQ(frame.fadeAlpha, 1.0f);
+    EXPECT_EQ(frame.timer.minFps, 10000.0f);
+    EXPECT_EQ(frame.timer.history[0], 1.0f);
     std::vector<int> brightness;
     for (int frame = 1; frame <= 75; ++frame) {
-        renderFrame(window);
+        renderFrame();
         brightness.push_back(centre()[0]);
     }
     // Frames 1 to 3: elapsed has not passed 1.0 yet, the picture is black.
@@ -85,26 +100,26 @@ TEST_F(RunFrame, FirstFramesFadeInFromBlack) {
     for (std::size_t i = 1; i < brightness.size(); ++i) ASSERT_GE(brightness[i], brightness[i - 1]) << i;
     // Gone after about 67 frame units.
     EXPECT_EQ(brightness.back(), 255);
-    EXPECT_LE(window.fadeAlpha, 0.0f);
+    EXPECT_LE(frame.fadeAlpha, 0.0f);
 }
 
 TEST_F(RunFrame, CaptureCrossFadesFromTheLastPictureIntoTheLiveOne) {
-    for (int frame = 0; frame < 75; ++frame) renderFrame(window);  // past the fade
+    for (int frame = 0; frame < 75; ++frame) renderFrame();  // past the fade
     g_sceneColour = {1, 0, 0};
-    window.captureRequested = true;  // the camera is about to cut
-    renderFrame(window);
-    EXPECT_FALSE(window.captureRequested);
-    EXPECT_NEAR(window.captureAlpha, 1.2f, 1e-6);
+    frame.captureRequested = true;  // the camera is about to cut
+    renderFrame();
+    EXPECT_FALSE(frame.captureRequested);
+    EXPECT_NEAR(frame.captureAlpha, 1.2f, 1e-6);
     EXPECT_EQ(centre(), (std::array<int, 3>{255, 0, 0}));
 
     g_sceneColour = {0, 0, 1};  // the new camera shows something else
-    for (int frame = 0; frame < 19; ++frame) renderFrame(window);
+    for (int frame = 0; frame < 19; ++frame) renderFrame();
     EXPECT_EQ(centre(), (std::array<int, 3>{255, 0, 0}));  // fully covered for 20 frame units
-    for (int frame = 0; frame < 50; ++frame) renderFrame(window);
+    for (int frame = 0; frame < 50; ++frame) renderFrame();
     const auto mixed = centre();
     EXPECT_GT(mixed[0], 60);
     EXPECT_GT(mixed[2], 60);
-    for (int frame = 0; frame < 60; ++frame) renderFrame(window);
+    for (int frame = 0; frame < 60; ++frame) renderFrame();
     EXPECT_EQ(centre(), (std::array<int, 3>{0, 0, 255}));
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -113,42 +128,43 @@ TEST_F(RunFrame, CaptureCrossFadesFromTheLastPictureIntoTheLiveOne) {
 
 TEST_F(RunFrame, MouseJumpOfMoreThanThirtyPixelsEnds) {
     fake.cursor = {100, 100};
-    renderFrame(window);
+    renderFrame();
     for (int step = 0; step < 20; ++step) {  // 600 pixels, 30 at a time: never more than 30
         fake.cursor.x += 30;
         fake.cursor.y -= 30;
-        renderFrame(window);
+        renderFrame();
         ASSERT_EQ(currentRunMode(), RunMode::Run) << step;
     }
     fake.cursor.y += 31;
-    renderFrame(window);
+    renderFrame();
     EXPECT_EQ(currentRunMode(), RunMode::Quit);
 }
 
 TEST_F(RunFrame, MouseMovesAreIgnoredWithoutExitMM) {
-    runLoopState().exitOnMouseMove = false;
+    frame.exitOnMouseMove = false;
     fake.cursor = {0, 0};
-    renderFrame(window);
+    renderFrame();
     fake.cursor = {500, 500};
-    renderFrame(window);
+    renderFrame();
     EXPECT_EQ(currentRunMode(), RunMode::Run);
     EXPECT_TRUE(cursorJumped({0, 0}, {-31, 0}));
     EXPECT_FALSE(cursorJumped({0, 0}, {-30, 30}));
 }
 
 TEST_F(RunFrame, LeftButtonEnds) {
-    pollInput(window);
+    pollInput(session);
     EXPECT_EQ(currentRunMode(), RunMode::Run);
     fake.leftButton = true;
-    pollInput(window);
+    pollInput(session);
     EXPECT_EQ(currentRunMode(), RunMode::Quit);
 }
 
 TEST_F(RunFrame, OneEventPerPassAndAFrameOnlyWhenTheQueueIsEmpty) {
-    runLoopState().frameLimit = 3;
+    frame.frameLimit = 3;
     fake.queue = {platform::WindowEvent::Ignored, platform::WindowEvent::Ignored};
-    mainLoop(window);
-    EXPECT_EQ(runLoopState().framesDrawn, 3);
+    runFrameLoop(session, view);
+    session.release();
+    EXPECT_EQ(frame.framesDrawn, 3);
     EXPECT_TRUE(fake.queue.empty());
     EXPECT_EQ(fake.swaps, 1 + 3);  // initGL's black picture, then the frames
 }
@@ -156,8 +172,9 @@ TEST_F(RunFrame, OneEventPerPassAndAFrameOnlyWhenTheQueueIsEmpty) {
 TEST_F(RunFrame, KeyOrCloseEndsAndNothingIsDrawnAfterIt) {
     fake.queue = {platform::WindowEvent::Ignored, platform::WindowEvent::CloseOrKey,
                   platform::WindowEvent::Ignored};
-    mainLoop(window);
-    EXPECT_EQ(runLoopState().framesDrawn, 0);
+    runFrameLoop(session, view);
+    session.release();
+    EXPECT_EQ(frame.framesDrawn, 0);
     EXPECT_EQ(currentRunMode(), RunMode::Quit);
     EXPECT_FALSE(fake.windowOpen);
 }

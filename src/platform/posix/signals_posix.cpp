@@ -6,12 +6,12 @@
 #include <atomic>
 #include <cstdlib>
 
-#include "app/run_mode.h"
 #include "platform/signals.h"
 
 namespace platform {
 namespace {
 
+std::atomic<QuitRequest> g_quitRequest{nullptr};
 std::atomic<RestoreHook> g_restoreHook{nullptr};
 volatile sig_atomic_t g_signalsSeen = 0;
 bool g_atExitInstalled = false;
@@ -24,8 +24,9 @@ void runRestoreHook() {
 void onTerminationSignal(int signalNumber) {
     g_signalsSeen = g_signalsSeen + 1;
     if (g_signalsSeen == 1) {
-        // The frame loop sees Quit at its next pass and shuts down in the normal order.
-        requestQuit();
+        // The frame loop sees the request at its next pass and shuts down in the normal order.
+        QuitRequest quit = g_quitRequest.load();
+        if (quit) quit();
         return;
     }
     // Asked twice: the loop is not getting there, so put the display back now and leave.
@@ -35,7 +36,8 @@ void onTerminationSignal(int signalNumber) {
 
 }  // namespace
 
-void installExitHandlers(RestoreHook restore) {
+void installExitHandlers(QuitRequest requestQuit, RestoreHook restore) {
+    g_quitRequest.store(requestQuit);
     g_restoreHook.store(restore);
     g_signalsSeen = 0;
     struct sigaction action = {};

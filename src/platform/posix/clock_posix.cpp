@@ -1,25 +1,12 @@
-#include "platform/clock.h"
-
-#include "platform/clock_backend.h"
-
-#include <SDL.h>
+// The system's local date and time, from the C library's time-zone rules.
 
 #include <sys/time.h>
 #include <time.h>
 
+#include "platform/clock.h"
+#include "platform/clock_backend.h"
+
 namespace platform {
-
-std::uint64_t performanceCounter() { return SDL_GetPerformanceCounter(); }
-
-std::uint64_t performanceFrequency() {
-    const std::uint64_t frequency = SDL_GetPerformanceFrequency();
-    return frequency ? frequency : 1;
-}
-
-std::uint32_t tickCount() { return static_cast<std::uint32_t>(SDL_GetTicks64()); }
-
-void sleepMilliseconds(std::uint32_t milliseconds) { SDL_Delay(milliseconds); }
-
 namespace backend {
 
 LocalTime systemLocalTime() {

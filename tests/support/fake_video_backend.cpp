@@ -1,4 +1,4 @@
-#include "platform/fake/fake_video_backend.h"
+#include "support/fake_video_backend.h"
 
 #include <algorithm>
 
