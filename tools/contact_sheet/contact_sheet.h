@@ -1,5 +1,5 @@
 #pragma once
-// The review contact sheet: screenshots laid out in a grid, each scaled to fit a 4:3 box on a dark
+// The contact sheet: stills laid out in a grid, each scaled to fit a 4:3 box on a dark
 // ground, with its label centred underneath. A picture that cannot be read keeps its cell, shown as a
 // dark red box with the label and the reason, so the sheet still shows what is missing.
 //
@@ -7,7 +7,7 @@
 //   SheetEntry       one picture and its label
 //   cellOrigin       where a cell's picture box starts, for callers and tests
 //   composeSheet     the sheet as an image
-//   runReviewSheet   the command line: read the files, compose, write the PNG
+//   runContactSheet   the command line: read the files, compose, write the PNG
 
 #include <iosfwd>
 #include <string>
@@ -15,7 +15,7 @@
 
 #include "formats/image.h"
 
-namespace review {
+namespace contactsheet {
 
 struct SheetLayout {
     int columns = 5;
@@ -46,6 +46,6 @@ formats::Image composeSheet(const std::vector<SheetEntry>& entries, const SheetL
 // Arguments: --out SHEET.png [--columns N] FILE LABEL [FILE LABEL]... Writes the sheet and returns 0;
 // returns 1 when a picture could not be read (the sheet is still written, its cell marked, the reason
 // on `errors`), 2 for bad arguments or a sheet that cannot be written.
-int runReviewSheet(const std::vector<std::string>& arguments, std::ostream& errors);
+int runContactSheet(const std::vector<std::string>& arguments, std::ostream& errors);
 
-}  // namespace review
+}  // namespace contactsheet

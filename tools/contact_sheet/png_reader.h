@@ -8,7 +8,7 @@
 
 #include "formats/image.h"
 
-namespace review {
+namespace contactsheet {
 
 // The largest width or height accepted, so a damaged header cannot ask for gigabytes.
 constexpr int kMaxPngSide = 16384;
@@ -23,4 +23,4 @@ bool decodePng(const std::vector<std::uint8_t>& bytes, formats::Image& image, st
 // Reads and decodes a file; a file that cannot be opened is reported as such in `error`.
 bool readPngFile(const std::string& path, formats::Image& image, std::string& error);
 
-}  // namespace review
+}  // namespace contactsheet

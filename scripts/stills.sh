@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
-# Review pictures: builds Glimmerdale.scr and the sheet tool, takes screenshots of every camera path
-# (start, middle, end), a four-angle turntable of every model and close-ups of the effects in a
-# virtual X server, and gathers them into one labelled contact sheet:
-#   $BUILD_DIR/review/contact-sheet.png   (the single pictures stay in $BUILD_DIR/review/shots/)
+# Stills of the room on a contact sheet: builds Glimmerdale.scr and the sheet tool, takes stills of
+# every camera path (start, middle, end), a four-angle turntable of every model and close-ups of the
+# effects in a virtual X server, and lays them out on one labelled contact sheet:
+#   $BUILD_DIR/stills/contact-sheet.png   (the single stills stay in $BUILD_DIR/stills/shots/)
 #
-# Usage: scripts/review.sh [cameras] [models] [effects]   (no argument: all three groups)
+# Usage: scripts/stills.sh [cameras] [models] [effects]   (no argument: all three groups)
 # Not part of the test command: it takes several minutes under a software renderer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
-bash scripts/build.sh --target Glimmerdale review_sheet
+bash scripts/build.sh --target Glimmerdale contact_sheet
 root=$(pwd)
 build=$(cd "$BUILD_DIR" && pwd)
-out="$build/review"
+out="$build/stills"
 shots="$out/shots"
 mkdir -p "$shots"
 
@@ -23,10 +23,10 @@ wants() { local g; for g in "${groups[@]}"; do [ "$g" = "$1" ] && return 0; done
 # A renamed copy: a process called Glimmerdale.scr makes later copies stop at once.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$build/Glimmerdale.scr" "$work/gd-review"
+cp "$build/Glimmerdale.scr" "$work/gd-stills"
 mkdir -p "$work/config"
 
-help=$("$work/gd-review" --help 2>&1 || true)
+help=$("$work/gd-stills" --help 2>&1 || true)
 has_option() { grep -q -- "$1" <<<"$help"; }
 
 # Every shot is one line: FILE<TAB>LABEL<TAB>ARGUMENTS...
@@ -88,7 +88,7 @@ fi
 # All shots in one virtual X server; each run is the normal screensaver with a fixed clock.
 export SDL_AUDIODRIVER=dummy GLIMMERDALE_MESSAGE_BOX=stderr MESA_SHADER_CACHE_DISABLE=true
 count=$(wc -l <"$plan")
-echo "review: $count pictures into $shots"
+echo "stills: $count pictures into $shots"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   exe=$1 plan=$2 shots=$3 config=$4
   cd "$(dirname "$exe")"
@@ -99,15 +99,15 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     # shellcheck disable=SC2086
     "$exe" --config-dir "$config" --time "2026-12-24 10:00:00" --windowed --size 1024x768 \
       --screenshot "$shots/$file" $arguments /s >"$shots/${file%.png}.log" 2>&1 || true
-    if [ -f "$shots/$file" ]; then echo "review: [$n] $label"; else echo "review: [$n] $label: no picture (see ${file%.png}.log)"; fi
-  done <"$plan"' _ "$work/gd-review" "$plan" "$shots" "$work/config"
+    if [ -f "$shots/$file" ]; then echo "stills: [$n] $label"; else echo "stills: [$n] $label: no picture (see ${file%.png}.log)"; fi
+  done <"$plan"' _ "$work/gd-stills" "$plan" "$shots" "$work/config"
 
 sheet_arguments=()
 while IFS=$'\t' read -r file label _; do
   sheet_arguments+=("$shots/$file" "$label")
 done <"$plan"
 status=0
-"$build/tools/review_sheet/review_sheet" --out "$out/contact-sheet.png" --columns 6 "${sheet_arguments[@]}" || status=$?
-echo "review: contact sheet $out/contact-sheet.png"
-[ "$status" -eq 0 ] || echo "review: some pictures are missing (marked red on the sheet)"
+"$build/tools/contact_sheet/contact_sheet" --out "$out/contact-sheet.png" --columns 6 "${sheet_arguments[@]}" || status=$?
+echo "stills: contact sheet $out/contact-sheet.png"
+[ "$status" -eq 0 ] || echo "stills: some pictures are missing (marked red on the sheet)"
 exit "$status"

@@ -1,4 +1,4 @@
-#include "review_sheet/png_reader.h"
+#include "contact_sheet/png_reader.h"
 
 #include <zlib.h>
 
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace review {
+namespace contactsheet {
 namespace {
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -195,4 +195,4 @@ bool readPngFile(const std::string& path, formats::Image& image, std::string& er
     return decodePng(bytes, image, error);
 }
 
-}  // namespace review
+}  // namespace contactsheet

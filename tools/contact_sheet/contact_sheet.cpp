@@ -1,4 +1,4 @@
-#include "review_sheet/review_sheet.h"
+#include "contact_sheet/contact_sheet.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,9 +9,9 @@
 #include "formats/png.h"
 #include "mediagen/picture.h"
 #include "mediagen/text.h"
-#include "review_sheet/png_reader.h"
+#include "contact_sheet/png_reader.h"
 
-namespace review {
+namespace contactsheet {
 namespace {
 
 using mediagen::Color;
@@ -79,8 +79,8 @@ formats::Image composeSheet(const std::vector<SheetEntry>& entries, const SheetL
     return sheet.toImage();
 }
 
-int runReviewSheet(const std::vector<std::string>& arguments, std::ostream& errors) {
-    const char* usage = "usage: review_sheet --out SHEET.png [--columns N] FILE LABEL [FILE LABEL]...\n";
+int runContactSheet(const std::vector<std::string>& arguments, std::ostream& errors) {
+    const char* usage = "usage: contact_sheet --out SHEET.png [--columns N] FILE LABEL [FILE LABEL]...\n";
     std::string outPath;
     SheetLayout layout;
     std::vector<std::string> pairs;
@@ -95,13 +95,13 @@ int runReviewSheet(const std::vector<std::string>& arguments, std::ostream& erro
             char* end = nullptr;
             const long columns = std::strtol(value.c_str(), &end, 10);
             if (value.empty() || *end != '\0' || columns < 1 || columns > kMaxColumns) {
-                errors << "review_sheet: --columns wants 1 to " << kMaxColumns << ", not \"" << value
+                errors << "contact_sheet: --columns wants 1 to " << kMaxColumns << ", not \"" << value
                        << "\"\n";
                 return 2;
             }
             layout.columns = int(columns);
         } else if (argument.rfind("--", 0) == 0) {
-            errors << "review_sheet: unknown or incomplete option " << argument << "\n" << usage;
+            errors << "contact_sheet: unknown or incomplete option " << argument << "\n" << usage;
             return 2;
         } else {
             pairs.push_back(argument);
@@ -121,7 +121,7 @@ int runReviewSheet(const std::vector<std::string>& arguments, std::ostream& erro
         if (!readPngFile(pairs[i], entry.image, error)) {
             entry.image = formats::Image();
             entry.problem = error;
-            errors << "review_sheet: " << pairs[i] << ": " << error << "\n";
+            errors << "contact_sheet: " << pairs[i] << ": " << error << "\n";
             allRead = false;
         }
         entries.push_back(std::move(entry));
@@ -133,14 +133,14 @@ int runReviewSheet(const std::vector<std::string>& arguments, std::ostream& erro
         file.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
         file.close();
         if (!file) {
-            errors << "review_sheet: cannot write " << outPath << "\n";
+            errors << "contact_sheet: cannot write " << outPath << "\n";
             return 2;
         }
     } catch (const std::exception& failure) {
-        errors << "review_sheet: " << failure.what() << "\n";
+        errors << "contact_sheet: " << failure.what() << "\n";
         return 2;
     }
     return allRead ? 0 : 1;
 }
 
-}  // namespace review
+}  // namespace contactsheet

@@ -1,4 +1,4 @@
-// The review sheet tool: its PNG reader (row filters, damaged files) and the sheet it writes from a
+// The contact sheet tool: its PNG reader (row filters, damaged files) and the sheet it writes from a
 // few small pictures, read back through the same reader.
 
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "formats/png.h"
-#include "review_sheet/png_reader.h"
-#include "review_sheet/review_sheet.h"
+#include "contact_sheet/png_reader.h"
+#include "contact_sheet/contact_sheet.h"
 
 namespace fs = std::filesystem;
 
@@ -49,7 +49,7 @@ std::vector<std::uint8_t> pngFromScanlines(int width, int height, int colourType
 
 fs::path freshTempDir() {
     const fs::path dir =
-        fs::temp_directory_path() / ("review_sheet_" + std::to_string(std::random_device{}()));
+        fs::temp_directory_path() / ("contact_sheet_" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
     return dir;
 }
@@ -61,7 +61,7 @@ void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-TEST(ReviewPngReader, UndoesEveryRowFilter) {
+TEST(ContactSheetPngReader, UndoesEveryRowFilter) {
     // Grey 3 × 5; each row uses one filter on the same bytes, decoded by hand below.
     const std::vector<std::uint8_t> raw = {
         0, 10, 20, 30,  // none:   10 20 30
@@ -72,7 +72,7 @@ TEST(ReviewPngReader, UndoesEveryRowFilter) {
     };
     formats::Image image;
     std::string error;
-    ASSERT_TRUE(review::decodePng(pngFromScanlines(3, 5, 0, raw), image, error)) << error;
+    ASSERT_TRUE(contactsheet::decodePng(pngFromScanlines(3, 5, 0, raw), image, error)) << error;
     const int expected[5][3] = {{10, 20, 30}, {5, 10, 15}, {6, 12, 18}, {7, 13, 19}, {8, 14, 20}};
     // Paeth row: x0 predicts up (7); x1: left 8, up 13, up-left 7 → estimate 14, nearest up 13 → 14;
     // x2: left 14, up 19, up-left 13 → estimate 20, nearest up 19 → 20.
@@ -83,52 +83,52 @@ TEST(ReviewPngReader, UndoesEveryRowFilter) {
         }
 }
 
-TEST(ReviewPngReader, ReadsRgbAndRgbaAsWritten) {
+TEST(ContactSheetPngReader, ReadsRgbAndRgbaAsWritten) {
     formats::Image source(4, 3, formats::Rgba{12, 34, 56, 78});
     source.at(3, 2) = formats::Rgba{200, 100, 50, 255};
     formats::Image read;
     std::string error;
-    ASSERT_TRUE(review::decodePng(formats::encodePng(source), read, error)) << error;
+    ASSERT_TRUE(contactsheet::decodePng(formats::encodePng(source), read, error)) << error;
     ASSERT_EQ(read.width, 4);
     ASSERT_EQ(read.height, 3);
     EXPECT_TRUE(read.pixels == source.pixels);
 
     // RGB, two pixels, the sub filter working per channel.
     const std::vector<std::uint8_t> raw = {1, 100, 50, 25, 1, 2, 3};
-    ASSERT_TRUE(review::decodePng(pngFromScanlines(2, 1, 2, raw), read, error)) << error;
+    ASSERT_TRUE(contactsheet::decodePng(pngFromScanlines(2, 1, 2, raw), read, error)) << error;
     EXPECT_EQ(read.at(1, 0), (formats::Rgba{101, 52, 28, 255}));
 }
 
-TEST(ReviewPngReader, RefusesDamagedFilesWithAReason) {
+TEST(ContactSheetPngReader, RefusesDamagedFilesWithAReason) {
     const std::vector<std::uint8_t> good =
         formats::encodePng(formats::Image(8, 8, formats::Rgba{1, 2, 3, 4}));
     formats::Image image;
     std::string error;
 
     std::vector<std::uint8_t> cut(good.begin(), good.end() - 20);
-    EXPECT_FALSE(review::decodePng(cut, image, error));
+    EXPECT_FALSE(contactsheet::decodePng(cut, image, error));
     EXPECT_FALSE(error.empty());
 
     std::vector<std::uint8_t> flipped = good;
     flipped[40] ^= 0xFF;  // inside the pixel data: the chunk checksum no longer matches
-    EXPECT_FALSE(review::decodePng(flipped, image, error));
+    EXPECT_FALSE(contactsheet::decodePng(flipped, image, error));
     EXPECT_EQ(error, "chunk checksum wrong");
 
-    EXPECT_FALSE(review::decodePng({}, image, error));
+    EXPECT_FALSE(contactsheet::decodePng({}, image, error));
     EXPECT_EQ(error, "not a PNG file");
 
     // A header promising 2 × 2 with one row of data, and one asking for a huge picture.
-    EXPECT_FALSE(review::decodePng(pngFromScanlines(2, 2, 0, {0, 1, 2}), image, error));
+    EXPECT_FALSE(contactsheet::decodePng(pngFromScanlines(2, 2, 0, {0, 1, 2}), image, error));
     EXPECT_EQ(error, "pixel data shorter than the picture");
-    EXPECT_FALSE(review::decodePng(pngFromScanlines(2, 1, 0, {0, 1, 2, 0, 3, 4}), image, error));
+    EXPECT_FALSE(contactsheet::decodePng(pngFromScanlines(2, 1, 0, {0, 1, 2, 0, 3, 4}), image, error));
     EXPECT_EQ(error, "pixel data longer than the picture");
-    EXPECT_FALSE(review::decodePng(pngFromScanlines(100000, 1, 0, {0}), image, error));
+    EXPECT_FALSE(contactsheet::decodePng(pngFromScanlines(100000, 1, 0, {0}), image, error));
     EXPECT_EQ(error, "picture size out of range");
-    EXPECT_FALSE(review::decodePng(pngFromScanlines(1, 1, 0, {7, 1}), image, error));
+    EXPECT_FALSE(contactsheet::decodePng(pngFromScanlines(1, 1, 0, {7, 1}), image, error));
     EXPECT_EQ(error, "unknown row filter");
 }
 
-TEST(ReviewSheetTool, LaysPicturesOutInLabelledCells) {
+TEST(ContactSheetTool, LaysPicturesOutInLabelledCells) {
     const fs::path dir = freshTempDir();
     const formats::Rgba red{220, 30, 30, 255}, green{30, 200, 40, 255}, blue{40, 60, 230, 255};
     writeFile(dir / "a.png", formats::encodePng(formats::Image(64, 48, red)));
@@ -137,24 +137,24 @@ TEST(ReviewSheetTool, LaysPicturesOutInLabelledCells) {
     const fs::path sheetPath = dir / "sheet.png";
 
     std::ostringstream errors;
-    const int result = review::runReviewSheet(
+    const int result = contactsheet::runContactSheet(
         {"--out", sheetPath.string(), "--columns", "2", (dir / "a.png").string(), "camera 0 start",
          (dir / "b.png").string(), "fir 90", (dir / "c.png").string(), "candle close-up"},
         errors);
     ASSERT_EQ(result, 0) << errors.str();
     formats::Image sheet;
     std::string error;
-    ASSERT_TRUE(review::readPngFile(sheetPath.string(), sheet, error)) << error;
+    ASSERT_TRUE(contactsheet::readPngFile(sheetPath.string(), sheet, error)) << error;
 
-    const review::SheetLayout layout;  // the defaults, with two columns
+    const contactsheet::SheetLayout layout;  // the defaults, with two columns
     ASSERT_EQ(sheet.width, layout.margin + 2 * (layout.boxWidth + layout.margin));
     ASSERT_EQ(sheet.height, layout.margin + 2 * (layout.boxHeight + layout.labelHeight + layout.margin));
 
-    review::SheetLayout two = layout;
+    contactsheet::SheetLayout two = layout;
     two.columns = 2;
     const formats::Rgba colours[3] = {red, green, blue};
     for (int i = 0; i < 3; ++i) {
-        const review::CellOrigin o = review::cellOrigin(two, i);
+        const contactsheet::CellOrigin o = contactsheet::cellOrigin(two, i);
         EXPECT_EQ(sheet.at(o.x + layout.boxWidth / 2, o.y + layout.boxHeight / 2), colours[i])
             << "cell " << i;
         EXPECT_EQ(sheet.at(o.x + 2, o.y + 2) == colours[i], i != 2)
@@ -166,35 +166,36 @@ TEST(ReviewSheetTool, LaysPicturesOutInLabelledCells) {
         EXPECT_GT(ink, 20) << "cell " << i;
     }
     // The fourth cell is empty ground.
-    const review::CellOrigin empty = review::cellOrigin(two, 3);
+    const contactsheet::CellOrigin empty = contactsheet::cellOrigin(two, 3);
     EXPECT_EQ(sheet.at(empty.x + 100, empty.y + 100), (formats::Rgba{0x20, 0x21, 0x24, 255}));
     fs::remove_all(dir);
 }
 
-TEST(ReviewSheetTool, MarksAMissingPictureAndSaysSo) {
+TEST(ContactSheetTool, MarksAMissingPictureAndSaysSo) {
     const fs::path dir = freshTempDir();
     writeFile(dir / "ok.png", formats::encodePng(formats::Image(40, 30, formats::Rgba{200, 200, 200, 255})));
     writeFile(dir / "broken.png", {0x89, 'P', 'N', 'G'});
     const fs::path sheetPath = dir / "sheet.png";
     std::ostringstream errors;
-    EXPECT_EQ(
-        review::runReviewSheet({"--out", sheetPath.string(), (dir / "ok.png").string(), "ok",
-                                (dir / "broken.png").string(), "broken", (dir / "none.png").string(), "none"},
-                               errors),
-        1);
+    EXPECT_EQ(contactsheet::runContactSheet(
+                  {"--out", sheetPath.string(), (dir / "ok.png").string(), "ok",
+                   (dir / "broken.png").string(), "broken", (dir / "none.png").string(), "none"},
+                  errors),
+              1);
     EXPECT_NE(errors.str().find("broken.png: not a PNG file"), std::string::npos) << errors.str();
     EXPECT_NE(errors.str().find("cannot open"), std::string::npos) << errors.str();
     formats::Image sheet;
     std::string error;
-    ASSERT_TRUE(review::readPngFile(sheetPath.string(), sheet, error)) << error;
-    const review::CellOrigin missing = review::cellOrigin(review::SheetLayout{}, 1);
+    ASSERT_TRUE(contactsheet::readPngFile(sheetPath.string(), sheet, error)) << error;
+    const contactsheet::CellOrigin missing = contactsheet::cellOrigin(contactsheet::SheetLayout{}, 1);
     EXPECT_EQ(sheet.at(missing.x + 3, missing.y + 3), (formats::Rgba{0x5C, 0x1A, 0x14, 255}));
 
     std::ostringstream usage;
-    EXPECT_EQ(review::runReviewSheet({"--out", sheetPath.string(), "only-a-file.png"}, usage), 2);
-    EXPECT_EQ(review::runReviewSheet({"--out", sheetPath.string(), "--columns", "0", "a.png", "a"}, usage),
-              2);
-    EXPECT_EQ(review::runReviewSheet(
+    EXPECT_EQ(contactsheet::runContactSheet({"--out", sheetPath.string(), "only-a-file.png"}, usage), 2);
+    EXPECT_EQ(
+        contactsheet::runContactSheet({"--out", sheetPath.string(), "--columns", "0", "a.png", "a"}, usage),
+        2);
+    EXPECT_EQ(contactsheet::runContactSheet(
                   {"--out", (dir / "no" / "dir.png").string(), (dir / "ok.png").string(), "ok"}, usage),
               2);
     fs::remove_all(dir);
