@@ -1,15 +1,19 @@
 // The frame loop on real GL with the fake display: the fade from black, the capture and cross-fade,
-// the mouse rules, one event per pass.
+// the mouse rules, one event per pass; the run session's shutdown order.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <sstream>
 
 #include "app/frame_loop.h"
+#include "core/log.h"
 #include "core/run_mode.h"
 #include "gfx/gl_window.h"
 #include "media/media_pack.h"
 #include "support/fake_video_backend.h"
+#include "support/process.h"
 #include "support/test_gl_context.h"
 
 namespace {
@@ -177,6 +181,70 @@ TEST_F(RunFrame, KeyOrCloseEndsAndNothingIsDrawnAfterIt) {
     EXPECT_EQ(frame.framesDrawn, 0);
     EXPECT_EQ(currentRunMode(), RunMode::Quit);
     EXPECT_FALSE(fake.windowOpen);
+}
+
+// An audio output that writes its opening and closing into the log, so that the log shows where the
+// music stops among the other steps of the shutdown.
+class LoggedAudioOutput final : public platform::AudioOutput {
+public:
+    bool open(int, int, platform::AudioFillCallback, void*) override {
+        theLog().write("audio: open");
+        return open_ = true;
+    }
+    void start() override {}
+    void stop() override {}
+    void lock() override {}
+    void unlock() override {}
+    void close() override {
+        if (open_) theLog().write("audio: close");
+        open_ = false;
+    }
+    bool isOpen() const override { return open_; }
+
+private:
+    bool open_ = false;
+};
+
+TEST(RunSessionRelease, TakesTheSessionDownInTheShutdownOrder) {
+    platform::TestGLContext gl;
+    ASSERT_TRUE(gl.create(kSize, kSize)) << gl.error();
+    testsupport::TempDir temp{"gdsession"};
+    theLog().open(temp.file("Log.txt"));
+    platform::FakeVideoBackend fake;
+    SettingsStore settings{""};  // the defaults: 800 x 600, music on
+    LaunchOptions options;       // full screen
+    MediaPack media;
+    RunSession session{settings, options, media, fake, [] { return std::make_unique<LoggedAudioOutput>(); }};
+    session.window.showError = failOnError;
+    ASSERT_TRUE(session.openWindow("Glimmerdale"));
+    session.startGraphics();
+    ASSERT_TRUE(session.font.create());
+    session.startMusic();
+    const GLuint capture = session.window.captureTexture;
+    const GLuint font = session.font.base();
+    const std::size_t callsBefore = fake.calls.size();
+
+    session.release();
+    session.release();  // once only
+    logLine("after the shutdown");
+
+    std::vector<std::string> log;
+    std::istringstream in(testsupport::readTextFile(temp.file("Log.txt")));
+    for (std::string line; std::getline(in, line);) log.push_back(line);
+    ASSERT_GE(log.size(), 5u);
+    const std::vector<std::string> tail(log.end() - 5, log.end());
+    const std::string gamma = Log::line("Set old Gamma: ", session.window.savedGammaExponent);
+    // ... and nothing after them: the log is closed.
+    EXPECT_EQ(tail,
+              (std::vector<std::string>{"audio: close", gamma, "Max fps: 0", "Min fps: 10000", "Fps: 5000"}));
+
+    // The ramp comes back before the context goes, the display mode and cursor after it, the window last.
+    const std::vector<std::string> calls(fake.calls.begin() + callsBefore, fake.calls.end());
+    EXPECT_EQ(calls, (std::vector<std::string>{"writeGammaRamp", "destroyContext", "restoreDisplayMode",
+                                               "showCursor", "closeWindow"}));
+    // GL objects went while their context was current.
+    EXPECT_FALSE(glIsTexture(capture));
+    EXPECT_FALSE(glIsList(font));
 }
 
 }  // namespace
