@@ -28,7 +28,6 @@ constexpr float kTurnRate = 0.5f;
 // The eye looks down on the model from this many degrees above its centre.
 constexpr float kElevationDegrees = 20.0f;
 constexpr float kViewFieldDegrees = 45.0f;  // the window's projection
-constexpr float kPi = 3.14159265f;
 constexpr std::int32_t kEmitterHelperKind = 2;
 constexpr float kEmitterHeadroom = 6.0f;  // units kept free above an emitter for its particles
 

@@ -12,22 +12,6 @@
 
 namespace {
 
-Vec3 readVec3(ByteReader& reader) {
-    Vec3 v;
-    v.x = reader.readFloat();
-    v.y = reader.readFloat();
-    v.z = reader.readFloat();
-    return v;
-}
-
-float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-// A zero vector stays zero instead of becoming NaN.
-Vec3 normalised(Vec3 v) {
-    const float length = std::sqrt(dot(v, v));
-    return length > 0.0f ? v * (1.0f / length) : v;
-}
-
 Vec3 spawnOffset(Vec3 box) {
     Vec3 o;
     o.x = (randomBelow(box.x) - box.x / 2) * 0.01f;
@@ -79,13 +63,13 @@ bool parseEffect(const std::uint8_t* data, std::size_t size, ParticleEffect& eff
         layer.spriteName = reader.readCountedString();
         if (!reader.expectRecords(1, kEffectBlockBytes, "a layer's parameter block")) break;
         EffectParameters& p = layer.parameters;
-        p.speed = readVec3(reader);
-        p.speedJitter = readVec3(reader);
-        p.spawnBox = readVec3(reader);
+        p.speed = reader.readVec3();
+        p.speedJitter = reader.readVec3();
+        p.spawnBox = reader.readVec3();
         p.burstCount = reader.readInt32();
-        p.size = readVec3(reader);
-        p.sizeJitter = readVec3(reader);
-        p.shrink = readVec3(reader);
+        p.size = reader.readVec3();
+        p.sizeJitter = reader.readVec3();
+        p.shrink = reader.readVec3();
         p.fadeRateCopy = reader.readFloat();
         p.gravity = reader.readFloat();
         p.radial = reader.readUint8() != 0;

@@ -10,8 +10,6 @@
 
 namespace {
 
-Vec3 lerp(Vec3 a, Vec3 b, float t) { return a + (b - a) * t; }
-
 void seedGenerator(const Scene& scene) {
     if (scene.services.seeded) {
         std::srand(scene.services.seed);

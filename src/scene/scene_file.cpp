@@ -6,23 +6,6 @@
 
 namespace {
 
-Vec3 readVec3(ByteReader& reader) {
-    Vec3 v;
-    v.x = reader.readFloat();
-    v.y = reader.readFloat();
-    v.z = reader.readFloat();
-    return v;
-}
-
-Quat readQuat(ByteReader& reader) {
-    Quat q;
-    q.x = reader.readFloat();
-    q.y = reader.readFloat();
-    q.z = reader.readFloat();
-    q.w = reader.readFloat();
-    return q;
-}
-
 // A count followed by records of at least `recordBytes` each; negative or too large fails.
 std::int32_t readCount(ByteReader& reader, std::size_t recordBytes, const char* what) {
     const std::int32_t count = reader.readInt32();
@@ -34,7 +17,7 @@ void readVec3s(ByteReader& reader, std::vector<Vec3>& out, std::int32_t count, c
     out.clear();
     if (!reader.expectRecords(count, 12, what)) return;
     out.resize(std::size_t(count));
-    for (Vec3& v : out) v = readVec3(reader);
+    for (Vec3& v : out) v = reader.readVec3();
 }
 
 // Index triples stored as floats, each truncated and checked to lie in 0 … limit − 1.
@@ -123,7 +106,7 @@ void readCamera(ByteReader& reader, SceneCamera& camera) {
     if (!reader.expectRecords(keyCount, 32, "camera keys")) return;
     readVec3s(reader, camera.positions, keyCount, "camera positions");
     camera.rotations.resize(std::size_t(keyCount));
-    for (Quat& q : camera.rotations) q = readQuat(reader);
+    for (Quat& q : camera.rotations) q = reader.readQuat();
     camera.fieldsOfView.resize(std::size_t(keyCount));
     for (float& f : camera.fieldsOfView) f = reader.readFloat();
 }
@@ -137,12 +120,12 @@ void readHelper(ByteReader& reader, SceneFileHelper& helper) {
     if (!reader.expectRecords(keyCount, 28, "helper keys")) return;
     readVec3s(reader, helper.positions, keyCount, "helper positions");
     helper.rotations.resize(std::size_t(keyCount));
-    for (Quat& q : helper.rotations) q = readQuat(reader);
+    for (Quat& q : helper.rotations) q = reader.readQuat();
 }
 
 void readLight(ByteReader& reader, SceneLight& light) {
-    const Vec3 position = readVec3(reader);
-    const Vec3 colour = readVec3(reader);
+    const Vec3 position = reader.readVec3();
+    const Vec3 colour = reader.readVec3();
     light.range = reader.readFloat();
     reader.readFloat();  // reserved
     const float multiplier = reader.readFloat();

@@ -15,11 +15,6 @@ namespace {
 
 constexpr const char* kScenePath = "Models/test.BSS";
 
-Vec3 normalisedOrZero(Vec3 v) {
-    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    return length > 0.0f ? v * (1.0f / length) : v;
-}
-
 void showAdas(const SceneServices& services) {
     if (services.showMessage) services.showMessage("Error", "adas");
 }
@@ -93,7 +88,7 @@ SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& servic
         for (int c = 0; c < 3; ++c) {
             PoolVertex& v = pool[first + f * 3 + std::size_t(c)];
             const Vec3& p = mesh.positions[std::size_t(mesh.faces[f][c])];
-            const Vec3 n = normalisedOrZero(mesh.normals[f * 3 + std::size_t(c)]);
+            const Vec3 n = normalised(mesh.normals[f * 3 + std::size_t(c)]);
             const Vec3& uv = mesh.uvs[std::size_t(mesh.uvFaces[f][c])];
             v.position[0] = p.x, v.position[1] = p.y, v.position[2] = p.z;
             v.normal[0] = n.x, v.normal[1] = n.y, v.normal[2] = n.z;
@@ -199,7 +194,7 @@ void placeStillCamera(Scene& scene, const SceneServices& services) {
     scene.viewFixed = true;
     scene.view.position = services.lookFrom;
     const Vec3 towards = services.lookAt - services.lookFrom;
-    scene.view.direction = normalisedOrZero(towards);
+    scene.view.direction = normalised(towards);
     const bool vertical = std::fabs(towards.x) < 1e-6f * std::fabs(towards.z) &&
                           std::fabs(towards.y) < 1e-6f * std::fabs(towards.z);
     scene.view.up = vertical ? Vec3{0, 1, 0} : Vec3{0, 0, 1};
