@@ -28,8 +28,7 @@ constexpr float kTurnRate = 0.5f;
 // The eye looks down on the model from this many degrees above its centre.
 constexpr float kElevationDegrees = 20.0f;
 constexpr float kViewFieldDegrees = 45.0f;  // the window's projection
-constexpr std::int32_t kEmitterHelperKind = 2;
-constexpr float kEmitterHeadroom = 6.0f;  // units kept free above an emitter for its particles
+constexpr float kEmitterHeadroom = 6.0f;    // units kept free above an emitter for its particles
 
 struct ViewerState {
     ModelInstance instance;
@@ -153,7 +152,7 @@ ViewerFraming frameModel(const Model* model) {
         // Emitters stand on the model (a wick, a chimney, a branch tip); the flame or steam they
         // make rises above them, so the view keeps a few units of room over each.
         for (const ModelHelper& helper : model->helpers) {
-            if (helper.kind != kEmitterHelperKind) continue;
+            if (helper.kind != HelperKind::Emitter) continue;
             const Vec3 p = helper.position;
             low = std::min(low, p.z);
             high = std::max(high, p.z + kEmitterHeadroom);

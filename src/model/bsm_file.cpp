@@ -121,7 +121,7 @@ bool readHelper(ByteReader& in, ModelHelper& helper) {
     helper.shortName = helperShortName(helper.name);
     helper.parentName = in.readCountedString();
     helper.rotation = in.readQuat();
-    helper.kind = in.readInt32();
+    helper.kind = HelperKind(in.readInt32());
     return in.ok();
 }
 

@@ -10,7 +10,6 @@ EmitterHook& processEmitterHook() {
 }
 
 constexpr const char* kLocoSteamHelperName = "emit locosteam";
-constexpr int kEmitterKind = 2;
 // Texture scroll speed factor per frame unit.
 constexpr float kScrollRate = 0.03f;
 // Cursor advance per frame unit of the one-helper-per-call rule.
@@ -47,7 +46,7 @@ void placeHelpers(ModelInstance& instance, int nodeIndex, const Quat& inverseIns
             helper.worldPosition =
                 rotate(inverseInstanceRotation, helper.position) + node.worldPosition + instance.position;
         }
-        if (fireAll && helper.kind == kEmitterKind && fire) fire(helper);
+        if (fireAll && helper.kind == HelperKind::Emitter && fire) fire(helper);
     }
     if (!fireAll) {
         // A cursor that is negative or not a number (a bad frame step) restarts like one past the end.

@@ -62,7 +62,7 @@ using EmitterHook = std::function<void(const ModelHelper& helper)>;
 // The process-wide hook used by updateInstance(instance, step); none by default.
 void setEmitterHook(EmitterHook hook);
 
-// Helper counts of one node at or below which every kind-2 helper fires on every update; above it
+// Helper counts of one node at or below which every emitter helper fires on every update; above it
 // one helper fires per update, round-robin (the fir tree's 72 lights light up one after another).
 constexpr std::size_t kFireAllHelperLimit = 20;
 

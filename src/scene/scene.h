@@ -75,7 +75,8 @@ struct SceneCamera {
 
 struct SceneFileHelper {
     std::string name, parentName;
-    std::int32_t kind = 0, hold = 0;
+    HelperKind kind{};
+    std::int32_t hold = 0;
     std::vector<Vec3> positions;
     std::vector<Quat> rotations;
 };
@@ -251,7 +252,7 @@ void poseRailroad(Scene& scene, SceneObject& object, float dt);
 void poseClock(SceneObject& object, const ClockTime& time);
 // Position, railroad, clock, updateInstance and renderInstance (GL) of one placed model.
 void updatePlacedModel(Scene& scene, SceneObject& object);
-// Kind 1 sets the helper light, kind 2 spawns the effect; every fired trigger is cleared.
+// A light helper sets the helper light, an emitter spawns its effect; every fired trigger is cleared.
 void fireSceneHelpers(Scene& scene);
 // Each portal whose helper's trigger flag is set makes its revealed objects visible, with what hangs
 // below them (child objects and the trigger flags of child helpers). Call after the roots have passed

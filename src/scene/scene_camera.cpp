@@ -225,10 +225,10 @@ void fireSceneHelpers(Scene& scene) {
     for (SceneHelper& entry : scene.helpers) {
         if (!entry.trigger) continue;
         const ModelHelper& helper = entry.helper;
-        if (helper.kind == 1) {
+        if (helper.kind == HelperKind::Light) {
             scene.helperLight = true;
             scene.helperLightPosition = helper.position;
-        } else if (helper.kind == 2 && scene.services.particles) {
+        } else if (helper.kind == HelperKind::Emitter && scene.services.particles) {
             scene.services.particles->spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
         }
         entry.trigger = false;

@@ -114,7 +114,7 @@ void readCamera(ByteReader& reader, SceneCamera& camera) {
 void readHelper(ByteReader& reader, SceneFileHelper& helper) {
     helper.name = reader.readCountedString();
     helper.parentName = reader.readCountedString();
-    helper.kind = reader.readInt32();
+    helper.kind = HelperKind(reader.readInt32());
     helper.hold = reader.readInt32();
     const std::int32_t keyCount = reader.readInt32();
     if (!reader.expectRecords(keyCount, 28, "helper keys")) return;

@@ -127,7 +127,7 @@ SceneObject buildHelperObject(const SceneFileHelper& helper, const SceneServices
         object.keys.hold = helper.hold;
     }
     const std::string modelName = modelNameOf(helper.name);
-    if (helper.kind == 3) {
+    if (helper.kind == HelperKind::PlacedModel) {
         object.kind = SceneObjectKind::PlacedModel;
         object.instance = std::make_unique<ModelInstance>();
         if (services.models) services.models->createInstance(*object.instance, modelName);
@@ -178,7 +178,7 @@ void linkObjects(Scene& scene) {
         }
         for (std::size_t h = 0; h < scene.helpers.size(); ++h) {
             const ModelHelper& helper = scene.helpers[h].helper;
-            if (helper.kind != 1 && helper.parentName == scene.objects[a].name) {
+            if (helper.kind != HelperKind::Light && helper.parentName == scene.objects[a].name) {
                 scene.objects[a].childHelpers.push_back(int(h));
             }
         }
@@ -232,9 +232,9 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
     }
 
     for (const SceneFileHelper& helper : file.helpers) {
-        if (helper.kind == 3) {
+        if (helper.kind == HelperKind::PlacedModel) {
             placed.push_back(buildHelperObject(helper, services));
-        } else if (helper.kind == 4) {
+        } else if (helper.kind == HelperKind::AnimatedModel) {
             animated.push_back(buildHelperObject(helper, services));
         } else {
             SceneHelper sceneHelper;

@@ -84,7 +84,7 @@ TEST(ShippedRoom, EmitterHelpersAreNotInsideRoomGeometry) {
         updateInstance(*object.instance, 1.0f, [](const ModelHelper&) {});
         for (const ModelNode& node : object.instance->nodes) {
             for (const ModelHelper& helper : node.helpers) {
-                if (helper.kind != 2 || helper.name == "emit locosteam") continue;
+                if (helper.kind != HelperKind::Emitter || helper.name == "emit locosteam") continue;
                 ++emitters;
                 const Vec3 at = helper.worldPosition;
                 EXPECT_FALSE(behindARoomSurface(file, at, Vec3{middle.x, middle.y, at.z}))
