@@ -4,11 +4,6 @@
 
 namespace {
 
-EmitterHook& processEmitterHook() {
-    static EmitterHook hook;
-    return hook;
-}
-
 constexpr const char* kLocoSteamHelperName = "emit locosteam";
 // Texture scroll speed factor per frame unit.
 constexpr float kScrollRate = 0.03f;
@@ -106,8 +101,6 @@ void setNodeAngleZ(ModelInstance& instance, const std::string& nodeName, float d
     if (ModelNode* node = instance.findNode(nodeName)) node->angleZ = degrees;
 }
 
-void setEmitterHook(EmitterHook hook) { processEmitterHook() = std::move(hook); }
-
 void updateInstance(ModelInstance& instance, float step, const EmitterHook& fire) {
     for (std::size_t i = 0; i < instance.nodes.size(); ++i) {
         if (instance.nodes[i].name != kHullNodeName) continue;
@@ -119,8 +112,4 @@ void updateInstance(ModelInstance& instance, float step, const EmitterHook& fire
         node.textureOffsetU += step * kScrollRate * node.material.scrollU;
         node.textureOffsetV += step * kScrollRate * node.material.scrollV;
     }
-}
-
-void updateInstance(ModelInstance& instance, float step) {
-    updateInstance(instance, step, processEmitterHook());
 }

@@ -2,7 +2,6 @@
 
 #include "media/media_pack.h"
 #include "media/texture_manager.h"
-#include "model/animated_model.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
 
@@ -22,8 +21,4 @@ SharedVertexPool& theVertexPool() {
 ModelManager& theModelManager() {
     static ModelManager manager(theVertexPool(), processMediaSources());
     return manager;
-}
-
-bool loadAnimatedModel(AnimatedModel& model, const std::string& name) {
-    return loadAnimatedModel(model, name, processMediaSources());
 }
