@@ -58,7 +58,7 @@ void updateCountdown() {
     time.updateCountdown();
 }
 
-void drawOpaquePass(GLWindow&) { ::drawOpaquePass(theScene()); }
+void drawOpaquePass(GLWindow& window) { ::drawOpaquePass(theScene(), window.frameTimer.dt); }
 void resetSceneFlags() { ::resetSceneFlags(theScene()); }
 void drawScene(GLWindow& window) {
     Scene& scene = theScene();
@@ -68,7 +68,7 @@ void drawScene(GLWindow& window) {
 }
 void updateParticles(float dt) { theParticleSystem().update(dt); }
 void renderParticles() { theParticleSystem().render(); }
-void drawGlassPass(GLWindow&) { ::drawGlassPass(theScene()); }
+void drawGlassPass(GLWindow& window) { ::drawGlassPass(theScene(), window.frameTimer.dt); }
 void drawCountdownOverlay(GLWindow& window) {
     const Settings& settings = theSettings();
     theCountdownDisplay().drawOverlay(theCountdownTime(),

@@ -217,7 +217,6 @@ struct Scene {
     float trainAngle = 0;
     ClockTime clock;
     int drawCounter = 0;
-    float frameStep = 1;     // dt of the frame being drawn
     EmitterHook fireHelper;  // spawns a model helper's effect
 };
 
@@ -250,8 +249,9 @@ void animateObject(SceneObject& object, float dt);
 void poseRailroad(Scene& scene, SceneObject& object, float dt);
 // Sets the clock hands from the time.
 void poseClock(SceneObject& object, const ClockTime& time);
-// Position, railroad, clock, updateInstance and renderInstance (GL) of one placed model.
-void updatePlacedModel(Scene& scene, SceneObject& object);
+// Position, railroad, clock, updateInstance and renderInstance (GL) of one placed model, moved on
+// by the frame step `dt`.
+void updatePlacedModel(Scene& scene, SceneObject& object, float dt);
 // A light helper sets the helper light, an emitter spawns its effect; every fired trigger is cleared.
 void fireSceneHelpers(Scene& scene);
 // Each portal whose helper's trigger flag is set makes its revealed objects visible, with what hangs
@@ -283,8 +283,10 @@ void resetSceneFlags(Scene& scene);
 void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureRequest);
 // Visibility (plain variant) and the rebuilt draw lists; fires the scene helpers.
 void decideVisibility(Scene& scene, bool occlusionVariant);
-void drawOpaquePass(Scene& scene);
-void drawGlassPass(Scene& scene);
+// The opaque or the glass objects of the draw lists; placed and animated models among them move on
+// by the frame step `dt`.
+void drawOpaquePass(Scene& scene, float dt);
+void drawGlassPass(Scene& scene, float dt);
 // One room batch with its layers; the pool must be bound.
 void drawMeshBatch(const Scene& scene, const MeshBatch& batch);
 

@@ -207,17 +207,13 @@ void poseClock(SceneObject& object, const ClockTime& time) {
     setNodeAngleY(instance, "Arrow03", -6.0f * float(time.second));
 }
 
-void updatePlacedModel(Scene& scene, SceneObject& object) {
+void updatePlacedModel(Scene& scene, SceneObject& object, float dt) {
     if (!object.instance) return;
     ModelInstance& instance = *object.instance;
     instance.position = object.centre;
-    if (object.name == "instance railroad") poseRailroad(scene, object, scene.frameStep);
+    if (object.name == "instance railroad") poseRailroad(scene, object, dt);
     if (object.name == "instance Clock") poseClock(object, scene.clock);
-    if (scene.fireHelper) {
-        updateInstance(instance, scene.frameStep, scene.fireHelper);
-    } else {
-        updateInstance(instance, scene.frameStep, [](const ModelHelper&) {});
-    }
+    updateInstance(instance, dt, scene.fireHelper);
     renderInstance(instance);
 }
 

@@ -1,6 +1,4 @@
 #include <GL/glew.h>
-#include <cstdlib>
-#include <cstring>
 
 #include <cmath>
 
@@ -86,7 +84,7 @@ void issueOcclusionQueries(Scene& scene) {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
-void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference) {
+void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
     SharedVertexPool* pool = scene.services.pool;
     if (pool) pool->bindPool();
     glColor4f(1, 1, 1, 1);
@@ -96,21 +94,16 @@ void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference) 
     glAlphaFunc(GL_GREATER, alphaReference);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     applyCamera(scene);
-    static const char* skip = std::getenv("GD_SKIP");
     for (int index : list) {
         SceneObject& object = scene.objects[std::size_t(index)];
-        if (skip && (std::strstr(skip, object.name.c_str()) ||
-                     (std::strstr(skip, "ALLMODELS") && object.kind != SceneObjectKind::RoomMesh) ||
-                     (std::strstr(skip, "ALLROOM") && object.kind == SceneObjectKind::RoomMesh)))
-            continue;
         beginObjectLights(scene, object);
         ++scene.drawCounter;
         if (object.kind == SceneObjectKind::PlacedModel) {
-            updatePlacedModel(scene, object);
+            updatePlacedModel(scene, object, dt);
         } else if (object.kind == SceneObjectKind::AnimatedModel) {
             if (pool) pool->releaseBufferForClientArrays();
             object.animated->modelMatrix.setTranslation(object.centre);
-            updateAnimatedModel(*object.animated, scene.frameStep);
+            updateAnimatedModel(*object.animated, dt);
             drawAnimatedModel(*object.animated);
         } else if (pool) {
             for (const MeshBatch& batch : object.batches) drawMeshBatch(scene, batch);
@@ -164,7 +157,6 @@ void decideVisibility(Scene& scene, bool occlusionVariant) {
 }
 
 void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureRequest) {
-    scene.frameStep = dt;
     glEnable(GL_FOG);
     glFogi(GL_FOG_MODE, GL_LINEAR);
     const GLfloat fogColour[4] = {0.8f, 0.8f, 0.8f, 1.0f};
@@ -191,16 +183,16 @@ void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureReque
         if (object.keyAnimated) animateObject(object, dt);
     }
     decideVisibility(scene, occlusionVariant);
-    drawOpaquePass(scene);
+    drawOpaquePass(scene, dt);
     if (occlusionVariant) issueOcclusionQueries(scene);
 
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-void drawOpaquePass(Scene& scene) { drawPass(scene, scene.opaqueList, 0.001f); }
+void drawOpaquePass(Scene& scene, float dt) { drawPass(scene, scene.opaqueList, 0.001f, dt); }
 
-void drawGlassPass(Scene& scene) { drawPass(scene, scene.glassList, 0.00001f); }
+void drawGlassPass(Scene& scene, float dt) { drawPass(scene, scene.glassList, 0.00001f, dt); }
 
 void drawMeshBatch(const Scene& scene, const MeshBatch& batch) {
     const SharedVertexPool* pool = scene.services.pool;
