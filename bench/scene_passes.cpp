@@ -20,7 +20,7 @@
 #include "model/vertex_pool.h"
 #include "platform/test_gl_context.h"
 #include "scene/particles.h"
-#include "scene/scene.h"
+#include "scene/scene_internal.h"
 
 namespace {
 

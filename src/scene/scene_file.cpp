@@ -1,4 +1,4 @@
-#include "scene/scene.h"
+#include "scene/scene_file.h"
 
 #include <cmath>
 
