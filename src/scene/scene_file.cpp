@@ -13,7 +13,9 @@ std::int32_t readCount(ByteReader& reader, std::size_t recordBytes, const char* 
     return count;
 }
 
-void readVec3s(ByteReader& reader, std::vector<Vec3>& out, std::int32_t count, const char* what) {
+// `count` is 64-bit so that a count the file gives can be scaled (three normals per face) without
+// leaving the range; a negative or too large one fails the reader.
+void readVec3s(ByteReader& reader, std::vector<Vec3>& out, std::int64_t count, const char* what) {
     out.clear();
     if (!reader.expectRecords(count, 12, what)) return;
     out.resize(std::size_t(count));
@@ -31,7 +33,7 @@ void readIndexTriples(ByteReader& reader, std::vector<std::array<std::int32_t, 3
             const float value = reader.readFloat();
             if (!(value >= 0.0f && value < float(limit))) {
                 reader.fail(std::string(what) + " holds index " + std::to_string(value) + " outside 0.." +
-                            std::to_string(limit - 1));
+                            std::to_string(std::int64_t(limit) - 1));
                 return;
             }
             index = std::int32_t(value);
@@ -87,7 +89,7 @@ void readMesh(ByteReader& reader, SceneFileMesh& mesh) {
         reader.skip(std::size_t(uvFaceCount) * 12);
     }
     if (reader.ok() && faceCount > 0 && !reader.expectRecords(faceCount, 36, "normals")) return;
-    readVec3s(reader, mesh.normals, faceCount * 3 < 0 ? -1 : faceCount * 3, "normals");
+    readVec3s(reader, mesh.normals, std::int64_t(faceCount) * 3, "normals");
 }
 
 void readPortal(ByteReader& reader, SceneFilePortal& portal) {

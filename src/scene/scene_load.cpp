@@ -49,7 +49,7 @@ SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& servic
 
     SharedVertexPool& pool = *services.pool;
     const int poolStart = int(pool.size());
-    const int cornerTotal = int(mesh.faces.size()) * 3;
+    const long long cornerTotal = static_cast<long long>(mesh.faces.size()) * 3;
     if (mesh.declaredMaterialCount > kMaterialWarningCount) showAdas(services);
     const int materialCount = int(mesh.materials.size());
     const auto texture = [&services](const std::string& name) {
