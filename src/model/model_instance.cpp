@@ -1,7 +1,5 @@
 #include "model/model_instance.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr const char* kLocoSteamHelperName = "emit locosteam";

@@ -5,7 +5,7 @@
 //   loadSceneFile       builds the Scene from "Models/test.BSS" once, before the pool is uploaded
 //   resetSceneFlags     every frame, before drawScene: nothing visible, nothing drawn yet
 //   drawScene           fog, camera step, key animation, visibility, helpers and the opaque pass
-//   drawOpaquePass      the opaque objects again (the capture for the cross-fade between cameras)
+//   drawOpaquePass      the opaque objects of the draw lists alone (the capture for the cross-fade)
 //   drawGlassPass       the glass objects, after the particles
 //   releaseScene        frees everything the scene made
 //   theScene            the process-wide scene

@@ -34,7 +34,7 @@ void setBox(SceneObject& object, const std::vector<Vec3>& positions) {
     object.extent = hi - lo;
     object.centre = (hi + lo) * 0.5f;
     const Vec3 d = hi - lo;
-    object.size = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+    object.size = std::sqrt(dot(d, d));
 }
 
 SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& services) {
