@@ -41,16 +41,17 @@ int runGlimmerdale(int argc, char** argv) {
     SettingsStore settings(platform::settingsFolder(options.configDir));
     settings.reset();
     settings.load();
-    initMediaPack();
+    MediaPack media;
+    initMediaPack(media);
     std::uint32_t previewParent = 0;
     setRunMode(parseCommandLine(commandLineFromArguments(arguments), previewParent));
 
-    if (currentRunMode() == RunMode::Configure) runOptionsDialog(settings, theMediaPack());
+    if (currentRunMode() == RunMode::Configure) runOptionsDialog(settings, media);
     if (currentRunMode() == RunMode::Run) {
         if (options.viewModel.empty())
-            runScreensaver(settings, options, theMediaPack());
+            runScreensaver(settings, options, media);
         else
-            runModelViewer(settings, options, theMediaPack(), options.viewModel);
+            runModelViewer(settings, options, media, options.viewModel);
     }
     if (currentRunMode() == RunMode::Preview) runPreviewMode(previewParent);
     return 1;

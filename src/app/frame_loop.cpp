@@ -75,7 +75,7 @@ void renderFrame(RunSession& session, FrameView& view) {
         frame.captureRequested = false;
         const int size = window.captureSize;
         glViewport(0, 0, size, size);
-        view.drawCapturePass(session);
+        view.drawCapturePass(session, dt);
         glAlphaFunc(GL_ALWAYS, 0.0f);
         if (timer.framesPerSecond > 20.0f) session.particles.render();
         frame.captureAlpha = 1.2f;
@@ -91,7 +91,7 @@ void renderFrame(RunSession& session, FrameView& view) {
     glAlphaFunc(GL_ALWAYS, 1.0f);
     session.particles.render();
 
-    view.drawGlassPass(session);
+    view.drawGlassPass(session, dt);
 
     // Queued after the fade quad, so the captured frame lies over the darkened scene. At an alpha
     // of 0 or below it would blend nothing into the picture, so between cuts it is left out: on a

@@ -14,12 +14,13 @@ class FrameView {
 public:
     virtual ~FrameView() = default;
     // Into the capture square, just before a camera cut: the picture the cross-fade starts from.
-    virtual void drawCapturePass(RunSession& session) = 0;
+    // `dt` is the frame step of the frame being drawn.
+    virtual void drawCapturePass(RunSession& session, float dt) = 0;
     // The frame's 3-D picture, advanced by the frame step `dt`; may set
     // session.frame.captureRequested for the next frame.
     virtual void drawScene(RunSession& session, float dt) = 0;
     // Drawn after the particles (the glass of the windows).
-    virtual void drawGlassPass(RunSession& session) = 0;
+    virtual void drawGlassPass(RunSession& session, float dt) = 0;
 };
 
 // A movement of more than 30 pixels on either axis between two frames.

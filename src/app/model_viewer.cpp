@@ -25,9 +25,7 @@ constexpr float kTurnRate = 0.5f;
 // The eye looks down on the model from this many degrees above its centre.
 constexpr float kElevationDegrees = 20.0f;
 constexpr float kViewFieldDegrees = 45.0f;  // the window's projection
-constexpr float kPi = 3.14159265f;
-constexpr std::int32_t kEmitterHelperKind = 2;
-constexpr float kEmitterHeadroom = 6.0f;  // units kept free above an emitter for its particles
+constexpr float kEmitterHeadroom = 6.0f;    // units kept free above an emitter for its particles
 
 // A dark blue-grey backdrop, lighter toward the floor, drawn without depth so the model covers it.
 // Neither black (dark wood and shadows vanish) nor bright (additive flames and glows vanish).
@@ -63,9 +61,9 @@ public:
     ViewerFraming framing;
     float angle = 0;
 
-    void drawCapturePass(RunSession&) override {}
+    void drawCapturePass(RunSession&, float) override {}
     void drawScene(RunSession& session, float dt) override;
-    void drawGlassPass(RunSession&) override {}
+    void drawGlassPass(RunSession&, float) override {}
 };
 
 void ModelView::drawScene(RunSession& session, float dt) {
@@ -149,7 +147,7 @@ ViewerFraming frameModel(const Model* model) {
         // Emitters stand on the model (a wick, a chimney, a branch tip); the flame or steam they
         // make rises above them, so the view keeps a few units of room over each.
         for (const ModelHelper& helper : model->helpers) {
-            if (helper.kind != kEmitterHelperKind) continue;
+            if (helper.kind != HelperKind::Emitter) continue;
             const Vec3 p = helper.position;
             low = std::min(low, p.z);
             high = std::max(high, p.z + kEmitterHeadroom);

@@ -6,34 +6,29 @@
 #include "app/loading_screen.h"
 #include "app/run_session.h"
 #include "core/log.h"
-#include "media/media_pack.h"
-#include "model/models_process.h"
-#include "model/vertex_pool.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
-#include "scene/particles.h"
-#include "scene/scene.h"
 
 namespace {
 
 // The room: its opaque pass into the capture, the scene's passes in the frame.
 class RoomView final : public FrameView {
 public:
-    void drawCapturePass(RunSession& session) override { drawOpaquePass(session.scene); }
+    void drawCapturePass(RunSession& session, float dt) override { drawOpaquePass(session.scene, dt); }
     void drawScene(RunSession& session, float dt) override {
         Scene& scene = session.scene;
         resetSceneFlags(scene);
         scene.clock = ClockTime{session.time.hour, session.time.minute, session.time.second};
         ::drawScene(scene, dt, session.window.occlusionQueryAvailable, &session.frame.captureRequested);
     }
-    void drawGlassPass(RunSession& session) override { ::drawGlassPass(session.scene); }
+    void drawGlassPass(RunSession& session, float dt) override { ::drawGlassPass(session.scene, dt); }
 };
 
 // Where the room finds its media, models and particles, and the camera the options ask for.
 SceneServices roomServices(RunSession& session) {
     const LaunchOptions& options = session.options();
     SceneServices services;
-    services.sources = processMediaSources();
+    services.sources = session.mediaSources();
     services.pool = &session.pool;
     services.models = &session.models;
     services.particles = &session.particles;

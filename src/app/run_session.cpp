@@ -4,13 +4,8 @@
 #include "core/run_mode.h"
 #include "gfx/gamma.h"
 #include "media/media_pack.h"
-#include "media/texture_manager.h"
-#include "model/model_manager.h"
-#include "model/models_process.h"
-#include "model/vertex_pool.h"
+#include "platform/message_box.h"
 #include "platform/signals.h"
-#include "scene/particles.h"
-#include "scene/scene.h"
 
 namespace {
 
@@ -28,15 +23,15 @@ RunSession* currentRunSession() { return g_currentSession; }
 
 RunSession::RunSession(const SettingsStore& settings, const LaunchOptions& options, MediaPack& media,
                        platform::VideoBackend& video, platform::AudioOutputFactory audio)
-    : sound(std::move(audio)),
-      textures(theTextureManager()),
-      pool(theVertexPool()),
-      models(theModelManager()),
-      particles(theParticleSystem()),
-      scene(theScene()),
-      store_(settings),
+    : store_(settings),
       options_(options),
-      media_(media) {
+      media_(media),
+      sources_{[this](const char* path) { return media_.readFile(path); },
+               [this](const std::string& path) { return unsigned(textures.getTexture(path)); }},
+      textures([this](const char* path) { return media_.readFile(path); }, platform::showErrorMessage),
+      models(pool, sources_),
+      particles(sources_),
+      sound(std::move(audio)) {
     window.backend = &video;
     g_currentSession = this;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Everything Run mode owns, in one object: the window with its frame-loop state, the font, the
-// countdown, the music and the room's parts. runScreensaver and the model viewer each build one,
-// open its window, load what they show and hand it to the frame loop; release() then takes it down
-// in the shutdown order.
+// countdown, the music, the textures, the models with their vertex pool, the particles and the
+// room. runScreensaver and the model viewer each build one, open its window, load what they show and
+// hand it to the frame loop; release() then takes it down in the shutdown order.
 //
 //   FrameLoopState   timer, fades, capture, overlay queue, cursor, frame count, screenshot
 //   RunSession       the parts; openWindow / startGraphics / startMusic / release
@@ -16,18 +16,19 @@
 #include "gfx/bitmap_font.h"
 #include "gfx/gl_window.h"
 #include "gfx/overlay.h"
+#include "media/texture_manager.h"
+#include "model/media_sources.h"
+#include "model/model_manager.h"
+#include "model/vertex_pool.h"
 #include "platform/audio_output.h"
 #include "platform/cursor.h"
 #include "platform/window.h"
+#include "scene/particles.h"
+#include "scene/scene.h"
 #include "settings/settings.h"
 #include "sound/sound.h"
 
 class MediaPack;
-class ModelManager;
-class ParticleSystem;
-class SharedVertexPool;
-class TextureManager;
-struct Scene;
 
 // What the frame loop keeps from one frame to the next.
 struct FrameLoopState {
@@ -51,8 +52,8 @@ struct FrameLoopState {
 
 class RunSession {
 public:
-    // A session over the user's options and the launch options (both must outlive it), drawing
-    // through `video` and playing through outputs from `audio`. Nothing is opened yet.
+    // A session over the user's options, the launch options and the media pack (all must outlive
+    // it), drawing through `video` and playing through outputs from `audio`. Nothing is opened yet.
     RunSession(const SettingsStore& settings, const LaunchOptions& options, MediaPack& media,
                platform::VideoBackend& video,
                platform::AudioOutputFactory audio = platform::createAudioOutput);
@@ -77,27 +78,31 @@ public:
 
     const Settings& settings() const { return store_.settings(); }
     const LaunchOptions& options() const { return options_; }
-    MediaPack& media() { return media_; }
     platform::VideoBackend& video() { return backendOf(window); }
-
-    // The parts, public as in a GL hack's state record: the frame loop and the views reach into them.
-    GLWindow window;
-    FrameLoopState frame;
-    BitmapFont font;
-    CountdownTime time;
-    CountdownDisplay countdown;
-    SoundSystem sound;
-    TextureManager& textures;
-    SharedVertexPool& pool;
-    ModelManager& models;
-    ParticleSystem& particles;
-    Scene& scene;
+    // Files from the media pack and textures from the session's texture manager, for the loaders.
+    const MediaSources& mediaSources() const { return sources_; }
 
 private:
     const SettingsStore& store_;
     const LaunchOptions& options_;
     MediaPack& media_;
+    MediaSources sources_;
     bool released_ = false;
+
+public:
+    // The parts, public as in a GL hack's state record: the frame loop and the views reach into them.
+    // Declared (and so built) after what they read from above, and before what reads them.
+    GLWindow window;
+    FrameLoopState frame;
+    BitmapFont font;
+    TextureManager textures;
+    SharedVertexPool pool;
+    ModelManager models;
+    ParticleSystem particles;
+    Scene scene;
+    CountdownTime time;
+    CountdownDisplay countdown;
+    SoundSystem sound;
 };
 
 // The session that is running, or null. The exit hook (a signal or exit() from deep inside) needs

@@ -29,9 +29,9 @@ void recordError(const std::string& text) { shownErrors().push_back(text); }
 // No GL context here: the loops below end before their first frame.
 class NoView final : public FrameView {
 public:
-    void drawCapturePass(RunSession&) override {}
+    void drawCapturePass(RunSession&, float) override {}
     void drawScene(RunSession&, float) override {}
-    void drawGlassPass(RunSession&) override {}
+    void drawGlassPass(RunSession&, float) override {}
 };
 
 class DisplayRestore : public ::testing::Test {

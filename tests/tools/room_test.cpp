@@ -268,9 +268,9 @@ TEST(RoomScene, TheSceneFilePassesTheEngineParserWithCamerasInsideTheRoom) {
 
     int placed = 0, fires = 0, snow = 0;
     for (const SceneFileHelper& h : file.helpers) {
-        placed += h.kind == 3;
-        fires += h.kind == 4 && h.name == "animmodel fireplace_fire";
-        snow += h.kind == 2 && h.name == "emit snowfall";
+        placed += h.kind == HelperKind::PlacedModel;
+        fires += h.kind == HelperKind::AnimatedModel && h.name == "animmodel fireplace_fire";
+        snow += h.kind == HelperKind::Emitter && h.name == "emit snowfall";
         EXPECT_EQ(h.parentName, "room");
     }
     EXPECT_EQ(placed, 24);

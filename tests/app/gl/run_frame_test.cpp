@@ -43,9 +43,9 @@ void drawFlatScene() {
 
 class FlatView final : public FrameView {
 public:
-    void drawCapturePass(RunSession&) override { drawFlatScene(); }
+    void drawCapturePass(RunSession&, float) override { drawFlatScene(); }
     void drawScene(RunSession&, float) override { drawFlatScene(); }
-    void drawGlassPass(RunSession&) override {}
+    void drawGlassPass(RunSession&, float) override {}
 };
 
 void failOnError(const std::string& text) { ADD_FAILURE() << "error box: " << text; }
