@@ -8,6 +8,7 @@
 #include <thread>
 #include <tuple>
 
+#include "formats/geometry.h"
 #include "formats/tga.h"
 
 namespace mediagen {
@@ -17,7 +18,7 @@ using modelling::Vec3;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+using formats::kPi;
 
 bool valid(const modelling::Mesh& mesh, const modelling::Tri& f) {
     const auto count = static_cast<std::int32_t>(mesh.positions.size());

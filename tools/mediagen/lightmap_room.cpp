@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <thread>
 
+#include "formats/geometry.h"
 #include "formats/tga.h"
 #include "mediagen/lightmap.h"
 
@@ -15,7 +17,7 @@ using modelling::Vec3;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+using formats::kPi;
 
 Affine placementTransform(const Placement& placement) {
     return Affine::translation(placement.position) * Affine::rotationZ(placement.turnDegrees * kPi / 180);

@@ -1,6 +1,8 @@
 // The placed models of the room, each modelled round its own origin on the floor (z = 0).
+#include <algorithm>
 #include <cmath>
 
+#include "formats/geometry.h"
 #include "mediagen/model.h"
 #include "mediagen/picture.h"
 
@@ -13,7 +15,7 @@ using modelling::Vec3;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+using formats::kPi;
 
 NodeMaterial plain(const std::string& diffuse) {
     NodeMaterial m;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "formats/geometry.h"
 #include "formats/tga.h"
 #include "mediagen/generator.h"
 #include "mediagen/lightmap.h"
@@ -18,7 +19,7 @@ using modelling::Vec3;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+using formats::kPi;
 
 // The room's inside: x across, y from the door wall (south) to the fireplace wall (north).
 constexpr float kX0 = -350, kX1 = 350, kY0 = -300, kY1 = 300, kHeight = 280;
