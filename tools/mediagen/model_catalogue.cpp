@@ -432,7 +432,10 @@ PlacedModel makeFirewood() {
                                       Affine::rotationX(kPi / 2));
         modelling::append(logs, log);
     }
-    model.builder.addNode("Hull", "Scene Root", {0, 0, 0}, basket, plain("tex_wicker.tga"));
+    NodeMaterial wicker = plain("tex_wicker.tga");
+    // The open weave lets some of the embers' glow out through the basket's side.
+    wicker.translucency = 0.3f;
+    model.builder.addNode("Hull", "Scene Root", {0, 0, 0}, basket, wicker);
     NodeMaterial embers = plain("tex_firewood.tga");
     embers.illumination = "tex_firewood_glow.tga";
     embers.scrollV = 0.5f;
@@ -582,6 +585,8 @@ PlacedModel makeFloorLamp() {
     modelling::addLathe(shade, {{24, 126}, {15, 160}, {14, 160}, {23, 126}}, 32, 40);
     NodeMaterial lit = plain("tex_lampshade.tga");
     lit.illumination = "tex_lampshade_i.tga";
+    // Thin fabric: the bulb's light shows through it, warmed by the cloth.
+    lit.translucency = 0.5f;
     model.builder.addNode("Hull", "Scene Root", {0, 0, 0}, stand, plain("tex_brass.tga"));
     model.builder.addNode("shade", "Hull", {0, 0, 0}, shade, lit);
     model.builder.addCollisionBox();
