@@ -180,10 +180,16 @@ PlacedModel makeFir(int quality) {
     gold.illumination = "tex_star_i.tga";
     gold.reflection = "tex_reflection2.tga";
     model.builder.addNode("star", "Hull", {0, 0, 0}, star, gold);
-    // 72 lights over the branch tips, spread evenly through the tips of every tier.
+    // 72 lights over the branch tips, spread evenly through the tips of every tier. The engine
+    // fires the helpers one after another in file order, so neighbours in the file must not be
+    // neighbours on the tree: stepping 29 of the 72 places at a time (29 and 72 share no factor)
+    // scatters every run of helpers over the whole crown, and the lit third of the lights is spread
+    // over the tree instead of sweeping up it as one band. The colours go by place, so neighbouring
+    // lights differ.
     for (int i = 0; i < 72; ++i) {
-        const std::size_t tip = (std::size_t(i) * tips.size()) / 72;
-        const std::string name = (i % 6 == 5) ? kGlowEffects[(i / 6) % 3] : kLightEffects[i % 5];
+        const int place = (i * 29) % 72;
+        const std::size_t tip = (std::size_t(place) * tips.size()) / 72;
+        const std::string name = (place % 6 == 5) ? kGlowEffects[(place / 6) % 3] : kLightEffects[place % 5];
         model.builder.addHelper(name, tips[tip] + Vec3{0, 0, 1.5f});
     }
     model.builder.addCollisionBox({-98, -98, 0}, {98, 98, 220});
