@@ -430,11 +430,16 @@ PlacedModel makeFirewood() {
     for (int i = 0; i < 7; ++i) {
         Mesh log;
         const float r = random.uniform(3.2f, 4.5f);
-        modelling::addCylinder(log, r, -26, 26, 12, 25);
         const float x = -12 + 8 * float(i % 4) + (i >= 4 ? 4 : 0);
         const float z = 8 + (i >= 4 ? 7 : 0);
+        // Each log reaches as far as the basket's inner wall allows at its place, so the ends stay
+        // inside the wicker: shorter at the sides, longer in the middle.
+        const float wall = 18.5f + 4 * (z - 2) / 21;
+        const float half =
+            std::sqrt(std::max(0.0f, wall * wall - (std::fabs(x) + r) * (std::fabs(x) + r))) - 1.5f;
+        modelling::addCylinder(log, r, -half, half, 12, 25);
         modelling::transform(log, Affine::translation({x, 0, z}) *
-                                      Affine::rotationZ(random.uniform(-0.2f, 0.2f)) *
+                                      Affine::rotationZ(random.uniform(-0.08f, 0.08f)) *
                                       Affine::rotationX(kPi / 2));
         modelling::append(logs, log);
     }
