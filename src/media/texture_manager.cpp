@@ -22,6 +22,14 @@ bool extensionIs(const std::string& ext, const char* lower, const char* upper) {
     return ext == lower || ext == upper;
 }
 
+bool everyPixelOpaque(const ImageRecord& image) {
+    if (image.components != 4) return true;
+    for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
+        if (image.pixels[i] != 255) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 TextureManager::TextureManager(FileReader reader, ErrorReporter reportError)
@@ -84,7 +92,9 @@ void TextureManager::loadAs(Kind kind, GLuint& slot, const std::string& name, Fi
             std::optional<ImageRecord> image = decodeTga(bytes.data, bytes.size);
             if (!image) fail("Unable open " + name);
             const GLenum format = image->components == 4 ? GL_RGBA : GL_RGB;
+            const bool opaque = everyPixelOpaque(*image);
             uploadTexture(slot, *image, image->components, format);
+            if (opaque) opaque_.insert(slot);
             return;
         }
         case Kind::Jpeg: {
@@ -95,6 +105,7 @@ void TextureManager::loadAs(Kind kind, GLuint& slot, const std::string& name, Fi
                 fail("Unable to load JPG File!");
             }
             uploadTexture(slot, *image, 3, GL_RGB);
+            opaque_.insert(slot);
             return;
         }
         case Kind::Bmp: {
@@ -103,6 +114,7 @@ void TextureManager::loadAs(Kind kind, GLuint& slot, const std::string& name, Fi
             if (!image) fail(dibErrorText(error));
             // The texture gets an alpha of 1 everywhere.
             uploadTexture(slot, *image, 4, GL_RGB, true);
+            opaque_.insert(slot);
             return;
         }
     }
@@ -117,6 +129,7 @@ void TextureManager::fail(const std::string& text) {
 void TextureManager::releaseTextures() {
     for (const auto& entry : textures_) glDeleteTextures(1, &entry.second);
     textures_.clear();
+    opaque_.clear();
 }
 
 void uploadTexture(GLuint& slot, ImageRecord& image, GLint components, GLenum format,

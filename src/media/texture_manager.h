@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 #include "media/image_decoders.h"
@@ -52,6 +53,11 @@ public:
     // Number of paths requested so far (loaded or not).
     std::size_t size() const { return textures_.size(); }
 
+    // True when the texture was loaded here from a picture whose every pixel has full alpha (RGB
+    // pictures, and RGBA ones with an alpha of 255 throughout): drawn blended or alpha-tested, it
+    // covers what lies behind it exactly as it would drawn plainly. False for any other name.
+    bool isOpaque(GLuint texture) const { return opaque_.count(texture) != 0; }
+
 private:
     enum class Kind { Bmp, Tga, Jpeg };
     // Decodes the member's bytes and uploads them into `slot`; ends the process on failure.
@@ -61,6 +67,7 @@ private:
     FileReader reader_;
     ErrorReporter reportError_;
     std::map<std::string, GLuint> textures_;
+    std::set<GLuint> opaque_;
 };
 
 // Generates a texture into `slot`, binds it (left bound) and uploads `image` with every mipmap

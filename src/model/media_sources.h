@@ -14,4 +14,7 @@ struct MediaSources {
     // The GL texture name for a pack path ("Textures/tex_candle.tga"); the texture manager's
     // default texture when the picture cannot be loaded.
     std::function<unsigned(const std::string& path)> getTexture;
+    // Whether every texel of a texture that getTexture gave has full alpha. Without it nothing counts
+    // as opaque, and everything is drawn the careful way.
+    std::function<bool(unsigned texture)> textureIsOpaque;
 };
