@@ -22,7 +22,9 @@ struct ModelMaterial {
     unsigned illuminationTexture = 0;  // valid only with hasIllumination
     bool hasReflection = false;        // sphere-mapped additive layer
     bool hasIllumination = false;      // additive self-illumination layer
-    float scrollU = 0, scrollV = 0;    // texture scroll speeds (0: no scrolling)
+    // Every texel of the texture has full alpha (what the texture source says; false when unknown).
+    bool diffuseOpaque = false, reflectionOpaque = false, illuminationOpaque = false;
+    float scrollU = 0, scrollV = 0;  // texture scroll speeds (0: no scrolling)
 };
 
 // What a helper point stands for. Files store it as an int32; values other than these are kept as
@@ -56,6 +58,9 @@ struct ModelMesh {
     ModelMaterial material;
     std::int32_t faceCount = 0;
     std::vector<CornerRecord> corners;   // 3 × faceCount, kept for the model's lifetime
+    float cornerRadius = 0;              // the largest distance of a corner from the pivot
+    Vec3 boxMin, boxMax;                 // of the corner positions
+    bool closedOutward = false;          // see MeshShape
     std::int32_t poolFirst = 0;          // first pool vertex
     std::int32_t poolEnd = 0;            // poolFirst + 3 × faceCount
     std::vector<std::uint32_t> indices;  // poolFirst, poolFirst + 1, ..., poolEnd − 1

@@ -1,5 +1,8 @@
 #include "model/model_instance.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr const char* kLocoSteamHelperName = "emit locosteam";
@@ -52,6 +55,21 @@ void placeHelpers(ModelInstance& instance, int nodeIndex, const Quat& inverseIns
     for (int child : node.children) placeHelpers(instance, child, inverseInstanceRotation, fire, step);
 }
 
+// The furthest a corner of this node or one below it can be from `origin`, where the node's pivot
+// lies `reach` from it: each node turns about its pivot, so a child's pivot stays within the
+// distance between the two pivots of its parent's.
+float radiusBelow(const ModelInstance& instance, int nodeIndex, float reach, int depth) {
+    const ModelNode& node = instance.nodes[std::size_t(nodeIndex)];
+    float radius = reach + node.cornerRadius;
+    if (depth > int(instance.nodes.size())) return radius;  // a loop in the links
+    for (int child : node.children) {
+        const Vec3 offset = instance.nodes[std::size_t(child)].pivot - node.pivot;
+        radius =
+            std::max(radius, radiusBelow(instance, child, reach + std::sqrt(dot(offset, offset)), depth + 1));
+    }
+    return radius;
+}
+
 }  // namespace
 
 ModelNode* ModelInstance::findNode(const std::string& name) { return findNodeIn(*this, name); }
@@ -69,6 +87,10 @@ void buildInstance(ModelInstance& instance, const Model& model) {
         node.hasParent = mesh.hasParent;
         node.pivot = mesh.pivot;
         node.material = mesh.material;
+        node.cornerRadius = mesh.cornerRadius;
+        node.boxMin = mesh.boxMin;
+        node.boxMax = mesh.boxMax;
+        node.closedOutward = mesh.closedOutward;
         node.poolFirst = mesh.poolFirst;
         node.poolEnd = mesh.poolEnd;
         node.indexCount = mesh.indexCount;
@@ -84,6 +106,12 @@ void buildInstance(ModelInstance& instance, const Model& model) {
         }
         // The model links the children once at load; the links never include the node itself.
         node.children = mesh.children;
+    }
+    for (std::size_t i = 0; i < instance.nodes.size(); ++i) {
+        if (instance.nodes[i].name == kHullNodeName) {
+            instance.radius = radiusBelow(instance, int(i), 0.0f, 0);
+            break;
+        }
     }
 }
 

@@ -19,6 +19,9 @@ struct ModelNode {
     bool hasParent = true;
     Vec3 pivot;
     ModelMaterial material;
+    float cornerRadius = 0;      // the largest distance of a corner from the pivot
+    Vec3 boxMin, boxMax;         // of the corners, relative to the pivot
+    bool closedOutward = false;  // a closed surface turning its front faces outwards
     std::int32_t poolFirst = 0, poolEnd = 0, indexCount = 0;
     const std::uint32_t* indices = nullptr;    // the model's index array
     float angleX = 0, angleY = 0, angleZ = 0;  // degrees, set by the scene
@@ -36,6 +39,9 @@ struct ModelInstance {
     const CornerRecord* collisionCorners = nullptr;  // the model's "CollMesh" corners
     int collisionCornerCount = 0;
     Vec3 extent;
+    // No corner drawn from "Hull" down lies further than this from the instance position, however
+    // the nodes turn.
+    float radius = 0;
     float emitterCursor = 0;  // round-robin position of the one-helper-per-call firing rule
     Vec3 position;
     Quat rotation;

@@ -1,7 +1,11 @@
 #include "model/model_manager.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/log.h"
 #include "model/bsm_file.h"
+#include "model/mesh_shape.h"
 #include "model/model_instance.h"
 #include "model/vertex_pool.h"
 #include "platform/message_box.h"
@@ -17,6 +21,10 @@ namespace {
 
 unsigned requestTexture(const MediaSources& sources, const std::string& fileName) {
     return sources.getTexture ? sources.getTexture("Textures/" + fileName) : 0;
+}
+
+bool opaqueTexture(const MediaSources& sources, unsigned texture) {
+    return texture != 0 && sources.textureIsOpaque && sources.textureIsOpaque(texture);
 }
 
 }  // namespace
@@ -56,6 +64,9 @@ const Model* ModelManager::loadModel(const std::string& name) {
         if (record.hasIllumination) {
             mesh.material.illuminationTexture = requestTexture(sources_, record.illuminationTexture);
         }
+        mesh.material.diffuseOpaque = opaqueTexture(sources_, mesh.material.diffuseTexture);
+        mesh.material.reflectionOpaque = opaqueTexture(sources_, mesh.material.reflectionTexture);
+        mesh.material.illuminationOpaque = opaqueTexture(sources_, mesh.material.illuminationTexture);
         mesh.nodeName = std::move(record.nodeName);
         mesh.parentName = std::move(record.parentName);
         mesh.hasParent = record.hasParent;
@@ -63,6 +74,14 @@ const Model* ModelManager::loadModel(const std::string& name) {
         mesh.corners = std::move(record.corners);
         mesh.children = std::move(record.children);
         mesh.faceCount = std::int32_t(mesh.corners.size() / 3);
+        for (const CornerRecord& corner : mesh.corners) {
+            const Vec3 p{corner.position[0], corner.position[1], corner.position[2]};
+            mesh.cornerRadius = std::max(mesh.cornerRadius, std::sqrt(dot(p, p)));
+        }
+        const MeshShape shape = meshShape(mesh.corners);
+        mesh.boxMin = shape.boxMin;
+        mesh.boxMax = shape.boxMax;
+        mesh.closedOutward = shape.closedOutward;
     }
 
     for (ModelMesh& mesh : model.meshes) {

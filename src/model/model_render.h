@@ -15,5 +15,16 @@
 
 #include "model/model_instance.h"
 
+// How the layers of a mesh reach the screen.
+enum class LayerDrawing {
+    // Each layer in a pass of its own over the base's pixels, every mesh alpha-tested.
+    Layered,
+    // The same pictures with less work: no alpha test on an opaque texture, and one extra layer
+    // (not on a scrolled mesh) on a second texture unit in the base's pass, where the GL can
+    // combine a texel's square with the lit base (GL_ATI_texture_env_combine3). The pool must be
+    // bound, since a mesh's pool range is drawn directly.
+    Combined,
+};
+
 // Draws the instance from its "Hull" node down; an instance without "Hull" draws nothing.
-void renderInstance(const ModelInstance& instance);
+void renderInstance(const ModelInstance& instance, LayerDrawing drawing = LayerDrawing::Layered);
