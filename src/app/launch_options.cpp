@@ -134,6 +134,8 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!flag(options.windowed)) return false;
         } else if (name == "--no-vsync") {
             if (!flag(options.noVsync)) return false;
+        } else if (name == "--layered-drawing") {
+            if (!flag(options.layeredDrawing)) return false;
         } else if (name == "--help") {
             if (!flag(options.help)) return false;
         } else if (name == "--size") {
@@ -144,6 +146,11 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!takeValue()) return false;
             if (!readInteger(value, 0, 2000000000, number)) return bad("needs a frame count of 0 or more");
             options.frames = static_cast<long>(number);
+        } else if (name == "--max-fps") {
+            if (!takeValue()) return false;
+            if (!readInteger(value, 0, 1000, number))
+                return bad("needs a frame rate from 0 (no cap) to 1000");
+            options.maxFps = static_cast<int>(number);
         } else if (name == "--screenshot") {
             if (!takeValue()) return false;
             if (value.empty()) return bad("needs a file name");
@@ -221,6 +228,10 @@ std::string launchOptionsHelp() {
            "  --fixed-dt X            a fixed frame step X (in 1/55 s), for repeatable pictures\n"
            "  --seed N                seed of the camera order\n"
            "  --no-vsync              do not wait for the vertical blank\n"
+           "  --max-fps N             without vsync, draw at most N frames a second (0: no cap;\n"
+           "                          default: the display's refresh rate, 60 when unknown)\n"
+           "  --layered-drawing       draw each layer of the room in a pass of its own, as earlier\n"
+           "                          versions did (slower; for comparing pictures)\n"
            "  --camera N              start on camera N\n"
            "  --camera-key K          with --camera, start its path at key K (kept inside the path)\n"
            "  --look-from X,Y,Z       with --look-at, a still camera at X,Y,Z (z up) instead of the paths\n"

@@ -45,6 +45,7 @@ SceneServices roomServices(RunSession& session) {
     services.lookFrom = Vec3{options.lookFrom[0], options.lookFrom[1], options.lookFrom[2]};
     services.lookAt = Vec3{options.lookAt[0], options.lookAt[1], options.lookAt[2]};
     services.fixedFieldOfView = float(options.fieldOfView);
+    services.layeredDrawing = options.layeredDrawing;
     return services;
 }
 

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/animated_model.h"
@@ -36,6 +37,11 @@ struct MeshBatch {
     unsigned diffuseTexture = 0, reflectionTexture = 0, illuminationTexture = 0, lightMapTexture = 0;
     bool hasDiffuse = false, hasReflection = false, hasIllumination = false, hasLightMap = false;
     bool twoSided = false, additive = false, glass = false;
+    // An opaque diffuse texture (and light map) and no other layer: drawn without blending or the
+    // alpha test, the light map on a second texture unit, it gives the picture of the layered
+    // drawing.
+    bool opaque = false;
+    Vec3 boxMin, boxMax;  // of its corners
 };
 
 enum class SceneObjectKind { RoomMesh, PlacedModel, AnimatedModel };
@@ -55,12 +61,16 @@ struct SceneObject {
     std::vector<MeshBatch> batches;
     Vec3 boxMax, boxMin, extent, centre;
     float size = 0;
+    float radius = 0;  // nothing drawn for the object lies further than this from the centre
     bool unlit = false, keyAnimated = false, glass = false, root = false;
     bool visible = false, notYetDrawn = true;
     std::vector<int> childObjects;  // indices into Scene::objects whose parent is this object
     std::vector<int> childHelpers;  // indices into Scene::helpers whose parent is this object
     int parent = -1;                // index of the parent object, or −1
     std::vector<int> lights;        // indices into Scene::lights, repeats kept
+    // Earlier room meshes with surfaces in one plane with this one's: the depth test cannot tell
+    // which is in front, so the first drawn shows, and this one is drawn after them.
+    std::vector<int> drawAfter;
     ObjectKeys keys;
     std::unique_ptr<ModelInstance> instance;  // placed model
     std::unique_ptr<AnimatedModel> animated;  // animated model
@@ -118,6 +128,9 @@ struct SceneServices {
     bool fixedView = false;
     Vec3 lookFrom, lookAt;
     float fixedFieldOfView = 45;  // degrees
+    // Every layer of a batch in a pass of its own, each batch blended and alpha-tested, in the
+    // object list's order: slower, kept to compare pictures with.
+    bool layeredDrawing = false;
 };
 
 struct Scene {
@@ -143,6 +156,9 @@ struct Scene {
     ClockTime clock;
     int drawCounter = 0;
     EmitterHook fireHelper;  // spawns a model helper's effect
+    // The order of the pass being drawn and its sort keys, kept to draw without allocating.
+    std::vector<int> drawOrder;
+    std::vector<std::pair<float, int>> drawKeys;
 };
 
 // Reads "Models/test.BSS" through `services.sources` and builds `scene` (released first). A missing

@@ -60,12 +60,17 @@ void poseClock(SceneObject& object, const ClockTime& time) {
     setNodeAngleY(instance, "Arrow03", -6.0f * float(time.second));
 }
 
-void updatePlacedModel(Scene& scene, SceneObject& object, float dt) {
+void posePlacedModel(Scene& scene, SceneObject& object, float dt) {
     if (!object.instance) return;
     ModelInstance& instance = *object.instance;
     instance.position = object.centre;
     if (object.name == "instance railroad") poseRailroad(scene, object, dt);
     if (object.name == "instance Clock") poseClock(object, scene.clock);
     updateInstance(instance, dt, scene.fireHelper);
-    renderInstance(instance);
+}
+
+void updatePlacedModel(Scene& scene, SceneObject& object, float dt) {
+    if (!object.instance) return;
+    posePlacedModel(scene, object, dt);
+    renderInstance(*object.instance);
 }

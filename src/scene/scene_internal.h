@@ -4,11 +4,12 @@
 //
 //   scene_load.cpp        buildScene
 //   scene_camera.cpp      chooseNextCamera, refillCameraBag, updateCamera, applyCamera
-//   scene_animation.cpp   animateObject, poseRailroad, poseClock, updatePlacedModel
+//   scene_animation.cpp   animateObject, poseRailroad, poseClock, posePlacedModel, updatePlacedModel
 //   scene_visibility.cpp  decideVisibility, openPortals, fireSceneHelpers, frustumFromMatrices,
 //                         cubeOutsideFrustum, issueOcclusionQueries
 //   scene_lights.cpp      assignLights, beginObjectLights, endObjectLights
-//   scene_render.cpp      drawMeshBatch
+//   scene_render.cpp      drawMeshBatch, drawOpaqueBatch, batchOutsideFrustum
+//   scene_draw_order.cpp  linkCoplanarRoomMeshes, sortDrawOrder
 
 #include <cstddef>
 #include <cstdint>
@@ -43,8 +44,10 @@ void animateObject(SceneObject& object, float dt);
 void poseRailroad(Scene& scene, SceneObject& object, float dt);
 // Sets the clock hands from the time.
 void poseClock(SceneObject& object, const ClockTime& time);
-// Position, railroad, clock, updateInstance and renderInstance (GL) of one placed model, moved on
-// by the frame step `dt`.
+// Position, railroad, clock and updateInstance (which fires the model's emitters) of one placed
+// model, moved on by the frame step `dt`.
+void posePlacedModel(Scene& scene, SceneObject& object, float dt);
+// posePlacedModel, then renderInstance (GL) with each layer in a pass of its own.
 void updatePlacedModel(Scene& scene, SceneObject& object, float dt);
 
 // ---- visibility (scene_visibility.cpp) -----------------------------------------------------------
@@ -79,5 +82,27 @@ void endObjectLights(const Scene& scene, const SceneObject& object);
 
 // ---- drawing (scene_render.cpp) ------------------------------------------------------------------
 
-// One room batch with its layers; the pool must be bound.
+// One room batch with its layers, each in a pass of its own, blended and with the pass's alpha
+// test; the pool must be bound.
 void drawMeshBatch(const Scene& scene, const MeshBatch& batch);
+// An opaque batch (MeshBatch::opaque) in one pass: no blending and no alpha test, the light map
+// multiplied in on the second texture unit from the pool's second coordinate set. Leaves blending
+// and the alpha test off and the second unit's texturing on when the batch had a light map; the
+// pool must be bound.
+void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch);
+// True when the batch's box lies wholly behind one plane of the frustum, a unit of margin given.
+bool batchOutsideFrustum(const Frustum& frustum, const MeshBatch& batch);
+
+// ---- draw order (scene_draw_order.cpp) -----------------------------------------------------------
+
+// Fills each room mesh's drawAfter with the earlier room meshes that have a triangle in nearly the
+// same plane (within half a unit), facing the same way (or either drawn from both sides) and
+// overlapping its own. Needs the batches' corners in the pool.
+void linkCoplanarRoomMeshes(Scene& scene);
+// scene.drawOrder = the objects of `list` in the order the combined drawing draws them, so that
+// the depth test turns away most of what is hidden before it is shaded: the placed models, nearest
+// first (by the furthest point of each); then the room meshes in list order, those whose box holds
+// the camera last, but never one before an earlier mesh in its drawAfter; animated models last, in
+// list order. The blended room batches are drawn after every model here, where the layered drawing
+// drew them before some: they only ever cover what lies behind them.
+void sortDrawOrder(Scene& scene, const std::vector<int>& list);

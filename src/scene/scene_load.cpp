@@ -35,6 +35,21 @@ void setBox(SceneObject& object, const std::vector<Vec3>& positions) {
     object.centre = (hi + lo) * 0.5f;
     const Vec3 d = hi - lo;
     object.size = std::sqrt(dot(d, d));
+    object.radius = object.size * 0.5f;
+}
+
+// The box of the batch's corners in the pool.
+void setBatchBox(MeshBatch& batch, const SharedVertexPool& pool) {
+    for (int i = 0; i < batch.cornerCount; ++i) {
+        const float* p = pool[std::size_t(batch.firstCorner + i)].position;
+        const Vec3 v{p[0], p[1], p[2]};
+        batch.boxMin = i == 0 ? v
+                              : Vec3{std::fmin(batch.boxMin.x, v.x), std::fmin(batch.boxMin.y, v.y),
+                                     std::fmin(batch.boxMin.z, v.z)};
+        batch.boxMax = i == 0 ? v
+                              : Vec3{std::fmax(batch.boxMax.x, v.x), std::fmax(batch.boxMax.y, v.y),
+                                     std::fmax(batch.boxMax.z, v.z)};
+    }
 }
 
 SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& services) {
@@ -80,6 +95,12 @@ SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& servic
         if (batch.hasIllumination) batch.illuminationTexture = texture(names.illuminationName);
         batch.hasLightMap = mesh.hasLightMap;
         batch.lightMapTexture = lightMap;
+        const auto opaque = [&services](unsigned name) {
+            return name != 0 && services.sources.textureIsOpaque && services.sources.textureIsOpaque(name);
+        };
+        batch.opaque = batch.hasDiffuse && !batch.additive && !batch.hasReflection &&
+                       !batch.hasIllumination && opaque(batch.diffuseTexture) &&
+                       (!batch.hasLightMap || opaque(batch.lightMapTexture));
         object.batches.push_back(batch);
     }
 
@@ -99,6 +120,7 @@ SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& servic
             }
         }
     }
+    for (MeshBatch& batch : object.batches) setBatchBox(batch, pool);
     return object;
 }
 
@@ -134,6 +156,7 @@ SceneObject buildHelperObject(const SceneFileHelper& helper, const SceneServices
         object.instance->rotation = object.rotation;
         object.instance->position = object.centre;
         object.extent = object.instance->extent;
+        object.radius = object.instance->radius;
     } else {
         object.kind = SceneObjectKind::AnimatedModel;
         object.animated = std::make_unique<AnimatedModel>();
@@ -144,6 +167,8 @@ SceneObject buildHelperObject(const SceneFileHelper& helper, const SceneServices
         object.animated->targetAnimation = 0;
         object.animated->crossFading = true;
         object.animated->crossFadeRate = 0.2f;
+        // A skinned model's reach is not worked out; it counts as reaching everywhere.
+        object.radius = 1e30f;
     }
     return object;
 }
@@ -261,6 +286,7 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
         for (SceneObject& object : *group) scene.objects.push_back(std::move(object));
     }
     linkObjects(scene);
+    linkCoplanarRoomMeshes(scene);
     if (services.occlusionQueries) {
         for (SceneObject& object : scene.objects) {
             if (!object.root) glGenQueriesARB(1, &object.query);

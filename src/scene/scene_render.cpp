@@ -1,5 +1,9 @@
 #include <GL/glew.h>
 
+#include <algorithm>
+#include <cmath>
+
+#include "model/model_render.h"
 #include "model/vertex_pool.h"
 #include "scene/particles.h"
 #include "scene/scene_internal.h"
@@ -23,9 +27,11 @@ void drawLayerOnSamePixels(const MeshBatch& batch, GLuint texture, GLenum source
     glDepthMask(GL_TRUE);
 }
 
-void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
-    SharedVertexPool* pool = scene.services.pool;
-    if (pool) pool->bindPool();
+// Fog begins this far from the camera; nearer, the linear fog leaves every colour as it is.
+constexpr float kFogStart = 2720.0f;
+
+void beginPass(Scene& scene, float alphaReference) {
+    if (scene.services.pool) scene.services.pool->bindPool();
     glColor4f(1, 1, 1, 1);
     glEnable(GL_BLEND);
     glDepthMask(GL_TRUE);
@@ -33,6 +39,16 @@ void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference, 
     glAlphaFunc(GL_GREATER, alphaReference);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     applyCamera(scene);
+}
+
+void drawAnimated(Scene& scene, SceneObject& object) {
+    if (scene.services.pool) scene.services.pool->releaseBufferForClientArrays();
+    drawAnimatedModel(*object.animated);
+}
+
+void drawLayeredPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
+    SharedVertexPool* pool = scene.services.pool;
+    beginPass(scene, alphaReference);
     for (int index : list) {
         SceneObject& object = scene.objects[std::size_t(index)];
         beginObjectLights(scene, object);
@@ -40,16 +56,100 @@ void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference, 
         if (object.kind == SceneObjectKind::PlacedModel) {
             updatePlacedModel(scene, object, dt);
         } else if (object.kind == SceneObjectKind::AnimatedModel) {
-            if (pool) pool->releaseBufferForClientArrays();
             object.animated->modelMatrix.setTranslation(object.centre);
             updateAnimatedModel(*object.animated, dt);
-            drawAnimatedModel(*object.animated);
+            drawAnimated(scene, object);
         } else if (pool) {
             for (const MeshBatch& batch : object.batches) drawMeshBatch(scene, batch);
         }
         endObjectLights(scene, object);
     }
     if (pool) pool->unbindPool();
+}
+
+void disableSecondUnit() {
+    glActiveTexture(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTexture(GL_TEXTURE0);
+    glClientActiveTexture(GL_TEXTURE1);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glClientActiveTexture(GL_TEXTURE0);
+}
+
+// The pass with the same pictures as the layered one and less work for the renderer: opaque
+// batches in one pass each and without blending, nearest objects first so the depth test turns
+// away what they hide before it is shaded, batches outside the view left out, and no fog where
+// it cannot reach.
+void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
+    SharedVertexPool* pool = scene.services.pool;
+    beginPass(scene, alphaReference);
+    const bool fogged = glIsEnabled(GL_FOG);
+    // Everything moves on in list order first, so the models' emitters fire in the same order as
+    // in the layered pass, whatever order the models are then drawn in.
+    for (int index : list) {
+        SceneObject& object = scene.objects[std::size_t(index)];
+        if (object.kind == SceneObjectKind::PlacedModel) {
+            posePlacedModel(scene, object, dt);
+        } else if (object.kind == SceneObjectKind::AnimatedModel) {
+            object.animated->modelMatrix.setTranslation(object.centre);
+            updateAnimatedModel(*object.animated, dt);
+        }
+    }
+    sortDrawOrder(scene, list);
+    bool secondUnitOn = false;
+    const auto useOneUnit = [&secondUnitOn] {
+        if (secondUnitOn) disableSecondUnit();
+        secondUnitOn = false;
+    };
+    for (int index : scene.drawOrder) {
+        SceneObject& object = scene.objects[std::size_t(index)];
+        const Vec3 toObject = object.centre - scene.view.position;
+        const bool reachesFog = std::sqrt(dot(toObject, toObject)) + object.radius > kFogStart;
+        if (fogged && reachesFog) {
+            glEnable(GL_FOG);
+        } else {
+            glDisable(GL_FOG);
+        }
+        beginObjectLights(scene, object);
+        ++scene.drawCounter;
+        if (object.kind == SceneObjectKind::PlacedModel) {
+            useOneUnit();
+            if (object.instance) renderInstance(*object.instance, LayerDrawing::Combined);
+        } else if (object.kind == SceneObjectKind::AnimatedModel) {
+            useOneUnit();
+            glEnable(GL_ALPHA_TEST);
+            drawAnimated(scene, object);
+        } else if (pool) {
+            // The light map's coordinates come from the pool's buffer, which an animated model
+            // (always drawn last) unbinds.
+            const bool poolBound = !pool->bufferMode() || !pool->bufferReleased();
+            for (const MeshBatch& batch : object.batches) {
+                if (batchOutsideFrustum(scene.frustum, batch)) continue;
+                if (batch.opaque && poolBound) {
+                    drawOpaqueBatch(scene, batch);
+                    secondUnitOn = secondUnitOn || batch.hasLightMap;
+                } else {
+                    useOneUnit();
+                    glEnable(GL_ALPHA_TEST);
+                    drawMeshBatch(scene, batch);
+                }
+            }
+        }
+        endObjectLights(scene, object);
+    }
+    useOneUnit();
+    glEnable(GL_ALPHA_TEST);
+    glEnable(GL_BLEND);
+    if (fogged) glEnable(GL_FOG);
+    if (pool) pool->unbindPool();
+}
+
+void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
+    if (scene.services.layeredDrawing) {
+        drawLayeredPass(scene, list, alphaReference, dt);
+    } else {
+        drawCombinedPass(scene, list, alphaReference, dt);
+    }
 }
 
 }  // namespace
@@ -60,7 +160,7 @@ void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureReque
     const GLfloat fogColour[4] = {0.8f, 0.8f, 0.8f, 1.0f};
     glFogfv(GL_FOG_COLOR, fogColour);
     glFogf(GL_FOG_DENSITY, 0.00001f);
-    glFogf(GL_FOG_START, 2720.0f);
+    glFogf(GL_FOG_START, kFogStart);
     glFogf(GL_FOG_END, 12600.0f);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
@@ -142,4 +242,49 @@ void drawMeshBatch(const Scene& scene, const MeshBatch& batch) {
         glDisable(GL_TEXTURE_GEN_T);
         glDisable(GL_TEXTURE_GEN_R);
     }
+}
+
+void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch) {
+    const SharedVertexPool* pool = scene.services.pool;
+    const char* base = (pool && !pool->bufferMode()) ? reinterpret_cast<const char*>(pool->data()) : nullptr;
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, batch.diffuseTexture);
+    if (batch.hasLightMap) {
+        // diffuse × light map: the framebuffer darkened by the map, as the multiplying layer does.
+        glActiveTexture(GL_TEXTURE1);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, batch.lightMapTexture);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glActiveTexture(GL_TEXTURE0);
+        glClientActiveTexture(GL_TEXTURE1);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, GLsizei(kPoolStride), base + kPoolUv1Offset);
+        glClientActiveTexture(GL_TEXTURE0);
+    } else {
+        glActiveTexture(GL_TEXTURE1);
+        glDisable(GL_TEXTURE_2D);
+        glActiveTexture(GL_TEXTURE0);
+    }
+    if (batch.twoSided) glDisable(GL_CULL_FACE);
+    glDrawArrays(GL_TRIANGLES, batch.firstCorner, batch.cornerCount);
+    if (batch.twoSided) glEnable(GL_CULL_FACE);
+}
+
+bool batchOutsideFrustum(const Frustum& frustum, const MeshBatch& batch) {
+    constexpr float kMargin = 1.0f;
+    for (const auto& plane : frustum) {
+        bool anyInFront = false;
+        for (int corner = 0; corner < 8 && !anyInFront; ++corner) {
+            const float x = (corner & 1) ? batch.boxMax.x : batch.boxMin.x;
+            const float y = (corner & 2) ? batch.boxMax.y : batch.boxMin.y;
+            const float z = (corner & 4) ? batch.boxMax.z : batch.boxMin.z;
+            if (plane[0] * x + plane[1] * y + plane[2] * z + plane[3] > -kMargin) anyInFront = true;
+        }
+        if (!anyInFront) return true;
+    }
+    return false;
 }
