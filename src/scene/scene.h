@@ -18,7 +18,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "model/animated_model.h"
@@ -68,9 +67,6 @@ struct SceneObject {
     std::vector<int> childHelpers;  // indices into Scene::helpers whose parent is this object
     int parent = -1;                // index of the parent object, or −1
     std::vector<int> lights;        // indices into Scene::lights, repeats kept
-    // Earlier room meshes with surfaces in one plane with this one's: the depth test cannot tell
-    // which is in front, so the first drawn shows, and this one is drawn after them.
-    std::vector<int> drawAfter;
     ObjectKeys keys;
     std::unique_ptr<ModelInstance> instance;  // placed model
     std::unique_ptr<AnimatedModel> animated;  // animated model
@@ -156,9 +152,6 @@ struct Scene {
     ClockTime clock;
     int drawCounter = 0;
     EmitterHook fireHelper;  // spawns a model helper's effect
-    // The order of the pass being drawn and its sort keys, kept to draw without allocating.
-    std::vector<int> drawOrder;
-    std::vector<std::pair<float, int>> drawKeys;
 };
 
 // Reads "Models/test.BSS" through `services.sources` and builds `scene` (released first). A missing

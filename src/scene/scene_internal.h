@@ -9,7 +9,6 @@
 //                         cubeOutsideFrustum, issueOcclusionQueries
 //   scene_lights.cpp      assignLights, beginObjectLights, endObjectLights
 //   scene_render.cpp      drawMeshBatch, drawOpaqueBatch, batchOutsideFrustum
-//   scene_draw_order.cpp  linkCoplanarRoomMeshes, sortDrawOrder
 
 #include <cstddef>
 #include <cstdint>
@@ -92,17 +91,3 @@ void drawMeshBatch(const Scene& scene, const MeshBatch& batch);
 void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch);
 // True when the batch's box lies wholly behind one plane of the frustum, a unit of margin given.
 bool batchOutsideFrustum(const Frustum& frustum, const MeshBatch& batch);
-
-// ---- draw order (scene_draw_order.cpp) -----------------------------------------------------------
-
-// Fills each room mesh's drawAfter with the earlier room meshes that have a triangle in nearly the
-// same plane (within half a unit), facing the same way (or either drawn from both sides) and
-// overlapping its own. Needs the batches' corners in the pool.
-void linkCoplanarRoomMeshes(Scene& scene);
-// scene.drawOrder = the objects of `list` in the order the combined drawing draws them, so that
-// the depth test turns away most of what is hidden before it is shaded: the placed models, nearest
-// first (by the furthest point of each); then the room meshes in list order, those whose box holds
-// the camera last, but never one before an earlier mesh in its drawAfter; animated models last, in
-// list order. The blended room batches are drawn after every model here, where the layered drawing
-// drew them before some: they only ever cover what lies behind them.
-void sortDrawOrder(Scene& scene, const std::vector<int>& list);

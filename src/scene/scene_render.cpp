@@ -77,9 +77,10 @@ void disableSecondUnit() {
 }
 
 // The pass with the same pictures as the layered one and less work for the renderer: opaque
-// batches in one pass each and without blending, nearest objects first so the depth test turns
-// away what they hide before it is shaded, batches outside the view left out, and no fog where
-// it cannot reach.
+// batches in one pass each and without blending, batches outside the view left out, and no fog
+// where it cannot reach. The objects keep the list's order: surfaces that meet at one depth (a
+// log on the hearth) show the one drawn first, and the blended room batches must lie over what
+// the list draws before them.
 void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
     SharedVertexPool* pool = scene.services.pool;
     beginPass(scene, alphaReference);
@@ -95,13 +96,12 @@ void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaRef
             updateAnimatedModel(*object.animated, dt);
         }
     }
-    sortDrawOrder(scene, list);
     bool secondUnitOn = false;
     const auto useOneUnit = [&secondUnitOn] {
         if (secondUnitOn) disableSecondUnit();
         secondUnitOn = false;
     };
-    for (int index : scene.drawOrder) {
+    for (int index : list) {
         SceneObject& object = scene.objects[std::size_t(index)];
         const Vec3 toObject = object.centre - scene.view.position;
         const bool reachesFog = std::sqrt(dot(toObject, toObject)) + object.radius > kFogStart;
