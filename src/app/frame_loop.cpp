@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
+#include "core/log.h"
 #include "core/run_mode.h"
 #include "gfx/overlay.h"
 #include "gfx/screenshot.h"
 #include "platform/clock.h"
+#include "platform/process_memory.h"
 #include "scene/particles.h"
 
 namespace {
@@ -114,6 +117,31 @@ void renderFrame(RunSession& session, FrameView& view) {
     session.video().swapBuffers();
 }
 
+void reportSoak(RunSession& session) {
+    FrameLoopState& frame = session.frame;
+    const int particles = session.particles.lastVertexCount() / 4;
+    if (particles > frame.mostParticles) frame.mostParticles = particles;
+    if (frame.framesDrawn % kSoakReportFrames != 0) return;
+    std::string errors;
+    // Each error flag is cleared by reading it; a lost context keeps reporting, hence the bound.
+    for (int i = 0; i < 8; ++i) {
+        const GLenum error = glGetError();
+        if (error == GL_NO_ERROR) break;
+        char text[16];
+        std::snprintf(text, sizeof text, " 0x%04x", unsigned(error));
+        errors += text;
+    }
+    logLine("Soak: frame ", frame.framesDrawn, ", resident ", platform::residentKilobytes(),
+            " kB, particles ", particles, ", most particles ", frame.mostParticles,
+            ", GL errors:", errors.empty() ? " none" : errors);
+}
+
+void waitForNextFrame(RunSession& session) {
+    const double now = double(platform::performanceCounter()) / double(platform::performanceFrequency());
+    const double wait = session.frame.pacer.frameDone(now);
+    if (wait >= 0.001) platform::sleepMilliseconds(std::uint32_t(wait * 1000.0));
+}
+
 void pollInput(RunSession& session) {
     if (session.video().leftButtonDown()) requestQuit();
 }
@@ -138,6 +166,8 @@ void runFrameLoop(RunSession& session, FrameView& view) {
         updateCountdown(session.time);
         renderFrame(session, view);
         pollInput(session);
+        if (frame.soakReport) reportSoak(session);
+        waitForNextFrame(session);
     }
 
     // A run ended by the user before its frame limit keeps what is on screen now.

@@ -1,6 +1,6 @@
 #pragma once
 // Run mode's frame loop over a run session: one event per pass, a frame on every pass that finds the
-// queue empty, no sleep.
+// queue empty, and a wait after it when the swap does not pace the loop to the frame-rate cap.
 //
 //   FrameView      what a frame draws in 3-D: the room, or the model viewer's one model
 //   runFrameLoop   the loop, until the run mode leaves Run or the quit request arrives
@@ -37,6 +37,15 @@ void renderFrame(RunSession& session, FrameView& view);
 
 // Once per frame after renderFrame: a left button press makes the run mode Quit.
 void pollInput(RunSession& session);
+
+// With --soak-report, once per frame: keeps the most particle quads drawn, and every
+// kSoakReportFrames frames logs "Soak: frame N, resident K kB, particles P, most particles M, GL
+// errors: none" (or the error codes read).
+constexpr long kSoakReportFrames = 1000;
+void reportSoak(RunSession& session);
+
+// Once per frame after the swap: sleeps as long as the frame pacer asks.
+void waitForNextFrame(RunSession& session);
 
 // Writes the screenshot if this is the picture the options asked for (called before a swap).
 // `framesAfterThis` is the number of frames drawn once this picture is on screen.

@@ -134,6 +134,8 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!flag(options.windowed)) return false;
         } else if (name == "--no-vsync") {
             if (!flag(options.noVsync)) return false;
+        } else if (name == "--soak-report") {
+            if (!flag(options.soakReport)) return false;
         } else if (name == "--layered-drawing") {
             if (!flag(options.layeredDrawing)) return false;
         } else if (name == "--help") {
@@ -230,6 +232,8 @@ std::string launchOptionsHelp() {
            "  --no-vsync              do not wait for the vertical blank\n"
            "  --max-fps N             without vsync, draw at most N frames a second (0: no cap;\n"
            "                          default: the display's refresh rate, 60 when unknown)\n"
+           "  --soak-report           every 1000 frames, log the resident memory, the particle count\n"
+           "                          and any GL error (for long runs)\n"
            "  --layered-drawing       draw each layer of the room in a pass of its own, as earlier\n"
            "                          versions did (slower; for comparing pictures)\n"
            "  --camera N              start on camera N\n"

@@ -17,8 +17,9 @@ struct LaunchOptions {
     double fixedDt = 0.0;  // --fixed-dt X: a fixed frame step in frame units (0: measured)
     bool seeded = false;   // --seed N: seed of the camera order
     std::uint32_t seed = 0;
-    bool noVsync = false;  // --no-vsync
-    int maxFps = -1;       // --max-fps N: frame-rate cap without vsync (-1: the display's rate, 0: none)
+    bool noVsync = false;     // --no-vsync
+    int maxFps = -1;          // --max-fps N: frame-rate cap without vsync (-1: the display's rate, 0: none)
+    bool soakReport = false;  // --soak-report: memory, particles and GL errors in the log
     bool layeredDrawing = false;  // --layered-drawing: each layer in a pass of its own, as before
     int camera = -1;              // --camera N: start on camera N (-1: chosen as usual)
     int cameraKey = -1;           // --camera-key K: with --camera, start the path at key K (-1: key 0)

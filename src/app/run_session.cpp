@@ -55,6 +55,7 @@ bool RunSession::openWindow(const std::string& title) {
     frame.timer.fixedStep = options_.fixedDt > 0.0 ? static_cast<float>(options_.fixedDt) : 0.0f;
     frame.frameLimit = options_.frames;
     frame.screenshotPath = options_.screenshotPath;
+    frame.soakReport = options_.soakReport;
     frame.cursor = video().cursorPosition();
     frame.previousCursor = video().cursorPosition();
     frame.elapsed = 0.0f;
@@ -65,6 +66,7 @@ bool RunSession::openWindow(const std::string& title) {
 
 void RunSession::startGraphics() {
     initGL(window, settings().gamma);
+    frame.pacer.initialise(frameRateCap(options_.maxFps, video().refreshRate()), window.swapPaces);
     frame.timer.reset();
     frame.timer.scale = 50.0f;
     frame.elapsed = 0.0f;

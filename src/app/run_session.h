@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "app/frame_pacer.h"
 #include "app/frame_timer.h"
 #include "app/launch_options.h"
 #include "countdown/countdown.h"
@@ -33,6 +34,7 @@ class MediaPack;
 // What the frame loop keeps from one frame to the next.
 struct FrameLoopState {
     FrameTimer timer;
+    FramePacer pacer;               // waits between frames when the swap does not
     float elapsed = 0.0f;           // grows by half of each frame's dt; gates the fade-in
     float fadeAlpha = 0.0f;         // the start-up fade from black: 1 once GL is up, then falling
     float captureAlpha = 0.0f;      // cross-fade from the captured frame: 1.2 at a capture, falling
@@ -48,6 +50,9 @@ struct FrameLoopState {
     long framesDrawn = 0;
     std::string screenshotPath;  // written from the last frame (or the loading picture)
     bool screenshotWritten = false;
+
+    bool soakReport = false;  // every 1000 frames a "Soak:" line in the log
+    int mostParticles = 0;    // the most particle quads one frame drew (kept with soakReport)
 };
 
 class RunSession {
@@ -66,7 +71,8 @@ public:
     // be opened; the display is then as it was and release() has nothing to do.
     bool openWindow(const std::string& title);
     // GL on the open window (context, capture texture, capabilities and gamma in the log) and the
-    // frame loop back at its start: timer reset, elapsed 0, the fade-in from black about to run.
+    // frame loop back at its start: timer reset, elapsed 0, the fade-in from black about to run,
+    // the pacer at the --max-fps cap (the display's refresh rate unless given).
     void startGraphics();
     // The music, when the "Enable music" option is on ("Sound initialized" in the log).
     void startMusic();

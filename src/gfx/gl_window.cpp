@@ -110,7 +110,8 @@ void initGL(GLWindow& window, float gammaOption) {
     backend.clientSize(clientWidth, clientHeight);
 
     if (!setupPixelFormat(window)) backend.postQuit();
-    backend.setSwapInterval(window.vsync ? 1 : 0);
+    const bool intervalAccepted = backend.setSwapInterval(window.vsync ? 1 : 0);
+    window.swapPaces = window.vsync && intervalAccepted;
 
     setPerspective(clientWidth, clientHeight);
 

@@ -27,6 +27,7 @@ struct GLWindow {
     int width = 0, height = 0, colorBits = 32;  // from the resolution table (or --size)
     bool fullscreen = true;                     // display mode changed and cursor hidden
     bool vsync = true;
+    bool swapPaces = false;  // vsync asked for and accepted by the driver (set by initGL)
 
     // The last picture before a camera cut, for the cross-fade into the next camera: a square at the
     // lower-left corner of the frame, as large a power of two as the window height holds.

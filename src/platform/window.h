@@ -53,6 +53,8 @@ public:
     // 1: swaps wait for the vertical blank; 0: they do not. False when the driver refuses.
     virtual bool setSwapInterval(int interval) = 0;
     virtual void swapBuffers() = 0;
+    // Refresh rate in hertz of the display the window is on; 0 when it cannot be told.
+    virtual int refreshRate() { return 0; }
 
     // --- events ---
     // Takes at most one event off the queue without waiting.

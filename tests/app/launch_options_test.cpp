@@ -21,10 +21,24 @@ TEST(TakeLongOptions, StripsOptionsAndKeepsSwitchesInOrder) {
 }
 
 TEST(TakeLongOptions, ReadsEveryValueOption) {
-    Args args = {
-        "G.scr",        "--screenshot",      "out.png",  "--time", "2026-12-24 18:30:05", "--fixed-dt",
-        "0.5",          "--seed=4294967295", "--camera", "3",      "--view-model",        "Models/fir.BSM",
-        "--config-dir", "/tmp/c d",          "--help",   "-s"};
+    Args args = {"G.scr",
+                 "--screenshot",
+                 "out.png",
+                 "--time",
+                 "2026-12-24 18:30:05",
+                 "--fixed-dt",
+                 "0.5",
+                 "--seed=4294967295",
+                 "--camera",
+                 "3",
+                 "--view-model",
+                 "Models/fir.BSM",
+                 "--config-dir",
+                 "/tmp/c d",
+                 "--help",
+                 "--max-fps",
+                 "0",
+                 "-s"};
     LaunchOptions options;
     std::string error;
     ASSERT_TRUE(takeLongOptions(args, options, error)) << error;
@@ -39,6 +53,7 @@ TEST(TakeLongOptions, ReadsEveryValueOption) {
     EXPECT_EQ(options.viewModel, "Models/fir.BSM");
     EXPECT_EQ(options.configDir, "/tmp/c d");
     EXPECT_TRUE(options.help);
+    EXPECT_EQ(options.maxFps, 0);
 }
 
 TEST(TakeLongOptions, SingleDashSwitchesAreNotOptions) {
@@ -58,6 +73,8 @@ TEST(TakeLongOptions, RejectsBadInputWithAReason) {
         {{"G.scr", "--size", "0x480"}, "--size needs"},
         {{"G.scr", "--size", "640x-1"}, "--size needs"},
         {{"G.scr", "--frames", "-2"}, "--frames needs"},
+        {{"G.scr", "--max-fps", "-1"}, "--max-fps needs"},
+        {{"G.scr", "--max-fps", "1001"}, "--max-fps needs"},
         {{"G.scr", "--frames", "12abc"}, "--frames needs"},
         {{"G.scr", "--frames", "99999999999999999999"}, "--frames needs"},
         {{"G.scr", "--time", "2026-02-29 10:00:00"}, "--time needs"},  // 2026 is no leap year
@@ -125,10 +142,29 @@ TEST(TakeLongOptions, LeapDayOfALeapYearIsAccepted) {
 
 TEST(LaunchOptionsHelp, ListsEverySwitchAndOption) {
     const std::string help = launchOptionsHelp();
-    for (const char* name : {"/s",        "/c",         "/p ID",        "/t",           "--windowed",
-                             "--size",    "--frames",   "--screenshot", "--time",       "--fixed-dt",
-                             "--seed",    "--no-vsync", "--camera",     "--camera-key", "--look-from",
-                             "--look-at", "--fov",      "--view-model", "--config-dir", "--help"}) {
+    for (const char* name : {"/s",
+                             "/c",
+                             "/p ID",
+                             "/t",
+                             "--windowed",
+                             "--size",
+                             "--frames",
+                             "--screenshot",
+                             "--time",
+                             "--fixed-dt",
+                             "--seed",
+                             "--no-vsync",
+                             "--camera",
+                             "--camera-key",
+                             "--look-from",
+                             "--look-at",
+                             "--fov",
+                             "--view-model",
+                             "--config-dir",
+                             "--help",
+                             "--max-fps",
+                             "--soak-report",
+                             "--layered-drawing"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
 }

@@ -128,6 +128,11 @@ public:
         context_ = nullptr;
     }
 
+    int refreshRate() override {
+        SDL_DisplayMode mode{};
+        if (!window_ || SDL_GetWindowDisplayMode(window_, &mode) != 0) return 0;
+        return mode.refresh_rate > 0 ? mode.refresh_rate : 0;
+    }
     bool setSwapInterval(int interval) override { return context_ && SDL_GL_SetSwapInterval(interval) == 0; }
 
     void swapBuffers() override {
