@@ -4,12 +4,15 @@
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_run_mode_fps
 //
-// The screensaver is build/Glimmerdale.scr next to this program's folder, or $GLIMMERDALE_EXE.
-// The ratio of the two frame rates is what counts: Xvfb's software GL makes absolute numbers small.
+// The screensaver is build/Glimmerdale.scr next to this program's folder, or $GLIMMERDALE_EXE. With
+// $GLIMMERDALE_BEFORE_EXE naming an earlier build (one without --max-fps, whose loop never waits),
+// the same runs are made with it too, "before" in their names, so both builds are measured side by
+// side under the same load. Use renamed copies: a process called Glimmerdale.scr makes later copies
+// stop at once. The ratio of the frame rates is what counts: Xvfb's software GL makes absolute
+// numbers small.
 
 #include <GL/glew.h>
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -23,21 +26,29 @@ namespace {
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 
-std::string screensaverPath() {
-    if (const char* path = std::getenv("GLIMMERDALE_EXE"); path && *path) return path;
+// A build to measure: the program, and whether it has a frame-rate cap to lift.
+struct Build {
+    std::string program;
+    bool paced = true;
+};
+
+Build currentBuild() {
+    if (const char* path = std::getenv("GLIMMERDALE_EXE"); path && *path) return {path, true};
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (self.parent_path().parent_path() / "Glimmerdale.scr").string();
+    return {(self.parent_path().parent_path() / "Glimmerdale.scr").string(), true};
 }
 
-// Runs the screensaver windowed at 1024 x 768 without vsync for `frames` frames; returns the wall
-// time in seconds, or a negative number when it did not run through.
-double timedRun(long frames, std::string& problem) {
+// Runs the screensaver windowed at 1024 x 768 without vsync or frame-rate cap for `frames` frames;
+// returns the wall time in seconds, or a negative number when it did not run through. `peakMegabytes`
+// gets the process's peak resident size.
+double timedRun(const Build& build, long frames, std::string& problem, double* peakMegabytes = nullptr) {
     testsupport::TempDir dir("gdbench");
     testsupport::ProcessRequest request;
-    request.program = screensaverPath();
-    request.args = {"--config-dir", dir.path(), "--windowed",           "--size", "1024x768",
-                    "--no-vsync",   "--frames", std::to_string(frames), "/s"};
+    request.program = build.program;
+    request.args = {"--config-dir", dir.path(), "--windowed", "--size", "1024x768", "--no-vsync"};
+    if (build.paced) request.args.insert(request.args.end(), {"--max-fps", "0"});
+    request.args.insert(request.args.end(), {"--frames", std::to_string(frames), "/s"});
     request.cwd = dir.path();
     request.env["GLIMMERDALE_MESSAGE_BOX"] = "stderr";
     request.env["SDL_AUDIODRIVER"] = "dummy";
@@ -51,13 +62,8 @@ double timedRun(long frames, std::string& problem) {
             "the screensaver did not run through (another copy running? no display?): " + result.errorOutput;
         return -1.0;
     }
+    if (peakMegabytes) *peakMegabytes = result.peakKilobytes / 1024.0;
     return seconds;
-}
-
-double peakChildMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_maxrss / 1024.0;  // kilobytes on Linux
 }
 
 void BM_BareClearAndSwap(benchmark::State& state) {
@@ -86,13 +92,13 @@ BENCHMARK(BM_BareClearAndSwap)->Unit(benchmark::kMillisecond)->MinTime(3.0)->Use
 
 // Frames per second of the whole program: (time of N frames - time of 0 frames) / N, so start-up
 // and shutdown drop out.
-void BM_RunModeFrames(benchmark::State& state) {
+void BM_RunModeFrames(benchmark::State& state, const Build& build) {
     const long frames = state.range(0);
-    double framesSeconds = 0;
+    double framesSeconds = 0, peakMegabytes = 0;
     for (auto _ : state) {
         std::string problem;
-        const double empty = timedRun(0, problem);
-        const double full = timedRun(frames, problem);
+        const double empty = timedRun(build, 0, problem);
+        const double full = timedRun(build, frames, problem, &peakMegabytes);
         if (empty < 0 || full < 0) {
             state.SkipWithError(problem.c_str());
             return;
@@ -101,15 +107,14 @@ void BM_RunModeFrames(benchmark::State& state) {
         state.SetIterationTime(framesSeconds / static_cast<double>(frames));
     }
     state.counters["fps"] = static_cast<double>(frames) / framesSeconds;
-    state.counters["peak_rss_MB"] = peakChildMegabytes();
+    state.counters["peak_rss_MB"] = peakMegabytes;
 }
-BENCHMARK(BM_RunModeFrames)->Arg(300)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // From process start to the first frame on screen (and its shutdown, which is short).
-void BM_StartToFirstFrame(benchmark::State& state) {
+void BM_StartToFirstFrame(benchmark::State& state, const Build& build) {
     for (auto _ : state) {
         std::string problem;
-        const double seconds = timedRun(1, problem);
+        const double seconds = timedRun(build, 1, problem);
         if (seconds < 0) {
             state.SkipWithError(problem.c_str());
             return;
@@ -117,8 +122,29 @@ void BM_StartToFirstFrame(benchmark::State& state) {
         state.SetIterationTime(seconds);
     }
 }
-BENCHMARK(BM_StartToFirstFrame)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The runs of one build, after the bare loop; "before" builds alternate with this one's.
+void registerBuild(const std::string& label, const Build& build) {
+    benchmark::RegisterBenchmark(("BM_RunModeFrames" + label).c_str(), BM_RunModeFrames, build)
+        ->Arg(300)
+        ->Iterations(1)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("BM_StartToFirstFrame" + label).c_str(), BM_StartToFirstFrame, build)
+        ->Iterations(3)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    registerBuild("", currentBuild());
+    if (const char* before = std::getenv("GLIMMERDALE_BEFORE_EXE"); before && *before) {
+        registerBuild("/before", Build{before, false});
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

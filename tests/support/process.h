@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,6 +47,7 @@ struct ProcessResult {
     bool timedOut = false;    // the time limit ran out and the program was killed
     std::string output;       // everything written to stdout
     std::string errorOutput;  // everything written to stderr
+    long peakKilobytes = 0;   // the largest resident size it reached, when it ended by itself
 };
 
 inline std::string readTextFile(const std::string& path) {
@@ -156,7 +158,9 @@ public:
     bool running() {
         if (pid_ <= 0) return false;
         int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        rusage usage{};
+        if (wait4(pid_, &status, WNOHANG, &usage) == pid_) {
+            result_.peakKilobytes = usage.ru_maxrss;
             record(status);
             return false;
         }
