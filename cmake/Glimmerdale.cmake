@@ -11,8 +11,10 @@ if(GLIMMERDALE_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "GLIMMERDALE_FUZZ needs clang (configure with -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang)")
   endif()
-  # Every library is instrumented so the fuzzer sees coverage inside the parsers.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  # Every library is instrumented so the fuzzer sees coverage inside the parsers. Every sanitizer
+  # report ends the run (undefined behaviour would otherwise be printed and the run go on), so the
+  # fuzzer keeps the input and fails.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
