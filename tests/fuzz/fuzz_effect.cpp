@@ -1,12 +1,14 @@
 // Fuzzes the particle effect reader: arbitrary bytes as an effect file, spawned and simulated
 // for a few steps. The layer count must stay within 0..5 and the pool must never be overrun.
-// Simulating bursts of tens of thousands of particles takes most of a millisecond each, so only
-// effects within a particle budget are simulated; larger ones are parsed and checked only (the
-// unit tests fill the pool with the largest burst).
+// Each input gets a budget: simulating bursts of tens of thousands of particles takes most of a
+// millisecond each, so only effects within a particle budget are simulated (larger ones are parsed
+// and checked only; the unit tests fill the pool with the largest burst), and one particle system
+// (whose vertex pool takes megabytes to set up) serves many inputs, each under a name of its own.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "scene/effect_file.h"
@@ -15,6 +17,24 @@
 namespace {
 
 constexpr long kSimulatedParticleBudget = 2000;
+// Inputs one particle system serves before a fresh one (its effect cache grows by one an input).
+constexpr int kInputsPerSystem = 2000;
+
+const std::uint8_t* g_input = nullptr;
+std::size_t g_inputSize = 0;
+
+MediaSources inputSources() {
+    MediaSources sources;
+    sources.readFile = [](const char*) {
+        FileBuffer file;
+        file.data = static_cast<std::uint8_t*>(std::malloc(g_inputSize + 1));
+        if (g_inputSize) std::memcpy(file.data, g_input, g_inputSize);
+        file.size = std::uint32_t(g_inputSize);
+        return file;
+    };
+    sources.getTexture = [](const std::string&) { return 1u; };
+    return sources;
+}
 
 }  // namespace
 
@@ -27,20 +47,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int i = 0; i < parsed.layerCount; ++i) particles += parsed.layers[i].parameters.burstCount;
         if (particles > kSimulatedParticleBudget) return 0;
     }
-    MediaSources sources;
-    sources.readFile = [data, size](const char*) {
-        FileBuffer file;
-        file.data = static_cast<std::uint8_t*>(std::malloc(size + 1));
-        if (size) std::memcpy(file.data, data, size);
-        file.size = std::uint32_t(size);
-        return file;
-    };
-    sources.getTexture = [](const std::string&) { return 1u; };
-    ParticleSystem particles(sources);
-    const ParticleEffect& effect = particles.loadEffect("fuzz");
+
+    static std::unique_ptr<ParticleSystem> system;
+    static int served = 0;
+    if (!system || served == kInputsPerSystem) {
+        system = std::make_unique<ParticleSystem>(inputSources());
+        served = 0;
+    }
+    const std::string name = "fuzz" + std::to_string(served++);
+    g_input = data;
+    g_inputSize = size;
+    ParticleSystem& particles = *system;
+    particles.release();
+    const ParticleEffect& effect = particles.loadEffect(name);
     if (effect.layerCount > kMaxEffectLayers) std::abort();
     particles.setCameraPosition({1, 2, 3});
-    particles.spawnEffect("fuzz", {0, 0, 0}, {0, 0, 0.6f, 0.8f});
+    particles.spawnEffect(name, {0, 0, 0}, {0, 0, 0.6f, 0.8f});
     for (int step = 0; step < 3; ++step) {
         particles.step(step == 0 ? 0.5f : 30.0f);
         int drawn = 0;
