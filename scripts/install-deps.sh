@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool openbox x11-utils
   p7zip-full libarchive-tools imagemagick
+  libxrandr-dev xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils
 )
 
 missing=()
