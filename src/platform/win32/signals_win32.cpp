@@ -1,10 +1,12 @@
-// Ways out that skip the normal shutdown on Windows: a console's Ctrl+C, Ctrl+Break or close (when
-// the program was started from a console), a crash, and exit() from deep inside. The display gets
-// its mode and gamma ramp back on each of them.
+// Ways out that skip the normal shutdown on Windows: Ctrl+C or Ctrl+Break in the console the program
+// was started from and SIGTERM (both reach us as C signals), the console closing or the session
+// ending, a crash, and exit() from deep inside. The display gets its mode and gamma ramp back on
+// each of them.
 
 #include <windows.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
 
 #include "app/run_mode.h"
@@ -14,7 +16,7 @@ namespace platform {
 namespace {
 
 std::atomic<RestoreHook> g_restoreHook{nullptr};
-std::atomic<int> g_interruptsSeen{0};
+std::atomic<int> g_signalsSeen{0};
 bool g_installed = false;
 
 void runRestoreHook() {
@@ -22,19 +24,24 @@ void runRestoreHook() {
     if (hook) hook();
 }
 
-// Runs on a thread of its own that the system starts for the event.
-BOOL WINAPI onConsoleEvent(DWORD event) {
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
-        if (g_interruptsSeen.fetch_add(1) == 0) {
-            // The frame loop sees Quit at its next pass and shuts down in the normal order.
-            requestQuit();
-            return TRUE;
-        }
-        // Asked twice: the loop is not getting there, so put the display back now and leave.
-        runRestoreHook();
-        ExitProcess(128 + 2);
+void onTerminationSignal(int signalNumber) {
+    // The C runtime puts the default action back before it calls a handler.
+    std::signal(signalNumber, onTerminationSignal);
+    if (g_signalsSeen.fetch_add(1) == 0) {
+        // The frame loop sees Quit at its next pass and shuts down in the normal order.
+        requestQuit();
+        return;
     }
-    // The console is going away: the process ends when this returns, so restore first.
+    // Asked twice: the loop is not getting there, so put the display back now and leave.
+    runRestoreHook();
+    _exit(128 + signalNumber);
+}
+
+// Runs on a thread the system starts for the event. Ctrl+C and Ctrl+Break are left to the C
+// runtime, which turns them into SIGINT; when the console closes or the session ends, the process
+// ends as soon as this returns.
+BOOL WINAPI onConsoleEvent(DWORD event) {
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return FALSE;
     runRestoreHook();
     return FALSE;
 }
@@ -48,7 +55,10 @@ LONG WINAPI onCrash(EXCEPTION_POINTERS*) {
 
 void installExitHandlers(RestoreHook restore) {
     g_restoreHook.store(restore);
-    g_interruptsSeen = 0;
+    g_signalsSeen = 0;
+    std::signal(SIGINT, onTerminationSignal);
+    std::signal(SIGTERM, onTerminationSignal);
+    std::signal(SIGBREAK, onTerminationSignal);
     if (g_installed) return;
     g_installed = true;
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
