@@ -11,7 +11,8 @@ set(GLIMMERDALE_WINE_TESTS "" CACHE FILEPATH "The native build's test_wine progr
 set(linux_only_tests
   app/log_test.cpp app/single_instance_test.cpp
   platform/processes_test.cpp
-  sound/sound_e2e_test.cpp sound/sound_sdl_disk_test.cpp)
+  sound/sound_e2e_test.cpp sound/sound_sdl_disk_test.cpp
+  gfx/gl/gl_window_test.cpp platform/gl/preview_window_test.cpp)
 
 # The format writers and the archive packer that the tests build their fixtures with.
 set(ZLIB_USE_STATIC_LIBS ON)
@@ -21,7 +22,8 @@ target_include_directories(gd_rarpack PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT
 
 set(unit_libs gd_formats gd_rarpack gd_app gd_core gd_settings gd_media gd_gfx gd_model gd_scene gd_countdown gd_sound gd_platform
     gd_embedded_empty Vorbis::vorbisenc)
-foreach(folder app media gfx model scene countdown sound platform)
+foreach(folder app media gfx model scene countdown sound platform media/gl gfx/gl model/gl scene/gl countdown/gl)
+  string(REPLACE "/" "_" name ${folder})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
   foreach(excluded ${linux_only_tests})
     list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
@@ -29,15 +31,15 @@ foreach(folder app media gfx model scene countdown sound platform)
   if(NOT sources)
     continue()
   endif()
-  add_executable(test_${folder} ${sources})
-  target_compile_options(test_${folder} PRIVATE ${GLIMMERDALE_WARNINGS})
-  target_include_directories(test_${folder} PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR}
+  add_executable(test_${name} ${sources})
+  target_compile_options(test_${name} PRIVATE ${GLIMMERDALE_WARNINGS})
+  target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR}
                              ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
-  target_compile_definitions(test_${folder} PRIVATE GLIMMERDALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+  target_compile_definitions(test_${name} PRIVATE GLIMMERDALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     GLIMMERDALE_BINARY_DIR="${GLIMMERDALE_MEDIA_DIR}/.." GLIMMERDALE_EXE="$<TARGET_FILE:Glimmerdale>")
-  target_link_libraries(test_${folder} PRIVATE ${unit_libs} GTest::gtest GTest::gmock GTest::gtest_main)
-  add_test(NAME test_${folder} COMMAND test_${folder})
-  set_tests_properties(test_${folder} PROPERTIES LABELS "unit;windows" TIMEOUT 600)
+  target_link_libraries(test_${name} PRIVATE ${unit_libs} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_test(NAME test_${name} COMMAND test_${name})
+  set_tests_properties(test_${name} PROPERTIES LABELS "unit;windows" TIMEOUT 600)
 endforeach()
 
 # The stand-in for the display settings' preview area.
