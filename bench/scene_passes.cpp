@@ -18,9 +18,9 @@
 #include "formats/particle_effect.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 #include "scene/particles.h"
-#include "scene/scene.h"
+#include "scene/scene_internal.h"
 
 namespace {
 
@@ -179,7 +179,7 @@ void BM_OpaquePassCpu(benchmark::State& state) {
     drawScene(scene, 1.0f, false, nullptr);
     glFinish();
     for (auto _ : state) {
-        drawOpaquePass(scene);  // CPU side only: the GL runs behind
+        drawOpaquePass(scene, 1.0f);  // CPU side only: the GL runs behind
         state.PauseTiming();
         glFinish();
         state.ResumeTiming();

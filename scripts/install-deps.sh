@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git clang-format
   clang libclang-rt-14-dev
   libsdl2-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
   libjpeg62-turbo-dev libvorbis-dev libgtk-3-dev libx11-dev

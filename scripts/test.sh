@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds everything, runs the short fuzz runs and then every test
-# (GL and end-to-end tests inside a virtual X server).
+# Installs the dependencies, checks the formatting and the layout of src/, builds everything, runs the
+# short fuzz runs and then every test (GL and end-to-end tests inside a virtual X server).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+bash scripts/check-format.sh
+bash scripts/check-layout.sh
 export MESA_SHADER_CACHE_DISABLE=true
 export XDG_CACHE_HOME=$(mktemp -d)
 bash scripts/build.sh

@@ -137,8 +137,3 @@ std::wstring commandLineFromArguments(const std::vector<std::string>& arguments)
     }
     return line;
 }
-
-std::uint32_t& previewParentHandle() {
-    static std::uint32_t handle = 0;
-    return handle;
-}

@@ -3,7 +3,6 @@
 //
 //   parseCommandLine          the run mode (and preview parent) from a whole command line
 //   commandLineFromArguments  the command line rebuilt from argv
-//   previewParentHandle       the process-wide preview parent window number
 //
 // Switches: "/" or "-" followed by c (configure), p (preview, with the parent window number), t
 // (preview in a window of its own) or anything else (run); no switch at all means configure.
@@ -12,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_mode.h"
+#include "core/run_mode.h"
 
 // The run mode a command line asks for. The line starts with the program name: up to and including
 // the closing double quote when it starts with one, else up to and including the first space.
@@ -32,6 +31,3 @@ RunMode parseCommandLine(const std::wstring& commandLine, std::uint32_t& parentH
 // space, quoted only when they hold a space or a tab or are empty (inner quotes as \"). An empty
 // `arguments` gives an empty line.
 std::wstring commandLineFromArguments(const std::vector<std::string>& arguments);
-
-// The preview parent window number: 0 until the command line supplies one.
-std::uint32_t& previewParentHandle();

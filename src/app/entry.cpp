@@ -5,23 +5,23 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/configure_mode.h"
 #include "app/launch_options.h"
-#include "app/log.h"
 #include "app/model_viewer.h"
 #include "app/preview_mode.h"
-#include "app/run_mode.h"
 #include "app/run_screensaver.h"
 #include "app/single_instance.h"
+#include "core/log.h"
+#include "core/run_mode.h"
 #include "media/media_pack.h"
 #include "platform/clock.h"
-#include "settings/options_dialog.h"
 #include "settings/settings.h"
 
 int runGlimmerdale(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + (argc > 0 ? argc : 0));
     if (arguments.empty()) arguments.push_back(kScreensaverFileName);
 
-    LaunchOptions& options = launchOptions();
+    LaunchOptions options;
     std::string error;
     if (!takeLongOptions(arguments, options, error)) {
         std::fprintf(stderr, "Glimmerdale.scr: %s (see --help)\n", error.c_str());
@@ -38,18 +38,21 @@ int runGlimmerdale(int argc, char** argv) {
 
     theLog().open("Log.txt");
     checkSingleInstance();
-    resetSettings();
-    loadSettings();
-    initMediaPack();
-    setRunMode(parseCommandLine(commandLineFromArguments(arguments), previewParentHandle()));
+    SettingsStore settings(platform::settingsFolder(options.configDir));
+    settings.reset();
+    settings.load();
+    MediaPack media;
+    initMediaPack(media);
+    std::uint32_t previewParent = 0;
+    setRunMode(parseCommandLine(commandLineFromArguments(arguments), previewParent));
 
-    if (currentRunMode() == RunMode::Configure) runOptionsDialog();
+    if (currentRunMode() == RunMode::Configure) runOptionsDialog(settings, media);
     if (currentRunMode() == RunMode::Run) {
         if (options.viewModel.empty())
-            runScreensaver();
+            runScreensaver(settings, options, media);
         else
-            runModelViewer(options.viewModel);
+            runModelViewer(settings, options, media, options.viewModel);
     }
-    if (currentRunMode() == RunMode::Preview) runPreviewMode();
+    if (currentRunMode() == RunMode::Preview) runPreviewMode(previewParent);
     return 1;
 }

@@ -88,11 +88,6 @@ bool checkCombinations(const LaunchOptions& options, bool lookFromGiven, bool lo
 
 }  // namespace
 
-LaunchOptions& launchOptions() {
-    static LaunchOptions options;
-    return options;
-}
-
 bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options, std::string& error) {
     std::vector<std::string> kept;
     bool lookFromGiven = false, lookAtGiven = false, fovGiven = false;

@@ -28,9 +28,6 @@ struct LaunchOptions {
     bool help = false;          // --help
 };
 
-// The process-wide options, filled by the entry point before anything else reads them.
-LaunchOptions& launchOptions();
-
 // Takes every argument that starts with "--" (and the value of an option that has one, given as the
 // next argument or after "=") out of `arguments`, from index 1 on, into `options`; the program name
 // and all other arguments stay, in their order, for the screensaver's own parser. Returns false

@@ -1,9 +1,9 @@
 #pragma once
 // The one static picture on screen while the scene loads.
 
-#include "gfx/gl_window.h"
+class RunSession;
 
 // Clears to black, draws "Notification/loading.jpg" over the whole window (rows from the top edge
 // down) and "Logo/4loader.jpg" small near the lower-right corner, and presents it. Needs the GL
 // context; missing pictures show the default texture.
-void showLoadingScreen(GLWindow& window);
+void showLoadingScreen(RunSession& session);

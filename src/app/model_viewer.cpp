@@ -8,18 +8,15 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/launch_options.h"
-#include "app/log.h"
-#include "app/main_loop.h"
-#include "app/main_loop_hooks.h"
-#include "gfx/gl_window.h"
+#include "app/frame_loop.h"
+#include "app/run_session.h"
+#include "core/log.h"
 #include "model/model_instance.h"
 #include "model/model_manager.h"
 #include "model/model_render.h"
-#include "model/models_process.h"
 #include "model/vertex_pool.h"
+#include "platform/window.h"
 #include "scene/particles.h"
-#include "settings/settings.h"
 
 namespace {
 
@@ -28,20 +25,7 @@ constexpr float kTurnRate = 0.5f;
 // The eye looks down on the model from this many degrees above its centre.
 constexpr float kElevationDegrees = 20.0f;
 constexpr float kViewFieldDegrees = 45.0f;  // the window's projection
-constexpr float kPi = 3.14159265f;
-constexpr std::int32_t kEmitterHelperKind = 2;
-constexpr float kEmitterHeadroom = 6.0f;  // units kept free above an emitter for its particles
-
-struct ViewerState {
-    ModelInstance instance;
-    ViewerFraming framing;
-    float angle = 0;
-};
-
-ViewerState& viewer() {
-    static ViewerState state;
-    return state;
-}
+constexpr float kEmitterHeadroom = 6.0f;    // units kept free above an emitter for its particles
 
 // A dark blue-grey backdrop, lighter toward the floor, drawn without depth so the model covers it.
 // Neither black (dark wood and shadows vanish) nor bright (additive flames and glows vanish).
@@ -70,15 +54,25 @@ void drawBackdrop() {
     glMatrixMode(GL_MODELVIEW);
 }
 
-void drawViewedModel(GLWindow& window) {
-    ViewerState& v = viewer();
-    const float dt = window.frameTimer.dt;
-    v.angle += dt * kTurnRate;
-    v.instance.rotation = axisZ(v.angle);
+// The one model turning in front of the backdrop; its emitters feed the frame loop's particles.
+class ModelView final : public FrameView {
+public:
+    ModelInstance instance;
+    ViewerFraming framing;
+    float angle = 0;
+
+    void drawCapturePass(RunSession&, float) override {}
+    void drawScene(RunSession& session, float dt) override;
+    void drawGlassPass(RunSession&, float) override {}
+};
+
+void ModelView::drawScene(RunSession& session, float dt) {
+    angle += dt * kTurnRate;
+    instance.rotation = axisZ(angle);
 
     drawBackdrop();
 
-    const ViewerFraming& f = v.framing;
+    const ViewerFraming& f = framing;
     const float elevation = kElevationDegrees * kPi / 180;
     const Vec3 eye{f.centre.x, f.centre.y - f.distance * std::cos(elevation),
                    f.centre.z + f.distance * std::sin(elevation)};
@@ -116,15 +110,14 @@ void drawViewedModel(GLWindow& window) {
     glAlphaFunc(GL_GREATER, 0.001f);
 
     // The model's emitters feed the frame loop's particle pass, which draws with this view.
-    ParticleSystem& particles = theParticleSystem();
+    ParticleSystem& particles = session.particles;
     particles.setCameraPosition(eye);
-    SharedVertexPool& pool = theVertexPool();
-    pool.bindPool();
-    updateInstance(v.instance, dt, [&particles](const ModelHelper& helper) {
+    session.pool.bindPool();
+    updateInstance(instance, dt, [&particles](const ModelHelper& helper) {
         particles.spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
     });
-    renderInstance(v.instance);
-    pool.unbindPool();
+    renderInstance(instance);
+    session.pool.unbindPool();
 
     glDisable(GL_LIGHTING);
     glDisable(GL_LIGHT1);
@@ -154,7 +147,7 @@ ViewerFraming frameModel(const Model* model) {
         // Emitters stand on the model (a wick, a chimney, a branch tip); the flame or steam they
         // make rises above them, so the view keeps a few units of room over each.
         for (const ModelHelper& helper : model->helpers) {
-            if (helper.kind != kEmitterHelperKind) continue;
+            if (helper.kind != HelperKind::Emitter) continue;
             const Vec3 p = helper.position;
             low = std::min(low, p.z);
             high = std::max(high, p.z + kEmitterHeadroom);
@@ -173,47 +166,27 @@ ViewerFraming frameModel(const Model* model) {
     return framing;
 }
 
-void runModelViewer(const std::string& name) {
+void runModelViewer(const SettingsStore& settings, const LaunchOptions& options, MediaPack& media,
+                    const std::string& name) {
     logLine("Model viewer: ", name);
-    const LaunchOptions& options = launchOptions();
-    GLWindow& window = theGLWindow();
-    const Resolution& resolution = theSettingsStore().chosenResolution();
-    int width = resolution.width, height = resolution.height;
-    if (options.width > 0 && options.height > 0) {
-        width = options.width;
-        height = options.height;
-    }
-    window.colorBits = resolution.colorBits > 0 ? resolution.colorBits : 32;
-    window.vsync = !options.noVsync;
-    window.frameTimer.fixedStep = options.fixedDt > 0.0 ? static_cast<float>(options.fixedDt) : 0.0f;
-    window.fullscreen = !options.windowed;
-    window.elapsed = 0.0f;
-
-    RunLoopState& state = runLoopState();
-    state.exitOnMouseMove = false;
-    state.musicEnabled = false;
-    state.frameLimit = options.frames;
-    state.screenshotPath = options.screenshotPath;
-    state.drawScene = drawViewedModel;
-    state.drawOpaquePass = [](GLWindow&) {};
-
-    if (!createGLWindow(window, "Glimmerdale model viewer", width, height)) {
+    RunSession session(settings, options, media, platform::systemVideoBackend());
+    session.frame.exitOnMouseMove = false;
+    if (!session.openWindow("Glimmerdale model viewer")) {
         logLine("Create Window failed!");
         return;
     }
-    initGL(window, theSettings().gamma);
+    session.startGraphics();
     // No start-up fade: the model is there at once. The countdown overlay is drawn as in Run mode,
     // so its glyphs are needed.
-    window.fadeAlpha = 0.0f;
-    runhooks::loadCountdownGlyphs();
+    session.frame.fadeAlpha = 0.0f;
+    session.countdown.loadGlyphs(session.textures);
 
-    ViewerState& v = viewer();
-    ModelManager& models = theModelManager();
-    models.createInstance(v.instance, name);
-    v.framing = frameModel(models.findModel(name));
-    SharedVertexPool& pool = theVertexPool();
-    pool.setBufferObjectsAvailable(window.vboAvailable);
-    pool.uploadPool();
+    ModelView view;
+    session.models.createInstance(view.instance, name);
+    view.framing = frameModel(session.models.findModel(name));
+    session.pool.setBufferObjectsAvailable(session.window.vboAvailable);
+    session.pool.uploadPool();
 
-    mainLoop(window);
+    runFrameLoop(session, view);
+    session.release();
 }

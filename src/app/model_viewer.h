@@ -11,7 +11,10 @@
 
 #include "model/maths.h"
 
+struct LaunchOptions;
+class MediaPack;
 struct Model;
+class SettingsStore;
 
 struct ViewerFraming {
     Vec3 centre;          // model space, the point the camera looks at
@@ -29,4 +32,5 @@ ViewerFraming frameModel(const Model* model);
 // Runs while the run mode is Run (a key, a click or --frames ends it) and returns after the normal
 // shutdown. The window size and mode follow the same options as the screensaver (--size,
 // --windowed). A missing model file loads as an empty model, so only the backdrop shows.
-void runModelViewer(const std::string& name);
+void runModelViewer(const SettingsStore& settings, const LaunchOptions& options, MediaPack& media,
+                    const std::string& name);

@@ -2,9 +2,8 @@
 
 #include <cstdlib>
 
-#include "app/command_line.h"
-#include "app/log.h"
-#include "app/run_mode.h"
+#include "core/log.h"
+#include "core/run_mode.h"
 #include "platform/blobs.h"
 #include "platform/clock.h"
 #include "platform/preview.h"
@@ -14,8 +13,7 @@ constexpr char kPreviewPictureType[] = "BITMAP";
 constexpr unsigned kPreviewPictureId = 144;
 }  // namespace
 
-void runPreviewMode() {
-    const std::uint32_t parent = previewParentHandle();
+void runPreviewMode(std::uint32_t parent) {
     logLine(parent);
 
     const platform::BlobView picture = platform::findBlob(kPreviewPictureType, kPreviewPictureId);

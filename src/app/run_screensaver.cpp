@@ -1,68 +1,77 @@
 #include "app/run_screensaver.h"
 
-#include "app/launch_options.h"
+#include <algorithm>
+
+#include "app/frame_loop.h"
 #include "app/loading_screen.h"
-#include "app/log.h"
-#include "app/main_loop.h"
-#include "app/main_loop_hooks.h"
-#include "app/run_mode.h"
-#include "gfx/bitmap_font.h"
-#include "gfx/gl_window.h"
-#include "platform/signals.h"
-#include "settings/settings.h"
+#include "app/run_session.h"
+#include "core/log.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
 
 namespace {
 
-// Runs from exit() and from a second SIGINT/SIGTERM: whatever the normal shutdown has not yet put
-// back comes back here.
-void restoreOnAbnormalExit() { restoreDisplayState(theGLWindow()); }
+// The room: its opaque pass into the capture, the scene's passes in the frame.
+class RoomView final : public FrameView {
+public:
+    void drawCapturePass(RunSession& session, float dt) override { drawOpaquePass(session.scene, dt); }
+    void drawScene(RunSession& session, float dt) override {
+        Scene& scene = session.scene;
+        resetSceneFlags(scene);
+        scene.clock = ClockTime{session.time.hour, session.time.minute, session.time.second};
+        ::drawScene(scene, dt, session.window.occlusionQueryAvailable, &session.frame.captureRequested);
+    }
+    void drawGlassPass(RunSession& session, float dt) override { ::drawGlassPass(session.scene, dt); }
+};
+
+// Where the room finds its media, models and particles, and the camera the options ask for.
+SceneServices roomServices(RunSession& session) {
+    const LaunchOptions& options = session.options();
+    SceneServices services;
+    services.sources = session.mediaSources();
+    services.pool = &session.pool;
+    services.models = &session.models;
+    services.particles = &session.particles;
+    services.showMessage = [](const std::string& caption, const std::string& text) {
+        platform::showMessageBox(caption, text);
+    };
+    services.tickCount = [] { return platform::tickCount(); };
+    services.occlusionQueries = session.window.occlusionQueryAvailable;
+    services.seeded = options.seeded;
+    services.seed = options.seed;
+    services.startCamera = options.camera;
+    services.startCameraKey = std::max(options.cameraKey, 0);
+    services.fixedView = options.fixedView;
+    services.lookFrom = Vec3{options.lookFrom[0], options.lookFrom[1], options.lookFrom[2]};
+    services.lookAt = Vec3{options.lookAt[0], options.lookAt[1], options.lookAt[2]};
+    services.fixedFieldOfView = float(options.fieldOfView);
+    return services;
+}
 
 }  // namespace
 
-void loadScene(GLWindow& window) {
-    initGL(window, theSettings().gamma);
+void loadRunMode(RunSession& session) {
+    session.startGraphics();
     logLine("initializing font...");
-    theBitmapFont().create();
+    session.font.create();
     logLine("Loading data...");
-    window.captureRequested = false;
-    window.captureAlpha = 0.0f;
-    showLoadingScreen(window);
-    runhooks::loadCountdownGlyphs();
-    runhooks::loadSceneFile();
+    session.frame.captureRequested = false;
+    session.frame.captureAlpha = 0.0f;
+    showLoadingScreen(session);
+    session.countdown.loadGlyphs(session.textures);
+    loadSceneFile(session.scene, roomServices(session));
+    session.pool.setBufferObjectsAvailable(session.window.vboAvailable);
+    session.pool.uploadPool();
     logLine("Loading models");
 }
 
-void runScreensaver() {
+void runScreensaver(const SettingsStore& settings, const LaunchOptions& options, MediaPack& media) {
     logLine("Starting...");
     logLine("Starting init OpenGL");
 
-    const LaunchOptions& options = launchOptions();
-    const Settings& settings = theSettings();
-    GLWindow& window = theGLWindow();
-    const Resolution& resolution = theSettingsStore().chosenResolution();
-    int width = resolution.width;
-    int height = resolution.height;
-    if (options.width > 0 && options.height > 0) {
-        width = options.width;
-        height = options.height;
-    }
-    window.colorBits = resolution.colorBits > 0 ? resolution.colorBits : 32;
-    window.vsync = !options.noVsync;
-    window.frameTimer.fixedStep = options.fixedDt > 0.0 ? static_cast<float>(options.fixedDt) : 0.0f;
-
-    RunLoopState& state = runLoopState();
-    state.exitOnMouseMove = settings.ExitMM;
-    state.musicEnabled = settings.enableMusic;
-    state.frameLimit = options.frames;
-    state.screenshotPath = options.screenshotPath;
-    state.cursor = backendOf(window).cursorPosition();
-    state.previousCursor = backendOf(window).cursorPosition();
-
-    window.elapsed = 0.0f;
-    window.fullscreen = !options.windowed;
-
-    platform::installExitHandlers(restoreOnAbnormalExit);
-    const bool created = createGLWindow(window, "Glimmerdale", width, height);
+    RunSession session(settings, options, media, platform::systemVideoBackend());
+    session.frame.exitOnMouseMove = session.settings().exitOnMouseMove;
+    const bool created = session.openWindow("Glimmerdale");
     logLine("Creating window...");
     if (!created) {
         logLine("Create Window failed!");
@@ -70,10 +79,12 @@ void runScreensaver() {
     }
     logLine("Window is create");
 
-    loadScene(window);
+    loadRunMode(session);
     logLine("OpenGL initialized");
 
-    if (settings.enableMusic) runhooks::startMusic();
+    session.startMusic();
 
-    mainLoop(window);
+    RoomView room;
+    runFrameLoop(session, room);
+    session.release();
 }

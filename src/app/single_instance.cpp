@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "platform/processes.h"
 
 bool findsSecondInstance(const std::vector<std::string>& processNames, const char* fileName) {

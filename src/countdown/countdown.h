@@ -6,7 +6,6 @@
 //   CountdownTime      the local date and time of the frame and the days/hours/minutes/seconds left
 //   CountdownDisplay   the 30 overlay textures, the layout of one frame's quads, and their drawing
 //   OverlayLayout      a frame's quads (texture slot + rectangle), computed without GL
-//   theCountdownTime() / theCountdownDisplay()   the process-wide instances
 
 #include <cstddef>
 #include <cstdint>
@@ -110,8 +109,6 @@ public:
 
     // Obtains the overlay textures from the texture manager (which owns them; they are never freed
     // here) in slot order and builds the glyph map. Needs a current GL context.
-    void loadGlyphs();
-    // The same from a given texture manager (tests build their own over fake files).
     void loadGlyphs(TextureManager& manager);
     // Uses these GL texture names instead (tests, tools). `textures` holds kOverlayTextureCount names.
     void setTextures(const unsigned* textures);
@@ -128,8 +125,6 @@ public:
     // Draws the overlay for this frame inside the overlay pass (between beginOverlay and
     // endOverlay): blending on and depth test off while drawing, then depth test on, blending off.
     void drawOverlay(const CountdownTime& time, const OverlayOptions& options, float framesPerSecond);
-    // Draws one string of glyphs at once, starting at (x, y).
-    void drawGlyphText(float x, float y, const char* text);
     // Draws laid-out quads with their textures, white, alpha-tested and alpha-blended.
     void drawLayout(const OverlayLayout& layout) const;
 
@@ -141,7 +136,3 @@ private:
     std::int8_t glyphMap_[256];  // -1: not in the map yet
     OverlayLayout frameLayout_;
 };
-
-// The process-wide instances, owned here and living until the process ends.
-CountdownTime& theCountdownTime();
-CountdownDisplay& theCountdownDisplay();

@@ -29,9 +29,3 @@ void CountdownDisplay::drawOverlay(const CountdownTime& time, const OverlayOptio
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
 }
-
-void CountdownDisplay::drawGlyphText(float x, float y, const char* text) {
-    frameLayout_.clear();
-    layoutGlyphText(x, y, text, frameLayout_);
-    drawLayout(frameLayout_);
-}

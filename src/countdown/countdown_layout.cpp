@@ -177,8 +177,3 @@ void CountdownDisplay::layoutOverlay(const CountdownTime& time, const OverlayOpt
                kLabelHalfH);
     layout.add(kRemaining, kRemainingX, kRemainingY, kRemainingHalfW, kRemainingHalfH);
 }
-
-CountdownDisplay& theCountdownDisplay() {
-    static CountdownDisplay display;
-    return display;
-}

@@ -50,8 +50,3 @@ void CountdownTime::updateCountdown() {
     minutes = rest / 60 % 60;
     seconds = rest % 60;
 }
-
-CountdownTime& theCountdownTime() {
-    static CountdownTime time;
-    return time;
-}

@@ -83,8 +83,3 @@ void BitmapFont::release() {
     glDeleteLists(base_, kCharacterCount);
     base_ = 0;
 }
-
-BitmapFont& theBitmapFont() {
-    static BitmapFont font;
-    return font;
-}

@@ -30,6 +30,3 @@ public:
 private:
     GLuint base_ = 0;
 };
-
-// The process-wide font, built while Run mode loads.
-BitmapFont& theBitmapFont();

@@ -2,15 +2,10 @@
 
 #include <GL/glu.h>
 
-#include "app/log.h"
-#include "app/run_mode.h"
+#include "core/log.h"
+#include "core/run_mode.h"
 #include "gfx/gamma.h"
 #include "platform/message_box.h"
-
-GLWindow& theGLWindow() {
-    static GLWindow window;
-    return window;
-}
 
 platform::VideoBackend& backendOf(GLWindow& window) {
     return window.backend ? *window.backend : platform::systemVideoBackend();
@@ -111,9 +106,6 @@ std::string glText(GLenum name) {
 
 void initGL(GLWindow& window, float gammaOption) {
     platform::VideoBackend& backend = backendOf(window);
-    window.frameTimer.reset();
-    window.elapsed = 0.0f;
-
     int clientWidth = 0, clientHeight = 0;
     backend.clientSize(clientWidth, clientHeight);
 
@@ -121,14 +113,11 @@ void initGL(GLWindow& window, float gammaOption) {
     backend.setSwapInterval(window.vsync ? 1 : 0);
 
     setPerspective(clientWidth, clientHeight);
-    window.fadeAlpha = 1.0f;
 
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     backend.swapBuffers();
 
-    // The capture is a square at the lower-left corner of the frame, as large a power of two as
-    // the window height holds (within 256..1024).
     window.captureSize = captureSizeForHeight(window.height);
     glGenTextures(1, &window.captureTexture);
     glBindTexture(GL_TEXTURE_2D, window.captureTexture);
@@ -138,8 +127,6 @@ void initGL(GLWindow& window, float gammaOption) {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
-
-    window.frameTimer.scale = 50.0f;
 
     if (glewInit() != GLEW_OK) logLine("Glew init failed!");
 
@@ -180,7 +167,7 @@ void initGL(GLWindow& window, float gammaOption) {
     logLine("New Gamma: ", static_cast<float>(newExponent));
 }
 
-bool windowProc(platform::WindowEvent event) {
+bool handleWindowEvent(platform::WindowEvent event) {
     switch (event) {
         case platform::WindowEvent::CloseOrKey:
             requestQuit();
@@ -194,11 +181,10 @@ bool windowProc(platform::WindowEvent event) {
     return false;
 }
 
-void shutdownWindow(GLWindow& window) {
-    const FrameTimer& timer = window.frameTimer;
-    logLine("Max fps: ", timer.maxFps);
-    logLine("Min fps: ", timer.minFps);
-    logLine("Fps: ", (timer.maxFps + timer.minFps) * 0.5f);
+void shutdownWindow(GLWindow& window, float maxFps, float minFps) {
+    logLine("Max fps: ", maxFps);
+    logLine("Min fps: ", minFps);
+    logLine("Fps: ", (maxFps + minFps) * 0.5f);
 
     platform::VideoBackend& backend = backendOf(window);
     if (window.contextCreated) {

@@ -3,29 +3,18 @@
 // what the renderer learns about it, the capture texture for camera-cut cross-fades, and the
 // teardown that puts the display back as it was.
 //
-//   createGLWindow   display mode, cursor, window
-//   initGL           context, perspective, capture texture, capabilities in the log, gamma
-//   windowProc       what an event from the queue does to the run mode
-//   shutdownWindow   frame-rate summary, context, display mode, cursor
-//   restoreDisplayState   gamma, mode and cursor back, on any way out (idempotent)
+//   createGLWindow      display mode, cursor, window
+//   initGL              context, perspective, capture texture, capabilities in the log, gamma
+//   handleWindowEvent   what an event from the queue does to the run mode
+//   shutdownWindow      frame-rate summary, context, display mode, cursor
+//   restoreDisplayState gamma, mode and cursor back, on any way out (idempotent)
 
 #include <GL/glew.h>
 
 #include <string>
-#include <vector>
 
-#include "app/frame_timer.h"
 #include "platform/gamma.h"
 #include "platform/window.h"
-
-// One quad of the overlay queue, drawn at the end of the frame (see gfx/overlay.h).
-struct OverlayQuad {
-    float centerX = 0, centerY = 0, halfWidth = 0, halfHeight = 0;  // overlay units, -1..1
-    float red = 1, green = 1, blue = 1, alpha = 1;
-    GLenum sourceBlend = GL_SRC_ALPHA;
-    GLenum destinationBlend = GL_ONE_MINUS_SRC_ALPHA;
-    GLuint texture = 0;
-};
 
 using ErrorReporter = void (*)(const std::string& text);
 
@@ -39,15 +28,10 @@ struct GLWindow {
     bool fullscreen = true;                     // display mode changed and cursor hidden
     bool vsync = true;
 
+    // The last picture before a camera cut, for the cross-fade into the next camera: a square at the
+    // lower-left corner of the frame, as large a power of two as the window height holds.
     GLuint captureTexture = 0;
-    int captureSize = 0;  // S: 256, 512 or 1024
-
-    float elapsed = 0.0f;           // grows by half of each frame's dt
-    bool captureRequested = false;  // set by the camera before a cut; taken by the next frame
-    float captureAlpha = 0.0f;      // cross-fade from the captured frame; 1.2 at a capture
-    float fadeAlpha = 0.0f;         // start-up fade from black
-    FrameTimer frameTimer;
-    std::vector<OverlayQuad> overlayQueue;  // filled during a frame, emptied by the overlay pass
+    int captureSize = 0;  // side in pixels: 256, 512 or 1024
 
     int maxTextureUnits = 0;
     bool vboAvailable = false;
@@ -63,9 +47,6 @@ struct GLWindow {
     bool displayModeChanged = false;
     bool cursorHidden = false;
 };
-
-// The process-wide window of Run mode.
-GLWindow& theGLWindow();
 
 // The backend a window uses (its own, else the system's) and its error reporter.
 platform::VideoBackend& backendOf(GLWindow& window);
@@ -97,12 +78,13 @@ int captureSizeForHeight(int height);
 void initGL(GLWindow& window, float gammaOption);
 
 // What an event does: a close request or a key (not space, not a system key) makes the run mode
-// Quit. Returns true when the event is the quit request that ends the frame loop.
-bool windowProc(platform::WindowEvent event);
+// Quit. Returns true when the event is the quit request that ends the frame loop at once.
+bool handleWindowEvent(platform::WindowEvent event);
 
-// Logs "Max fps: ", "Min fps: ", "Fps: ", deletes the capture texture and the context, closes the
-// window, puts the display mode and cursor back and posts nothing further.
-void shutdownWindow(GLWindow& window);
+// Logs "Max fps: ", "Min fps: " and "Fps: " (their mean) with the frame loop's extremes, deletes
+// the capture texture and the context, and puts the display mode and cursor back. The window itself
+// stays open until the backend's closeWindow.
+void shutdownWindow(GLWindow& window, float maxFps, float minFps);
 
 // Puts back what the screensaver changed and has not yet restored: the gamma ramp found at start,
 // the display mode, the cursor. Safe to call any number of times and from an exit hook.

@@ -61,7 +61,7 @@ void drawQuadNow(float centerX, float centerY, float halfWidth, float halfHeight
     glEnable(GL_CULL_FACE);
 }
 
-void queueOverlayQuad(GLWindow& window, float centerX, float centerY, float halfWidth, float halfHeight,
+void queueOverlayQuad(OverlayQueue& queue, float centerX, float centerY, float halfWidth, float halfHeight,
                       float red, float green, float blue, float alpha, GLuint texture, GLenum sourceBlend,
                       GLenum destinationBlend) {
     OverlayQuad quad;
@@ -76,12 +76,12 @@ void queueOverlayQuad(GLWindow& window, float centerX, float centerY, float half
     quad.texture = texture;
     quad.sourceBlend = sourceBlend;
     quad.destinationBlend = destinationBlend;
-    window.overlayQueue.push_back(quad);
+    queue.push_back(quad);
 }
 
-void flushOverlayQuads(GLWindow& window) {
+void flushOverlayQuads(OverlayQueue& queue) {
     glEnable(GL_BLEND);
-    for (const OverlayQuad& quad : window.overlayQueue) {
+    for (const OverlayQuad& quad : queue) {
         glColor4f(quad.red, quad.green, quad.blue, quad.alpha);
         glBlendFunc(quad.sourceBlend, quad.destinationBlend);
         glEnable(GL_TEXTURE_2D);
@@ -89,12 +89,9 @@ void flushOverlayQuads(GLWindow& window) {
         emitQuad(quad.centerX, quad.centerY, quad.halfWidth, quad.halfHeight);
     }
     // clear() keeps the capacity: the next frame queues without allocating.
-    window.overlayQueue.clear();
+    queue.clear();
 }
 
-void overlayPass(GLWindow& window, OverlayDrawer drawOverlay) {
-    beginOverlay();
-    flushOverlayQuads(window);
-    if (drawOverlay) drawOverlay(window);
-    endOverlay();
+void overlayPass(OverlayQueue& queue) {
+    overlayPass(queue, [] {});
 }

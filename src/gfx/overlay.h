@@ -9,7 +9,20 @@
 
 #include <GL/glew.h>
 
-#include "gfx/gl_window.h"
+#include <vector>
+
+// One quad of the overlay queue, drawn at the end of the frame.
+struct OverlayQuad {
+    float centerX = 0, centerY = 0, halfWidth = 0, halfHeight = 0;  // overlay units, -1..1
+    float red = 1, green = 1, blue = 1, alpha = 1;
+    GLenum sourceBlend = GL_SRC_ALPHA;
+    GLenum destinationBlend = GL_ONE_MINUS_SRC_ALPHA;
+    GLuint texture = 0;
+};
+
+// The quads of one frame, first queued first. Emptying it keeps its storage, so queuing does not
+// allocate once the first frames have run.
+using OverlayQueue = std::vector<OverlayQuad>;
 
 // Pushes both matrices (identity), turns lighting, culling and depth testing off and texturing,
 // blending (source alpha, one minus source alpha) and alpha testing on. The alpha-test function is
@@ -24,18 +37,23 @@ void endOverlay();
 // afterwards. Texture 0 draws untextured.
 void drawQuadNow(float centerX, float centerY, float halfWidth, float halfHeight, GLuint texture);
 
-// Appends a quad to the window's queue; nothing is drawn. The queue keeps its storage between
-// frames, so queuing does not allocate once the first frames have run.
-void queueOverlayQuad(GLWindow& window, float centerX, float centerY, float halfWidth, float halfHeight,
+// Appends a quad to the queue; nothing is drawn.
+void queueOverlayQuad(OverlayQueue& queue, float centerX, float centerY, float halfWidth, float halfHeight,
                       float red, float green, float blue, float alpha, GLuint texture, GLenum sourceBlend,
                       GLenum destinationBlend);
 
 // Draws the queued quads, first queued first (so a later one covers an earlier one), and empties
 // the queue. Leaves blending on.
-void flushOverlayQuads(GLWindow& window);
+void flushOverlayQuads(OverlayQueue& queue);
 
-// Drawn on top of the queued quads inside the overlay pass (the countdown overlay); may be null.
-using OverlayDrawer = void (*)(GLWindow& window);
-
-// The per-frame 2-D pass: beginOverlay, the queued quads, the drawer, endOverlay.
-void overlayPass(GLWindow& window, OverlayDrawer drawOverlay);
+// The per-frame 2-D pass: beginOverlay, the queued quads, then `drawOnTop()` (the countdown
+// overlay), endOverlay.
+template <typename DrawOnTop>
+void overlayPass(OverlayQueue& queue, DrawOnTop&& drawOnTop) {
+    beginOverlay();
+    flushOverlayQuads(queue);
+    drawOnTop();
+    endOverlay();
+}
+// The same with nothing on top of the quads.
+void overlayPass(OverlayQueue& queue);

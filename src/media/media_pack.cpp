@@ -1,6 +1,6 @@
 #include "media/media_pack.h"
 
-#include "app/log.h"
+#include "core/log.h"
 #include "platform/blobs.h"
 #include "platform/files.h"
 
@@ -27,19 +27,12 @@ FileBuffer MediaPack::readFile(const char* path) const {
     return extractMember(interface_, path, "");
 }
 
-MediaPack& theMediaPack() {
-    static MediaPack pack;
-    return pack;
-}
-
 void probeBaseFiles() {
     if (!platform::canOpenForReading("Base/Data.pak")) theLog().write("Data.pak not found");
     if (!platform::canOpenForReading("Base/Base.rar")) theLog().write("Base.rar not found");
 }
 
-void initMediaPack() {
+void initMediaPack(MediaPack& pack) {
     probeBaseFiles();
-    theMediaPack().open(embeddedArchive(kMainArchiveId), embeddedArchive(kInterfaceArchiveId));
+    pack.open(embeddedArchive(kMainArchiveId), embeddedArchive(kInterfaceArchiveId));
 }
-
-FileBuffer readFile(const char* path) { return theMediaPack().readFile(path); }

@@ -29,14 +29,9 @@ private:
     MemoryArchive interface_;
 };
 
-// The one media pack of the process, filled by initMediaPack.
-MediaPack& theMediaPack();
-
 // Logs "Data.pak not found" / "Base.rar not found" when "Base/Data.pak" / "Base/Base.rar" (relative
 // to the working directory) cannot be opened for reading; the files are never read.
 void probeBaseFiles();
-// Probes the Base files, then opens the process-wide pack over the embedded archives ("MediaData" 148,
-// then 150). Called once at start-up after the log is open and before any read.
-void initMediaPack();
-// theMediaPack().readFile(path): the file at this pack path, or a miss.
-FileBuffer readFile(const char* path);
+// Probes the Base files, then opens `pack` over the embedded archives ("MediaData" 148, then 150).
+// The entry point does this once at start-up, after the log is open and before any read.
+void initMediaPack(MediaPack& pack);

@@ -7,7 +7,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/log.h"
+#include "core/log.h"
 
 namespace {
 

@@ -70,6 +70,3 @@ private:
 // path sets 1 and keeps it). Frees the image's pixels.
 void uploadTexture(GLuint& slot, ImageRecord& image, GLint components, GLenum format,
                    bool leaveUnpackAlignmentAtOne = false);
-
-// The process-wide texture manager, over the media pack and the platform's "Error" box.
-TextureManager& theTextureManager();

@@ -84,8 +84,6 @@ struct AnimatedModel {
     float crossFadeTime = 0;
     float crossFadeRate = 0;
     float playbackSpeed = 0;
-    bool chainNext = false;  // never set by the scene
-    int chainAnimation = 0;
 
     int vertexCount() const { return skin.vertexCount; }
     int faceCount() const { return skin.faceCount; }

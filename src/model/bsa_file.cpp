@@ -8,12 +8,6 @@
 
 namespace {
 
-int checkedIndex(float value, std::int32_t count) {
-    if (!(value > -1.0f && value < float(count))) return -1;
-    const int index = int(value);
-    return index < count ? index : -1;
-}
-
 // Reads count × 3 float indices into `out`, each checked against `limit`.
 void readIndices(ByteReader& in, std::vector<std::int32_t>& out, std::size_t count, std::int32_t limit,
                  const char* what) {
@@ -21,7 +15,7 @@ void readIndices(ByteReader& in, std::vector<std::int32_t>& out, std::size_t cou
     for (std::size_t i = 0; i < count && in.ok(); ++i) {
         const float value = in.readFloat();
         if (!in.ok()) return;
-        const int index = checkedIndex(value, limit);
+        const int index = floatIndex(value, limit);
         if (index < 0) {
             in.fail(std::string(what) + " index " + std::to_string(value) + " out of range");
             return;
@@ -106,7 +100,7 @@ bool parseBsaMesh(const std::uint8_t* data, std::size_t size, BsaMeshContents& o
         }
         out.boneIndices.resize(v3);
         for (std::size_t i = 0; i < v3 && in.ok(); ++i) {
-            const int index = checkedIndex(boneNumbers[i], boneCount);
+            const int index = floatIndex(boneNumbers[i], boneCount);
             if (index < 0) {
                 in.fail("bone number " + std::to_string(boneNumbers[i]) + " out of range");
                 break;

@@ -11,14 +11,6 @@ constexpr float kBoxStart = 999999.0f;
 constexpr std::size_t kMinMeshRecordBytes = 4 + 8 + 1 + 1 + 4 + 4 + 16 + 12;
 constexpr std::size_t kMinHelperRecordBytes = 12 + 4 + 4 + 16 + 4;
 
-// A float index truncated toward zero, or −1 when it does not address one of `count` entries
-// (NaN, infinities and values beyond the int range included).
-int checkedIndex(float value, std::int32_t count) {
-    if (!(value > -1.0f && value < float(count))) return -1;
-    const int index = int(value);
-    return index < count ? index : -1;
-}
-
 void linkChildren(std::vector<BsmMeshRecord>& meshes) {
     for (std::size_t i = 0; i < meshes.size(); ++i) {
         for (std::size_t j = 0; j < meshes.size(); ++j) {
@@ -49,14 +41,6 @@ bool hullHierarchyIsTree(const std::vector<BsmMeshRecord>& meshes) {
     return true;
 }
 
-Vec3 readVec3(ByteReader& in) {
-    Vec3 v;
-    v.x = in.readFloat();
-    v.y = in.readFloat();
-    v.z = in.readFloat();
-    return v;
-}
-
 bool readMesh(ByteReader& in, BsmMeshRecord& mesh, Vec3& boxMin, Vec3& boxMax) {
     mesh.diffuseTexture = in.readCountedString();
     mesh.scrollU = in.readFloat();
@@ -72,7 +56,7 @@ bool readMesh(ByteReader& in, BsmMeshRecord& mesh, Vec3& boxMin, Vec3& boxMax) {
     const std::int32_t faceCount = in.readInt32();
     const std::int32_t uvCount = in.readInt32();
     const std::int32_t uvFaceCount = in.readInt32();
-    mesh.pivot = readVec3(in);
+    mesh.pivot = in.readVec3();
     if (!in.ok()) return false;
     if (uvFaceCount != faceCount) {
         in.fail("uv face count " + std::to_string(uvFaceCount) + " differs from face count " +
@@ -108,8 +92,8 @@ bool readMesh(ByteReader& in, BsmMeshRecord& mesh, Vec3& boxMin, Vec3& boxMax) {
 
     mesh.corners.resize(std::size_t(faceCount) * 3);
     for (std::size_t k = 0; k < mesh.corners.size(); ++k) {
-        const int vi = checkedIndex(faces[k], vertexCount);
-        const int ti = checkedIndex(uvFaces[k], uvCount);
+        const int vi = floatIndex(faces[k], vertexCount);
+        const int ti = floatIndex(uvFaces[k], uvCount);
         if (vi < 0 || ti < 0) {
             in.fail(std::string(vi < 0 ? "position" : "uv") + " index " +
                     std::to_string(vi < 0 ? faces[k] : uvFaces[k]) + " out of range in node " +
@@ -132,15 +116,12 @@ bool readMesh(ByteReader& in, BsmMeshRecord& mesh, Vec3& boxMin, Vec3& boxMax) {
 }
 
 bool readHelper(ByteReader& in, ModelHelper& helper) {
-    helper.position = readVec3(in);
+    helper.position = in.readVec3();
     helper.name = in.readCountedString();
     helper.shortName = helperShortName(helper.name);
     helper.parentName = in.readCountedString();
-    helper.rotation.x = in.readFloat();
-    helper.rotation.y = in.readFloat();
-    helper.rotation.z = in.readFloat();
-    helper.rotation.w = in.readFloat();
-    helper.kind = in.readInt32();
+    helper.rotation = in.readQuat();
+    helper.kind = HelperKind(in.readInt32());
     return in.ok();
 }
 

@@ -38,6 +38,23 @@ float ByteReader::readFloat() {
     return result;
 }
 
+Vec3 ByteReader::readVec3() {
+    Vec3 v;
+    v.x = readFloat();
+    v.y = readFloat();
+    v.z = readFloat();
+    return v;
+}
+
+Quat ByteReader::readQuat() {
+    Quat q;
+    q.x = readFloat();
+    q.y = readFloat();
+    q.z = readFloat();
+    q.w = readFloat();
+    return q;
+}
+
 void ByteReader::readFloats(float* out, std::size_t count) {
     if (count > remaining() / 4) {
         take(remaining() + 1, "an array of floats");
@@ -79,6 +96,12 @@ bool ByteReader::expectRecords(std::int64_t count, std::size_t recordBytes, cons
         return false;
     }
     return true;
+}
+
+int floatIndex(float value, std::int32_t count) {
+    if (!(value > -1.0f && value < float(count))) return -1;
+    const int index = int(value);
+    return index < count ? index : -1;
 }
 
 std::string lastPathComponent(const std::string& path) {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/maths.h"
+
 // The longest counted string the readers accept, in bytes.
 constexpr std::int32_t kMaxCountedStringBytes = 3000;
 
@@ -27,6 +29,10 @@ public:
     std::int32_t readInt32();
     std::uint8_t readUint8();
     float readFloat();
+    // Three floats x, y, z.
+    Vec3 readVec3();
+    // Four floats x, y, z, w.
+    Quat readQuat();
     // Reads `count` floats into `out`; on failure nothing is written past what was available.
     void readFloats(float* out, std::size_t count);
     void skip(std::size_t bytes);
@@ -52,6 +58,10 @@ private:
     std::size_t position_ = 0;
     std::string failure_;
 };
+
+// An index stored as a float, truncated toward zero; −1 when it does not address one of `count`
+// entries (NaN, infinities and values beyond the int range included).
+int floatIndex(float value, std::int32_t count);
 
 // The file name part of a path: the text after the last '\' or '/', or the whole text.
 std::string lastPathComponent(const std::string& path);

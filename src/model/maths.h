@@ -10,7 +10,11 @@
 // element layout of the rotation part.
 
 #include <array>
+#include <cmath>
 #include <cstdint>
+
+// Pi in single precision. The authoring data's own angle factors use 3.14 instead (see axisX).
+constexpr float kPi = 3.14159265f;
 
 struct Vec3 {
     float x = 0, y = 0, z = 0;
@@ -19,6 +23,18 @@ struct Vec3 {
 inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 inline Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
+
+inline float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Vec3 cross(Vec3 a, Vec3 b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+// v scaled to length 1; a zero vector stays zero instead of becoming NaN.
+inline Vec3 normalised(Vec3 v) {
+    const float length = std::sqrt(dot(v, v));
+    return length > 0.0f ? v * (1.0f / length) : v;
+}
+// a at t = 0, b at t = 1.
+inline Vec3 lerp(Vec3 a, Vec3 b, float t) { return a + (b - a) * t; }
 
 struct Quat {
     float x = 0, y = 0, z = 0, w = 1;

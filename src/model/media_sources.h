@@ -1,5 +1,5 @@
 #pragma once
-// Where the model loaders get their bytes and textures. The process-wide managers read the embedded
+// Where the model loaders get their bytes and textures. Run mode's managers read the embedded
 // media pack and ask the texture manager; tests pass fakes.
 
 #include <functional>

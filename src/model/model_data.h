@@ -25,6 +25,15 @@ struct ModelMaterial {
     float scrollU = 0, scrollV = 0;    // texture scroll speeds (0: no scrolling)
 };
 
+// What a helper point stands for. Files store it as an int32; values other than these are kept as
+// read and start nothing.
+enum class HelperKind : std::int32_t {
+    Light = 1,          // the scene's helper light position
+    Emitter = 2,        // a particle emitter; its short name names the effect
+    PlacedModel = 3,    // the scene places the static model its name names
+    AnimatedModel = 4,  // the scene places the animated model its name names
+};
+
 // A named point on a model or in the scene (particle emitters and the like).
 struct ModelHelper {
     std::string name;        // e.g. "emit candle"
@@ -32,7 +41,7 @@ struct ModelHelper {
     std::string parentName;  // the node it belongs to
     Vec3 position;           // model space as loaded; node-relative inside an instance
     Vec3 worldPosition;      // written every frame by updateInstance
-    std::int32_t kind = 0;   // 2: particle emitter
+    HelperKind kind{};
     Quat rotation;
 };
 

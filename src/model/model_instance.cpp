@@ -1,16 +1,8 @@
 #include "model/model_instance.h"
 
-#include <cstring>
-
 namespace {
 
-EmitterHook& processEmitterHook() {
-    static EmitterHook hook;
-    return hook;
-}
-
 constexpr const char* kLocoSteamHelperName = "emit locosteam";
-constexpr int kEmitterKind = 2;
 // Texture scroll speed factor per frame unit.
 constexpr float kScrollRate = 0.03f;
 // Cursor advance per frame unit of the one-helper-per-call rule.
@@ -47,7 +39,7 @@ void placeHelpers(ModelInstance& instance, int nodeIndex, const Quat& inverseIns
             helper.worldPosition =
                 rotate(inverseInstanceRotation, helper.position) + node.worldPosition + instance.position;
         }
-        if (fireAll && helper.kind == kEmitterKind && fire) fire(helper);
+        if (fireAll && helper.kind == HelperKind::Emitter && fire) fire(helper);
     }
     if (!fireAll) {
         // A cursor that is negative or not a number (a bad frame step) restarts like one past the end.
@@ -107,8 +99,6 @@ void setNodeAngleZ(ModelInstance& instance, const std::string& nodeName, float d
     if (ModelNode* node = instance.findNode(nodeName)) node->angleZ = degrees;
 }
 
-void setEmitterHook(EmitterHook hook) { processEmitterHook() = std::move(hook); }
-
 void updateInstance(ModelInstance& instance, float step, const EmitterHook& fire) {
     for (std::size_t i = 0; i < instance.nodes.size(); ++i) {
         if (instance.nodes[i].name != kHullNodeName) continue;
@@ -120,8 +110,4 @@ void updateInstance(ModelInstance& instance, float step, const EmitterHook& fire
         node.textureOffsetU += step * kScrollRate * node.material.scrollU;
         node.textureOffsetV += step * kScrollRate * node.material.scrollV;
     }
-}
-
-void updateInstance(ModelInstance& instance, float step) {
-    updateInstance(instance, step, processEmitterHook());
 }

@@ -59,16 +59,12 @@ void setNodeAngleZ(ModelInstance& instance, const std::string& nodeName, float d
 // position). Called from updateInstance only.
 using EmitterHook = std::function<void(const ModelHelper& helper)>;
 
-// The process-wide hook used by updateInstance(instance, step); none by default.
-void setEmitterHook(EmitterHook hook);
-
-// Helper counts of one node at or below which every kind-2 helper fires on every update; above it
+// Helper counts of one node at or below which every emitter helper fires on every update; above it
 // one helper fires per update, round-robin (the fir tree's 72 lights light up one after another).
 constexpr std::size_t kFireAllHelperLimit = 20;
 
 // Once per frame before drawing; `step` is the frame step in frame units (1/55 s). Computes the node
 // transforms from "Hull" down, places and fires the helpers, and advances the texture scroll
-// offsets of every node. A model without "Hull" only scrolls. Allocates nothing.
+// offsets of every node. A model without "Hull" only scrolls. An empty `fire` fires nothing.
+// Allocates nothing.
 void updateInstance(ModelInstance& instance, float step, const EmitterHook& fire);
-// The same with the process-wide hook.
-void updateInstance(ModelInstance& instance, float step);

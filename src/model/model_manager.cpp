@@ -1,6 +1,6 @@
 #include "model/model_manager.h"
 
-#include "app/log.h"
+#include "core/log.h"
 #include "model/bsm_file.h"
 #include "model/model_instance.h"
 #include "model/vertex_pool.h"

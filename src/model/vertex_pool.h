@@ -44,7 +44,6 @@ public:
     // Fixed at start-up from the GL_ARB_vertex_buffer_object probe. Without buffer objects (or
     // before uploadPool) the pool is drawn from client memory.
     void setBufferObjectsAvailable(bool available) { bufferObjectsAvailable_ = available; }
-    bool bufferObjectsAvailable() const { return bufferObjectsAvailable_; }
     bool bufferMode() const { return buffer_ != 0; }
     unsigned buffer() const { return buffer_; }
 

@@ -5,16 +5,17 @@
 
 namespace platform {
 
-// Called with the display state to put back. Must be safe to call more than once.
+// Asks the frame loop to end. Runs inside a signal handler, so it may only store to an atomic.
+using QuitRequest = void (*)();
+// Puts the display state back. Must be safe to call more than once.
 using RestoreHook = void (*)();
 
-// Installs handlers for SIGINT and SIGTERM and an exit hook. The first signal asks the frame loop to
-// end (the run mode becomes Quit), so the normal shutdown runs; a second signal runs the restore
-// hook and ends the process at once with 128 + the signal number. exit() runs the restore hook too.
-// Calling it again replaces the hook.
-void installExitHandlers(RestoreHook restore);
+// Installs handlers for SIGINT and SIGTERM and an exit hook. The first signal calls `requestQuit`, so
+// the normal shutdown runs; a second signal runs the restore hook and ends the process at once with
+// 128 + the signal number. exit() runs the restore hook too. Calling it again replaces both.
+void installExitHandlers(QuitRequest requestQuit, RestoreHook restore);
 
-// Removes the hook (the handlers stay and only ask for Quit).
+// Removes the restore hook (the handlers stay and only ask for the quit).
 void clearExitHook();
 
 }  // namespace platform

@@ -6,27 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "media/archive.h"
-#include "model/byte_reader.h"
 
 namespace {
-
-Vec3 readVec3(ByteReader& reader) {
-    Vec3 v;
-    v.x = reader.readFloat();
-    v.y = reader.readFloat();
-    v.z = reader.readFloat();
-    return v;
-}
-
-float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-// A zero vector stays zero instead of becoming NaN.
-Vec3 normalised(Vec3 v) {
-    const float length = std::sqrt(dot(v, v));
-    return length > 0.0f ? v * (1.0f / length) : v;
-}
 
 Vec3 spawnOffset(Vec3 box) {
     Vec3 o;
@@ -66,56 +49,6 @@ float randomBelow(float value) {
     const long long n = static_cast<long long>(value);
     if (n == 0) return 0.0f;
     return float(std::rand() % n);
-}
-
-bool parseEffect(const std::uint8_t* data, std::size_t size, ParticleEffect& effect, std::string& error) {
-    effect = ParticleEffect{};
-    ByteReader reader(data, size);
-    std::int32_t layerCount = reader.readInt32();
-    if (reader.ok() && layerCount < 0) reader.fail("negative layer count " + std::to_string(layerCount));
-    if (layerCount > kMaxEffectLayers) layerCount = kMaxEffectLayers;
-    for (int i = 0; reader.ok() && i < layerCount; ++i) {
-        EffectLayer& layer = effect.layers[i];
-        layer.spriteName = reader.readCountedString();
-        if (!reader.expectRecords(1, kEffectBlockBytes, "a layer's parameter block")) break;
-        EffectParameters& p = layer.parameters;
-        p.speed = readVec3(reader);
-        p.speedJitter = readVec3(reader);
-        p.spawnBox = readVec3(reader);
-        p.burstCount = reader.readInt32();
-        p.size = readVec3(reader);
-        p.sizeJitter = readVec3(reader);
-        p.shrink = readVec3(reader);
-        p.fadeRateCopy = reader.readFloat();
-        p.gravity = reader.readFloat();
-        p.radial = reader.readUint8() != 0;
-        p.blendSource = reader.readInt32();
-        p.blendDest = reader.readInt32();
-        p.alphaStart = reader.readFloat();
-        p.alphaPeak = reader.readFloat();
-        p.fadeRate = reader.readFloat();
-        p.alphaJitter = reader.readFloat();
-        p.tailFromHead = reader.readUint8() != 0;
-        p.aimed = reader.readUint8() != 0;
-        p.towardCamera = reader.readFloat();
-        p.frameCount = reader.readInt32();
-        p.frameRate = reader.readFloat();
-        p.endWithAnimation = reader.readUint8() != 0;
-        p.spin = reader.readUint8() != 0;
-        p.spinSpeed = reader.readFloat();
-        p.kind = reader.readInt32();
-        if (p.burstCount < 0) p.burstCount = 0;
-        if (p.burstCount > kMaxBurstCount) p.burstCount = kMaxBurstCount;
-        // A frame count of 0 would make the frame width infinite.
-        if (p.frameCount < 1) p.frameCount = 1;
-    }
-    if (!reader.ok()) {
-        error = reader.failure();
-        effect = ParticleEffect{};
-        return false;
-    }
-    effect.layerCount = layerCount;
-    return true;
 }
 
 ParticleSystem::ParticleSystem(MediaSources sources)

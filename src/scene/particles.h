@@ -2,17 +2,16 @@
 // The particle system: the soft effects of the room (tree lights and glows, candle flames, the fire,
 // the locomotive's steam, the snowfall).
 //
-//   parseEffect        one effect file ("Particles/<name>.bin") into a ParticleEffect
 //   ParticleSystem     the effect cache, the emitters grouped by sprite texture and the vertex pool
 //     spawnEffect      one emitter per layer, each releasing one burst of particles
 //     update           the fixed cadence of simulation steps (at most one per 1.5 frame units)
 //     render           one draw call per sprite group from the 100 000-vertex pool
 //     release          forgets every emitter and group (the cache stays loaded)
 //
+// The effect files and their parser are effect_file.h.
 // Times are frame units (1/55 s); distances are scene units. rnd(v) is rand() mod trunc(v), 0 for a
 // truncated value of 0 (the C library generator, so a seeded run repeats exactly).
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,58 +20,17 @@
 
 #include "model/maths.h"
 #include "model/media_sources.h"
+#include "scene/effect_file.h"
 
-// The most layers an effect file may give; larger counts are clamped.
-constexpr int kMaxEffectLayers = 5;
-// Size in bytes of one layer's parameter block.
-constexpr std::size_t kEffectBlockBytes = 133;
 // Vertices in the particle pool (four per particle quad).
 constexpr int kParticlePoolVertices = 100000;
+static_assert(kParticlePoolVertices == 4 * kMaxBurstCount, "one burst may fill the whole pool, no more");
 // While the last update wrote more vertices than this, spawnEffect creates nothing.
 constexpr int kSpawnVertexLimit = 79999;
-// The largest burst one emitter keeps: more particles than the pool has quads can never be drawn.
-constexpr int kMaxBurstCount = kParticlePoolVertices / 4;
 // Floats per pool vertex: position 3, colour 4, texture coordinates 2.
 constexpr int kParticleVertexFloats = 9;
 
 enum class EmitterKind : std::int32_t { Billboard = 0, Streak = 1 };
-
-// The 133-byte parameter block of one layer, field by field.
-struct EffectParameters {
-    Vec3 speed, speedJitter, spawnBox;
-    std::int32_t burstCount = 0;
-    Vec3 size, sizeJitter, shrink;
-    float fadeRateCopy = 0, gravity = 0;
-    bool radial = false;
-    std::int32_t blendSource = 0, blendDest = 0;
-    float alphaStart = 0, alphaPeak = 0, fadeRate = 0, alphaJitter = 0;
-    bool tailFromHead = false, aimed = false;
-    float towardCamera = 0;
-    std::int32_t frameCount = 0;
-    float frameRate = 0;
-    bool endWithAnimation = false, spin = false;
-    float spinSpeed = 0;
-    std::int32_t kind = 0;
-};
-
-struct EffectLayer {
-    std::string spriteName;
-    unsigned texture = 0;  // GL name of "Sprites/" + spriteName
-    EffectParameters parameters;
-};
-
-struct ParticleEffect {
-    int layerCount = 0;
-    std::array<EffectLayer, kMaxEffectLayers> layers;
-    // A cached effect counts as loaded when its first layer names a sprite.
-    bool loaded() const { return layerCount > 0 && !layers[0].spriteName.empty(); }
-};
-
-// Reads an effect file: int32 layerCount (6 or more clamped to 5), then per layer a counted sprite
-// name and the parameter block. Returns false, with the reason in `error` and `effect` left with
-// no layers, when the file ends early or a count is negative. burstCount is kept within
-// 0 … kMaxBurstCount and frameCount at 1 or more. Textures are not requested here.
-bool parseEffect(const std::uint8_t* data, std::size_t size, ParticleEffect& effect, std::string& error);
 
 struct Particle {
     Vec3 position, velocity;
@@ -183,6 +141,3 @@ private:
 
 // rnd(v): rand() mod trunc(v), or 0 when trunc(v) is 0. Values beyond the int range count as 0.
 float randomBelow(float value);
-
-// The process-wide particle system over the media pack and the texture manager.
-ParticleSystem& theParticleSystem();

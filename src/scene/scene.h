@@ -2,20 +2,15 @@
 // The room: its meshes with their batches in the shared vertex pool, the placed and animated models,
 // the emitter helpers, the camera paths and the lights, and the passes that draw it.
 //
-//   parseSceneFile      the five sections of a scene file into SceneFile (no GL, no media)
-//   loadSceneFile       builds the Scene: batches, textures, pool corners, portals, cameras, helpers,
-//                       lights, links, occlusion queries and the first camera
-//   chooseNextCamera    the camera bag
-//   updateCamera        one step along the current camera path (and the capture request)
-//   applyCamera         projection, look-at and the frustum planes
-//   animateObject       key animation of a helper-placed object
-//   poseRailroad, poseClock, updatePlacedModel   the train, the clock hands, one placed model drawn
-//   fireSceneHelpers    emitter helpers below a visible object
-//   openPortals         objects revealed by portals whose helper is triggered
-//   assignLights, beginObjectLights, endObjectLights   (scene_lights.cpp)
-//   resetSceneFlags, drawScene, drawOpaquePass, drawGlassPass, drawMeshBatch   (scene_render.cpp)
+//   loadSceneFile       builds the Scene from "Models/test.BSS" once, before the pool is uploaded
+//   resetSceneFlags     every frame, before drawScene: nothing visible, nothing drawn yet
+//   drawScene           fog, camera step, key animation, visibility, helpers and the opaque pass
+//   drawOpaquePass      the opaque objects of the draw lists alone (the capture for the cross-fade)
+//   drawGlassPass       the glass objects, after the particles
 //   releaseScene        frees everything the scene made
 //
+// The file and its parser are scene_file.h; the steps these passes are made of (camera, animation,
+// visibility, lights, batches) are scene_internal.h, for the scene's own files and its tests.
 // Coordinates are the authoring tool's (z up); times are frame units (1/55 s).
 
 #include <array>
@@ -30,80 +25,11 @@
 #include "model/media_sources.h"
 #include "model/model_data.h"
 #include "model/model_instance.h"
+#include "scene/scene_file.h"
 
 class SharedVertexPool;
 class ModelManager;
 class ParticleSystem;
-
-// ---- the file ------------------------------------------------------------------------------------
-
-// Material entries kept per room mesh; a count above kMaterialWarningCount shows "adas".
-constexpr int kMaxMaterials = 320;
-constexpr int kMaterialWarningCount = 319;
-// Include names kept per light; a count above kIncludeWarningCount shows "adas".
-constexpr int kMaxIncludeNames = 40;
-constexpr int kIncludeWarningCount = 39;
-
-struct SceneFileMaterial {
-    std::string diffuseName, reflectionName, illuminationName;
-    bool twoSided = false, hasReflection = false, hasIllumination = false;
-    std::int32_t firstCorner = 0, cornerCount = 0, materialRef = 0;
-};
-
-struct SceneFileMesh {
-    std::string name, parentName;
-    std::vector<SceneFileMaterial> materials;  // at most kMaxMaterials
-    std::int32_t declaredMaterialCount = 0;
-    bool hasLightMap = false;
-    std::string lightMapName;
-    std::vector<Vec3> positions;
-    std::vector<std::array<std::int32_t, 3>> faces, uvFaces, lightUvFaces;  // indices checked
-    std::vector<Vec3> uvs, lightUvs, normals;                               // normals: 3 per face
-};
-
-struct SceneFilePortal {
-    std::string name, targetName;
-    std::vector<Vec3> points;
-};
-
-struct SceneCamera {
-    std::vector<Vec3> positions;
-    std::vector<Quat> rotations;      // conjugated at load
-    std::vector<float> fieldsOfView;  // radians
-    int keyCount() const { return int(positions.size()); }
-};
-
-struct SceneFileHelper {
-    std::string name, parentName;
-    std::int32_t kind = 0, hold = 0;
-    std::vector<Vec3> positions;
-    std::vector<Quat> rotations;
-};
-
-struct SceneLight {
-    std::array<float, 4> position{}, ambient{}, diffuse{}, specular{};
-    float quadraticAttenuation = 0;
-    float range = 0;
-    std::vector<std::string> includeNames;  // at most kMaxIncludeNames
-    std::int32_t declaredIncludeCount = 0;
-};
-
-struct SceneFile {
-    std::vector<SceneFileMesh> meshes;
-    std::vector<SceneFilePortal> portals;
-    std::vector<SceneCamera> cameras;
-    std::vector<SceneFileHelper> helpers;
-    std::vector<SceneLight> lights;  // built from the records (colours × multiplier)
-};
-
-// Reads a whole scene file. Every count is checked against the bytes left and every stored index
-// against its array; returns false with the reason in `error` (and `file` in an unspecified state)
-// for a file that ends early or holds a bad count or index. Material entries beyond kMaxMaterials and
-// include names beyond kMaxIncludeNames are read and dropped. A null or empty block is a valid empty
-// scene.
-bool parseSceneFile(const std::uint8_t* data, std::size_t size, SceneFile& file, std::string& error);
-
-// ---- the scene -----------------------------------------------------------------------------------
 
 struct MeshBatch {
     int firstCorner = 0, cornerCount = 0;  // in the shared vertex pool
@@ -216,7 +142,6 @@ struct Scene {
     float trainAngle = 0;
     ClockTime clock;
     int drawCounter = 0;
-    float frameStep = 1;     // dt of the frame being drawn
     EmitterHook fireHelper;  // spawns a model helper's effect
 };
 
@@ -224,69 +149,17 @@ struct Scene {
 // file gives an empty scene; a damaged one gives an empty scene and a log line. Placed models load
 // through the model manager, which appends them to the pool; the caller uploads the pool afterwards.
 void loadSceneFile(Scene& scene, const SceneServices& services);
-// The same from bytes already in memory.
-void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t* data, std::size_t size);
 // Frees objects, instances, animated models, helpers, cameras, lights and the occlusion queries (GL
 // context current when any were made).
 void releaseScene(Scene& scene);
 
-// Takes a camera out of the bag: entry rand() mod (n − 1), or entry 0 when n is 1; an index outside
-// the camera list becomes 0. Refills (and reseeds) when the bag is empty after the draw and
-// `refill` is set. Returns the camera index (0 with no cameras).
-int chooseNextCamera(Scene& scene, bool refill);
-// Fills the bag with every camera index and seeds the generator.
-void refillCameraBag(Scene& scene);
-// One camera step of `dt` on the current camera, then the cut at a path end. Returns true when the
-// capture for the cross-fade is to be taken (one key before the end). With no cameras, or with the
-// still camera, the view stays where loading put it and no capture is asked for.
-bool updateCamera(Scene& scene, float dt);
-// Projection (field of view, aspect 1.33, near 1, far 3000), look-at, perspective hint, frustum.
-void applyCamera(Scene& scene);
-
-// One key-animation step of `dt` on a key-animated object.
-void animateObject(SceneObject& object, float dt);
-// Turns the locomotive and wagons, places the steam helper, then advances the train angle.
-void poseRailroad(Scene& scene, SceneObject& object, float dt);
-// Sets the clock hands from the time.
-void poseClock(SceneObject& object, const ClockTime& time);
-// Position, railroad, clock, updateInstance and renderInstance (GL) of one placed model.
-void updatePlacedModel(Scene& scene, SceneObject& object);
-// Kind 1 sets the helper light, kind 2 spawns the effect; every fired trigger is cleared.
-void fireSceneHelpers(Scene& scene);
-// Each portal whose helper's trigger flag is set makes its revealed objects visible, with what hangs
-// below them (child objects and the trigger flags of child helpers). Call after the roots have passed
-// on their flags and before the helpers fire.
-void openPortals(Scene& scene);
-
-// Frustum planes from column-major projection and model-view matrices, each normalised by (a, b, c).
-Frustum frustumFromMatrices(const float projection[16], const float modelView[16]);
-// True when the cube centre ± size lies wholly behind one of the planes.
-bool cubeOutsideFrustum(const Frustum& frustum, Vec3 centre, float size);
-
-// ---- lights (scene_lights.cpp) -------------------------------------------------------------------
-
-// For each object without a light map: a room mesh whose box grown by 2 × range strictly contains
-// the light gets it once; otherwise it gets it once per include name equal to its name.
-void assignLights(Scene& scene);
-// An unlit object: lighting off. Otherwise its lights in slots 0, 1, … and lighting on.
-void beginObjectLights(const Scene& scene, const SceneObject& object);
-// A lit object: its slots off, lighting on.
-void endObjectLights(const Scene& scene, const SceneObject& object);
-
-// ---- passes (scene_render.cpp) -------------------------------------------------------------------
-
 // Every object: not yet drawn, not visible.
 void resetSceneFlags(Scene& scene);
-// Fog, culling, camera step (sets *captureRequest at the key before a cut), visibility and the
-// opaque pass. `occlusionVariant` uses last frame's query results and issues this frame's.
+// Fog, culling, camera step of `dt` (sets *captureRequest at the key before a cut), key animation,
+// visibility, the helpers that fire and the opaque pass. `occlusionVariant` uses last frame's query
+// results and issues this frame's.
 void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureRequest);
-// Visibility (plain variant) and the rebuilt draw lists; fires the scene helpers.
-void decideVisibility(Scene& scene, bool occlusionVariant);
-void drawOpaquePass(Scene& scene);
-void drawGlassPass(Scene& scene);
-// One room batch with its layers; the pool must be bound.
-void drawMeshBatch(const Scene& scene, const MeshBatch& batch);
-
-// ---- the process-wide scene ----------------------------------------------------------------------
-
-Scene& theScene();
+// The opaque or the glass objects of this frame's draw lists; placed and animated models among them
+// move on by the frame step `dt`.
+void drawOpaquePass(Scene& scene, float dt);
+void drawGlassPass(Scene& scene, float dt);

@@ -1,16 +1,11 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
-#include <cmath>
 #include <cstdlib>
 
-#include "model/model_render.h"
-#include "scene/particles.h"
-#include "scene/scene.h"
+#include "scene/scene_internal.h"
 
 namespace {
-
-Vec3 lerp(Vec3 a, Vec3 b, float t) { return a + (b - a) * t; }
 
 void seedGenerator(const Scene& scene) {
     if (scene.services.seeded) {
@@ -20,7 +15,7 @@ void seedGenerator(const Scene& scene) {
     }
 }
 
-// Position, orientation and field of view at key k of `camera`, path value 0.
+// Back to the first key of `camera`: its position, orientation and field of view, path value 0.
 void resetToFirstKey(Scene& scene, const SceneCamera& camera) {
     scene.cameraKey = 0;
     scene.pathValue = 0;
@@ -29,7 +24,9 @@ void resetToFirstKey(Scene& scene, const SceneCamera& camera) {
     scene.view.fieldOfView = camera.fieldsOfView[0] * 28.648735f;
 }
 
-// Steps 1 to 4 of the camera step; returns the capture request.
+// One step along the current path: the view between the current key and the next, the path value
+// advanced by dt (the next key once it passes 1), and back to the first key with the path ended
+// two keys before the last. Returns true at the key where the capture for the cross-fade is due.
 bool stepCamera(Scene& scene, float dt) {
     const SceneCamera& camera = scene.cameras[std::size_t(scene.currentCamera)];
     const int keyCount = camera.keyCount();
@@ -95,47 +92,6 @@ bool updateCamera(Scene& scene, float dt) {
     return capture;
 }
 
-Frustum frustumFromMatrices(const float p[16], const float m[16]) {
-    // clip = projection × model-view, both column-major: clip[c*4 + r].
-    float clip[16];
-    for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k) sum += p[k * 4 + r] * m[c * 4 + k];
-            clip[c * 4 + r] = sum;
-        }
-    }
-    const auto row = [&clip](int r, int c) { return clip[c * 4 + r]; };
-    Frustum planes{};
-    // Rows 1, 2, 3 against row 4: right, left, bottom, top, far, near.
-    const int axis[6] = {0, 0, 1, 1, 2, 2};
-    const float sign[6] = {-1, 1, 1, -1, -1, 1};
-    for (int i = 0; i < 6; ++i) {
-        for (int c = 0; c < 4; ++c)
-            planes[std::size_t(i)][std::size_t(c)] = row(3, c) + sign[i] * row(axis[i], c);
-        auto& plane = planes[std::size_t(i)];
-        const float length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
-        if (length > 0.0f) {
-            for (float& v : plane) v /= length;
-        }
-    }
-    return planes;
-}
-
-bool cubeOutsideFrustum(const Frustum& frustum, Vec3 c, float s) {
-    for (const auto& plane : frustum) {
-        bool anyInFront = false;
-        for (int corner = 0; corner < 8 && !anyInFront; ++corner) {
-            const float x = c.x + ((corner & 1) ? s : -s);
-            const float y = c.y + ((corner & 2) ? s : -s);
-            const float z = c.z + ((corner & 4) ? s : -s);
-            if (plane[0] * x + plane[1] * y + plane[2] * z + plane[3] > 0.0f) anyInFront = true;
-        }
-        if (!anyInFront) return true;
-    }
-    return false;
-}
-
 void applyCamera(Scene& scene) {
     const SceneView& v = scene.view;
     glMatrixMode(GL_PROJECTION);
@@ -150,102 +106,4 @@ void applyCamera(Scene& scene) {
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
     scene.frustum = frustumFromMatrices(projection, modelView);
-}
-
-void animateObject(SceneObject& object, float dt) {
-    ObjectKeys& keys = object.keys;
-    const int count = keys.count();
-    if (count < 1) return;
-    int& k = keys.current;
-    if (k < 0 || k >= count) k = 0;
-    int next;
-    if (keys.hold > 0) {
-        k = 0;
-        next = 0;
-    } else {
-        next = k + 1 >= count - 1 ? 0 : k + 1;
-    }
-    object.centre = lerp(keys.positions[std::size_t(k)], keys.positions[std::size_t(next)], keys.t);
-    object.rotation = slerp(keys.rotations[std::size_t(k)], keys.rotations[std::size_t(next)], keys.t);
-    keys.t += dt * 0.05f;
-    if (keys.t > 1.0f) {
-        keys.t = 0.0f;
-        k += 1;
-        keys.hold -= 1;
-    }
-    if (k > count - 2) {
-        k = 0;
-        keys.t = 0.0f;
-        object.centre = keys.positions[0];
-        object.rotation = keys.rotations[0];
-    }
-}
-
-void poseRailroad(Scene& scene, SceneObject& object, float dt) {
-    ModelInstance& instance = *object.instance;
-    const float degrees = scene.trainAngle * 0.6f;
-    setNodeAngleZ(instance, "loco", degrees);
-    setNodeAngleZ(instance, "wagon01", degrees);
-    setNodeAngleZ(instance, "wagon02", degrees);
-    const float a = scene.trainAngle * 0.0052333335f;
-    const Quat turn{0, 0, std::sin(a), std::cos(a)};
-    for (ModelNode& node : instance.nodes) {
-        for (ModelHelper& helper : node.helpers) {
-            if (helper.name != "emit locosteam") continue;
-            // The instance position is added too, so the steam stays on the train wherever the
-            // railroad stands.
-            helper.worldPosition = rotate(turn, helper.position) + node.worldPosition + instance.position;
-            helper.worldPosition.z += 7.0f;
-        }
-    }
-    scene.trainAngle += dt * 0.8f;
-}
-
-void poseClock(SceneObject& object, const ClockTime& time) {
-    ModelInstance& instance = *object.instance;
-    const int h = time.hour > 12 ? time.hour - 12 : time.hour;
-    setNodeAngleY(instance, "Arrow01", -6.0f * float(time.minute));
-    setNodeAngleY(instance, "Arrow02", -30.0f * (float(h) + float(time.minute) / 60.0f));
-    setNodeAngleY(instance, "Arrow03", -6.0f * float(time.second));
-}
-
-void updatePlacedModel(Scene& scene, SceneObject& object) {
-    if (!object.instance) return;
-    ModelInstance& instance = *object.instance;
-    instance.position = object.centre;
-    if (object.name == "instance railroad") poseRailroad(scene, object, scene.frameStep);
-    if (object.name == "instance Clock") poseClock(object, scene.clock);
-    if (scene.fireHelper) {
-        updateInstance(instance, scene.frameStep, scene.fireHelper);
-    } else {
-        updateInstance(instance, scene.frameStep, [](const ModelHelper&) {});
-    }
-    renderInstance(instance);
-}
-
-void fireSceneHelpers(Scene& scene) {
-    for (SceneHelper& entry : scene.helpers) {
-        if (!entry.trigger) continue;
-        const ModelHelper& helper = entry.helper;
-        if (helper.kind == 1) {
-            scene.helperLight = true;
-            scene.helperLightPosition = helper.position;
-        } else if (helper.kind == 2 && scene.services.particles) {
-            scene.services.particles->spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
-        }
-        entry.trigger = false;
-    }
-}
-
-void openPortals(Scene& scene) {
-    for (const ScenePortal& portal : scene.portals) {
-        if (portal.triggerHelper < 0 || !scene.helpers[std::size_t(portal.triggerHelper)].trigger) continue;
-        for (int index : portal.revealedObjects) {
-            SceneObject& object = scene.objects[std::size_t(index)];
-            object.visible = true;
-            object.notYetDrawn = false;
-            for (int child : object.childObjects) scene.objects[std::size_t(child)].visible = true;
-            for (int helper : object.childHelpers) scene.helpers[std::size_t(helper)].trigger = true;
-        }
-    }
 }

@@ -1,27 +1,10 @@
-#include "scene/scene.h"
+#include "scene/scene_file.h"
 
 #include <cmath>
 
 #include "model/byte_reader.h"
 
 namespace {
-
-Vec3 readVec3(ByteReader& reader) {
-    Vec3 v;
-    v.x = reader.readFloat();
-    v.y = reader.readFloat();
-    v.z = reader.readFloat();
-    return v;
-}
-
-Quat readQuat(ByteReader& reader) {
-    Quat q;
-    q.x = reader.readFloat();
-    q.y = reader.readFloat();
-    q.z = reader.readFloat();
-    q.w = reader.readFloat();
-    return q;
-}
 
 // A count followed by records of at least `recordBytes` each; negative or too large fails.
 std::int32_t readCount(ByteReader& reader, std::size_t recordBytes, const char* what) {
@@ -30,11 +13,13 @@ std::int32_t readCount(ByteReader& reader, std::size_t recordBytes, const char* 
     return count;
 }
 
-void readVec3s(ByteReader& reader, std::vector<Vec3>& out, std::int32_t count, const char* what) {
+// `count` is 64-bit so that a count the file gives can be scaled (three normals per face) without
+// leaving the range; a negative or too large one fails the reader.
+void readVec3s(ByteReader& reader, std::vector<Vec3>& out, std::int64_t count, const char* what) {
     out.clear();
     if (!reader.expectRecords(count, 12, what)) return;
     out.resize(std::size_t(count));
-    for (Vec3& v : out) v = readVec3(reader);
+    for (Vec3& v : out) v = reader.readVec3();
 }
 
 // Index triples stored as floats, each truncated and checked to lie in 0 … limit − 1.
@@ -48,7 +33,7 @@ void readIndexTriples(ByteReader& reader, std::vector<std::array<std::int32_t, 3
             const float value = reader.readFloat();
             if (!(value >= 0.0f && value < float(limit))) {
                 reader.fail(std::string(what) + " holds index " + std::to_string(value) + " outside 0.." +
-                            std::to_string(limit - 1));
+                            std::to_string(std::int64_t(limit) - 1));
                 return;
             }
             index = std::int32_t(value);
@@ -104,7 +89,7 @@ void readMesh(ByteReader& reader, SceneFileMesh& mesh) {
         reader.skip(std::size_t(uvFaceCount) * 12);
     }
     if (reader.ok() && faceCount > 0 && !reader.expectRecords(faceCount, 36, "normals")) return;
-    readVec3s(reader, mesh.normals, faceCount * 3 < 0 ? -1 : faceCount * 3, "normals");
+    readVec3s(reader, mesh.normals, std::int64_t(faceCount) * 3, "normals");
 }
 
 void readPortal(ByteReader& reader, SceneFilePortal& portal) {
@@ -123,7 +108,7 @@ void readCamera(ByteReader& reader, SceneCamera& camera) {
     if (!reader.expectRecords(keyCount, 32, "camera keys")) return;
     readVec3s(reader, camera.positions, keyCount, "camera positions");
     camera.rotations.resize(std::size_t(keyCount));
-    for (Quat& q : camera.rotations) q = readQuat(reader);
+    for (Quat& q : camera.rotations) q = reader.readQuat();
     camera.fieldsOfView.resize(std::size_t(keyCount));
     for (float& f : camera.fieldsOfView) f = reader.readFloat();
 }
@@ -131,18 +116,18 @@ void readCamera(ByteReader& reader, SceneCamera& camera) {
 void readHelper(ByteReader& reader, SceneFileHelper& helper) {
     helper.name = reader.readCountedString();
     helper.parentName = reader.readCountedString();
-    helper.kind = reader.readInt32();
+    helper.kind = HelperKind(reader.readInt32());
     helper.hold = reader.readInt32();
     const std::int32_t keyCount = reader.readInt32();
     if (!reader.expectRecords(keyCount, 28, "helper keys")) return;
     readVec3s(reader, helper.positions, keyCount, "helper positions");
     helper.rotations.resize(std::size_t(keyCount));
-    for (Quat& q : helper.rotations) q = readQuat(reader);
+    for (Quat& q : helper.rotations) q = reader.readQuat();
 }
 
 void readLight(ByteReader& reader, SceneLight& light) {
-    const Vec3 position = readVec3(reader);
-    const Vec3 colour = readVec3(reader);
+    const Vec3 position = reader.readVec3();
+    const Vec3 colour = reader.readVec3();
     light.range = reader.readFloat();
     reader.readFloat();  // reserved
     const float multiplier = reader.readFloat();

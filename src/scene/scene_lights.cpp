@@ -1,6 +1,6 @@
 #include <GL/glew.h>
 
-#include "scene/scene.h"
+#include "scene/scene_internal.h"
 
 namespace {
 

@@ -4,21 +4,16 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "media/archive.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
 #include "scene/particles.h"
-#include "scene/scene.h"
+#include "scene/scene_internal.h"
 
 namespace {
 
 constexpr const char* kScenePath = "Models/test.BSS";
-
-Vec3 normalisedOrZero(Vec3 v) {
-    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    return length > 0.0f ? v * (1.0f / length) : v;
-}
 
 void showAdas(const SceneServices& services) {
     if (services.showMessage) services.showMessage("Error", "adas");
@@ -39,7 +34,7 @@ void setBox(SceneObject& object, const std::vector<Vec3>& positions) {
     object.extent = hi - lo;
     object.centre = (hi + lo) * 0.5f;
     const Vec3 d = hi - lo;
-    object.size = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+    object.size = std::sqrt(dot(d, d));
 }
 
 SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& services) {
@@ -54,7 +49,7 @@ SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& servic
 
     SharedVertexPool& pool = *services.pool;
     const int poolStart = int(pool.size());
-    const int cornerTotal = int(mesh.faces.size()) * 3;
+    const long long cornerTotal = static_cast<long long>(mesh.faces.size()) * 3;
     if (mesh.declaredMaterialCount > kMaterialWarningCount) showAdas(services);
     const int materialCount = int(mesh.materials.size());
     const auto texture = [&services](const std::string& name) {
@@ -93,7 +88,7 @@ SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& servic
         for (int c = 0; c < 3; ++c) {
             PoolVertex& v = pool[first + f * 3 + std::size_t(c)];
             const Vec3& p = mesh.positions[std::size_t(mesh.faces[f][c])];
-            const Vec3 n = normalisedOrZero(mesh.normals[f * 3 + std::size_t(c)]);
+            const Vec3 n = normalised(mesh.normals[f * 3 + std::size_t(c)]);
             const Vec3& uv = mesh.uvs[std::size_t(mesh.uvFaces[f][c])];
             v.position[0] = p.x, v.position[1] = p.y, v.position[2] = p.z;
             v.normal[0] = n.x, v.normal[1] = n.y, v.normal[2] = n.z;
@@ -132,7 +127,7 @@ SceneObject buildHelperObject(const SceneFileHelper& helper, const SceneServices
         object.keys.hold = helper.hold;
     }
     const std::string modelName = modelNameOf(helper.name);
-    if (helper.kind == 3) {
+    if (helper.kind == HelperKind::PlacedModel) {
         object.kind = SceneObjectKind::PlacedModel;
         object.instance = std::make_unique<ModelInstance>();
         if (services.models) services.models->createInstance(*object.instance, modelName);
@@ -183,7 +178,7 @@ void linkObjects(Scene& scene) {
         }
         for (std::size_t h = 0; h < scene.helpers.size(); ++h) {
             const ModelHelper& helper = scene.helpers[h].helper;
-            if (helper.kind != 1 && helper.parentName == scene.objects[a].name) {
+            if (helper.kind != HelperKind::Light && helper.parentName == scene.objects[a].name) {
                 scene.objects[a].childHelpers.push_back(int(h));
             }
         }
@@ -199,7 +194,7 @@ void placeStillCamera(Scene& scene, const SceneServices& services) {
     scene.viewFixed = true;
     scene.view.position = services.lookFrom;
     const Vec3 towards = services.lookAt - services.lookFrom;
-    scene.view.direction = normalisedOrZero(towards);
+    scene.view.direction = normalised(towards);
     const bool vertical = std::fabs(towards.x) < 1e-6f * std::fabs(towards.z) &&
                           std::fabs(towards.y) < 1e-6f * std::fabs(towards.z);
     scene.view.up = vertical ? Vec3{0, 1, 0} : Vec3{0, 0, 1};
@@ -237,9 +232,9 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
     }
 
     for (const SceneFileHelper& helper : file.helpers) {
-        if (helper.kind == 3) {
+        if (helper.kind == HelperKind::PlacedModel) {
             placed.push_back(buildHelperObject(helper, services));
-        } else if (helper.kind == 4) {
+        } else if (helper.kind == HelperKind::AnimatedModel) {
             animated.push_back(buildHelperObject(helper, services));
         } else {
             SceneHelper sceneHelper;

@@ -2,7 +2,7 @@
 
 #include "settings/options_dialog.h"
 
-#include "app/run_mode.h"
+#include "core/run_mode.h"
 #include "platform/clock.h"
 
 using platform::ControlKind;
@@ -158,9 +158,9 @@ void OptionsDialog::updateEnabledStates() {
     const Settings& s = store_.settings();
     dialog_->setEnabled(kIdVolumeSlider, s.enableMusic);
     dialog_->setEnabled(kIdVolumeLabel, s.enableMusic);
-    dialog_->setEnabled(kIdResolutionList, !s.Usemon);
-    dialog_->setEnabled(kIdStyle12h, s.Clock);
-    dialog_->setEnabled(kIdStyle24h, s.Clock);
+    dialog_->setEnabled(kIdResolutionList, !s.useDesktopSize);
+    dialog_->setEnabled(kIdStyle12h, s.showClock);
+    dialog_->setEnabled(kIdStyle24h, s.showClock);
 }
 
 void OptionsDialog::loadControls() {
@@ -169,14 +169,14 @@ void OptionsDialog::loadControls() {
     // An index without an item (10, or a damaged one) leaves nothing selected.
     const bool listed = s.resolutionIndex >= 0 && s.resolutionIndex < 10;
     dialog_->setListSelection(kIdResolutionList, listed ? s.resolutionIndex : -1);
-    dialog_->setChecked(kIdShowFps, s.Fps);
-    dialog_->setChecked(kIdShowTime, s.Clock);
-    dialog_->setChecked(kIdExitOnMouseMove, s.ExitMM);
-    dialog_->setChecked(kIdStyle24h, s.Style24h);
-    dialog_->setChecked(kIdStyle12h, !s.Style24h);
+    dialog_->setChecked(kIdShowFps, s.showFrameRate);
+    dialog_->setChecked(kIdShowTime, s.showClock);
+    dialog_->setChecked(kIdExitOnMouseMove, s.exitOnMouseMove);
+    dialog_->setChecked(kIdStyle24h, s.clock24Hour);
+    dialog_->setChecked(kIdStyle12h, !s.clock24Hour);
     dialog_->setChecked(kIdEnableMusic, s.enableMusic);
-    dialog_->setChecked(kIdUseDesktop, s.Usemon);
-    dialog_->setSliderPosition(kIdVolumeSlider, static_cast<int>(s.soundVolume));
+    dialog_->setChecked(kIdUseDesktop, s.useDesktopSize);
+    dialog_->setSliderPosition(kIdVolumeSlider, static_cast<int>(s.masterVolume));
     dialog_->setSliderPosition(kIdGammaSlider, static_cast<int>(s.gamma * kSliderStepsPerGamma));
     updateEnabledStates();
 }
@@ -184,21 +184,21 @@ void OptionsDialog::loadControls() {
 void OptionsDialog::readControls() {
     if (!dialog_) return;
     Settings& s = store_.settings();
-    s.Usemon = dialog_->isChecked(kIdUseDesktop);
-    if (s.Usemon) {
+    s.useDesktopSize = dialog_->isChecked(kIdUseDesktop);
+    if (s.useDesktopSize) {
         store_.useDesktopResolution();
     } else {
         s.resolutionIndex = dialog_->listSelection(kIdResolutionList);
     }
-    s.Fps = dialog_->isChecked(kIdShowFps);
-    s.Style24h = dialog_->isChecked(kIdStyle24h);
-    s.Clock = dialog_->isChecked(kIdShowTime);
-    s.ExitMM = dialog_->isChecked(kIdExitOnMouseMove);
+    s.showFrameRate = dialog_->isChecked(kIdShowFps);
+    s.clock24Hour = dialog_->isChecked(kIdStyle24h);
+    s.showClock = dialog_->isChecked(kIdShowTime);
+    s.exitOnMouseMove = dialog_->isChecked(kIdExitOnMouseMove);
     s.enableMusic = dialog_->isChecked(kIdEnableMusic);
     // The dialog has no controls for these two, and OK always stores these values.
-    s.enableSound = false;
-    s.musicVolume = 0.0f;
-    s.soundVolume = static_cast<float>(dialog_->sliderPosition(kIdVolumeSlider));
+    s.unusedEnableSound = false;
+    s.unusedMusicVolume = 0.0f;
+    s.masterVolume = static_cast<float>(dialog_->sliderPosition(kIdVolumeSlider));
     s.gamma = static_cast<float>(dialog_->sliderPosition(kIdGammaSlider)) * kGammaPerSliderStep;
 }
 
@@ -214,11 +214,11 @@ void OptionsDialog::handleOptionsCommand(int control) {
             updateEnabledStates();
             break;
         case kIdUseDesktop:
-            s.Usemon = !s.Usemon;
+            s.useDesktopSize = !s.useDesktopSize;
             updateEnabledStates();
             break;
         case kIdShowTime:
-            s.Clock = !s.Clock;
+            s.showClock = !s.showClock;
             updateEnabledStates();
             break;
         case kIdAboutButton:

@@ -4,7 +4,6 @@
 //   control ids, kOptionsDialogTemplate, kAboutBoxTemplate   what the two dialogs hold and where
 //   kResolutionItems, kMakerWebAddress                       the list texts and the "Visit..." address
 //   OptionsDialog    the dialog logic over a platform::DialogToolkit (tests drive it with a fake)
-//   runOptionsDialog()   the whole Configure mode over the process-wide settings and media pack
 //
 // Toggles change the Settings at once; the slider positions and the list selection are read only on
 // OK, which also stores the Settings. Cancel and closing the window store nothing.
@@ -107,8 +106,3 @@ private:
     std::unique_ptr<platform::DialogWindow> dialog_;
     std::unique_ptr<platform::DialogWindow> about_;  // released before dialog_, its owner
 };
-
-// The whole Configure mode: builds the dialog over the process-wide Settings, shows it and returns
-// when the run mode is no longer Configure. Without a display it says so on stderr and in the log,
-// sets the run mode to Quit and returns.
-void runOptionsDialog();

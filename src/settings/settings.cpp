@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "settings/settings.h"
 
 const char* const kValueResolution = "Resolution:";
@@ -83,22 +83,23 @@ void SettingsStore::load() {
         s.resolutionIndex = readDword(kValueResolution);
         // Outside 0 .. 4 the gamma ramp would invert or overflow; a damaged value is pinned to the range.
         s.gamma = clamped(static_cast<float>(readDword(kValueGamma)), 0.0f, kMaxGamma);
-        s.Fps = readDword(kValueFps) != 0;
-        s.Clock = readDword(kValueClock) != 0;
-        s.ExitMM = readDword(kValueExitMM) != 0;
-        s.enableSound = readDword(kValueEnableSound) != 0;
+        s.showFrameRate = readDword(kValueFps) != 0;
+        s.showClock = readDword(kValueClock) != 0;
+        s.exitOnMouseMove = readDword(kValueExitMM) != 0;
+        s.unusedEnableSound = readDword(kValueEnableSound) != 0;
         s.enableMusic = readDword(kValueEnableMusic) != 0;
-        s.musicVolume = static_cast<float>(readDword(kValueMusicVolume));
-        s.soundVolume = clamped(static_cast<float>(readDword(kValueSoundVolume)), 0.0f, kMaxSoundVolume);
-        s.Usemon = readDword(kValueUsemon) != 0;
-        s.Style24h = readDword(kValueStyle24h) != 0;
+        s.unusedMusicVolume = static_cast<float>(readDword(kValueMusicVolume));
+        s.masterVolume = clamped(static_cast<float>(readDword(kValueSoundVolume)), 0.0f, kMaxSoundVolume);
+        s.useDesktopSize = readDword(kValueUsemon) != 0;
+        s.clock24Hour = readDword(kValueStyle24h) != 0;
     }
 
-    if (settings_.Usemon) {
+    if (settings_.useDesktopSize) {
         useDesktopResolution();
         return;
     }
-    // Entry 10 is only filled while Usemon is on, so without it the index 10 has no screen mode either.
+    // Entry 10 is only filled while useDesktopSize is on, so without it the index 10 has no screen mode
+    // either.
     const std::int32_t index = settings_.resolutionIndex;
     if (!ResolutionTable::isValidIndex(index) || index == kDesktopResolutionIndex) {
         logLine("Resolution index ", index, " has no screen mode, using 800x600x32");
@@ -113,15 +114,15 @@ bool SettingsStore::save() {
     const std::vector<platform::DwordValue> values = {
         {kValueResolution, static_cast<std::uint32_t>(s.resolutionIndex)},
         {kValueGamma, whole(s.gamma)},
-        {kValueFps, flag(s.Fps)},
-        {kValueClock, flag(s.Clock)},
-        {kValueExitMM, flag(s.ExitMM)},
-        {kValueEnableSound, flag(s.enableSound)},
+        {kValueFps, flag(s.showFrameRate)},
+        {kValueClock, flag(s.showClock)},
+        {kValueExitMM, flag(s.exitOnMouseMove)},
+        {kValueEnableSound, flag(s.unusedEnableSound)},
         {kValueEnableMusic, flag(s.enableMusic)},
-        {kValueMusicVolume, whole(s.musicVolume)},
-        {kValueSoundVolume, whole(s.soundVolume)},
-        {kValueUsemon, flag(s.Usemon)},
-        {kValueStyle24h, flag(s.Style24h)},
+        {kValueMusicVolume, whole(s.unusedMusicVolume)},
+        {kValueSoundVolume, whole(s.masterVolume)},
+        {kValueUsemon, flag(s.useDesktopSize)},
+        {kValueStyle24h, flag(s.clock24Hour)},
     };
     return storage_.writeDwords(values);
 }

@@ -3,9 +3,8 @@
 //
 //   Resolution, ResolutionTable    the 11 screen modes the resolution option picks from
 //   Settings                       the options record with its defaults
-//   SettingsStore                  record + table + the key they persist in (tests build their own)
-//   theSettingsStore(), theSettings(), theResolutionTable()   the process-wide instance
-//   loadSettings / saveSettings / resetSettings / readDword / writeDword   on the process-wide instance
+//   SettingsStore                  record + table + the key they persist in; the entry point owns the
+//                                  process's one, tests build their own
 //
 // Every option is stored as one 32-bit value: gamma and the volumes truncated toward zero, switches
 // as 0 or 1 (any non-zero value reads as on). A value that is missing or unreadable reads as 0.
@@ -57,23 +56,24 @@ extern const char* const kValueSoundVolume;  // "Sound volume:"
 extern const char* const kValueUsemon;       // "Usemon:"
 extern const char* const kValueStyle24h;     // "Style24h:"
 
-// The options record. The member initialisers are the defaults.
+// The options record, with the stored value each member lives in. The member initialisers are the
+// defaults.
 struct Settings {
-    std::int32_t resolutionIndex = 1;  // entry of the ResolutionTable for the window and display mode
-    float gamma = 3.0f;                // 0.0 .. 4.0; the gamma ramp uses the exponent 4.0 - gamma
-    bool Fps = false;                  // show the frame rate
-    bool Clock = true;                 // show the clock
-    bool ExitMM = true;                // end the screensaver when the mouse moves
-    bool enableSound = false;          // stored only
-    bool enableMusic = true;           // play the music
-    float musicVolume = 40.0f;         // stored only
-    float soundVolume = 40.0f;         // 0 .. 100, master volume of the sound system
-    bool Usemon = true;                // use the desktop's own size (entry 10)
-    bool Style24h = false;             // 24-hour clock; off means 12-hour with a.m./p.m.
+    std::int32_t resolutionIndex = 1;  // "Resolution:" entry of the ResolutionTable for the window
+    float gamma = 3.0f;                // "Gamma:" 0.0 .. 4.0; the gamma ramp uses the exponent 4.0 - gamma
+    bool showFrameRate = false;        // "Fps:"
+    bool showClock = true;             // "Clock:"
+    bool exitOnMouseMove = true;       // "ExitMM:" a mouse jump of more than 30 pixels ends Run mode
+    bool unusedEnableSound = false;    // "Enable sound:" stored and shown in the dialog; nothing reads it
+    bool enableMusic = true;           // "Enable music:" start the sound system and play the music
+    float unusedMusicVolume = 40.0f;   // "Music volume:" stored; nothing reads it
+    float masterVolume = 40.0f;        // "Sound volume:" 0 .. 100, the volume the music plays at
+    bool useDesktopSize = true;        // "Usemon:" the desktop's own size (entry 10) instead of the index
+    bool clock24Hour = false;          // "Style24h:" off means 12-hour with a.m./p.m.
 };
 
-// The record, the table and the key they live in. The process-wide instance stores under
-// platform::settingsFolder(launch option --config-dir); tests build their own over a temporary folder.
+// The record, the table and the key they live in. The entry point makes the process's store over
+// platform::settingsFolder(--config-dir); tests build their own over a temporary folder.
 class SettingsStore {
 public:
     using ScreenSizeSource = std::function<platform::ScreenSize()>;
@@ -84,9 +84,9 @@ public:
     explicit SettingsStore(const std::string& folder, ScreenSizeSource screenSize = nullptr);
 
     // Fills the record from the key; when the key does not exist, puts in the defaults and writes
-    // them. With Usemon on, entry 10 becomes the desktop size and the index 10 (not written back).
-    // A stored index without a usable entry (outside 0 .. 10, or 10 with Usemon off) becomes 1, with
-    // the log line "Resolution index <n> has no screen mode, using 800x600x32".
+    // them. With useDesktopSize on, entry 10 becomes the desktop size and the index 10 (not written
+    // back). A stored index without a usable entry (outside 0 .. 10, or 10 with useDesktopSize off)
+    // becomes 1, with the log line "Resolution index <n> has no screen mode, using 800x600x32".
     // Never fails: unreadable values read as 0.
     void load();
     // Writes all eleven values in their stored forms, in one replacement of the file. Returns false
@@ -116,19 +116,3 @@ private:
     Settings settings_;
     ResolutionTable table_;
 };
-
-// The process-wide store, created on first use.
-SettingsStore& theSettingsStore();
-// Shorthands for theSettingsStore().settings() and .resolutions().
-Settings& theSettings();
-ResolutionTable& theResolutionTable();
-
-// Fills the process-wide Settings from the store, writing the defaults on first start.
-void loadSettings();
-// Writes all eleven values in their stored forms. False when the write failed.
-bool saveSettings();
-// Puts the defaults into the process-wide Settings (not into the resolution table).
-void resetSettings();
-// The process-wide store's readDword / writeDword.
-std::int32_t readDword(const char* name);
-bool writeDword(const char* name, std::int32_t value);

@@ -5,7 +5,6 @@
 //   SampleRecord          one loaded sample (handle, name, valid flag, last playback channel)
 //   SoundSystem           initSound / loadSampleFromMemory / playSample / setMasterVolume / shutdownSound
 //   startMusic/stopMusic  the run-mode music start-up and shutdown ("Music/music.ogg", looped)
-//   theSoundSystem()      the process-wide instance
 //
 // Threads: every operation is called from the main thread. The audio thread reads only the decoded
 // sample data, the playback positions (changed by the main thread only while the output is locked,
@@ -13,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -62,11 +62,13 @@ public:
     void shutdownSound();
 
     // The run-mode music start-up, only when `enableMusic`: initSound, read kMusicPath with `readMusic`
-    // (the buffer is freed here), load, play looped, apply `soundVolume` while enabled, then log
-    // "Sound initialized". With `enableMusic` off nothing is opened, read or logged.
-    void startMusic(bool enableMusic, float soundVolume, FileBuffer (*readMusic)(const char* path));
-    // The matching shutdown: shutdownSound() when `enableMusic`.
-    void stopMusic(bool enableMusic);
+    // (the buffer is freed here), load, play looped, apply `volume` (the "Sound volume:" option)
+    // while enabled, then log "Sound initialized". With `enableMusic` off nothing is opened, read or
+    // logged.
+    void startMusic(bool enableMusic, float volume,
+                    const std::function<FileBuffer(const char* path)>& readMusic);
+    // The matching shutdown: shutdownSound() when startMusic started the music; otherwise nothing.
+    void stopMusic();
 
     bool enabled() const { return enabled_; }
     std::uint8_t masterVolume() const { return masterVolume_; }
@@ -110,11 +112,10 @@ private:
     std::vector<SampleRecord> samples_;
     std::vector<std::unique_ptr<Pcm>> pcm_;  // by handle - 1; null once freed
     int musicSample_ = -1;
+    bool musicStarted_ = false;
     Playback playbacks_[kMaxPlaybacks];
     std::uint32_t nextChannel_ = 1;
 };
-
-SoundSystem& theSoundSystem();
 
 // Decodes a whole Ogg Vorbis file held in memory into interleaved 16-bit stereo at `sampleRate` Hz
 // (mono is doubled, channels beyond two are dropped, other rates are resampled linearly), at most

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "sound/sound.h"
 
 int soundVolumeLevel(float soundVolume) {
@@ -133,19 +133,23 @@ void SoundSystem::shutdownSound() {
     enabled_ = false;
 }
 
-void SoundSystem::startMusic(bool enableMusic, float soundVolume, FileBuffer (*readMusic)(const char* path)) {
+void SoundSystem::startMusic(bool enableMusic, float volume,
+                             const std::function<FileBuffer(const char* path)>& readMusic) {
     if (!enableMusic) return;
+    musicStarted_ = true;
     initSound();
     FileBuffer music = readMusic != nullptr ? readMusic(kMusicPath) : FileBuffer{};
     musicSample_ = loadSampleFromMemory(music.data, music.size, 0);
     std::free(music.data);
     playSample(musicSample_, true);
-    if (enabled_) setMasterVolume(soundVolumeLevel(soundVolume));
+    if (enabled_) setMasterVolume(soundVolumeLevel(volume));
     logLine("Sound initialized");
 }
 
-void SoundSystem::stopMusic(bool enableMusic) {
-    if (enableMusic) shutdownSound();
+void SoundSystem::stopMusic() {
+    if (!musicStarted_) return;
+    musicStarted_ = false;
+    shutdownSound();
 }
 
 const std::int16_t* SoundSystem::sampleFrames(int index, std::uint32_t* frameCount) const {
@@ -190,9 +194,4 @@ void SoundSystem::mix(std::int16_t* out, int frames) {
         if (playback.position >= playback.frames && !playback.loop)
             playback.active.store(false, std::memory_order_release);
     }
-}
-
-SoundSystem& theSoundSystem() {
-    static SoundSystem sound;
-    return sound;
 }

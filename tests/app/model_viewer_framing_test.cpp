@@ -45,7 +45,7 @@ TEST(ModelViewerFraming, LooksAtTheTurningAxisHalfwayUpAndFitsTheSweep) {
 
     // A wick emitter at z 50 keeps 6 units above it in view for the flame; other helpers do not.
     ModelHelper wick;
-    wick.kind = 2;
+    wick.kind = HelperKind::Emitter;
     wick.position = Vec3{0, 0, 50};
     model.helpers.push_back(wick);
     ModelHelper marker;

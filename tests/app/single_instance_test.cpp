@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "support/process.h"
 
 namespace {

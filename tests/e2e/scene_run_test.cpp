@@ -1,9 +1,12 @@
-// The room drawn by the real binary under Xvfb: 600 frames with a fixed frame step, a picture half
-// way and one at the end. Neither is blank; when the media hold the room, the camera and particles
-// have moved between the two.
+// The room drawn by the real binary under Xvfb: a camera path that moves, a still camera that
+// does not, a fixed view whose tree and fire stand where they belong, and the headless run of
+// scripts/run.sh, whose picture does not depend on how fast the machine is.
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <array>
 #include <filesystem>
 
 #include "e2e/run_support.h"
@@ -14,6 +17,18 @@ using runtest::RunSession;
 
 bool roomInMedia() {
     return std::filesystem::exists(std::string(GLIMMERDALE_BINARY_DIR) + "/media/main/Models/test.BSS");
+}
+
+// The mean red, green and blue (0..1) of a rectangle of a picture, through ImageMagick; all -1 when
+// the picture cannot be read.
+std::array<double, 3> meanColour(const std::string& path, int x, int y, int width, int height) {
+    const std::string out = testsupport::commandOutput(
+        "convert '" + path + "' -crop " + std::to_string(width) + "x" + std::to_string(height) + "+" +
+        std::to_string(x) + "+" + std::to_string(y) +
+        " +repage -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info: 2>/dev/null");
+    std::array<double, 3> rgb = {-1, -1, -1};
+    std::sscanf(out.c_str(), "%lf %lf %lf", &rgb[0], &rgb[1], &rgb[2]);
+    return rgb;
 }
 
 // The number of pixels that differ between two pictures, through ImageMagick; -1 when unreadable.
@@ -48,10 +63,7 @@ TEST(SceneRun, SixHundredFramesShowAPictureThatMoves) {
     ASSERT_GE(endMean, 0.0) << secondRun.errorOutput;
     EXPECT_GT(middleMean, 0.002);
     EXPECT_GT(endMean, 0.002);
-    if (!roomInMedia()) {
-        std::printf("no Models/test.BSS in this build's media: only the overlay was checked\n");
-        return;
-    }
+    ASSERT_TRUE(roomInMedia()) << "no Models/test.BSS in this build's media";
     const long changed = differingPixels(middle, end);
     ASSERT_GE(changed, 0);
     EXPECT_GT(changed, 320 * 240 / 50) << "frames 300 and 600 look the same";
@@ -61,7 +73,7 @@ TEST(SceneRun, SixHundredFramesShowAPictureThatMoves) {
 // the clock overlay move; the room does not), while a camera path moves the whole picture.
 TEST(SceneRun, StillCameraKeepsItsView) {
     if (!runtest::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
-    if (!roomInMedia()) GTEST_SKIP() << "no Models/test.BSS in this build's media";
+    ASSERT_TRUE(roomInMedia()) << "no Models/test.BSS in this build's media";
     RunSession session;
     const std::vector<std::string> still = {"--windowed", "--size",     "320x240",     "--fixed-dt",
                                             "1",          "--no-vsync", "--look-from", "0,120,170",
@@ -80,6 +92,86 @@ TEST(SceneRun, StillCameraKeepsItsView) {
     const long changed = differingPixels(shots[0], shots[1]);
     ASSERT_GE(changed, 0);
     EXPECT_LT(changed, 320 * 240 / 10) << "the still camera moved";
+}
+
+// A fixed view from the rug's corner towards the fireplace and the tree, after the fade-in: the fire
+// burns orange in its box on the left and the fir stands green on the right.
+TEST(SceneRun, FixedViewShowsTheFireAndTheTreeWhereTheyStand) {
+    if (!runtest::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    ASSERT_TRUE(roomInMedia()) << "no Models/test.BSS in this build's media";
+    RunSession session;
+    const std::string shot = session.dir.file("fixed.png");
+    const auto run = runtest::runAlone(
+        session,
+        {"--windowed", "--size", "320x240", "--fixed-dt", "1", "--no-vsync", "--look-from", "-50,-250,120",
+         "--look-at", "110,190,50", "--frames", "100", "--screenshot", shot},
+        std::chrono::seconds(240));
+    ASSERT_FALSE(run.timedOut) << session.log();
+    EXPECT_EQ(run.exitCode, 1) << run.errorOutput;
+
+    const auto fire = meanColour(shot, 75, 127, 25, 13);  // the flames on the grate
+    ASSERT_GE(fire[0], 0.0) << run.errorOutput;
+    EXPECT_GT(fire[0], 0.35) << "the fire is not bright";
+    EXPECT_GT(fire[0], 1.5 * fire[1]) << "the fire is not orange";
+    EXPECT_GT(fire[1], 1.5 * fire[2]) << "the fire is not orange";
+
+    const auto tree = meanColour(shot, 215, 85, 60, 45);  // the middle of the fir's crown
+    EXPECT_GT(tree[1], 0.2) << "the tree is dark";
+    EXPECT_GT(tree[1], 1.3 * tree[0]) << "the tree is not green";
+    EXPECT_GT(tree[1], 1.3 * tree[2]) << "the tree is not green";
+}
+
+// scripts/run.sh without a display: a fixed number of frames at a fixed step and camera order. A run
+// held up again and again (a cold, busy machine) ends on the same picture as one that ran straight
+// through, with the fade from black long over.
+TEST(SceneRun, HeadlessRunPictureDoesNotDependOnTheMachinesSpeed) {
+    if (!runtest::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    ASSERT_TRUE(roomInMedia()) << "no Models/test.BSS in this build's media";
+    RunSession session;
+    const auto arguments = [&](const std::string& shot) {
+        return std::vector<std::string>{"--windowed",
+                                        "--size",
+                                        "320x240",
+                                        "--frames",
+                                        "150",
+                                        "--fixed-dt",
+                                        "1",
+                                        "--seed",
+                                        "1",
+                                        "--no-vsync",
+                                        "--time",
+                                        "2026-12-24 18:00:00",
+                                        "--screenshot",
+                                        shot};
+    };
+    const std::string straight = session.dir.file("straight.png");
+    const auto first = runtest::runAlone(session, arguments(straight), std::chrono::seconds(240));
+    ASSERT_FALSE(first.timedOut) << session.log();
+
+    const std::string held = session.dir.file("held.png");
+    testsupport::BackgroundProcess process;
+    ASSERT_TRUE(process.start(session.request(arguments(held))));
+    testsupport::ProcessResult second;
+    // Stopped for half a second out of every second: through the loading and the frames alike.
+    for (int pause = 0; pause < 240 && !process.waitForExit(second, std::chrono::milliseconds(500));
+         ++pause) {
+        process.signal(SIGSTOP);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        process.signal(SIGCONT);
+    }
+    ASSERT_FALSE(process.running()) << "the held run did not end";
+    ASSERT_EQ(second.exitCode, 1) << second.errorOutput;
+    ASSERT_FALSE(runtest::wasSecondCopy(second, session));
+
+    EXPECT_GT(runtest::meanBrightness(straight), 0.08) << "the picture is still dark from the fade";
+    // The overlay's clock and countdown along the bottom follow the wall clock; the room above does not.
+    const std::string crop = " -crop 320x190+0+0 +repage ";
+    const std::string out = testsupport::commandOutput(
+        "convert '" + straight + "'" + crop + "'" + session.dir.file("a.png") + "' && convert '" + held +
+        "'" + crop + "'" + session.dir.file("b.png") + "' && compare -metric AE -fuzz 2% '" +
+        session.dir.file("a.png") + "' '" + session.dir.file("b.png") + "' null: 2>&1 >/dev/null");
+    ASSERT_FALSE(out.empty());
+    EXPECT_LT(std::atol(out.c_str()), 320 * 190 / 200) << "the held run ended on another picture";
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
 #include "scene/particles.h"
-#include "scene/scene.h"
+#include "scene/scene_internal.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     MediaSources sources;

@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/main_loop.h"
-#include "app/run_mode.h"
+#include "app/frame_loop.h"
+#include "core/run_mode.h"
 #include "gfx/gamma.h"
 #include "gfx/gl_window.h"
-#include "platform/fake/fake_video_backend.h"
+#include "media/media_pack.h"
+#include "support/fake_video_backend.h"
 #include "platform/signals.h"
 
 namespace {
@@ -25,15 +26,21 @@ std::vector<std::string>& shownErrors() {
 }
 void recordError(const std::string& text) { shownErrors().push_back(text); }
 
+// No GL context here: the loops below end before their first frame.
+class NoView final : public FrameView {
+public:
+    void drawCapturePass(RunSession&, float) override {}
+    void drawScene(RunSession&, float) override {}
+    void drawGlassPass(RunSession&, float) override {}
+};
+
 class DisplayRestore : public ::testing::Test {
 protected:
     void SetUp() override {
         shownErrors().clear();
-        window.backend = &fake;
         window.showError = recordError;
         original = fake.deviceRamp;
         setRunMode(RunMode::Run);
-        runLoopState() = RunLoopState{};
     }
     void TearDown() override { platform::clearExitHook(); }
 
@@ -51,8 +58,19 @@ protected:
         EXPECT_TRUE(fake.cursorVisible);
     }
 
+    // The frame loop and the shutdown that follows it in Run mode.
+    void runAndShutDown() {
+        NoView view;
+        runFrameLoop(session, view);
+        session.release();
+    }
+
     platform::FakeVideoBackend fake;
-    GLWindow window;
+    SettingsStore settings{""};
+    LaunchOptions options;
+    MediaPack media;
+    RunSession session{settings, options, media, fake};
+    GLWindow& window = session.window;
     platform::GammaRamp original;
 };
 
@@ -80,7 +98,7 @@ TEST_F(DisplayRestore, FullScreenStartChangesModeCursorAndGamma) {
 TEST_F(DisplayRestore, NormalShutdownPutsEverythingBack) {
     startFullScreen();
     fake.queue.push_back(platform::WindowEvent::QuitRequest);
-    mainLoop(window);
+    runAndShutDown();
     expectDisplayAsFound();
     EXPECT_FALSE(fake.windowOpen);
 }
@@ -91,8 +109,8 @@ TEST_F(DisplayRestore, RefusedModeShowsOneMessageQuitsAndStillRestores) {
     EXPECT_EQ(fake.count("postQuit"), 1);
     EXPECT_TRUE(fake.windowOpen);  // creation goes on at the configured size
     EXPECT_EQ(fake.currentMode.width, fake.desktopMode.width);
-    mainLoop(window);  // the posted quit request ends it at once
-    EXPECT_EQ(runLoopState().framesDrawn, 0);
+    runAndShutDown();  // the posted quit request ends it at once
+    EXPECT_EQ(session.frame.framesDrawn, 0);
     expectDisplayAsFound();
     EXPECT_EQ(fake.count("restoreDisplayMode"), 0);  // nothing was changed
 }
@@ -147,10 +165,10 @@ void restoreHookWindow() {
 TEST_F(DisplayRestore, FirstSignalEndsTheLoopThroughTheNormalShutdown) {
     startFullScreen();
     g_hookWindow = &window;
-    platform::installExitHandlers(restoreHookWindow);
+    platform::installExitHandlers(requestQuit, restoreHookWindow);
     std::raise(SIGTERM);
     EXPECT_EQ(currentRunMode(), RunMode::Quit);
-    mainLoop(window);
+    runAndShutDown();
     expectDisplayAsFound();
     g_hookWindow = nullptr;
 }
@@ -160,7 +178,7 @@ TEST_F(DisplayRestore, SecondSignalRestoresAndEndsAtOnce) {
     const auto run = [this](int signalNumber) {
         startFullScreen();
         g_hookWindow = &window;
-        platform::installExitHandlers(restoreHookWindow);
+        platform::installExitHandlers(requestQuit, restoreHookWindow);
         std::raise(signalNumber);
         std::raise(signalNumber);
         std::_Exit(99);  // not reached
@@ -176,7 +194,7 @@ TEST_F(DisplayRestore, ExitFromDeepInsideRestores) {
     const auto run = [this] {
         startFullScreen();
         g_hookWindow = &window;
-        platform::installExitHandlers(restoreHookWindow);
+        platform::installExitHandlers(requestQuit, restoreHookWindow);
         std::exit(0);  // an undecodable picture ends the process like this
     };
     EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "restored ramp=1 mode=1280x1024 cursor=1");

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/fake/fake_video_backend.h"
+#include "support/fake_video_backend.h"
 
 namespace {
 

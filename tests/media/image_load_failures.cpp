@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "media/image_test_files.h"
 #include "media/texture_manager.h"
 

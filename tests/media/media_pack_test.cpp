@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "media/media_pack.h"
 #include "rarpack/rar_writer.h"
 
@@ -142,12 +142,13 @@ TEST_F(BaseProbe, BothMissingLogsBothLinesInOrder) {
 TEST_F(BaseProbe, PresentFilesOnlyChangeTheLog) {
     fs::create_directory(dir_ / "Base");
     touch("Base/Data.pak");
-    initMediaPack();
+    MediaPack pack;
+    initMediaPack(pack);
     EXPECT_EQ(logText(), "Base.rar not found\n");
     // The embedded table of the test program is empty: the files on disk are never a source.
-    EXPECT_EQ(contents(readFile("Base/Data.pak")), "<miss>");
-    EXPECT_EQ(theMediaPack().mainArchive().data, nullptr);
-    EXPECT_EQ(theMediaPack().interfaceArchive().size, 0u);
+    EXPECT_EQ(contents(pack.readFile("Base/Data.pak")), "<miss>");
+    EXPECT_EQ(pack.mainArchive().data, nullptr);
+    EXPECT_EQ(pack.interfaceArchive().size, 0u);
 }
 
 TEST_F(BaseProbe, FolderInPlaceOfAFileCountsAsMissing) {

@@ -139,8 +139,8 @@ TEST_F(AnimatedTest, LastFrameBlendsIntoTheFirst) {
     updateAnimatedModel(model, 0);
     // Halfway from frame 99 (unturned) to frame 0 (90 degrees): 45 degrees, translation of frame 0.
     const Quat q = quatFromMatrix(model.bones[1].local);
-    EXPECT_NEAR(q.z, std::sin(0.125f * 3.14159265f), 1e-3f);
-    EXPECT_NEAR(q.w, std::cos(0.125f * 3.14159265f), 1e-3f);
+    EXPECT_NEAR(q.z, std::sin(0.125f * kPi), 1e-3f);
+    EXPECT_NEAR(q.w, std::cos(0.125f * kPi), 1e-3f);
     expectNear(model.bones[1].local.translation(), {0, 0, 11});
 }
 

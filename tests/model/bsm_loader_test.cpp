@@ -157,9 +157,9 @@ TEST_F(LoaderTest, ZeroFlagsHelpersPivotExtentAndShortNames) {
     EXPECT_EQ(model->helpers[0].parentName, "Hull");
     EXPECT_FLOAT_EQ(model->helpers[0].position.z, 3);
     EXPECT_FLOAT_EQ(model->helpers[0].rotation.z, 0.5f);
-    EXPECT_EQ(model->helpers[0].kind, 2);
+    EXPECT_EQ(model->helpers[0].kind, HelperKind::Emitter);
     EXPECT_EQ(model->helpers[1].shortName, "marker");
-    EXPECT_EQ(model->helpers[1].kind, 5);
+    EXPECT_EQ(model->helpers[1].kind, HelperKind(5));
 
     // A record without texture flags has just two zero bytes after scrollV; a file without helpers
     // ends with one int32 0.

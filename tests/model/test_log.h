@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/log.h"
+#include "core/log.h"
 
 class TestLog {
 public:

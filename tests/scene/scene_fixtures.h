@@ -9,7 +9,7 @@
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
 #include "scene/particles.h"
-#include "scene/scene.h"
+#include "scene/scene_internal.h"
 
 namespace scenetest {
 

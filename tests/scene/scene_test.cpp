@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "formats/byte_writer.h"
 #include "formats/particle_effect.h"
 #include "scene/scene_fixtures.h"
 
@@ -176,6 +177,29 @@ TEST(SceneLoad, DamagedOrMissingFilesGiveAnEmptySceneWithAFixedView) {
     EXPECT_FALSE(updateCamera(still.scene, 5.0f));
     EXPECT_FLOAT_EQ(still.scene.view.direction.x, 1);
     EXPECT_FLOAT_EQ(still.scene.view.up.z, 1);
+}
+
+// Face counts whose corner or normal totals leave the int range (a corrupt file from the fuzzer
+// held −1195853640) are refused like any other bad count, not multiplied past the int range.
+TEST(SceneLoad, FaceCountsBeyondTheIntRangeWhenScaledAreRefused) {
+    for (std::int32_t faceCount : {-1195853640, 1000000000, 2147483647}) {
+        formats::ByteWriter w;
+        w.putInt32(1);  // one room mesh
+        w.putCountedString("room");
+        w.putCountedString("Scene Root");
+        w.putInt32(0);  // no material entries
+        for (std::int32_t count : {0, faceCount, 0, 0, faceCount}) w.putInt32(count);
+        w.putUint8(0);  // no light map
+        for (int i = 0; i < 64; ++i) w.putFloat(0);
+        const formats::Bytes bytes = w.take();
+        SceneFile file;
+        std::string error;
+        EXPECT_FALSE(parseSceneFile(bytes.data(), bytes.size(), file, error)) << faceCount;
+        EXPECT_NE(error.find("faces count " + std::to_string(faceCount)), std::string::npos) << error;
+        SceneRig rig;
+        buildScene(rig.scene, rig.services, bytes.data(), bytes.size());
+        EXPECT_TRUE(rig.scene.objects.empty()) << faceCount;
+    }
 }
 
 TEST(SceneLoad, BatchRangesOutsideTheObjectAreCutToIt) {

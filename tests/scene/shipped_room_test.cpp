@@ -19,9 +19,6 @@ std::vector<std::uint8_t> readWhole(const std::filesystem::path& path) {
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
 // Distance along `direction` (unit) from `origin` to the triangle, or −1 when the ray misses it.
 float rayHit(Vec3 origin, Vec3 direction, Vec3 a, Vec3 b, Vec3 c) {
     const Vec3 ab = b - a, ac = c - a;
@@ -87,7 +84,7 @@ TEST(ShippedRoom, EmitterHelpersAreNotInsideRoomGeometry) {
         updateInstance(*object.instance, 1.0f, [](const ModelHelper&) {});
         for (const ModelNode& node : object.instance->nodes) {
             for (const ModelHelper& helper : node.helpers) {
-                if (helper.kind != 2 || helper.name == "emit locosteam") continue;
+                if (helper.kind != HelperKind::Emitter || helper.name == "emit locosteam") continue;
                 ++emitters;
                 const Vec3 at = helper.worldPosition;
                 EXPECT_FALSE(behindARoomSurface(file, at, Vec3{middle.x, middle.y, at.z}))

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/log.h"
-#include "app/run_mode.h"
+#include "core/log.h"
+#include "core/run_mode.h"
 #include "settings/fake_dialog_toolkit.h"
 #include "settings/options_dialog.h"
 #include "settings/settings_test_support.h"
@@ -93,12 +93,12 @@ TEST_F(OptionsDialogTest, LoadsTheDefaultsIntoTheControls) {
 
 TEST_F(OptionsDialogTest, LoadsOddSettings) {
     Settings& s = store.settings();
-    s.Usemon = false;
+    s.useDesktopSize = false;
     s.resolutionIndex = 7;
     s.enableMusic = false;
-    s.Clock = false;
-    s.Style24h = true;
-    s.soundVolume = 63.9f;
+    s.showClock = false;
+    s.clock24Hour = true;
+    s.masterVolume = 63.9f;
     s.gamma = 1.0f;
     dialog.loadControls();
     EXPECT_EQ(window->listSelection(kIdResolutionList), 7);
@@ -127,13 +127,13 @@ TEST_F(OptionsDialogTest, TogglesFlipTheSettingsAndTheirEnableRules) {
     EXPECT_TRUE(window->isEnabled(kIdVolumeSlider));
 
     click(kIdUseDesktop);
-    EXPECT_FALSE(store.settings().Usemon);
+    EXPECT_FALSE(store.settings().useDesktopSize);
     EXPECT_TRUE(window->isEnabled(kIdResolutionList));
     click(kIdUseDesktop);
     EXPECT_FALSE(window->isEnabled(kIdResolutionList));
 
     click(kIdShowTime);
-    EXPECT_FALSE(store.settings().Clock);
+    EXPECT_FALSE(store.settings().showClock);
     EXPECT_FALSE(window->isEnabled(kIdStyle12h));
     EXPECT_FALSE(window->isEnabled(kIdStyle24h));
     click(kIdShowTime);
@@ -142,8 +142,8 @@ TEST_F(OptionsDialogTest, TogglesFlipTheSettingsAndTheirEnableRules) {
     // Show FPS, the radio buttons and the sliders change nothing until OK.
     click(kIdShowFps);
     click(kIdStyle24h);
-    EXPECT_FALSE(store.settings().Fps);
-    EXPECT_FALSE(store.settings().Style24h);
+    EXPECT_FALSE(store.settings().showFrameRate);
+    EXPECT_FALSE(store.settings().clock24Hour);
     EXPECT_EQ(currentRunMode(), RunMode::Configure);
 }
 
@@ -179,10 +179,10 @@ TEST_F(OptionsDialogTest, OkWithoutAnItemStoresMinusOne) {
 
 TEST_F(OptionsDialogTest, RestoreDefaultsThenOkStoresTheDocumentedValues) {
     Settings& s = store.settings();
-    s.Usemon = false;
+    s.useDesktopSize = false;
     s.resolutionIndex = 3;
     s.gamma = 1.0f;
-    s.Fps = true;
+    s.showFrameRate = true;
     s.enableMusic = false;
     dialog.loadControls();
     command(kIdRestoreDefaults);

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "settings/settings.h"
 #include "settings/settings_test_support.h"
 
@@ -75,15 +75,15 @@ TEST_F(SettingsStoreTest, FirstStartWritesTheDefaultsAndUsesTheDesktop) {
     EXPECT_EQ(store.chosenResolution().height, 1080);
     EXPECT_EQ(store.chosenResolution().colorBits, 16);
     EXPECT_FLOAT_EQ(s.gamma, 3.0f);
-    EXPECT_FALSE(s.Fps);
-    EXPECT_TRUE(s.Clock);
-    EXPECT_TRUE(s.ExitMM);
-    EXPECT_FALSE(s.enableSound);
+    EXPECT_FALSE(s.showFrameRate);
+    EXPECT_TRUE(s.showClock);
+    EXPECT_TRUE(s.exitOnMouseMove);
+    EXPECT_FALSE(s.unusedEnableSound);
     EXPECT_TRUE(s.enableMusic);
-    EXPECT_FLOAT_EQ(s.musicVolume, 40.0f);
-    EXPECT_FLOAT_EQ(s.soundVolume, 40.0f);
-    EXPECT_TRUE(s.Usemon);
-    EXPECT_FALSE(s.Style24h);
+    EXPECT_FLOAT_EQ(s.unusedMusicVolume, 40.0f);
+    EXPECT_FLOAT_EQ(s.masterVolume, 40.0f);
+    EXPECT_TRUE(s.useDesktopSize);
+    EXPECT_FALSE(s.clock24Hour);
     EXPECT_EQ(logText(), "");
 }
 
@@ -92,12 +92,12 @@ TEST_F(SettingsStoreTest, StoredFormsRoundTrip) {
     Settings& s = store.settings();
     s.resolutionIndex = 7;
     s.gamma = 2.96f;  // slider position 74
-    s.Fps = true;
-    s.Clock = false;
-    s.musicVolume = 12.99f;
-    s.soundVolume = 99.7f;
-    s.Usemon = false;
-    s.Style24h = true;
+    s.showFrameRate = true;
+    s.showClock = false;
+    s.unusedMusicVolume = 12.99f;
+    s.masterVolume = 99.7f;
+    s.useDesktopSize = false;
+    s.clock24Hour = true;
     ASSERT_TRUE(store.save());
     EXPECT_EQ(store.readDword(kValueGamma), 2);
     EXPECT_EQ(store.readDword(kValueMusicVolume), 12);
@@ -108,11 +108,11 @@ TEST_F(SettingsStoreTest, StoredFormsRoundTrip) {
     again.load();
     EXPECT_EQ(again.settings().resolutionIndex, 7);
     EXPECT_FLOAT_EQ(again.settings().gamma, 2.0f);
-    EXPECT_FLOAT_EQ(again.settings().musicVolume, 12.0f);
-    EXPECT_FLOAT_EQ(again.settings().soundVolume, 99.0f);
-    EXPECT_TRUE(again.settings().Fps);
-    EXPECT_FALSE(again.settings().Clock);
-    EXPECT_TRUE(again.settings().Style24h);
+    EXPECT_FLOAT_EQ(again.settings().unusedMusicVolume, 12.0f);
+    EXPECT_FLOAT_EQ(again.settings().masterVolume, 99.0f);
+    EXPECT_TRUE(again.settings().showFrameRate);
+    EXPECT_FALSE(again.settings().showClock);
+    EXPECT_TRUE(again.settings().clock24Hour);
     EXPECT_EQ(again.chosenResolution().width, 1152);
 }
 
@@ -121,7 +121,7 @@ TEST_F(SettingsStoreTest, AnyNonZeroSwitchIsOnAndIsWrittenBackAsOne) {
                                                  "\"Resolution:\"=dword:00000003\n"));
     SettingsStore store = makeStore();
     store.load();
-    EXPECT_TRUE(store.settings().Fps);
+    EXPECT_TRUE(store.settings().showFrameRate);
     ASSERT_TRUE(store.save());
     EXPECT_EQ(store.readDword(kValueFps), 1);
 }
@@ -167,11 +167,11 @@ TEST_F(SettingsStoreTest, AnExistingKeyWithMissingOrDamagedValuesReadsZeros) {
     const Settings& s = store.settings();
     EXPECT_EQ(s.resolutionIndex, 2);  // the name's letter case does not matter
     EXPECT_FLOAT_EQ(s.gamma, 0.0f);
-    EXPECT_FALSE(s.Clock);
-    EXPECT_TRUE(s.ExitMM);
+    EXPECT_FALSE(s.showClock);
+    EXPECT_TRUE(s.exitOnMouseMove);
     EXPECT_FALSE(s.enableMusic);
-    EXPECT_FLOAT_EQ(s.soundVolume, 0.0f);
-    EXPECT_FALSE(s.Usemon);
+    EXPECT_FLOAT_EQ(s.masterVolume, 0.0f);
+    EXPECT_FALSE(s.useDesktopSize);
     // Loading an existing key writes nothing; saving keeps the garbage and fixes the case.
     EXPECT_NE(settingsText().find("\"resolution:\""), std::string::npos);
     ASSERT_TRUE(store.save());
@@ -187,7 +187,7 @@ TEST_F(SettingsStoreTest, OutOfRangeGammaAndVolumeArePinned) {
     SettingsStore store = makeStore();
     store.load();
     EXPECT_FLOAT_EQ(store.settings().gamma, 0.0f);
-    EXPECT_FLOAT_EQ(store.settings().soundVolume, 100.0f);
+    EXPECT_FLOAT_EQ(store.settings().masterVolume, 100.0f);
     writeText(temp.file("settings.reg"), keyFile("\"Gamma:\"=dword:00000009\n"));
     store.load();
     EXPECT_FLOAT_EQ(store.settings().gamma, 4.0f);
@@ -207,7 +207,7 @@ TEST_F(SettingsStoreTest, UnreadableOrUnwritableFoldersNeverStopTheProgram) {
     writeText(temp.file("plain"), "x");
     SettingsStore blocked(temp.file("plain"), fakeDesktop);
     blocked.load();
-    EXPECT_TRUE(blocked.settings().Clock);
+    EXPECT_TRUE(blocked.settings().showClock);
     EXPECT_FALSE(blocked.writeDword(kValueGamma, 1));
     EXPECT_EQ(blocked.readDword(kValueGamma), 0);
     EXPECT_EQ(readText(temp.file("plain")), "x");
@@ -217,11 +217,11 @@ TEST_F(SettingsStoreTest, ResetPutsTheDefaultsBackButNotTheTable) {
     SettingsStore store = makeStore();
     store.load();
     store.settings().gamma = 1.0f;
-    store.settings().Usemon = false;
+    store.settings().useDesktopSize = false;
     store.settings().resolutionIndex = 4;
     store.reset();
     EXPECT_FLOAT_EQ(store.settings().gamma, 3.0f);
-    EXPECT_TRUE(store.settings().Usemon);
+    EXPECT_TRUE(store.settings().useDesktopSize);
     EXPECT_EQ(store.settings().resolutionIndex, 1);
     EXPECT_EQ(store.resolutions().at(10).width, 1920);
 }

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "fake_audio_output.h"
 #include "ogg_test_file.h"
 #include "sound/sound.h"
@@ -77,7 +77,7 @@ TEST_F(SoundSystemTest, MusicOffOpensReadsAndLogsNothing) {
     EXPECT_EQ(sound.samples().size(), 0u);
     EXPECT_EQ(sound.musicSample(), -1);
     EXPECT_EQ(logText().find("Sound initialized"), std::string::npos);
-    sound.stopMusic(false);
+    sound.stopMusic();
     EXPECT_TRUE(device.calls.empty());
 }
 
@@ -120,7 +120,7 @@ TEST_F(SoundSystemTest, MusicStartsLoopedAtTheTruncatedVolume) {
 TEST_F(SoundSystemTest, ShutdownRestoresTheLevelThenFreesAndCloses) {
     sound.startMusic(true, 40.0f, &readTestMusic);
     device.calls.clear();
-    sound.stopMusic(true);
+    sound.stopMusic();
     EXPECT_EQ(sound.masterVolume(), 100);  // the level found at start
     EXPECT_FALSE(sound.enabled());
     EXPECT_FALSE(sound.isPlaying(0));
@@ -145,7 +145,7 @@ TEST_F(SoundSystemTest, NoDeviceRunsOnSilently) {
     EXPECT_EQ(sound.masterVolume(), 100);  // the volume is not set without a device
     EXPECT_EQ(logText(), "Sound initialized\n");
     device.calls.clear();
-    sound.stopMusic(true);
+    sound.stopMusic();
     EXPECT_TRUE(device.calls.empty());
 }
 

@@ -109,3 +109,38 @@ TEST(TriangleBvh, EmptyDegenerateAndUnbuiltHierarchiesAreSafe) {
     EXPECT_FALSE(pile.occluded({0, 0, 0}, {2, 0, 0}, 2.4f));
     EXPECT_FALSE(pile.occluded({0, 0, 0}, {-1, 0, 0}, 100));  // behind the origin
 }
+
+TEST(TriangleBvh, CutOutTexelsLetRaysPassAndTranslucentSurfacesTintThem) {
+    // A card in the plane x = 5 (u along y, v along z, both 0 … 1) whose texture is clear in its
+    // top rows (v above one half), and a warm pane at x = 8 behind it.
+    mediagen::SurfaceOptics card;
+    card.cutout = mediagen::Mask(4, 4);
+    for (int y = 2; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) card.cutout.at(x, y) = 1;
+    mediagen::SurfaceOptics pane;
+    pane.transmission = {0.5f, 0.25f, 0, 1};
+    TriangleBvh bvh;
+    auto quad = [&](float x, int surface) {
+        bvh.addTriangle({x, -1, -1}, {x, 1, -1}, {x, 1, 1}, surface, {0, 0}, {1, 0}, {1, 1});
+        bvh.addTriangle({x, -1, -1}, {x, 1, 1}, {x, -1, 1}, surface, {0, 0}, {1, 1}, {0, 1});
+    };
+    quad(5, bvh.addSurface(card));
+    quad(8, bvh.addSurface(pane));
+    quad(11, 7);  // no such surface: opaque
+    bvh.build();
+
+    auto expectPassed = [&](md::Vec3 from, float reach, mediagen::Color expected) {
+        const mediagen::Color got = bvh.transmittance(from, {1, 0, 0}, reach);
+        EXPECT_NEAR(got.r, expected.r, 1e-6f) << from.z << " " << reach;
+        EXPECT_NEAR(got.g, expected.g, 1e-6f) << from.z << " " << reach;
+        EXPECT_NEAR(got.b, expected.b, 1e-6f) << from.z << " " << reach;
+    };
+    expectPassed({0, 0.3f, 0.5f}, 6, {1, 1, 1, 1});          // through the clear texels
+    expectPassed({0, 0.3f, 0.5f}, 10, {0.5f, 0.25f, 0, 1});  // and the pane
+    expectPassed({0, 0.3f, -0.5f}, 6, {0, 0, 0, 1});         // a covered texel
+    expectPassed({9, 0.3f, 0.5f}, 10, {0, 0, 0, 1});         // the unknown surface
+    EXPECT_TRUE(bvh.occluded({0, 0.3f, -0.5f}, {1, 0, 0}, 6));
+    EXPECT_FALSE(bvh.occluded({0, 0.3f, 0.5f}, {1, 0, 0}, 10));
+    // The nearest hit is the card whatever its texture.
+    EXPECT_NEAR(bvh.nearestHit({0, 0.3f, 0.5f}, {1, 0, 0}, 100), 5.0f, 1e-4f);
+}

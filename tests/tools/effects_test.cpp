@@ -1,7 +1,8 @@
 // Particle sprites and effect files as the generator writes them: every effect file read back
 // field by field at its offsets by an independent reader, checked against what the effects must
-// do (light timing, snow sheet and fall speed, upward flames, rising steam), cross-checked with the
-// engine's own parser; every sprite fades to nothing at its border.
+// do (snow sheet and fall speed, upward flames, rising steam), cross-checked with the engine's own
+// parser; the fir's lights run through the engine's firing rule and particle system; every sprite
+// fades to nothing at its border.
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,16 @@
 #include <map>
 #include <random>
 #include <set>
+#include <tuple>
 
+#include "formats/bsm.h"
 #include "formats_test_reader.h"
 #include "mediagen/effects.h"
+#include "mediagen/model.h"
+#include "model/fake_media.h"
+#include "model/model_instance.h"
+#include "model/model_manager.h"
+#include "model/vertex_pool.h"
 #include "scene/particles.h"
 
 namespace fs = std::filesystem;
@@ -159,27 +167,80 @@ TEST_F(EffectFiles, EveryEffectIsOneLayerWithAnExistingSpriteAndAdditiveBlend) {
     }
 }
 
-TEST_F(EffectFiles, TreeLightsFlashUpAndDieWithinAboutThirtyFiveFrameUnits) {
+TEST_F(EffectFiles, TreeLightsAreBurstsOfGlowsStayingOnTheirBranchInOneColourEach) {
+    std::set<std::string> sprites;
     for (const char* name :
          {"red_firlight", "yel_firlight", "gre_firlight", "blu_firlight", "vio_firlight"}) {
         SCOPED_TRACE(name);
         const ReadLayer l = effect(name);
         EXPECT_EQ(l.kind, 0);
-        EXPECT_EQ(l.burst, 4);
-        for (float b : l.box) EXPECT_EQ(b, 100.0f);  // a 1-unit box
-        EXPECT_EQ(l.alphaStart, 19.0f);
-        EXPECT_EQ(l.alphaPeak, 100.0f);
-        EXPECT_FLOAT_EQ(l.fadeRate, 5.3824f);
-        EXPECT_EQ(l.alphaJitter, 0.0f);
+        EXPECT_GT(l.burst, 1);
         for (float s : l.speed) EXPECT_EQ(s, 0.0f);  // a light stays on its branch
-        const float life = lifetime(l, l.alphaStart);
-        EXPECT_GE(life, 30.0f);
-        EXPECT_LE(life, 40.0f);
+        sprites.insert(l.sprite);
     }
-    std::set<std::string> sprites;
-    for (const char* name : {"red_firlight", "yel_firlight", "gre_firlight", "blu_firlight", "vio_firlight"})
-        sprites.insert(effect(name).sprite);
     EXPECT_EQ(sprites.size(), 5u) << "each light colour needs its own sprite (the vertex colour is white)";
+}
+
+TEST(TreeLights, AboutAThirdOfTheFirsLightsGlowAtAnyMoment) {
+    // The fir and the effects go through the engine's own firing rule and particle system, at 55
+    // frames a second.
+    FakeMedia media;
+    for (const auto& [name, effect] : mediagen::particleEffects())
+        media.files["Particles/" + name + ".bin"] = formats::encodeParticleEffect(effect);
+    for (const mediagen::PlacedModel& model : mediagen::buildPlacedModels(0))
+        if (model.name == "fir") media.files["Models/fir.BSM"] = formats::encodeBsm(model.builder.model());
+    SharedVertexPool pool;
+    ModelManager manager{pool, media.sources()};
+    ModelInstance fir;
+    manager.createInstance(fir, "fir");
+    ParticleSystem particles{media.sources()};
+    std::set<std::tuple<float, float, float>> helpers;  // where the fir's lights (not glows) hang
+    const EmitterHook fire = [&](const ModelHelper& helper) {
+        if (helper.name.find("firlight") != std::string::npos)
+            helpers.insert({helper.worldPosition.x, helper.worldPosition.y, helper.worldPosition.z});
+        particles.spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
+    };
+    int fewest = 1000, most = 0, total = 0, banded = 0;
+    const int warmUp = 400, frames = 200;
+    for (int frame = 0; frame < warmUp + frames; ++frame) {
+        updateInstance(fir, 1, fire);
+        particles.update(1);
+        if (frame < warmUp) continue;
+        float lowest = 1e9f, highest = -1e9f;  // of every light, and of those glowing now
+        for (const auto& [x, y, z] : helpers) {
+            lowest = std::min(lowest, z);
+            highest = std::max(highest, z);
+        }
+        const float third = (highest - lowest) / 3;
+        // A light glows while its particles are at half strength or more; the lights are the
+        // billboards (the glows are streaks), and a light spawned twice still counts once.
+        std::set<std::tuple<float, float, float>> glowing;
+        for (const ParticleGroup& group : particles.groups())
+            for (const ParticleEmitter* emitter : group.emitters) {
+                if (emitter->kind != EmitterKind::Billboard) continue;
+                for (const Particle& particle : emitter->particles)
+                    if (particle.alive && particle.alpha >= 0.5f)
+                        glowing.insert({emitter->position.x, emitter->position.y, emitter->position.z});
+            }
+        // The lit lights spread over the crown; helpers fired in the tree's order would light one
+        // band sweeping up it, leaving a close-up dark.
+        float low = 1e9f, high = -1e9f;
+        for (const auto& [x, y, z] : glowing) {
+            low = std::min(low, z);
+            high = std::max(high, z);
+        }
+        banded += !(low < lowest + third && high > highest - third);
+        fewest = std::min(fewest, int(glowing.size()));
+        most = std::max(most, int(glowing.size()));
+        total += int(glowing.size());
+    }
+    ASSERT_GE(helpers.size(), 50u);
+    const float share = float(total) / float(frames) / float(helpers.size());
+    EXPECT_GT(share, 0.25f);
+    EXPECT_LT(share, 0.45f);
+    EXPECT_GT(fewest, 0) << "the tree goes dark";
+    EXPECT_LT(most, int(helpers.size())) << "every light on at once: the blinking is lost";
+    EXPECT_EQ(banded, 0) << "frames whose lit lights keep to one band of the tree";
 }
 
 TEST_F(EffectFiles, GlowsAreRadialAimedStreaksDriftingInward) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "formats/geometry.h"
 #include "mediagen/picture.h"
 #include "mediagen/text.h"
 
@@ -55,7 +56,7 @@ TEST(MediagenPicture, ShapesCoverTheirArea) {
     EXPECT_NEAR(alphaSum(picture), 1000, 15);
     Picture disc(100, 100);
     fillDisc(disc, 50.3f, 49.7f, 20, Color{1, 1, 1, 1});
-    EXPECT_NEAR(alphaSum(disc), 3.14159265f * 400, 10);
+    EXPECT_NEAR(alphaSum(disc), formats::kPi * 400, 10);
     Picture rect(20, 20);
     fillRect(rect, 2.5f, 3, 7.5f, 5, Color{1, 1, 1, 1});  // 5 × 2, half pixels at the sides
     EXPECT_NEAR(alphaSum(rect), 10, 1e-4);

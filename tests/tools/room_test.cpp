@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "formats/bsm.h"
+#include "formats/geometry.h"
 #include "formats/bss.h"
 #include "mediagen/lightmap.h"
 #include "mediagen/mesh.h"
@@ -268,9 +269,9 @@ TEST(RoomScene, TheSceneFilePassesTheEngineParserWithCamerasInsideTheRoom) {
 
     int placed = 0, fires = 0, snow = 0;
     for (const SceneFileHelper& h : file.helpers) {
-        placed += h.kind == 3;
-        fires += h.kind == 4 && h.name == "animmodel fireplace_fire";
-        snow += h.kind == 2 && h.name == "emit snowfall";
+        placed += h.kind == HelperKind::PlacedModel;
+        fires += h.kind == HelperKind::AnimatedModel && h.name == "animmodel fireplace_fire";
+        snow += h.kind == HelperKind::Emitter && h.name == "emit snowfall";
         EXPECT_EQ(h.parentName, "room");
     }
     EXPECT_EQ(placed, 24);
@@ -531,4 +532,54 @@ TEST(RoomModels, ClockDialReadsFromTheRoomAndCandleGlowSitsUnderTheFlame) {
     }
     EXPECT_GT(far - near, 8);
     EXPECT_GT(rimFar - rimNear, 1.5f) << "the star's points have thickness";
+}
+
+TEST(RoomScene, TheTrainCameraKeepsTheLocomotiveInViewWhateverTheTrainsPhase) {
+    // The engine's pace: the path moves on one key every 1/0.075 frame units, the train's nodes turn
+    // 0.8 × 0.6 degrees per frame unit anticlockwise round the railroad's origin, and the view is a
+    // perspective of half height fov/4 (fov × 28.648735 degrees in all) at aspect 1.33.
+    const RoomLayout layout = buildRoomLayout();
+    const std::vector<PlacedModel> models = buildPlacedModels(0);
+    md::Vec3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f}, track;
+    for (const formats::BsmMesh& mesh : find(models, "railroad").builder.model().meshes)
+        if (mesh.nodeName == "loco")
+            for (const formats::Vec3& p : mesh.positions) {
+                lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+                hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+            }
+    for (const Placement& placement : layout.placements)
+        if (placement.model == "railroad") track = placement.position;
+    const md::Vec3 loco = (lo + hi) * 0.5f;
+    ASSERT_GT(std::hypot(loco.x, loco.y), 50.0f) << "the locomotive stands on the circle";
+
+    const formats::BssCamera path = cameraPaths()[2];
+    const int frames = int((path.positions.size() - 2) / 0.075f);
+    for (float phase = 0; phase < 360; phase += 15) {
+        int seen = 0;
+        for (int frame = 0; frame < frames; ++frame) {
+            const float along = float(frame) * 0.075f;
+            const std::size_t k = std::size_t(along);
+            const float t = along - float(k);
+            auto mix = [t](float a, float b) { return a + (b - a) * t; };
+            const formats::Vec3 p0 = path.positions[k], p1 = path.positions[k + 1];
+            const md::Vec3 eye{mix(p0.x, p1.x), mix(p0.y, p1.y), mix(p0.z, p1.z)};
+            // Neighbouring keys differ little, so a normalised blend stands in for the slerp.
+            const formats::Quat q0 = path.rotations[k], q1 = path.rotations[k + 1];
+            formats::Quat q{-mix(q0.x, q1.x), -mix(q0.y, q1.y), -mix(q0.z, q1.z), mix(q0.w, q1.w)};
+            const float n = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+            q = {q.x / n, q.y / n, q.z / n, q.w / n};
+            const md::Vec3 forward = turn(q, {0, 0, -1}), up = turn(q, {0, 1, 0});
+            const md::Vec3 right = md::cross(forward, up);
+
+            const float a = (phase + float(frame) * 0.48f) * formats::kPi / 180;
+            const md::Vec3 at = track + md::Vec3{loco.x * std::cos(a) - loco.y * std::sin(a),
+                                                 loco.x * std::sin(a) + loco.y * std::cos(a), loco.z};
+            const md::Vec3 v = at - eye;
+            const float depth = md::dot(v, forward);
+            const float half = std::tan(mix(path.fieldsOfView[k], path.fieldsOfView[k + 1]) / 4);
+            seen += depth > 1 && std::fabs(md::dot(v, right) / depth) < 1.33f * half &&
+                    std::fabs(md::dot(v, up) / depth) < half;
+        }
+        EXPECT_GE(float(seen) / float(frames), 0.7f) << "train starting at " << phase << "°";
+    }
 }

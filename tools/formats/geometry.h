@@ -8,6 +8,9 @@
 
 namespace formats {
 
+// π for every tool that turns angles into coordinates.
+constexpr float kPi = 3.14159265358979f;
+
 struct Vec3 {
     float x = 0, y = 0, z = 0;
 };

@@ -18,7 +18,19 @@ float axisOf(Vec3 v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
 }  // namespace
 
 void TriangleBvh::addTriangle(Vec3 a, Vec3 b, Vec3 c) {
-    triangles_.push_back({a, b - a, c - a, static_cast<std::int32_t>(triangles_.size())});
+    triangles_.push_back({a, b - a, c - a, static_cast<std::int32_t>(triangles_.size()), -1, {}, {}, {}});
+}
+
+int TriangleBvh::addSurface(SurfaceOptics optics) {
+    surfaces_.push_back(std::move(optics));
+    return static_cast<int>(surfaces_.size()) - 1;
+}
+
+void TriangleBvh::addTriangle(Vec3 a, Vec3 b, Vec3 c, int surface, modelling::Vec2 uvA, modelling::Vec2 uvB,
+                              modelling::Vec2 uvC) {
+    const bool known = surface >= 0 && surface < static_cast<int>(surfaces_.size());
+    triangles_.push_back(
+        {a, b - a, c - a, static_cast<std::int32_t>(triangles_.size()), known ? surface : -1, uvA, uvB, uvC});
 }
 
 void TriangleBvh::addMesh(const modelling::Mesh& mesh) {
@@ -173,22 +185,38 @@ void TriangleBvh::build() {
     triangles_ = std::move(sorted);
 }
 
-template <bool AnyHit>
-float TriangleBvh::trace(Vec3 origin, Vec3 direction, float maxDistance, int* triangle) const {
-    if (nodes_.empty()) return -1;
+TriangleBvh::Pass TriangleBvh::passOf(const Triangle& triangle, float u, float v) const {
+    if (triangle.surface < 0) return Pass::Blocked;
+    const SurfaceOptics& optics = surfaces_[std::size_t(triangle.surface)];
+    if (!optics.cutout.values.empty()) {
+        const float w = 1 - u - v;
+        float tu = triangle.uvA.u * w + triangle.uvB.u * u + triangle.uvC.u * v;
+        float tv = triangle.uvA.v * w + triangle.uvB.v * u + triangle.uvC.v * v;
+        // Textures repeat; v = 0 is the picture's bottom row.
+        tu -= std::floor(tu);
+        tv -= std::floor(tv);
+        const int x = std::min(optics.cutout.width - 1, int(tu * float(optics.cutout.width)));
+        const int y = std::min(optics.cutout.height - 1, int((1 - tv) * float(optics.cutout.height)));
+        if (optics.cutout.at(std::max(0, x), std::max(0, y)) < 0.5f) return Pass::Through;
+    }
+    const Color& c = optics.transmission;
+    return (c.r > 0 || c.g > 0 || c.b > 0) ? Pass::Filtered : Pass::Blocked;
+}
+
+template <typename Hit>
+void TriangleBvh::walk(Vec3 origin, Vec3 direction, float& limit, Hit hit) const {
+    if (nodes_.empty()) return;
     const float o[3] = {origin.x, origin.y, origin.z};
     const float d[3] = {direction.x, direction.y, direction.z};
     float inv[3];
     for (int k = 0; k < 3; ++k)
         inv[k] = std::fabs(d[k]) > 1e-20f ? 1.0f / d[k] : std::copysign(1e30f, d[k] == 0 ? 1.0f : d[k]);
-    float best = maxDistance;
-    int bestTriangle = -1;
     std::int32_t stack[kMaxDepth * 2 + 8];
     int top = 0;
     stack[top++] = 0;
     while (top > 0) {
         const Node& node = nodes_[stack[--top]];
-        float t0 = 0, t1 = best;
+        float t0 = 0, t1 = limit;
         bool miss = false;
         for (int k = 0; k < 3 && !miss; ++k) {
             float ta = (node.lo[k] - o[k]) * inv[k], tb = (node.hi[k] - o[k]) * inv[k];
@@ -223,23 +251,50 @@ float TriangleBvh::trace(Vec3 origin, Vec3 direction, float maxDistance, int* tr
             const float v = modelling::dot(direction, q) * invDet;
             if (v < 0 || u + v > 1) continue;
             const float t = modelling::dot(tri.edge2, q) * invDet;
-            if (t <= 0 || t >= best) continue;
-            if (AnyHit) return t;
-            best = t;
-            bestTriangle = tri.original;
+            if (t <= 0 || t >= limit) continue;
+            if (!hit(tri, t, u, v)) return;
         }
     }
-    if (bestTriangle < 0) return -1;
-    if (triangle) *triangle = bestTriangle;
-    return best;
+}
+
+Color TriangleBvh::transmittance(Vec3 origin, Vec3 direction, float maxDistance) const {
+    Color passed{1, 1, 1, 1};
+    float limit = maxDistance;
+    // Every triangle sits in one leaf, so each one met filters the ray once.
+    walk(origin, direction, limit, [&](const Triangle& tri, float, float u, float v) {
+        switch (passOf(tri, u, v)) {
+            case Pass::Through:
+                return true;
+            case Pass::Filtered: {
+                const Color& c = surfaces_[std::size_t(tri.surface)].transmission;
+                passed = {passed.r * c.r, passed.g * c.g, passed.b * c.b, 1};
+                return passed.r > 0 || passed.g > 0 || passed.b > 0;
+            }
+            case Pass::Blocked:
+                break;
+        }
+        passed = {0, 0, 0, 1};
+        return false;
+    });
+    return passed;
 }
 
 bool TriangleBvh::occluded(Vec3 origin, Vec3 direction, float maxDistance) const {
-    return trace<true>(origin, direction, maxDistance, nullptr) >= 0;
+    const Color passed = transmittance(origin, direction, maxDistance);
+    return passed.r <= 0 && passed.g <= 0 && passed.b <= 0;
 }
 
 float TriangleBvh::nearestHit(Vec3 origin, Vec3 direction, float maxDistance, int* triangle) const {
-    return trace<false>(origin, direction, maxDistance, triangle);
+    float limit = maxDistance;
+    int nearest = -1;
+    walk(origin, direction, limit, [&](const Triangle& tri, float t, float, float) {
+        limit = t;
+        nearest = tri.original;
+        return true;
+    });
+    if (nearest < 0) return -1;
+    if (triangle) *triangle = nearest;
+    return limit;
 }
 
 }  // namespace mediagen

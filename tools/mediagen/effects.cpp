@@ -41,9 +41,13 @@ ParticleLayer risingStreak(const std::string& sprite) {
     return layer;
 }
 
-// A tree light: four overlapping glows in a 1-unit box that flash up from 19 % to full and die
-// again, all within about 35 frame units (81/5.3824 ≈ 15 up, 100/5.3824 ≈ 19 down). The pull
-// toward the camera brings a light at a branch tip out in front of the needle cards around it.
+// A tree light: four overlapping glows in a 1-unit box that switch on, stay lit and go out again.
+// The tree fires one of its 72 light helpers at a time and comes round to each again after about
+// 180 frame units, so a light has to shine for about a third of that for a third of the tree to be
+// lit. The vertex alpha is clamped to 1 when drawn, so a peak above 100 % holds the light at full
+// strength: up from 19 % in about 16 frame units, full for about 28, down in 20. At 55 to 60 frames
+// a second the particles take a 1.5-unit step every other frame, so on screen that lasts a quarter
+// to a third longer.
 ParticleLayer treeLight(const std::string& sprite) {
     ParticleLayer layer;
     layer.spriteName = sprite;
@@ -52,13 +56,15 @@ ParticleLayer treeLight(const std::string& sprite) {
     layer.spawnBox = Vec3{100, 100, 100};
     // 3 to 4.5 units: larger, and the light chain's close-set bulbs on the mantel run together.
     setSize(layer, Vec3{3.0f, 0, 0}, Vec3{150, 0, 0});
-    setFade(layer, 19, 100, 5.3824f);
+    setFade(layer, 19, 170, 5);
+    // The pull toward the camera brings a light at a branch tip out in front of the needle cards.
     layer.towardCamera = 4;
     return layer;
 }
 
 // The glow around a tree light: sparkle rays fanned out radially from the light's centre (aimed,
-// radial), creeping back toward it at −0.1 hundredths per frame unit, flashing with the light.
+// radial), creeping back toward it at −0.1 hundredths per frame unit, held at full strength for
+// about as long as a light (the peak above 100 % is clamped when drawn).
 ParticleLayer lightGlow(const std::string& sprite) {
     ParticleLayer layer;
     layer.spriteName = sprite;
@@ -69,7 +75,7 @@ ParticleLayer lightGlow(const std::string& sprite) {
     layer.speed = Vec3{-0.1f, 0, 0};
     layer.spawnBox = Vec3{100, 100, 100};
     setSize(layer, Vec3{4.0f, 0.5f, 0}, Vec3{400, 30, 0}, Vec3{0.02f, 0, 0});  // head length, half width
-    setFade(layer, 10, 80, 4, 10);
+    setFade(layer, 10, 160, 4, 10);
     layer.towardCamera = 4;
     return layer;
 }

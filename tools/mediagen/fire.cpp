@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "formats/geometry.h"
 #include "formats/tga.h"
 #include "mediagen/effects.h"
 #include "mediagen/generator.h"
@@ -13,7 +14,7 @@ namespace {
 using formats::Transform4x3;
 using formats::Vec3;
 
-constexpr float kPi = 3.14159265f;
+using formats::kPi;
 constexpr int kSides = 6;           // corners of each ring of a tongue
 constexpr int kRings = 5;           // rings below the tip
 constexpr int kFrames = 100;        // keys per track

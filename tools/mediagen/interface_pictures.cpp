@@ -6,11 +6,14 @@
 
 #include "formats/bmp.h"
 #include "formats/jpeg.h"
+#include "formats/geometry.h"
 #include "mediagen/generator.h"
 #include "mediagen/text.h"
 
 namespace mediagen {
 namespace {
+
+using formats::kPi;
 
 using Points = std::vector<std::pair<float, float>>;
 
@@ -90,7 +93,7 @@ void drawCottage(Picture& picture, float x, float baseY, float width) {
                                hexColor(0x40A0FF)};
         for (int i = 0; i <= 10; ++i) {
             const float bx = x + width * (-0.04f + 1.08f * i / 10.0f);
-            const float by = top + width * 0.07f + std::sin(i * 3.14159265f / 2.5f) * width * 0.012f;
+            const float by = top + width * 0.07f + std::sin(i * kPi / 2.5f) * width * 0.012f;
             addGlow(picture, bx, by, width * 0.07f, bulbs[i % 4], 0.8f, 1.6f);
             fillDisc(picture, bx, by, std::max(1.0f, width * 0.012f),
                      mix(bulbs[i % 4], hexColor(0xFFFFFF), 0.4f));
@@ -277,7 +280,7 @@ Picture logoPicture() {
     addGlow(picture, 52, 24, 16, hexColor(0xFFE7A6), 0.9f, 2);
     std::vector<std::pair<float, float>> star;
     for (int i = 0; i < 10; ++i) {
-        const float angle = i * 3.14159265f / 5 - 3.14159265f / 2;
+        const float angle = i * kPi / 5 - kPi / 2;
         const float r = i % 2 == 0 ? 9.0f : 3.8f;
         star.push_back({52 + std::cos(angle) * r, 24 + std::sin(angle) * r});
     }
@@ -332,7 +335,7 @@ Picture dialogPicture() {
     addGlow(picture, 105, 20, 22, hexColor(0xFFE7A6), 1.0f, 2);
     std::vector<std::pair<float, float>> star;
     for (int i = 0; i < 10; ++i) {
-        const float angle = i * 3.14159265f / 5 - 3.14159265f / 2;
+        const float angle = i * kPi / 5 - kPi / 2;
         const float r = i % 2 == 0 ? 11.0f : 4.6f;
         star.push_back({105 + std::cos(angle) * r, 20 + std::sin(angle) * r});
     }

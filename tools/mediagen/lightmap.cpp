@@ -8,6 +8,7 @@
 #include <thread>
 #include <tuple>
 
+#include "formats/geometry.h"
 #include "formats/tga.h"
 
 namespace mediagen {
@@ -17,7 +18,7 @@ using modelling::Vec3;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+using formats::kPi;
 
 bool valid(const modelling::Mesh& mesh, const modelling::Tri& f) {
     const auto count = static_cast<std::int32_t>(mesh.positions.size());
@@ -414,8 +415,12 @@ Color irradiance(const BakeSetup& setup, Vec3 p, Vec3 n, Vec3 faceNormal, std::u
             const float amount = cosine * share / (1 + q * q);
             // Below about one step of the 8-bit map: not worth a ray.
             if (std::max(colour.r, std::max(colour.g, colour.b)) * amount * float(samples) < 0.003f) continue;
-            if (light.blockers && light.blockers->occluded(origin, toLight, 0.999f)) continue;
-            addScaled(sum, colour, amount);
+            Color passed{1, 1, 1, 1};
+            if (light.blockers) {
+                passed = light.blockers->transmittance(origin, toLight, 0.999f);
+                if (passed.r <= 0 && passed.g <= 0 && passed.b <= 0) continue;
+            }
+            addScaled(sum, {colour.r * passed.r, colour.g * passed.g, colour.b * passed.b, 1}, amount);
         }
     }
     // Moonlight: parallel rays from a small disc of directions; indoors only what passes a window.
@@ -431,8 +436,9 @@ Color irradiance(const BakeSetup& setup, Vec3 p, Vec3 n, Vec3 faceNormal, std::u
                                                  v * (radius * std::sin(angle)));
             const float cosine = modelling::dot(n, d);
             if (cosine <= 0 || modelling::dot(faceNormal, d) <= 0) continue;
-            if (setup.occluders->occluded(origin, d, 5000)) continue;
-            addScaled(sum, setup.moon, cosine / float(samples));
+            const Color passed = setup.occluders->transmittance(origin, d, 5000);
+            addScaled(sum, {setup.moon.r * passed.r, setup.moon.g * passed.g, setup.moon.b * passed.b, 1},
+                      cosine / float(samples));
         }
     }
     // Ambient light from the hemisphere, less where nearby surfaces close it in.

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <thread>
 
+#include "formats/geometry.h"
 #include "formats/tga.h"
 #include "mediagen/lightmap.h"
 
@@ -15,7 +17,7 @@ using modelling::Vec3;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+using formats::kPi;
 
 Affine placementTransform(const Placement& placement) {
     return Affine::translation(placement.position) * Affine::rotationZ(placement.turnDegrees * kPi / 180);
@@ -27,21 +29,71 @@ const PlacedModel* findModel(const std::vector<PlacedModel>& models, const std::
     return nullptr;
 }
 
-// The placed model's drawn triangles in world space; its collision mesh when it draws nothing.
-void addPlacedModel(TriangleBvh& bvh, const Placement& placement, const PlacedModel& model) {
+// How each mesh of a model passes light: cut out where its diffuse picture (as written to the tree)
+// is clear, and letting its translucency through, tinted by that picture's mean colour.
+std::vector<SurfaceOptics> meshOptics(const PlacedModel& model, const MediaTree& tree) {
+    const std::vector<formats::BsmMesh>& meshes = model.builder.model().meshes;
+    std::vector<SurfaceOptics> optics(meshes.size());
+    for (std::size_t i = 0; i < meshes.size(); ++i) {
+        const formats::Image* picture = nullptr;
+        for (const MadePicture& made : tree.pictures())
+            if (made.name == "main/Textures/" + meshes[i].diffuseTexture) picture = &made.image;
+        if (!picture || picture->empty()) continue;
+        bool clear = false;
+        double r = 0, g = 0, b = 0;
+        for (const formats::Rgba& p : picture->pixels) {
+            clear = clear || p.a < 128;
+            r += p.r;
+            g += p.g;
+            b += p.b;
+        }
+        if (clear) {
+            optics[i].cutout = Mask(picture->width, picture->height);
+            for (int y = 0; y < picture->height; ++y)
+                for (int x = 0; x < picture->width; ++x)
+                    optics[i].cutout.at(x, y) = float(picture->at(x, y).a) / 255.0f;
+        }
+        const float share = model.builder.translucency(i) / (255.0f * float(picture->pixels.size()));
+        optics[i].transmission = {float(r) * share, float(g) * share, float(b) * share, 1};
+    }
+    return optics;
+}
+
+// The placed model's drawn triangles in world space, each mesh with its optics; its collision mesh
+// (opaque) when it draws nothing.
+void addPlacedModel(TriangleBvh& bvh, const Placement& placement, const PlacedModel& model,
+                    const std::vector<SurfaceOptics>& optics) {
     const Affine place = placementTransform(placement);
     bool drawn = false;
     for (const formats::BsmMesh& mesh : model.builder.model().meshes)
         drawn = drawn || (mesh.nodeName != "CollMesh" && !mesh.faces.empty());
-    for (const formats::BsmMesh& mesh : model.builder.model().meshes) {
+    const std::vector<formats::BsmMesh>& meshes = model.builder.model().meshes;
+    for (std::size_t m = 0; m < meshes.size(); ++m) {
+        const formats::BsmMesh& mesh = meshes[m];
         if ((mesh.nodeName == "CollMesh") == drawn) continue;
+        const bool plain =
+            m >= optics.size() || (optics[m].cutout.values.empty() && optics[m].transmission.r <= 0 &&
+                                   optics[m].transmission.g <= 0 && optics[m].transmission.b <= 0);
+        const int surface = plain ? -1 : bvh.addSurface(optics[m]);
         const auto count = static_cast<std::int32_t>(mesh.positions.size());
-        for (const formats::Triangle& f : mesh.faces) {
-            if (f[0] < 0 || f[1] < 0 || f[2] < 0 || f[0] >= count || f[1] >= count || f[2] >= count) continue;
+        const auto uvCount = static_cast<std::int32_t>(mesh.uvs.size());
+        for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
+            const formats::Triangle& t = mesh.faces[f];
+            if (t[0] < 0 || t[1] < 0 || t[2] < 0 || t[0] >= count || t[1] >= count || t[2] >= count) continue;
             auto world = [&](std::int32_t i) {
                 return place.apply({mesh.positions[i].x, mesh.positions[i].y, mesh.positions[i].z});
             };
-            bvh.addTriangle(world(f[0]), world(f[1]), world(f[2]));
+            modelling::Vec2 uv[3];
+            bool uvsKnown = f < mesh.uvFaces.size();
+            for (int k = 0; k < 3 && uvsKnown; ++k) {
+                const std::int32_t i = mesh.uvFaces[f][k];
+                uvsKnown = i >= 0 && i < uvCount;
+                if (uvsKnown) uv[k] = {mesh.uvs[i].x, mesh.uvs[i].y};
+            }
+            if (surface < 0 || !uvsKnown)
+                bvh.addTriangle(world(t[0]), world(t[1]), world(t[2]));
+            else
+                bvh.addTriangle(world(t[0]), world(t[1]), world(t[2]), surface, uv[0], uv[1], uv[2]);
         }
     }
 }
@@ -74,6 +126,19 @@ bool insideOrNear(Vec3 p, const RoomLayout& layout, float margin) {
 
 void meshBox(const modelling::Mesh& mesh, Vec3& lo, Vec3& hi) { modelling::bounds(mesh, lo, hi); }
 
+// The model-space box of a model's node; false when it has no such node with positions.
+bool nodeBounds(const PlacedModel& model, const std::string& node, Vec3& lo, Vec3& hi) {
+    lo = {1e30f, 1e30f, 1e30f};
+    hi = {-1e30f, -1e30f, -1e30f};
+    for (const formats::BsmMesh& mesh : model.builder.model().meshes)
+        if (mesh.nodeName == node)
+            for (const formats::Vec3& p : mesh.positions) {
+                lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+                hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+            }
+    return lo.x <= hi.x;
+}
+
 }  // namespace
 
 BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std::vector<PlacedModel>& models,
@@ -102,25 +167,32 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
 
     // Shadow casters: every light-mapped room mesh and every placed model. The firebox's shell is
     // left out for the fire's own light (its front face closes the box but is never seen from the
-    // room), and the tree for its own lights, which hang on its outside.
-    TriangleBvh everything, forFire, forTree;
+    // room), the tree for its own lights, which hang on its outside, and the light chain for its
+    // bulbs, whose lights sit inside them.
+    TriangleBvh everything, forFire, forTree, forChain;
     for (std::size_t i = 0; i < layout.objects.size(); ++i) {
         const RoomObject& object = layout.objects[i];
         if (!object.lightMapped) continue;
         everything.addMesh(object.mesh);
         forTree.addMesh(object.mesh);
+        forChain.addMesh(object.mesh);
         if (int(i) != firebox) forFire.addMesh(object.mesh);
     }
     BakeSetup setup;
     setup.roomMin = layout.roomMin;
     setup.roomMax = layout.roomMax;
-    BakeLight candles, treeLights;
+    BakeLight treeLights, chainLights;
+    std::map<std::string, std::vector<SurfaceOptics>> optics;
     for (const Placement& placement : layout.placements) {
         const PlacedModel* model = findModel(models, placement.model);
         if (!model) continue;
-        addPlacedModel(everything, placement, *model);
-        addPlacedModel(forFire, placement, *model);
-        if (placement.model != "fir") addPlacedModel(forTree, placement, *model);
+        auto known = optics.find(model->name);
+        if (known == optics.end()) known = optics.emplace(model->name, meshOptics(*model, tree)).first;
+        addPlacedModel(everything, placement, *model, known->second);
+        addPlacedModel(forFire, placement, *model, known->second);
+        if (placement.model != "fir") addPlacedModel(forTree, placement, *model, known->second);
+        if (placement.model != "lightchain") addPlacedModel(forChain, placement, *model, known->second);
+        const Affine place = placementTransform(placement);
         Vec3 at;
         if (helperPosition(placement, *model, "emit candle", at)) {
             BakeLight candle;
@@ -133,38 +205,52 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
             candle.blockers = &everything;
             setup.lights.push_back(candle);
         }
-        if (placement.model == "fir") {
+        // The coloured lights of the tree and the chain blink; the map holds their light on average.
+        // The chain's bulbs hang a few units from the mantel and the bricks below it, which the fire
+        // does not reach, so they count for more there than the tree's lights spread round a crown.
+        if (placement.model == "fir" || placement.model == "lightchain") {
+            const bool tree = placement.model == "fir";
+            BakeLight& lights = tree ? treeLights : chainLights;
             for (const formats::BsmHelper& helper : model->builder.model().helpers) {
                 if (helper.name.rfind("emit", 0) != 0) continue;
-                treeLights.points.push_back(placementTransform(placement).apply(
-                    {helper.position.x, helper.position.y, helper.position.z}));
-                treeLights.colours.push_back(scaled(treeLightColour(helper.name), 0.012f));
+                lights.points.push_back(
+                    place.apply({helper.position.x, helper.position.y, helper.position.z}));
+                lights.colours.push_back(scaled(treeLightColour(helper.name), tree ? 0.012f : 0.07f));
             }
         }
-        if (placement.model == "floorlamp") {
-            Vec3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
-            for (const formats::BsmMesh& mesh : model->builder.model().meshes)
-                if (mesh.nodeName == "shade")
-                    for (const formats::Vec3& p : mesh.positions) {
-                        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-                        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-                    }
-            if (lo.x <= hi.x) {
-                BakeLight lamp;
-                lamp.points = {placementTransform(placement).apply((lo + hi) * 0.5f)};
-                lamp.colours = {{0.9f, 0.68f, 0.4f, 1}};
-                lamp.spread = {(hi.x - lo.x) * 0.25f, (hi.y - lo.y) * 0.25f, (hi.z - lo.z) * 0.2f};
-                lamp.reach = 130;
-                lamp.samples = fast ? 2 : 3;
-                lamp.indoorOnly = true;
-                lamp.blockers = &everything;
-                setup.lights.push_back(lamp);
-            }
+        // The firewood's embers glow over the top of the logs.
+        Vec3 lo, hi;
+        if (placement.model == "firewood" && nodeBounds(*model, "logs", lo, hi)) {
+            BakeLight embers;
+            for (float fx : {0.2f, 0.5f, 0.8f})
+                for (float fy : {0.3f, 0.7f}) {
+                    embers.points.push_back(
+                        place.apply({lo.x + (hi.x - lo.x) * fx, lo.y + (hi.y - lo.y) * fy, hi.z}));
+                    embers.colours.push_back({0.24f, 0.075f, 0.018f, 1});
+                }
+            embers.spread = {(hi.x - lo.x) * 0.15f, (hi.y - lo.y) * 0.2f, 0.5f};
+            embers.reach = 45;
+            embers.samples = fast ? 2 : 4;
+            embers.indoorOnly = true;
+            embers.blockers = &everything;
+            setup.lights.push_back(embers);
+        }
+        if (placement.model == "floorlamp" && nodeBounds(*model, "shade", lo, hi)) {
+            BakeLight lamp;
+            lamp.points = {place.apply((lo + hi) * 0.5f)};
+            lamp.colours = {{0.9f, 0.68f, 0.4f, 1}};
+            lamp.spread = {(hi.x - lo.x) * 0.25f, (hi.y - lo.y) * 0.25f, (hi.z - lo.z) * 0.2f};
+            lamp.reach = 130;
+            lamp.samples = fast ? 2 : 3;
+            lamp.indoorOnly = true;
+            lamp.blockers = &everything;
+            setup.lights.push_back(lamp);
         }
     }
     everything.build();
     forFire.build();
     forTree.build();
+    forChain.build();
 
     BakeLight fireLight;
     fireLight.points = {fire + Vec3{0, 0, 22}};
@@ -182,6 +268,32 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
         treeLights.indoorOnly = true;
         treeLights.blockers = &forTree;
         setup.lights.push_back(treeLights);
+    }
+    if (!chainLights.points.empty()) {
+        // On average the blinking colours mix: the bulbs merged in runs of seven, each run sampled
+        // once per texel, light the mantel evenly where single bulbs drawn a few at a time speckle.
+        constexpr std::size_t kRun = 7;
+        BakeLight merged;
+        for (std::size_t first = 0; first < chainLights.points.size(); first += kRun) {
+            const std::size_t end = std::min(chainLights.points.size(), first + kRun);
+            Vec3 at{};
+            Color colour{0, 0, 0, 1};
+            for (std::size_t i = first; i < end; ++i) {
+                at = at + chainLights.points[i] * (1.0f / float(end - first));
+                colour = {colour.r + chainLights.colours[i].r, colour.g + chainLights.colours[i].g,
+                          colour.b + chainLights.colours[i].b, 1};
+            }
+            merged.points.push_back(at);
+            merged.colours.push_back(colour);
+        }
+        chainLights.points = merged.points;
+        chainLights.colours = merged.colours;
+        chainLights.spread = {12, 1, 4};
+        chainLights.reach = 30;
+        chainLights.samples = int(chainLights.points.size());
+        chainLights.indoorOnly = true;
+        chainLights.blockers = &forChain;
+        setup.lights.push_back(chainLights);
     }
     // The snowy garden glows through every pane (cool light falling into the room).
     for (const RoomObject& object : layout.objects) {

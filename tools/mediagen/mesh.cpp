@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "formats/geometry.h"
+
 namespace mediagen {
 namespace modelling {
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+using formats::kPi;
 
 // Twice the signed area of a polygon in the xy plane (positive when counter-clockwise).
 float signedArea2(const std::vector<Vec2>& polygon) {

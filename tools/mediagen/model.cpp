@@ -42,6 +42,11 @@ formats::BsmMesh toBsmMesh(Mesh mesh, const std::string& nodeName, const std::st
 void ModelBuilder::addNode(const std::string& name, const std::string& parent, Vec3 pivot, Mesh mesh,
                            const NodeMaterial& material) {
     model_.meshes.push_back(toBsmMesh(std::move(mesh), name, parent, pivot, material));
+    translucency_.push_back(material.translucency);
+}
+
+float ModelBuilder::translucency(std::size_t mesh) const {
+    return mesh < translucency_.size() ? translucency_[mesh] : 0.0f;
 }
 
 void ModelBuilder::addHelper(const std::string& name, Vec3 position, const std::string& parent) {

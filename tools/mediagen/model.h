@@ -22,6 +22,9 @@ struct NodeMaterial {
     std::string reflection;    // empty: no reflection layer
     std::string illumination;  // empty: no illumination layer
     float scrollU = 0, scrollV = 0;
+    // For the light-map baker only: the share of light the surface lets through (a lampshade), tinted
+    // by its diffuse picture. The model file has no place for it.
+    float translucency = 0;
 };
 
 class ModelBuilder {
@@ -37,6 +40,8 @@ public:
     void addCollisionBox(modelling::Vec3 min, modelling::Vec3 max);
 
     const formats::BsmModel& model() const { return model_; }
+    // The translucency of model().meshes[mesh] (0 for a mesh out of range).
+    float translucency(std::size_t mesh) const;
     // Triangles of every drawn node (CollMesh left out).
     std::size_t drawnTriangles() const;
     // The box round every drawn node.
@@ -44,6 +49,7 @@ public:
 
 private:
     formats::BsmModel model_;
+    std::vector<float> translucency_;  // one per mesh
 };
 
 // Converts a toolkit mesh (normals computed if missing) into a BSM mesh record.

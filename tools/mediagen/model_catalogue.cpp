@@ -1,6 +1,8 @@
 // The placed models of the room, each modelled round its own origin on the floor (z = 0).
+#include <algorithm>
 #include <cmath>
 
+#include "formats/geometry.h"
 #include "mediagen/model.h"
 #include "mediagen/picture.h"
 
@@ -13,7 +15,7 @@ using modelling::Vec3;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+using formats::kPi;
 
 NodeMaterial plain(const std::string& diffuse) {
     NodeMaterial m;
@@ -178,10 +180,16 @@ PlacedModel makeFir(int quality) {
     gold.illumination = "tex_star_i.tga";
     gold.reflection = "tex_reflection2.tga";
     model.builder.addNode("star", "Hull", {0, 0, 0}, star, gold);
-    // 72 lights over the branch tips, spread evenly through the tips of every tier.
+    // 72 lights over the branch tips, spread evenly through the tips of every tier. The engine
+    // fires the helpers one after another in file order, so neighbours in the file must not be
+    // neighbours on the tree: stepping 29 of the 72 places at a time (29 and 72 share no factor)
+    // scatters every run of helpers over the whole crown, and the lit third of the lights is spread
+    // over the tree instead of sweeping up it as one band. The colours go by place, so neighbouring
+    // lights differ.
     for (int i = 0; i < 72; ++i) {
-        const std::size_t tip = (std::size_t(i) * tips.size()) / 72;
-        const std::string name = (i % 6 == 5) ? kGlowEffects[(i / 6) % 3] : kLightEffects[i % 5];
+        const int place = (i * 29) % 72;
+        const std::size_t tip = (std::size_t(place) * tips.size()) / 72;
+        const std::string name = (place % 6 == 5) ? kGlowEffects[(place / 6) % 3] : kLightEffects[place % 5];
         model.builder.addHelper(name, tips[tip] + Vec3{0, 0, 1.5f});
     }
     model.builder.addCollisionBox({-98, -98, 0}, {98, 98, 220});
@@ -422,15 +430,23 @@ PlacedModel makeFirewood() {
     for (int i = 0; i < 7; ++i) {
         Mesh log;
         const float r = random.uniform(3.2f, 4.5f);
-        modelling::addCylinder(log, r, -26, 26, 12, 25);
         const float x = -12 + 8 * float(i % 4) + (i >= 4 ? 4 : 0);
         const float z = 8 + (i >= 4 ? 7 : 0);
+        // Each log reaches as far as the basket's inner wall allows at its place, so the ends stay
+        // inside the wicker: shorter at the sides, longer in the middle.
+        const float wall = 18.5f + 4 * (z - 2) / 21;
+        const float half =
+            std::sqrt(std::max(0.0f, wall * wall - (std::fabs(x) + r) * (std::fabs(x) + r))) - 1.5f;
+        modelling::addCylinder(log, r, -half, half, 12, 25);
         modelling::transform(log, Affine::translation({x, 0, z}) *
-                                      Affine::rotationZ(random.uniform(-0.2f, 0.2f)) *
+                                      Affine::rotationZ(random.uniform(-0.08f, 0.08f)) *
                                       Affine::rotationX(kPi / 2));
         modelling::append(logs, log);
     }
-    model.builder.addNode("Hull", "Scene Root", {0, 0, 0}, basket, plain("tex_wicker.tga"));
+    NodeMaterial wicker = plain("tex_wicker.tga");
+    // The open weave lets some of the embers' glow out through the basket's side.
+    wicker.translucency = 0.3f;
+    model.builder.addNode("Hull", "Scene Root", {0, 0, 0}, basket, wicker);
     NodeMaterial embers = plain("tex_firewood.tga");
     embers.illumination = "tex_firewood_glow.tga";
     embers.scrollV = 0.5f;
@@ -580,6 +596,8 @@ PlacedModel makeFloorLamp() {
     modelling::addLathe(shade, {{24, 126}, {15, 160}, {14, 160}, {23, 126}}, 32, 40);
     NodeMaterial lit = plain("tex_lampshade.tga");
     lit.illumination = "tex_lampshade_i.tga";
+    // Thin fabric: the bulb's light shows through it, warmed by the cloth.
+    lit.translucency = 0.5f;
     model.builder.addNode("Hull", "Scene Root", {0, 0, 0}, stand, plain("tex_brass.tga"));
     model.builder.addNode("shade", "Hull", {0, 0, 0}, shade, lit);
     model.builder.addCollisionBox();

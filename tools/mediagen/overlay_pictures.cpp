@@ -8,11 +8,14 @@
 #include <cmath>
 
 #include "formats/tga.h"
+#include "formats/geometry.h"
 #include "mediagen/generator.h"
 #include "mediagen/text.h"
 
 namespace mediagen {
 namespace {
+
+using formats::kPi;
 
 constexpr float kLabelNarrowing = 0.75f;
 
@@ -80,7 +83,7 @@ Picture glyphPicture(const std::string& character) {
 void drawSparkle(Picture& picture, float cx, float cy, float radius, Color color) {
     std::vector<std::pair<float, float>> points;
     for (int i = 0; i < 8; ++i) {
-        const float angle = float(i) * 3.14159265f / 4 - 3.14159265f / 2;
+        const float angle = float(i) * kPi / 4 - kPi / 2;
         const float r = i % 2 == 0 ? radius : radius * 0.22f;
         points.push_back({cx + std::cos(angle) * r, cy + std::sin(angle) * r});
     }
@@ -97,14 +100,12 @@ void drawHolly(Picture& picture, float cx, float cy, float size) {
         for (int i = 0; i <= 12; ++i) {
             // Along the leaf, the outline bulges in three scallops on each side.
             const float t = i / 12.0f;
-            const float width =
-                std::sin(t * 3.14159265f) * size * 0.32f * (0.75f + 0.25f * std::cos(t * 18.85f));
+            const float width = std::sin(t * kPi) * size * 0.32f * (0.75f + 0.25f * std::cos(t * 18.85f));
             points.push_back({cx + ux * t * size - uy * width, cy + uy * t * size + ux * width});
         }
         for (int i = 11; i >= 1; --i) {
             const float t = i / 12.0f;
-            const float width =
-                std::sin(t * 3.14159265f) * size * 0.32f * (0.75f + 0.25f * std::cos(t * 18.85f));
+            const float width = std::sin(t * kPi) * size * 0.32f * (0.75f + 0.25f * std::cos(t * 18.85f));
             points.push_back({cx + ux * t * size + uy * width, cy + uy * t * size - ux * width});
         }
         fillPolygon(picture, points, leaf);
@@ -121,7 +122,7 @@ void drawHolly(Picture& picture, float cx, float cy, float size) {
 // A small firework burst: rays with bright tips.
 void drawBurst(Picture& picture, float cx, float cy, float radius, Color color) {
     for (int i = 0; i < 12; ++i) {
-        const float angle = i * 3.14159265f / 6;
+        const float angle = i * kPi / 6;
         const float ux = std::cos(angle), uy = std::sin(angle);
         drawLine(picture, cx + ux * radius * 0.3f, cy + uy * radius * 0.3f, cx + ux * radius * 0.85f,
                  cy + uy * radius * 0.85f, 1.2f, withAlpha(color, 0.8f));

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "formats/geometry.h"
 #include "formats/tga.h"
 #include "mediagen/generator.h"
 #include "mediagen/lightmap.h"
@@ -18,7 +19,7 @@ using modelling::Vec3;
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+using formats::kPi;
 
 // The room's inside: x across, y from the door wall (south) to the fireplace wall (north).
 constexpr float kX0 = -350, kX1 = 350, kY0 = -300, kY1 = 300, kHeight = 280;
@@ -637,13 +638,21 @@ std::vector<formats::BssCamera> cameraPaths() {
             return Vec3{-75 + 150 * t, 240, 135};
         },
         normal);
-    // 3: low, following the train's side of the track just outside the tree's box.
-    path([&](float t) { return aroundTree(165 + 100 * t, 246, 34); },
-         [&](float t) {
-             const float a = (190 + 100 * t) * kPi / 180;
-             return tree + Vec3{118 * std::cos(a), 118 * std::sin(a), 10};
-         },
-         normal);
+    // 3: low, watching the train go round the tree. The train's lap and this path's length share no
+    //    rhythm and the path may start at any point of the lap, so the wide view holds the track's
+    //    whole circle: from 320 units the circle spans about 22° either side of the tree, inside the
+    //    24° half width of the wide field of view, and the locomotive stays in the picture wherever
+    //    it is. The circle round the tree keeps clear of its occlusion box (whose corners lie about
+    //    300 from the trunk).
+    path(
+        [&](float t) {
+            const float a = (180 + 90 * t) * kPi / 180;
+            return tree + Vec3{320 * std::cos(a), 320 * std::sin(a), 32 + 12 * t};
+        },
+        [&](float) {
+            return tree + Vec3{0, 0, 24};
+        },
+        wide);
     // 4: towards the east window and the falling snow.
     path(
         [](float t) {
@@ -653,13 +662,14 @@ std::vector<formats::BssCamera> cameraPaths() {
             return Vec3{700, -150 - 60 * t, 120};
         },
         normal);
-    // 5: the wide view from the door.
+    // 5: the wide view from the door, turning from the bookshelf in the south-west corner past the
+    //    pictures, the armchair and the lamp to the fireplace.
     path(
         [](float t) {
             return Vec3{240 - 70 * t, -270 + 30 * t, 175 - 10 * t};
         },
         [](float t) {
-            return Vec3{-60 + 80 * t, 220, 95};
+            return Vec3{-300 + 320 * t, -100 + 320 * t, 100 - 5 * t};
         },
         wide);
     return cameras;

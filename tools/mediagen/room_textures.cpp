@@ -3,13 +3,14 @@
 #include <cmath>
 #include <string>
 
+#include "formats/geometry.h"
 #include "mediagen/generator.h"
 #include "mediagen/text.h"
 
 namespace mediagen {
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+using formats::kPi;
 
 template <typename Shade>
 Picture shaded(int width, int height, Shade shade) {

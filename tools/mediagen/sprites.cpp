@@ -8,13 +8,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "formats/geometry.h"
 #include "formats/tga.h"
 #include "mediagen/effects.h"
 
 namespace mediagen {
 namespace {
 
-constexpr float kPi = 3.14159265f;
+using formats::kPi;
 
 // Writes the pixel with colour scaled by `light` (0..1) and the given alpha; both are clamped.
 void setGlowPixel(Picture& picture, int x, int y, Color color, float light, float alpha) {

@@ -2,8 +2,7 @@
 
 #include <SDL.h>
 
-#include <cstdio>
-
+#include "platform/sdl/video_sdl.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -202,19 +201,8 @@ public:
 
 private:
     bool ensureVideo() {
-        if (videoReady_) return true;
-        if (videoFailed_) return false;
-        // A screensaver must not minimise itself when another window takes the focus, and the
-        // process's own handlers decide what SIGINT and SIGTERM do.
-        SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-            std::fprintf(stderr, "video: %s\n", SDL_GetError());
-            videoFailed_ = true;
-            return false;
-        }
-        videoReady_ = true;
-        return true;
+        if (!videoReady_) videoReady_ = sdl::startVideo();
+        return videoReady_;
     }
 
     static void setGlAttributes(const PixelFormatRequest& format, int depth, int stencil) {
@@ -241,7 +229,6 @@ private:
     }
 
     bool videoReady_ = false;
-    bool videoFailed_ = false;
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     bool glCapable_ = false;

@@ -12,7 +12,7 @@
 #include "countdown/countdown.h"
 #include "gfx/overlay.h"
 #include "media/texture_manager.h"
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 
 namespace {
 

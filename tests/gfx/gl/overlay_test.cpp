@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ protected:
     }
 
     platform::TestGLContext gl;
-    GLWindow window;
+    OverlayQueue queue;
     std::vector<GLuint> textures;
 };
 
@@ -82,8 +82,8 @@ TEST_F(Overlay, PassLeavesDepthAndCullingOnBlendAndAlphaTestOffAndMatricesRestor
     glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projectionDepth);
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &modelViewDepth);
 
-    queueOverlayQuad(window, 0, 0, 1, 1, 0, 0, 0, 0.5f, white(), GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    overlayPass(window, [](GLWindow&) { drawQuadNow(0.5f, 0.5f, 0.1f, 0.1f, 0); });
+    queueOverlayQuad(queue, 0, 0, 1, 1, 0, 0, 0, 0.5f, white(), GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(queue, [] { drawQuadNow(0.5f, 0.5f, 0.1f, 0.1f, 0); });
 
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
@@ -102,7 +102,7 @@ TEST_F(Overlay, PassLeavesDepthAndCullingOnBlendAndAlphaTestOffAndMatricesRestor
     GLint function = 0;
     glGetIntegerv(GL_ALPHA_TEST_FUNC, &function);
     EXPECT_EQ(function, GL_ALWAYS);
-    EXPECT_TRUE(window.overlayQueue.empty());
+    EXPECT_TRUE(queue.empty());
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
@@ -137,32 +137,32 @@ TEST_F(Overlay, InsideTheOverlayStateDrawingIsFlat) {
 
 TEST_F(Overlay, QueueOrderDecidesStacking) {
     const GLuint texture = white();
-    queueOverlayQuad(window, 0, 0, 1, 1, 1, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    queueOverlayQuad(window, 0, 0, 1, 1, 0, 1, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    overlayPass(window, nullptr);
+    queueOverlayQuad(queue, 0, 0, 1, 1, 1, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    queueOverlayQuad(queue, 0, 0, 1, 1, 0, 1, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(queue);
     EXPECT_EQ(pixel(kSize / 2, kSize / 2), (std::array<GLubyte, 3>{0, 255, 0}));
 
-    queueOverlayQuad(window, 0, 0, 1, 1, 0, 1, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    queueOverlayQuad(window, 0, 0, 1, 1, 1, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    overlayPass(window, nullptr);
+    queueOverlayQuad(queue, 0, 0, 1, 1, 0, 1, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    queueOverlayQuad(queue, 0, 0, 1, 1, 1, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(queue);
     EXPECT_EQ(pixel(kSize / 2, kSize / 2), (std::array<GLubyte, 3>{255, 0, 0}));
 }
 
 TEST_F(Overlay, AlphaAtOrBelowZeroShowsNothingAndAboveOneIsOpaque) {
     const GLuint texture = white();
     glAlphaFunc(GL_ALWAYS, 1.0f);  // as the particle pass leaves it
-    queueOverlayQuad(window, 0, 0, 1, 1, 1, 1, 1, 0.0f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    queueOverlayQuad(window, 0, 0, 1, 1, 1, 1, 1, -0.3f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    overlayPass(window, nullptr);
+    queueOverlayQuad(queue, 0, 0, 1, 1, 1, 1, 1, 0.0f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    queueOverlayQuad(queue, 0, 0, 1, 1, 1, 1, 1, -0.3f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(queue);
     EXPECT_EQ(pixel(kSize / 2, kSize / 2), (std::array<GLubyte, 3>{0, 0, 0}));
 
-    queueOverlayQuad(window, 0, 0, 1, 1, 1, 1, 1, 1.2f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    overlayPass(window, nullptr);
+    queueOverlayQuad(queue, 0, 0, 1, 1, 1, 1, 1, 1.2f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(queue);
     EXPECT_EQ(pixel(kSize / 2, kSize / 2), (std::array<GLubyte, 3>{255, 255, 255}));
 
     // Half alpha black over white: the fade quad halves the picture.
-    queueOverlayQuad(window, 0, 0, 1, 1, 0, 0, 0, 0.5f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    overlayPass(window, nullptr);
+    queueOverlayQuad(queue, 0, 0, 1, 1, 0, 0, 0, 0.5f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    overlayPass(queue);
     const auto half = pixel(kSize / 2, kSize / 2);
     EXPECT_NEAR(half[0], 127, 2);
 }
@@ -185,17 +185,17 @@ TEST_F(Overlay, NegativeHalfHeightPutsTheFirstRowAtTheTop) {
 TEST_F(Overlay, QueueKeepsItsStorageBetweenFrames) {
     const GLuint texture = white();
     for (int i = 0; i < 4; ++i) {
-        queueOverlayQuad(window, 0, 0, 1, 1, 0, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        queueOverlayQuad(queue, 0, 0, 1, 1, 0, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
-    overlayPass(window, nullptr);
-    const std::size_t capacity = window.overlayQueue.capacity();
-    const OverlayQuad* storage = window.overlayQueue.data();
-    queueOverlayQuad(window, 0, 0, 1, 1, 0, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    queueOverlayQuad(window, 0, 0, 1, 1, 0, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_EQ(window.overlayQueue.capacity(), capacity);
-    EXPECT_EQ(window.overlayQueue.data(), storage);
-    flushOverlayQuads(window);
-    EXPECT_TRUE(window.overlayQueue.empty());
+    overlayPass(queue);
+    const std::size_t capacity = queue.capacity();
+    const OverlayQuad* storage = queue.data();
+    queueOverlayQuad(queue, 0, 0, 1, 1, 0, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    queueOverlayQuad(queue, 0, 0, 1, 1, 0, 0, 0, 1, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(queue.capacity(), capacity);
+    EXPECT_EQ(queue.data(), storage);
+    flushOverlayQuads(queue);
+    EXPECT_TRUE(queue.empty());
 }
 
 }  // namespace

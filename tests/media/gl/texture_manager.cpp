@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "media/image_test_files.h"
 #include "media/texture_manager.h"
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 
 using testfiles::Bytes;
 using testfiles::makeTga;

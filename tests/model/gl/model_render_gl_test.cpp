@@ -16,7 +16,7 @@
 #include "model/model_manager.h"
 #include "model/model_render.h"
 #include "model/vertex_pool.h"
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 
 namespace {
 

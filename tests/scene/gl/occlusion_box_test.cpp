@@ -3,7 +3,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 #include "scene/scene_fixtures.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <array>
 
 #include "formats/particle_effect.h"
-#include "platform/test_gl_context.h"
+#include "support/test_gl_context.h"
 #include "scene/scene_fixtures.h"
 
 using scenetest::SceneRig;
@@ -136,7 +136,7 @@ TEST_F(SceneGL, GlassIsLeftForTheGlassPassWhichDrawsItOverTheRoom) {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, 0);
 
-    drawGlassPass(rig.scene);
+    drawGlassPass(rig.scene, 1.0f);
     EXPECT_EQ(centrePixel(), (std::array<int, 3>{255, 0, 0}));
     GLfloat reference = 0;
     glGetFloatv(GL_ALPHA_TEST_REF, &reference);
@@ -147,7 +147,7 @@ TEST_F(SceneGL, GlassIsLeftForTheGlassPassWhichDrawsItOverTheRoom) {
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
     EXPECT_EQ(rig.scene.drawCounter, 2);
 
-    drawOpaquePass(rig.scene);
+    drawOpaquePass(rig.scene, 1.0f);
     glGetFloatv(GL_ALPHA_TEST_REF, &reference);
     EXPECT_FLOAT_EQ(reference, 0.001f);
     rig.pool.releaseGL();

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/log.h"
-#include "app/run_mode.h"
+#include "core/log.h"
+#include "core/run_mode.h"
 #include "settings/options_dialog.h"
 #include "settings/settings_test_support.h"
 

@@ -1,1 +1,0 @@
-// Placeholder translation unit for a subsystem that has no sources yet.

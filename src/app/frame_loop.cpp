@@ -1,0 +1,147 @@
+#include "app/frame_loop.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/run_mode.h"
+#include "gfx/overlay.h"
+#include "gfx/screenshot.h"
+#include "platform/clock.h"
+#include "scene/particles.h"
+
+namespace {
+
+void writeScreenshot(RunSession& session, GLenum buffer) {
+    FrameLoopState& frame = session.frame;
+    int width = 0, height = 0;
+    session.video().clientSize(width, height);
+    frame.screenshotWritten = true;
+    if (!saveScreenshot(frame.screenshotPath, width, height, buffer)) {
+        std::fprintf(stderr, "screenshot: could not write %s\n", frame.screenshotPath.c_str());
+    }
+}
+
+// The local date and time of this pass, and the time left that the overlay shows.
+void updateCountdown(CountdownTime& time) {
+    const platform::LocalTime now = platform::localTime();
+    time.setDateTime(now.year, now.month, now.day, now.hour, now.minute, now.second);
+    time.updateCountdown();
+}
+
+}  // namespace
+
+bool cursorJumped(const platform::CursorPosition& previous, const platform::CursorPosition& now) {
+    return std::abs(now.x - previous.x) > 30 || std::abs(now.y - previous.y) > 30;
+}
+
+void keepScreenshotIfLast(RunSession& session, long framesAfterThis) {
+    const FrameLoopState& frame = session.frame;
+    if (frame.screenshotPath.empty() || framesAfterThis != frame.frameLimit) return;
+    writeScreenshot(session, GL_BACK);
+}
+
+void renderFrame(RunSession& session, FrameView& view) {
+    FrameLoopState& frame = session.frame;
+    GLWindow& window = session.window;
+    FrameTimer& timer = frame.timer;
+
+    if (frame.firstFrame) {
+        frame.cursor = session.video().cursorPosition();
+        frame.previousCursor = frame.cursor;
+        frame.firstFrame = false;
+    }
+
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    // The elapsed value grows by the previous frame's step, before the tick.
+    frame.elapsed += timer.dt * 0.5f;
+    timer.tick(frame.elapsed);
+    const float dt = timer.dt;
+    frame.captureAlpha -= dt * 0.01f;
+    if (frame.elapsed > 1.0f) frame.fadeAlpha -= dt * 0.015f;
+    if (frame.fadeAlpha > 0.0f) {
+        // The capture texture is RGB, so with a black colour the quad is black at the fade alpha.
+        queueOverlayQuad(frame.overlay, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, frame.fadeAlpha,
+                         window.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    if (frame.exitOnMouseMove) {
+        frame.cursor = session.video().cursorPosition();
+        if (cursorJumped(frame.previousCursor, frame.cursor)) requestQuit();
+        frame.previousCursor = frame.cursor;
+    }
+
+    if (frame.captureRequested) {
+        frame.captureRequested = false;
+        const int size = window.captureSize;
+        glViewport(0, 0, size, size);
+        view.drawCapturePass(session, dt);
+        glAlphaFunc(GL_ALWAYS, 0.0f);
+        if (timer.framesPerSecond > 20.0f) session.particles.render();
+        frame.captureAlpha = 1.2f;
+        glBindTexture(GL_TEXTURE_2D, window.captureTexture);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, size, size);
+        glViewport(0, 0, window.width, window.height);
+        glClear(GL_DEPTH_BUFFER_BIT);
+    }
+
+    view.drawScene(session, dt);
+
+    session.particles.update(dt);
+    glAlphaFunc(GL_ALWAYS, 1.0f);
+    session.particles.render();
+
+    view.drawGlassPass(session, dt);
+
+    // Queued after the fade quad, so the captured frame lies over the darkened scene. At an alpha
+    // of 0 or below it would blend nothing into the picture, so between cuts it is left out: on a
+    // software renderer a full-screen blended quad costs as much as the rest of an empty frame.
+    if (frame.captureAlpha > 0.0f) {
+        queueOverlayQuad(frame.overlay, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, frame.captureAlpha,
+                         window.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    overlayPass(frame.overlay, [&session] {
+        const Settings& settings = session.settings();
+        session.countdown.drawOverlay(
+            session.time, OverlayOptions{settings.showFrameRate, settings.showClock, settings.clock24Hour},
+            session.frame.timer.framesPerSecond);
+    });
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    ++frame.framesDrawn;
+    keepScreenshotIfLast(session, frame.framesDrawn);
+    session.video().swapBuffers();
+}
+
+void pollInput(RunSession& session) {
+    if (session.video().leftButtonDown()) requestQuit();
+}
+
+void runFrameLoop(RunSession& session, FrameView& view) {
+    FrameLoopState& frame = session.frame;
+    platform::VideoBackend& video = session.video();
+
+    // The first step measures from here, not from the start of loading.
+    frame.timer.start();
+
+    while (currentRunMode() == RunMode::Run) {
+        if (frame.frameLimit >= 0 && frame.framesDrawn >= frame.frameLimit) {
+            requestQuit();
+            break;
+        }
+        const platform::WindowEvent event = video.pollEvent();
+        if (event != platform::WindowEvent::None) {
+            if (handleWindowEvent(event)) break;
+            continue;
+        }
+        updateCountdown(session.time);
+        renderFrame(session, view);
+        pollInput(session);
+    }
+
+    // A run ended by the user before its frame limit keeps what is on screen now.
+    if (!frame.screenshotPath.empty() && !frame.screenshotWritten && session.window.contextCreated) {
+        writeScreenshot(session, GL_FRONT);
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Run mode's frame loop over a run session: one event per pass, a frame on every pass that finds the
+// queue empty, no sleep.
+//
+//   FrameView      what a frame draws in 3-D: the room, or the model viewer's one model
+//   runFrameLoop   the loop, until the run mode leaves Run or the quit request arrives
+//   renderFrame    one frame: timing, fades, mouse test, capture, 3-D passes, overlay pass, swap
+//   pollInput      the left mouse button ends the screensaver
+
+#include "app/run_session.h"
+#include "platform/cursor.h"
+
+class FrameView {
+public:
+    virtual ~FrameView() = default;
+    // Into the capture square, just before a camera cut: the picture the cross-fade starts from.
+    // `dt` is the frame step of the frame being drawn.
+    virtual void drawCapturePass(RunSession& session, float dt) = 0;
+    // The frame's 3-D picture, advanced by the frame step `dt`; may set
+    // session.frame.captureRequested for the next frame.
+    virtual void drawScene(RunSession& session, float dt) = 0;
+    // Drawn after the particles (the glass of the windows).
+    virtual void drawGlassPass(RunSession& session, float dt) = 0;
+};
+
+// A movement of more than 30 pixels on either axis between two frames.
+bool cursorJumped(const platform::CursorPosition& previous, const platform::CursorPosition& now);
+
+// Runs while the run mode is Run: each pass takes one event (a key or close request makes the mode
+// Quit; the quit request ends the loop at once) or, with the queue empty, updates the countdown,
+// draws a frame and polls the left button. --frames ends it after that many frames. A run ended
+// before its last frame keeps what is on screen as its screenshot.
+void runFrameLoop(RunSession& session, FrameView& view);
+
+// Draws one frame and presents it.
+void renderFrame(RunSession& session, FrameView& view);
+
+// Once per frame after renderFrame: a left button press makes the run mode Quit.
+void pollInput(RunSession& session);
+
+// Writes the screenshot if this is the picture the options asked for (called before a swap).
+// `framesAfterThis` is the number of frames drawn once this picture is on screen.
+void keepScreenshotIfLast(RunSession& session, long framesAfterThis);

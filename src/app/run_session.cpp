@@ -1,0 +1,96 @@
+#include "app/run_session.h"
+
+#include "core/log.h"
+#include "core/run_mode.h"
+#include "gfx/gamma.h"
+#include "media/media_pack.h"
+#include "platform/message_box.h"
+#include "platform/signals.h"
+
+namespace {
+
+RunSession* g_currentSession = nullptr;
+
+// Runs from exit() and from a second SIGINT/SIGTERM: whatever the normal shutdown has not yet put
+// back comes back here.
+void restoreOnAbnormalExit() {
+    if (RunSession* session = currentRunSession()) restoreDisplayState(session->window);
+}
+
+}  // namespace
+
+RunSession* currentRunSession() { return g_currentSession; }
+
+RunSession::RunSession(const SettingsStore& settings, const LaunchOptions& options, MediaPack& media,
+                       platform::VideoBackend& video, platform::AudioOutputFactory audio)
+    : store_(settings),
+      options_(options),
+      media_(media),
+      sources_{[this](const char* path) { return media_.readFile(path); },
+               [this](const std::string& path) { return unsigned(textures.getTexture(path)); }},
+      textures([this](const char* path) { return media_.readFile(path); }, platform::showErrorMessage),
+      models(pool, sources_),
+      particles(sources_),
+      sound(std::move(audio)) {
+    window.backend = &video;
+    g_currentSession = this;
+}
+
+RunSession::~RunSession() {
+    if (g_currentSession == this) g_currentSession = nullptr;
+}
+
+bool RunSession::openWindow(const std::string& title) {
+    const Resolution& resolution = store_.chosenResolution();
+    int width = resolution.width;
+    int height = resolution.height;
+    if (options_.width > 0 && options_.height > 0) {
+        width = options_.width;
+        height = options_.height;
+    }
+    window.colorBits = resolution.colorBits > 0 ? resolution.colorBits : 32;
+    window.vsync = !options_.noVsync;
+    window.fullscreen = !options_.windowed;
+    frame.timer.fixedStep = options_.fixedDt > 0.0 ? static_cast<float>(options_.fixedDt) : 0.0f;
+    frame.frameLimit = options_.frames;
+    frame.screenshotPath = options_.screenshotPath;
+    frame.cursor = video().cursorPosition();
+    frame.previousCursor = video().cursorPosition();
+    frame.elapsed = 0.0f;
+
+    platform::installExitHandlers(requestQuit, restoreOnAbnormalExit);
+    return createGLWindow(window, title, width, height);
+}
+
+void RunSession::startGraphics() {
+    initGL(window, settings().gamma);
+    frame.timer.reset();
+    frame.timer.scale = 50.0f;
+    frame.elapsed = 0.0f;
+    frame.fadeAlpha = 1.0f;
+}
+
+void RunSession::startMusic() {
+    sound.startMusic(settings().enableMusic, settings().masterVolume,
+                     [this](const char* path) { return media_.readFile(path); });
+}
+
+void RunSession::release() {
+    if (!window.windowCreated || released_) return;
+    released_ = true;
+    sound.stopMusic();
+    logLine("Set old Gamma: ", window.savedGammaExponent);
+    // The ramp found at start comes back exactly, not its power-law approximation.
+    restoreOriginalGamma(window);
+    releaseScene(scene);
+    particles.release();
+    if (window.contextCreated) {
+        textures.releaseTextures();
+        font.release();
+    }
+    models.releaseAll();
+    pool.releaseGL();
+    shutdownWindow(window, frame.timer.maxFps, frame.timer.minFps);
+    theLog().close();
+    video().closeWindow();
+}

@@ -1,0 +1,110 @@
+#pragma once
+// Everything Run mode owns, in one object: the window with its frame-loop state, the font, the
+// countdown, the music, the textures, the models with their vertex pool, the particles and the
+// room. runScreensaver and the model viewer each build one, open its window, load what they show and
+// hand it to the frame loop; release() then takes it down in the shutdown order.
+//
+//   FrameLoopState   timer, fades, capture, overlay queue, cursor, frame count, screenshot
+//   RunSession       the parts; openWindow / startGraphics / startMusic / release
+//   currentRunSession()   the one session of the process, for the exit hook
+
+#include <string>
+
+#include "app/frame_timer.h"
+#include "app/launch_options.h"
+#include "countdown/countdown.h"
+#include "gfx/bitmap_font.h"
+#include "gfx/gl_window.h"
+#include "gfx/overlay.h"
+#include "media/texture_manager.h"
+#include "model/media_sources.h"
+#include "model/model_manager.h"
+#include "model/vertex_pool.h"
+#include "platform/audio_output.h"
+#include "platform/cursor.h"
+#include "platform/window.h"
+#include "scene/particles.h"
+#include "scene/scene.h"
+#include "settings/settings.h"
+#include "sound/sound.h"
+
+class MediaPack;
+
+// What the frame loop keeps from one frame to the next.
+struct FrameLoopState {
+    FrameTimer timer;
+    float elapsed = 0.0f;           // grows by half of each frame's dt; gates the fade-in
+    float fadeAlpha = 0.0f;         // the start-up fade from black: 1 once GL is up, then falling
+    float captureAlpha = 0.0f;      // cross-fade from the captured frame: 1.2 at a capture, falling
+    bool captureRequested = false;  // set by the camera before a cut; taken by the next frame
+    OverlayQueue overlay;           // the frame's fade quads, drawn by the overlay pass
+
+    bool firstFrame = true;
+    platform::CursorPosition cursor;          // read this frame
+    platform::CursorPosition previousCursor;  // read the frame before
+    bool exitOnMouseMove = true;              // a jump of more than 30 pixels ends the loop
+
+    long frameLimit = -1;  // quit after this many frames (-1: no limit)
+    long framesDrawn = 0;
+    std::string screenshotPath;  // written from the last frame (or the loading picture)
+    bool screenshotWritten = false;
+};
+
+class RunSession {
+public:
+    // A session over the user's options, the launch options and the media pack (all must outlive
+    // it), drawing through `video` and playing through outputs from `audio`. Nothing is opened yet.
+    RunSession(const SettingsStore& settings, const LaunchOptions& options, MediaPack& media,
+               platform::VideoBackend& video,
+               platform::AudioOutputFactory audio = platform::createAudioOutput);
+    ~RunSession();
+    RunSession(const RunSession&) = delete;
+    RunSession& operator=(const RunSession&) = delete;
+
+    // The cursor position read into both frame-loop positions, the exit handlers, then the window at
+    // the chosen resolution (or --size), full screen unless --windowed. False when no window could
+    // be opened; the display is then as it was and release() has nothing to do.
+    bool openWindow(const std::string& title);
+    // GL on the open window (context, capture texture, capabilities and gamma in the log) and the
+    // frame loop back at its start: timer reset, elapsed 0, the fade-in from black about to run.
+    void startGraphics();
+    // The music, when the "Enable music" option is on ("Sound initialized" in the log).
+    void startMusic();
+    // The shutdown, once, in this order: the music stops; "Set old Gamma: " and the ramp found at
+    // start; the scene, the particles, the textures and the font, the models and the vertex
+    // pool's buffer; the window (frame-rate lines, context, display mode, cursor); the log is
+    // closed; the window goes. Does nothing when the window never opened.
+    void release();
+
+    const Settings& settings() const { return store_.settings(); }
+    const LaunchOptions& options() const { return options_; }
+    platform::VideoBackend& video() { return backendOf(window); }
+    // Files from the media pack and textures from the session's texture manager, for the loaders.
+    const MediaSources& mediaSources() const { return sources_; }
+
+private:
+    const SettingsStore& store_;
+    const LaunchOptions& options_;
+    MediaPack& media_;
+    MediaSources sources_;
+    bool released_ = false;
+
+public:
+    // The parts, public as in a GL hack's state record: the frame loop and the views reach into them.
+    // Declared (and so built) after what they read from above, and before what reads them.
+    GLWindow window;
+    FrameLoopState frame;
+    BitmapFont font;
+    TextureManager textures;
+    SharedVertexPool pool;
+    ModelManager models;
+    ParticleSystem particles;
+    Scene scene;
+    CountdownTime time;
+    CountdownDisplay countdown;
+    SoundSystem sound;
+};
+
+// The session that is running, or null. The exit hook (a signal or exit() from deep inside) needs
+// the window it must put back; nothing else should reach for it.
+RunSession* currentRunSession();

@@ -1,0 +1,32 @@
+// The system's local date and time, from the C library's time-zone rules.
+
+#include <sys/time.h>
+#include <time.h>
+
+#include "platform/clock.h"
+#include "platform/clock_backend.h"
+
+namespace platform {
+namespace backend {
+
+LocalTime systemLocalTime() {
+    timeval now{};
+    gettimeofday(&now, nullptr);
+    const time_t seconds = now.tv_sec;
+    tm local{};
+    LocalTime out;
+    if (!localtime_r(&seconds, &local)) return addSeconds(LocalTime{1970, 1, 4, 1, 0, 0, 0, 0}, seconds);
+    out.year = local.tm_year + 1900;
+    out.month = local.tm_mon + 1;
+    out.dayOfWeek = local.tm_wday;
+    out.day = local.tm_mday;
+    out.hour = local.tm_hour;
+    out.minute = local.tm_min;
+    // A leap second shows as :59 twice rather than as :60, which no caller expects.
+    out.second = local.tm_sec > 59 ? 59 : local.tm_sec;
+    out.millisecond = static_cast<int>(now.tv_usec / 1000);
+    return out;
+}
+
+}  // namespace backend
+}  // namespace platform

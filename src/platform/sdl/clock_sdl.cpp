@@ -1,0 +1,20 @@
+// The high-resolution counter, the millisecond tick and sleeping, from SDL.
+
+#include "platform/clock.h"
+
+#include <SDL.h>
+
+namespace platform {
+
+std::uint64_t performanceCounter() { return SDL_GetPerformanceCounter(); }
+
+std::uint64_t performanceFrequency() {
+    const std::uint64_t frequency = SDL_GetPerformanceFrequency();
+    return frequency ? frequency : 1;
+}
+
+std::uint32_t tickCount() { return static_cast<std::uint32_t>(SDL_GetTicks64()); }
+
+void sleepMilliseconds(std::uint32_t milliseconds) { SDL_Delay(milliseconds); }
+
+}  // namespace platform

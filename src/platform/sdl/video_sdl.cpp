@@ -1,0 +1,54 @@
+#include "platform/sdl/video_sdl.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform::sdl {
+namespace {
+
+// The driver for the display the environment names. SDL's own order would fall back to its
+// "offscreen" and "dummy" drivers, which show nothing; those are used only when asked for by name.
+const char* displayDriver() {
+    if (std::getenv("SDL_VIDEODRIVER")) return nullptr;  // the user's choice stands
+    if (std::getenv("DISPLAY")) return "x11";
+    if (std::getenv("WAYLAND_DISPLAY")) return "wayland";
+    return nullptr;
+}
+
+bool isHeadlessDriver(const char* name) {
+    return name && (std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0);
+}
+
+enum class VideoState { NotStarted, Running, Failed };
+
+}  // namespace
+
+bool startVideo() {
+    static VideoState state = VideoState::NotStarted;
+    if (state != VideoState::NotStarted) return state == VideoState::Running;
+    state = VideoState::Failed;
+
+    // A screensaver must not minimise itself when another window takes the focus, and the
+    // process's own handlers decide what SIGINT and SIGTERM do.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    const char* wanted = displayDriver();
+    if (wanted) SDL_SetHint(SDL_HINT_VIDEODRIVER, wanted);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "video: %s\n", SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!std::getenv("SDL_VIDEODRIVER") && isHeadlessDriver(driver)) {
+        std::fprintf(stderr, "video: no display (SDL offered its %s driver)\n", driver);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        return false;
+    }
+    state = VideoState::Running;
+    return true;
+}
+
+}  // namespace platform::sdl

@@ -1,0 +1,83 @@
+#pragma once
+// The steps the scene's passes are made of, shared between the scene's own files and reached by its
+// tests, benchmarks and fuzz targets. The rest of the program uses scene.h.
+//
+//   scene_load.cpp        buildScene
+//   scene_camera.cpp      chooseNextCamera, refillCameraBag, updateCamera, applyCamera
+//   scene_animation.cpp   animateObject, poseRailroad, poseClock, updatePlacedModel
+//   scene_visibility.cpp  decideVisibility, openPortals, fireSceneHelpers, frustumFromMatrices,
+//                         cubeOutsideFrustum, issueOcclusionQueries
+//   scene_lights.cpp      assignLights, beginObjectLights, endObjectLights
+//   scene_render.cpp      drawMeshBatch
+
+#include <cstddef>
+#include <cstdint>
+
+#include "scene/scene.h"
+
+// ---- loading (scene_load.cpp) --------------------------------------------------------------------
+
+// loadSceneFile from bytes already in memory.
+void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t* data, std::size_t size);
+
+// ---- camera (scene_camera.cpp) -------------------------------------------------------------------
+
+// Takes a camera out of the bag: entry rand() mod (n − 1), or entry 0 when n is 1; an index outside
+// the camera list becomes 0. Refills (and reseeds) when the bag is empty after the draw and
+// `refill` is set. Returns the camera index (0 with no cameras).
+int chooseNextCamera(Scene& scene, bool refill);
+// Fills the bag with every camera index and seeds the generator.
+void refillCameraBag(Scene& scene);
+// One camera step of `dt` on the current camera, then the cut at a path end. Returns true when the
+// capture for the cross-fade is to be taken (one key before the end). With no cameras, or with the
+// still camera, the view stays where loading put it and no capture is asked for.
+bool updateCamera(Scene& scene, float dt);
+// Projection (field of view, aspect 1.33, near 1, far 3000), look-at, perspective hint, frustum.
+void applyCamera(Scene& scene);
+
+// ---- animation (scene_animation.cpp) -------------------------------------------------------------
+
+// One key-animation step of `dt` on a key-animated object.
+void animateObject(SceneObject& object, float dt);
+// Turns the locomotive and wagons, places the steam helper, then advances the train angle by `dt`.
+void poseRailroad(Scene& scene, SceneObject& object, float dt);
+// Sets the clock hands from the time.
+void poseClock(SceneObject& object, const ClockTime& time);
+// Position, railroad, clock, updateInstance and renderInstance (GL) of one placed model, moved on
+// by the frame step `dt`.
+void updatePlacedModel(Scene& scene, SceneObject& object, float dt);
+
+// ---- visibility (scene_visibility.cpp) -----------------------------------------------------------
+
+// The roots the camera is inside and what hangs below them, the portals, the frustum test (plain
+// variant) or last frame's occlusion queries of the placed models, the helpers that fire, and the
+// rebuilt draw lists.
+void decideVisibility(Scene& scene, bool occlusionVariant);
+// Each portal whose helper's trigger flag is set makes its revealed objects visible, with what hangs
+// below them (child objects and the trigger flags of child helpers). Call after the roots have passed
+// on their flags and before the helpers fire.
+void openPortals(Scene& scene);
+// A light helper sets the helper light, an emitter spawns its effect; every fired trigger is cleared.
+void fireSceneHelpers(Scene& scene);
+// Frustum planes from column-major projection and model-view matrices, each normalised by (a, b, c).
+Frustum frustumFromMatrices(const float projection[16], const float modelView[16]);
+// True when the cube centre ± size lies wholly behind one of the planes.
+bool cubeOutsideFrustum(const Frustum& frustum, Vec3 centre, float size);
+// Draws the box of every placed model below a visible parent inside its occlusion query, changing
+// no pixel and no depth; decideVisibility reads the results next frame.
+void issueOcclusionQueries(Scene& scene);
+
+// ---- lights (scene_lights.cpp) -------------------------------------------------------------------
+
+// For each object without a light map: a room mesh whose box grown by 2 × range strictly contains
+// the light gets it once; otherwise it gets it once per include name equal to its name.
+void assignLights(Scene& scene);
+// An unlit object: lighting off. Otherwise its lights in slots 0, 1, … and lighting on.
+void beginObjectLights(const Scene& scene, const SceneObject& object);
+// A lit object: its slots off, lighting on.
+void endObjectLights(const Scene& scene, const SceneObject& object);
+
+// ---- drawing (scene_render.cpp) ------------------------------------------------------------------
+
+// One room batch with its layers; the pool must be bound.
+void drawMeshBatch(const Scene& scene, const MeshBatch& batch);
