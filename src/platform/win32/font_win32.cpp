@@ -1,5 +1,5 @@
-// The bitmap font from GDI: Verdana, bold, 16 pixels high, turned into display lists by
-// wglUseFontBitmapsW on the device context the GL context draws to.
+// The bitmap font from GDI: Verdana, bold, turned into display lists by wglUseFontBitmapsW on the
+// device context the GL context draws to.
 
 #include <windows.h>
 
@@ -32,13 +32,13 @@ void compileEmptyGlyphs(HDC dc, unsigned firstList, int firstCharacter, int coun
 
 }  // namespace
 
-bool buildFontDisplayLists(unsigned firstList, int firstCharacter, int count) {
+bool buildFontDisplayLists(unsigned firstList, int firstCharacter, int count, int pixelHeight) {
     const HDC dc = wglGetCurrentDC();
     if (dc == nullptr || count <= 0) return false;
-    // Height -16: the character height (without internal leading) is 16 pixels. A system without
+    // A negative height asks for the character height (without internal leading). A system without
     // Verdana gets the nearest face GDI has.
     const HFONT font =
-        CreateFontW(-16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
+        CreateFontW(-pixelHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
                     CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FF_DONTCARE | DEFAULT_PITCH, L"Verdana");
     if (font == nullptr) return false;
     const HGDIOBJ previous = SelectObject(dc, font);
