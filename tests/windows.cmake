@@ -1,18 +1,20 @@
 # The tests of the Windows build (included by tests/CMakeLists.txt when cross-compiling):
-#   - the portable unit tests, cross-built and run through Wine (CTest's emulator);
+#   - the portable unit and GL tests, cross-built and run through Wine (CTest's emulator);
 #   - the end-to-end tests of Glimmerdale.scr under Wine, a Linux program (tests/wine/) that the
 #     native build makes; its path is GLIMMERDALE_WINE_TESTS.
 # scripts/test-windows.sh runs them inside a virtual X server and a private Wine.
 
 set(GLIMMERDALE_WINE_TESTS "" CACHE FILEPATH "The native build's test_wine program")
 
-# Test files that need the Linux host (processes, POSIX files, the SDL backend) or a tool that only
-# the native build has.
+# Test files that need the Linux host: child processes and POSIX files (support/process.h), the SDL
+# and X11 backends, the FreeType font file, the settings file on disk. The settings folder is not
+# cross-built at all: its tests exercise the file-backed store; the registry is tested under Wine
+# end to end (tests/wine/).
 set(linux_only_tests
-  app/log_test.cpp app/single_instance_test.cpp
-  platform/processes_test.cpp
+  core/log_test.cpp app/single_instance_test.cpp app/gl/run_frame_test.cpp
+  platform/processes_test.cpp platform/gl/preview_window_test.cpp platform/gl/font_freetype_test.cpp
   sound/sound_e2e_test.cpp sound/sound_sdl_disk_test.cpp
-  gfx/gl/gl_window_test.cpp platform/gl/preview_window_test.cpp)
+  gfx/gl/gl_window_test.cpp)
 
 # The format writers and the archive packer that the tests build their fixtures with.
 set(ZLIB_USE_STATIC_LIBS ON)
@@ -21,8 +23,9 @@ add_library(gd_rarpack STATIC ${PROJECT_SOURCE_DIR}/tools/rarpack/rar_writer.cpp
 target_include_directories(gd_rarpack PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tools)
 
 set(unit_libs gd_formats gd_rarpack gd_app gd_core gd_settings gd_media gd_gfx gd_model gd_scene gd_countdown gd_sound gd_platform
-    gd_embedded_empty Vorbis::vorbisenc)
-foreach(folder app media gfx model scene countdown sound platform media/gl gfx/gl model/gl scene/gl countdown/gl)
+    gd_test_support gd_embedded_empty Vorbis::vorbisenc)
+foreach(folder core app media gfx model scene countdown sound platform
+        app/gl media/gl gfx/gl model/gl scene/gl countdown/gl platform/gl)
   string(REPLACE "/" "_" name ${folder})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
   foreach(excluded ${linux_only_tests})
@@ -34,12 +37,16 @@ foreach(folder app media gfx model scene countdown sound platform media/gl gfx/g
   add_executable(test_${name} ${sources})
   target_compile_options(test_${name} PRIVATE ${GLIMMERDALE_WARNINGS})
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR}
-                             ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
+                             ${PROJECT_SOURCE_DIR}/tools)
   target_compile_definitions(test_${name} PRIVATE GLIMMERDALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     GLIMMERDALE_BINARY_DIR="${GLIMMERDALE_MEDIA_DIR}/.." GLIMMERDALE_EXE="$<TARGET_FILE:Glimmerdale>")
   target_link_libraries(test_${name} PRIVATE ${unit_libs} GTest::gtest GTest::gmock GTest::gtest_main)
   add_test(NAME test_${name} COMMAND test_${name})
-  set_tests_properties(test_${name} PROPERTIES LABELS "unit;windows" TIMEOUT 600)
+  if(folder MATCHES "/gl$")
+    set_tests_properties(test_${name} PROPERTIES LABELS "gl;windows" TIMEOUT 600)
+  else()
+    set_tests_properties(test_${name} PROPERTIES LABELS "unit;windows" TIMEOUT 600)
+  endif()
 endforeach()
 
 # The stand-in for the display settings' preview area.

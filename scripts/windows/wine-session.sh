@@ -22,12 +22,21 @@ wine_session_start() {
   # 64-bit only: the "syswow64 rundll32" complaint about the missing 32-bit Wine is harmless.
   wine wineboot -i </dev/null >"$WINE_SESSION_DIR/wineboot.log" 2>&1 ||
     { cat "$WINE_SESSION_DIR/wineboot.log" >&2; return 1; }
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  # Keep the server up between programs (it is already running after wineboot, so this may only
+  # make it persistent), and start Wine's services once now.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # One program runs for the whole session (a command prompt reading from a pipe we hold open):
+  # when the last program ends, Wine stops its services and desktop, and the next one that opens a
+  # window waits many seconds for them to come back.
+  mkfifo "$WINE_SESSION_DIR/hold"
+  wine cmd.exe <"$WINE_SESSION_DIR/hold" >/dev/null 2>&1 &
+  exec 9>"$WINE_SESSION_DIR/hold"
 }
 
 wine_session_stop() {
   [ -n "${WINEPREFIX:-}" ] || return 0
+  exec 9>&-
   wineserver -k </dev/null >/dev/null 2>&1 || true
   wineserver -w </dev/null >/dev/null 2>&1 || true
   [ -n "${WINE_SESSION_DIR:-}" ] && rm -rf "$WINE_SESSION_DIR"

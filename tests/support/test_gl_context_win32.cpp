@@ -4,8 +4,7 @@
 
 #include <GL/glew.h>
 
-#include "platform/test_gl_context.h"
-#include "platform/win32/wide_text_win32.h"
+#include "support/test_gl_context.h"
 
 namespace platform {
 namespace {
@@ -18,7 +17,7 @@ bool registerClassOnce() {
         windowClass.cbSize = sizeof windowClass;
         windowClass.style = CS_OWNDC;  // one DC for the window's life, so GetDC always gives the GL one
         windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = win32::programInstance();
+        windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = kClassName;
         return RegisterClassExW(&windowClass) != 0;
     }();
@@ -38,7 +37,7 @@ bool TestGLContext::create(int width, int height) {
     AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
     const HWND window = CreateWindowExW(0, kClassName, L"Glimmerdale test", WS_OVERLAPPEDWINDOW, 0, 0,
                                         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                                        win32::programInstance(), nullptr);
+                                        GetModuleHandleW(nullptr), nullptr);
     if (window == nullptr) {
         error_ = "CreateWindowEx failed";
         return false;
@@ -73,7 +72,7 @@ bool TestGLContext::create(int width, int height) {
     height_ = height;
 
     glewExperimental = GL_TRUE;
-    glewReady_ = glewInit() == GLEW_OK;
+    glewInit();
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
     return true;
@@ -89,7 +88,6 @@ void TestGLContext::destroy() {
         DestroyWindow(static_cast<HWND>(window_));
         window_ = nullptr;
     }
-    glewReady_ = false;
     width_ = height_ = 0;
 }
 

@@ -9,12 +9,12 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "app/run_mode.h"
 #include "platform/signals.h"
 
 namespace platform {
 namespace {
 
+std::atomic<QuitRequest> g_quitRequest{nullptr};
 std::atomic<RestoreHook> g_restoreHook{nullptr};
 std::atomic<int> g_signalsSeen{0};
 bool g_installed = false;
@@ -28,8 +28,9 @@ void onTerminationSignal(int signalNumber) {
     // The C runtime puts the default action back before it calls a handler.
     std::signal(signalNumber, onTerminationSignal);
     if (g_signalsSeen.fetch_add(1) == 0) {
-        // The frame loop sees Quit at its next pass and shuts down in the normal order.
-        requestQuit();
+        // The frame loop sees the request at its next pass and shuts down in the normal order.
+        QuitRequest quit = g_quitRequest.load();
+        if (quit) quit();
         return;
     }
     // Asked twice: the loop is not getting there, so put the display back now and leave.
@@ -53,7 +54,8 @@ LONG WINAPI onCrash(EXCEPTION_POINTERS*) {
 
 }  // namespace
 
-void installExitHandlers(RestoreHook restore) {
+void installExitHandlers(QuitRequest requestQuit, RestoreHook restore) {
+    g_quitRequest.store(requestQuit);
     g_restoreHook.store(restore);
     g_signalsSeen = 0;
     std::signal(SIGINT, onTerminationSignal);
