@@ -4,7 +4,7 @@
 # media folder (mediagen and rarpack output) is passed as GLIMMERDALE_MEDIA_DIR.
 #
 # The libraries get the target names the rest of the build uses on Linux, so the subsystems link
-# the same names on both platforms; what Windows does not need is an empty target.
+# the same names on both platforms.
 
 enable_language(RC)
 find_package(Threads REQUIRED)
@@ -27,12 +27,9 @@ glimmerdale_windows_target(PkgConfig::GLEW LIBS ${GLIMMERDALE_GLEW_LIBRARY} Open
   INCLUDES ${GLIMMERDALE_GLEW_INCLUDE} DEFINITIONS GLEW_STATIC)
 glimmerdale_windows_target(PkgConfig::GLU LIBS ${GLIMMERDALE_GLU_LIBRARY} OpenGL::GL)
 glimmerdale_windows_target(PkgConfig::VORBIS LIBS Vorbis::vorbisfile)
-foreach(unused PkgConfig::SDL2 PkgConfig::GTK3 PkgConfig::FREETYPE X11::X11)
-  glimmerdale_windows_target(${unused})
-endforeach()
 
 # The Win32 calls of the backend in src/platform/win32/.
-set(GLIMMERDALE_WIN32_LIBRARIES gdi32 user32 advapi32 winmm opengl32 shell32 comctl32 ole32)
+set(GLIMMERDALE_WIN32_LIBRARIES gdi32 user32 advapi32 winmm opengl32)
 
 # One self-contained program: no libstdc++, libgcc or winpthread DLLs beside it. Release builds
 # drop the symbols (the libraries' debug sections would double the program's code size).
