@@ -26,8 +26,7 @@ function(glimmerdale_subsystem name)
   add_library(gd_${name} STATIC ${sources})
   target_include_directories(gd_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_compile_options(gd_${name} PRIVATE ${GLIMMERDALE_WARNINGS})
-  target_compile_definitions(gd_${name} PUBLIC GL_GLEXT_PROTOTYPES=1
-                             GLIMMERDALE_FONT_DIR="${GLIMMERDALE_FONT_DIR}")
+  target_compile_definitions(gd_${name} PUBLIC GL_GLEXT_PROTOTYPES=1)
   if(ARG_DEPS)
     target_link_libraries(gd_${name} PUBLIC ${ARG_DEPS})
   endif()
@@ -48,7 +47,8 @@ function(glimmerdale_test name folder)
   target_compile_definitions(${name} PRIVATE
     GLIMMERDALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     GLIMMERDALE_BINARY_DIR="${PROJECT_BINARY_DIR}"
-    GLIMMERDALE_EXE="$<TARGET_FILE:Glimmerdale>")
+    GLIMMERDALE_EXE="$<TARGET_FILE:Glimmerdale>"
+    GLIMMERDALE_CMAKE="${CMAKE_COMMAND}")
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   # Several test programs run the real screensaver; build it first so they never skip.
   add_dependencies(${name} Glimmerdale)

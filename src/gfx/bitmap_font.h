@@ -1,11 +1,10 @@
 #pragma once
 // The bitmap font: 96 GL display lists, one per character code 32 to 127, each a glBitmap of the
-// glyph rasterised by FreeType from DejaVu Sans Bold at 16 pixels and advancing the raster position
-// by the glyph's width. Drawn with glListBase(base() - 32) and glCallLists over the text's bytes.
+// glyph of the system's bold interface typeface at 16 pixels (platform/font.h) and advancing the
+// raster position by the glyph's width. Drawn with glListBase(base() - 32) and glCallLists over the
+// text's bytes.
 
 #include <GL/glew.h>
-
-#include <string>
 
 class BitmapFont {
 public:
@@ -13,13 +12,10 @@ public:
     static constexpr int kCharacterCount = 96;
     static constexpr int kPixelHeight = 16;
 
-    // The font file the program uses: DejaVuSans-Bold.ttf in the configured font folder.
-    static std::string defaultFontPath();
-
-    // Generates the 96 lists and fills them from the font at `fontPath`. Needs the current GL
-    // context. False when the font cannot be loaded: the lists then exist but draw nothing. Calling
-    // it again first releases the lists it made before.
-    bool create(const std::string& fontPath = defaultFontPath());
+    // Generates the 96 lists and fills them from the typeface. Needs the current GL context. False
+    // when the typeface cannot be had: the lists then exist but draw nothing. Calling it again first
+    // releases the lists it made before.
+    bool create();
 
     // Deletes the lists (while their context is current). Safe to call twice.
     void release();

@@ -1,6 +1,8 @@
 #pragma once
-// Blobs linked into the executable (the media archives, the preview and dialog pictures, the icon),
-// looked up by resource type name and numeric id, e.g. ("MediaData", 148) or ("BITMAP", 144).
+// Blobs carried inside the executable (the media archives, the preview and dialog pictures, the
+// icon), looked up by resource type name and numeric id, e.g. ("MediaData", 148) or ("BITMAP", 144).
+// On Windows they are the executable's resources (resources/glimmerdale.rc); on Linux the build links
+// them in as the table below (posix/blobs_posix.cpp looks them up there).
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +16,7 @@ struct EmbeddedBlob {
     const unsigned char* end;
 };
 
-// The table the build links in (generated from the media tree, or empty without media).
+// The table the Linux build links in (generated from the media tree, or empty without media).
 extern const EmbeddedBlob kEmbeddedBlobs[];
 extern const unsigned kEmbeddedBlobCount;
 
@@ -23,7 +25,12 @@ struct BlobView {
     std::uint32_t size = 0;
 };
 
+// The program's icon, a BMP picture: the icon of its windows and of its desktop entry.
+inline constexpr char kProgramIconType[] = "ICON";
+inline constexpr unsigned kProgramIconId = 135;
+
 // The blob with this exact type name and id, or an empty view (null data, size 0) when there is none.
+// A "BITMAP" blob is the whole .bmp file, with its file header, on every platform.
 BlobView findBlob(const char* type, unsigned id);
 
 }  // namespace platform

@@ -1,6 +1,9 @@
 #pragma once
 // Where the user's options persist: one key of named 32-bit values.
 //
+// On Windows the key is the registry key HKEY_CURRENT_USER\<folder> (by default
+// Software\Vantorel\Glimmerdale) with one REG_DWORD per value, each read or written on its own.
+//
 // On Linux the key is a small text file in the registry-export convention,
 //   $XDG_CONFIG_HOME/glimmerdale/settings.reg   (default ~/.config/glimmerdale/settings.reg)
 // holding a "[HKEY_CURRENT_USER\Software\Vantorel\Glimmerdale]" line and one
@@ -49,8 +52,9 @@ std::string updateSettingsText(const std::uint8_t* data, std::size_t size,
 
 class SettingsStorage {
 public:
-    // A store whose file is kSettingsFileName inside `folder`. An empty folder gives a store that
-    // has no key, reads nothing and refuses every write.
+    // A store whose file is kSettingsFileName inside `folder` (on Windows: the registry key of that
+    // path below HKEY_CURRENT_USER). An empty folder gives a store that has no key, reads nothing and
+    // refuses every write.
     explicit SettingsStorage(std::string folder);
 
     // True when the settings file exists (readable or not).
@@ -62,7 +66,8 @@ public:
 
     // Stores the values in one atomic replacement of the file, creating the folder when needed and
     // keeping all other lines. False when anything fails; the file on disk is then unchanged. A file
-    // that exists but cannot be read is never replaced, so nothing in it is lost.
+    // that exists but cannot be read is never replaced, so nothing in it is lost. (The registry
+    // takes each value on its own: a failure there may leave the values before it stored.)
     bool writeDwords(const std::vector<DwordValue>& values);
 
     const std::string& folder() const { return folder_; }
@@ -76,7 +81,8 @@ private:
 
 // The folder the settings live in: `overrideFolder` when it is not empty, else the environment
 // variable GLIMMERDALE_CONFIG_DIR, else $XDG_CONFIG_HOME/glimmerdale, else ~/.config/glimmerdale.
-// Empty when no home folder can be found.
+// Empty when no home folder can be found. On Windows: `overrideFolder` when it is not empty, else
+// the key Software\Vantorel\Glimmerdale.
 std::string settingsFolder(const std::string& overrideFolder);
 
 }  // namespace platform

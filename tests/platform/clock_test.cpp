@@ -83,7 +83,8 @@ TEST(Clocks, CountersMoveForwardAtTheirRates) {
                              double(platform::performanceFrequency());
     const std::uint32_t tickMs = platform::tickCount() - tickBefore;
     EXPECT_GE(counterMs, 29.0);
-    EXPECT_GE(tickMs, 29u);
+    // The tick moves in the system timer's steps: 1 ms on Linux, about 16 ms on Windows.
+    EXPECT_GE(tickMs + 16u, 30u);
     EXPECT_LT(counterMs, 5000.0);
     const platform::LocalTime now = platform::localTime();
     EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.millisecond >= 0 &&

@@ -38,8 +38,8 @@ public:
     void swapBuffers();
 
 private:
-    void* window_ = nullptr;   // SDL_Window*
-    void* context_ = nullptr;  // SDL_GLContext
+    void* window_ = nullptr;   // SDL_Window* (HWND on Windows)
+    void* context_ = nullptr;  // SDL_GLContext (HGLRC on Windows)
     bool ownsVideo_ = false;   // this object initialised the SDL video subsystem
     int width_ = 0;
     int height_ = 0;

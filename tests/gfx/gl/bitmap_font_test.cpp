@@ -61,6 +61,11 @@ TEST_F(Font, NinetySixListsThatDrawAndAdvance) {
     EXPECT_NEAR(twoAdvance, 2 * wideAdvance, 0.01f);
     EXPECT_EQ(litTwo, 2 * lit);  // the second glyph lands beside the first, not on it
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    const GLuint base = font.base();
+    font.release();
+    EXPECT_FALSE(glIsList(base));
+    EXPECT_EQ(font.base(), 0u);
 }
 
 TEST_F(Font, GlyphsStandUpright) {
@@ -82,21 +87,6 @@ TEST_F(Font, GlyphsStandUpright) {
     EXPECT_GT(widths[top], 2 * widths[bottom]);
     EXPECT_GE(bottom, 19);  // on the baseline, not hanging below it
     EXPECT_LE(top, 20 + BitmapFont::kPixelHeight);
-}
-
-TEST_F(Font, MissingFontLeavesEmptyListsAndPixelStoreUntouched) {
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    EXPECT_FALSE(font.create("/nonexistent/font.ttf"));
-    ASSERT_NE(font.base(), 0u);
-    EXPECT_TRUE(glIsList(font.base() + 33));
-    EXPECT_EQ(drawAndCount("Hello"), 0);
-    GLint alignment = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(alignment, 4);
-    const GLuint base = font.base();
-    font.release();
-    EXPECT_FALSE(glIsList(base));
-    EXPECT_EQ(font.base(), 0u);
 }
 
 }  // namespace

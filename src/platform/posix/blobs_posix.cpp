@@ -1,3 +1,5 @@
+// Blobs from the table the build links into the executable (resources/write_blob_table.cmake).
+
 #include "platform/blobs.h"
 
 #include <cstring>

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds the Windows Glimmerdale.scr with its tests and runs them under Wine inside a virtual X
+# server: the portable unit tests cross-built, and the end-to-end tests of the real program (driven by
+# the native build's test_wine). Run by scripts/test.sh after the Linux tests, which leave the
+# native build (and its media) in place; on its own it builds what it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+NATIVE_BUILD_DIR=${NATIVE_BUILD_DIR:-build}
+WINDOWS_BUILD_DIR=${WINDOWS_BUILD_DIR:-build-windows}
+
+BUILD_DIR=$NATIVE_BUILD_DIR bash scripts/build.sh --target test_wine
+WINDOWS_TESTS=ON CMAKE_ARGS="-DGLIMMERDALE_WINE_TESTS=$(pwd)/$NATIVE_BUILD_DIR/tests/test_wine" \
+  bash scripts/build-windows.sh --target all
+
+export MESA_SHADER_CACHE_DISABLE=true
+# -noreset: the server must not reset (and turn clients away) each time the last client leaves.
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash -c '
+  set -euo pipefail
+  source scripts/windows/wine-session.sh
+  trap wine_session_stop EXIT
+  wine_session_start
+  cd "$0"
+  ctest --output-on-failure --timeout 900' "$WINDOWS_BUILD_DIR"

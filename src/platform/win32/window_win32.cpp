@@ -1,0 +1,295 @@
+// The Win32 video backend: the window class and pop-up window, the message pump, the pixel format
+// and WGL context, ChangeDisplaySettings, the cursor and the device gamma ramp.
+
+#include <windows.h>
+
+#include <GL/gl.h>
+
+#include <utility>
+
+#include "platform/win32/wide_text_win32.h"
+#include "platform/window.h"
+
+namespace platform {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"Glimmerdale";
+constexpr int kIconResource = 135;
+
+class Win32VideoBackend;
+Win32VideoBackend* g_backend = nullptr;  // the one backend the window procedure reports to
+
+class Win32VideoBackend final : public VideoBackend {
+public:
+    Win32VideoBackend() { g_backend = this; }
+    ~Win32VideoBackend() override {
+        closeWindow();
+        if (g_backend == this) g_backend = nullptr;
+    }
+
+    bool readCurrentDisplayMode(DisplayMode& mode) override {
+        DEVMODEW current{};
+        current.dmSize = sizeof current;
+        if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &current)) return false;
+        mode.width = static_cast<int>(current.dmPelsWidth);
+        mode.height = static_cast<int>(current.dmPelsHeight);
+        // 0 and 1 both mean "the hardware's default rate".
+        mode.refreshRate = current.dmDisplayFrequency > 1 ? static_cast<int>(current.dmDisplayFrequency) : 0;
+        return true;
+    }
+
+    bool changeDisplayMode(const DisplayMode& wanted) override {
+        DEVMODEW mode{};
+        mode.dmSize = sizeof mode;
+        if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return false;
+        // Only the size changes; depth, refresh rate and the rest stay as the display runs them.
+        mode.dmPelsWidth = static_cast<DWORD>(wanted.width);
+        mode.dmPelsHeight = static_cast<DWORD>(wanted.height);
+        mode.dmFields |= DM_PELSWIDTH | DM_PELSHEIGHT;
+        if (ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) return false;
+        modeChanged_ = true;
+        return true;
+    }
+
+    void restoreDisplayMode() override {
+        if (!modeChanged_) return;
+        // No mode: back to the one stored in the registry, which a CDS_FULLSCREEN change never touched.
+        ChangeDisplaySettingsW(nullptr, 0);
+        modeChanged_ = false;
+    }
+
+    bool openWindow(const WindowRequest& request) override {
+        closeWindow();
+        const HINSTANCE instance = win32::programInstance();
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.style = CS_HREDRAW | CS_VREDRAW;
+        windowClass.lpfnWndProc = &Win32VideoBackend::windowProcedure;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconResource));
+        windowClass.hIconSm =
+            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
+        windowClass.lpszClassName = kWindowClass;
+        classRegistered_ = RegisterClassExW(&windowClass) != 0;
+
+        // Full screen: a frameless pop-up over the whole display. Windowed (for people and tests): a
+        // normal captioned window with the requested client size.
+        const DWORD style =
+            (request.fullscreen ? WS_POPUP : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX) |
+            WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        RECT frame{0, 0, request.width, request.height};
+        AdjustWindowRectEx(&frame, style, FALSE, 0);
+        const int x = request.fullscreen ? 0 : CW_USEDEFAULT;
+        const int y = request.fullscreen ? 0 : CW_USEDEFAULT;
+        window_ = CreateWindowExW(0, kWindowClass, win32::widen(request.title).c_str(), style, x, y,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                  instance, nullptr);
+        if (window_ == nullptr) {
+            unregisterClass();
+            return false;
+        }
+        pixelFormat_ = request.pixelFormat;
+        dc_ = GetDC(window_);
+        ShowWindow(window_, SW_SHOWNORMAL);
+        UpdateWindow(window_);
+        SetForegroundWindow(window_);
+        SetFocus(window_);
+        return true;
+    }
+
+    void closeWindow() override {
+        destroyContext();
+        if (window_ != nullptr) {
+            if (dc_ != nullptr) ReleaseDC(window_, dc_);
+            dc_ = nullptr;
+            DestroyWindow(window_);
+            window_ = nullptr;
+            restoreDisplayMode();
+        }
+        unregisterClass();
+    }
+
+    void clientSize(int& width, int& height) override {
+        width = height = 0;
+        RECT client;
+        if (window_ == nullptr || !GetClientRect(window_, &client)) return;
+        width = client.right - client.left;
+        height = client.bottom - client.top;
+    }
+
+    ContextResult createContext() override {
+        if (dc_ == nullptr) return ContextResult::NoPixelFormat;
+        destroyContext();
+        // A window's pixel format can be set only once; a second context reuses it.
+        if (GetPixelFormat(dc_) == 0) {
+            PIXELFORMATDESCRIPTOR wanted{};
+            wanted.nSize = sizeof wanted;
+            wanted.nVersion = 1;
+            wanted.dwFlags =
+                PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | (pixelFormat_.doubleBuffer ? PFD_DOUBLEBUFFER : 0);
+            wanted.iPixelType = PFD_TYPE_RGBA;
+            wanted.cColorBits = static_cast<BYTE>(pixelFormat_.colorBits);
+            wanted.cDepthBits = static_cast<BYTE>(pixelFormat_.depthBits);
+            wanted.cStencilBits = static_cast<BYTE>(pixelFormat_.stencilBits);
+            wanted.iLayerType = PFD_MAIN_PLANE;
+            const int format = ChoosePixelFormat(dc_, &wanted);
+            if (format == 0) return ContextResult::NoPixelFormat;
+            if (!SetPixelFormat(dc_, format, &wanted)) return ContextResult::PixelFormatRefused;
+        }
+        context_ = wglCreateContext(dc_);
+        if (context_ == nullptr) return ContextResult::PixelFormatRefused;
+        if (!wglMakeCurrent(dc_, context_)) {
+            wglDeleteContext(context_);
+            context_ = nullptr;
+            return ContextResult::PixelFormatRefused;
+        }
+        return ContextResult::Created;
+    }
+
+    void destroyContext() override {
+        if (context_ == nullptr) return;
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(context_);
+        context_ = nullptr;
+    }
+
+    bool setSwapInterval(int interval) override {
+        if (context_ == nullptr) return false;
+        using SwapIntervalFunction = BOOL(WINAPI*)(int);
+        const auto setInterval = reinterpret_cast<SwapIntervalFunction>(
+            reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
+        return setInterval != nullptr && setInterval(interval) != FALSE;
+    }
+
+    void swapBuffers() override {
+        if (dc_ != nullptr && context_ != nullptr) SwapBuffers(dc_);
+    }
+
+    // One message per call. The window procedure runs inside the dispatch (and inside the peek for
+    // messages sent from other threads) and notes a close request or an ending key press.
+    WindowEvent pollEvent() override {
+        MSG message;
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            return std::exchange(closeOrKey_, false) ? WindowEvent::CloseOrKey : WindowEvent::None;
+        if (message.message == WM_QUIT) return WindowEvent::QuitRequest;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+        return std::exchange(closeOrKey_, false) ? WindowEvent::CloseOrKey : WindowEvent::Ignored;
+    }
+
+    void postQuit() override { PostQuitMessage(0); }
+
+    void showCursor(bool visible) override {
+        // ShowCursor counts; keep our own calls balanced.
+        if (visible == !cursorHidden_) return;
+        ShowCursor(visible ? TRUE : FALSE);
+        cursorHidden_ = !visible;
+    }
+
+    CursorPosition cursorPosition() override {
+        CursorPosition position;
+        POINT point;
+        if (GetCursorPos(&point)) {
+            position.x = point.x;
+            position.y = point.y;
+        }
+        return position;
+    }
+
+    bool leftButtonDown() override {
+        const bool down = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0 || leftPressed_;
+        leftPressed_ = false;
+        return down;
+    }
+
+    bool readGammaRamp(GammaRamp& ramp) override {
+        WORD tables[3][256];
+        const bool ok = withGammaDc([&](HDC dc) { return GetDeviceGammaRamp(dc, tables) != FALSE; });
+        if (!ok) return false;
+        for (int i = 0; i < 256; ++i) {
+            ramp.red[i] = tables[0][i];
+            ramp.green[i] = tables[1][i];
+            ramp.blue[i] = tables[2][i];
+        }
+        return true;
+    }
+
+    bool writeGammaRamp(const GammaRamp& ramp) override {
+        WORD tables[3][256];
+        for (int i = 0; i < 256; ++i) {
+            tables[0][i] = ramp.red[i];
+            tables[1][i] = ramp.green[i];
+            tables[2][i] = ramp.blue[i];
+        }
+        return withGammaDc([&](HDC dc) { return SetDeviceGammaRamp(dc, tables) != FALSE; });
+    }
+
+private:
+    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        Win32VideoBackend* self = g_backend;
+        switch (message) {
+            case WM_SIZE:
+                return 0;
+            case WM_PAINT: {
+                // Validates the window; the frame loop does all the drawing.
+                PAINTSTRUCT paint;
+                BeginPaint(window, &paint);
+                EndPaint(window, &paint);
+                return 0;
+            }
+            case WM_CLOSE:
+                // The window stays; the frame loop ends and the normal shutdown destroys it.
+                if (self) self->closeOrKey_ = true;
+                return 0;
+            case WM_KEYDOWN:
+                if (wParam != VK_SPACE && self) self->closeOrKey_ = true;
+                return 0;
+            case WM_LBUTTONDOWN:
+                // A click released before the next frame's button test still counts.
+                if (self) self->leftPressed_ = true;
+                break;
+            default:
+                break;
+        }
+        // Everything else, WM_SYSKEYDOWN (Alt held, F10) included, gets the default handling.
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    // The gamma ramp belongs to the display the window is on; before there is a window, the screen's.
+    template <typename Call>
+    bool withGammaDc(Call call) {
+        if (dc_ != nullptr) return call(dc_);
+        const HDC screen = GetDC(nullptr);
+        if (screen == nullptr) return false;
+        const bool ok = call(screen);
+        ReleaseDC(nullptr, screen);
+        return ok;
+    }
+
+    void unregisterClass() {
+        if (!classRegistered_) return;
+        UnregisterClassW(kWindowClass, win32::programInstance());
+        classRegistered_ = false;
+    }
+
+    HWND window_ = nullptr;
+    HDC dc_ = nullptr;
+    HGLRC context_ = nullptr;
+    PixelFormatRequest pixelFormat_;
+    bool classRegistered_ = false;
+    bool modeChanged_ = false;
+    bool cursorHidden_ = false;
+    bool closeOrKey_ = false;
+    bool leftPressed_ = false;
+};
+
+}  // namespace
+
+VideoBackend& systemVideoBackend() {
+    static Win32VideoBackend backend;
+    return backend;
+}
+
+}  // namespace platform

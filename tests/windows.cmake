@@ -1,0 +1,62 @@
+# The tests of the Windows build (included by tests/CMakeLists.txt when cross-compiling):
+#   - the portable unit and GL tests, cross-built and run through Wine (CTest's emulator);
+#   - the end-to-end tests of Glimmerdale.scr under Wine, a Linux program (tests/wine/) that the
+#     native build makes; its path is GLIMMERDALE_WINE_TESTS.
+# scripts/test-windows.sh runs them inside a virtual X server and a private Wine.
+
+set(GLIMMERDALE_WINE_TESTS "" CACHE FILEPATH "The native build's test_wine program")
+
+# Test files that need the Linux host: child processes and POSIX files (support/process.h), the SDL
+# and X11 backends, the FreeType font file, the settings file on disk. The settings folder is not
+# cross-built at all: its tests exercise the file-backed store; the registry is tested under Wine
+# end to end (tests/wine/).
+set(linux_only_tests
+  core/log_test.cpp app/single_instance_test.cpp app/gl/run_frame_test.cpp
+  platform/processes_test.cpp platform/gl/preview_window_test.cpp platform/gl/font_freetype_test.cpp
+  sound/sound_e2e_test.cpp sound/sound_sdl_disk_test.cpp
+  gfx/gl/gl_window_test.cpp)
+
+# The format writers and the archive packer that the tests build their fixtures with.
+set(ZLIB_USE_STATIC_LIBS ON)
+add_subdirectory(${PROJECT_SOURCE_DIR}/tools/formats ${PROJECT_BINARY_DIR}/tools/formats)
+add_library(gd_rarpack STATIC ${PROJECT_SOURCE_DIR}/tools/rarpack/rar_writer.cpp)
+target_include_directories(gd_rarpack PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tools)
+
+set(unit_libs gd_formats gd_rarpack gd_app gd_core gd_settings gd_media gd_gfx gd_model gd_scene gd_countdown gd_sound gd_platform
+    gd_test_support gd_embedded_empty Vorbis::vorbisenc)
+foreach(folder core app media gfx model scene countdown sound platform
+        app/gl media/gl gfx/gl model/gl scene/gl countdown/gl platform/gl)
+  string(REPLACE "/" "_" name ${folder})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  foreach(excluded ${linux_only_tests})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
+  if(NOT sources)
+    continue()
+  endif()
+  add_executable(test_${name} ${sources})
+  target_compile_options(test_${name} PRIVATE ${GLIMMERDALE_WARNINGS})
+  target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR}
+                             ${PROJECT_SOURCE_DIR}/tools)
+  target_compile_definitions(test_${name} PRIVATE GLIMMERDALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    GLIMMERDALE_BINARY_DIR="${GLIMMERDALE_MEDIA_DIR}/.." GLIMMERDALE_EXE="$<TARGET_FILE:Glimmerdale>")
+  target_link_libraries(test_${name} PRIVATE ${unit_libs} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_test(NAME test_${name} COMMAND test_${name})
+  if(folder MATCHES "/gl$")
+    set_tests_properties(test_${name} PROPERTIES LABELS "gl;windows" TIMEOUT 600)
+  else()
+    set_tests_properties(test_${name} PROPERTIES LABELS "unit;windows" TIMEOUT 600)
+  endif()
+endforeach()
+
+# The stand-in for the display settings' preview area.
+add_executable(preview_host ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows/preview_host.cpp)
+target_link_options(preview_host PRIVATE -municode)
+target_link_libraries(preview_host PRIVATE gdi32 user32)
+
+if(NOT EXISTS "${GLIMMERDALE_WINE_TESTS}")
+  message(FATAL_ERROR "GLIMMERDALE_WINE_TESTS must name the native build's test_wine program")
+endif()
+add_test(NAME test_wine COMMAND ${GLIMMERDALE_WINE_TESTS})
+set_tests_properties(test_wine PROPERTIES LABELS "e2e;windows" TIMEOUT 900 ENVIRONMENT
+  "GLIMMERDALE_WINDOWS_EXE=$<TARGET_FILE:Glimmerdale>;GLIMMERDALE_PREVIEW_HOST=$<TARGET_FILE:preview_host>;GLIMMERDALE_MEDIA_DIR=${GLIMMERDALE_MEDIA_DIR}")
