@@ -107,6 +107,9 @@ public:
 
     // Drops every emitter and group (shutdown, tests). The effect cache is kept.
     void release();
+    // Forgets every cached effect, so the next loadEffect reads its file again (the fuzz target,
+    // which reads a new file under one name for every input).
+    void forgetEffects() { cache_.clear(); }
 
     // Read access for the scene, tests and benchmarks.
     float accumulator() const { return accumulator_; }

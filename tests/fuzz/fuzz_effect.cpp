@@ -3,12 +3,12 @@
 // Each input gets a budget: simulating bursts of tens of thousands of particles takes most of a
 // millisecond each, so only effects within a particle budget are simulated (larger ones are parsed
 // and checked only; the unit tests fill the pool with the largest burst), and one particle system
-// (whose vertex pool takes megabytes to set up) serves many inputs, each under a name of its own.
+// (whose vertex pool takes megabytes to set up) serves every input, its effects forgotten between
+// them.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "scene/effect_file.h"
@@ -17,9 +17,6 @@
 namespace {
 
 constexpr long kSimulatedParticleBudget = 2000;
-// Inputs one particle system serves before a fresh one (its effect cache grows by one an input).
-constexpr int kInputsPerSystem = 2000;
-
 const std::uint8_t* g_input = nullptr;
 std::size_t g_inputSize = 0;
 
@@ -48,17 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (particles > kSimulatedParticleBudget) return 0;
     }
 
-    static std::unique_ptr<ParticleSystem> system;
-    static int served = 0;
-    if (!system || served == kInputsPerSystem) {
-        system = std::make_unique<ParticleSystem>(inputSources());
-        served = 0;
-    }
-    const std::string name = "fuzz" + std::to_string(served++);
+    static ParticleSystem particles(inputSources());
+    const std::string name = "fuzz";
     g_input = data;
     g_inputSize = size;
-    ParticleSystem& particles = *system;
     particles.release();
+    particles.forgetEffects();
     const ParticleEffect& effect = particles.loadEffect(name);
     if (effect.layerCount > kMaxEffectLayers) std::abort();
     particles.setCameraPosition({1, 2, 3});
