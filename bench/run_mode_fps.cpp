@@ -39,14 +39,16 @@ Build currentBuild() {
     return {(self.parent_path().parent_path() / "Glimmerdale.scr").string(), true};
 }
 
-// Runs the screensaver windowed at 1024 x 768 without vsync or frame-rate cap for `frames` frames;
-// returns the wall time in seconds, or a negative number when it did not run through. `peakMegabytes`
-// gets the process's peak resident size.
+// Runs the screensaver windowed at 1024 x 768 without vsync or frame-rate cap, with camera order seed 1
+// and a fixed step, for `frames` frames; returns the wall time in seconds, or a negative number when
+// it did not run through. `peakMegabytes` gets the process's peak resident size.
 double timedRun(const Build& build, long frames, std::string& problem, double* peakMegabytes = nullptr) {
     testsupport::TempDir dir("gdbench");
     testsupport::ProcessRequest request;
     request.program = build.program;
-    request.args = {"--config-dir", dir.path(), "--windowed", "--size", "1024x768", "--no-vsync"};
+    // The same camera and steps in every run, so that two builds draw the same frames.
+    request.args = {"--config-dir", dir.path(), "--windowed", "--size",     "1024x768",
+                    "--no-vsync",   "--seed",   "1",          "--fixed-dt", "1"};
     if (build.paced) request.args.insert(request.args.end(), {"--max-fps", "0"});
     request.args.insert(request.args.end(), {"--frames", std::to_string(frames), "/s"});
     request.cwd = dir.path();
