@@ -22,7 +22,8 @@ void animateObject(SceneObject& object, float dt) {
     if (keys.t > 1.0f) {
         keys.t = 0.0f;
         k += 1;
-        keys.hold -= 1;
+        // A hold counts down to 0 and stays there; a negative one from the file holds nothing.
+        if (keys.hold > 0) keys.hold -= 1;
     }
     if (k > count - 2) {
         k = 0;

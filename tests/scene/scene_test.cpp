@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <set>
 
 #include "formats/byte_writer.h"
@@ -371,6 +372,13 @@ TEST(SceneAnimation, KeysHoldThenRun) {
     EXPECT_NEAR(object.centre.x, 15.5f, 1e-4f);
     for (int i = 0; i < 40; ++i) animateObject(object, 1.0f);
     EXPECT_EQ(object.keys.current, 0);  // passed keyCount − 2
+    EXPECT_EQ(object.keys.hold, 0);
+
+    // The most negative hold a file can give runs at once and is never counted further down.
+    object.keys.hold = std::numeric_limits<int>::min();
+    for (int i = 0; i < 21; ++i) animateObject(object, 1.0f);
+    EXPECT_EQ(object.keys.current, 1);
+    EXPECT_EQ(object.keys.hold, std::numeric_limits<int>::min());
 }
 
 ModelInstance instanceWithNodes(const std::vector<std::string>& names) {
