@@ -46,7 +46,8 @@ int runGlimmerdale(int argc, char** argv) {
     std::uint32_t previewParent = 0;
     setRunMode(parseCommandLine(commandLineFromArguments(arguments), previewParent));
 
-    if (currentRunMode() == RunMode::Configure) runOptionsDialog(settings, media);
+    // "/c:<window>": the display settings page that asked for the dialog.
+    if (currentRunMode() == RunMode::Configure) runOptionsDialog(settings, media, previewParent);
     if (currentRunMode() == RunMode::Run) {
         if (options.viewModel.empty())
             runScreensaver(settings, options, media);

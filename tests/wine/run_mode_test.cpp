@@ -103,14 +103,4 @@ TEST_F(WineRunMode, ARefusedDisplayModeIsReportedAndTheRunEndsThroughTheNormalSh
     EXPECT_EQ(sandbox.logLines().back().rfind("Fps: ", 0), 0u) << sandbox.log();
 }
 
-// Configure mode has no dialog on Windows yet: it says so and ends instead of hanging.
-TEST_F(WineRunMode, ConfigureModeSaysTheDialogIsMissingAndEnds) {
-    WineSandbox sandbox;
-    const auto result = sandbox.run({"/c"}, std::chrono::seconds(60));
-    ASSERT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.errorOutput.find("options dialog is not available"), std::string::npos)
-        << result.errorOutput;
-}
-
 }  // namespace
