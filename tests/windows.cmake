@@ -54,9 +54,23 @@ add_executable(preview_host ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows/preview_hos
 target_link_options(preview_host PRIVATE -municode)
 target_link_libraries(preview_host PRIVATE gdi32 user32)
 
+# The Windows dialog toolkit over the program's real dialog resources (needs a display).
+add_executable(test_settings_win32 ${CMAKE_CURRENT_SOURCE_DIR}/settings/win32/options_dialog_win32_test.cpp)
+target_compile_options(test_settings_win32 PRIVATE ${GLIMMERDALE_WARNINGS})
+target_include_directories(test_settings_win32 PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(test_settings_win32 PRIVATE gd_settings gd_core gd_platform gd_embedded GTest::gtest
+                      GTest::gtest_main)
+add_test(NAME test_settings_win32 COMMAND test_settings_win32)
+set_tests_properties(test_settings_win32 PROPERTIES LABELS "gl;windows" TIMEOUT 600)
+
+# Looks at the options dialog from another process, and stands in for the display settings page.
+add_executable(dialog_probe ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows/dialog_probe.cpp)
+target_link_options(dialog_probe PRIVATE -municode)
+target_link_libraries(dialog_probe PRIVATE comctl32 gdi32 user32)
+
 if(NOT EXISTS "${GLIMMERDALE_WINE_TESTS}")
   message(FATAL_ERROR "GLIMMERDALE_WINE_TESTS must name the native build's test_wine program")
 endif()
 add_test(NAME test_wine COMMAND ${GLIMMERDALE_WINE_TESTS})
 set_tests_properties(test_wine PROPERTIES LABELS "e2e;windows" TIMEOUT 900 ENVIRONMENT
-  "GLIMMERDALE_WINDOWS_EXE=$<TARGET_FILE:Glimmerdale>;GLIMMERDALE_PREVIEW_HOST=$<TARGET_FILE:preview_host>;GLIMMERDALE_MEDIA_DIR=${GLIMMERDALE_MEDIA_DIR}")
+  "GLIMMERDALE_WINDOWS_EXE=$<TARGET_FILE:Glimmerdale>;GLIMMERDALE_PREVIEW_HOST=$<TARGET_FILE:preview_host>;GLIMMERDALE_MEDIA_DIR=${GLIMMERDALE_MEDIA_DIR};GLIMMERDALE_DIALOG_PROBE=$<TARGET_FILE:dialog_probe>;GLIMMERDALE_INSTALLER=${GLIMMERDALE_INSTALLER};GLIMMERDALE_WINDOWS_BUILD_DIR=${PROJECT_BINARY_DIR}")
