@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Windows screensaver, build-windows/Glimmerdale.scr: a self-contained 64-bit GUI program
-# cross-compiled with mingw-w64. Extra arguments go to cmake --build (for example --target all).
+# cross-compiled with mingw-w64, and its installer, build-windows/Glimmerdale-<version>-setup.exe
+# (NSIS). Extra arguments go to cmake --build (for example --target all).
 #
 #   1. the Windows libraries from Debian's source packages, once (build-windows/libraries/)
 #   2. the media with the native tools (the native build in build/, only the media target)
 #   3. the cross build, which links the native build's media archives and pictures as resources
+#   4. the installer around the program
 set -euo pipefail
 cd "$(dirname "$0")/.."
 NATIVE_BUILD_DIR=${NATIVE_BUILD_DIR:-build}
@@ -19,6 +21,7 @@ cmake -S . -B "$WINDOWS_BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64
   -DGLIMMERDALE_MEDIA_DIR="$(pwd)/$NATIVE_BUILD_DIR/media" \
   -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} -DGLIMMERDALE_BENCH=OFF -DGLIMMERDALE_TESTS=${WINDOWS_TESTS:-OFF} \
   ${CMAKE_ARGS:-} >/dev/null
-if [ $# -eq 0 ]; then set -- --target Glimmerdale; fi
+if [ $# -eq 0 ]; then set -- --target Glimmerdale installer; fi
 cmake --build "$WINDOWS_BUILD_DIR" -j"$JOBS" "$@"
 echo "build-windows: $WINDOWS_BUILD_DIR/Glimmerdale.scr"
+ls "$WINDOWS_BUILD_DIR"/Glimmerdale-*-setup.exe 2>/dev/null | sed 's/^/build-windows: /' || true

@@ -13,7 +13,7 @@ PACKAGES=(
   xvfb xauth xdotool openbox x11-utils
   p7zip-full libarchive-tools imagemagick
   g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev dpkg-dev debian-archive-keyring
-  wine wine64
+  wine wine64 nsis zip
 )
 
 missing=()
