@@ -45,7 +45,8 @@ function(glimmerdale_test name folder)
   target_compile_definitions(${name} PRIVATE
     GLIMMERDALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     GLIMMERDALE_BINARY_DIR="${PROJECT_BINARY_DIR}"
-    GLIMMERDALE_EXE="$<TARGET_FILE:Glimmerdale>")
+    GLIMMERDALE_EXE="$<TARGET_FILE:Glimmerdale>"
+    GLIMMERDALE_CMAKE="${CMAKE_COMMAND}")
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   # Several test programs run the real screensaver; build it first so they never skip.
   add_dependencies(${name} Glimmerdale)

@@ -12,7 +12,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool openbox x11-utils
   p7zip-full libarchive-tools imagemagick
-  g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev dpkg-dev debian-archive-keyring
+  libxrandr-dev xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils
+  g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev debian-archive-keyring
   wine wine64 nsis zip
 )
 

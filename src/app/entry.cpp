@@ -1,6 +1,7 @@
 #include "app/entry.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,22 @@
 #include "core/run_mode.h"
 #include "media/media_pack.h"
 #include "platform/clock.h"
+#include "platform/host_window.h"
 #include "settings/settings.h"
+
+namespace {
+
+// A copy inside a framework's window runs one per monitor, started in the user's home folder: its
+// log goes to the user's state folder, one file for all of them.
+void openSharedLog() {
+    const std::string folder = platform::stateFolder();
+    if (folder.empty()) return;
+    const std::string path = folder + "/Log.txt";
+    platform::shareLogFile(path);
+    theLog().open(path, Log::OpenMode::Append);
+}
+
+}  // namespace
 
 int runGlimmerdale(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + (argc > 0 ? argc : 0));
@@ -31,20 +47,30 @@ int runGlimmerdale(int argc, char** argv) {
         std::fputs(launchOptionsHelp().c_str(), stdout);
         return 0;
     }
+    if (!resolveHostWindow(options, std::getenv("XSCREENSAVER_WINDOW"), error)) {
+        std::fprintf(stderr, "Glimmerdale.scr: %s\n", error.c_str());
+        return 2;
+    }
     if (options.fixedTime) {
         platform::LocalTime start;
         if (platform::parseLocalTime(options.timeText, start)) platform::setLocalTimeOverride(start);
     }
 
-    theLog().open("Log.txt");
-    checkSingleInstance();
+    if (options.embedded) {
+        openSharedLog();
+    } else {
+        theLog().open("Log.txt");
+        checkSingleInstance();
+    }
     SettingsStore settings(platform::settingsFolder(options.configDir));
     settings.reset();
     settings.load();
     MediaPack media;
     initMediaPack(media);
     std::uint32_t previewParent = 0;
-    setRunMode(parseCommandLine(commandLineFromArguments(arguments), previewParent));
+    setRunMode(options.embedded ? RunMode::Run
+                                : parseCommandLine(commandLineFromArguments(arguments), previewParent));
+    if (currentRunMode() == RunMode::Run) applySettingOverrides(options, settings.settings());
 
     // "/c:<window>": the display settings page that asked for the dialog.
     if (currentRunMode() == RunMode::Configure) runOptionsDialog(settings, media, previewParent);

@@ -9,4 +9,7 @@
 // the single-instance check, the settings (defaults, then the stored values), the media pack, the
 // run mode from the remaining command line, then the options dialog, Run mode or the preview, each
 // started only if the mode (read again each time) asks for it.
+// Inside a framework's window (--root, --window-id, $XSCREENSAVER_WINDOW) the mode is Run, the log is
+// the shared one in the user's state folder, and there is no single-instance check: the framework
+// starts one copy per monitor. The options for one run (--fps, --music, ...) apply in Run mode.
 int runGlimmerdale(int argc, char** argv);

@@ -132,6 +132,7 @@ void runFrameLoop(RunSession& session, FrameView& view) {
         }
         const platform::WindowEvent event = video.pollEvent();
         if (event != platform::WindowEvent::None) {
+            if (event == platform::WindowEvent::Resized) followClientSize(session.window);
             if (handleWindowEvent(event)) break;
             continue;
         }

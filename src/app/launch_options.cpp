@@ -1,10 +1,13 @@
 #include "app/launch_options.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/clock.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -60,6 +63,36 @@ bool readPoint(const std::string& text, std::array<float, 3>& point) {
     return true;
 }
 
+// XScreenSaver hands its modules its own flags with one dash; they mean what the long options mean.
+// (Other arguments with one dash are the screensaver's switches and stay as they are.)
+std::string withTwoDashes(const std::string& argument) {
+    for (const char* flag : {"-root", "-window-id", "-fps"}) {
+        const std::size_t length = std::strlen(flag);
+        if (argument.compare(0, length, flag) == 0 && (argument.size() == length || argument[length] == '='))
+            return "-" + argument;
+    }
+    return argument;
+}
+
+// The on/off options that override a stored setting for one run.
+struct Switch {
+    const char* name;
+    std::optional<bool> LaunchOptions::*option;
+    bool value;
+};
+const Switch kSwitches[] = {
+    {"--fps", &LaunchOptions::showFrameRate, true},     {"--no-fps", &LaunchOptions::showFrameRate, false},
+    {"--music", &LaunchOptions::music, true},           {"--no-music", &LaunchOptions::music, false},
+    {"--clock", &LaunchOptions::showClock, true},       {"--no-clock", &LaunchOptions::showClock, false},
+    {"--clock-24h", &LaunchOptions::clock24Hour, true}, {"--clock-12h", &LaunchOptions::clock24Hour, false},
+};
+
+const Switch* findSwitch(const std::string& name) {
+    for (const Switch& candidate : kSwitches)
+        if (name == candidate.name) return &candidate;
+    return nullptr;
+}
+
 // Options that only mean something together.
 bool checkCombinations(const LaunchOptions& options, bool lookFromGiven, bool lookAtGiven, bool fovGiven,
                        std::string& error) {
@@ -93,7 +126,7 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
     bool lookFromGiven = false, lookAtGiven = false, fovGiven = false;
     if (!arguments.empty()) kept.push_back(arguments[0]);
     for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
+        const std::string argument = withTwoDashes(arguments[i]);
         if (argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
             kept.push_back(argument);
             continue;
@@ -191,6 +224,23 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!takeValue()) return false;
             if (value.empty()) return bad("needs a folder");
             options.configDir = value;
+        } else if (name == "--root") {
+            if (!flag(options.root)) return false;
+        } else if (name == "--window-id") {
+            if (!takeValue()) return false;
+            if (!readWindowId(value, options.windowId))
+                return bad("needs an X11 window id (decimal or 0x hex)");
+            options.windowIdGiven = true;
+        } else if (const Switch* setting = findSwitch(name)) {
+            if (hasValue) {
+                error = name + " takes no value";
+                return false;
+            }
+            options.*(setting->option) = setting->value;
+        } else if (name == "--volume") {
+            if (!takeValue()) return false;
+            if (!readInteger(value, 0, 100, number)) return bad("needs a volume from 0 to 100");
+            options.volume = static_cast<int>(number);
         } else {
             error = "unknown option " + name;
             return false;
@@ -230,5 +280,62 @@ std::string launchOptionsHelp() {
            "  --config-dir DIR        keep the settings file in DIR\n"
            "  --help                  print this text and exit\n"
            "\n"
-           "Options may also be written --name=value. The program writes Log.txt into the working folder.\n";
+           "Inside a screensaver framework (XScreenSaver): live Run mode in the framework's window until\n"
+           "SIGTERM; input is the framework's; one copy per monitor, of which one plays the music:\n"
+           "  --root, -root           draw into $XSCREENSAVER_WINDOW, or without it into the root window\n"
+           "  --window-id ID, -window-id ID  draw into the X11 window ID (decimal or 0x hex)\n"
+           "For this run only, over the stored options (which stay as they are):\n"
+           "  --fps, -fps / --no-fps  show / hide the frame rate\n"
+           "  --music / --no-music    play / do not play the music\n"
+           "  --volume N              music volume, 0 to 100\n"
+           "  --clock / --no-clock    show / hide the clock\n"
+           "  --clock-24h / --clock-12h  24-hour / 12-hour clock\n"
+           "\n"
+           "Options may also be written --name=value. The program writes Log.txt into the working folder;\n"
+           "inside a framework's window into $XDG_STATE_HOME/glimmerdale/ (~/.local/state/glimmerdale/).\n";
+}
+
+bool readWindowId(const std::string& text, std::uint32_t& id) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string digits = hex ? text.substr(2) : text;
+    if (digits.empty()) return false;
+    for (char c : digits)
+        if (!(hex ? std::isxdigit(static_cast<unsigned char>(c))
+                  : std::isdigit(static_cast<unsigned char>(c))))
+            return false;
+    errno = 0;
+    const unsigned long long parsed = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
+    if (errno != 0 || parsed == 0 || parsed > 0xffffffffULL) return false;
+    id = static_cast<std::uint32_t>(parsed);
+    return true;
+}
+
+bool resolveHostWindow(LaunchOptions& options, const char* xscreensaverWindow, std::string& error) {
+    options.embedded = false;
+    options.hostWindow = 0;
+    if (options.windowIdGiven) {
+        options.embedded = true;
+        options.hostWindow = options.windowId;
+    } else if (xscreensaverWindow && *xscreensaverWindow) {
+        if (!readWindowId(xscreensaverWindow, options.hostWindow)) {
+            error = std::string("XSCREENSAVER_WINDOW holds no window id: \"") + xscreensaverWindow + "\"";
+            return false;
+        }
+        options.embedded = true;
+    } else if (options.root) {
+        options.embedded = true;
+    }
+    if (options.embedded && !options.viewModel.empty()) {
+        error = "--view-model does not draw into a framework's window";
+        return false;
+    }
+    return true;
+}
+
+void applySettingOverrides(const LaunchOptions& options, Settings& settings) {
+    if (options.showFrameRate) settings.showFrameRate = *options.showFrameRate;
+    if (options.music) settings.enableMusic = *options.music;
+    if (options.volume) settings.masterVolume = static_cast<float>(*options.volume);
+    if (options.showClock) settings.showClock = *options.showClock;
+    if (options.clock24Hour) settings.clock24Hour = *options.clock24Hour;
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,21 @@ struct LaunchOptions {
     std::string viewModel;      // --view-model NAME: show one model turning (media review)
     std::string configDir;      // --config-dir DIR: where the settings file lives
     bool help = false;          // --help
+
+    // A screensaver framework's module (XScreenSaver's flags also come with one dash: -root,
+    // -window-id, -fps): live Run mode inside a window the framework owns, until SIGTERM.
+    bool root = false;           // --root: the root window (or $XSCREENSAVER_WINDOW)
+    bool windowIdGiven = false;  // --window-id ID: this X11 window (decimal or 0x hex)
+    std::uint32_t windowId = 0;
+    bool embedded = false;         // set by resolveHostWindow
+    std::uint32_t hostWindow = 0;  // the window to draw into; 0: the root window
+
+    // The stored options for this run only, never written back (empty: the stored value stands).
+    std::optional<bool> showFrameRate;  // --fps, --no-fps
+    std::optional<bool> music;          // --music, --no-music
+    std::optional<int> volume;          // --volume N: 0 to 100
+    std::optional<bool> showClock;      // --clock, --no-clock
+    std::optional<bool> clock24Hour;    // --clock-24h, --clock-12h
 };
 
 // Takes every argument that starts with "--" (and the value of an option that has one, given as the
@@ -39,3 +55,17 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
 
 // The text --help prints: the screensaver switches and every long option, one per line.
 std::string launchOptionsHelp();
+
+// Whether this run draws into a host's window, and which: --window-id, else the window in
+// `xscreensaverWindow` (the XSCREENSAVER_WINDOW variable, null when unset), else with --root the
+// root window. Sets options.embedded and options.hostWindow. False with a one-line `error` when the
+// variable holds no window id, or --view-model asks for the model viewer.
+bool resolveHostWindow(LaunchOptions& options, const char* xscreensaverWindow, std::string& error);
+
+// The X11 window id in `text`: decimal or 0x hexadecimal, 1 to 0xffffffff.
+bool readWindowId(const std::string& text, std::uint32_t& id);
+
+struct Settings;
+// Puts the options given for this run (--fps, --music, --volume, --clock, --clock-24h and their
+// opposites) into `settings`, for Run mode; nothing is written to the store.
+void applySettingOverrides(const LaunchOptions& options, Settings& settings);

@@ -1,12 +1,14 @@
 #include "app/run_screensaver.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "app/frame_loop.h"
 #include "app/loading_screen.h"
 #include "app/run_session.h"
 #include "core/log.h"
 #include "platform/clock.h"
+#include "platform/host_window.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -69,8 +71,11 @@ void runScreensaver(const SettingsStore& settings, const LaunchOptions& options,
     logLine("Starting...");
     logLine("Starting init OpenGL");
 
-    RunSession session(settings, options, media, platform::systemVideoBackend());
-    session.frame.exitOnMouseMove = session.settings().exitOnMouseMove;
+    // Inside a framework's window the framework owns the display and the input.
+    std::unique_ptr<platform::VideoBackend> host;
+    if (options.embedded) host = platform::createHostWindowBackend(options.hostWindow);
+    RunSession session(settings, options, media, host ? *host : platform::systemVideoBackend());
+    session.frame.exitOnMouseMove = session.settings().exitOnMouseMove && !options.embedded;
     const bool created = session.openWindow("Glimmerdale");
     logLine("Creating window...");
     if (!created) {

@@ -4,6 +4,7 @@
 #include "core/run_mode.h"
 #include "gfx/gamma.h"
 #include "media/media_pack.h"
+#include "platform/host_window.h"
 #include "platform/message_box.h"
 #include "platform/signals.h"
 
@@ -50,7 +51,7 @@ bool RunSession::openWindow(const std::string& title) {
     }
     window.colorBits = resolution.colorBits > 0 ? resolution.colorBits : 32;
     window.vsync = !options_.noVsync;
-    window.fullscreen = !options_.windowed;
+    window.fullscreen = !options_.windowed && !options_.embedded;
     frame.timer.fixedStep = options_.fixedDt > 0.0 ? static_cast<float>(options_.fixedDt) : 0.0f;
     frame.frameLimit = options_.frames;
     frame.screenshotPath = options_.screenshotPath;
@@ -59,7 +60,10 @@ bool RunSession::openWindow(const std::string& title) {
     frame.elapsed = 0.0f;
 
     platform::installExitHandlers(requestQuit, restoreOnAbnormalExit);
-    return createGLWindow(window, title, width, height);
+    if (!createGLWindow(window, title, width, height)) return false;
+    // A host's window has the size it has.
+    if (options_.embedded) video().clientSize(window.width, window.height);
+    return true;
 }
 
 void RunSession::startGraphics() {
@@ -71,7 +75,13 @@ void RunSession::startGraphics() {
 }
 
 void RunSession::startMusic() {
-    sound.startMusic(settings().enableMusic, settings().masterVolume,
+    bool music = settings().enableMusic;
+    // One copy per monitor, one music: the first copy to take the lock plays it.
+    if (music && options_.embedded && !platform::takeMusicLock()) {
+        logLine("Music plays in another copy");
+        music = false;
+    }
+    sound.startMusic(music, settings().masterVolume,
                      [this](const char* path) { return media_.readFile(path); });
 }
 

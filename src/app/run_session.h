@@ -62,13 +62,16 @@ public:
     RunSession& operator=(const RunSession&) = delete;
 
     // The cursor position read into both frame-loop positions, the exit handlers, then the window at
-    // the chosen resolution (or --size), full screen unless --windowed. False when no window could
-    // be opened; the display is then as it was and release() has nothing to do.
+    // the chosen resolution (or --size), full screen unless --windowed; inside a framework's window
+    // (--root, --window-id) that window at its own size, never full screen. False when no window
+    // could be opened; the display is then as it was and release() has nothing to do.
     bool openWindow(const std::string& title);
     // GL on the open window (context, capture texture, capabilities and gamma in the log) and the
     // frame loop back at its start: timer reset, elapsed 0, the fade-in from black about to run.
     void startGraphics();
-    // The music, when the "Enable music" option is on ("Sound initialized" in the log).
+    // The music, when the "Enable music" option is on ("Sound initialized" in the log). Inside a
+    // framework's window only the copy that takes the music lock plays; the others log
+    // "Music plays in another copy".
     void startMusic();
     // The shutdown, once, in this order: the music stops; "Set old Gamma: " and the ramp found at
     // start; the scene, the particles, the textures and the font, the models and the vertex

@@ -18,6 +18,7 @@ bool findsSecondInstance(const std::vector<std::string>& processNames, const cha
 }
 
 void checkSingleInstance() {
+    if (platform::ownProcessName() == kInstalledName) platform::setOwnProcessName(kScreensaverFileName);
     std::vector<std::string> names;
     if (!platform::runningProcessNames(names)) return;
     if (findsSecondInstance(names)) std::exit(0);

@@ -1,9 +1,9 @@
 #include "core/log.h"
 
-void Log::open(const std::string& path) {
+void Log::open(const std::string& path, OpenMode mode) {
     if (stream_.is_open()) stream_.close();
     stream_.clear();
-    stream_.open(path, std::ios::out | std::ios::trunc);
+    stream_.open(path, std::ios::out | (mode == OpenMode::Append ? std::ios::app : std::ios::trunc));
 }
 
 void Log::write(const std::string& text) {

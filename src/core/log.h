@@ -1,6 +1,8 @@
 #pragma once
-// The process-wide log, "Log.txt" in the working directory. Every subsystem writes its progress and
-// failure lines here; each line is on disk as soon as write() returns.
+// The process-wide log, "Log.txt" in the working directory (or, for a copy drawing into a host's
+// window, in the user's state folder). Every subsystem writes its progress and failure lines here;
+// each line is on disk as soon as write() returns, in one write for any line shorter than the stream's
+// buffer, so the lines of copies appending to one file do not mix.
 
 #include <fstream>
 #include <sstream>
@@ -8,9 +10,14 @@
 
 class Log {
 public:
-    // Opens (truncating) the file. A file that cannot be created leaves the log in a failed state in
-    // which every write is silently dropped.
-    void open(const std::string& path = "Log.txt");
+    enum class OpenMode {
+        Truncate,  // the file starts empty
+        Append,    // lines go after what the file holds (other writers' lines included)
+    };
+
+    // Opens the file, truncating it unless told to append. A file that cannot be created leaves the
+    // log in a failed state in which every write is silently dropped.
+    void open(const std::string& path = "Log.txt", OpenMode mode = OpenMode::Truncate);
     // Appends the text and a line end, then flushes. Dropped when the log is not open.
     void write(const std::string& text);
     // Closes the file; later writes are dropped.

@@ -68,5 +68,8 @@ void applyGammaExponent(GLWindow& window, double exponent) {
 void restoreOriginalGamma(GLWindow& window) {
     if (!window.gammaChanged) return;
     window.gammaChanged = false;
-    if (window.originalRampSaved) backendOf(window).writeGammaRamp(window.originalRamp);
+    platform::VideoBackend& backend = backendOf(window);
+    // A backend that kept the ramps itself has them at the display's own sizes, each one whole.
+    if (backend.restoreGammaRamp()) return;
+    if (window.originalRampSaved) backend.writeGammaRamp(window.originalRamp);
 }

@@ -21,5 +21,6 @@ double readGammaExponent(GLWindow& window);
 // Sets the ramp for exponent x. A display that refuses it stays as it was; nothing is reported.
 void applyGammaExponent(GLWindow& window, double exponent);
 
-// Puts back the ramp found at start, exactly, if one was kept and a new one was set since.
+// Puts back the ramp found at start, exactly, if a new one was set since: the backend's own copies
+// when it keeps them (one whole ramp per monitor), else the ramp readGammaExponent kept.
 void restoreOriginalGamma(GLWindow& window);

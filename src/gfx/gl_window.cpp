@@ -176,9 +176,26 @@ bool handleWindowEvent(platform::WindowEvent event) {
             return true;
         case platform::WindowEvent::None:
         case platform::WindowEvent::Ignored:
+        case platform::WindowEvent::Resized:
             return false;
     }
     return false;
+}
+
+void followClientSize(GLWindow& window) {
+    int width = 0, height = 0;
+    backendOf(window).clientSize(width, height);
+    if (width <= 0 || height <= 0 || (width == window.width && height == window.height)) return;
+    window.width = width;
+    window.height = height;
+    if (!window.contextCreated) return;
+    setPerspective(width, height);
+    const int size = captureSizeForHeight(height);
+    if (window.captureTexture && size != window.captureSize) {
+        window.captureSize = size;
+        glBindTexture(GL_TEXTURE_2D, window.captureTexture);
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, size, size, 0);
+    }
 }
 
 void shutdownWindow(GLWindow& window, float maxFps, float minFps) {

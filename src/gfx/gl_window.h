@@ -6,6 +6,7 @@
 //   createGLWindow      display mode, cursor, window
 //   initGL              context, perspective, capture texture, capabilities in the log, gamma
 //   handleWindowEvent   what an event from the queue does to the run mode
+//   followClientSize    viewport and capture square after the window changed size
 //   shutdownWindow      frame-rate summary, context, display mode, cursor
 //   restoreDisplayState gamma, mode and cursor back, on any way out (idempotent)
 
@@ -80,6 +81,10 @@ void initGL(GLWindow& window, float gammaOption);
 // What an event does: a close request or a key (not space, not a system key) makes the run mode
 // Quit. Returns true when the event is the quit request that ends the frame loop at once.
 bool handleWindowEvent(platform::WindowEvent event);
+
+// Takes the window's new drawable size from the backend: viewport and perspective, and a capture
+// texture sized for the new height. Nothing when the size is unchanged or not above 0.
+void followClientSize(GLWindow& window);
 
 // Logs "Max fps: ", "Min fps: " and "Fps: " (their mean) with the frame loop's extremes, deletes
 // the capture texture and the context, and puts the display mode and cursor back. The window itself

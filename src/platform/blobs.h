@@ -25,6 +25,10 @@ struct BlobView {
     std::uint32_t size = 0;
 };
 
+// The program's icon, a BMP picture: the icon of its windows and of its desktop entry.
+inline constexpr char kProgramIconType[] = "ICON";
+inline constexpr unsigned kProgramIconId = 135;
+
 // The blob with this exact type name and id, or an empty view (null data, size 0) when there is none.
 // A "BITMAP" blob is the whole .bmp file, with its file header, on every platform.
 BlobView findBlob(const char* type, unsigned id);

@@ -8,6 +8,7 @@ enum class WindowEvent {
     Ignored,      // handled by default (space bar, Alt held, F10, mouse buttons and motion, focus, ...)
     CloseOrKey,   // a close request or a key press that ends the screensaver
     QuitRequest,  // the quit message: the frame loop ends at once
+    Resized,      // the window took another size (a host's window); clientSize() has the new one
 };
 
 }  // namespace platform

@@ -2,9 +2,9 @@
 // The screensaver's one window and everything the display does for it: the full-screen display
 // mode, the GL context and buffer swap, the event queue, the cursor and the gamma ramp.
 //
-// The interface is narrow so that a backend is one class: sdl/ on Linux, fake/ for tests (it
-// records every call and can be told to fail). Every operation is cheap to call when no window is
-// open; it then reports failure or does nothing.
+// The interface is narrow so that a backend is one class: sdl/ on Linux, x11/ for a window another
+// program owns (host_window.h), a recording fake for tests (it can be told to fail). Every operation
+// is cheap to call when no window is open; it then reports failure or does nothing.
 
 #include <string>
 
@@ -68,10 +68,15 @@ public:
     virtual bool leftButtonDown() = 0;
 
     // --- gamma ---
-    // False when the display has no readable ramp; the ramp is then left untouched.
+    // False when the display has no readable ramp; the ramp is then left untouched. A display with
+    // several ramps (one per monitor) reports the first, brought to 256 entries.
     virtual bool readGammaRamp(GammaRamp& ramp) = 0;
     // False when the display refuses the ramp; the display then stays as it was.
     virtual bool writeGammaRamp(const GammaRamp& ramp) = 0;
+    // For backends that keep the ramps found before their first write themselves (whole, at the
+    // display's own sizes): puts them back exactly and returns true. False when the backend keeps
+    // none; the caller then writes back the ramp it read.
+    virtual bool restoreGammaRamp() { return false; }
 };
 
 // The backend of this platform (SDL on Linux). Lives for the whole process.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/settings.h"
+
 namespace {
 
 using Args = std::vector<std::string>;
@@ -125,11 +127,117 @@ TEST(TakeLongOptions, LeapDayOfALeapYearIsAccepted) {
 
 TEST(LaunchOptionsHelp, ListsEverySwitchAndOption) {
     const std::string help = launchOptionsHelp();
-    for (const char* name : {"/s",        "/c",         "/p ID",        "/t",           "--windowed",
-                             "--size",    "--frames",   "--screenshot", "--time",       "--fixed-dt",
-                             "--seed",    "--no-vsync", "--camera",     "--camera-key", "--look-from",
-                             "--look-at", "--fov",      "--view-model", "--config-dir", "--help"}) {
+    for (const char* name :
+         {"/s",           "/c",           "/p ID",       "/t",         "--windowed",  "--size",
+          "--frames",     "--screenshot", "--time",      "--fixed-dt", "--seed",      "--no-vsync",
+          "--camera",     "--camera-key", "--look-from", "--look-at",  "--fov",       "--view-model",
+          "--config-dir", "--help",       "--root",      "-root",      "--window-id", "--fps",
+          "--no-music",   "--volume",     "--no-clock",  "--clock-24h"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
+    }
+}
+
+TEST(FrameworkOptions, XScreenSaverFlagsWithOneOrTwoDashes) {
+    // XScreenSaver 6 hands its hacks "--root"; older frameworks and people write "-root".
+    for (const char* root : {"-root", "--root"}) {
+        Args args = {"glimmerdale", root, "-fps"};
+        LaunchOptions options;
+        std::string error;
+        ASSERT_TRUE(takeLongOptions(args, options, error)) << error;
+        EXPECT_EQ(args, (Args{"glimmerdale"}));
+        EXPECT_TRUE(options.root);
+        EXPECT_EQ(options.showFrameRate, true);
+    }
+    Args args = {"glimmerdale", "-window-id", "0x2a00007", "/s"};
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(takeLongOptions(args, options, error)) << error;
+    EXPECT_EQ(args, (Args{"glimmerdale", "/s"}));
+    EXPECT_TRUE(options.windowIdGiven);
+    EXPECT_EQ(options.windowId, 0x2a00007u);
+    // Only the exact flags: other one-dash words are the screensaver's switches.
+    Args switches = {"glimmerdale", "-rooted", "-fpsx", "-r"};
+    ASSERT_TRUE(takeLongOptions(switches, options, error));
+    EXPECT_EQ(switches, (Args{"glimmerdale", "-rooted", "-fpsx", "-r"}));
+}
+
+TEST(FrameworkOptions, WindowIdsAreDecimalOrHex) {
+    std::uint32_t id = 7;
+    EXPECT_TRUE(readWindowId("41943047", id));
+    EXPECT_EQ(id, 41943047u);
+    EXPECT_TRUE(readWindowId("0XfFfFfFfF", id));
+    EXPECT_EQ(id, 0xffffffffu);
+    for (const char* bad :
+         {"", "0", "0x", "0x0", "0x100000000", "4294967296", "12a", "-5", "+5", " 5", "0x-1"}) {
+        id = 7;
+        EXPECT_FALSE(readWindowId(bad, id)) << bad;
+        EXPECT_EQ(id, 7u) << bad;
+    }
+}
+
+TEST(FrameworkOptions, TheHostWindowComesFromTheFlagThenTheEnvironmentThenTheRoot) {
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(resolveHostWindow(options, nullptr, error));
+    EXPECT_FALSE(options.embedded);  // a run started by hand
+    ASSERT_TRUE(resolveHostWindow(options, "", error));
+    EXPECT_FALSE(options.embedded);
+
+    options.root = true;
+    ASSERT_TRUE(resolveHostWindow(options, nullptr, error));
+    EXPECT_TRUE(options.embedded);
+    EXPECT_EQ(options.hostWindow, 0u);  // the root window
+    ASSERT_TRUE(resolveHostWindow(options, "0x600008", error));
+    EXPECT_EQ(options.hostWindow, 0x600008u);
+
+    options.root = false;
+    ASSERT_TRUE(resolveHostWindow(options, "6291464", error));  // the variable alone is enough
+    EXPECT_TRUE(options.embedded);
+    EXPECT_EQ(options.hostWindow, 6291464u);
+
+    options.windowIdGiven = true;
+    options.windowId = 99;
+    ASSERT_TRUE(resolveHostWindow(options, "0x600008", error));
+    EXPECT_EQ(options.hostWindow, 99u);
+
+    LaunchOptions bad;
+    EXPECT_FALSE(resolveHostWindow(bad, "screen", error));
+    EXPECT_NE(error.find("XSCREENSAVER_WINDOW"), std::string::npos) << error;
+    LaunchOptions viewer;
+    viewer.root = true;
+    viewer.viewModel = "Fir";
+    EXPECT_FALSE(resolveHostWindow(viewer, nullptr, error));
+}
+
+TEST(FrameworkOptions, SettingsForOneRunOverrideOnlyWhatIsGiven) {
+    Args args = {"glimmerdale", "--no-music", "--volume=73", "--clock-24h",
+                 "--no-clock",  "--fps",      "--no-fps"};
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(takeLongOptions(args, options, error)) << error;
+    Settings settings;
+    settings.showFrameRate = true;
+    settings.unusedMusicVolume = 12.0f;
+    applySettingOverrides(options, settings);
+    EXPECT_FALSE(settings.enableMusic);
+    EXPECT_FLOAT_EQ(settings.masterVolume, 73.0f);
+    EXPECT_TRUE(settings.clock24Hour);
+    EXPECT_FALSE(settings.showClock);
+    EXPECT_FALSE(settings.showFrameRate);  // the last word counts
+    EXPECT_FLOAT_EQ(settings.unusedMusicVolume, 12.0f);
+
+    Settings untouched;
+    untouched.showFrameRate = true;
+    untouched.masterVolume = 55.0f;
+    applySettingOverrides(LaunchOptions{}, untouched);
+    EXPECT_TRUE(untouched.showFrameRate);
+    EXPECT_FLOAT_EQ(untouched.masterVolume, 55.0f);
+    EXPECT_TRUE(untouched.enableMusic);
+
+    for (Args badArgs : {Args{"g", "--volume", "101"}, Args{"g", "--volume=-1"}, Args{"g", "--fps=1"},
+                         Args{"g", "--window-id", "window"}, Args{"g", "-window-id"}}) {
+        LaunchOptions rejected;
+        EXPECT_FALSE(takeLongOptions(badArgs, rejected, error)) << badArgs[1];
     }
 }
 

@@ -2,6 +2,7 @@
 // Starting Glimmerdale.scr in Run mode for end-to-end tests: a fresh working folder (for Log.txt)
 // and settings folder, error boxes on stderr, no sound card needed.
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -93,6 +94,16 @@ inline double meanBrightness(const std::string& path) {
     const std::string out = testsupport::commandOutput(
         "convert '" + path + "' -colorspace gray -format '%[fx:mean]' info: 2>/dev/null");
     return out.empty() ? -1.0 : std::atof(out.c_str());
+}
+
+// Whether a picture file shows the lit room rather than black or the loading picture: bright
+// enough, and warm (brick, wood and firelight) where the loading picture is a blue winter night.
+inline bool showsTheRoom(const std::string& path) {
+    const std::string out = testsupport::commandOutput(
+        "convert '" + path + "' -format '%[fx:mean] %[fx:mean.r] %[fx:mean.b]' info: 2>/dev/null");
+    double mean = 0, red = 0, blue = 0;
+    if (std::sscanf(out.c_str(), "%lf %lf %lf", &mean, &red, &blue) != 3) return false;
+    return mean > 0.06 && red > blue + 0.03;
 }
 
 }  // namespace runtest

@@ -151,6 +151,29 @@ TEST_F(DisplayRestore, WindowedStartLeavesModeAndCursorAlone) {
     EXPECT_FALSE(fake.lastRequest.fullscreen);
 }
 
+TEST_F(DisplayRestore, AFrameworksWindowIsTakenAtItsOwnSizeAndFollowedWhenItChanges) {
+    options.embedded = true;
+    options.width = 800;  // --size has no say over someone else's window
+    options.height = 600;
+    fake.clientWidth = 300;
+    fake.clientHeight = 200;
+    ASSERT_TRUE(session.openWindow("Glimmerdale"));
+    EXPECT_EQ(window.width, 300);
+    EXPECT_EQ(window.height, 200);
+    EXPECT_FALSE(fake.lastRequest.fullscreen);
+    EXPECT_EQ(fake.count("readCurrentDisplayMode") + fake.count("changeDisplayMode"), 0);
+    EXPECT_EQ(fake.count("hideCursor"), 0);
+
+    fake.clientWidth = 640;
+    fake.clientHeight = 480;
+    fake.queue = {platform::WindowEvent::Resized, platform::WindowEvent::QuitRequest};
+    runAndShutDown();
+    EXPECT_EQ(window.width, 640);
+    EXPECT_EQ(window.height, 480);
+    EXPECT_EQ(fake.count("showCursor"), 0);
+    EXPECT_EQ(fake.count("restoreDisplayMode"), 0);
+}
+
 // The hook the process installs: the test's own window stands in for the process-wide one.
 GLWindow* g_hookWindow = nullptr;
 void restoreHookWindow() {

@@ -106,4 +106,24 @@ TEST(GammaOnTheDisplay, DisplayWithoutRampRunsOnAndRestoresNothing) {
     EXPECT_EQ(fake.gammaWrites, 1);
 }
 
+TEST(GammaOnTheDisplay, ABackendThatKeepsTheRampsPutsThemBackItself) {
+    // As XRandR does: one whole ramp per monitor, of its own size, which a 256-entry copy would not
+    // give back exactly.
+    platform::FakeVideoBackend fake;
+    fake.windowOpen = true;
+    fake.keepsGammaRamp = true;
+    const platform::GammaRamp calibrated = fake.deviceRamp;
+    GLWindow window;
+    window.backend = &fake;
+    readGammaExponent(window);
+    applyGammaExponent(window, 3.0);
+    const int writes = fake.gammaWrites;
+    restoreOriginalGamma(window);
+    EXPECT_EQ(fake.deviceRamp, calibrated);
+    EXPECT_EQ(fake.gammaWrites, writes);
+    EXPECT_EQ(fake.count("restoreGammaRamp"), 1);
+    restoreOriginalGamma(window);
+    EXPECT_EQ(fake.count("restoreGammaRamp"), 1);
+}
+
 }  // namespace

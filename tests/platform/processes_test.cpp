@@ -42,4 +42,19 @@ TEST(RunningProcessNames, NamesLongerThanTheKernelKeepsAreGivenWhole) {
     sleeper.kill();
 }
 
+TEST(OwnProcessName, CanBeChangedWithinTheKernelsFifteenBytes) {
+    const std::string original = platform::ownProcessName();
+    ASSERT_EQ(original, "test_platform");
+    // Not the screensaver's name: a copy starting elsewhere on the machine would count this one.
+    ASSERT_TRUE(platform::setOwnProcessName("gd-fifteen-byte"));
+    EXPECT_EQ(platform::ownProcessName(), "gd-fifteen-byte");
+    std::vector<std::string> names;
+    ASSERT_TRUE(platform::runningProcessNames(names));
+    EXPECT_TRUE(contains(names, "gd-fifteen-byte"));
+    EXPECT_FALSE(platform::setOwnProcessName("gd-sixteen-bytes"));
+    EXPECT_FALSE(platform::setOwnProcessName(""));
+    EXPECT_EQ(platform::ownProcessName(), "gd-fifteen-byte");
+    ASSERT_TRUE(platform::setOwnProcessName(original));
+}
+
 }  // namespace

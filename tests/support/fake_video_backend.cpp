@@ -52,8 +52,8 @@ void FakeVideoBackend::closeWindow() {
 }
 
 void FakeVideoBackend::clientSize(int& width, int& height) {
-    width = windowOpen ? lastRequest.width : 0;
-    height = windowOpen ? lastRequest.height : 0;
+    width = !windowOpen ? 0 : clientWidth >= 0 ? clientWidth : lastRequest.width;
+    height = !windowOpen ? 0 : clientHeight >= 0 ? clientHeight : lastRequest.height;
 }
 
 ContextResult FakeVideoBackend::createContext() {
@@ -112,7 +112,19 @@ bool FakeVideoBackend::writeGammaRamp(const GammaRamp& ramp) {
     calls.push_back("writeGammaRamp");
     ++gammaWrites;
     if (!hasGammaRamp || !windowOpen) return false;
+    if (keepsGammaRamp && !rampKept) {
+        keptRamp = deviceRamp;
+        rampKept = true;
+    }
     deviceRamp = ramp;
+    return true;
+}
+
+bool FakeVideoBackend::restoreGammaRamp() {
+    calls.push_back("restoreGammaRamp");
+    if (!keepsGammaRamp) return false;
+    if (rampKept) deviceRamp = keptRamp;
+    rampKept = false;
     return true;
 }
 

@@ -20,6 +20,7 @@ public:
     std::vector<DisplayMode> availableModes;  // default: 640x480, 800x600, 1024x768, 1280x1024
     bool canReadMode = true;
     bool hasGammaRamp = true;
+    bool keepsGammaRamp = false;  // keeps the ramp found before its first write and restores it itself
     bool canOpenWindow = true;
     ContextResult contextResult = ContextResult::Created;
     GammaRamp deviceRamp;  // what the display shows now (starts as a calibrated, non-power ramp)
@@ -35,8 +36,11 @@ public:
     int swapInterval = -1;
     int swaps = 0;
     int gammaWrites = 0;
+    GammaRamp keptRamp;  // with keepsGammaRamp: the ramp found before the first write
+    bool rampKept = false;
     std::vector<std::string> calls;  // one name per call, in order
     WindowRequest lastRequest;
+    int clientWidth = -1, clientHeight = -1;  // the drawable size when set; else the requested size
 
     bool readCurrentDisplayMode(DisplayMode& mode) override;
     bool changeDisplayMode(const DisplayMode& mode) override;
@@ -55,6 +59,7 @@ public:
     bool leftButtonDown() override;
     bool readGammaRamp(GammaRamp& ramp) override;
     bool writeGammaRamp(const GammaRamp& ramp) override;
+    bool restoreGammaRamp() override;
 
     // How many times the named call was made.
     int count(const std::string& call) const;

@@ -55,13 +55,16 @@ inline std::string readTextFile(const std::string& path) {
     return text.str();
 }
 
-// Polls `condition` every 10 ms until it holds (true) or `timeout` passes (false).
+// Polls `condition` every `interval` (10 ms unless told) until it holds (true) or `timeout` passes
+// (false). Checks that cost the machine something, such as screenshots, take a longer interval, so
+// that the program under test keeps the processor.
 inline bool waitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+                      std::chrono::milliseconds timeout = std::chrono::seconds(20),
+                      std::chrono::milliseconds interval = std::chrono::milliseconds(10)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!condition()) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(interval);
     }
     return true;
 }

@@ -260,6 +260,13 @@ TEST_F(MediagenTest, InterfaceAndResourcePictures) {
     EXPECT_EQ(bmpHeader(readBytes(path("resources/BITMAP_143.bmp"))),
               (std::tuple<int, int, int>{210, 151, 24}));
     EXPECT_TRUE(fs::exists(path("resources/BITMAP_142.bmp")));
+    // The icon twice: in the executable (its windows) and beside it (the desktop entry).
+    EXPECT_EQ(bmpHeader(readBytes(path("resources/ICON_135.bmp"))), (std::tuple<int, int, int>{48, 48, 24}));
+    const auto icon = readBytes(path("desktop/glimmerdale.png"));
+    ASSERT_GT(icon.size(), 24u);
+    EXPECT_EQ(std::string(icon.begin() + 1, icon.begin() + 4), "PNG");
+    EXPECT_EQ(icon[19], 48);  // IHDR width, big-endian
+    EXPECT_EQ(icon[23], 48);  // IHDR height
 
     const auto sheet = readBytes(path("sheet.png"));
     ASSERT_GT(sheet.size(), 8u);

@@ -6,6 +6,7 @@
 
 #include "formats/bmp.h"
 #include "formats/jpeg.h"
+#include "formats/png.h"
 #include "formats/geometry.h"
 #include "mediagen/generator.h"
 #include "mediagen/text.h"
@@ -393,7 +394,10 @@ void makeInterfacePictures(MediaTree& tree) {
     writeResourcePicture(tree, "BITMAP_144.bmp", previewPicture());
     writeResourcePicture(tree, "BITMAP_143.bmp", dialogPicture());
     writeResourcePicture(tree, "BITMAP_142.bmp", aboutPicture());
-    writeResourcePicture(tree, "ICON_135.bmp", iconPicture());
+    const Picture icon = iconPicture();
+    writeResourcePicture(tree, "ICON_135.bmp", icon);
+    // The same picture for the desktop entry and the icon theme.
+    tree.writeDesktopFile("glimmerdale.png", formats::encodePng(icon.toImage()));
 }
 
 }  // namespace mediagen

@@ -13,7 +13,7 @@ void MediaTree::begin(const std::string& root) {
     fileCount_ = 0;
     std::error_code error;
     fs::remove(fs::path(root) / "stamp", error);
-    for (const char* folder : {"main", "interface", "resources"}) {
+    for (const char* folder : {"main", "interface", "resources", "desktop"}) {
         fs::remove_all(fs::path(root) / folder, error);
         if (error)
             throw std::runtime_error("cannot remove " + (fs::path(root) / folder).string() + ": " +
@@ -38,6 +38,10 @@ void MediaTree::write(Archive archive, const std::string& path, const formats::B
 
 void MediaTree::writeResource(const std::string& name, const formats::Bytes& bytes) {
     writeFile((fs::path(root_) / "resources" / name).string(), bytes);
+}
+
+void MediaTree::writeDesktopFile(const std::string& name, const formats::Bytes& bytes) {
+    writeFile((fs::path(root_) / "desktop" / name).string(), bytes);
 }
 
 void MediaTree::notePicture(const std::string& name, const formats::Image& image) {

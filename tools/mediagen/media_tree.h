@@ -1,6 +1,7 @@
 #pragma once
 // The output of the generator: DIR/main (archive 148), DIR/interface (archive 150),
-// DIR/resources/<TYPE>_<id>.<ext> (other blobs of the executable) and DIR/stamp, written last.
+// DIR/resources/<TYPE>_<id>.<ext> (other blobs of the executable), DIR/desktop/ (files installed
+// beside the executable, such as the icon of its desktop entry) and DIR/stamp, written last.
 // Every picture written is also remembered, with its path, for the contact sheet.
 
 #include <string>
@@ -20,9 +21,9 @@ struct MadePicture {
 
 class MediaTree {
 public:
-    // Empties the tree under root: removes main/, interface/, resources/ and stamp, so nothing from an
-    // earlier run (a renamed picture, say) can linger. Throws std::runtime_error when the folders
-    // cannot be removed or created.
+    // Empties the tree under root: removes main/, interface/, resources/, desktop/ and stamp, so nothing from
+    // an earlier run (a renamed picture, say) can linger. Throws std::runtime_error when the folders cannot
+    // be removed or created.
     void begin(const std::string& root);
 
     // Writes one member of an archive; path uses "/" and may name sub-folders, which are created.
@@ -30,6 +31,8 @@ public:
     void write(Archive archive, const std::string& path, const formats::Bytes& bytes);
     // Writes resources/<name>, e.g. "BITMAP_144.bmp".
     void writeResource(const std::string& name, const formats::Bytes& bytes);
+    // Writes desktop/<name>, e.g. "glimmerdale.png".
+    void writeDesktopFile(const std::string& name, const formats::Bytes& bytes);
     // Remembers a picture for the contact sheet (copied).
     void notePicture(const std::string& name, const formats::Image& image);
 

@@ -203,22 +203,30 @@ void ellipsizeChildLabel(GtkWidget* widget) {
     if (child && GTK_IS_LABEL(child)) gtk_label_set_ellipsize(GTK_LABEL(child), PANGO_ELLIPSIZE_END);
 }
 
-GtkWidget* pictureWidget(unsigned blobId, int width, int height) {
-    BlobView blob = findBlob("BITMAP", blobId);
-    GtkWidget* image = gtk_image_new();
-    if (!blob.data || blob.size == 0) return image;
+// A picture blob decoded; null when there is none or it cannot be decoded. The caller unrefs it.
+GdkPixbuf* pictureOf(const char* type, unsigned blobId) {
+    BlobView blob = findBlob(type, blobId);
+    if (!blob.data || blob.size == 0) return nullptr;
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
     bool decoded = gdk_pixbuf_loader_write(loader, blob.data, blob.size, nullptr);
     decoded = gdk_pixbuf_loader_close(loader, nullptr) && decoded;
     GdkPixbuf* pixbuf = decoded ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+    if (pixbuf) g_object_ref(pixbuf);
+    g_object_unref(loader);
+    return pixbuf;
+}
+
+GtkWidget* pictureWidget(unsigned blobId, int width, int height) {
+    GtkWidget* image = gtk_image_new();
+    GdkPixbuf* pixbuf = pictureOf("BITMAP", blobId);
     if (pixbuf) {
         GdkPixbuf* scaled = gdk_pixbuf_scale_simple(pixbuf, width, height, GDK_INTERP_BILINEAR);
         if (scaled) {
             gtk_image_set_from_pixbuf(GTK_IMAGE(image), scaled);
             g_object_unref(scaled);
         }
+        g_object_unref(pixbuf);
     }
-    g_object_unref(loader);
     return image;
 }
 
@@ -393,6 +401,13 @@ std::unique_ptr<DialogToolkit> createDialogToolkit(std::string& reason, std::uin
     if (!initialised) {
         initialised = true;
         available = gtk_init_check(nullptr, nullptr);
+        // Every dialog window shows the program's icon.
+        if (available) {
+            if (GdkPixbuf* icon = pictureOf(kProgramIconType, kProgramIconId)) {
+                gtk_window_set_default_icon(icon);
+                g_object_unref(icon);
+            }
+        }
     }
     if (!available) {
         const char* display = g_getenv("DISPLAY");

@@ -1,6 +1,7 @@
 #include "platform/processes.h"
 
 #include <dirent.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -65,6 +66,18 @@ bool runningProcessNames(std::vector<std::string>& names) {
         names.push_back(name);
     }
     return !names.empty();
+}
+
+std::string ownProcessName() {
+    std::string name;
+    if (!readComm("/proc/self", name)) return std::string();
+    completeTruncatedName("/proc/self", name);
+    return name;
+}
+
+bool setOwnProcessName(const std::string& name) {
+    if (name.empty() || name.size() > kCommLimit) return false;
+    return ::prctl(PR_SET_NAME, name.c_str(), 0, 0, 0) == 0;
 }
 
 }  // namespace platform

@@ -2,15 +2,14 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/posix/folders_posix.h"
 #include "platform/settings_storage.h"
 
 namespace platform {
@@ -71,28 +70,6 @@ bool writeAll(int fd, const std::string& text) {
     return true;
 }
 
-// mkdir -p with mode 0700 for the folders it creates.
-bool makeFolders(const std::string& folder) {
-    if (folder.empty()) return false;
-    std::string partial;
-    std::size_t at = 0;
-    while (at <= folder.size()) {
-        std::size_t slash = folder.find('/', at);
-        if (slash == std::string::npos) slash = folder.size();
-        partial = folder.substr(0, slash);
-        at = slash + 1;
-        if (partial.empty()) continue;
-        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
-    struct stat info;
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
-}
-
 }  // namespace
 
 SettingsStorage::SettingsStorage(std::string folder) : folder_(std::move(folder)) {
@@ -112,7 +89,7 @@ bool SettingsStorage::readDword(const std::string& name, std::uint32_t& value) c
 }
 
 bool SettingsStorage::writeDwords(const std::vector<DwordValue>& values) {
-    if (path_.empty() || !makeFolders(folder_)) return false;
+    if (path_.empty() || !posix::makeFolders(folder_)) return false;
     std::vector<std::uint8_t> old;
     if (readWholeFile(path_, old) == ReadResult::Failed) return false;  // never overwrite what we cannot see
     const std::string text = updateSettingsText(old.data(), old.size(), values);
@@ -135,21 +112,9 @@ bool SettingsStorage::writeDwords(const std::vector<DwordValue>& values) {
 
 std::string settingsFolder(const std::string& overrideFolder) {
     if (!overrideFolder.empty()) return overrideFolder;
-    std::string folder = environment("GLIMMERDALE_CONFIG_DIR");
+    const std::string folder = posix::environment("GLIMMERDALE_CONFIG_DIR");
     if (!folder.empty()) return folder;
-    folder = environment("XDG_CONFIG_HOME");
-    if (!folder.empty() && folder[0] == '/') return folder + "/glimmerdale";
-    std::string home = environment("HOME");
-    if (home.empty()) {
-        struct passwd entry;
-        struct passwd* found = nullptr;
-        char buffer[4096];
-        if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir) {
-            home = found->pw_dir;
-        }
-    }
-    if (home.empty()) return std::string();
-    return home + "/.config/glimmerdale";
+    return posix::xdgFolder("XDG_CONFIG_HOME", ".config");
 }
 
 }  // namespace platform

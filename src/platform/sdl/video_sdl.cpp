@@ -31,9 +31,11 @@ bool startVideo() {
     if (state != VideoState::NotStarted) return state == VideoState::Running;
     state = VideoState::Failed;
 
-    // A screensaver must not minimise itself when another window takes the focus, and the
-    // process's own handlers decide what SIGINT and SIGTERM do.
+    // A screensaver must not minimise itself when another window takes the focus, must not keep
+    // the desktop's own screensaver (or screen lock) from starting, and the process's own handlers
+    // decide what SIGINT and SIGTERM do.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     const char* wanted = displayDriver();
     if (wanted) SDL_SetHint(SDL_HINT_VIDEODRIVER, wanted);

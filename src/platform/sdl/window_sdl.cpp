@@ -2,8 +2,12 @@
 
 #include <SDL.h>
 
+#include <cstring>
+
+#include "platform/blobs.h"
 #include "platform/sdl/video_sdl.h"
 #include "platform/window.h"
+#include "platform/x11/gamma_x11.h"
 
 namespace platform {
 namespace {
@@ -87,6 +91,7 @@ public:
             if (!window_) return false;
         }
         if (fullscreen_ && modeAccepted_) applyFullscreen();
+        setProgramIcon();
         SDL_ShowWindow(window_);
         SDL_RaiseWindow(window_);
         SDL_SetWindowInputFocus(window_);
@@ -189,20 +194,45 @@ public:
         return down;
     }
 
+    // On X11 the ramps are the CRTCs' own (XRandR), kept whole and guarded against our sudden end;
+    // elsewhere (Wayland) SDL's window gamma, which there reports failure.
     bool readGammaRamp(GammaRamp& ramp) override {
         if (!window_) return false;
+        if (onX11()) return crtcGamma_.read(ramp);
         return SDL_GetWindowGammaRamp(window_, ramp.red.data(), ramp.green.data(), ramp.blue.data()) == 0;
     }
 
     bool writeGammaRamp(const GammaRamp& ramp) override {
         if (!window_) return false;
+        if (onX11()) return crtcGamma_.write(ramp);
         return SDL_SetWindowGammaRamp(window_, ramp.red.data(), ramp.green.data(), ramp.blue.data()) == 0;
+    }
+
+    // On X11 the ramps are only ever changed through crtcGamma_, which keeps what it must put back.
+    bool restoreGammaRamp() override {
+        if (!onX11()) return false;
+        crtcGamma_.restore();
+        return true;
     }
 
 private:
     bool ensureVideo() {
         if (!videoReady_) videoReady_ = sdl::startVideo();
         return videoReady_;
+    }
+
+    void setProgramIcon() {
+        const BlobView icon = findBlob(kProgramIconType, kProgramIconId);
+        if (!icon.data) return;
+        SDL_Surface* picture = SDL_LoadBMP_RW(SDL_RWFromConstMem(icon.data, static_cast<int>(icon.size)), 1);
+        if (!picture) return;
+        SDL_SetWindowIcon(window_, picture);
+        SDL_FreeSurface(picture);
+    }
+
+    bool onX11() const {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        return driver && std::strcmp(driver, "x11") == 0;
     }
 
     static void setGlAttributes(const PixelFormatRequest& format, int depth, int stencil) {
@@ -239,6 +269,7 @@ private:
     SDL_DisplayMode pendingMode_{};
     Uint32 desktopFormat_ = 0;
     bool leftPressed_ = false;
+    x11::CrtcGamma crtcGamma_;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/bmp_decoder.h"
+#include "platform/x11/x_errors_x11.h"
 
 // The preview talks to the X server directly rather than through SDL: it must draw into a window
 // that another program owns, and an SDL window would also switch the host's screensaver off.
@@ -17,35 +18,6 @@ namespace {
 
 // Shown when there is no picture to decode.
 constexpr std::uint32_t kPlainDarkBlue = 0x00102050;
-
-// X errors arrive asynchronously; a host window destroyed under us is expected, not fatal.
-int g_xErrorCount = 0;
-int recordXError(Display*, XErrorEvent*) {
-    ++g_xErrorCount;
-    return 0;
-}
-
-// Losing the X connection takes our window with it: the preview ends as when its window goes away.
-int endOnConnectionLoss(Display*) { std::exit(0); }
-
-// Xlib's error handlers are process-wide: ours stay in place while any preview window is open.
-int g_openPreviews = 0;
-int (*g_previousErrorHandler)(Display*, XErrorEvent*) = nullptr;
-int (*g_previousIoErrorHandler)(Display*) = nullptr;
-
-void holdErrorHandlers() {
-    if (g_openPreviews++ == 0) {
-        g_previousErrorHandler = XSetErrorHandler(recordXError);
-        g_previousIoErrorHandler = XSetIOErrorHandler(endOnConnectionLoss);
-    }
-}
-
-void releaseErrorHandlers() {
-    if (g_openPreviews > 0 && --g_openPreviews == 0) {
-        XSetErrorHandler(g_previousErrorHandler);
-        XSetIOErrorHandler(g_previousIoErrorHandler);
-    }
-}
 
 // The picture as 0x00RRGGBB pixels, rows top first. False for anything that is not a readable BMP
 // of at most 4096 x 4096 pixels.
@@ -156,7 +128,7 @@ bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std:
     Display* display = state->display;
     state_ = std::move(state);  // from here destroy() cleans up whatever was made
     State& s = *state_;
-    holdErrorHandlers();
+    x11::holdErrorHandlers();
 
     const int screen = DefaultScreen(display);
     const Visual* visual = DefaultVisual(display, screen);
@@ -166,10 +138,10 @@ bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std:
     const unsigned long background = s.canPutImage ? kPlainDarkBlue : BlackPixel(display, screen);
 
     XSync(display, False);
-    g_xErrorCount = 0;
+    x11::resetErrorCount();
     if (parentId != 0) {
         XWindowAttributes parent;
-        if (!XGetWindowAttributes(display, parentId, &parent) || g_xErrorCount) {
+        if (!XGetWindowAttributes(display, parentId, &parent) || x11::errorCount()) {
             destroy();
             return false;
         }
@@ -207,7 +179,7 @@ bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std:
     }
     if (s.window) XSelectInput(display, s.window, ExposureMask | StructureNotifyMask);
     XSync(display, False);
-    if (!s.window || g_xErrorCount) {
+    if (!s.window || x11::errorCount()) {
         destroy();
         return false;
     }
@@ -267,7 +239,7 @@ void PreviewWindow::destroy() {
         if (s.window && !s.gone) XDestroyWindow(s.display, s.window);
         XSync(s.display, False);
         XCloseDisplay(s.display);
-        releaseErrorHandlers();
+        x11::releaseErrorHandlers();
     }
     state_.reset();
 }

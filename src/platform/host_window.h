@@ -1,0 +1,39 @@
+#pragma once
+// Drawing into a window that another program owns, as a screensaver framework's modules do
+// (XScreenSaver's "hacks"): the framework hands over a window, owns all input, starts one copy per
+// monitor and ends each copy with SIGTERM.
+//
+//   createHostWindowBackend   the video backend over the host's window
+//   takeMusicLock             which of the copies running side by side plays the music
+//   stateFolder, shareLogFile where those copies keep their log, and how they share it
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/window.h"
+
+namespace platform {
+
+// A backend that draws with GL into the existing X11 window `hostWindow` (0: the root window of the
+// default screen). openWindow ignores the requested size and full-screen flag: the picture takes the
+// host window's size and follows it (a Resized event each time it changes). It never changes the
+// display mode, the cursor or the gamma ramp, and reads no input (the host keeps it all); the
+// host window's destruction is a quit request. openWindow fails when the window does not exist.
+std::unique_ptr<VideoBackend> createHostWindowBackend(std::uint32_t hostWindow);
+
+// True for the first copy (of this user's copies running now) to ask, false for the others. The
+// lock is a file lock in $XDG_RUNTIME_DIR, held until the process ends, however it ends. True as
+// well when no lock file can be made: a copy that cannot agree with others plays.
+bool takeMusicLock();
+
+// "$XDG_STATE_HOME/glimmerdale" (default "~/.local/state/glimmerdale"), created if needed; "" when
+// it cannot be found or made.
+std::string stateFolder();
+
+// Readies the file at `path` for a log that copies running side by side all append to: the first of
+// them to get here empties it, the others wait until it has. Creates the file if needed; does nothing
+// when it cannot be opened. The caller then opens it for appending.
+void shareLogFile(const std::string& path);
+
+}  // namespace platform
