@@ -5,7 +5,8 @@
 ;
 ;   makensis -DVERSION=<x.y> -DSCREENSAVER=<Glimmerdale.scr> -DICON=<icon.ico> -DOUTFILE=<setup.exe> glimmerdale.nsi
 ;
-; Silent mode (/S) installs everything with the defaults; a silent uninstall keeps the options.
+; Silent mode (/S) installs everything with the defaults; a silent uninstall keeps the options unless
+; /REMOVEOPTIONS is given as well.
 
 !ifndef VERSION | SCREENSAVER | ICON | OUTFILE
   !error "VERSION, SCREENSAVER, ICON and OUTFILE must be defined (-D)"
@@ -40,6 +41,7 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
+!include "FileFunc.nsh"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -62,10 +64,6 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 !insertmacro MUI_LANGUAGE "English"
 
 Function .onInit
-  SetShellVarContext current
-FunctionEnd
-
-Function un.onInit
   SetShellVarContext current
 FunctionEnd
 
@@ -134,17 +132,16 @@ Section "-un.Screensaver"
     ${Else}
       WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" $2
     ${EndIf}
+    ; Without a value from before, the value goes and the running system is left as it is.
     ClearErrors
     ReadRegStr $2 HKCU "${UNINSTALL_KEY}" "PreviousScreenSaveActive"
     ${If} ${Errors}
       DeleteRegValue HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
-      StrCpy $2 "0"
-    ${Else}
+    ${ElseIf} $2 == "1"
       WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" $2
-    ${EndIf}
-    ${If} $2 == "1"
       System::Call 'user32::SystemParametersInfoW(i 0x11, i 1, p 0, i 2)'
     ${Else}
+      WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" $2
       System::Call 'user32::SystemParametersInfoW(i 0x11, i 0, p 0, i 2)'
     ${EndIf}
   ${EndIf}
@@ -159,7 +156,18 @@ Section "-un.Screensaver"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
 
-Section /o "un.Also remove my Glimmerdale options"
+Section /o "un.Also remove my Glimmerdale options" SectionRemoveOptions
   DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKCU "Software\Vantorel"
 SectionEnd
+
+; After the sections: it selects one of them.
+Function un.onInit
+  SetShellVarContext current
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/REMOVEOPTIONS" $1
+  ${IfNot} ${Errors}
+    SectionSetFlags ${SectionRemoveOptions} ${SF_SELECTED}
+  ${EndIf}
+FunctionEnd

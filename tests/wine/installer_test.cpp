@@ -1,6 +1,6 @@
 // The Windows installer under Wine, in silent mode: it puts the screensaver and its shortcuts in
 // place and makes it the user's screensaver; the silent uninstaller gives the screensaver chosen
-// before back and removes what the installer added, but keeps the user's options.
+// before back and removes what the installer added, and the user's options only when asked to.
 
 #include <gtest/gtest.h>
 
@@ -95,6 +95,15 @@ TEST(WineInstaller, SilentInstallAndUninstallPutTheScreensaverInPlaceAndGiveTheP
     EXPECT_EQ(registryText(kDesktopKey, "SCRNSAVE.EXE"), previous);
     EXPECT_EQ(registryText(kDesktopKey, "ScreenSaveActive"), "0");
     EXPECT_EQ(winetest::settingsInRegistry(), winetest::defaultSettings()) << "the options are the user's";
+
+    // An administrator's silent uninstall that takes the options too.
+    ASSERT_EQ(runWindowsProgram(installer, {"/S"}, work.path()).exitCode, 0);
+    ASSERT_EQ(runWindowsProgram(location + "\\Uninstall.exe", {"/S", "/REMOVEOPTIONS"}, work.path()).exitCode,
+              0);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !registryKeyExists(kUninstallKey); }, 60s));
+    EXPECT_FALSE(registryKeyExists(winetest::kSettingsKey));
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(registryText(kDesktopKey, "SCRNSAVE.EXE"), previous);
 }
 
 }  // namespace
