@@ -73,7 +73,15 @@ void runScreensaver(const SettingsStore& settings, const LaunchOptions& options,
 
     // Inside a framework's window the framework owns the display and the input.
     std::unique_ptr<platform::VideoBackend> host;
-    if (options.embedded) host = platform::createHostWindowBackend(options.hostWindow);
+    if (options.embedded) {
+        host = platform::createHostWindowBackend(options.hostWindow);
+        // Never the full-screen window instead: it would take no input and so never end.
+        if (!host) {
+            logLine("Creating window...");
+            logLine("Create Window failed!");
+            return;
+        }
+    }
     RunSession session(settings, options, media, host ? *host : platform::systemVideoBackend());
     session.frame.exitOnMouseMove = session.settings().exitOnMouseMove && !options.embedded;
     const bool created = session.openWindow("Glimmerdale");

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "wine/wine_support.h"
 
 namespace {
@@ -101,6 +104,24 @@ TEST_F(WineRunMode, ARefusedDisplayModeIsReportedAndTheRunEndsThroughTheNormalSh
     EXPECT_TRUE(containsInOrder(sandbox.logLines(), {"Loading models", "OpenGL initialized"}))
         << sandbox.log();
     EXPECT_EQ(sandbox.logLines().back().rfind("Fps: ", 0), 0u) << sandbox.log();
+}
+
+// A framework's window is an X11 idea: on Windows the option ends the run at once instead of opening a
+// full-screen window that would take no input. Its log goes to the user's local application data.
+TEST_F(WineRunMode, AFrameworksWindowIsRefusedAndTheRunEnds) {
+    WineSandbox sandbox;
+    const auto result = sandbox.run({"--window-id", "0x1234"}, std::chrono::seconds(60));
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 1) << result.errorOutput;
+    EXPECT_FALSE(std::filesystem::exists(sandbox.file("Log.txt")));
+    std::string log;
+    const char* prefix = std::getenv("WINEPREFIX");
+    ASSERT_NE(prefix, nullptr);
+    for (const auto& user : std::filesystem::directory_iterator(std::string(prefix) + "/drive_c/users")) {
+        const auto path = user.path() / "AppData/Local/Glimmerdale/Log.txt";
+        if (std::filesystem::exists(path)) log = testsupport::readTextFile(path.string());
+    }
+    EXPECT_NE(log.find("Create Window failed!"), std::string::npos) << log;
 }
 
 }  // namespace
