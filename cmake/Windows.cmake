@@ -29,7 +29,7 @@ glimmerdale_windows_target(PkgConfig::GLU LIBS ${GLIMMERDALE_GLU_LIBRARY} OpenGL
 glimmerdale_windows_target(PkgConfig::VORBIS LIBS Vorbis::vorbisfile)
 
 # The Win32 calls of the backend in src/platform/win32/.
-set(GLIMMERDALE_WIN32_LIBRARIES gdi32 user32 advapi32 winmm opengl32)
+set(GLIMMERDALE_WIN32_LIBRARIES gdi32 user32 advapi32 winmm opengl32 comctl32 shell32)
 
 # One self-contained program: no libstdc++, libgcc or winpthread DLLs beside it. Release builds
 # drop the symbols (the libraries' debug sections would double the program's code size).

@@ -7,12 +7,13 @@
 set(GLIMMERDALE_WINE_TESTS "" CACHE FILEPATH "The native build's test_wine program")
 
 # Test files that need the Linux host: child processes and POSIX files (support/process.h), the SDL
-# and X11 backends, the FreeType font file, the settings file on disk. The settings folder is not
-# cross-built at all: its tests exercise the file-backed store; the registry is tested under Wine
-# end to end (tests/wine/).
+# and X11 backends (the XRandR gamma and its guardian process included), the FreeType font file,
+# the settings file on disk. The settings folder is not cross-built at all: its tests exercise the
+# file-backed store; the registry is tested under Wine end to end (tests/wine/).
 set(linux_only_tests
   core/log_test.cpp app/single_instance_test.cpp app/gl/run_frame_test.cpp
   platform/processes_test.cpp platform/gl/preview_window_test.cpp platform/gl/font_freetype_test.cpp
+  platform/gamma_x11_test.cpp platform/restore_guardian_test.cpp platform/gl/crtc_gamma_test.cpp
   sound/sound_e2e_test.cpp sound/sound_sdl_disk_test.cpp
   gfx/gl/gl_window_test.cpp)
 
@@ -54,9 +55,23 @@ add_executable(preview_host ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows/preview_hos
 target_link_options(preview_host PRIVATE -municode)
 target_link_libraries(preview_host PRIVATE gdi32 user32)
 
+# The Windows dialog toolkit over the program's real dialog resources (needs a display).
+add_executable(test_settings_win32 ${CMAKE_CURRENT_SOURCE_DIR}/settings/win32/options_dialog_win32_test.cpp)
+target_compile_options(test_settings_win32 PRIVATE ${GLIMMERDALE_WARNINGS})
+target_include_directories(test_settings_win32 PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(test_settings_win32 PRIVATE gd_settings gd_core gd_platform gd_embedded GTest::gtest
+                      GTest::gtest_main)
+add_test(NAME test_settings_win32 COMMAND test_settings_win32)
+set_tests_properties(test_settings_win32 PROPERTIES LABELS "gl;windows" TIMEOUT 600)
+
+# Looks at the options dialog from another process, and stands in for the display settings page.
+add_executable(dialog_probe ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows/dialog_probe.cpp)
+target_link_options(dialog_probe PRIVATE -municode)
+target_link_libraries(dialog_probe PRIVATE comctl32 gdi32 user32)
+
 if(NOT EXISTS "${GLIMMERDALE_WINE_TESTS}")
   message(FATAL_ERROR "GLIMMERDALE_WINE_TESTS must name the native build's test_wine program")
 endif()
 add_test(NAME test_wine COMMAND ${GLIMMERDALE_WINE_TESTS})
 set_tests_properties(test_wine PROPERTIES LABELS "e2e;windows" TIMEOUT 900 ENVIRONMENT
-  "GLIMMERDALE_WINDOWS_EXE=$<TARGET_FILE:Glimmerdale>;GLIMMERDALE_PREVIEW_HOST=$<TARGET_FILE:preview_host>;GLIMMERDALE_MEDIA_DIR=${GLIMMERDALE_MEDIA_DIR}")
+  "GLIMMERDALE_WINDOWS_EXE=$<TARGET_FILE:Glimmerdale>;GLIMMERDALE_PREVIEW_HOST=$<TARGET_FILE:preview_host>;GLIMMERDALE_MEDIA_DIR=${GLIMMERDALE_MEDIA_DIR};GLIMMERDALE_DIALOG_PROBE=$<TARGET_FILE:dialog_probe>;GLIMMERDALE_INSTALLER=${GLIMMERDALE_INSTALLER};GLIMMERDALE_WINDOWS_BUILD_DIR=${PROJECT_BINARY_DIR}")

@@ -9,8 +9,9 @@
 # from inside a test, they would inherit the test's output pipe and keep its reader (CTest) waiting.
 
 export WINEDEBUG=-all
-# No prompts to install Mono or Gecko; neither is needed.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No prompts to install Mono or Gecko; neither is needed. No menu builder: Start menu shortcuts made
+# in the prefix (the installer's) must not become desktop entries and icons in the user's home.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
 wine_session_start() {

@@ -8,9 +8,9 @@
 #include "media/media_pack.h"
 #include "settings/options_dialog.h"
 
-void runOptionsDialog(SettingsStore& store, const MediaPack& media) {
+void runOptionsDialog(SettingsStore& store, const MediaPack& media, std::uint32_t hostWindow) {
     std::string reason;
-    std::unique_ptr<platform::DialogToolkit> toolkit = platform::createDialogToolkit(reason);
+    std::unique_ptr<platform::DialogToolkit> toolkit = platform::createDialogToolkit(reason, hostWindow);
     if (!toolkit) {
         std::fprintf(stderr, "Glimmerdale.scr: the options dialog needs a display: %s\n", reason.c_str());
         logLine("Options dialog: no display (", reason, ")");

@@ -72,7 +72,8 @@ int runGlimmerdale(int argc, char** argv) {
                                 : parseCommandLine(commandLineFromArguments(arguments), previewParent));
     if (currentRunMode() == RunMode::Run) applySettingOverrides(options, settings.settings());
 
-    if (currentRunMode() == RunMode::Configure) runOptionsDialog(settings, media);
+    // "/c:<window>": the display settings page that asked for the dialog.
+    if (currentRunMode() == RunMode::Configure) runOptionsDialog(settings, media, previewParent);
     if (currentRunMode() == RunMode::Run) {
         if (options.viewModel.empty())
             runScreensaver(settings, options, media);

@@ -20,15 +20,16 @@ namespace platform {
 // host window's size and follows it (a Resized event each time it changes). It never changes the
 // display mode, the cursor or the gamma ramp, and reads no input (the host keeps it all); the
 // host window's destruction is a quit request. openWindow fails when the window does not exist.
+// Null on Windows, which has no such framework.
 std::unique_ptr<VideoBackend> createHostWindowBackend(std::uint32_t hostWindow);
 
 // True for the first copy (of this user's copies running now) to ask, false for the others. The
-// lock is a file lock in $XDG_RUNTIME_DIR, held until the process ends, however it ends. True as
-// well when no lock file can be made: a copy that cannot agree with others plays.
+// lock is a file lock in $XDG_RUNTIME_DIR (a named mutex on Windows), held until the process ends,
+// however it ends. True as well when no lock can be made: a copy that cannot agree with others plays.
 bool takeMusicLock();
 
-// "$XDG_STATE_HOME/glimmerdale" (default "~/.local/state/glimmerdale"), created if needed; "" when
-// it cannot be found or made.
+// "$XDG_STATE_HOME/glimmerdale" (default "~/.local/state/glimmerdale"; "%LOCALAPPDATA%\Glimmerdale"
+// on Windows), created if needed; "" when it cannot be found or made.
 std::string stateFolder();
 
 // Readies the file at `path` for a log that copies running side by side all append to: the first of

@@ -1,14 +1,16 @@
 #pragma once
 // Dialog windows built from a template of controls (ids, kinds, texts, rectangles in dialog units),
 // their message pump and the web-browser launch. The options dialog's logic lives in portable code
-// and talks to the widgets only through this interface; the Linux backend builds them with GTK 3.
+// and talks to the widgets only through this interface; the Linux backend builds them with GTK 3,
+// the Windows backend from the executable's dialog resources of the same ids.
 //
 //   ControlKind, ControlTemplate, DialogTemplate   what a dialog holds and where
 //   DialogWindow                                   one created dialog: texts, states, visibility
 //   DialogEvent, DialogToolkit                     creation, the non-blocking pump, the browser
-//   createDialogToolkit()                          the GTK toolkit, or null without a display
+//   createDialogToolkit()                          the platform's toolkit, or null without a display
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,7 +99,10 @@ public:
     virtual bool openWebAddress(const std::string& address) = 0;
 };
 
-// The GTK 3 toolkit. Null when there is no display to show dialogs on; `reason` then says why.
-std::unique_ptr<DialogToolkit> createDialogToolkit(std::string& reason);
+// The platform's toolkit. Null when there is no display to show dialogs on; `reason` then says why.
+// `hostWindow` is the number of the window that asked for the dialogs (the display settings page
+// on Windows), 0 for none: on Windows, dialogs created without an owner are owned by it and stay
+// above it; a number that names no window counts as none. The GTK toolkit does not use it.
+std::unique_ptr<DialogToolkit> createDialogToolkit(std::string& reason, std::uint32_t hostWindow);
 
 }  // namespace platform

@@ -106,16 +106,6 @@ TEST_F(WineRunMode, ARefusedDisplayModeIsReportedAndTheRunEndsThroughTheNormalSh
     EXPECT_EQ(sandbox.logLines().back().rfind("Fps: ", 0), 0u) << sandbox.log();
 }
 
-// Configure mode has no dialog on Windows yet: it says so and ends instead of hanging.
-TEST_F(WineRunMode, ConfigureModeSaysTheDialogIsMissingAndEnds) {
-    WineSandbox sandbox;
-    const auto result = sandbox.run({"/c"}, std::chrono::seconds(60));
-    ASSERT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.errorOutput.find("options dialog is not available"), std::string::npos)
-        << result.errorOutput;
-}
-
 // A framework's window is an X11 idea: on Windows the option ends the run at once instead of opening a
 // full-screen window that would take no input. Its log goes to the user's local application data.
 TEST_F(WineRunMode, AFrameworksWindowIsRefusedAndTheRunEnds) {

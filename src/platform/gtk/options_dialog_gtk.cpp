@@ -395,7 +395,7 @@ void GtkDialogWindow::setListSelection(int control, int index) {
 
 }  // namespace
 
-std::unique_ptr<DialogToolkit> createDialogToolkit(std::string& reason) {
+std::unique_ptr<DialogToolkit> createDialogToolkit(std::string& reason, std::uint32_t /*hostWindow*/) {
     static bool initialised = false;
     static bool available = false;
     if (!initialised) {

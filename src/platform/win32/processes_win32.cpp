@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <string>
+
 #include "platform/processes.h"
 #include "platform/win32/wide_text_win32.h"
 
@@ -24,5 +26,18 @@ bool runningProcessNames(std::vector<std::string>& names) {
     CloseHandle(snapshot);
     return !names.empty();
 }
+
+std::string ownProcessName() {
+    // Long enough for any path Windows starts a program from.
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size()) return std::string();
+    path.resize(length);
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return win32::narrow(path.c_str() + (slash == std::wstring::npos ? 0 : slash + 1));
+}
+
+// A process's name in the list is its file's name, which it cannot change.
+bool setOwnProcessName(const std::string& /*name*/) { return false; }
 
 }  // namespace platform

@@ -39,7 +39,7 @@ class GtkOptionsDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string reason;
-        toolkit = platform::createDialogToolkit(reason);
+        toolkit = platform::createDialogToolkit(reason, 0);
         if (!toolkit) GTEST_SKIP() << "no display: " << reason;
         theLog().open(temp.file("Log.txt"));
         store.load();
