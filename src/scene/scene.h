@@ -67,6 +67,9 @@ struct SceneObject {
     std::vector<int> childHelpers;  // indices into Scene::helpers whose parent is this object
     int parent = -1;                // index of the parent object, or −1
     std::vector<int> lights;        // indices into Scene::lights, repeats kept
+    // Room objects with faces in one plane with this one's, drawn in the list's order (where two
+    // such faces cover a pixel, the one drawn first shows).
+    std::vector<int> touching;
     ObjectKeys keys;
     std::unique_ptr<ModelInstance> instance;  // placed model
     std::unique_ptr<AnimatedModel> animated;  // animated model
@@ -145,6 +148,9 @@ struct Scene {
     std::vector<SceneHelper> helpers;
     std::vector<SceneLight> lights;
     std::vector<int> opaqueList, glassList;
+    std::vector<int> drawOrder;     // the pass being drawn, in the order the quick drawing draws it
+    std::vector<int> orderWaiting;  // scratch of orderNearestFirst, one entry per object
+    std::vector<float> orderRank;
     bool helperLight = false;
     Vec3 helperLightPosition;
     Frustum frustum{};

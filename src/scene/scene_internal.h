@@ -8,6 +8,7 @@
 //   scene_visibility.cpp  decideVisibility, openPortals, fireSceneHelpers, frustumFromMatrices,
 //                         cubeOutsideFrustum, issueOcclusionQueries
 //   scene_lights.cpp      assignLights, beginObjectLights, endObjectLights
+//   scene_draw_order.cpp  findTouchingObjects, orderNearestFirst
 //   scene_render.cpp      drawMeshBatch, drawOpaqueBatch, batchOutsideFrustum
 
 #include <cstddef>
@@ -78,6 +79,15 @@ void assignLights(Scene& scene);
 void beginObjectLights(const Scene& scene, const SceneObject& object);
 // A lit object: its slots off, lighting on.
 void endObjectLights(const Scene& scene, const SceneObject& object);
+
+// ---- drawing order (scene_draw_order.cpp) --------------------------------------------------------
+
+// Fills SceneObject::touching of the room objects from their triangles in the pool (at load).
+void findTouchingObjects(Scene& scene, const SharedVertexPool& pool);
+// The list's objects into Scene::drawOrder, nearest first where the picture allows: what stands in
+// the room that holds the camera, then the room's walls, then what is seen through its windows. An
+// object that blends keeps its place and no object moves past it, nor past an object it touches.
+void orderNearestFirst(Scene& scene, const std::vector<int>& list);
 
 // ---- drawing (scene_render.cpp) ------------------------------------------------------------------
 

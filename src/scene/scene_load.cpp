@@ -286,6 +286,7 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
         for (SceneObject& object : *group) scene.objects.push_back(std::move(object));
     }
     linkObjects(scene);
+    if (services.pool) findTouchingObjects(scene, *services.pool);
     if (services.occlusionQueries) {
         for (SceneObject& object : scene.objects) {
             if (!object.root) glGenQueriesARB(1, &object.query);
@@ -364,6 +365,9 @@ void releaseScene(Scene& scene) {
     scene.lights.clear();
     scene.opaqueList.clear();
     scene.glassList.clear();
+    scene.drawOrder.clear();
+    scene.orderWaiting.clear();
+    scene.orderRank.clear();
     scene.currentCamera = 0;
     scene.cameraKey = 0;
     scene.pathValue = 0;

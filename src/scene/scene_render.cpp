@@ -77,10 +77,9 @@ void disableSecondUnit() {
 }
 
 // The pass with the same pictures as the layered one and less work for the renderer: opaque
-// batches in one pass each and without blending, batches outside the view left out, and no fog
-// where it cannot reach. The objects keep the list's order: surfaces that meet at one depth (a
-// log on the hearth) show the one drawn first, and the blended room batches must lie over what
-// the list draws before them.
+// batches in one pass each and without blending, nearer objects first so the renderer can reject
+// hidden pixels before shading them, batches outside the view left out, and no fog where it cannot
+// reach.
 void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
     SharedVertexPool* pool = scene.services.pool;
     beginPass(scene, alphaReference);
@@ -101,7 +100,8 @@ void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaRef
         if (secondUnitOn) disableSecondUnit();
         secondUnitOn = false;
     };
-    for (int index : list) {
+    orderNearestFirst(scene, list);
+    for (int index : scene.drawOrder) {
         SceneObject& object = scene.objects[std::size_t(index)];
         const Vec3 toObject = object.centre - scene.view.position;
         const bool reachesFog = std::sqrt(dot(toObject, toObject)) + object.radius > kFogStart;

@@ -10,6 +10,7 @@
 
 #include "formats/byte_writer.h"
 #include "formats/particle_effect.h"
+#include "model/vertex_pool.h"
 #include "scene/scene_fixtures.h"
 
 using scenetest::SceneRig;
@@ -529,6 +530,98 @@ TEST(SceneFrustum, PlanesOfAnIdentityViewAndTheCubeTest) {
     EXPECT_FALSE(cubeOutsideFrustum(view, {0, 0, 50}, 1000));  // a big cube reaches into view
     // Normalised planes: the side planes of a 90-degree view lean at 45 degrees.
     EXPECT_NEAR(view[0][0], -std::sqrt(0.5f), 1e-5f);
+}
+
+TEST(SceneDrawOrder, RoomContentsNearestFirstThenWallsThenWhatLiesBeyondWithBlendersKeptInPlace) {
+    Scene scene;
+    scene.view.position = {0, 0, 0};
+    scene.view.direction = {1, 0, 0};
+    const auto add = [&scene](const char* name, SceneObjectKind kind, Vec3 low, Vec3 high,
+                              bool opaque = true) {
+        SceneObject object;
+        object.name = name;
+        object.kind = kind;
+        object.parent = scene.objects.empty() ? -1 : 0;
+        object.root = scene.objects.empty();
+        object.boxMin = low;
+        object.boxMax = high;
+        object.centre = (low + high) * 0.5f;
+        object.extent = high - low;
+        object.radius = std::sqrt(dot(object.extent, object.extent)) * 0.5f;
+        if (kind == SceneObjectKind::RoomMesh) {
+            object.batches.resize(2);
+            object.batches[0].opaque = true;
+            object.batches[1].opaque = opaque;
+        }
+        scene.objects.push_back(std::move(object));
+        return int(scene.objects.size()) - 1;
+    };
+    const int walls = add("walls", SceneObjectKind::RoomMesh, {-500, -500, -500}, {500, 500, 500});
+    const int garden = add("garden", SceneObjectKind::RoomMesh, {600, -10, -10}, {700, 10, 10});
+    const int tree = add("tree", SceneObjectKind::PlacedModel, {150, -50, -50}, {250, 50, 50});  // 113 away
+    const int chair = add("chair", SceneObjectKind::PlacedModel, {40, -10, -10}, {60, 10, 10});  // 33 away
+    const int window = add("window", SceneObjectKind::RoomMesh, {20, -5, -5}, {21, 5, 5}, false);
+    const int lamp = add("lamp", SceneObjectKind::PlacedModel, {8, -2, -2}, {12, 2, 2});
+    const int rug = add("rug", SceneObjectKind::RoomMesh, {-50, -10, -1}, {-40, 10, 1});  // 40 away
+    const int fire = add("fire", SceneObjectKind::AnimatedModel, {1, -1, -1}, {2, 1, 1});
+    const auto drawnNames = [&scene] {
+        std::string names;
+        for (int index : scene.drawOrder) names += scene.objects[std::size_t(index)].name + " ";
+        return names;
+    };
+    orderNearestFirst(scene, {walls, garden, tree, chair, window, lamp, rug, fire});
+    EXPECT_EQ(drawnNames(), "chair tree walls garden window lamp rug fire ");
+
+    // An object waits for what it touches earlier in the list (where they meet at one depth the
+    // first drawn shows).
+    orderNearestFirst(scene, {walls, rug, chair});
+    EXPECT_EQ(drawnNames(), "chair rug walls ");
+    scene.objects[std::size_t(rug)].touching = {walls};
+    orderNearestFirst(scene, {walls, rug, chair});
+    EXPECT_EQ(drawnNames(), "chair walls rug ");
+
+    // The camera outside the room: nothing is in it, so the nearest comes first.
+    scene.view.position = {650, 0, 100};
+    orderNearestFirst(scene, {walls, garden, tree});
+    EXPECT_EQ(drawnNames(), "garden walls tree ");
+}
+
+TEST(SceneDrawOrder, RoomObjectsTouchWhereFacesShareAPlaneAndASide) {
+    SharedVertexPool pool;
+    Scene scene;
+    // One square of two triangles per object, at height z, facing up (or down).
+    const auto addSquare = [&](float x, float z, bool up, bool twoSided) {
+        SceneObject object;
+        object.kind = SceneObjectKind::RoomMesh;
+        MeshBatch batch;
+        batch.firstCorner = int(pool.append(6));
+        batch.cornerCount = 6;
+        batch.twoSided = twoSided;
+        const float corners[6][2] = {{0, 0}, {10, 0}, {10, 10}, {0, 0}, {10, 10}, {0, 10}};
+        for (int k = 0; k < 6; ++k) {
+            const int from = up ? k : 5 - k;
+            float* p = pool[std::size_t(batch.firstCorner + k)].position;
+            p[0] = x + corners[from][0];
+            p[1] = corners[from][1];
+            p[2] = z;
+        }
+        object.boxMin = {x, 0, z};
+        object.boxMax = {x + 10, 10, z};
+        object.batches.push_back(batch);
+        scene.objects.push_back(std::move(object));
+    };
+    addSquare(0, 0, true, false);     // 0: the floor
+    addSquare(5, 0, true, false);     // 1: overlaps the floor in its plane, same side
+    addSquare(5, 0.5f, true, false);  // 2: half a unit above
+    addSquare(5, 0, false, false);    // 3: facing down: its front never shows where the floor's does
+    addSquare(5, 0, false, true);     // 4: facing down but two-sided
+    addSquare(30, 0, true, false);    // 5: same plane, elsewhere
+    findTouchingObjects(scene, pool);
+    EXPECT_EQ(scene.objects[0].touching, (std::vector<int>{1, 4}));
+    EXPECT_EQ(scene.objects[1].touching, (std::vector<int>{0, 4}));
+    EXPECT_TRUE(scene.objects[2].touching.empty());
+    EXPECT_EQ(scene.objects[3].touching, (std::vector<int>{4}));
+    EXPECT_TRUE(scene.objects[5].touching.empty());
 }
 
 }  // namespace
