@@ -67,8 +67,9 @@ struct SceneObject {
     std::vector<int> childHelpers;  // indices into Scene::helpers whose parent is this object
     int parent = -1;                // index of the parent object, or −1
     std::vector<int> lights;        // indices into Scene::lights, repeats kept
-    // Room objects with faces in one plane with this one's, drawn in the list's order (where two
-    // such faces cover a pixel, the one drawn first shows).
+    // Objects that may meet this one at one depth (in the room, whatever its space overlaps; for the
+    // room's shell, meshes with faces in one of its planes): drawn in the list's order, since where
+    // two surfaces meet at one depth the one drawn first shows.
     std::vector<int> touching;
     ObjectKeys keys;
     std::unique_ptr<ModelInstance> instance;  // placed model

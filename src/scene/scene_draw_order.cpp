@@ -120,26 +120,38 @@ bool facesMeet(const Face& a, const Face& b) {
 void findTouchingObjects(Scene& scene, const SharedVertexPool& pool) {
     constexpr float kMargin = 0.05f;
     std::vector<std::vector<Face>> faces(scene.objects.size());
+    // The space each object draws in: a room mesh's box; around a model's position, its reach.
+    std::vector<Vec3> low(scene.objects.size()), high(scene.objects.size());
     for (std::size_t i = 0; i < scene.objects.size(); ++i) {
-        scene.objects[i].touching.clear();
-        if (scene.objects[i].kind == SceneObjectKind::RoomMesh) faces[i] = facesOf(scene.objects[i], pool);
+        SceneObject& object = scene.objects[i];
+        object.touching.clear();
+        if (object.kind == SceneObjectKind::RoomMesh) {
+            faces[i] = facesOf(object, pool);
+            low[i] = object.boxMin;
+            high[i] = object.boxMax;
+        } else {
+            const Vec3 reach{object.radius, object.radius, object.radius};
+            low[i] = object.centre - reach;
+            high[i] = object.centre + reach;
+        }
     }
     for (std::size_t i = 0; i < scene.objects.size(); ++i) {
         SceneObject& a = scene.objects[i];
         for (std::size_t j = i + 1; j < scene.objects.size(); ++j) {
             SceneObject& b = scene.objects[j];
-            if (faces[i].empty() || faces[j].empty()) continue;
-            if (!boxesOverlap(a.boxMin, a.boxMax, b.boxMin, b.boxMax, kMargin)) continue;
-            bool meet = false;
-            for (const Face& fa : faces[i]) {
-                if (!boxesOverlap(fa.boxMin, fa.boxMax, b.boxMin, b.boxMax, kMargin)) continue;
+            if (!boxesOverlap(low[i], high[i], low[j], high[j], kMargin)) continue;
+            // Objects that may stand on or against each other meet along lines at one depth. A root
+            // (the room's shell) holds everything; it meets only what lies in one of its planes.
+            bool meet = !a.root && !b.root;
+            for (std::size_t f = 0; !meet && f < faces[i].size(); ++f) {
+                const Face& fa = faces[i][f];
+                if (!boxesOverlap(fa.boxMin, fa.boxMax, low[j], high[j], kMargin)) continue;
                 for (const Face& fb : faces[j]) {
                     if (facesMeet(fa, fb)) {
                         meet = true;
                         break;
                     }
                 }
-                if (meet) break;
             }
             if (meet) {
                 a.touching.push_back(int(j));

@@ -82,7 +82,8 @@ void endObjectLights(const Scene& scene, const SceneObject& object);
 
 // ---- drawing order (scene_draw_order.cpp) --------------------------------------------------------
 
-// Fills SceneObject::touching of the room objects from their triangles in the pool (at load).
+// Fills SceneObject::touching from the objects' boxes and the room meshes' triangles in the pool
+// (at load).
 void findTouchingObjects(Scene& scene, const SharedVertexPool& pool);
 // The list's objects into Scene::drawOrder, nearest first where the picture allows: what stands in
 // the room that holds the camera, then the room's walls, then what is seen through its windows. An

@@ -586,7 +586,7 @@ TEST(SceneDrawOrder, RoomContentsNearestFirstThenWallsThenWhatLiesBeyondWithBlen
     EXPECT_EQ(drawnNames(), "garden walls tree ");
 }
 
-TEST(SceneDrawOrder, RoomObjectsTouchWhereFacesShareAPlaneAndASide) {
+TEST(SceneDrawOrder, ObjectsTouchWhereTheyShareSpaceAndTheShellWhereFacesShareAPlaneAndASide) {
     SharedVertexPool pool;
     Scene scene;
     // One square of two triangles per object, at height z, facing up (or down).
@@ -610,17 +610,19 @@ TEST(SceneDrawOrder, RoomObjectsTouchWhereFacesShareAPlaneAndASide) {
         object.batches.push_back(batch);
         scene.objects.push_back(std::move(object));
     };
-    addSquare(0, 0, true, false);     // 0: the floor
-    addSquare(5, 0, true, false);     // 1: overlaps the floor in its plane, same side
+    addSquare(0, 0, true, false);  // 0: the room's shell: meets only faces in its planes on its side
+    scene.objects[0].root = true;
+    addSquare(5, 0, true, false);     // 1: overlaps the shell in its plane, same side
     addSquare(5, 0.5f, true, false);  // 2: half a unit above
-    addSquare(5, 0, false, false);    // 3: facing down: its front never shows where the floor's does
+    addSquare(5, 0, false, false);    // 3: facing down: never shows where the shell's face does
     addSquare(5, 0, false, true);     // 4: facing down but two-sided
     addSquare(30, 0, true, false);    // 5: same plane, elsewhere
     findTouchingObjects(scene, pool);
     EXPECT_EQ(scene.objects[0].touching, (std::vector<int>{1, 4}));
-    EXPECT_EQ(scene.objects[1].touching, (std::vector<int>{0, 4}));
+    // Below the shell, whatever shares space meets.
+    EXPECT_EQ(scene.objects[1].touching, (std::vector<int>{0, 3, 4}));
     EXPECT_TRUE(scene.objects[2].touching.empty());
-    EXPECT_EQ(scene.objects[3].touching, (std::vector<int>{4}));
+    EXPECT_EQ(scene.objects[3].touching, (std::vector<int>{1, 4}));
     EXPECT_TRUE(scene.objects[5].touching.empty());
 }
 
