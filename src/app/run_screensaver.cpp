@@ -54,6 +54,8 @@ SceneServices roomServices(RunSession& session) {
 }  // namespace
 
 void loadRunMode(RunSession& session) {
+    // The music decodes on the second core while this thread brings up GL and loads the room.
+    session.prepareMusic();
     session.startGraphics();
     logLine("initializing font...");
     session.font.create();
@@ -97,6 +99,7 @@ void runScreensaver(const SettingsStore& settings, const LaunchOptions& options,
     logLine("OpenGL initialized");
 
     session.startMusic();
+    session.releaseLoadingMemory();
 
     RoomView room;
     runFrameLoop(session, room);
