@@ -126,6 +126,16 @@ void TextureManager::fail(const std::string& text) {
     std::exit(0);
 }
 
+void TextureManager::releaseTexture(const std::string& path) {
+    const auto entry = textures_.find(path);
+    if (entry == textures_.end()) return;
+    if (entry->second != 0) {
+        opaque_.erase(entry->second);
+        glDeleteTextures(1, &entry->second);
+    }
+    textures_.erase(entry);
+}
+
 void TextureManager::releaseTextures() {
     for (const auto& entry : textures_) glDeleteTextures(1, &entry.second);
     textures_.clear();
