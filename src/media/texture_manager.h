@@ -76,9 +76,10 @@ private:
 };
 
 // Generates a texture into `slot`, binds it (left bound) and uploads `image` with every mipmap
-// level (internal component count `components`, pixel `format` GL_RGB or GL_RGBA), minification
-// GL_LINEAR_MIPMAP_LINEAR; magnification and wrap modes keep the GL defaults. Rows are read tightly
-// packed; the unpack alignment is restored afterwards unless `leaveUnpackAlignmentAtOne` (the BMP
-// path sets 1 and keeps it). Frees the image's pixels.
+// level (built here for power-of-two sides, by GLU for the others, with the same texels either way) (internal
+// component count `components`, pixel `format` GL_RGB or GL_RGBA), minification GL_LINEAR_MIPMAP_LINEAR;
+// magnification and wrap modes keep the GL defaults. Rows are read tightly packed; the unpack alignment is
+// restored afterwards unless `leaveUnpackAlignmentAtOne` (the BMP path sets 1 and keeps it). Frees the
+// image's pixels.
 void uploadTexture(GLuint& slot, ImageRecord& image, GLint components, GLenum format,
                    bool leaveUnpackAlignmentAtOne = false);

@@ -24,6 +24,15 @@ BlobView findBlob(const char* type, unsigned id) {
 
 void releaseBlobPages(const BlobView& blob) {
     if (blob.data == nullptr || blob.size == 0) return;
+    // Only inside the executable's own blobs: dropped pages of any other memory (a heap copy of an
+    // archive, say) would come back as zeros.
+    bool embedded = false;
+    for (unsigned i = 0; i < kEmbeddedBlobCount && !embedded; ++i) {
+        const EmbeddedBlob& known = kEmbeddedBlobs[i];
+        embedded = blob.data >= known.begin && blob.data <= known.end &&
+                   blob.size <= std::size_t(known.end - blob.data);
+    }
+    if (!embedded) return;
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pageSize <= 0) return;
     // Only whole pages inside the blob: its neighbours in the image may be in use.
