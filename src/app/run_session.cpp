@@ -6,6 +6,7 @@
 #include "media/media_pack.h"
 #include "platform/host_window.h"
 #include "platform/message_box.h"
+#include "platform/process_memory.h"
 #include "platform/signals.h"
 
 namespace {
@@ -77,15 +78,28 @@ void RunSession::startGraphics() {
     frame.fadeAlpha = 1.0f;
 }
 
-void RunSession::startMusic() {
-    bool music = settings().enableMusic;
+void RunSession::prepareMusic() {
+    if (musicDecided_) return;
+    musicDecided_ = true;
+    playsMusic_ = settings().enableMusic;
     // One copy per monitor, one music: the first copy to take the lock plays it.
-    if (music && options_.embedded && !platform::takeMusicLock()) {
-        logLine("Music plays in another copy");
-        music = false;
+    if (playsMusic_ && options_.embedded && !platform::takeMusicLock()) {
+        lostMusicLock_ = true;
+        playsMusic_ = false;
     }
-    sound.startMusic(music, settings().masterVolume,
+    sound.prepareMusic(playsMusic_, [this](const char* path) { return media_.readFile(path); });
+}
+
+void RunSession::startMusic() {
+    prepareMusic();
+    if (lostMusicLock_) logLine("Music plays in another copy");
+    sound.startMusic(playsMusic_, settings().masterVolume,
                      [this](const char* path) { return media_.readFile(path); });
+}
+
+void RunSession::releaseLoadingMemory() {
+    media_.releaseResidentPages();
+    platform::returnFreeHeapPages();
 }
 
 void RunSession::release() {

@@ -119,7 +119,8 @@ bool archiveNamesMatch(const char* requested, const char* stored) {
     return std::strcmp(a, b) == 0;
 }
 
-FileBuffer extractMember(const MemoryArchive& archive, const char* name, const char* /*password*/) {
+FileBuffer extractMember(const MemoryArchive& archive, const char* name, const char* /*password*/,
+                         std::uint64_t* memberOffset) {
     if (archive.data == nullptr || name == nullptr) return FileBuffer{};
     if (archive.size < sizeof(kMarker) || std::memcmp(archive.data, kMarker, sizeof(kMarker)) != 0) {
         return FileBuffer{};
@@ -148,6 +149,7 @@ FileBuffer extractMember(const MemoryArchive& archive, const char* name, const c
         std::free(block);
         return FileBuffer{};
     }
+    if (memberOffset != nullptr) *memberOffset = member.dataStart;
     FileBuffer result;
     result.data = block;
     result.size = member.unpackedSize;

@@ -48,7 +48,9 @@ struct MemoryArchive {
 // outside the archive, its CRC-32 does not match, or memory runs out. Every offset and count is checked
 // against the archive size, so a damaged archive only ever gives misses. `password` is accepted for the
 // interface's sake; encrypted members are never decrypted and always miss.
-FileBuffer extractMember(const MemoryArchive& archive, const char* name, const char* password = "");
+// On a hit, `*memberOffset` (when given) gets the offset of the member's bytes in the archive.
+FileBuffer extractMember(const MemoryArchive& archive, const char* name, const char* password = "",
+                         std::uint64_t* memberOffset = nullptr);
 
 // The archive's name rule: "/" and "\" (and "_") are alike and letter case is ignored (C locale).
 // Each name counts up to its first zero byte and at most 511 bytes.

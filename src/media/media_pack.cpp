@@ -21,10 +21,29 @@ void MediaPack::open(MemoryArchive mainArchive, MemoryArchive interfaceArchive) 
     interface_ = interfaceArchive;
 }
 
+namespace {
+
+FileBuffer readAndRelease(const MemoryArchive& archive, const char* path) {
+    std::uint64_t offset = 0;
+    const FileBuffer file = extractMember(archive, path, "", &offset);
+    if (file.data != nullptr && file.size > 0) {
+        platform::releaseBlobPages(platform::BlobView{archive.data + offset, file.size});
+    }
+    return file;
+}
+
+}  // namespace
+
 FileBuffer MediaPack::readFile(const char* path) const {
-    const FileBuffer fromMain = extractMember(main_, path, "");
+    const FileBuffer fromMain = readAndRelease(main_, path);
     if (fromMain.data != nullptr) return fromMain;
-    return extractMember(interface_, path, "");
+    return readAndRelease(interface_, path);
+}
+
+void MediaPack::releaseResidentPages() const {
+    for (const MemoryArchive* archive : {&main_, &interface_}) {
+        platform::releaseBlobPages(platform::BlobView{archive->data, archive->size});
+    }
 }
 
 void probeBaseFiles() {

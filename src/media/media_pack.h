@@ -19,7 +19,13 @@ public:
     void open(MemoryArchive mainArchive, MemoryArchive interfaceArchive);
     // The file at this pack path ("/" or "\", any letter case) from the main archive, else from the
     // interface archive, else a miss (null, size 0). A miss is silent. The caller frees the block.
+    // The archive pages that held the member's bytes are handed back to the system once copied
+    // (the archives are read once, at loading, and would otherwise stay resident beside the copies).
     FileBuffer readFile(const char* path) const;
+
+    // Lets the system drop every archive page that reading brought into memory (the member headers
+    // that lookups walk); later reads still work, they only page the bytes in again.
+    void releaseResidentPages() const;
 
     const MemoryArchive& mainArchive() const { return main_; }
     const MemoryArchive& interfaceArchive() const { return interface_; }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/log.h"
+#include "media/mipmaps.h"
 
 namespace {
 
@@ -126,6 +127,16 @@ void TextureManager::fail(const std::string& text) {
     std::exit(0);
 }
 
+void TextureManager::releaseTexture(const std::string& path) {
+    const auto entry = textures_.find(path);
+    if (entry == textures_.end()) return;
+    if (entry->second != 0) {
+        opaque_.erase(entry->second);
+        glDeleteTextures(1, &entry->second);
+    }
+    textures_.erase(entry);
+}
+
 void TextureManager::releaseTextures() {
     for (const auto& entry : textures_) glDeleteTextures(1, &entry.second);
     textures_.clear();
@@ -141,8 +152,20 @@ void uploadTexture(GLuint& slot, ImageRecord& image, GLint components, GLenum fo
     GLint previousAlignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, components, image.width, image.height, format, GL_UNSIGNED_BYTE,
-                      image.pixels.data());
+    GLint largestSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largestSize);
+    const int pixelBytes = format == GL_RGBA ? 4 : 3;
+    if (isPowerOfTwo(image.width) && isPowerOfTwo(image.height) && image.width <= largestSize &&
+        image.height <= largestSize &&
+        image.pixels.size() == std::size_t(image.width) * image.height * pixelBytes) {
+        std::vector<std::uint8_t> smallerLevels;
+        uploadMipmapChain(components, image.width, image.height, format, pixelBytes, image.pixels.data(),
+                          smallerLevels);
+    } else {
+        // Other sizes are first scaled to powers of two, which only GLU's general path does.
+        gluBuild2DMipmaps(GL_TEXTURE_2D, components, image.width, image.height, format, GL_UNSIGNED_BYTE,
+                          image.pixels.data());
+    }
     if (!leaveUnpackAlignmentAtOne) glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     std::vector<std::uint8_t>().swap(image.pixels);

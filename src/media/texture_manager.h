@@ -4,6 +4,7 @@
 //   getTexture(path)        the texture for "Textures/tex_sym_0.tga"; loads it on first request
 //   loadTexture(slot, path) the search: the path itself, then its .bmp, .tga and .jpg sisters, then
 //                           "Textures/tex_default.tga"; every step logged
+//   releaseTexture(path)    deletes one texture that nothing will draw again (the loading picture)
 //   releaseTextures()       deletes every texture (while the GL context is current)
 //   uploadTexture(...)      the common upload: all mipmap levels, trilinear minification
 //
@@ -47,6 +48,10 @@ public:
     // found picture cannot be decoded, or when the default texture is missing.
     void loadTexture(GLuint& slot, const std::string& path);
 
+    // Deletes the texture of this path and forgets the path, so that a later request loads it
+    // again; callers must hold no copy of its name. Nothing for a path never requested. Needs the
+    // current GL context.
+    void releaseTexture(const std::string& path);
     // Deletes every texture, in path order, and forgets every path. Needs the current GL context.
     void releaseTextures();
 
@@ -71,9 +76,10 @@ private:
 };
 
 // Generates a texture into `slot`, binds it (left bound) and uploads `image` with every mipmap
-// level (internal component count `components`, pixel `format` GL_RGB or GL_RGBA), minification
-// GL_LINEAR_MIPMAP_LINEAR; magnification and wrap modes keep the GL defaults. Rows are read tightly
-// packed; the unpack alignment is restored afterwards unless `leaveUnpackAlignmentAtOne` (the BMP
-// path sets 1 and keeps it). Frees the image's pixels.
+// level (built here for power-of-two sides, by GLU for the others, with the same texels either way) (internal
+// component count `components`, pixel `format` GL_RGB or GL_RGBA), minification GL_LINEAR_MIPMAP_LINEAR;
+// magnification and wrap modes keep the GL defaults. Rows are read tightly packed; the unpack alignment is
+// restored afterwards unless `leaveUnpackAlignmentAtOne` (the BMP path sets 1 and keeps it). Frees the
+// image's pixels.
 void uploadTexture(GLuint& slot, ImageRecord& image, GLint components, GLenum format,
                    bool leaveUnpackAlignmentAtOne = false);

@@ -33,4 +33,10 @@ inline constexpr unsigned kProgramIconId = 135;
 // A "BITMAP" blob is the whole .bmp file, with its file header, on every platform.
 BlobView findBlob(const char* type, unsigned id);
 
+// Lets the system drop the pages of this part of an embedded blob that reading it brought into
+// memory; they are read back from the executable on the next access, so the bytes stay valid. Does
+// nothing for memory that is not part of an embedded blob, or where the system cannot do this
+// cheaply.
+void releaseBlobPages(const BlobView& blob);
+
 }  // namespace platform

@@ -3,6 +3,11 @@
 #include <fstream>
 #include <string>
 
+// <string> has told by now whether this is the GNU C library, which has malloc_trim.
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace platform {
 
 long residentKilobytes() {
@@ -17,6 +22,12 @@ long residentKilobytes() {
         }
     }
     return 0;
+}
+
+void returnFreeHeapPages() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 }  // namespace platform

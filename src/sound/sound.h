@@ -8,12 +8,15 @@
 //
 // Threads: every operation is called from the main thread. The audio thread reads only the decoded
 // sample data, the playback positions (changed by the main thread only while the output is locked,
-// never from the frame loop) and an atomic volume.
+// never from the frame loop) and an atomic volume. prepareMusic decodes on a worker thread of its
+// own that touches nothing but the file bytes it was handed and its own result; startMusic (or the
+// destructor) waits for it before using that result.
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "media/media_pack.h"
@@ -61,10 +64,14 @@ public:
     // order, stops and closes the output; afterwards enabled is false.
     void shutdownSound();
 
+    // Reads kMusicPath with `readMusic` now and decodes it on a worker thread, so that the decoding
+    // overlaps the loading; the next startMusic takes the result instead of reading and decoding
+    // itself. Only when `enableMusic`; called at most once, before startMusic.
+    void prepareMusic(bool enableMusic, const std::function<FileBuffer(const char* path)>& readMusic);
     // The run-mode music start-up, only when `enableMusic`: initSound, read kMusicPath with `readMusic`
-    // (the buffer is freed here), load, play looped, apply `volume` (the "Sound volume:" option)
-    // while enabled, then log "Sound initialized". With `enableMusic` off nothing is opened, read or
-    // logged.
+    // (the buffer is freed here) and load it, or take what prepareMusic decoded (waiting for it to
+    // finish); play looped, apply `volume` (the "Sound volume:" option) while enabled, then log
+    // "Sound initialized". With `enableMusic` off nothing is opened, read or logged.
     void startMusic(bool enableMusic, float volume,
                     const std::function<FileBuffer(const char* path)>& readMusic);
     // The matching shutdown: shutdownSound() when startMusic started the music; otherwise nothing.
@@ -100,6 +107,11 @@ private:
     };
 
     static void fillCallback(void* self, std::int16_t* out, int frames);
+    // Appends a "Sample" record for decoded frames (not valid when `pcm` is null or empty, or when
+    // nothing could play it) and returns its index.
+    int addSample(std::unique_ptr<Pcm> pcm);
+    // Waits for prepareMusic's decoding and hands over its result (null when there was none).
+    std::unique_ptr<Pcm> takePreparedMusic();
     bool channelIsActive(std::uint32_t channel) const;
     void stopSamplePlaybacks(std::uint32_t handle);
 
@@ -114,6 +126,8 @@ private:
     int musicSample_ = -1;
     bool musicStarted_ = false;
     Playback playbacks_[kMaxPlaybacks];
+    std::thread musicDecoder_;
+    std::unique_ptr<Pcm> preparedMusic_;  // written by musicDecoder_ only, read after joining it
     std::uint32_t nextChannel_ = 1;
 };
 

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 
 #include "core/log.h"
 #include "sound/sound.h"
@@ -15,6 +16,7 @@ int soundVolumeLevel(float soundVolume) {
 SoundSystem::SoundSystem(platform::AudioOutputFactory makeOutput) : makeOutput_(std::move(makeOutput)) {}
 
 SoundSystem::~SoundSystem() {
+    if (musicDecoder_.joinable()) musicDecoder_.join();
     if (output_) output_->close();
 }
 
@@ -36,12 +38,19 @@ void SoundSystem::initSound() {
 }
 
 int SoundSystem::loadSampleFromMemory(const void* data, std::uint32_t length, std::uint32_t /*flags*/) {
+    // Without an output nothing could ever play, so the decoding is not worth its time.
+    std::unique_ptr<Pcm> pcm;
+    if (enabled_ && output_) {
+        pcm = std::make_unique<Pcm>();
+        if (!decodeVorbisFromMemory(data, length, kSampleRate, kMaxSampleFrames, pcm->data)) pcm.reset();
+    }
+    return addSample(std::move(pcm));
+}
+
+int SoundSystem::addSample(std::unique_ptr<Pcm> pcm) {
     SampleRecord record;
     std::strcpy(record.name, "Sample");
-    // Without an output nothing could ever play, so the decoding is not worth its time.
-    auto pcm = std::make_unique<Pcm>();
-    if (enabled_ && output_ &&
-        decodeVorbisFromMemory(data, length, kSampleRate, kMaxSampleFrames, pcm->data)) {
+    if (enabled_ && output_ && pcm != nullptr && !pcm->data.empty()) {
         pcm->frames = static_cast<std::uint32_t>(pcm->data.size() / kChannels);
         pcm_.push_back(std::move(pcm));
         record.handle = static_cast<std::uint32_t>(pcm_.size());
@@ -133,14 +142,45 @@ void SoundSystem::shutdownSound() {
     enabled_ = false;
 }
 
+void SoundSystem::prepareMusic(bool enableMusic,
+                               const std::function<FileBuffer(const char* path)>& readMusic) {
+    if (!enableMusic || musicDecoder_.joinable()) return;
+    const FileBuffer music = readMusic != nullptr ? readMusic(kMusicPath) : FileBuffer{};
+    preparedMusic_ = std::make_unique<Pcm>();
+    auto decode = [music, pcm = preparedMusic_.get()] {
+        if (!decodeVorbisFromMemory(music.data, music.size, kSampleRate, kMaxSampleFrames, pcm->data))
+            pcm->data.clear();
+        std::free(music.data);
+    };
+    try {
+        musicDecoder_ = std::thread(decode);
+    } catch (const std::system_error&) {
+        decode();  // no thread to be had: the music is decoded now, as without preparing
+        musicDecoder_ = std::thread([] {});
+    }
+}
+
+std::unique_ptr<SoundSystem::Pcm> SoundSystem::takePreparedMusic() {
+    if (!musicDecoder_.joinable()) return nullptr;
+    musicDecoder_.join();
+    return std::move(preparedMusic_);
+}
+
 void SoundSystem::startMusic(bool enableMusic, float volume,
                              const std::function<FileBuffer(const char* path)>& readMusic) {
-    if (!enableMusic) return;
+    if (!enableMusic) {
+        takePreparedMusic();
+        return;
+    }
     musicStarted_ = true;
     initSound();
-    FileBuffer music = readMusic != nullptr ? readMusic(kMusicPath) : FileBuffer{};
-    musicSample_ = loadSampleFromMemory(music.data, music.size, 0);
-    std::free(music.data);
+    if (musicDecoder_.joinable()) {
+        musicSample_ = addSample(takePreparedMusic());
+    } else {
+        FileBuffer music = readMusic != nullptr ? readMusic(kMusicPath) : FileBuffer{};
+        musicSample_ = loadSampleFromMemory(music.data, music.size, 0);
+        std::free(music.data);
+    }
     playSample(musicSample_, true);
     if (enabled_) setMasterVolume(soundVolumeLevel(volume));
     logLine("Sound initialized");

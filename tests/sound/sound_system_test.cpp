@@ -117,6 +117,54 @@ TEST_F(SoundSystemTest, MusicStartsLoopedAtTheTruncatedVolume) {
     EXPECT_TRUE(sound.isPlaying(0));
 }
 
+TEST_F(SoundSystemTest, PreparedMusicIsReadOnceAndPlaysTheSameFrames) {
+    SoundSystem direct{fakeOutputFactory(device)};
+    direct.startMusic(true, 40.0f, &readTestMusic);
+    std::uint32_t directFrames = 0;
+    const std::int16_t* expected = direct.sampleFrames(direct.musicSample(), &directFrames);
+    ASSERT_NE(expected, nullptr);
+    gPathsRead.clear();
+
+    sound.prepareMusic(true, &readTestMusic);
+    EXPECT_EQ(gPathsRead.size(), 1u);  // read at once, on the caller's thread
+    EXPECT_EQ(device.created, 1);      // nothing opened yet but the direct system's output
+    sound.startMusic(true, 40.0f, &readTestMusic);
+    EXPECT_EQ(gPathsRead.size(), 1u);  // not read a second time
+    EXPECT_NE(logText().find("Sound initialized"), std::string::npos);
+    ASSERT_EQ(sound.musicSample(), 0);
+    EXPECT_EQ(sound.samples()[0].valid, 1);
+    EXPECT_TRUE(sound.isPlaying(0));
+    std::uint32_t frames = 0;
+    const std::int16_t* decoded = sound.sampleFrames(0, &frames);
+    ASSERT_EQ(frames, directFrames);
+    EXPECT_EQ(std::memcmp(decoded, expected, frames * 2 * sizeof(std::int16_t)), 0);
+}
+
+TEST_F(SoundSystemTest, PreparedMusicThatCannotBeDecodedOrPlayedIsNotValid) {
+    gMusicFile.assign(4096, 0x5A);
+    sound.prepareMusic(true, &readTestMusic);
+    sound.startMusic(true, 40.0f, &readTestMusic);
+    ASSERT_EQ(sound.samples().size(), 1u);
+    EXPECT_EQ(sound.samples()[0].valid, 0);
+    EXPECT_FALSE(sound.isPlaying(0));
+
+    // Without a device the decoded music is dropped, and with the option off it is never read.
+    gMusicFile = toneFile();
+    SoundSystem silent{[] { return std::unique_ptr<platform::AudioOutput>(); }};
+    silent.prepareMusic(true, &readTestMusic);
+    silent.startMusic(true, 40.0f, &readTestMusic);
+    EXPECT_FALSE(silent.enabled());
+    EXPECT_EQ(silent.sampleFrames(0, nullptr), nullptr);
+    gPathsRead.clear();
+    SoundSystem off{fakeOutputFactory(device)};
+    off.prepareMusic(false, &readTestMusic);
+    off.startMusic(false, 40.0f, &readTestMusic);
+    EXPECT_TRUE(gPathsRead.empty());
+    // A system destroyed while its music still decodes waits for the decoding.
+    SoundSystem abandoned{fakeOutputFactory(device)};
+    abandoned.prepareMusic(true, &readTestMusic);
+}
+
 TEST_F(SoundSystemTest, ShutdownRestoresTheLevelThenFreesAndCloses) {
     sound.startMusic(true, 40.0f, &readTestMusic);
     device.calls.clear();

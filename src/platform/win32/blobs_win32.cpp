@@ -76,4 +76,7 @@ BlobView findBlob(const char* type, unsigned id) {
     return resourceBytes(win32::widen(type).c_str(), id);
 }
 
+// Resources are part of the mapped image; Windows trims unused image pages by itself.
+void releaseBlobPages(const BlobView&) {}
+
 }  // namespace platform

@@ -265,3 +265,22 @@ TEST_F(TextureManagerGL, ReleaseDeletesEveryTextureAndForgetsThePaths) {
     EXPECT_NE(manager_->getTexture("Textures/a.tga"), 0u);
     EXPECT_GT(logLines().size(), lines) << "a released path loads again";
 }
+
+TEST_F(TextureManagerGL, ReleasingOnePathLeavesTheOthersDrawable) {
+    pack_.add("Textures/a.tga", makeTga24(1, 1, {1, 2, 3}));
+    pack_.add("Textures/b.tga", makeTga24(2, 2, {4, 5, 6, 4, 5, 6, 4, 5, 6, 4, 5, 6}));
+    const GLuint a = manager_->getTexture("Textures/a.tga");
+    const GLuint b = manager_->getTexture("Textures/b.tga");
+    manager_->releaseTexture("Textures/a.tga");
+    manager_->releaseTexture("Textures/never-asked.tga");
+    EXPECT_FALSE(glIsTexture(a));
+    EXPECT_FALSE(manager_->isOpaque(a));
+    EXPECT_TRUE(glIsTexture(b));
+    EXPECT_TRUE(manager_->isOpaque(b));
+    EXPECT_EQ(manager_->size(), 1u);
+    EXPECT_EQ(manager_->getTexture("Textures/b.tga"), b);
+    EXPECT_EQ(pixelsOf(b, GL_RGB, 3), (Bytes{4, 5, 6, 4, 5, 6, 4, 5, 6, 4, 5, 6}));
+    const std::size_t lines = logLines().size();
+    EXPECT_NE(manager_->getTexture("Textures/a.tga"), 0u);
+    EXPECT_GT(logLines().size(), lines) << "a released path loads again";
+}
