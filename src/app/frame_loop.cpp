@@ -31,21 +31,6 @@ void updateCountdown(CountdownTime& time) {
     time.updateCountdown();
 }
 
-// The opaque pass (and the particles when `withParticles`) into the capture square, copied into the
-// capture texture; then the whole window's viewport and an empty depth buffer.
-void drawCapture(RunSession& session, FrameView& view, float dt, bool withParticles) {
-    const GLWindow& window = session.window;
-    const int size = window.captureSize;
-    glViewport(0, 0, size, size);
-    view.drawCapturePass(session, dt);
-    glAlphaFunc(GL_ALWAYS, 0.0f);
-    if (withParticles) session.particles.render();
-    glBindTexture(GL_TEXTURE_2D, window.captureTexture);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, size, size);
-    glViewport(0, 0, window.width, window.height);
-    glClear(GL_DEPTH_BUFFER_BIT);
-}
-
 }  // namespace
 
 bool cursorJumped(const platform::CursorPosition& previous, const platform::CursorPosition& now) {
@@ -91,8 +76,16 @@ void renderFrame(RunSession& session, FrameView& view) {
 
     if (frame.captureRequested) {
         frame.captureRequested = false;
-        drawCapture(session, view, dt, timer.framesPerSecond > 20.0f);
+        const int size = window.captureSize;
+        glViewport(0, 0, size, size);
+        view.drawCapturePass(session, dt);
+        glAlphaFunc(GL_ALWAYS, 0.0f);
+        if (timer.framesPerSecond > 20.0f) session.particles.render();
         frame.captureAlpha = 1.2f;
+        glBindTexture(GL_TEXTURE_2D, window.captureTexture);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, size, size);
+        glViewport(0, 0, window.width, window.height);
+        glClear(GL_DEPTH_BUFFER_BIT);
     }
 
     view.drawScene(session, dt);
@@ -122,23 +115,6 @@ void renderFrame(RunSession& session, FrameView& view) {
     ++frame.framesDrawn;
     keepScreenshotIfLast(session, frame.framesDrawn);
     session.video().swapBuffers();
-}
-
-void drawUnseenFrame(RunSession& session, FrameView& view) {
-    FrameLoopState& frame = session.frame;
-    drawCapture(session, view, 0.0f, true);
-    view.drawScene(session, 0.0f);
-    glAlphaFunc(GL_ALWAYS, 1.0f);
-    session.particles.render();
-    view.drawGlassPass(session, 0.0f);
-    queueOverlayQuad(frame.overlay, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.5f,
-                     session.window.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    overlayPass(frame.overlay);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    // The view may ask for a capture as a real frame would; this one is not shown.
-    frame.captureRequested = false;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void reportSoak(RunSession& session) {

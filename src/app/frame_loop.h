@@ -6,7 +6,6 @@
 //   runFrameLoop   the loop, until the run mode leaves Run or the quit request arrives
 //   renderFrame    one frame: timing, fades, mouse test, capture, 3-D passes, overlay pass, swap
 //   pollInput      the left mouse button ends the screensaver
-//   drawUnseenFrame  the passes of a frame at a camera cut, into the back buffer only (loading)
 
 #include "app/run_session.h"
 #include "platform/cursor.h"
@@ -35,13 +34,6 @@ void runFrameLoop(RunSession& session, FrameView& view);
 
 // Draws one frame and presents it.
 void renderFrame(RunSession& session, FrameView& view);
-
-// A frame that is never shown, drawn with a step of 0: the capture pass with its copy into the
-// capture texture, the 3-D passes, the particles and the cross-fade quad; then the back buffer is
-// cleared. Nothing moves on and no frame is counted. A software renderer builds its programs and
-// grows its buffers for each new combination of states it meets; drawing the frames of a camera cut
-// while loading keeps that growth out of the run.
-void drawUnseenFrame(RunSession& session, FrameView& view);
 
 // Once per frame after renderFrame: a left button press makes the run mode Quit.
 void pollInput(RunSession& session);

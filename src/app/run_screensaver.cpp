@@ -10,7 +10,6 @@
 #include "platform/clock.h"
 #include "platform/host_window.h"
 #include "platform/message_box.h"
-#include "platform/process_memory.h"
 
 namespace {
 
@@ -52,16 +51,6 @@ SceneServices roomServices(RunSession& session) {
     return services;
 }
 
-// Keys of each camera path drawn unseen while loading: its first, its last and three between.
-constexpr int kWarmUpKeysPerPath = 5;
-
-// The frames of every camera path drawn once, unseen, before the first frame (see drawUnseenFrame):
-// the memory the renderer takes for them is then taken while loading, not at a camera cut later.
-void warmUpRoom(RunSession& session, FrameView& view) {
-    visitCameraPaths(session.scene, kWarmUpKeysPerPath,
-                     [&session, &view] { drawUnseenFrame(session, view); });
-}
-
 }  // namespace
 
 void loadRunMode(RunSession& session) {
@@ -80,8 +69,6 @@ void loadRunMode(RunSession& session) {
 }
 
 void runScreensaver(const SettingsStore& settings, const LaunchOptions& options, MediaPack& media) {
-    // Before loading, whose large freed pictures would otherwise let the heap keep such blocks.
-    platform::mapLargeBlocksApart();
     logLine("Starting...");
     logLine("Starting init OpenGL");
 
@@ -107,12 +94,11 @@ void runScreensaver(const SettingsStore& settings, const LaunchOptions& options,
     logLine("Window is create");
 
     loadRunMode(session);
-    RoomView room;
-    warmUpRoom(session, room);
     logLine("OpenGL initialized");
 
     session.startMusic();
 
+    RoomView room;
     runFrameLoop(session, room);
     session.release();
 }

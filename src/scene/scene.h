@@ -7,7 +7,6 @@
 //   drawScene           fog, camera step, key animation, visibility, helpers and the opaque pass
 //   drawOpaquePass      the opaque objects of the draw lists alone (the capture for the cross-fade)
 //   drawGlassPass       the glass objects, after the particles
-//   visitCameraPaths    every camera path at a few keys, for drawing unseen frames while loading
 //   releaseScene        frees everything the scene made
 //
 // The file and its parser are scene_file.h; the steps these passes are made of (camera, animation,
@@ -173,11 +172,3 @@ void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureReque
 // move on by the frame step `dt`.
 void drawOpaquePass(Scene& scene, float dt);
 void drawGlassPass(Scene& scene, float dt);
-
-// Puts the camera at `keysPerPath` keys of every camera path in turn (the first key, the last key
-// the path runs and evenly spaced keys between; paths under three keys, which never run, are left
-// out) and calls `drawFrame` at each, which draws with a step of 0; meanwhile no effect is spawned and no
-// helper fires, so the random sequence is left alone. Afterwards the camera, its path, the view, the helper
-// light and the helper triggers are as they were and the occlusion queries count as never issued: the next
-// frame is drawn as it would have been. Does nothing for the still camera.
-void visitCameraPaths(Scene& scene, int keysPerPath, const std::function<void()>& drawFrame);

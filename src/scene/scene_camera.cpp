@@ -1,7 +1,6 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "scene/scene_internal.h"
@@ -107,55 +106,4 @@ void applyCamera(Scene& scene) {
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
     scene.frustum = frustumFromMatrices(projection, modelView);
-}
-
-void visitCameraPaths(Scene& scene, int keysPerPath, const std::function<void()>& drawFrame) {
-    if (scene.viewFixed || scene.cameras.empty() || keysPerPath < 1) return;
-    const int camera = scene.currentCamera;
-    const int key = scene.cameraKey;
-    const float pathValue = scene.pathValue;
-    const bool pathEnded = scene.pathEnded;
-    const SceneView view = scene.view;
-    const Frustum frustum = scene.frustum;
-    const bool helperLight = scene.helperLight;
-    const Vec3 helperLightPosition = scene.helperLightPosition;
-    std::vector<bool> triggers;
-    triggers.reserve(scene.helpers.size());
-    for (const SceneHelper& helper : scene.helpers) triggers.push_back(helper.trigger);
-    // Spawning draws random numbers, which would change the camera order and every effect after.
-    ParticleSystem* const particles = scene.services.particles;
-    EmitterHook fireHelper = std::move(scene.fireHelper);
-    scene.services.particles = nullptr;
-    scene.fireHelper = nullptr;
-
-    for (std::size_t c = 0; c < scene.cameras.size(); ++c) {
-        // Keys from keyCount − 2 on end the path at once, and so would cut to another camera,
-        // which draws from the random sequence: a path under three keys is never shown.
-        const int lastRunningKey = scene.cameras[c].keyCount() - 3;
-        if (lastRunningKey < 0) continue;
-        int previousKey = -1;
-        for (int i = 0; i < keysPerPath; ++i) {
-            const int k = keysPerPath == 1 ? 0 : int(std::int64_t(lastRunningKey) * i / (keysPerPath - 1));
-            if (k == previousKey) continue;
-            previousKey = k;
-            scene.currentCamera = int(c);
-            scene.cameraKey = k;
-            scene.pathValue = 0;
-            scene.pathEnded = false;
-            drawFrame();
-        }
-    }
-
-    scene.services.particles = particles;
-    scene.fireHelper = std::move(fireHelper);
-    scene.currentCamera = camera;
-    scene.cameraKey = key;
-    scene.pathValue = pathValue;
-    scene.pathEnded = pathEnded;
-    scene.view = view;
-    scene.frustum = frustum;
-    scene.helperLight = helperLight;
-    scene.helperLightPosition = helperLightPosition;
-    for (std::size_t i = 0; i < scene.helpers.size(); ++i) scene.helpers[i].trigger = triggers[i];
-    for (SceneObject& object : scene.objects) object.queryIssued = false;
 }

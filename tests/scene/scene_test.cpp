@@ -311,57 +311,6 @@ TEST(SceneCameras, StartKeyIsKeptWhereThePathStillRuns) {
     EXPECT_EQ(shortPath.scene.cameraKey, 0);
 }
 
-TEST(SceneCameras, VisitingEveryPathSpawnsNothingAndLeavesTheRunAsItWas) {
-    SceneRig rig;
-    formats::ParticleEffect effect;
-    formats::ParticleLayer layer;
-    layer.spriteName = "spr.tga";
-    layer.burstCount = 2;
-    effect.layers = {layer};
-    rig.media.files["Particles/candle.bin"] = formats::encodeParticleEffect(effect);
-    rig.services.startCamera = 2;
-    rig.services.startCameraKey = 4;
-    formats::BssScene file = roomWithGlass();
-    file.cameras = {scenetest::camera(10), scenetest::camera(2, 50), scenetest::camera(10, 100)};
-    rig.build(file);
-    Scene& scene = rig.scene;
-    updateCamera(scene, 5.0f);
-    const SceneView before = scene.view;
-    const int keyBefore = scene.cameraKey;
-    const float valueBefore = scene.pathValue;
-    const std::size_t bagBefore = scene.cameraBag.size();
-    scene.helpers[0].trigger = true;
-
-    std::srand(5);
-    std::vector<std::pair<int, int>> visits;
-    visitCameraPaths(scene, 3, [&] {
-        visits.emplace_back(scene.currentCamera, scene.cameraKey);
-        // What an unseen frame does with a step of 0: no cut, a view at the key.
-        updateCamera(scene, 0.0f);
-        EXPECT_EQ(scene.currentCamera, visits.back().first);
-        EXPECT_FLOAT_EQ(scene.view.position.x, 50.0f * float(scene.currentCamera) + float(scene.cameraKey));
-        scene.helpers[0].trigger = true;
-        fireSceneHelpers(scene);
-        posePlacedModel(scene, scene.objects[2], 0.0f);
-    });
-    // Keys 0 to 7 (the last that runs) of ten; a two-key path never runs and would cut at once.
-    const std::vector<std::pair<int, int>> expected{{0, 0}, {0, 3}, {0, 7}, {2, 0}, {2, 3}, {2, 7}};
-    EXPECT_EQ(visits, expected);
-    const int next = std::rand();
-    std::srand(5);
-    EXPECT_EQ(next, std::rand());
-    EXPECT_EQ(rig.particles.emitterCount(), 0);
-    EXPECT_TRUE(scene.helpers[0].trigger);
-    EXPECT_EQ(scene.currentCamera, 2);
-    EXPECT_EQ(scene.cameraKey, keyBefore);
-    EXPECT_FLOAT_EQ(scene.pathValue, valueBefore);
-    EXPECT_FLOAT_EQ(scene.view.position.x, before.position.x);
-    EXPECT_EQ(scene.cameraBag.size(), bagBefore);
-    // The run goes on from where it was, with its effects firing again.
-    fireSceneHelpers(scene);
-    EXPECT_EQ(rig.particles.emitterCount(), 1);
-}
-
 TEST(SceneCameras, StillCameraStaysPutAndNeverAsksForACapture) {
     SceneRig rig;
     rig.services.fixedView = true;
