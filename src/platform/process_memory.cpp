@@ -3,10 +3,6 @@
 #include <fstream>
 #include <string>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 namespace platform {
 
 long residentKilobytes() {
@@ -21,14 +17,6 @@ long residentKilobytes() {
         }
     }
     return 0;
-}
-
-void mapLargeBlocksApart() {
-#if defined(__GLIBC__)
-    // A fixed threshold also stops glibc raising it (and the heap's trim threshold with it) each
-    // time a large mapped block is freed, as loading does with every decoded picture.
-    mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes);
-#endif
 }
 
 }  // namespace platform
