@@ -131,8 +131,10 @@ void reportSoak(RunSession& session) {
         std::snprintf(text, sizeof text, " 0x%04x", unsigned(error));
         errors += text;
     }
+    const platform::HeapUse heap = platform::heapUse();
     logLine("Soak: frame ", frame.framesDrawn, ", resident ", platform::residentKilobytes(),
-            " kB, particles ", particles, ", most particles ", frame.mostParticles,
+            " kB, heap in use ", heap.inUseKilobytes, " kB of ", heap.heldKilobytes, " kB, particles ",
+            particles, ", most particles ", frame.mostParticles,
             ", GL errors:", errors.empty() ? " none" : errors);
 }
 

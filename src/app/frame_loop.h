@@ -39,8 +39,10 @@ void renderFrame(RunSession& session, FrameView& view);
 void pollInput(RunSession& session);
 
 // With --soak-report, once per frame: keeps the most particle quads drawn, and every
-// kSoakReportFrames frames logs "Soak: frame N, resident K kB, particles P, most particles M, GL
-// errors: none" (or the error codes read).
+// kSoakReportFrames frames logs "Soak: frame N, resident K kB, heap in use U kB of H kB, particles
+// P, most particles M, GL errors: none" (or the error codes read). A heap held that grows while the
+// part in use does not is the allocator keeping freed memory; resident memory that grows with
+// neither is memory mapped outside the heap.
 constexpr long kSoakReportFrames = 1000;
 void reportSoak(RunSession& session);
 

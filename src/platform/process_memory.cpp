@@ -3,6 +3,10 @@
 #include <fstream>
 #include <string>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace platform {
 
 long residentKilobytes() {
@@ -17,6 +21,17 @@ long residentKilobytes() {
         }
     }
     return 0;
+}
+
+HeapUse heapUse() {
+    HeapUse use;
+#if defined(__GLIBC__)
+    // Every arena, the rendering threads' included.
+    const struct mallinfo2 info = mallinfo2();
+    use.inUseKilobytes = long((info.uordblks + info.hblkhd) / 1024);
+    use.heldKilobytes = long((info.arena + info.hblkhd) / 1024);
+#endif
+    return use;
 }
 
 }  // namespace platform

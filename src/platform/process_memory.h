@@ -1,10 +1,20 @@
 #pragma once
-// How much memory this process holds, for the endurance run's report.
+// How much memory this process holds, for the endurance run's report: resident in all, and the
+// part that the C library's allocator holds.
 
 namespace platform {
 
 // The resident set size of this process in kilobytes, from /proc/self/status where the system has
 // it; 0 where it cannot be told.
 long residentKilobytes();
+
+// The C library's heap: what the program has allocated and not freed (in use) and what the
+// allocator holds from the system for it (held, which freed blocks do not always lower), in
+// kilobytes, large blocks mapped on their own included. Where the library cannot tell, both are 0.
+struct HeapUse {
+    long inUseKilobytes = 0;
+    long heldKilobytes = 0;
+};
+HeapUse heapUse();
 
 }  // namespace platform
