@@ -4,7 +4,8 @@
 //
 //   FrameView      what a frame draws in 3-D: the room, or the model viewer's one model
 //   runFrameLoop   the loop, until the run mode leaves Run or the quit request arrives
-//   renderFrame    one frame: timing, fades, mouse test, capture, 3-D passes, overlay pass, swap
+//   renderFrame    one frame: timing, fades, mouse test, capture, 3-D passes, overlay pass, swap;
+//                  freed heap pages go back to the system when a cut's cross-fade ends
 //   pollInput      the left mouse button ends the screensaver
 
 #include "app/run_session.h"

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/host_window.h"
 #include "platform/message_box.h"
+#include "platform/process_memory.h"
 
 namespace {
 
@@ -94,6 +95,8 @@ void runScreensaver(const SettingsStore& settings, const LaunchOptions& options,
     logLine("Window is create");
 
     loadRunMode(session);
+    // Loading freed its decoded pictures and file buffers; the run needs none of those pages.
+    platform::returnFreedHeapPages();
     logLine("OpenGL initialized");
 
     session.startMusic();

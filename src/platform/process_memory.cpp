@@ -34,4 +34,10 @@ HeapUse heapUse() {
     return use;
 }
 
+void returnFreedHeapPages() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
 }  // namespace platform

@@ -17,4 +17,9 @@ struct HeapUse {
 };
 HeapUse heapUse();
 
+// Gives the pages of the heap's freed blocks back to the system (glibc's malloc_trim; elsewhere
+// nothing). The heap otherwise keeps them: memory a busy moment took and freed stays resident, and
+// each busier moment grows the process another step. Takes a few milliseconds.
+void returnFreedHeapPages();
+
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 TEST(ProcessMemory, ResidentSizeAndHeapFollowAnAllocation) {
     EXPECT_GT(platform::residentKilobytes(), 1000);
@@ -25,3 +26,20 @@ TEST(ProcessMemory, ResidentSizeAndHeapFollowAnAllocation) {
     EXPECT_LT(platform::heapUse().inUseKilobytes, during.inUseKilobytes - long(kLarge / 1024) + 1);
 #endif
 }
+
+#if defined(__GLIBC__)
+TEST(ProcessMemory, FreedHeapPagesGoBackToTheSystem) {
+    // Small blocks live inside the heap; the last one stays, so the freed ones are not at its top.
+    constexpr std::size_t kBlock = 1000, kCount = 32 * 1024;
+    std::vector<char*> blocks(kCount);
+    for (char*& block : blocks) {
+        block = static_cast<char*>(std::malloc(kBlock));
+        std::memset(block, 1, kBlock);
+    }
+    for (std::size_t i = 0; i + 1 < kCount; ++i) std::free(blocks[i]);
+    const long kept = platform::residentKilobytes();
+    platform::returnFreedHeapPages();
+    EXPECT_LT(platform::residentKilobytes(), kept - long(kBlock * kCount / 2 / 1024));
+    std::free(blocks.back());
+}
+#endif
