@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The endurance run: Run mode for SOAK_FRAMES frames (default 200000) at 320 x 240 with a fixed step in
 # a virtual X server, the camera cutting from path to path, the particles running and the music
-# looping on the dummy audio driver. Every 1000 frames the screensaver logs its resident memory,
-# particle count and GL errors (--soak-report); at the end this reports the memory at frame 1000 and
-# at the last report, the most particles one frame drew and every GL error, and fails when the
+# looping on the dummy audio driver. Every 1000 frames the screensaver logs its resident memory, its
+# heap, particle count and GL errors (--soak-report); at the end this reports the memory and the heap
+# at frame 1000 and at the last report, the most particles one frame drew and every GL error, and fails when the
 # memory grew by more than 1 MB after frame 1000 or any GL error was seen.
 #
 # Usage: scripts/soak.sh   (SOAK_FRAMES=N for another length; the log stays in $BUILD_DIR/soak/)
@@ -64,6 +64,8 @@ most=$(grep '^Soak: frame ' "$log" | sed -n 's/.*most particles \([0-9]*\),.*/\1
 errors=$(grep '^Soak: frame ' "$log" | grep -v 'GL errors: none' || true)
 echo "soak: ${seconds}s, $(grep -c '^Soak: frame ' "$log") reports"
 echo "soak: resident at frame 1000: $early kB; at the last report ($(sed -n 's/^Soak: frame \([0-9]*\),.*/\1/p' <<<"$last")): $late kB; growth $((late - early)) kB"
+heap() { sed -n 's/.*heap in use \([0-9]*\) kB of \([0-9]*\) kB.*/\1 kB in use of \2 kB held/p' <<<"$1"; }
+echo "soak: heap at frame 1000: $(heap "$first"); at the last report: $(heap "$last")"
 echo "soak: most particles in one frame: $most"
 if [ -n "$errors" ]; then
   echo "soak: GL errors:"

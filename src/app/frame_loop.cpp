@@ -61,6 +61,7 @@ void renderFrame(RunSession& session, FrameView& view) {
     frame.elapsed += timer.dt * 0.5f;
     timer.tick(frame.elapsed);
     const float dt = timer.dt;
+    const bool crossFading = frame.captureAlpha > 0.0f;
     frame.captureAlpha -= dt * 0.01f;
     if (frame.elapsed > 1.0f) frame.fadeAlpha -= dt * 0.015f;
     if (frame.fadeAlpha > 0.0f) {
@@ -115,6 +116,9 @@ void renderFrame(RunSession& session, FrameView& view) {
     ++frame.framesDrawn;
     keepScreenshotIfLast(session, frame.framesDrawn);
     session.video().swapBuffers();
+    // A camera cut (the capture, the new path's first frames under the cross-fade) makes the
+    // software renderer take several megabytes more for a while; with the cut over, they go back.
+    if (crossFading && frame.captureAlpha <= 0.0f) platform::returnFreedHeapPages();
 }
 
 void reportSoak(RunSession& session) {
@@ -131,8 +135,10 @@ void reportSoak(RunSession& session) {
         std::snprintf(text, sizeof text, " 0x%04x", unsigned(error));
         errors += text;
     }
+    const platform::HeapUse heap = platform::heapUse();
     logLine("Soak: frame ", frame.framesDrawn, ", resident ", platform::residentKilobytes(),
-            " kB, particles ", particles, ", most particles ", frame.mostParticles,
+            " kB, heap in use ", heap.inUseKilobytes, " kB of ", heap.heldKilobytes, " kB, particles ",
+            particles, ", most particles ", frame.mostParticles,
             ", GL errors:", errors.empty() ? " none" : errors);
 }
 

@@ -4,7 +4,8 @@
 //
 //   FrameView      what a frame draws in 3-D: the room, or the model viewer's one model
 //   runFrameLoop   the loop, until the run mode leaves Run or the quit request arrives
-//   renderFrame    one frame: timing, fades, mouse test, capture, 3-D passes, overlay pass, swap
+//   renderFrame    one frame: timing, fades, mouse test, capture, 3-D passes, overlay pass, swap;
+//                  freed heap pages go back to the system when a cut's cross-fade ends
 //   pollInput      the left mouse button ends the screensaver
 
 #include "app/run_session.h"
@@ -39,8 +40,10 @@ void renderFrame(RunSession& session, FrameView& view);
 void pollInput(RunSession& session);
 
 // With --soak-report, once per frame: keeps the most particle quads drawn, and every
-// kSoakReportFrames frames logs "Soak: frame N, resident K kB, particles P, most particles M, GL
-// errors: none" (or the error codes read).
+// kSoakReportFrames frames logs "Soak: frame N, resident K kB, heap in use U kB of H kB, particles
+// P, most particles M, GL errors: none" (or the error codes read). A heap held that grows while the
+// part in use does not is the allocator keeping freed memory; resident memory that grows with
+// neither is memory mapped outside the heap.
 constexpr long kSoakReportFrames = 1000;
 void reportSoak(RunSession& session);
 

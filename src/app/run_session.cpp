@@ -99,7 +99,7 @@ void RunSession::startMusic() {
 
 void RunSession::releaseLoadingMemory() {
     media_.releaseResidentPages();
-    platform::returnFreeHeapPages();
+    platform::returnFreedHeapPages();
 }
 
 void RunSession::release() {

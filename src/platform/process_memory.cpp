@@ -24,7 +24,18 @@ long residentKilobytes() {
     return 0;
 }
 
-void returnFreeHeapPages() {
+HeapUse heapUse() {
+    HeapUse use;
+#if defined(__GLIBC__)
+    // Every arena, the rendering threads' included.
+    const struct mallinfo2 info = mallinfo2();
+    use.inUseKilobytes = long((info.uordblks + info.hblkhd) / 1024);
+    use.heldKilobytes = long((info.arena + info.hblkhd) / 1024);
+#endif
+    return use;
+}
+
+void returnFreedHeapPages() {
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif

@@ -1,6 +1,6 @@
 #pragma once
-// How much memory this process holds, for the endurance run's report, and giving back what it no
-// longer uses.
+// How much memory this process holds, for the endurance run's report: resident in all, and the
+// part that the C library's allocator holds; and giving back what it no longer uses.
 
 namespace platform {
 
@@ -8,9 +8,18 @@ namespace platform {
 // it; 0 where it cannot be told.
 long residentKilobytes();
 
-// Hands the heap's free pages back to the system (after loading, when the decoded pictures and
-// file copies are gone), so that they stop counting as resident. Does nothing where the C library
-// cannot.
-void returnFreeHeapPages();
+// The C library's heap: what the program has allocated and not freed (in use) and what the
+// allocator holds from the system for it (held, which freed blocks do not always lower), in
+// kilobytes, large blocks mapped on their own included. Where the library cannot tell, both are 0.
+struct HeapUse {
+    long inUseKilobytes = 0;
+    long heldKilobytes = 0;
+};
+HeapUse heapUse();
+
+// Gives the pages of the heap's freed blocks back to the system (glibc's malloc_trim; elsewhere
+// nothing). The heap otherwise keeps them: memory a busy moment took and freed stays resident, and
+// each busier moment grows the process another step. Takes a few milliseconds.
+void returnFreedHeapPages();
 
 }  // namespace platform
