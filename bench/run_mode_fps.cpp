@@ -1,5 +1,6 @@
 // Frame rate of Run mode next to a bare clear-and-swap loop at the same size, in the same run, plus
-// the time from process start to the first frame and the peak memory of the screensaver process.
+// the time from process start to the first frame (with the renderer's shader cache off, and warm) and
+// the peak memory of the screensaver process.
 // Needs a display; under Xvfb:
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_run_mode_fps
@@ -41,8 +42,11 @@ Build currentBuild() {
 
 // Runs the screensaver windowed at 1024 x 768 without vsync or frame-rate cap, with camera order seed 1
 // and a fixed step, for `frames` frames; returns the wall time in seconds, or a negative number when
-// it did not run through. `peakMegabytes` gets the process's peak resident size.
-double timedRun(const Build& build, long frames, std::string& problem, double* peakMegabytes = nullptr) {
+// it did not run through. `peakMegabytes` gets the process's peak resident size. With `shaderCache`
+// the renderer keeps its compiled shaders in that folder, as it does by default on a user's machine;
+// without it every run compiles them afresh.
+double timedRun(const Build& build, long frames, std::string& problem, double* peakMegabytes = nullptr,
+                const std::string& shaderCache = {}) {
     testsupport::TempDir dir("gdbench");
     testsupport::ProcessRequest request;
     request.program = build.program;
@@ -54,7 +58,11 @@ double timedRun(const Build& build, long frames, std::string& problem, double* p
     request.cwd = dir.path();
     request.env["GLIMMERDALE_MESSAGE_BOX"] = "stderr";
     request.env["SDL_AUDIODRIVER"] = "dummy";
-    request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
+    if (shaderCache.empty()) {
+        request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
+    } else {
+        request.env["MESA_SHADER_CACHE_DIR"] = shaderCache;
+    }
     const auto start = std::chrono::steady_clock::now();
     const testsupport::ProcessResult result = testsupport::runProcess(request, std::chrono::seconds(300));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -125,6 +133,24 @@ void BM_StartToFirstFrame(benchmark::State& state, const Build& build) {
     }
 }
 
+// The same once the shader cache holds what an earlier start compiled: every start after the first.
+void BM_StartToFirstFrameWarmCache(benchmark::State& state, const Build& build) {
+    testsupport::TempDir cache("gdcache");
+    std::string problem;
+    if (timedRun(build, 1, problem, nullptr, cache.path()) < 0) {
+        state.SkipWithError(problem.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        const double seconds = timedRun(build, 1, problem, nullptr, cache.path());
+        if (seconds < 0) {
+            state.SkipWithError(problem.c_str());
+            return;
+        }
+        state.SetIterationTime(seconds);
+    }
+}
+
 // The runs of one build, after the bare loop; "before" builds alternate with this one's.
 void registerBuild(const std::string& label, const Build& build) {
     benchmark::RegisterBenchmark(("BM_RunModeFrames" + label).c_str(), BM_RunModeFrames, build)
@@ -133,6 +159,11 @@ void registerBuild(const std::string& label, const Build& build) {
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("BM_StartToFirstFrame" + label).c_str(), BM_StartToFirstFrame, build)
+        ->Iterations(3)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("BM_StartToFirstFrameWarmCache" + label).c_str(), BM_StartToFirstFrameWarmCache,
+                                 build)
         ->Iterations(3)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
