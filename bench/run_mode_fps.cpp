@@ -162,8 +162,8 @@ void registerBuild(const std::string& label, const Build& build) {
         ->Iterations(3)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(("BM_StartToFirstFrameWarmCache" + label).c_str(), BM_StartToFirstFrameWarmCache,
-                                 build)
+    benchmark::RegisterBenchmark(("BM_StartToFirstFrameWarmCache" + label).c_str(),
+                                 BM_StartToFirstFrameWarmCache, build)
         ->Iterations(3)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);

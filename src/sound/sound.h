@@ -9,13 +9,17 @@
 // Threads: every operation is called from the main thread. The audio thread reads only the decoded
 // sample data, the playback positions (changed by the main thread only while the output is locked,
 // never from the frame loop) and an atomic volume. prepareMusic decodes on a worker thread of its
-// own that touches nothing but the file bytes it was handed and its own result; startMusic (or the
-// destructor) waits for it before using that result.
+// own that touches nothing but the file bytes it was handed and its own result. The result's frames
+// are published one decoded piece at a time: startMusic waits only until the worker knows the
+// length, and the music plays while the rest decodes (the audio thread never reads past the frames
+// published). shutdownSound and the destructor stop the worker and wait for it.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -84,8 +88,12 @@ public:
     const std::vector<SampleRecord>& samples() const { return samples_; }
     // True while the record's last playback is running.
     bool isPlaying(int index) const;
-    // The decoded 16-bit stereo frames of a valid record (null and 0 otherwise).
+    // The decoded 16-bit stereo frames of a valid record (null and 0 otherwise); for music still
+    // decoding, the frames decoded so far.
     const std::int16_t* sampleFrames(int index, std::uint32_t* frameCount) const;
+    // True once the music handed over by prepareMusic has decoded to its end (or failed); also true
+    // when there was none.
+    bool musicDecoded() const;
 
     // Fills `frames` stereo frames: every running playback, scaled by the volume, saturated. This is
     // the audio thread's callback; tests and benchmarks may call it directly.
@@ -93,12 +101,13 @@ public:
 
 private:
     struct Pcm {
-        std::vector<std::int16_t> data;  // interleaved stereo
-        std::uint32_t frames = 0;
+        std::unique_ptr<std::int16_t[]> data;  // interleaved stereo, room for `capacity` frames
+        std::uint32_t capacity = 0;
+        std::atomic<std::uint32_t> decoded{0};  // frames written; the audio thread reads no further
+        std::atomic<bool> complete{false};      // set after the last `decoded`: it is the length
     };
     struct Playback {
-        const std::int16_t* data = nullptr;
-        std::uint32_t frames = 0;
+        const Pcm* pcm = nullptr;
         std::uint32_t position = 0;
         bool loop = false;
         std::uint32_t sampleHandle = 0;
@@ -107,11 +116,18 @@ private:
     };
 
     static void fillCallback(void* self, std::int16_t* out, int frames);
-    // Appends a "Sample" record for decoded frames (not valid when `pcm` is null or empty, or when
-    // nothing could play it) and returns its index.
+    // Decodes `data` into `pcm`, publishing its frames piece by piece; false when nothing decoded.
+    // `sized` runs once the room for the frames exists (or decoding gave up before).
+    static bool decodeInto(Pcm& pcm, const void* data, std::uint32_t length, const std::atomic<bool>& stop,
+                           const std::function<void()>& sized);
+    // Appends a "Sample" record for decoded frames (not valid when `pcm` is null or has no room, or
+    // when nothing could play it) and returns its index.
     int addSample(std::unique_ptr<Pcm> pcm);
-    // Waits for prepareMusic's decoding and hands over its result (null when there was none).
+    // Waits until prepareMusic's worker knows the music's length, and hands over its result (null
+    // when there was none, or nothing could be decoded); the worker may still be writing frames.
     std::unique_ptr<Pcm> takePreparedMusic();
+    // Stops prepareMusic's worker between two pieces and waits for it.
+    void stopMusicDecoder();
     bool channelIsActive(std::uint32_t channel) const;
     void stopSamplePlaybacks(std::uint32_t handle);
 
@@ -127,7 +143,11 @@ private:
     bool musicStarted_ = false;
     Playback playbacks_[kMaxPlaybacks];
     std::thread musicDecoder_;
-    std::unique_ptr<Pcm> preparedMusic_;  // written by musicDecoder_ only, read after joining it
+    std::unique_ptr<Pcm> preparedMusic_;  // its frames written by musicDecoder_
+    std::atomic<bool> stopDecoding_{false};
+    std::mutex musicSizedLock_;
+    std::condition_variable musicSized_;
+    bool musicSizeKnown_ = false;  // under musicSizedLock_: room made, or the worker gave up
     std::uint32_t nextChannel_ = 1;
 };
 
@@ -136,3 +156,14 @@ private:
 // `maxFrames` frames. Returns false, with `out` empty, when the data is not a decodable Vorbis stream.
 bool decodeVorbisFromMemory(const void* data, std::uint32_t length, int sampleRate, std::uint32_t maxFrames,
                             std::vector<std::int16_t>& out);
+// The same, written in place while it decodes, so that playing can start before the end is decoded:
+// `begin(frames)` is called once with the frames to expect (the length the file declares, at most
+// `maxFrames`) and returns room for that many stereo frames; after each decoded piece
+// `progress(framesSoFar)`. `stop`, once set, ends the decoding between pieces. A file at another rate
+// (resampled as a whole) or of unknown length is decoded whole first and handed over in one piece.
+// Returns false when nothing could be decoded; begin is then not always called.
+bool decodeVorbisProgressively(const void* data, std::uint32_t length, int sampleRate,
+                               std::uint32_t maxFrames,
+                               const std::function<std::int16_t*(std::uint32_t frames)>& begin,
+                               const std::function<void(std::uint32_t frames)>& progress,
+                               const std::atomic<bool>& stop);

@@ -16,8 +16,33 @@ int soundVolumeLevel(float soundVolume) {
 SoundSystem::SoundSystem(platform::AudioOutputFactory makeOutput) : makeOutput_(std::move(makeOutput)) {}
 
 SoundSystem::~SoundSystem() {
-    if (musicDecoder_.joinable()) musicDecoder_.join();
+    stopMusicDecoder();
     if (output_) output_->close();
+}
+
+void SoundSystem::stopMusicDecoder() {
+    if (!musicDecoder_.joinable()) return;
+    stopDecoding_.store(true, std::memory_order_relaxed);
+    musicDecoder_.join();
+}
+
+bool SoundSystem::decodeInto(Pcm& pcm, const void* data, std::uint32_t length, const std::atomic<bool>& stop,
+                             const std::function<void()>& sized) {
+    bool announced = false;
+    const bool decoded = decodeVorbisProgressively(
+        data, length, kSampleRate, kMaxSampleFrames,
+        [&](std::uint32_t frames) {
+            // Not zero-filled: only the pages written become resident.
+            pcm.data.reset(new std::int16_t[static_cast<std::size_t>(frames) * kChannels]);
+            pcm.capacity = frames;
+            if (sized) sized();
+            announced = true;
+            return pcm.data.get();
+        },
+        [&](std::uint32_t frames) { pcm.decoded.store(frames, std::memory_order_release); }, stop);
+    pcm.complete.store(true, std::memory_order_release);
+    if (!announced && sized) sized();
+    return decoded;
 }
 
 void SoundSystem::fillCallback(void* self, std::int16_t* out, int frames) {
@@ -42,7 +67,8 @@ int SoundSystem::loadSampleFromMemory(const void* data, std::uint32_t length, st
     std::unique_ptr<Pcm> pcm;
     if (enabled_ && output_) {
         pcm = std::make_unique<Pcm>();
-        if (!decodeVorbisFromMemory(data, length, kSampleRate, kMaxSampleFrames, pcm->data)) pcm.reset();
+        const std::atomic<bool> never{false};
+        if (!decodeInto(*pcm, data, length, never, nullptr)) pcm.reset();
     }
     return addSample(std::move(pcm));
 }
@@ -50,8 +76,7 @@ int SoundSystem::loadSampleFromMemory(const void* data, std::uint32_t length, st
 int SoundSystem::addSample(std::unique_ptr<Pcm> pcm) {
     SampleRecord record;
     std::strcpy(record.name, "Sample");
-    if (enabled_ && output_ && pcm != nullptr && !pcm->data.empty()) {
-        pcm->frames = static_cast<std::uint32_t>(pcm->data.size() / kChannels);
+    if (enabled_ && output_ && pcm != nullptr && pcm->capacity > 0) {
         pcm_.push_back(std::move(pcm));
         record.handle = static_cast<std::uint32_t>(pcm_.size());
     }
@@ -95,13 +120,12 @@ void SoundSystem::playSample(int index, bool loop) {
     // Start, position and loop flag change together so that the audio thread never sees a half-set
     // playback (a short sample could otherwise end before its loop flag is set).
     platform::AudioLockGuard hold(*output_);
-    slot->data = pcm->data.data();
-    slot->frames = pcm->frames;
+    slot->pcm = pcm;
     slot->position = 0;
     slot->loop = loop;
     slot->sampleHandle = record.handle;
     slot->channel = nextChannel_++;
-    slot->active.store(pcm->frames > 0, std::memory_order_release);
+    slot->active.store(true, std::memory_order_release);
     record.channel = slot->channel;
 }
 
@@ -115,8 +139,7 @@ void SoundSystem::stopSamplePlaybacks(std::uint32_t handle) {
     for (Playback& playback : playbacks_) {
         if (playback.sampleHandle != handle) continue;
         playback.active.store(false, std::memory_order_release);
-        playback.data = nullptr;
-        playback.frames = 0;
+        playback.pcm = nullptr;
         playback.position = 0;
         playback.sampleHandle = 0;
     }
@@ -124,6 +147,7 @@ void SoundSystem::stopSamplePlaybacks(std::uint32_t handle) {
 
 void SoundSystem::shutdownSound() {
     if (!enabled_) return;
+    stopMusicDecoder();  // it may still be writing the music's frames
     masterVolume_ = savedVolume_;
     appliedVolume_.store(savedVolume_, std::memory_order_relaxed);
     if (output_) {
@@ -147,9 +171,16 @@ void SoundSystem::prepareMusic(bool enableMusic,
     if (!enableMusic || musicDecoder_.joinable()) return;
     const FileBuffer music = readMusic != nullptr ? readMusic(kMusicPath) : FileBuffer{};
     preparedMusic_ = std::make_unique<Pcm>();
-    auto decode = [music, pcm = preparedMusic_.get()] {
-        if (!decodeVorbisFromMemory(music.data, music.size, kSampleRate, kMaxSampleFrames, pcm->data))
-            pcm->data.clear();
+    musicSizeKnown_ = false;
+    auto sized = [this] {
+        {
+            std::lock_guard<std::mutex> hold(musicSizedLock_);
+            musicSizeKnown_ = true;
+        }
+        musicSized_.notify_all();
+    };
+    auto decode = [this, music, pcm = preparedMusic_.get(), sized] {
+        decodeInto(*pcm, music.data, music.size, stopDecoding_, sized);
         std::free(music.data);
     };
     try {
@@ -161,21 +192,37 @@ void SoundSystem::prepareMusic(bool enableMusic,
 }
 
 std::unique_ptr<SoundSystem::Pcm> SoundSystem::takePreparedMusic() {
-    if (!musicDecoder_.joinable()) return nullptr;
-    musicDecoder_.join();
+    if (!musicDecoder_.joinable() || preparedMusic_ == nullptr) return nullptr;
+    {
+        std::unique_lock<std::mutex> hold(musicSizedLock_);
+        musicSized_.wait(hold, [this] { return musicSizeKnown_; });
+    }
+    // Without room for frames the worker has ended, or is about to.
+    if (preparedMusic_->capacity == 0) musicDecoder_.join();
     return std::move(preparedMusic_);
+}
+
+bool SoundSystem::musicDecoded() const {
+    if (musicSample_ < 0 || musicSample_ >= static_cast<int>(samples_.size())) return true;
+    const SampleRecord& record = samples_[musicSample_];
+    if (record.handle == 0 || pcm_[record.handle - 1] == nullptr) return true;
+    return pcm_[record.handle - 1]->complete.load(std::memory_order_acquire);
 }
 
 void SoundSystem::startMusic(bool enableMusic, float volume,
                              const std::function<FileBuffer(const char* path)>& readMusic) {
     if (!enableMusic) {
-        takePreparedMusic();
+        stopMusicDecoder();
+        preparedMusic_.reset();
         return;
     }
     musicStarted_ = true;
     initSound();
-    if (musicDecoder_.joinable()) {
-        musicSample_ = addSample(takePreparedMusic());
+    if (preparedMusic_ != nullptr) {
+        std::unique_ptr<Pcm> music = takePreparedMusic();
+        // Nothing can play it: the worker stops before its buffer goes.
+        if (!enabled_ || !output_) stopMusicDecoder();
+        musicSample_ = addSample(std::move(music));
     } else {
         FileBuffer music = readMusic != nullptr ? readMusic(kMusicPath) : FileBuffer{};
         musicSample_ = loadSampleFromMemory(music.data, music.size, 0);
@@ -198,8 +245,8 @@ const std::int16_t* SoundSystem::sampleFrames(int index, std::uint32_t* frameCou
         return nullptr;
     const Pcm* pcm = pcm_[samples_[index].handle - 1].get();
     if (pcm == nullptr) return nullptr;
-    if (frameCount != nullptr) *frameCount = pcm->frames;
-    return pcm->data.data();
+    if (frameCount != nullptr) *frameCount = pcm->decoded.load(std::memory_order_acquire);
+    return pcm->data.get();
 }
 
 void SoundSystem::mix(std::int16_t* out, int frames) {
@@ -208,21 +255,25 @@ void SoundSystem::mix(std::int16_t* out, int frames) {
     const int volume = appliedVolume_.load(std::memory_order_relaxed);
     for (Playback& playback : playbacks_) {
         if (!playback.active.load(std::memory_order_acquire)) continue;
+        // `complete` first: once it is set, the `decoded` read after it is the full length.
+        const bool whole = playback.pcm->complete.load(std::memory_order_acquire);
+        const std::uint32_t end = playback.pcm->decoded.load(std::memory_order_acquire);
         std::int16_t* target = out;
         int wanted = frames;
         while (wanted > 0) {
             // The loop wraps inside the block: the first frame follows the last with no gap.
-            if (playback.position >= playback.frames) {
-                if (!playback.loop) {
+            if (playback.position >= end) {
+                if (!whole) break;  // decoding is behind: silence now, and the music goes on from here
+                if (!playback.loop || end == 0) {
                     playback.active.store(false, std::memory_order_release);
                     break;
                 }
                 playback.position = 0;
             }
-            const std::uint32_t run = std::min<std::uint32_t>(static_cast<std::uint32_t>(wanted),
-                                                              playback.frames - playback.position);
+            const std::uint32_t run =
+                std::min<std::uint32_t>(static_cast<std::uint32_t>(wanted), end - playback.position);
             const std::int16_t* source =
-                playback.data + static_cast<std::size_t>(playback.position) * kChannels;
+                playback.pcm->data.get() + static_cast<std::size_t>(playback.position) * kChannels;
             for (std::uint32_t i = 0; i < run * kChannels; ++i) {
                 const int mixed = target[i] + source[i] * volume / 100;
                 target[i] = static_cast<std::int16_t>(std::clamp(mixed, -32768, 32767));
@@ -231,7 +282,7 @@ void SoundSystem::mix(std::int16_t* out, int frames) {
             target += run * kChannels;
             wanted -= static_cast<int>(run);
         }
-        if (playback.position >= playback.frames && !playback.loop)
+        if (whole && playback.position >= end && !playback.loop)
             playback.active.store(false, std::memory_order_release);
     }
 }

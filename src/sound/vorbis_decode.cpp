@@ -1,9 +1,11 @@
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "sound/sound.h"
 
@@ -15,6 +17,8 @@ constexpr long kLowestRate = 1000;
 constexpr long kHighestRate = 384000;
 // However the rates compare, never hold more than this many frames before resampling (1 GiB).
 constexpr std::uint64_t kMaxSourceFrames = 1ull << 28;
+// Frames decoded at a time into a vector that grows.
+constexpr std::uint64_t kPieceFrames = 4096;
 
 // vorbisfile reads through these callbacks, so the file never needs to leave memory.
 struct MemoryStream {
@@ -85,61 +89,104 @@ std::vector<std::int16_t> resampleStereo(const std::vector<std::int16_t>& in, lo
     return out;
 }
 
+// An Ogg Vorbis file held in memory, opened with its rate checked.
+class OpenVorbis {
+public:
+    OpenVorbis(const void* data, std::uint32_t length)
+        : stream_{static_cast<const unsigned char*>(data), length, 0} {
+        if (data == nullptr || length == 0) return;
+        const ov_callbacks callbacks{&readStream, &seekStream, nullptr, &tellStream};
+        if (ov_open_callbacks(&stream_, &file_, nullptr, 0, callbacks) != 0) return;
+        open_ = true;
+        const vorbis_info* info = ov_info(&file_, -1);
+        rate_ = info != nullptr ? info->rate : 0;
+    }
+    ~OpenVorbis() {
+        if (open_) ov_clear(&file_);
+    }
+    OpenVorbis(const OpenVorbis&) = delete;
+    OpenVorbis& operator=(const OpenVorbis&) = delete;
+
+    // Open, with a rate an encoder produces.
+    bool usable() const { return open_ && rate_ >= kLowestRate && rate_ <= kHighestRate; }
+    long rate() const { return rate_; }
+    // The frame count the stream declares (a damaged file may declare anything), or -1.
+    long long declaredFrames() { return open_ ? static_cast<long long>(ov_pcm_total(&file_, -1)) : -1; }
+
+    // Decodes up to `limit` frames as 16-bit stereo into `out` (room for limit × 2 values), piece by
+    // piece: after each piece `progress(framesSoFar)`; `stop`, when set, ends the decoding between
+    // pieces. Returns the frames written; `failed` tells a damaged stream from its end.
+    template <typename Progress>
+    std::uint64_t decodeInto(std::int16_t* out, std::uint64_t limit, Progress progress, bool& failed,
+                             const std::atomic<bool>* stop = nullptr) {
+        failed = false;
+        std::uint64_t frames = 0;
+        while (frames < limit && !(stop != nullptr && stop->load(std::memory_order_relaxed))) {
+            float** channels = nullptr;
+            int link = 0;
+            // Never more than the room left, so that no decoded frame is dropped between two calls.
+            const int wanted = static_cast<int>(std::min<std::uint64_t>(1024, limit - frames));
+            const long got = ov_read_float(&file_, &channels, wanted, &link);
+            if (got == 0) break;
+            if (got == OV_HOLE) continue;  // a gap in the stream: the rest still plays
+            if (got < 0) {
+                failed = true;
+                break;
+            }
+            const vorbis_info* linkInfo = ov_info(&file_, link);
+            const int channelCount = linkInfo != nullptr ? linkInfo->channels : 0;
+            if (channelCount <= 0) {
+                failed = true;
+                break;
+            }
+            const long keep = static_cast<long>(std::min<std::uint64_t>(got, limit - frames));
+            std::int16_t* target = out + frames * 2;
+            for (long i = 0; i < keep; ++i) {
+                const float leftValue = channels[0][i];
+                const float rightValue = channelCount > 1 ? channels[1][i] : leftValue;
+                target[i * 2] = toSample(leftValue);
+                target[i * 2 + 1] = toSample(rightValue);
+            }
+            frames += static_cast<std::uint64_t>(keep);
+            progress(frames);
+        }
+        return frames;
+    }
+
+private:
+    MemoryStream stream_;
+    OggVorbis_File file_{};
+    bool open_ = false;
+    long rate_ = 0;
+};
+
 }  // namespace
 
 bool decodeVorbisFromMemory(const void* data, std::uint32_t length, int sampleRate, std::uint32_t maxFrames,
                             std::vector<std::int16_t>& out) {
     out.clear();
-    if (data == nullptr || length == 0 || sampleRate <= 0) return false;
-    MemoryStream stream{static_cast<const unsigned char*>(data), length, 0};
-    const ov_callbacks callbacks{&readStream, &seekStream, nullptr, &tellStream};
-    OggVorbis_File file;
-    if (ov_open_callbacks(&stream, &file, nullptr, 0, callbacks) != 0) return false;
-
-    const vorbis_info* info = ov_info(&file, -1);
-    const long rate = info != nullptr ? info->rate : 0;
-    if (rate < kLowestRate || rate > kHighestRate) {
-        ov_clear(&file);
-        return false;
-    }
+    if (sampleRate <= 0) return false;
+    OpenVorbis vorbis(data, length);
+    if (!vorbis.usable()) return false;
+    const long rate = vorbis.rate();
     // Frames to keep at the file's own rate so that the result stays within maxFrames.
     const double rateRatio = static_cast<double>(rate) / sampleRate;
     const std::uint64_t sourceLimit = static_cast<std::uint64_t>(std::ceil(maxFrames * rateRatio)) + 1;
-    if (sourceLimit > static_cast<std::uint64_t>(kMaxSourceFrames)) {
-        ov_clear(&file);
-        return false;
-    }
-    const ogg_int64_t total = ov_pcm_total(&file, -1);
-    if (total > 0) out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(total, sourceLimit)) * 2);
+    if (sourceLimit > static_cast<std::uint64_t>(kMaxSourceFrames)) return false;
 
-    bool failed = false;
+    const long long declared = vorbis.declaredFrames();
+    if (declared > 0)
+        out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(declared, sourceLimit)) * 2);
+    std::int16_t piece[kPieceFrames * 2];
     std::uint64_t frames = 0;
+    bool failed = false;
     while (frames < sourceLimit) {
-        float** channels = nullptr;
-        int link = 0;
-        const long got = ov_read_float(&file, &channels, 1024, &link);
-        if (got == 0) break;
-        if (got == OV_HOLE) continue;  // a gap in the stream: the rest still plays
-        if (got < 0) {
-            failed = true;
-            break;
-        }
-        const vorbis_info* linkInfo = ov_info(&file, link);
-        const int channelCount = linkInfo != nullptr ? linkInfo->channels : 0;
-        if (channelCount <= 0) {
-            failed = true;
-            break;
-        }
-        const long keep = static_cast<long>(std::min<std::uint64_t>(got, sourceLimit - frames));
-        for (long i = 0; i < keep; ++i) {
-            const float leftValue = channels[0][i];
-            const float rightValue = channelCount > 1 ? channels[1][i] : leftValue;
-            out.push_back(toSample(leftValue));
-            out.push_back(toSample(rightValue));
-        }
-        frames += static_cast<std::uint64_t>(keep);
+        const std::uint64_t got = vorbis.decodeInto(
+            piece, std::min<std::uint64_t>(kPieceFrames, sourceLimit - frames), [](std::uint64_t) {}, failed);
+        out.insert(out.end(), piece, piece + got * 2);
+        frames += got;
+        if (failed || got == 0) break;
     }
-    ov_clear(&file);
 
     if (failed && out.empty()) return false;
     if (rate != sampleRate)
@@ -148,4 +195,29 @@ bool decodeVorbisFromMemory(const void* data, std::uint32_t length, int sampleRa
         out.resize(static_cast<std::size_t>(maxFrames) * 2);
     if (out.empty()) return false;
     return true;
+}
+
+bool decodeVorbisProgressively(const void* data, std::uint32_t length, int sampleRate,
+                               std::uint32_t maxFrames,
+                               const std::function<std::int16_t*(std::uint32_t frames)>& begin,
+                               const std::function<void(std::uint32_t frames)>& progress,
+                               const std::atomic<bool>& stop) {
+    OpenVorbis vorbis(data, length);
+    const long long declared = vorbis.usable() ? vorbis.declaredFrames() : -1;
+    if (!vorbis.usable() || vorbis.rate() != sampleRate || declared <= 0) {
+        // Another rate is resampled over the whole file; an unknown length cannot be written in place.
+        std::vector<std::int16_t> whole;
+        if (!decodeVorbisFromMemory(data, length, sampleRate, maxFrames, whole)) return false;
+        const auto frames = static_cast<std::uint32_t>(whole.size() / 2);
+        std::memcpy(begin(frames), whole.data(), whole.size() * sizeof(std::int16_t));
+        progress(frames);
+        return true;
+    }
+    const auto expected = static_cast<std::uint32_t>(std::min<long long>(declared, maxFrames));
+    std::int16_t* out = begin(expected);
+    bool failed = false;
+    const std::uint64_t frames = vorbis.decodeInto(
+        out, expected, [&](std::uint64_t soFar) { progress(static_cast<std::uint32_t>(soFar)); }, failed,
+        &stop);
+    return !(failed && frames == 0) && frames > 0;
 }

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "core/log.h"
 #include "fake_audio_output.h"
@@ -134,10 +138,48 @@ TEST_F(SoundSystemTest, PreparedMusicIsReadOnceAndPlaysTheSameFrames) {
     ASSERT_EQ(sound.musicSample(), 0);
     EXPECT_EQ(sound.samples()[0].valid, 1);
     EXPECT_TRUE(sound.isPlaying(0));
+    // It plays while it decodes; its end comes soon after.
+    for (int wait = 0; wait < 500 && !sound.musicDecoded(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(sound.musicDecoded());
     std::uint32_t frames = 0;
     const std::int16_t* decoded = sound.sampleFrames(0, &frames);
     ASSERT_EQ(frames, directFrames);
     EXPECT_EQ(std::memcmp(decoded, expected, frames * 2 * sizeof(std::int16_t)), 0);
+}
+
+// Pulled from another thread while the worker still decodes: every decoded frame is heard once, in
+// order, whatever the pulls find not yet decoded (silence then, and the music goes on from there).
+TEST_F(SoundSystemTest, MusicPulledWhileItDecodesPlaysEveryFrameOnceInOrder) {
+    gMusicFile = makeOggTone(441000);  // ten seconds: the pulls overtake the decoding
+    sound.prepareMusic(true, &readTestMusic);
+    sound.startMusic(true, 100.0f, &readTestMusic);
+    std::vector<std::int16_t> heard;
+    std::thread audio([&] {
+        while (!sound.musicDecoded()) {
+            const auto part = device.pull(4096);
+            heard.insert(heard.end(), part.begin(), part.end());
+        }
+    });
+    audio.join();
+    std::uint32_t frames = 0;
+    const std::int16_t* decoded = sound.sampleFrames(0, &frames);
+    ASSERT_GT(frames, 400000u);
+    const auto rest = pullFrames(int(frames), 4096);  // at least to the end of the first round
+    heard.insert(heard.end(), rest.begin(), rest.end());
+    // Silent frames are dropped from both: a pull that found nothing decoded yet adds only those.
+    auto sounding = [](const std::int16_t* data, std::size_t count) {
+        std::vector<std::int16_t> kept;
+        for (std::size_t i = 0; i + 1 < count; i += 2) {
+            if (data[i] != 0 || data[i + 1] != 0) kept.insert(kept.end(), {data[i], data[i + 1]});
+        }
+        return kept;
+    };
+    const auto expected = sounding(decoded, std::size_t(frames) * 2);
+    auto played = sounding(heard.data(), heard.size());
+    ASSERT_GE(played.size(), expected.size());
+    played.resize(expected.size());
+    EXPECT_TRUE(played == expected);
 }
 
 TEST_F(SoundSystemTest, PreparedMusicThatCannotBeDecodedOrPlayedIsNotValid) {
@@ -317,6 +359,58 @@ TEST(VorbisDecode, MonoIsDoubledAndOtherRatesResampled) {
     ASSERT_TRUE(
         decodeVorbisFromMemory(mono.data(), static_cast<std::uint32_t>(mono.size()), 44100, 1000, pcm));
     EXPECT_EQ(pcm.size(), 2000u);
+}
+
+// Written in place piece by piece: the same frames as the whole decoding, announced in rising counts
+// up to the length begin was given; a stop ends it between pieces; another rate comes in one piece.
+TEST(VorbisDecode, ProgressiveDecodingMatchesTheWholeAndStopsWhenAsked) {
+    const std::vector<std::uint8_t>& file = toneFile();
+    const auto size = static_cast<std::uint32_t>(file.size());
+    std::vector<std::int16_t> whole;
+    ASSERT_TRUE(decodeVorbisFromMemory(file.data(), size, 44100, 1u << 20, whole));
+    std::vector<std::int16_t> room;
+    std::vector<std::uint32_t> announced;
+    std::atomic<bool> stop{false};
+    auto begin = [&](std::uint32_t frames) {
+        room.assign(std::size_t(frames) * 2, 0);
+        return room.data();
+    };
+    auto progress = [&](std::uint32_t frames) {
+        announced.push_back(frames);
+        if (announced.size() == 2) stop = true;
+    };
+    const auto decode = [&](const std::vector<std::uint8_t>& bytes, std::uint32_t maxFrames) {
+        room.clear();
+        announced.clear();
+        return decodeVorbisProgressively(
+            bytes.data(), std::uint32_t(bytes.size()), 44100, maxFrames, begin,
+            [&](std::uint32_t frames) { announced.push_back(frames); }, stop);
+    };
+    ASSERT_TRUE(decode(file, 1u << 20));
+    EXPECT_EQ(room, whole);
+    ASSERT_GT(announced.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(announced.begin(), announced.end()));
+    EXPECT_EQ(announced.back(), whole.size() / 2);
+
+    ASSERT_TRUE(decode(file, 5000));  // the limit holds
+    EXPECT_EQ(room.size(), 10000u);
+    EXPECT_EQ(announced.back(), 5000u);
+    EXPECT_TRUE(std::equal(room.begin(), room.end(), whole.begin()));
+
+    announced.clear();
+    ASSERT_TRUE(decodeVorbisProgressively(file.data(), size, 44100, 1u << 20, begin, progress, stop));
+    EXPECT_EQ(announced.size(), 2u);
+    EXPECT_LT(announced.back(), whole.size() / 2);
+    stop = false;
+
+    const auto slow = makeOggTone(22050, 22050, 2);
+    ASSERT_TRUE(decode(slow, 1u << 20));
+    ASSERT_EQ(announced.size(), 1u);
+    EXPECT_NEAR(double(announced[0]), 44100.0, 2.0);
+
+    const std::vector<std::uint8_t> noise(4096, 0x5A);
+    EXPECT_FALSE(decode(noise, 1u << 20));
+    EXPECT_TRUE(announced.empty());
 }
 
 }  // namespace
