@@ -31,6 +31,27 @@ void updateCountdown(CountdownTime& time) {
     time.updateCountdown();
 }
 
+// A software renderer keeps the binning data of its last few frames until it reuses their slots, so
+// its memory at any moment depends on what those frames showed (several MB between the overview and a
+// close-up). A few empty flushes make it reuse every slot and let go of that data; the freed pages then
+// go back to the system. What remains is what the process keeps, comparable from one report to the next.
+void settleRendererMemory() {
+    constexpr int kEmptyFlushes = 16;
+    GLboolean depthWrites = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_SCISSOR_TEST);
+    glFinish();
+    for (int i = 0; i < kEmptyFlushes; ++i) {
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glFlush();
+    }
+    glFinish();
+    glDepthMask(depthWrites);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
 }  // namespace
 
 bool cursorJumped(const platform::CursorPosition& previous, const platform::CursorPosition& now) {
@@ -135,9 +156,13 @@ void reportSoak(RunSession& session) {
         std::snprintf(text, sizeof text, " 0x%04x", unsigned(error));
         errors += text;
     }
+    const long resident = platform::residentKilobytes();
+    settleRendererMemory();
+    platform::returnFreedHeapPages();
     const platform::HeapUse heap = platform::heapUse();
-    logLine("Soak: frame ", frame.framesDrawn, ", resident ", platform::residentKilobytes(),
-            " kB, heap in use ", heap.inUseKilobytes, " kB of ", heap.heldKilobytes, " kB, particles ",
+    logLine("Soak: frame ", frame.framesDrawn, ", resident ", resident, " kB, settled ",
+            platform::residentKilobytes(), " kB, heap in use ", heap.inUseKilobytes, " kB of ",
+            heap.heldKilobytes, " kB, particles ",
             particles, ", most particles ", frame.mostParticles,
             ", GL errors:", errors.empty() ? " none" : errors);
 }

@@ -40,10 +40,12 @@ void renderFrame(RunSession& session, FrameView& view);
 void pollInput(RunSession& session);
 
 // With --soak-report, once per frame: keeps the most particle quads drawn, and every
-// kSoakReportFrames frames logs "Soak: frame N, resident K kB, heap in use U kB of H kB, particles
-// P, most particles M, GL errors: none" (or the error codes read). A heap held that grows while the
-// part in use does not is the allocator keeping freed memory; resident memory that grows with
-// neither is memory mapped outside the heap.
+// kSoakReportFrames frames logs "Soak: frame N, resident K kB, settled S kB, heap in use U kB of H kB,
+// particles P, most particles M, GL errors: none" (or the error codes read). K is the resident memory
+// as the frame left it; S, U and H are read after the renderer has let go of its recent frames'
+// working memory and freed heap pages went back to the system, so they do not depend on the view. A
+// heap in use that grows is live memory; resident memory that grows while the heap does not is memory
+// mapped outside the heap.
 constexpr long kSoakReportFrames = 1000;
 void reportSoak(RunSession& session);
 

@@ -85,9 +85,21 @@ const ParticleEffect& ParticleSystem::loadEffect(const std::string& name) {
     return cached;
 }
 
-ParticleEmitter* ParticleSystem::takeEmitter() {
+ParticleEmitter* ParticleSystem::takeEmitter(int particleCount) {
     if (!spare_.empty()) {
-        ParticleEmitter* emitter = spare_.back();
+        // The closest fit among those large enough, else the largest: particle storage then grows only
+        // when the bursts alive at once need more than every earlier peak, and a long run stops
+        // allocating once it has seen its busiest moment.
+        const std::size_t need = std::size_t(particleCount);
+        std::size_t best = 0;
+        for (std::size_t i = 1; i < spare_.size(); ++i) {
+            const std::size_t have = spare_[i]->particles.capacity();
+            const std::size_t bestHave = spare_[best]->particles.capacity();
+            const bool closer = have >= need ? (bestHave < need || have < bestHave) : (bestHave < need && have > bestHave);
+            if (closer) best = i;
+        }
+        ParticleEmitter* emitter = spare_[best];
+        spare_[best] = spare_.back();
         spare_.pop_back();
         return emitter;
     }
@@ -101,7 +113,7 @@ void ParticleSystem::spawnEffect(const std::string& name, Vec3 position, Quat or
     for (int i = 0; i < effect.layerCount; ++i) {
         const EffectLayer& layer = effect.layers[i];
         const EffectParameters& p = layer.parameters;
-        ParticleEmitter* emitter = takeEmitter();
+        ParticleEmitter* emitter = takeEmitter(p.burstCount);
         emitter->kind = p.kind == 1 ? EmitterKind::Streak : EmitterKind::Billboard;
         emitter->position = position;
         emitter->orientation = orientation;

@@ -122,7 +122,8 @@ public:
     Vec3 viewAxis() const { return viewAxis_; }
 
 private:
-    ParticleEmitter* takeEmitter();
+    // A discarded emitter whose particle storage best fits `particleCount`, or a new one.
+    ParticleEmitter* takeEmitter(int particleCount);
     void initialiseBillboard(ParticleEmitter& emitter, const EffectParameters& layer);
     void initialiseStreak(ParticleEmitter& emitter, const EffectParameters& layer);
     void updateBillboard(ParticleEmitter& emitter, float step, int& cursor);

@@ -148,6 +148,38 @@ TEST_F(ParticleFixture, ZeroParticlesGiveAnEmitterDiscardedAtTheNextUpdate) {
     EXPECT_EQ(system->lastVertexCount(), 0);
 }
 
+TEST_F(ParticleFixture, DiscardedEmittersGoToTheBurstTheirStorageFitsBest) {
+    formats::ParticleLayer large = steadyLayer();
+    large.alphaStart = -10;  // dead after one step
+    large.burstCount = 300;
+    formats::ParticleLayer small = large;
+    small.burstCount = 20;
+    small.spriteName = "spr_small.tga";
+    addEffect("large", {large});
+    addEffect("small", {small});
+    auto storageOf = [&](const char* sprite) -> const Particle* {
+        for (const ParticleGroup& group : system->groups()) {
+            if (group.texture == media.textureNames.at("Sprites/" + std::string(sprite)) &&
+                !group.emitters.empty()) {
+                return group.emitters[0]->particles.data();
+            }
+        }
+        return nullptr;
+    };
+    system->spawnEffect("large", {}, {});
+    system->spawnEffect("small", {}, {});
+    const Particle* largeStorage = storageOf("spr_steady.tga");
+    const Particle* smallStorage = storageOf("spr_small.tga");
+    system->step(1.0f);
+    system->step(1.0f);
+    ASSERT_EQ(system->emitterCount(), 0);
+    // The large burst first, while the small storage lies on top: each still gets the storage that fits.
+    system->spawnEffect("large", {}, {});
+    system->spawnEffect("small", {}, {});
+    EXPECT_EQ(storageOf("spr_small.tga"), smallStorage);
+    EXPECT_EQ(storageOf("spr_steady.tga"), largeStorage);
+}
+
 TEST_F(ParticleFixture, LightEffectRisesToFullAlphaThenDies) {
     addEffect("light", {lightLayer()});
     system->spawnEffect("light", {}, {});
