@@ -147,6 +147,10 @@ void uploadTexture(GLuint& slot, ImageRecord& image, GLint components, GLenum fo
                    bool leaveUnpackAlignmentAtOne) {
     glGenTextures(1, &slot);
     glBindTexture(GL_TEXTURE_2D, slot);
+    // Set before the first level arrives, so that a driver sizing the texture's storage from its
+    // first level makes room for the whole chain at once. Left at its default, some (Mesa) first
+    // store the largest level on its own and keep that extra copy until the texture is first drawn.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     // Rows are tightly packed; with the default alignment of 4 an RGB row of odd width would be
     // read with padding that is not there, skewing the picture and reading past the pixel block.
     GLint previousAlignment = 4;
@@ -167,6 +171,5 @@ void uploadTexture(GLuint& slot, ImageRecord& image, GLint components, GLenum fo
                           image.pixels.data());
     }
     if (!leaveUnpackAlignmentAtOne) glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     std::vector<std::uint8_t>().swap(image.pixels);
 }
