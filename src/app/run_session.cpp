@@ -98,6 +98,7 @@ void RunSession::startMusic() {
 }
 
 void RunSession::releaseLoadingMemory() {
+    pool.releaseClientCopy();
     media_.releaseResidentPages();
     platform::returnFreedHeapPages();
 }

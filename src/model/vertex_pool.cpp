@@ -37,6 +37,10 @@ void SharedVertexPool::uploadPool() {
     glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
 }
 
+void SharedVertexPool::releaseClientCopy() {
+    if (buffer_ != 0) std::vector<PoolVertex>().swap(vertices_);
+}
+
 void SharedVertexPool::bindPool() {
     if (buffer_ != 0) {
         glBindBufferARB(GL_ARRAY_BUFFER_ARB, buffer_);

@@ -61,6 +61,10 @@ public:
     void releaseBufferForClientArrays();
     bool bufferReleased() const { return bufferReleased_; }
 
+    // In buffer mode, frees the copy of the vertices kept in memory, for when nothing will be
+    // appended, read or uploaded again (Run mode once loaded): the buffer holds them. Does nothing
+    // when drawing from client memory.
+    void releaseClientCopy();
     // Deletes the GL buffer (context current). The vertices stay.
     void releaseGL();
     // Drops every vertex (shutdown and tests). The GL buffer is not touched.

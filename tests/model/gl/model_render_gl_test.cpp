@@ -180,6 +180,14 @@ TEST_F(RenderTest, ModelCoversItsPixelsAtItsPositionInBothModes) {
         EXPECT_EQ(pixel(48, 55)[0], 0);
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
+    // Once the buffer holds the vertices, the copy in memory may go and the model still draws.
+    pool.releaseClientCopy();
+    EXPECT_EQ(pool.size(), 0u);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    pool.bindPool();
+    renderInstance(inst);
+    pool.unbindPool();
+    EXPECT_EQ(pixel(48, 32)[0], 64);
 }
 
 TEST_F(RenderTest, TwoInstancesShareThePoolRangeAndAFreshInstanceDrawsUnrotated) {
