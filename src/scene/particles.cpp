@@ -95,7 +95,8 @@ ParticleEmitter* ParticleSystem::takeEmitter(int particleCount) {
         for (std::size_t i = 1; i < spare_.size(); ++i) {
             const std::size_t have = spare_[i]->particles.capacity();
             const std::size_t bestHave = spare_[best]->particles.capacity();
-            const bool closer = have >= need ? (bestHave < need || have < bestHave) : (bestHave < need && have > bestHave);
+            const bool closer =
+                have >= need ? (bestHave < need || have < bestHave) : (bestHave < need && have > bestHave);
             if (closer) best = i;
         }
         ParticleEmitter* emitter = spare_[best];
