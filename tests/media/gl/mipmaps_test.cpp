@@ -12,27 +12,13 @@
 #include "media/image_decoders.h"
 #include "media/mipmaps.h"
 #include "media/texture_manager.h"
-#include "support/test_gl_context.h"
+#include "support/gl_test_suite.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class MipmapsGL : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        context_ = new platform::TestGLContext();
-        context_->create(64, 64);
-    }
-    static void TearDownTestSuite() {
-        delete context_;
-        context_ = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(context_->isReady()) << context_->error(); }
-
-    static platform::TestGLContext* context_;
-};
-platform::TestGLContext* MipmapsGL::context_ = nullptr;
+class MipmapsGL : public GLTestSuite {};
 
 Bytes noise(std::size_t size, unsigned seed) {
     std::mt19937 random(seed);

@@ -11,7 +11,7 @@
 #include "core/log.h"
 #include "media/image_test_files.h"
 #include "media/texture_manager.h"
-#include "support/test_gl_context.h"
+#include "support/gl_test_suite.h"
 
 using testfiles::Bytes;
 using testfiles::makeTga;
@@ -44,19 +44,11 @@ Bytes pixelsOf(GLuint texture, GLenum format, int components) {
     return pixels;
 }
 
-class TextureManagerGL : public ::testing::Test {
+class TextureManagerGL : public GLTestSuite {
 protected:
-    static void SetUpTestSuite() {
-        context_ = new platform::TestGLContext();
-        context_->create(64, 64);
-    }
-    static void TearDownTestSuite() {
-        delete context_;
-        context_ = nullptr;
-    }
-
     void SetUp() override {
-        ASSERT_TRUE(context_->isReady()) << context_->error();
+        GLTestSuite::SetUp();
+        if (HasFatalFailure()) return;
         logPath_ = ::testing::TempDir() + "gd_texture_manager_log.txt";
         theLog().open(logPath_);
         pack_.add("Textures/tex_default.tga", makeTga24(1, 1, kDefaultPixel));
@@ -77,13 +69,10 @@ protected:
 
     std::vector<std::string> logLines() { return testfiles::readLines(logPath_); }
 
-    static platform::TestGLContext* context_;
     std::string logPath_;
     testfiles::FakePack pack_;
     std::unique_ptr<TextureManager> manager_;
 };
-
-platform::TestGLContext* TextureManagerGL::context_ = nullptr;
 
 }  // namespace
 
