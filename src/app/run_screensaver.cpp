@@ -61,14 +61,10 @@ void loadRunMode(RunSession& session) {
     session.frame.captureRequested = false;
     session.frame.captureAlpha = 0.0f;
     showLoadingScreen(session);
-    // Once the loading picture is up, the music decodes on the second core while this thread loads
-    // the room.
-    session.prepareMusic();
     session.countdown.loadGlyphs(session.textures);
     loadSceneFile(session.scene, roomServices(session));
     session.pool.setBufferObjectsAvailable(session.window.vboAvailable);
     session.pool.uploadPool();
-    // Before the decoded music joins what is resident.
     releaseLoadingScreen(session);
     session.releaseLoadingMemory();
     logLine("Loading models");

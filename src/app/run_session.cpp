@@ -78,22 +78,14 @@ void RunSession::startGraphics() {
     frame.fadeAlpha = 1.0f;
 }
 
-void RunSession::prepareMusic() {
-    if (musicDecided_) return;
-    musicDecided_ = true;
-    playsMusic_ = settings().enableMusic;
-    // One copy per monitor, one music: the first copy to take the lock plays it.
-    if (playsMusic_ && options_.embedded && !platform::takeMusicLock()) {
-        lostMusicLock_ = true;
-        playsMusic_ = false;
-    }
-    sound.prepareMusic(playsMusic_, [this](const char* path) { return media_.readFile(path); });
-}
-
 void RunSession::startMusic() {
-    prepareMusic();
-    if (lostMusicLock_) logLine("Music plays in another copy");
-    sound.startMusic(playsMusic_, settings().masterVolume,
+    bool playsMusic = settings().enableMusic;
+    // One copy per monitor, one music: the first copy to take the lock plays it.
+    if (playsMusic && options_.embedded && !platform::takeMusicLock()) {
+        logLine("Music plays in another copy");
+        playsMusic = false;
+    }
+    sound.startMusic(playsMusic, settings().masterVolume,
                      [this](const char* path) { return media_.readFile(path); });
 }
 

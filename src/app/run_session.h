@@ -75,13 +75,9 @@ public:
     // frame loop back at its start: timer reset, elapsed 0, the fade-in from black about to run,
     // the pacer at the --max-fps cap (the display's refresh rate unless given).
     void startGraphics();
-    // Starts decoding the music on a worker thread, when this copy will play it, so that the
-    // decoding overlaps the loading. Inside a framework's window only the copy that takes the music
-    // lock plays.
-    void prepareMusic();
-    // The music, when the "Enable music" option is on ("Sound initialized" in the log); uses what
-    // prepareMusic decoded. Copies that did not take the music lock log "Music plays in another
-    // copy".
+    // The music, when the "Enable music" option is on ("Sound initialized" in the log). Inside a
+    // framework's window only the copy that takes the music lock plays; the others log "Music plays
+    // in another copy".
     void startMusic();
     // Once loading is done: the archive pages that reading brought in and the heap pages that the
     // decoded pictures and file copies held go back to the system.
@@ -104,9 +100,6 @@ private:
     MediaPack& media_;
     MediaSources sources_;
     bool released_ = false;
-    bool musicDecided_ = false;
-    bool playsMusic_ = false;
-    bool lostMusicLock_ = false;
 
 public:
     // The parts, public as in a GL hack's state record: the frame loop and the views reach into them.

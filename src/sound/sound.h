@@ -2,25 +2,21 @@
 // The sound system: Ogg Vorbis samples decoded from memory, played looped or once through the
 // platform's audio output at the application's own volume (0-100; the system volume is never touched).
 //
+//   VorbisStream          an Ogg Vorbis file decoded a piece at a time as it plays
 //   SampleRecord          one loaded sample (handle, name, valid flag, last playback channel)
 //   SoundSystem           initSound / loadSampleFromMemory / playSample / setMasterVolume / shutdownSound
 //   startMusic/stopMusic  the run-mode music start-up and shutdown ("Music/music.ogg", looped)
 //
-// Threads: every operation is called from the main thread. The audio thread reads only the decoded
-// sample data, the playback positions (changed by the main thread only while the output is locked,
-// never from the frame loop) and an atomic volume. prepareMusic decodes on a worker thread of its
-// own that touches nothing but the file bytes it was handed and its own result. The result's frames
-// are published one decoded piece at a time: startMusic waits only until the worker knows the
-// length, and the music plays while the rest decodes (the audio thread never reads past the frames
-// published). shutdownSound and the destructor stop the worker and wait for it.
+// Threads: every operation is called from the main thread. The audio thread reads the decoded
+// samples, the playback positions (changed by the main thread only while the output is locked, never
+// from the frame loop) and an atomic volume. The music is not decoded ahead: it is decoded a piece at
+// a time on the audio thread as it plays, from the file bytes it keeps (about a megabyte instead of
+// the 26 MB of its frames), and its loop goes back to the file's first frame.
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "media/media_pack.h"
@@ -31,6 +27,29 @@ struct SampleRecord {
     char name[128] = {};        // "Sample" for samples loaded from memory
     std::uint8_t valid = 0;     // handle != 0
     std::uint32_t channel = 0;  // the last playback started from this sample, 0 before the first
+};
+
+// An Ogg Vorbis file held in memory, decoded a piece at a time as 16-bit stereo (mono doubled,
+// channels beyond two dropped), for sound played while it decodes.
+class VorbisStream {
+public:
+    VorbisStream();
+    ~VorbisStream();
+    VorbisStream(const VorbisStream&) = delete;
+    VorbisStream& operator=(const VorbisStream&) = delete;
+
+    // Opens `data`, which must stay until the stream goes, when it is at `sampleRate` Hz as it is
+    // and its first frames decode; false otherwise (another rate needs the whole file to resample).
+    bool open(const void* data, std::uint32_t length, int sampleRate);
+    // Writes up to `frames` stereo frames to `out`; fewer only where the stream ends (or, damaged,
+    // stops decoding).
+    std::uint32_t read(std::int16_t* out, std::uint32_t frames);
+    // Back to the first frame; false when the stream is not open or cannot go back.
+    bool rewind();
+
+private:
+    struct Decoder;
+    std::unique_ptr<Decoder> decoder_;
 };
 
 // The "Sound volume:" option as a level: truncated toward zero and kept within 0..100.
@@ -68,13 +87,9 @@ public:
     // order, stops and closes the output; afterwards enabled is false.
     void shutdownSound();
 
-    // Reads kMusicPath with `readMusic` now and decodes it on a worker thread, so that the decoding
-    // overlaps the loading; the next startMusic takes the result instead of reading and decoding
-    // itself. Only when `enableMusic`; called at most once, before startMusic.
-    void prepareMusic(bool enableMusic, const std::function<FileBuffer(const char* path)>& readMusic);
     // The run-mode music start-up, only when `enableMusic`: initSound, read kMusicPath with `readMusic`
-    // (the buffer is freed here) and load it, or take what prepareMusic decoded (waiting for it to
-    // finish); play looped, apply `volume` (the "Sound volume:" option) while enabled, then log
+    // and keep its bytes to decode as it plays (a file at another rate is decoded whole, and its
+    // bytes freed), play looped, apply `volume` (the "Sound volume:" option) while enabled, then log
     // "Sound initialized". With `enableMusic` off nothing is opened, read or logged.
     void startMusic(bool enableMusic, float volume,
                     const std::function<FileBuffer(const char* path)>& readMusic);
@@ -88,27 +103,28 @@ public:
     const std::vector<SampleRecord>& samples() const { return samples_; }
     // True while the record's last playback is running.
     bool isPlaying(int index) const;
-    // The decoded 16-bit stereo frames of a valid record (null and 0 otherwise); for music still
-    // decoding, the frames decoded so far.
+    // The decoded 16-bit stereo frames of a valid record decoded whole (null and 0 otherwise, also
+    // for music decoded as it plays).
     const std::int16_t* sampleFrames(int index, std::uint32_t* frameCount) const;
-    // True once the music handed over by prepareMusic has decoded to its end (or failed); also true
-    // when there was none.
-    bool musicDecoded() const;
 
     // Fills `frames` stereo frames: every running playback, scaled by the volume, saturated. This is
     // the audio thread's callback; tests and benchmarks may call it directly.
     void mix(std::int16_t* out, int frames);
 
 private:
-    struct Pcm {
-        std::unique_ptr<std::int16_t[]> data;  // interleaved stereo, room for `capacity` frames
-        std::uint32_t capacity = 0;
-        std::atomic<std::uint32_t> decoded{0};  // frames written; the audio thread reads no further
-        std::atomic<bool> complete{false};      // set after the last `decoded`: it is the length
+    static constexpr int kStreamPieceFrames = 1024;
+    struct FreeBytes {
+        void operator()(std::uint8_t* bytes) const;
+    };
+    // What a record plays: frames decoded whole, or a stream over the file bytes it keeps.
+    struct SampleData {
+        std::vector<std::int16_t> frames;  // interleaved stereo
+        std::unique_ptr<std::uint8_t, FreeBytes> fileBytes;
+        std::unique_ptr<VorbisStream> stream;
     };
     struct Playback {
-        const Pcm* pcm = nullptr;
-        std::uint32_t position = 0;
+        SampleData* sample = nullptr;
+        std::uint32_t position = 0;  // frames played since the start or the last loop
         bool loop = false;
         std::uint32_t sampleHandle = 0;
         std::uint32_t channel = 0;
@@ -116,18 +132,16 @@ private:
     };
 
     static void fillCallback(void* self, std::int16_t* out, int frames);
-    // Decodes `data` into `pcm`, publishing its frames piece by piece; false when nothing decoded.
-    // `sized` runs once the room for the frames exists (or decoding gave up before).
-    static bool decodeInto(Pcm& pcm, const void* data, std::uint32_t length, const std::atomic<bool>& stop,
-                           const std::function<void()>& sized);
-    // Appends a "Sample" record for decoded frames (not valid when `pcm` is null or has no room, or
+    // Appends a "Sample" record for `sample` (not valid when it is null or holds nothing to play, or
     // when nothing could play it) and returns its index.
-    int addSample(std::unique_ptr<Pcm> pcm);
-    // Waits until prepareMusic's worker knows the music's length, and hands over its result (null
-    // when there was none, or nothing could be decoded); the worker may still be writing frames.
-    std::unique_ptr<Pcm> takePreparedMusic();
-    // Stops prepareMusic's worker between two pieces and waits for it.
-    void stopMusicDecoder();
+    int addSample(std::unique_ptr<SampleData> sample);
+    // A record that plays `file` (taken over and freed by the system) as it decodes, or decoded
+    // whole when it cannot be streamed.
+    int addStreamedSample(FileBuffer file);
+    // Adds playback's next frames, up to `frames`, to `out`; false once a playback that does not
+    // loop has reached its end (or a looping one has nothing left to play).
+    bool mixWhole(Playback& playback, std::int16_t* out, int frames, int volume);
+    bool mixStream(Playback& playback, std::int16_t* out, int frames, int volume);
     bool channelIsActive(std::uint32_t channel) const;
     void stopSamplePlaybacks(std::uint32_t handle);
 
@@ -138,16 +152,11 @@ private:
     std::uint8_t savedVolume_ = 0;
     std::atomic<int> appliedVolume_{100};  // the level the audio thread scales by
     std::vector<SampleRecord> samples_;
-    std::vector<std::unique_ptr<Pcm>> pcm_;  // by handle - 1; null once freed
+    std::vector<std::unique_ptr<SampleData>> sampleData_;  // by handle - 1; null once freed
     int musicSample_ = -1;
     bool musicStarted_ = false;
     Playback playbacks_[kMaxPlaybacks];
-    std::thread musicDecoder_;
-    std::unique_ptr<Pcm> preparedMusic_;  // its frames written by musicDecoder_
-    std::atomic<bool> stopDecoding_{false};
-    std::mutex musicSizedLock_;
-    std::condition_variable musicSized_;
-    bool musicSizeKnown_ = false;  // under musicSizedLock_: room made, or the worker gave up
+    std::int16_t streamPiece_[kStreamPieceFrames * kChannels] = {};  // the audio thread's own
     std::uint32_t nextChannel_ = 1;
 };
 
@@ -156,14 +165,3 @@ private:
 // `maxFrames` frames. Returns false, with `out` empty, when the data is not a decodable Vorbis stream.
 bool decodeVorbisFromMemory(const void* data, std::uint32_t length, int sampleRate, std::uint32_t maxFrames,
                             std::vector<std::int16_t>& out);
-// The same, written in place while it decodes, so that playing can start before the end is decoded:
-// `begin(frames)` is called once with the frames to expect (the length the file declares, at most
-// `maxFrames`) and returns room for that many stereo frames; after each decoded piece
-// `progress(framesSoFar)`. `stop`, once set, ends the decoding between pieces. A file at another rate
-// (resampled as a whole) or of unknown length is decoded whole first and handed over in one piece.
-// Returns false when nothing could be decoded; begin is then not always called.
-bool decodeVorbisProgressively(const void* data, std::uint32_t length, int sampleRate,
-                               std::uint32_t maxFrames,
-                               const std::function<std::int16_t*(std::uint32_t frames)>& begin,
-                               const std::function<void(std::uint32_t frames)>& progress,
-                               const std::atomic<bool>& stop);

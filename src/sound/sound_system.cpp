@@ -2,7 +2,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <system_error>
 
 #include "core/log.h"
 #include "sound/sound.h"
@@ -16,34 +15,10 @@ int soundVolumeLevel(float soundVolume) {
 SoundSystem::SoundSystem(platform::AudioOutputFactory makeOutput) : makeOutput_(std::move(makeOutput)) {}
 
 SoundSystem::~SoundSystem() {
-    stopMusicDecoder();
     if (output_) output_->close();
 }
 
-void SoundSystem::stopMusicDecoder() {
-    if (!musicDecoder_.joinable()) return;
-    stopDecoding_.store(true, std::memory_order_relaxed);
-    musicDecoder_.join();
-}
-
-bool SoundSystem::decodeInto(Pcm& pcm, const void* data, std::uint32_t length, const std::atomic<bool>& stop,
-                             const std::function<void()>& sized) {
-    bool announced = false;
-    const bool decoded = decodeVorbisProgressively(
-        data, length, kSampleRate, kMaxSampleFrames,
-        [&](std::uint32_t frames) {
-            // Not zero-filled: only the pages written become resident.
-            pcm.data.reset(new std::int16_t[static_cast<std::size_t>(frames) * kChannels]);
-            pcm.capacity = frames;
-            if (sized) sized();
-            announced = true;
-            return pcm.data.get();
-        },
-        [&](std::uint32_t frames) { pcm.decoded.store(frames, std::memory_order_release); }, stop);
-    pcm.complete.store(true, std::memory_order_release);
-    if (!announced && sized) sized();
-    return decoded;
-}
+void SoundSystem::FreeBytes::operator()(std::uint8_t* bytes) const { std::free(bytes); }
 
 void SoundSystem::fillCallback(void* self, std::int16_t* out, int frames) {
     static_cast<SoundSystem*>(self)->mix(out, frames);
@@ -64,21 +39,33 @@ void SoundSystem::initSound() {
 
 int SoundSystem::loadSampleFromMemory(const void* data, std::uint32_t length, std::uint32_t /*flags*/) {
     // Without an output nothing could ever play, so the decoding is not worth its time.
-    std::unique_ptr<Pcm> pcm;
+    std::unique_ptr<SampleData> sample;
     if (enabled_ && output_) {
-        pcm = std::make_unique<Pcm>();
-        const std::atomic<bool> never{false};
-        if (!decodeInto(*pcm, data, length, never, nullptr)) pcm.reset();
+        sample = std::make_unique<SampleData>();
+        decodeVorbisFromMemory(data, length, kSampleRate, kMaxSampleFrames, sample->frames);
     }
-    return addSample(std::move(pcm));
+    return addSample(std::move(sample));
 }
 
-int SoundSystem::addSample(std::unique_ptr<Pcm> pcm) {
+int SoundSystem::addStreamedSample(FileBuffer file) {
+    std::unique_ptr<std::uint8_t, FreeBytes> bytes(file.data);
+    if (!enabled_ || !output_) return addSample(nullptr);
+    auto stream = std::make_unique<VorbisStream>();
+    if (!stream->open(bytes.get(), file.size, kSampleRate)) {
+        return loadSampleFromMemory(bytes.get(), file.size, 0);
+    }
+    auto sample = std::make_unique<SampleData>();
+    sample->fileBytes = std::move(bytes);
+    sample->stream = std::move(stream);
+    return addSample(std::move(sample));
+}
+
+int SoundSystem::addSample(std::unique_ptr<SampleData> sample) {
     SampleRecord record;
     std::strcpy(record.name, "Sample");
-    if (enabled_ && output_ && pcm != nullptr && pcm->capacity > 0) {
-        pcm_.push_back(std::move(pcm));
-        record.handle = static_cast<std::uint32_t>(pcm_.size());
+    if (enabled_ && output_ && sample != nullptr && (sample->stream || !sample->frames.empty())) {
+        sampleData_.push_back(std::move(sample));
+        record.handle = static_cast<std::uint32_t>(sampleData_.size());
     }
     record.valid = record.handle != 0;
     samples_.push_back(record);
@@ -101,8 +88,8 @@ void SoundSystem::playSample(int index, bool loop) {
     if (index < 0 || index >= static_cast<int>(samples_.size())) return;
     SampleRecord& record = samples_[index];
     if (!record.valid || !output_ || channelIsActive(record.channel)) return;
-    const Pcm* pcm = pcm_[record.handle - 1].get();
-    if (pcm == nullptr) return;
+    SampleData* sample = sampleData_[record.handle - 1].get();
+    if (sample == nullptr) return;
 
     // One playback per sample: its earlier playback slot is taken over, else a free one, else the
     // oldest channel.
@@ -120,7 +107,8 @@ void SoundSystem::playSample(int index, bool loop) {
     // Start, position and loop flag change together so that the audio thread never sees a half-set
     // playback (a short sample could otherwise end before its loop flag is set).
     platform::AudioLockGuard hold(*output_);
-    slot->pcm = pcm;
+    if (sample->stream) sample->stream->rewind();
+    slot->sample = sample;
     slot->position = 0;
     slot->loop = loop;
     slot->sampleHandle = record.handle;
@@ -139,7 +127,7 @@ void SoundSystem::stopSamplePlaybacks(std::uint32_t handle) {
     for (Playback& playback : playbacks_) {
         if (playback.sampleHandle != handle) continue;
         playback.active.store(false, std::memory_order_release);
-        playback.pcm = nullptr;
+        playback.sample = nullptr;
         playback.position = 0;
         playback.sampleHandle = 0;
     }
@@ -147,7 +135,6 @@ void SoundSystem::stopSamplePlaybacks(std::uint32_t handle) {
 
 void SoundSystem::shutdownSound() {
     if (!enabled_) return;
-    stopMusicDecoder();  // it may still be writing the music's frames
     masterVolume_ = savedVolume_;
     appliedVolume_.store(savedVolume_, std::memory_order_relaxed);
     if (output_) {
@@ -155,7 +142,7 @@ void SoundSystem::shutdownSound() {
         for (const SampleRecord& record : samples_) {
             if (record.handle == 0) continue;
             stopSamplePlaybacks(record.handle);
-            pcm_[record.handle - 1].reset();
+            sampleData_[record.handle - 1].reset();
         }
     }
     if (output_) {
@@ -166,68 +153,12 @@ void SoundSystem::shutdownSound() {
     enabled_ = false;
 }
 
-void SoundSystem::prepareMusic(bool enableMusic,
-                               const std::function<FileBuffer(const char* path)>& readMusic) {
-    if (!enableMusic || musicDecoder_.joinable()) return;
-    const FileBuffer music = readMusic != nullptr ? readMusic(kMusicPath) : FileBuffer{};
-    preparedMusic_ = std::make_unique<Pcm>();
-    musicSizeKnown_ = false;
-    auto sized = [this] {
-        {
-            std::lock_guard<std::mutex> hold(musicSizedLock_);
-            musicSizeKnown_ = true;
-        }
-        musicSized_.notify_all();
-    };
-    auto decode = [this, music, pcm = preparedMusic_.get(), sized] {
-        decodeInto(*pcm, music.data, music.size, stopDecoding_, sized);
-        std::free(music.data);
-    };
-    try {
-        musicDecoder_ = std::thread(decode);
-    } catch (const std::system_error&) {
-        decode();  // no thread to be had: the music is decoded now, as without preparing
-        musicDecoder_ = std::thread([] {});
-    }
-}
-
-std::unique_ptr<SoundSystem::Pcm> SoundSystem::takePreparedMusic() {
-    if (!musicDecoder_.joinable() || preparedMusic_ == nullptr) return nullptr;
-    {
-        std::unique_lock<std::mutex> hold(musicSizedLock_);
-        musicSized_.wait(hold, [this] { return musicSizeKnown_; });
-    }
-    // Without room for frames the worker has ended, or is about to.
-    if (preparedMusic_->capacity == 0) musicDecoder_.join();
-    return std::move(preparedMusic_);
-}
-
-bool SoundSystem::musicDecoded() const {
-    if (musicSample_ < 0 || musicSample_ >= static_cast<int>(samples_.size())) return true;
-    const SampleRecord& record = samples_[musicSample_];
-    if (record.handle == 0 || pcm_[record.handle - 1] == nullptr) return true;
-    return pcm_[record.handle - 1]->complete.load(std::memory_order_acquire);
-}
-
 void SoundSystem::startMusic(bool enableMusic, float volume,
                              const std::function<FileBuffer(const char* path)>& readMusic) {
-    if (!enableMusic) {
-        stopMusicDecoder();
-        preparedMusic_.reset();
-        return;
-    }
+    if (!enableMusic) return;
     musicStarted_ = true;
     initSound();
-    if (preparedMusic_ != nullptr) {
-        std::unique_ptr<Pcm> music = takePreparedMusic();
-        // Nothing can play it: the worker stops before its buffer goes.
-        if (!enabled_ || !output_) stopMusicDecoder();
-        musicSample_ = addSample(std::move(music));
-    } else {
-        FileBuffer music = readMusic != nullptr ? readMusic(kMusicPath) : FileBuffer{};
-        musicSample_ = loadSampleFromMemory(music.data, music.size, 0);
-        std::free(music.data);
-    }
+    musicSample_ = addStreamedSample(readMusic != nullptr ? readMusic(kMusicPath) : FileBuffer{});
     playSample(musicSample_, true);
     if (enabled_) setMasterVolume(soundVolumeLevel(volume));
     logLine("Sound initialized");
@@ -243,10 +174,58 @@ const std::int16_t* SoundSystem::sampleFrames(int index, std::uint32_t* frameCou
     if (frameCount != nullptr) *frameCount = 0;
     if (index < 0 || index >= static_cast<int>(samples_.size()) || samples_[index].handle == 0)
         return nullptr;
-    const Pcm* pcm = pcm_[samples_[index].handle - 1].get();
-    if (pcm == nullptr) return nullptr;
-    if (frameCount != nullptr) *frameCount = pcm->decoded.load(std::memory_order_acquire);
-    return pcm->data.get();
+    const SampleData* sample = sampleData_[samples_[index].handle - 1].get();
+    if (sample == nullptr || sample->frames.empty()) return nullptr;
+    if (frameCount != nullptr) *frameCount = static_cast<std::uint32_t>(sample->frames.size() / kChannels);
+    return sample->frames.data();
+}
+
+namespace {
+
+void addScaled(std::int16_t* target, const std::int16_t* source, std::uint32_t values, int volume) {
+    for (std::uint32_t i = 0; i < values; ++i) {
+        const int mixed = target[i] + source[i] * volume / 100;
+        target[i] = static_cast<std::int16_t>(std::clamp(mixed, -32768, 32767));
+    }
+}
+
+}  // namespace
+
+bool SoundSystem::mixWhole(Playback& playback, std::int16_t* out, int frames, int volume) {
+    const auto end = static_cast<std::uint32_t>(playback.sample->frames.size() / kChannels);
+    while (frames > 0) {
+        // The loop wraps inside the block: the first frame follows the last with no gap.
+        if (playback.position >= end) {
+            if (!playback.loop || end == 0) return false;
+            playback.position = 0;
+        }
+        const std::uint32_t run = std::min<std::uint32_t>(static_cast<std::uint32_t>(frames), end - playback.position);
+        addScaled(out, playback.sample->frames.data() + static_cast<std::size_t>(playback.position) * kChannels,
+                  run * kChannels, volume);
+        playback.position += run;
+        out += run * kChannels;
+        frames -= static_cast<int>(run);
+    }
+    return playback.loop || playback.position < end;
+}
+
+bool SoundSystem::mixStream(Playback& playback, std::int16_t* out, int frames, int volume) {
+    VorbisStream& stream = *playback.sample->stream;
+    while (frames > 0) {
+        const auto wanted = static_cast<std::uint32_t>(std::min(frames, kStreamPieceFrames));
+        const std::uint32_t got = stream.read(streamPiece_, wanted);
+        addScaled(out, streamPiece_, got * kChannels, volume);
+        playback.position += got;
+        out += got * kChannels;
+        frames -= static_cast<int>(got);
+        if (got < wanted) {
+            // The end of the file: the loop goes on from its first frame in the same block. A pass
+            // that gave nothing (the file damaged at its start) would never fill the block.
+            if (!playback.loop || playback.position == 0 || !stream.rewind()) return false;
+            playback.position = 0;
+        }
+    }
+    return true;
 }
 
 void SoundSystem::mix(std::int16_t* out, int frames) {
@@ -255,34 +234,8 @@ void SoundSystem::mix(std::int16_t* out, int frames) {
     const int volume = appliedVolume_.load(std::memory_order_relaxed);
     for (Playback& playback : playbacks_) {
         if (!playback.active.load(std::memory_order_acquire)) continue;
-        // `complete` first: once it is set, the `decoded` read after it is the full length.
-        const bool whole = playback.pcm->complete.load(std::memory_order_acquire);
-        const std::uint32_t end = playback.pcm->decoded.load(std::memory_order_acquire);
-        std::int16_t* target = out;
-        int wanted = frames;
-        while (wanted > 0) {
-            // The loop wraps inside the block: the first frame follows the last with no gap.
-            if (playback.position >= end) {
-                if (!whole) break;  // decoding is behind: silence now, and the music goes on from here
-                if (!playback.loop || end == 0) {
-                    playback.active.store(false, std::memory_order_release);
-                    break;
-                }
-                playback.position = 0;
-            }
-            const std::uint32_t run =
-                std::min<std::uint32_t>(static_cast<std::uint32_t>(wanted), end - playback.position);
-            const std::int16_t* source =
-                playback.pcm->data.get() + static_cast<std::size_t>(playback.position) * kChannels;
-            for (std::uint32_t i = 0; i < run * kChannels; ++i) {
-                const int mixed = target[i] + source[i] * volume / 100;
-                target[i] = static_cast<std::int16_t>(std::clamp(mixed, -32768, 32767));
-            }
-            playback.position += run;
-            target += run * kChannels;
-            wanted -= static_cast<int>(run);
-        }
-        if (whole && playback.position >= end && !playback.loop)
-            playback.active.store(false, std::memory_order_release);
+        const bool goesOn = playback.sample->stream ? mixStream(playback, out, frames, volume)
+                                                    : mixWhole(playback, out, frames, volume);
+        if (!goesOn) playback.active.store(false, std::memory_order_release);
     }
 }

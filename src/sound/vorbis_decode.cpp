@@ -1,11 +1,9 @@
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 
 #include "sound/sound.h"
 
@@ -113,15 +111,12 @@ public:
     // The frame count the stream declares (a damaged file may declare anything), or -1.
     long long declaredFrames() { return open_ ? static_cast<long long>(ov_pcm_total(&file_, -1)) : -1; }
 
-    // Decodes up to `limit` frames as 16-bit stereo into `out` (room for limit × 2 values), piece by
-    // piece: after each piece `progress(framesSoFar)`; `stop`, when set, ends the decoding between
-    // pieces. Returns the frames written; `failed` tells a damaged stream from its end.
-    template <typename Progress>
-    std::uint64_t decodeInto(std::int16_t* out, std::uint64_t limit, Progress progress, bool& failed,
-                             const std::atomic<bool>* stop = nullptr) {
+    // Decodes up to `limit` frames as 16-bit stereo into `out` (room for limit × 2 values). Returns
+    // the frames written; `failed` tells a damaged stream from its end.
+    std::uint64_t decodeInto(std::int16_t* out, std::uint64_t limit, bool& failed) {
         failed = false;
         std::uint64_t frames = 0;
-        while (frames < limit && !(stop != nullptr && stop->load(std::memory_order_relaxed))) {
+        while (frames < limit) {
             float** channels = nullptr;
             int link = 0;
             // Never more than the room left, so that no decoded frame is dropped between two calls.
@@ -148,10 +143,11 @@ public:
                 target[i * 2 + 1] = toSample(rightValue);
             }
             frames += static_cast<std::uint64_t>(keep);
-            progress(frames);
         }
         return frames;
     }
+    // Back to the first frame.
+    bool rewind() { return open_ && ov_pcm_seek(&file_, 0) == 0; }
 
 private:
     MemoryStream stream_;
@@ -181,8 +177,8 @@ bool decodeVorbisFromMemory(const void* data, std::uint32_t length, int sampleRa
     std::uint64_t frames = 0;
     bool failed = false;
     while (frames < sourceLimit) {
-        const std::uint64_t got = vorbis.decodeInto(
-            piece, std::min<std::uint64_t>(kPieceFrames, sourceLimit - frames), [](std::uint64_t) {}, failed);
+        const std::uint64_t got =
+            vorbis.decodeInto(piece, std::min<std::uint64_t>(kPieceFrames, sourceLimit - frames), failed);
         out.insert(out.end(), piece, piece + got * 2);
         frames += got;
         if (failed || got == 0) break;
@@ -197,27 +193,31 @@ bool decodeVorbisFromMemory(const void* data, std::uint32_t length, int sampleRa
     return true;
 }
 
-bool decodeVorbisProgressively(const void* data, std::uint32_t length, int sampleRate,
-                               std::uint32_t maxFrames,
-                               const std::function<std::int16_t*(std::uint32_t frames)>& begin,
-                               const std::function<void(std::uint32_t frames)>& progress,
-                               const std::atomic<bool>& stop) {
-    OpenVorbis vorbis(data, length);
-    const long long declared = vorbis.usable() ? vorbis.declaredFrames() : -1;
-    if (!vorbis.usable() || vorbis.rate() != sampleRate || declared <= 0) {
-        // Another rate is resampled over the whole file; an unknown length cannot be written in place.
-        std::vector<std::int16_t> whole;
-        if (!decodeVorbisFromMemory(data, length, sampleRate, maxFrames, whole)) return false;
-        const auto frames = static_cast<std::uint32_t>(whole.size() / 2);
-        std::memcpy(begin(frames), whole.data(), whole.size() * sizeof(std::int16_t));
-        progress(frames);
-        return true;
-    }
-    const auto expected = static_cast<std::uint32_t>(std::min<long long>(declared, maxFrames));
-    std::int16_t* out = begin(expected);
+struct VorbisStream::Decoder {
+    Decoder(const void* data, std::uint32_t length) : vorbis(data, length) {}
+    OpenVorbis vorbis;
+};
+
+VorbisStream::VorbisStream() = default;
+VorbisStream::~VorbisStream() = default;
+
+bool VorbisStream::open(const void* data, std::uint32_t length, int sampleRate) {
+    decoder_ = std::make_unique<Decoder>(data, length);
+    // A first piece must decode, as a file decoded whole must give at least one frame.
+    std::int16_t first[2 * 64];
     bool failed = false;
-    const std::uint64_t frames = vorbis.decodeInto(
-        out, expected, [&](std::uint64_t soFar) { progress(static_cast<std::uint32_t>(soFar)); }, failed,
-        &stop);
-    return !(failed && frames == 0) && frames > 0;
+    if (!decoder_->vorbis.usable() || decoder_->vorbis.rate() != sampleRate ||
+        decoder_->vorbis.decodeInto(first, 64, failed) == 0 || !decoder_->vorbis.rewind()) {
+        decoder_.reset();
+        return false;
+    }
+    return true;
 }
+
+std::uint32_t VorbisStream::read(std::int16_t* out, std::uint32_t frames) {
+    if (!decoder_) return 0;
+    bool failed = false;
+    return static_cast<std::uint32_t>(decoder_->vorbis.decodeInto(out, frames, failed));
+}
+
+bool VorbisStream::rewind() { return decoder_ && decoder_->vorbis.rewind(); }

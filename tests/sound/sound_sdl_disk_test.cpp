@@ -63,24 +63,27 @@ TEST(SoundOverSdlDisk, MusicFlowsAndLoopsWithoutAGapAtTheChosenVolume) {
 
     constexpr int kFrames = 5000;  // 50 periods of the left tone
     const auto ogg = makeOggTone(kFrames);
+    std::vector<std::int16_t> expected;
+    ASSERT_TRUE(decodeVorbisFromMemory(ogg.data(), std::uint32_t(ogg.size()), 44100, 1u << 20, expected));
+    ASSERT_EQ(expected.size(), std::size_t(kFrames) * 2);
+    const auto readMusic = [&ogg](const char*) {
+        FileBuffer buffer;
+        buffer.data = static_cast<std::uint8_t*>(std::malloc(ogg.size()));
+        std::memcpy(buffer.data, ogg.data(), ogg.size());
+        buffer.size = std::uint32_t(ogg.size());
+        return buffer;
+    };
+    // The music as Run mode plays it, decoded on the device's thread as it plays.
     SoundSystem sound;  // the system's output
-    sound.initSound();
+    sound.startMusic(true, 50.0f, readMusic);
     ASSERT_TRUE(sound.enabled()) << "the disk audio driver did not open";
-    const int music = sound.loadSampleFromMemory(ogg.data(), static_cast<std::uint32_t>(ogg.size()), 0);
-    sound.setMasterVolume(50);
-    const long silenceBefore = std::max(0L, fileSize(outPath));
-    sound.playSample(music, true);
 
     // Wait (bounded) until the device has written well over five loops.
-    const long wanted = silenceBefore + 6L * kFrames * 4 + 3 * 2048 * 4;
+    const long wanted = 6L * kFrames * 4 + 3 * 2048 * 4;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (fileSize(outPath) < wanted && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    std::uint32_t frames = 0;
-    const std::int16_t* decoded = sound.sampleFrames(music, &frames);
-    ASSERT_EQ(frames, static_cast<std::uint32_t>(kFrames));
-    std::vector<std::int16_t> expected(decoded, decoded + frames * 2);
-    sound.shutdownSound();
+    sound.stopMusic();
 
     const auto written = readSamples(outPath);
     // Silence comes first (the device runs before anything plays); the music starts at the first

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include "core/log.h"
 #include "fake_audio_output.h"
@@ -105,10 +102,11 @@ TEST_F(SoundSystemTest, MusicStartsLoopedAtTheTruncatedVolume) {
     EXPECT_EQ(sound.masterVolume(), 37);
     EXPECT_EQ(sound.savedVolume(), 100);
 
-    std::uint32_t frames = 0;
-    const std::int16_t* decoded = sound.sampleFrames(0, &frames);
-    ASSERT_NE(decoded, nullptr);
-    EXPECT_EQ(frames, static_cast<std::uint32_t>(kToneFrames));  // no padding: the loop has no gap
+    // It decodes as it plays: the same frames as the file decoded whole, no padding at the loop.
+    std::vector<std::int16_t> decoded;
+    ASSERT_TRUE(decodeVorbisFromMemory(gMusicFile.data(), std::uint32_t(gMusicFile.size()), 44100, 1u << 20,
+                                       decoded));
+    ASSERT_EQ(decoded.size(), std::size_t(kToneFrames) * 2);
 
     // Two and a half loops pulled in blocks that do not divide the length: every frame is the
     // decoded frame at (position mod length), scaled to 37 %.
@@ -121,90 +119,51 @@ TEST_F(SoundSystemTest, MusicStartsLoopedAtTheTruncatedVolume) {
     EXPECT_TRUE(sound.isPlaying(0));
 }
 
-TEST_F(SoundSystemTest, PreparedMusicIsReadOnceAndPlaysTheSameFrames) {
-    SoundSystem direct{fakeOutputFactory(device)};
-    direct.startMusic(true, 40.0f, &readTestMusic);
-    std::uint32_t directFrames = 0;
-    const std::int16_t* expected = direct.sampleFrames(direct.musicSample(), &directFrames);
-    ASSERT_NE(expected, nullptr);
-    gPathsRead.clear();
-
-    sound.prepareMusic(true, &readTestMusic);
-    EXPECT_EQ(gPathsRead.size(), 1u);  // read at once, on the caller's thread
-    EXPECT_EQ(device.created, 1);      // nothing opened yet but the direct system's output
-    sound.startMusic(true, 40.0f, &readTestMusic);
-    EXPECT_EQ(gPathsRead.size(), 1u);  // not read a second time
-    EXPECT_NE(logText().find("Sound initialized"), std::string::npos);
-    ASSERT_EQ(sound.musicSample(), 0);
-    EXPECT_EQ(sound.samples()[0].valid, 1);
-    EXPECT_TRUE(sound.isPlaying(0));
-    // It plays while it decodes; its end comes soon after.
-    for (int wait = 0; wait < 500 && !sound.musicDecoded(); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(sound.musicDecoded());
-    std::uint32_t frames = 0;
-    const std::int16_t* decoded = sound.sampleFrames(0, &frames);
-    ASSERT_EQ(frames, directFrames);
-    EXPECT_EQ(std::memcmp(decoded, expected, frames * 2 * sizeof(std::int16_t)), 0);
-}
-
-// Pulled from another thread while the worker still decodes: every decoded frame is heard once, in
-// order, whatever the pulls find not yet decoded (silence then, and the music goes on from there).
-TEST_F(SoundSystemTest, MusicPulledWhileItDecodesPlaysEveryFrameOnceInOrder) {
-    gMusicFile = makeOggTone(441000);  // ten seconds: the pulls overtake the decoding
-    sound.prepareMusic(true, &readTestMusic);
+TEST_F(SoundSystemTest, MusicThatCannotBeStreamedIsDecodedWholeOrNotValid) {
+    // Another rate is resampled over the whole file, so it is decoded at the start.
+    gMusicFile = makeOggTone(22050, 22050, 2);
     sound.startMusic(true, 100.0f, &readTestMusic);
-    std::vector<std::int16_t> heard;
-    std::thread audio([&] {
-        while (!sound.musicDecoded()) {
-            const auto part = device.pull(4096);
-            heard.insert(heard.end(), part.begin(), part.end());
-        }
-    });
-    audio.join();
     std::uint32_t frames = 0;
-    const std::int16_t* decoded = sound.sampleFrames(0, &frames);
-    ASSERT_GT(frames, 400000u);
-    const auto rest = pullFrames(int(frames), 4096);  // at least to the end of the first round
-    heard.insert(heard.end(), rest.begin(), rest.end());
-    // Silent frames are dropped from both: a pull that found nothing decoded yet adds only those.
-    auto sounding = [](const std::int16_t* data, std::size_t count) {
-        std::vector<std::int16_t> kept;
-        for (std::size_t i = 0; i + 1 < count; i += 2) {
-            if (data[i] != 0 || data[i + 1] != 0) kept.insert(kept.end(), {data[i], data[i + 1]});
-        }
-        return kept;
-    };
-    const auto expected = sounding(decoded, std::size_t(frames) * 2);
-    auto played = sounding(heard.data(), heard.size());
-    ASSERT_GE(played.size(), expected.size());
-    played.resize(expected.size());
-    EXPECT_TRUE(played == expected);
-}
+    const std::int16_t* whole = sound.sampleFrames(0, &frames);
+    ASSERT_NE(whole, nullptr);
+    EXPECT_NEAR(double(frames), 44100.0, 2.0);
+    EXPECT_TRUE(sound.isPlaying(0));
+    const auto played = pullFrames(100, 100);
+    EXPECT_TRUE(std::equal(played.begin(), played.end(), whole));
 
-TEST_F(SoundSystemTest, PreparedMusicThatCannotBeDecodedOrPlayedIsNotValid) {
+    SoundSystem noise{fakeOutputFactory(device)};
     gMusicFile.assign(4096, 0x5A);
-    sound.prepareMusic(true, &readTestMusic);
-    sound.startMusic(true, 40.0f, &readTestMusic);
-    ASSERT_EQ(sound.samples().size(), 1u);
-    EXPECT_EQ(sound.samples()[0].valid, 0);
-    EXPECT_FALSE(sound.isPlaying(0));
+    noise.startMusic(true, 40.0f, &readTestMusic);
+    ASSERT_EQ(noise.samples().size(), 1u);
+    EXPECT_EQ(noise.samples()[0].valid, 0);
+    EXPECT_FALSE(noise.isPlaying(0));
 
-    // Without a device the decoded music is dropped, and with the option off it is never read.
+    // Without a device the music is dropped, and with the option off it is never read.
     gMusicFile = toneFile();
     SoundSystem silent{[] { return std::unique_ptr<platform::AudioOutput>(); }};
-    silent.prepareMusic(true, &readTestMusic);
     silent.startMusic(true, 40.0f, &readTestMusic);
     EXPECT_FALSE(silent.enabled());
-    EXPECT_EQ(silent.sampleFrames(0, nullptr), nullptr);
+    EXPECT_EQ(silent.samples()[0].valid, 0);
     gPathsRead.clear();
     SoundSystem off{fakeOutputFactory(device)};
-    off.prepareMusic(false, &readTestMusic);
     off.startMusic(false, 40.0f, &readTestMusic);
     EXPECT_TRUE(gPathsRead.empty());
-    // A system destroyed while its music still decodes waits for the decoding.
-    SoundSystem abandoned{fakeOutputFactory(device)};
-    abandoned.prepareMusic(true, &readTestMusic);
+}
+
+// A file cut in its audio plays what decodes and then loops from its start, without hanging on
+// the frames it cannot give.
+TEST_F(SoundSystemTest, MusicCutShortLoopsWhatDecodes) {
+    gMusicFile = makeOggTone(kToneFrames * 8);
+    gMusicFile.resize(gMusicFile.size() * 2 / 3);
+    std::vector<std::int16_t> decoded;
+    ASSERT_TRUE(decodeVorbisFromMemory(gMusicFile.data(), std::uint32_t(gMusicFile.size()), 44100, 1u << 20,
+                                       decoded));
+    ASSERT_LT(decoded.size(), std::size_t(kToneFrames) * 8 * 2);
+    sound.startMusic(true, 100.0f, &readTestMusic);
+    ASSERT_EQ(sound.samples()[0].valid, 1);
+    const int total = int(decoded.size());  // two loops
+    const auto played = pullFrames(total, 4096);
+    for (int i = 0; i < total * 2; ++i) ASSERT_EQ(played[i], decoded[i % decoded.size()]) << "sample " << i;
 }
 
 TEST_F(SoundSystemTest, ShutdownRestoresTheLevelThenFreesAndCloses) {
@@ -361,56 +320,35 @@ TEST(VorbisDecode, MonoIsDoubledAndOtherRatesResampled) {
     EXPECT_EQ(pcm.size(), 2000u);
 }
 
-// Written in place piece by piece: the same frames as the whole decoding, announced in rising counts
-// up to the length begin was given; a stop ends it between pieces; another rate comes in one piece.
-TEST(VorbisDecode, ProgressiveDecodingMatchesTheWholeAndStopsWhenAsked) {
-    const std::vector<std::uint8_t>& file = toneFile();
+// Read in pieces of any size: the frames of the whole decoding, fewer only at the end; a rewind
+// starts again from the first frame; what must be resampled or does not decode is refused.
+TEST(VorbisDecode, StreamReadsTheWholeDecodingAndRewinds) {
+    const std::vector<std::uint8_t> file = makeOggTone(kToneFrames, 44100, 1);
     const auto size = static_cast<std::uint32_t>(file.size());
     std::vector<std::int16_t> whole;
     ASSERT_TRUE(decodeVorbisFromMemory(file.data(), size, 44100, 1u << 20, whole));
-    std::vector<std::int16_t> room;
-    std::vector<std::uint32_t> announced;
-    std::atomic<bool> stop{false};
-    auto begin = [&](std::uint32_t frames) {
-        room.assign(std::size_t(frames) * 2, 0);
-        return room.data();
-    };
-    auto progress = [&](std::uint32_t frames) {
-        announced.push_back(frames);
-        if (announced.size() == 2) stop = true;
-    };
-    const auto decode = [&](const std::vector<std::uint8_t>& bytes, std::uint32_t maxFrames) {
-        room.clear();
-        announced.clear();
-        return decodeVorbisProgressively(
-            bytes.data(), std::uint32_t(bytes.size()), 44100, maxFrames, begin,
-            [&](std::uint32_t frames) { announced.push_back(frames); }, stop);
-    };
-    ASSERT_TRUE(decode(file, 1u << 20));
-    EXPECT_EQ(room, whole);
-    ASSERT_GT(announced.size(), 2u);
-    EXPECT_TRUE(std::is_sorted(announced.begin(), announced.end()));
-    EXPECT_EQ(announced.back(), whole.size() / 2);
-
-    ASSERT_TRUE(decode(file, 5000));  // the limit holds
-    EXPECT_EQ(room.size(), 10000u);
-    EXPECT_EQ(announced.back(), 5000u);
-    EXPECT_TRUE(std::equal(room.begin(), room.end(), whole.begin()));
-
-    announced.clear();
-    ASSERT_TRUE(decodeVorbisProgressively(file.data(), size, 44100, 1u << 20, begin, progress, stop));
-    EXPECT_EQ(announced.size(), 2u);
-    EXPECT_LT(announced.back(), whole.size() / 2);
-    stop = false;
+    VorbisStream stream;
+    ASSERT_TRUE(stream.open(file.data(), size, 44100));
+    for (int round = 0; round < 2; ++round) {
+        std::vector<std::int16_t> read;
+        std::int16_t piece[2 * 1500];
+        for (std::uint32_t wanted = 1;; wanted = wanted * 3 % 1499 + 1) {
+            const std::uint32_t got = stream.read(piece, wanted);
+            read.insert(read.end(), piece, piece + got * 2);
+            if (got < wanted) break;
+        }
+        EXPECT_TRUE(read == whole) << "round " << round;
+        EXPECT_EQ(stream.read(piece, 10), 0u);
+        ASSERT_TRUE(stream.rewind());
+    }
 
     const auto slow = makeOggTone(22050, 22050, 2);
-    ASSERT_TRUE(decode(slow, 1u << 20));
-    ASSERT_EQ(announced.size(), 1u);
-    EXPECT_NEAR(double(announced[0]), 44100.0, 2.0);
-
+    EXPECT_FALSE(stream.open(slow.data(), std::uint32_t(slow.size()), 44100));
     const std::vector<std::uint8_t> noise(4096, 0x5A);
-    EXPECT_FALSE(decode(noise, 1u << 20));
-    EXPECT_TRUE(announced.empty());
+    EXPECT_FALSE(stream.open(noise.data(), std::uint32_t(noise.size()), 44100));
+    std::int16_t frame[2];
+    EXPECT_EQ(stream.read(frame, 1), 0u);
+    EXPECT_FALSE(stream.rewind());
 }
 
 }  // namespace
