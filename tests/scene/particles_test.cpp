@@ -294,6 +294,7 @@ TEST_F(ParticleFixture, NoSpawnAfterAnUpdateThatWrote80000Vertices) {
     int drawn = 0;
     for (const ParticleGroup& group : system->groups()) drawn += group.vertexCount;
     EXPECT_EQ(drawn, kParticlePoolVertices);
+    EXPECT_EQ(submittedVerticesNotWhite(), 0);
 }
 
 TEST_F(ParticleFixture, VerticesReachedForTheFirstTimeAreWhiteWhenDrawn) {
