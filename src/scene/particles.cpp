@@ -53,14 +53,7 @@ float randomBelow(float value) {
 
 ParticleSystem::ParticleSystem(MediaSources sources)
     : sources_(std::move(sources)),
-      vertices_(new float[std::size_t(kParticlePoolVertices) * kParticleVertexFloats]) {
-    // Colours start white; updates only write alpha.
-    for (int v = 0; v < kParticlePoolVertices; ++v) {
-        float* vertex = &vertices_[std::size_t(v) * kParticleVertexFloats];
-        std::memset(vertex, 0, sizeof(float) * kParticleVertexFloats);
-        vertex[3] = vertex[4] = vertex[5] = vertex[6] = 1.0f;
-    }
-}
+      vertices_(new float[std::size_t(kParticlePoolVertices) * kParticleVertexFloats]) {}
 
 const ParticleEffect& ParticleSystem::loadEffect(const std::string& name) {
     ParticleEffect& cached = cache_[name];
@@ -242,6 +235,24 @@ void ParticleSystem::step(float step) {
     lastVertexCount_ = cursor;
 }
 
+bool ParticleSystem::quadFits(int first) {
+    const int end = first + 4;
+    if (end <= initialisedVertices_) return true;
+    if (end > kParticlePoolVertices) return false;
+    initialiseVerticesUpTo(end);
+    return true;
+}
+
+void ParticleSystem::initialiseVerticesUpTo(int end) {
+    // Colours start white; updates only write alpha.
+    for (int v = initialisedVertices_; v < end; ++v) {
+        float* vertex = &vertices_[std::size_t(v) * kParticleVertexFloats];
+        std::memset(vertex, 0, sizeof(float) * kParticleVertexFloats);
+        vertex[3] = vertex[4] = vertex[5] = vertex[6] = 1.0f;
+    }
+    initialisedVertices_ = end;
+}
+
 void ParticleSystem::writeVertex(int vertex, Vec3 position, float u, float v, float alpha) {
     float* out = &vertices_[std::size_t(vertex) * kParticleVertexFloats];
     out[0] = position.x;
@@ -285,7 +296,7 @@ void ParticleSystem::updateBillboard(ParticleEmitter& emitter, float step, int& 
                 p.frameTimer = 0.0f;
             }
         }
-        if (cursor + 4 <= kParticlePoolVertices) {
+        if (quadFits(cursor)) {
             const float h = p.halfSize;
             writeVertex(cursor, p.position - (right + up) * h, u0, 0, p.alpha);
             writeVertex(cursor + 1, p.position + (right - up) * h, u0 + width, 0, p.alpha);
@@ -307,7 +318,7 @@ void ParticleSystem::updateStreak(ParticleEmitter& emitter, float step, int& cur
     for (int i = 0; i < emitter.particleCount; ++i) {
         Particle& p = emitter.particles[std::size_t(i)];
         if (!p.alive) continue;
-        if (cursor + 4 <= kParticlePoolVertices) {
+        if (quadFits(cursor)) {
             const Vec3 across = cross(viewAxis_, p.direction) * p.halfWidth;
             const Vec3 tail = p.position - p.direction * p.tailLength;
             const Vec3 head = p.position + p.direction * p.halfSize;

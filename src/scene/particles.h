@@ -70,7 +70,9 @@ struct ParticleGroup {
 
 class ParticleSystem {
 public:
-    // `sources` gives the effect files and sprite textures. The vertex pool is allocated here, once.
+    // `sources` gives the effect files and sprite textures. The vertex pool is allocated here, once,
+    // without writing it: a vertex gets its starting values (zeros, colour white) when an update first
+    // reaches it, so the pages of a pool far larger than a frame needs stay unmapped.
     explicit ParticleSystem(MediaSources sources);
     ParticleSystem(const ParticleSystem&) = delete;
     ParticleSystem& operator=(const ParticleSystem&) = delete;
@@ -115,6 +117,8 @@ public:
     float accumulator() const { return accumulator_; }
     int lastVertexCount() const { return lastVertexCount_; }
     const std::vector<ParticleGroup>& groups() const { return groups_; }
+    // Only the vertices the last update wrote hold meaningful values; those beyond the most any update
+    // has reached may be unwritten memory.
     const float* vertices() const { return vertices_.get(); }
     int emitterCount() const;
     Vec3 right() const { return right_; }
@@ -129,6 +133,10 @@ private:
     void updateBillboard(ParticleEmitter& emitter, float step, int& cursor);
     void updateStreak(ParticleEmitter& emitter, float step, int& cursor);
     Vec3 cameraPull(Vec3 emitterPosition, float distance) const;
+    // Whether the quad starting at vertex `first` fits in the pool; its vertices that no update has
+    // reached before get their starting values first.
+    bool quadFits(int first);
+    void initialiseVerticesUpTo(int end);
     void writeVertex(int vertex, Vec3 position, float u, float v, float alpha);
 
     MediaSources sources_;
@@ -137,6 +145,7 @@ private:
     std::vector<ParticleEmitter*> spare_;                  // discarded, ready for reuse
     std::vector<ParticleGroup> groups_;
     std::unique_ptr<float[]> vertices_;
+    int initialisedVertices_ = 0;  // vertices [0, this) hold their starting values or later writes
     float accumulator_ = 0;
     int lastVertexCount_ = 0;
     Vec3 cameraPosition_;

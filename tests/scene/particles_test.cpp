@@ -51,6 +51,17 @@ struct ParticleFixture : ::testing::Test {
     }
     float alphaOfVertex(int vertex) const { return system->vertices()[vertex * kParticleVertexFloats + 6]; }
     float uOfVertex(int vertex) const { return system->vertices()[vertex * kParticleVertexFloats + 7]; }
+    // Of the vertices a render would submit (every group's range), those whose colour is not white.
+    int submittedVerticesNotWhite() const {
+        int notWhite = 0;
+        for (const ParticleGroup& group : system->groups()) {
+            for (int v = group.firstVertex; v < group.firstVertex + group.vertexCount; ++v) {
+                const float* colour = system->vertices() + v * kParticleVertexFloats + 3;
+                if (colour[0] != 1.0f || colour[1] != 1.0f || colour[2] != 1.0f) ++notWhite;
+            }
+        }
+        return notWhite;
+    }
 };
 
 TEST_F(ParticleFixture, LayerCountAboveFiveIsClampedAndSpritesComeFromTheSpritesFolder) {
@@ -283,6 +294,28 @@ TEST_F(ParticleFixture, NoSpawnAfterAnUpdateThatWrote80000Vertices) {
     int drawn = 0;
     for (const ParticleGroup& group : system->groups()) drawn += group.vertexCount;
     EXPECT_EQ(drawn, kParticlePoolVertices);
+    EXPECT_EQ(submittedVerticesNotWhite(), 0);
+}
+
+TEST_F(ParticleFixture, VerticesReachedForTheFirstTimeAreWhiteWhenDrawn) {
+    formats::ParticleLayer layer = steadyLayer();
+    layer.burstCount = 3;
+    addEffect("few", {layer});
+    layer.kind = formats::ParticleKind::Streak;
+    layer.burstCount = 700;
+    layer.spriteName = "spr_streak.tga";
+    addEffect("many", {layer});
+    system->spawnEffect("few", {}, {});
+    system->step(1.0f);
+    EXPECT_EQ(system->lastVertexCount(), 12);
+    EXPECT_EQ(submittedVerticesNotWhite(), 0);
+    // More vertices than any update before: the new ones start white too, behind the ones in use.
+    system->spawnEffect("many", {}, {});
+    system->spawnEffect("few", {}, {});
+    system->step(1.0f);
+    EXPECT_EQ(system->lastVertexCount(), 24 + 2800);
+    EXPECT_EQ(submittedVerticesNotWhite(), 0);
+    EXPECT_FLOAT_EQ(alphaOfVertex(24 + 2799), 0.5f);
 }
 
 TEST_F(ParticleFixture, BillboardInitialisationDrawsRandomNumbersInTheDefinedOrder) {
