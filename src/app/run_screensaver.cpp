@@ -63,10 +63,13 @@ void loadRunMode(RunSession& session) {
     showLoadingScreen(session);
     session.countdown.loadGlyphs(session.textures);
     loadSceneFile(session.scene, roomServices(session));
+    // What only the loading needed goes before the pool's GL buffer adds to what is resident.
+    session.releaseLoadingMemory();
     session.pool.setBufferObjectsAvailable(session.window.vboAvailable);
     session.pool.uploadPool();
+    // In buffer mode the buffer now holds the vertices.
+    session.pool.releaseClientCopy();
     releaseLoadingScreen(session);
-    session.releaseLoadingMemory();
     logLine("Loading models");
 }
 

@@ -90,7 +90,7 @@ void RunSession::startMusic() {
 }
 
 void RunSession::releaseLoadingMemory() {
-    pool.releaseClientCopy();
+    models.releaseDrawnCorners();
     media_.releaseResidentPages();
     platform::returnFreedHeapPages();
 }

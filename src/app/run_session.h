@@ -79,7 +79,8 @@ public:
     // framework's window only the copy that takes the music lock plays; the others log "Music plays
     // in another copy".
     void startMusic();
-    // Once loading is done: the archive pages that reading brought in and the heap pages that the
+    // Once the room is loaded, before its vertices are uploaded: the models' corners that only the
+    // pool needed are freed; the archive pages that reading brought in and the heap pages that the
     // decoded pictures and file copies held go back to the system.
     void releaseLoadingMemory();
     // The shutdown, once, in this order: the music stops; "Set old Gamma: " and the ramp found at

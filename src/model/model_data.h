@@ -57,7 +57,7 @@ struct ModelMesh {
     Vec3 pivot;
     ModelMaterial material;
     std::int32_t faceCount = 0;
-    std::vector<CornerRecord> corners;   // 3 × faceCount, kept for the model's lifetime
+    std::vector<CornerRecord> corners;   // 3 × faceCount; in Run mode only the collision mesh's stay
     float cornerRadius = 0;              // the largest distance of a corner from the pivot
     Vec3 boxMin, boxMax;                 // of the corner positions
     bool closedOutward = false;          // see MeshShape

@@ -127,6 +127,14 @@ void ModelManager::createInstance(ModelInstance& instance, const std::string& na
     buildInstance(instance, *model);
 }
 
+void ModelManager::releaseDrawnCorners() {
+    for (int slot = 0; slot < modelCount_; ++slot) {
+        for (ModelMesh& mesh : models_[slot].meshes) {
+            if (mesh.nodeName != kCollisionNodeName) std::vector<CornerRecord>().swap(mesh.corners);
+        }
+    }
+}
+
 void ModelManager::releaseAll() {
     for (int slot = 0; slot < modelCount_; ++slot) models_[slot] = Model{};
     modelCount_ = 0;

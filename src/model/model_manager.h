@@ -36,6 +36,10 @@ public:
     // Builds `instance` from the model of that name, loading it on first use. When it cannot be
     // found even then, the not-found handler gets "Not found " + name and the instance stays empty.
     void createInstance(ModelInstance& instance, const std::string& name);
+    // Frees the corners of every mesh but the collision mesh once they are in the pool, for when no
+    // more models load and nothing reads them (Run mode once loaded): drawing uses the pool, and
+    // only collisions read corners afterwards. Instances keep working.
+    void releaseDrawnCorners();
     // Forgets every model (instances made from them must not be used afterwards). The pool is not
     // touched.
     void releaseAll();

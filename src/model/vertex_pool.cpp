@@ -31,8 +31,6 @@ void SharedVertexPool::uploadPool() {
     glBindBufferARB(GL_ARRAY_BUFFER_ARB, buffer_);
     glBufferDataARB(GL_ARRAY_BUFFER_ARB, GLsizeiptrARB(vertices_.size() * sizeof(PoolVertex)),
                     vertices_.data(), GL_STATIC_DRAW_ARB);
-    // Appending doubled the capacity as it went; the copy kept beside the buffer needs no slack.
-    vertices_.shrink_to_fit();
     setPointers(nullptr);
     glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
 }

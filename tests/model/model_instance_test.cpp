@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "bsm_fixtures.h"
 #include "fake_media.h"
@@ -60,6 +61,15 @@ TEST_F(InstanceTest, BuildCopiesNodesCollisionMeshHelpersAndChildren) {
     // Fresh instance: identity matrices and rotations.
     EXPECT_EQ(wagon->drawMatrix, identityMatrix16());
     EXPECT_EQ(wagon->localRotation.w, 1);
+
+    // Once loaded, only the collision mesh keeps its corners; instances made before or after still
+    // collide with them.
+    const CornerRecord firstCollisionCorner = model->meshes[6].corners[0];
+    manager.releaseDrawnCorners();
+    EXPECT_TRUE(model->meshes[1].corners.empty());
+    EXPECT_EQ(rr.collisionCorners, model->meshes[6].corners.data());
+    EXPECT_EQ(make("railroad", m).collisionCornerCount, 3);
+    EXPECT_EQ(std::memcmp(rr.collisionCorners, &firstCollisionCorner, sizeof(CornerRecord)), 0);
 
     // No CollMesh: nothing to collide with.
     formats::BsmModel plain;
