@@ -199,8 +199,10 @@ bool SoundSystem::mixWhole(Playback& playback, std::int16_t* out, int frames, in
             if (!playback.loop || end == 0) return false;
             playback.position = 0;
         }
-        const std::uint32_t run = std::min<std::uint32_t>(static_cast<std::uint32_t>(frames), end - playback.position);
-        addScaled(out, playback.sample->frames.data() + static_cast<std::size_t>(playback.position) * kChannels,
+        const std::uint32_t run =
+            std::min<std::uint32_t>(static_cast<std::uint32_t>(frames), end - playback.position);
+        addScaled(out,
+                  playback.sample->frames.data() + static_cast<std::size_t>(playback.position) * kChannels,
                   run * kChannels, volume);
         playback.position += run;
         out += run * kChannels;
