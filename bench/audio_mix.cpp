@@ -15,6 +15,7 @@
 
 #include "sound/ogg_test_file.h"  // tests/sound/
 #include "sound/sound.h"
+#include "support/file_buffer.h"
 
 namespace {
 
@@ -39,14 +40,7 @@ const std::vector<std::uint8_t>& tenSecondTone() {
 }
 
 // The tone as the pack hands out the music: a copy the sound system takes over.
-FileBuffer readTone(const char*) {
-    const auto& ogg = tenSecondTone();
-    FileBuffer buffer;
-    buffer.data = static_cast<std::uint8_t*>(std::malloc(ogg.size()));
-    std::memcpy(buffer.data, ogg.data(), ogg.size());
-    buffer.size = static_cast<std::uint32_t>(ogg.size());
-    return buffer;
-}
+FileBuffer readTone(const char*) { return testsupport::copyToFileBuffer(tenSecondTone()); }
 
 // One 2048-frame block (about 46 ms of sound) of looping music at volume 40, decoded as it plays
 // (as Run mode plays the music).

@@ -8,6 +8,7 @@
 #include "formats/bsm.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
+#include "support/file_buffer.h"
 
 namespace {
 
@@ -39,13 +40,7 @@ formats::Bytes gridModel(int trianglesWanted) {
 void BM_LoadModel20000Triangles(benchmark::State& state) {
     const formats::Bytes file = gridModel(20000);
     MediaSources sources;
-    sources.readFile = [&file](const char*) {
-        FileBuffer buffer;
-        buffer.data = static_cast<std::uint8_t*>(std::malloc(file.size()));
-        std::memcpy(buffer.data, file.data(), file.size());
-        buffer.size = std::uint32_t(file.size());
-        return buffer;
-    };
+    sources.readFile = [&file](const char*) { return testsupport::copyToFileBuffer(file); };
     sources.getTexture = [](const std::string&) { return 1u; };
     for (auto _ : state) {
         SharedVertexPool pool;

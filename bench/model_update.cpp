@@ -13,6 +13,7 @@
 #include "model/model_instance.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
+#include "support/file_buffer.h"
 
 namespace {
 
@@ -32,13 +33,9 @@ formats::BsmMesh triangle(const std::string& node, const std::string& parent) {
 MediaSources sourcesFor(std::map<std::string, formats::Bytes>& files) {
     MediaSources sources;
     sources.readFile = [&files](const char* path) {
-        FileBuffer buffer;
         auto it = files.find(path);
-        if (it == files.end()) return buffer;
-        buffer.data = static_cast<std::uint8_t*>(std::malloc(it->second.size()));
-        std::memcpy(buffer.data, it->second.data(), it->second.size());
-        buffer.size = std::uint32_t(it->second.size());
-        return buffer;
+        if (it == files.end()) return FileBuffer{};
+        return testsupport::copyToFileBuffer(it->second);
     };
     sources.getTexture = [](const std::string&) { return 1u; };
     return sources;

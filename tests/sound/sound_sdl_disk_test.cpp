@@ -16,6 +16,7 @@
 
 #include "ogg_test_file.h"
 #include "sound/sound.h"
+#include "support/file_buffer.h"
 
 namespace {
 
@@ -66,13 +67,7 @@ TEST(SoundOverSdlDisk, MusicFlowsAndLoopsWithoutAGapAtTheChosenVolume) {
     std::vector<std::int16_t> expected;
     ASSERT_TRUE(decodeVorbisFromMemory(ogg.data(), std::uint32_t(ogg.size()), 44100, 1u << 20, expected));
     ASSERT_EQ(expected.size(), std::size_t(kFrames) * 2);
-    const auto readMusic = [&ogg](const char*) {
-        FileBuffer buffer;
-        buffer.data = static_cast<std::uint8_t*>(std::malloc(ogg.size()));
-        std::memcpy(buffer.data, ogg.data(), ogg.size());
-        buffer.size = std::uint32_t(ogg.size());
-        return buffer;
-    };
+    const auto readMusic = [&ogg](const char*) { return testsupport::copyToFileBuffer(ogg); };
     // The music as Run mode plays it, decoded on the device's thread as it plays.
     SoundSystem sound;  // the system's output
     sound.startMusic(true, 50.0f, readMusic);

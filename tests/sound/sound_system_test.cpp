@@ -12,6 +12,7 @@
 #include "fake_audio_output.h"
 #include "ogg_test_file.h"
 #include "sound/sound.h"
+#include "support/file_buffer.h"
 
 namespace {
 
@@ -29,11 +30,7 @@ std::vector<std::string> gPathsRead;
 FileBuffer readTestMusic(const char* path) {
     gPathsRead.push_back(path);
     if (gMusicFile.empty()) return FileBuffer{};
-    FileBuffer buffer;
-    buffer.data = static_cast<std::uint8_t*>(std::malloc(gMusicFile.size()));
-    std::memcpy(buffer.data, gMusicFile.data(), gMusicFile.size());
-    buffer.size = static_cast<std::uint32_t>(gMusicFile.size());
-    return buffer;
+    return testsupport::copyToFileBuffer(gMusicFile);
 }
 
 class SoundSystemTest : public ::testing::Test {

@@ -12,6 +12,7 @@
 #include "countdown/countdown.h"
 #include "gfx/overlay.h"
 #include "media/texture_manager.h"
+#include "support/file_buffer.h"
 #include "support/test_gl_context.h"
 
 namespace {
@@ -54,12 +55,7 @@ protected:
         requested.push_back(path);
         for (int slot = 0; slot < kOverlayTextureCount; ++slot) {
             if (std::strcmp(path, overlayTexturePath(slot)) != 0) continue;
-            const auto tga = solidTga(slotColour(slot));
-            FileBuffer buffer;
-            buffer.data = static_cast<std::uint8_t*>(std::malloc(tga.size()));
-            std::memcpy(buffer.data, tga.data(), tga.size());
-            buffer.size = static_cast<std::uint32_t>(tga.size());
-            return buffer;
+            return testsupport::copyToFileBuffer(solidTga(slotColour(slot)));
         }
         return FileBuffer{};
     }
