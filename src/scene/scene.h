@@ -40,6 +40,9 @@ struct MeshBatch {
     // alpha test, the light map on a second texture unit, it gives the picture of the layered
     // drawing.
     bool opaque = false;
+    // Triangles of its own lie on earlier ones in one plane. Where they tie, the layered drawing
+    // multiplies the framebuffer by both light maps, and only a layer of its own does that.
+    bool overlapsItself = false;
     Vec3 boxMin, boxMax;  // of its corners
 };
 

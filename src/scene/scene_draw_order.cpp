@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
 
 #include "model/vertex_pool.h"
 #include "scene/scene_internal.h"
@@ -68,9 +70,13 @@ float drawRank(const Scene& scene, const SceneObject& object) {
     return tier + kHoldsTheEye + std::sqrt(dot(farthest, farthest));
 }
 
+// A triangle's corners in the plane its normal is most nearly square to.
+using FlatTriangle = std::array<std::array<float, 2>, 3>;
+
 struct Face {
     Vec3 normal, corner, boxMin, boxMax;
     bool twoSided = false;
+    FlatTriangle flat{};
 };
 
 bool boxesOverlap(Vec3 aMin, Vec3 aMax, Vec3 bMin, Vec3 bMax, float margin) {
@@ -78,29 +84,48 @@ bool boxesOverlap(Vec3 aMin, Vec3 aMax, Vec3 bMin, Vec3 bMax, float margin) {
            bMin.y <= aMax.y + margin && aMin.z <= bMax.z + margin && bMin.z <= aMax.z + margin;
 }
 
+FlatTriangle flatten(const Vec3 (&corners)[3], const Vec3& normal) {
+    const float ax = std::fabs(normal.x), ay = std::fabs(normal.y), az = std::fabs(normal.z);
+    const int dropped = (ax >= ay && ax >= az) ? 0 : (ay >= az ? 1 : 2);
+    FlatTriangle flat{};
+    for (int k = 0; k < 3; ++k) {
+        const float xyz[3] = {corners[k].x, corners[k].y, corners[k].z};
+        flat[std::size_t(k)] = {xyz[dropped == 0 ? 1 : 0], xyz[dropped == 2 ? 1 : 2]};
+    }
+    return flat;
+}
+
+// None for a degenerate triangle, which covers no pixel.
+std::optional<Face> faceOf(const Vec3 (&p)[3], bool twoSided) {
+    const Vec3 normal = cross(p[1] - p[0], p[2] - p[0]);
+    const float length = std::sqrt(dot(normal, normal));
+    if (!(length > 0.0f)) return std::nullopt;
+    Face face;
+    face.normal = normal * (1.0f / length);
+    face.corner = p[0];
+    face.boxMin = {std::min({p[0].x, p[1].x, p[2].x}), std::min({p[0].y, p[1].y, p[2].y}),
+                   std::min({p[0].z, p[1].z, p[2].z})};
+    face.boxMax = {std::max({p[0].x, p[1].x, p[2].x}), std::max({p[0].y, p[1].y, p[2].y}),
+                   std::max({p[0].z, p[1].z, p[2].z})};
+    face.twoSided = twoSided;
+    face.flat = flatten(p, face.normal);
+    return face;
+}
+
+void appendFaces(const MeshBatch& batch, const SharedVertexPool& pool, std::vector<Face>& faces) {
+    for (int first = batch.firstCorner; first + 3 <= batch.firstCorner + batch.cornerCount; first += 3) {
+        Vec3 p[3];
+        for (int k = 0; k < 3; ++k) {
+            const float* position = pool[std::size_t(first + k)].position;
+            p[k] = {position[0], position[1], position[2]};
+        }
+        if (std::optional<Face> face = faceOf(p, batch.twoSided)) faces.push_back(*face);
+    }
+}
+
 std::vector<Face> facesOf(const SceneObject& object, const SharedVertexPool& pool) {
     std::vector<Face> faces;
-    for (const MeshBatch& batch : object.batches) {
-        for (int first = batch.firstCorner; first + 3 <= batch.firstCorner + batch.cornerCount; first += 3) {
-            Vec3 p[3];
-            for (int k = 0; k < 3; ++k) {
-                const float* position = pool[std::size_t(first + k)].position;
-                p[k] = {position[0], position[1], position[2]};
-            }
-            const Vec3 normal = cross(p[1] - p[0], p[2] - p[0]);
-            const float length = std::sqrt(dot(normal, normal));
-            if (!(length > 0.0f)) continue;  // a degenerate triangle covers no pixel
-            Face face;
-            face.normal = normal * (1.0f / length);
-            face.corner = p[0];
-            face.boxMin = {std::min({p[0].x, p[1].x, p[2].x}), std::min({p[0].y, p[1].y, p[2].y}),
-                           std::min({p[0].z, p[1].z, p[2].z})};
-            face.boxMax = {std::max({p[0].x, p[1].x, p[2].x}), std::max({p[0].y, p[1].y, p[2].y}),
-                           std::max({p[0].z, p[1].z, p[2].z})};
-            face.twoSided = batch.twoSided;
-            faces.push_back(face);
-        }
-    }
+    for (const MeshBatch& batch : object.batches) appendFaces(batch, pool, faces);
     return faces;
 }
 
@@ -115,7 +140,55 @@ bool facesMeet(const Face& a, const Face& b) {
            boxesOverlap(a.boxMin, a.boxMax, b.boxMin, b.boxMax, kPlaneGap);
 }
 
+// Whether two flat triangles share an area, not only an edge or a corner: no edge of either
+// separates them by more than a sliver.
+bool shareAnArea(const FlatTriangle& a, const FlatTriangle& b) {
+    const FlatTriangle* pair[2] = {&a, &b};
+    for (const FlatTriangle* owner : pair) {
+        for (int e = 0; e < 3; ++e) {
+            const auto& p = (*owner)[std::size_t(e)];
+            const auto& q = (*owner)[std::size_t((e + 1) % 3)];
+            const float nx = q[1] - p[1], ny = p[0] - q[0];
+            float low[2] = {0, 0}, high[2] = {0, 0};
+            for (int t = 0; t < 2; ++t) {
+                for (int k = 0; k < 3; ++k) {
+                    const float along =
+                        nx * (*pair[t])[std::size_t(k)][0] + ny * (*pair[t])[std::size_t(k)][1];
+                    low[t] = k == 0 ? along : std::min(low[t], along);
+                    high[t] = k == 0 ? along : std::max(high[t], along);
+                }
+            }
+            const float sliver = 1e-3f * std::sqrt(nx * nx + ny * ny);
+            if (high[0] <= low[1] + sliver || high[1] <= low[0] + sliver) return false;
+        }
+    }
+    return true;
+}
+
+bool overlapsAnEarlierFace(const std::vector<Face>& faces, std::size_t later) {
+    for (std::size_t earlier = 0; earlier < later; ++earlier) {
+        if (facesMeet(faces[earlier], faces[later]) && shareAnArea(faces[earlier].flat, faces[later].flat))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+void findBatchesOverlappingThemselves(Scene& scene, const SharedVertexPool& pool) {
+    std::vector<Face> faces;
+    for (SceneObject& object : scene.objects) {
+        for (MeshBatch& batch : object.batches) {
+            batch.overlapsItself = false;
+            if (!batch.hasLightMap) continue;
+            faces.clear();
+            appendFaces(batch, pool, faces);
+            for (std::size_t later = 1; later < faces.size() && !batch.overlapsItself; ++later) {
+                batch.overlapsItself = overlapsAnEarlierFace(faces, later);
+            }
+        }
+    }
+}
 
 void findTouchingObjects(Scene& scene, const SharedVertexPool& pool) {
     constexpr float kMargin = 0.05f;

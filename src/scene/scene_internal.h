@@ -8,7 +8,7 @@
 //   scene_visibility.cpp  decideVisibility, openPortals, fireSceneHelpers, frustumFromMatrices,
 //                         cubeOutsideFrustum, issueOcclusionQueries
 //   scene_lights.cpp      assignLights, beginObjectLights, endObjectLights
-//   scene_draw_order.cpp  findTouchingObjects, orderNearestFirst
+//   scene_draw_order.cpp  findTouchingObjects, findBatchesOverlappingThemselves, orderNearestFirst
 //   scene_render.cpp      drawMeshBatch, drawOpaqueBatch, batchOutsideFrustum
 
 #include <cstddef>
@@ -85,6 +85,8 @@ void endObjectLights(const Scene& scene, const SceneObject& object);
 // Fills SceneObject::touching from the objects' boxes and the room meshes' triangles in the pool
 // (at load).
 void findTouchingObjects(Scene& scene, const SharedVertexPool& pool);
+// Sets MeshBatch::overlapsItself for the light-mapped batches (at load).
+void findBatchesOverlappingThemselves(Scene& scene, const SharedVertexPool& pool);
 // The list's objects into Scene::drawOrder, nearest first where the picture allows: what stands in
 // the room that holds the camera, then the room's walls, then what is seen through its windows. An
 // object that blends keeps its place and no object moves past it, nor past an object it touches.
@@ -96,9 +98,10 @@ void orderNearestFirst(Scene& scene, const std::vector<int>& list);
 // test; the pool must be bound.
 void drawMeshBatch(const Scene& scene, const MeshBatch& batch);
 // An opaque batch (MeshBatch::opaque) in one pass: no blending and no alpha test, the light map
-// multiplied in on the second texture unit from the pool's second coordinate set. Leaves blending
-// and the alpha test off and the second unit's texturing on when the batch had a light map; the
-// pool must be bound.
+// multiplied in on the second texture unit from the pool's second coordinate set. A light map is
+// first laid on its own over the pixels where a surface drawn earlier has the batch's depth, as the
+// layered drawing's multiplying layer does. Leaves blending and the alpha test off and the second
+// unit's texturing on when the batch had a light map; the pool must be bound.
 void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch);
 // True when the batch's box lies wholly behind one plane of the frustum, a unit of margin given.
 bool batchOutsideFrustum(const Frustum& frustum, const MeshBatch& batch);

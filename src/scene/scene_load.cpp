@@ -286,7 +286,10 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
         for (SceneObject& object : *group) scene.objects.push_back(std::move(object));
     }
     linkObjects(scene);
-    if (services.pool) findTouchingObjects(scene, *services.pool);
+    if (services.pool) {
+        findTouchingObjects(scene, *services.pool);
+        findBatchesOverlappingThemselves(scene, *services.pool);
+    }
     if (services.occlusionQueries) {
         for (SceneObject& object : scene.objects) {
             if (!object.root) glGenQueriesARB(1, &object.query);

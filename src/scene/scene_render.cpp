@@ -77,9 +77,9 @@ void disableSecondUnit() {
 }
 
 // The pass with the same pictures as the layered one and less work for the renderer: opaque
-// batches in one pass each and without blending, nearer objects first so the renderer can reject
-// hidden pixels before shading them, batches outside the view left out, and no fog where it cannot
-// reach.
+// batches in one pass each and without blending (but for light-mapped ones whose own triangles tie),
+// nearer objects first so the renderer can reject hidden pixels before shading them, batches outside
+// the view left out, and no fog where it cannot reach.
 void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
     SharedVertexPool* pool = scene.services.pool;
     beginPass(scene, alphaReference);
@@ -125,7 +125,7 @@ void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaRef
             const bool poolBound = !pool->bufferMode() || !pool->bufferReleased();
             for (const MeshBatch& batch : object.batches) {
                 if (batchOutsideFrustum(scene.frustum, batch)) continue;
-                if (batch.opaque && poolBound) {
+                if (batch.opaque && poolBound && !batch.overlapsItself) {
                     drawOpaqueBatch(scene, batch);
                     secondUnitOn = secondUnitOn || batch.hasLightMap;
                 } else {
@@ -247,11 +247,23 @@ void drawMeshBatch(const Scene& scene, const MeshBatch& batch) {
 void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch) {
     const SharedVertexPool* pool = scene.services.pool;
     const char* base = (pool && !pool->bufferMode()) ? reinterpret_cast<const char*>(pool->data()) : nullptr;
+    glDisable(GL_ALPHA_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glActiveTexture(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTexture(GL_TEXTURE0);
+    if (batch.twoSided) glDisable(GL_CULL_FACE);
+    if (batch.hasLightMap) {
+        // The light map first, on the pixels that already hold the batch's depth: where a surface
+        // drawn earlier ties with the batch, the layered drawing darkens that surface by the
+        // batch's map too, as its multiplying layer passes the equal test there.
+        glTexCoordPointer(2, GL_FLOAT, GLsizei(kPoolStride), base + kPoolUv1Offset);
+        drawLayerOnSamePixels(batch, batch.lightMapTexture, GL_ONE_MINUS_SRC_ALPHA, GL_SRC_COLOR);
+        glTexCoordPointer(2, GL_FLOAT, GLsizei(kPoolStride), base + kPoolUv0Offset);
+    }
     glDisable(GL_LIGHTING);
     glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
     glDepthMask(GL_TRUE);
-    glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, batch.diffuseTexture);
     if (batch.hasLightMap) {
         // diffuse × light map: the framebuffer darkened by the map, as the multiplying layer does.
@@ -264,12 +276,7 @@ void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, GLsizei(kPoolStride), base + kPoolUv1Offset);
         glClientActiveTexture(GL_TEXTURE0);
-    } else {
-        glActiveTexture(GL_TEXTURE1);
-        glDisable(GL_TEXTURE_2D);
-        glActiveTexture(GL_TEXTURE0);
     }
-    if (batch.twoSided) glDisable(GL_CULL_FACE);
     glDrawArrays(GL_TRIANGLES, batch.firstCorner, batch.cornerCount);
     if (batch.twoSided) glEnable(GL_CULL_FACE);
 }

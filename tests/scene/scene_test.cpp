@@ -626,4 +626,42 @@ TEST(SceneDrawOrder, ObjectsTouchWhereTheyShareSpaceAndTheShellWhereFacesShareAP
     EXPECT_TRUE(scene.objects[5].touching.empty());
 }
 
+TEST(SceneDrawOrder, LightMappedBatchesWithTrianglesOverEarlierOnesInTheirPlaneAreFound) {
+    SharedVertexPool pool;
+    Scene scene;
+    // One batch of triangles given as (x, y, z) corners.
+    const auto addBatch = [&](const std::vector<Vec3>& corners, bool lightMap) {
+        MeshBatch batch;
+        batch.firstCorner = int(pool.append(corners.size()));
+        batch.cornerCount = int(corners.size());
+        batch.hasLightMap = lightMap;
+        for (std::size_t k = 0; k < corners.size(); ++k) {
+            float* p = pool[std::size_t(batch.firstCorner) + k].position;
+            p[0] = corners[k].x;
+            p[1] = corners[k].y;
+            p[2] = corners[k].z;
+        }
+        SceneObject object;
+        object.batches.push_back(batch);
+        scene.objects.push_back(std::move(object));
+    };
+    const std::vector<Vec3> square = {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 0, 0}, {10, 10, 0}, {0, 10, 0}};
+    const auto withSecond = [&square](Vec3 a, Vec3 b, Vec3 c) {
+        std::vector<Vec3> corners(square.begin(), square.begin() + 3);
+        corners.insert(corners.end(), {a, b, c});
+        return corners;
+    };
+    addBatch(square, true);                                                // 0: halves meet along an edge
+    addBatch(withSecond({2, 1, 0}, {9, 1, 0}, {9, 8, 0}), true);           // 1: the second lies on the first
+    addBatch(withSecond({2, 1, 0.5f}, {9, 1, 0.5f}, {9, 8, 0.5f}), true);  // 2: half a unit above
+    addBatch(withSecond({2, 1, 0}, {9, 8, 0}, {9, 1, 0}), true);           // 3: facing away, culled
+    addBatch(withSecond({2, 1, 0}, {9, 1, 0}, {9, 8, 0}), false);          // 4: no light map to lay twice
+    addBatch(withSecond({10, 0, 0}, {20, 0, 0}, {10, 10, 0}), true);       // 5: beside it, sharing an edge
+    findBatchesOverlappingThemselves(scene, pool);
+    const std::vector<bool> expected = {false, true, false, false, false, false};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(scene.objects[i].batches[0].overlapsItself, expected[i]) << "batch " << i;
+    }
+}
+
 }  // namespace

@@ -115,6 +115,58 @@ TEST_F(SceneGL, BatchWithIlluminationAndLightMapAddsThenMultiplies) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+// Two light-mapped squares in one plane, the second drawn over the first: where they tie, the first
+// keeps its colour and the second's map darkens it too, in one pass as in layers.
+TEST_F(SceneGL, OpaqueBatchDarkensWhatItTiesWithByItsLightMapAsTheLayersDo) {
+    SceneRig rig;
+    rig.media.textureNames["Textures/diffuse.tga"] = solidTexture(0.5f, 0.5f, 0.5f);
+    rig.media.textureNames["Textures/white.tga"] = solidTexture(1, 1, 1);
+    rig.media.textureNames["Textures/lightmap.tga"] = solidTexture(0.5f, 1.0f, 0.25f);
+    rig.media.textureNames["Textures/lightmap2.tga"] = solidTexture(1.0f, 0.5f, 0.5f);
+    formats::BssScene file;
+    const auto addSquare = [&file](const char* name, const char* parent, const char* diffuse,
+                                   const char* lightMap) {
+        formats::BssRoomMesh mesh = scenetest::square(name, parent, 100, 0);
+        mesh.materials[0].diffuseTexture = diffuse;
+        mesh.hasLightMap = true;
+        mesh.lightMapName = lightMap;
+        mesh.lightUvs = {{0.5f, 0.5f, 0}};
+        mesh.lightUvFaces = {{0, 0, 0}, {0, 0, 0}};
+        file.roomMeshes.push_back(mesh);
+    };
+    addSquare("room", "Scene Root", "diffuse.tga", "lightmap.tga");
+    addSquare("panel", "room", "white.tga", "lightmap2.tga");
+    rig.build(file);
+    const MeshBatch& first = rig.scene.objects[0].batches.at(0);
+    const MeshBatch& second = rig.scene.objects[1].batches.at(0);
+    ASSERT_TRUE(first.hasLightMap && second.hasLightMap);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    rig.pool.bindPool();
+    const auto draw = [&](void (*drawBatch)(const Scene&, const MeshBatch&)) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glColor4f(1, 1, 1, 1);
+        drawBatch(rig.scene, first);
+        drawBatch(rig.scene, second);
+        return centrePixel();
+    };
+    const std::array<int, 3> layered = draw(drawMeshBatch);
+    const std::array<int, 3> combined = draw(drawOpaqueBatch);
+    // 0.5 × (0.5, 1, 0.25) × (1, 0.5, 0.5).
+    EXPECT_NEAR(layered[0], 64, 3);
+    EXPECT_NEAR(layered[1], 64, 3);
+    EXPECT_NEAR(layered[2], 16, 3);
+    for (int channel = 0; channel < 3; ++channel) EXPECT_NEAR(combined[channel], layered[channel], 2);
+    rig.pool.unbindPool();
+    glActiveTexture(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTexture(GL_TEXTURE0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(SceneGL, GlassIsLeftForTheGlassPassWhichDrawsItOverTheRoom) {
     SceneRig rig;
     rig.media.textureNames["Textures/diffuse.tga"] = solidTexture(0, 0, 1);
