@@ -12,10 +12,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "media/mipmaps.h"
-#include "platform/window.h"
+#include "support/test_gl_context.h"
 
 namespace {
 
@@ -55,18 +56,11 @@ void drawScreenSquare(int units) {
 
 void BM_ScreenFill(benchmark::State& state) {
     const int units = int(state.range(0));
-    platform::VideoBackend& backend = platform::systemVideoBackend();
-    platform::WindowRequest request;
-    request.title = "bench";
-    request.width = kWidth;
-    request.height = kHeight;
-    request.fullscreen = false;
-    if (!backend.openWindow(request) || backend.createContext() != platform::ContextResult::Created ||
-        glewInit() != GLEW_OK) {
-        state.SkipWithError("no window or GL context (no display?)");
+    platform::TestGLContext gl;
+    if (!gl.create(kWidth, kHeight)) {
+        state.SkipWithError(("no GL context (no display?): " + gl.error()).c_str());
         return;
     }
-    backend.setSwapInterval(0);
     glViewport(0, 0, kWidth, kHeight);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
@@ -85,7 +79,6 @@ void BM_ScreenFill(benchmark::State& state) {
         glFinish();
     }
     glDeleteTextures(2, textures);
-    backend.closeWindow();
 }
 BENCHMARK(BM_ScreenFill)
     ->ArgName("texture_units")
