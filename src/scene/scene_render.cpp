@@ -249,9 +249,10 @@ void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch) {
     const char* base = (pool && !pool->bufferMode()) ? reinterpret_cast<const char*>(pool->data()) : nullptr;
     glDisable(GL_ALPHA_TEST);
     glEnable(GL_TEXTURE_2D);
-    glActiveTexture(GL_TEXTURE1);
-    glDisable(GL_TEXTURE_2D);
-    glActiveTexture(GL_TEXTURE0);
+    // The second unit's coordinate array goes off with its texture: a software renderer builds a
+    // vertex program for every set of arrays it meets, and an array left on that nothing reads
+    // costs one more of them.
+    disableSecondUnit();
     if (batch.twoSided) glDisable(GL_CULL_FACE);
     if (batch.hasLightMap) {
         // The light map first, on the pixels that already hold the batch's depth: where a surface

@@ -116,7 +116,8 @@ TEST_F(SceneGL, BatchWithIlluminationAndLightMapAddsThenMultiplies) {
 }
 
 // Two light-mapped squares in one plane, the second drawn over the first: where they tie, the first
-// keeps its colour and the second's map darkens it too, in one pass as in layers.
+// keeps its colour and the second's map darkens it too, in one pass as in layers; a batch without a
+// map afterwards leaves the second unit off.
 TEST_F(SceneGL, OpaqueBatchDarkensWhatItTiesWithByItsLightMapAsTheLayersDo) {
     SceneRig rig;
     rig.media.textureNames["Textures/diffuse.tga"] = solidTexture(0.5f, 0.5f, 0.5f);
@@ -160,10 +161,18 @@ TEST_F(SceneGL, OpaqueBatchDarkensWhatItTiesWithByItsLightMapAsTheLayersDo) {
     EXPECT_NEAR(layered[1], 64, 3);
     EXPECT_NEAR(layered[2], 16, 3);
     for (int channel = 0; channel < 3; ++channel) EXPECT_NEAR(combined[channel], layered[channel], 2);
-    rig.pool.unbindPool();
+
+    // A batch without a light map after one with it: the second unit's texture and coordinates off.
+    MeshBatch unmapped = second;
+    unmapped.hasLightMap = false;
+    drawOpaqueBatch(rig.scene, unmapped);
     glActiveTexture(GL_TEXTURE1);
-    glDisable(GL_TEXTURE_2D);
+    glClientActiveTexture(GL_TEXTURE1);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
     glActiveTexture(GL_TEXTURE0);
+    glClientActiveTexture(GL_TEXTURE0);
+    rig.pool.unbindPool();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
