@@ -43,6 +43,11 @@ struct SceneGL : ::testing::Test {
         glDepthFunc(GL_LESS);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        // Tests that draw batches or particles directly give their corners in clip coordinates.
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
     }
 };
 
@@ -82,10 +87,6 @@ TEST_F(SceneGL, BatchWithIlluminationAndLightMapAddsThenMultiplies) {
     const MeshBatch& batch = rig.scene.objects[0].batches.at(0);
     ASSERT_TRUE(batch.hasIllumination && batch.hasLightMap);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     glEnable(GL_CULL_FACE);
     rig.pool.bindPool();
     glColor4f(1, 1, 1, 1);
@@ -142,10 +143,6 @@ TEST_F(SceneGL, OpaqueBatchDarkensWhatItTiesWithByItsLightMapAsTheLayersDo) {
     const MeshBatch& second = rig.scene.objects[1].batches.at(0);
     ASSERT_TRUE(first.hasLightMap && second.hasLightMap);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     rig.pool.bindPool();
     const auto draw = [&](void (*drawBatch)(const Scene&, const MeshBatch&)) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -315,10 +312,6 @@ TEST_F(SceneGL, ParticlesDrawOneQuadPerParticleAndLeaveTheirState) {
     effect.layers = {layer};
     media.files["Particles/dot.bin"] = formats::encodeParticleEffect(effect);
     ParticleSystem particles(media.sources());
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     glEnable(GL_FOG);
     particles.spawnEffect("dot", {0, 0, 0}, {});
     particles.update(1.0f);
