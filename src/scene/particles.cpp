@@ -3,10 +3,10 @@
 #include <GL/glew.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "core/log.h"
+#include "core/random.h"
 #include "media/archive.h"
 
 namespace {
@@ -48,7 +48,7 @@ float randomBelow(float value) {
     if (!(value > -2147483648.0f && value < 2147483648.0f)) return 0.0f;
     const long long n = static_cast<long long>(value);
     if (n == 0) return 0.0f;
-    return float(std::rand() % n);
+    return float(sharedRandom().next() % n);
 }
 
 ParticleSystem::ParticleSystem(MediaSources sources)
@@ -157,9 +157,9 @@ void ParticleSystem::initialiseBillboard(ParticleEmitter& emitter, const EffectP
         p.velocity = rotate(emitter.orientation, velocity);
         p.halfSize = randomBelow(layer.sizeJitter.x) * 0.01f + layer.size.x;
         initialiseFade(p, layer);
-        p.angle = float(std::rand() % 360) * 0.0174444f;
+        p.angle = float(sharedRandom().next() % 360) * 0.0174444f;
         p.spinSpeed = layer.spinSpeed;
-        if (std::rand() % 100 > 50) p.spinSpeed = -p.spinSpeed;
+        if (sharedRandom().next() % 100 > 50) p.spinSpeed = -p.spinSpeed;
         p.frameCount = layer.frameCount < 1 ? 1 : layer.frameCount;
         p.frameRate = layer.frameRate;
         p.spin = layer.spin;
@@ -180,9 +180,9 @@ void ParticleSystem::initialiseStreak(ParticleEmitter& emitter, const EffectPara
             if (layer.radial) {
                 p.direction = p.position - emitter.position;
             } else {
-                p.direction.x = float(std::rand() % 100) * 0.02f - 1.0f;
-                p.direction.y = float(std::rand() % 100) * 0.02f - 1.0f;
-                p.direction.z = float(std::rand() % 100) * 0.02f - 1.0f;
+                p.direction.x = float(sharedRandom().next() % 100) * 0.02f - 1.0f;
+                p.direction.y = float(sharedRandom().next() % 100) * 0.02f - 1.0f;
+                p.direction.z = float(sharedRandom().next() % 100) * 0.02f - 1.0f;
             }
             p.direction = normalised(p.direction);
         }
@@ -190,9 +190,9 @@ void ParticleSystem::initialiseStreak(ParticleEmitter& emitter, const EffectPara
         Vec3 motion = p.direction;
         if (!layer.radial) {
             Vec3 scatter;
-            scatter.x = float(std::rand() % 100 - 50);
-            scatter.y = float(std::rand() % 100 - 50);
-            scatter.z = float(std::rand() % 100 - 50);
+            scatter.x = float(sharedRandom().next() % 100 - 50);
+            scatter.y = float(sharedRandom().next() % 100 - 50);
+            scatter.z = float(sharedRandom().next() % 100 - 50);
             motion = motion + normalised(scatter) * (layer.speed.z * 0.01f);
         }
         p.velocity = motion * ((randomBelow(layer.speedJitter.y) + layer.speed.x) * 0.01f);

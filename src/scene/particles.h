@@ -9,8 +9,9 @@
 //     release          forgets every emitter and group (the cache stays loaded)
 //
 // The effect files and their parser are effect_file.h.
-// Times are frame units (1/55 s); distances are scene units. rnd(v) is rand() mod trunc(v), 0 for a
-// truncated value of 0 (the C library generator, so a seeded run repeats exactly).
+// Times are frame units (1/55 s); distances are scene units. rnd(v) is the next number of
+// sharedRandom() mod trunc(v), 0 for a truncated value of 0 (so a seeded run repeats exactly, on every
+// platform).
 
 #include <cstdint>
 #include <memory>
@@ -152,5 +153,6 @@ private:
     Vec3 right_{1, 0, 0}, up_{0, 1, 0}, viewAxis_{0, 0, -1};
 };
 
-// rnd(v): rand() mod trunc(v), or 0 when trunc(v) is 0. Values beyond the int range count as 0.
+// rnd(v): the next number of sharedRandom() mod trunc(v), or 0 when trunc(v) is 0. Values beyond the int
+// range count as 0.
 float randomBelow(float value);

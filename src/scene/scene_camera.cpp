@@ -1,17 +1,16 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
-#include <cstdlib>
-
+#include "core/random.h"
 #include "scene/scene_internal.h"
 
 namespace {
 
 void seedGenerator(const Scene& scene) {
     if (scene.services.seeded) {
-        std::srand(scene.services.seed);
+        sharedRandom().seed(scene.services.seed);
     } else {
-        std::srand(scene.services.tickCount ? scene.services.tickCount() : 0u);
+        sharedRandom().seed(scene.services.tickCount ? scene.services.tickCount() : 0u);
     }
 }
 
@@ -69,7 +68,7 @@ int chooseNextCamera(Scene& scene, bool refill) {
     int chosen = 0;
     const int n = int(scene.cameraBag.size());
     if (n > 0) {
-        const int entry = n == 1 ? 0 : std::rand() % (n - 1);
+        const int entry = n == 1 ? 0 : sharedRandom().next() % (n - 1);
         chosen = scene.cameraBag[std::size_t(entry)];
         scene.cameraBag.erase(scene.cameraBag.begin() + entry);
     }

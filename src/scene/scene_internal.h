@@ -23,8 +23,8 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
 
 // ---- camera (scene_camera.cpp) -------------------------------------------------------------------
 
-// Takes a camera out of the bag: entry rand() mod (n − 1), or entry 0 when n is 1; an index outside
-// the camera list becomes 0. Refills (and reseeds) when the bag is empty after the draw and
+// Takes a camera out of the bag: entry sharedRandom().next() mod (n − 1), or entry 0 when n is 1; an
+// index outside the camera list becomes 0. Refills (and reseeds) when the bag is empty after the draw and
 // `refill` is set. Returns the camera index (0 with no cameras).
 int chooseNextCamera(Scene& scene, bool refill);
 // Fills the bag with every camera index and seeds the generator.
