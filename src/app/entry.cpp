@@ -51,10 +51,14 @@ int runGlimmerdale(int argc, char** argv) {
         std::fprintf(stderr, "Glimmerdale.scr: %s\n", error.c_str());
         return 2;
     }
-    if (options.fixedTime) {
-        platform::LocalTime start;
-        if (platform::parseLocalTime(options.timeText, start)) platform::setLocalTimeOverride(start);
-    }
+    // A repeatable run's clock moves on by its fixed frame steps (the frame loop steps it), from the
+    // --time moment or from now.
+    const platform::ClockPace pace =
+        options.fixedDt > 0.0 ? platform::ClockPace::Stepped : platform::ClockPace::RealTime;
+    platform::LocalTime start = platform::localTime();
+    if (options.fixedTime) platform::parseLocalTime(options.timeText, start);
+    if (options.fixedTime || pace == platform::ClockPace::Stepped)
+        platform::setLocalTimeOverride(start, pace);
 
     if (options.embedded) {
         openSharedLog();

@@ -171,8 +171,7 @@ void reportSoak(RunSession& session) {
 
 void waitForNextFrame(RunSession& session) {
     const double now = double(platform::performanceCounter()) / double(platform::performanceFrequency());
-    const double wait = session.frame.pacer.frameDone(now);
-    if (wait >= 0.001) platform::sleepMilliseconds(std::uint32_t(wait * 1000.0));
+    platform::sleepPrecisely(session.frame.pacer.frameDone(now));
 }
 
 void pollInput(RunSession& session) {
@@ -199,6 +198,9 @@ void runFrameLoop(RunSession& session, FrameView& view) {
         }
         updateCountdown(session.time);
         renderFrame(session, view);
+        // A repeatable run's local clock moves on by the fixed step.
+        if (frame.timer.fixedStep > 0.0f)
+            platform::advanceLocalTimeOverride(frame.timer.fixedStep * frame.timer.secondsPerUnit());
         pollInput(session);
         if (frame.soakReport) reportSoak(session);
         waitForNextFrame(session);

@@ -49,7 +49,7 @@ void pollInput(RunSession& session);
 constexpr long kSoakReportFrames = 1000;
 void reportSoak(RunSession& session);
 
-// Once per frame after the swap: sleeps as long as the frame pacer asks.
+// Once per frame after the swap: sleeps as long as the frame pacer asks, to within about a millisecond.
 void waitForNextFrame(RunSession& session);
 
 // Writes the screenshot if this is the picture the options asked for (called before a swap).

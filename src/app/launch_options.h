@@ -15,7 +15,8 @@ struct LaunchOptions {
     std::string screenshotPath;  // --screenshot FILE.png: written after the last frame
     bool fixedTime = false;      // --time "YYYY-MM-DD HH:MM:SS": the local clock starts there and runs on
     std::string timeText;
-    double fixedDt = 0.0;  // --fixed-dt X: a fixed frame step in frame units (0: measured)
+    double fixedDt = 0.0;  // --fixed-dt X: a fixed frame step in frame units (0: measured); the local
+                           // clock then advances by the steps
     bool seeded = false;   // --seed N: seed of the camera order
     std::uint32_t seed = 0;
     bool noVsync = false;     // --no-vsync
