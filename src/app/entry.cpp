@@ -37,9 +37,11 @@ int runGlimmerdale(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + (argc > 0 ? argc : 0));
     if (arguments.empty()) arguments.push_back(kScreensaverFileName);
 
+    // XScreenSaver's own spellings mean nothing on Windows: there "-fps" is a screensaver switch.
+    const bool frameworkFlags = platform::frameworkFlagsApply();
     LaunchOptions options;
     std::string error;
-    if (!takeLongOptions(arguments, options, error)) {
+    if (!takeLongOptions(arguments, options, error, frameworkFlags)) {
         std::fprintf(stderr, "Glimmerdale.scr: %s (see --help)\n", error.c_str());
         return 2;
     }
@@ -47,7 +49,7 @@ int runGlimmerdale(int argc, char** argv) {
         std::fputs(launchOptionsHelp().c_str(), stdout);
         return 0;
     }
-    if (!resolveHostWindow(options, std::getenv("XSCREENSAVER_WINDOW"), error)) {
+    if (!resolveHostWindow(options, frameworkFlags ? std::getenv("XSCREENSAVER_WINDOW") : nullptr, error)) {
         std::fprintf(stderr, "Glimmerdale.scr: %s\n", error.c_str());
         return 2;
     }
