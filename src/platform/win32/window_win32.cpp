@@ -7,6 +7,7 @@
 
 #include <utility>
 
+#include "platform/win32/refresh_rate_win32.h"
 #include "platform/win32/wide_text_win32.h"
 #include "platform/window.h"
 
@@ -166,6 +167,8 @@ public:
     void swapBuffers() override {
         if (dc_ != nullptr && context_ != nullptr) SwapBuffers(dc_);
     }
+
+    int refreshRate() override { return window_ != nullptr ? win32::refreshRateOf(window_) : 0; }
 
     // One message per call. The window procedure runs inside the dispatch (and inside the peek for
     // messages sent from other threads) and notes a close request or an ending key press.
