@@ -190,12 +190,20 @@ void runFrameLoop(RunSession& session, FrameView& view) {
             requestQuit();
             break;
         }
-        const platform::WindowEvent event = video.pollEvent();
+        // While no display shows the screensaver, a pass sleeps until an event comes instead of drawing.
+        const bool drawing = frame.visibility.seen();
+        const platform::WindowEvent event =
+            drawing ? video.pollEvent() : video.waitEvent(kUnseenWaitMilliseconds);
         if (event != platform::WindowEvent::None) {
             if (event == platform::WindowEvent::Resized) followClientSize(session.window);
+            followVisibility(session, event);
             if (handleWindowEvent(event)) break;
+        }
+        if (!drawing) {
+            pollInputWhileUnseen(session);
             continue;
         }
+        if (event != platform::WindowEvent::None) continue;
         updateCountdown(session.time);
         renderFrame(session, view);
         // A repeatable run's local clock moves on by the fixed step.

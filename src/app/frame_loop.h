@@ -29,8 +29,9 @@ bool cursorJumped(const platform::CursorPosition& previous, const platform::Curs
 
 // Runs while the run mode is Run: each pass takes one event (a key or close request makes the mode
 // Quit; the quit request ends the loop at once) or, with the queue empty, updates the countdown,
-// draws a frame and polls the left button. --frames ends it after that many frames. A run ended
-// before its last frame keeps what is on screen as its screenshot.
+// draws a frame and polls the left button. While no display shows the screensaver (visibility.h) a
+// pass waits for an event instead and draws nothing. --frames ends it after that many frames. A run
+// ended before its last frame keeps what is on screen as its screenshot.
 void runFrameLoop(RunSession& session, FrameView& view);
 
 // Draws one frame and presents it.
