@@ -56,6 +56,11 @@ add_executable(preview_host ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows/preview_hos
 target_link_options(preview_host PRIVATE -municode)
 target_link_libraries(preview_host PRIVATE gdi32 user32)
 
+# Tells the running screensaver what Windows would say about power (Wine never does).
+add_executable(power_broadcast ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows/power_broadcast.cpp)
+target_link_options(power_broadcast PRIVATE -municode)
+target_link_libraries(power_broadcast PRIVATE user32)
+
 # The Windows dialog toolkit over the program's real dialog resources (needs a display).
 add_executable(test_settings_win32 ${CMAKE_CURRENT_SOURCE_DIR}/settings/win32/options_dialog_win32_test.cpp)
 target_compile_options(test_settings_win32 PRIVATE ${GLIMMERDALE_WARNINGS})
@@ -75,4 +80,4 @@ if(NOT EXISTS "${GLIMMERDALE_WINE_TESTS}")
 endif()
 add_test(NAME test_wine COMMAND ${GLIMMERDALE_WINE_TESTS})
 set_tests_properties(test_wine PROPERTIES LABELS "e2e;windows" TIMEOUT 900 ENVIRONMENT
-  "GLIMMERDALE_WINDOWS_EXE=$<TARGET_FILE:Glimmerdale>;GLIMMERDALE_PREVIEW_HOST=$<TARGET_FILE:preview_host>;GLIMMERDALE_MEDIA_DIR=${GLIMMERDALE_MEDIA_DIR};GLIMMERDALE_DIALOG_PROBE=$<TARGET_FILE:dialog_probe>;GLIMMERDALE_INSTALLER=${GLIMMERDALE_INSTALLER};GLIMMERDALE_WINDOWS_BUILD_DIR=${PROJECT_BINARY_DIR}")
+  "GLIMMERDALE_WINDOWS_EXE=$<TARGET_FILE:Glimmerdale>;GLIMMERDALE_PREVIEW_HOST=$<TARGET_FILE:preview_host>;GLIMMERDALE_MEDIA_DIR=${GLIMMERDALE_MEDIA_DIR};GLIMMERDALE_DIALOG_PROBE=$<TARGET_FILE:dialog_probe>;GLIMMERDALE_POWER_BROADCAST=$<TARGET_FILE:power_broadcast>;GLIMMERDALE_LINUX_EXE=${GLIMMERDALE_MEDIA_DIR}/../Glimmerdale.scr;GLIMMERDALE_INSTALLER=${GLIMMERDALE_INSTALLER};GLIMMERDALE_WINDOWS_BUILD_DIR=${PROJECT_BINARY_DIR}")
