@@ -16,7 +16,7 @@ set(linux_only_tests
   platform/gamma_x11_test.cpp platform/restore_guardian_test.cpp platform/gl/crtc_gamma_test.cpp
   sound/sound_e2e_test.cpp sound/sound_sdl_disk_test.cpp
   gfx/gl/gl_window_test.cpp
-  platform/gl/display_power_x11_test.cpp platform/system_sleep_gio_test.cpp)
+  platform/system_sleep_gio_test.cpp)
 
 # The format writers and the archive packer that the tests build their fixtures with.
 set(ZLIB_USE_STATIC_LIBS ON)
