@@ -12,7 +12,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool openbox x11-utils
   p7zip-full libarchive-tools imagemagick
-  libxrandr-dev xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils
+  libxrandr-dev libxext-dev xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils dbus-daemon
   g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev debian-archive-keyring
   wine wine64 nsis zip
 )

@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 NATIVE_BUILD_DIR=${NATIVE_BUILD_DIR:-build}
 WINDOWS_BUILD_DIR=${WINDOWS_BUILD_DIR:-build-windows}
 
-BUILD_DIR=$NATIVE_BUILD_DIR bash scripts/build.sh --target test_wine
+# The native program too: the Wine tests compare its pictures with the Windows build's.
+BUILD_DIR=$NATIVE_BUILD_DIR bash scripts/build.sh --target test_wine Glimmerdale
 WINDOWS_TESTS=ON CMAKE_ARGS="-DGLIMMERDALE_WINE_TESTS=$(pwd)/$NATIVE_BUILD_DIR/tests/test_wine" \
   bash scripts/build-windows.sh --target all
 

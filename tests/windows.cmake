@@ -15,7 +15,8 @@ set(linux_only_tests
   platform/processes_test.cpp platform/gl/preview_window_test.cpp platform/gl/font_freetype_test.cpp
   platform/gamma_x11_test.cpp platform/restore_guardian_test.cpp platform/gl/crtc_gamma_test.cpp
   sound/sound_e2e_test.cpp sound/sound_sdl_disk_test.cpp
-  gfx/gl/gl_window_test.cpp)
+  gfx/gl/gl_window_test.cpp
+  platform/system_sleep_gio_test.cpp)
 
 # The format writers and the archive packer that the tests build their fixtures with.
 set(ZLIB_USE_STATIC_LIBS ON)
@@ -55,6 +56,11 @@ add_executable(preview_host ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows/preview_hos
 target_link_options(preview_host PRIVATE -municode)
 target_link_libraries(preview_host PRIVATE gdi32 user32)
 
+# Tells the running screensaver what Windows would say about power (Wine never does).
+add_executable(power_broadcast ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows/power_broadcast.cpp)
+target_link_options(power_broadcast PRIVATE -municode)
+target_link_libraries(power_broadcast PRIVATE user32)
+
 # The Windows dialog toolkit over the program's real dialog resources (needs a display).
 add_executable(test_settings_win32 ${CMAKE_CURRENT_SOURCE_DIR}/settings/win32/options_dialog_win32_test.cpp)
 target_compile_options(test_settings_win32 PRIVATE ${GLIMMERDALE_WARNINGS})
@@ -74,4 +80,4 @@ if(NOT EXISTS "${GLIMMERDALE_WINE_TESTS}")
 endif()
 add_test(NAME test_wine COMMAND ${GLIMMERDALE_WINE_TESTS})
 set_tests_properties(test_wine PROPERTIES LABELS "e2e;windows" TIMEOUT 900 ENVIRONMENT
-  "GLIMMERDALE_WINDOWS_EXE=$<TARGET_FILE:Glimmerdale>;GLIMMERDALE_PREVIEW_HOST=$<TARGET_FILE:preview_host>;GLIMMERDALE_MEDIA_DIR=${GLIMMERDALE_MEDIA_DIR};GLIMMERDALE_DIALOG_PROBE=$<TARGET_FILE:dialog_probe>;GLIMMERDALE_INSTALLER=${GLIMMERDALE_INSTALLER};GLIMMERDALE_WINDOWS_BUILD_DIR=${PROJECT_BINARY_DIR}")
+  "GLIMMERDALE_WINDOWS_EXE=$<TARGET_FILE:Glimmerdale>;GLIMMERDALE_PREVIEW_HOST=$<TARGET_FILE:preview_host>;GLIMMERDALE_MEDIA_DIR=${GLIMMERDALE_MEDIA_DIR};GLIMMERDALE_DIALOG_PROBE=$<TARGET_FILE:dialog_probe>;GLIMMERDALE_POWER_BROADCAST=$<TARGET_FILE:power_broadcast>;GLIMMERDALE_LINUX_EXE=${GLIMMERDALE_MEDIA_DIR}/../Glimmerdale.scr;GLIMMERDALE_INSTALLER=${GLIMMERDALE_INSTALLER};GLIMMERDALE_WINDOWS_BUILD_DIR=${PROJECT_BINARY_DIR}")

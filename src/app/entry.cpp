@@ -37,9 +37,11 @@ int runGlimmerdale(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + (argc > 0 ? argc : 0));
     if (arguments.empty()) arguments.push_back(kScreensaverFileName);
 
+    // XScreenSaver's own spellings mean nothing on Windows: there "-fps" is a screensaver switch.
+    const bool frameworkFlags = platform::frameworkFlagsApply();
     LaunchOptions options;
     std::string error;
-    if (!takeLongOptions(arguments, options, error)) {
+    if (!takeLongOptions(arguments, options, error, frameworkFlags)) {
         std::fprintf(stderr, "Glimmerdale.scr: %s (see --help)\n", error.c_str());
         return 2;
     }
@@ -47,14 +49,18 @@ int runGlimmerdale(int argc, char** argv) {
         std::fputs(launchOptionsHelp().c_str(), stdout);
         return 0;
     }
-    if (!resolveHostWindow(options, std::getenv("XSCREENSAVER_WINDOW"), error)) {
+    if (!resolveHostWindow(options, frameworkFlags ? std::getenv("XSCREENSAVER_WINDOW") : nullptr, error)) {
         std::fprintf(stderr, "Glimmerdale.scr: %s\n", error.c_str());
         return 2;
     }
-    if (options.fixedTime) {
-        platform::LocalTime start;
-        if (platform::parseLocalTime(options.timeText, start)) platform::setLocalTimeOverride(start);
-    }
+    // A repeatable run's clock moves on by its fixed frame steps (the frame loop steps it), from the
+    // --time moment or from now.
+    const platform::ClockPace pace =
+        options.fixedDt > 0.0 ? platform::ClockPace::Stepped : platform::ClockPace::RealTime;
+    platform::LocalTime start = platform::localTime();
+    if (options.fixedTime) platform::parseLocalTime(options.timeText, start);
+    if (options.fixedTime || pace == platform::ClockPace::Stepped)
+        platform::setLocalTimeOverride(start, pace);
 
     if (options.embedded) {
         openSharedLog();

@@ -171,8 +171,7 @@ void reportSoak(RunSession& session) {
 
 void waitForNextFrame(RunSession& session) {
     const double now = double(platform::performanceCounter()) / double(platform::performanceFrequency());
-    const double wait = session.frame.pacer.frameDone(now);
-    if (wait >= 0.001) platform::sleepMilliseconds(std::uint32_t(wait * 1000.0));
+    platform::sleepPrecisely(session.frame.pacer.frameDone(now));
 }
 
 void pollInput(RunSession& session) {
@@ -191,14 +190,25 @@ void runFrameLoop(RunSession& session, FrameView& view) {
             requestQuit();
             break;
         }
-        const platform::WindowEvent event = video.pollEvent();
+        // While no display shows the screensaver, a pass sleeps until an event comes instead of drawing.
+        const bool drawing = frame.visibility.seen();
+        const platform::WindowEvent event =
+            drawing ? video.pollEvent() : video.waitEvent(kUnseenWaitMilliseconds);
         if (event != platform::WindowEvent::None) {
             if (event == platform::WindowEvent::Resized) followClientSize(session.window);
+            followVisibility(session, event);
             if (handleWindowEvent(event)) break;
+        }
+        if (!drawing) {
+            pollInputWhileUnseen(session);
             continue;
         }
+        if (event != platform::WindowEvent::None) continue;
         updateCountdown(session.time);
         renderFrame(session, view);
+        // A repeatable run's local clock moves on by the fixed step.
+        if (frame.timer.fixedStep > 0.0f)
+            platform::advanceLocalTimeOverride(frame.timer.fixedStep * frame.timer.secondsPerUnit());
         pollInput(session);
         if (frame.soakReport) reportSoak(session);
         waitForNextFrame(session);

@@ -29,8 +29,9 @@ bool cursorJumped(const platform::CursorPosition& previous, const platform::Curs
 
 // Runs while the run mode is Run: each pass takes one event (a key or close request makes the mode
 // Quit; the quit request ends the loop at once) or, with the queue empty, updates the countdown,
-// draws a frame and polls the left button. --frames ends it after that many frames. A run ended
-// before its last frame keeps what is on screen as its screenshot.
+// draws a frame and polls the left button. While no display shows the screensaver (visibility.h) a
+// pass waits for an event instead and draws nothing. --frames ends it after that many frames. A run
+// ended before its last frame keeps what is on screen as its screenshot.
 void runFrameLoop(RunSession& session, FrameView& view);
 
 // Draws one frame and presents it.
@@ -49,7 +50,7 @@ void pollInput(RunSession& session);
 constexpr long kSoakReportFrames = 1000;
 void reportSoak(RunSession& session);
 
-// Once per frame after the swap: sleeps as long as the frame pacer asks.
+// Once per frame after the swap: sleeps as long as the frame pacer asks, to within about a millisecond.
 void waitForNextFrame(RunSession& session);
 
 // Writes the screenshot if this is the picture the options asked for (called before a swap).

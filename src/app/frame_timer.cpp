@@ -2,30 +2,64 @@
 
 #include "platform/clock.h"
 
-void FrameTimer::startAt(std::uint64_t counterFrequency, std::uint64_t counter) {
+namespace {
+
+float secondsOf(std::uint32_t milliseconds) {
+    return static_cast<float>(static_cast<double>(milliseconds) * 0.001);
+}
+
+}  // namespace
+
+void FrameTimer::startAt(std::uint64_t counterFrequency, std::uint64_t counter, std::uint32_t milliseconds) {
     frequency = counterFrequency;
     previousCounter = counter;
+    previousCounterRead = true;
+    // The millisecond clock too: a first step on the fall-back is not the time since boot.
+    previousSeconds = secondsOf(milliseconds);
     dt = 0.0f;
 }
 
-void FrameTimer::start() { startAt(platform::performanceFrequency(), platform::performanceCounter()); }
+void FrameTimer::start() {
+    std::uint64_t counter = 0;
+    const bool counterRead = platform::readPerformanceCounter(counter);
+    startAt(platform::performanceFrequency(), counter, platform::tickCount());
+    previousCounterRead = counterRead;
+}
+
+void FrameTimer::resumeAt(bool counterRead, std::uint64_t counter, std::uint32_t milliseconds) {
+    previousCounter = counter;
+    previousCounterRead = counterRead;
+    previousSeconds = secondsOf(milliseconds);
+    periodStart = previousSeconds;
+    frameCount = 0.0f;
+}
+
+void FrameTimer::resume() {
+    std::uint64_t counter = 0;
+    const bool counterRead = platform::readPerformanceCounter(counter);
+    resumeAt(counterRead, counter, platform::tickCount());
+}
 
 void FrameTimer::tick(float elapsed) {
-    advance(true, platform::performanceCounter(), platform::tickCount(), elapsed);
+    std::uint64_t counter = 0;
+    const bool counterRead = platform::readPerformanceCounter(counter);
+    advance(counterRead, counter, platform::tickCount(), elapsed);
 }
 
 void FrameTimer::advance(bool counterRead, std::uint64_t counter, std::uint32_t milliseconds, float elapsed) {
     float raw = 0.0f;
-    if (counterRead && frequency != 0) {
+    // A counter read after a failed one has nothing to measure from: that frame's step comes from the
+    // millisecond clock as well.
+    const bool measuredByCounter = counterRead && previousCounterRead && frequency != 0;
+    if (measuredByCounter) {
         // Elapsed seconds x 55: one frame unit is 1/55 second.
         raw = static_cast<float>(counter - previousCounter) * scale * 1.1f / static_cast<float>(frequency);
-        previousCounter = counter;
-    } else {
-        counterRead = false;
     }
+    if (counterRead) previousCounter = counter;
+    previousCounterRead = counterRead;
 
-    const float seconds = static_cast<float>(static_cast<double>(milliseconds) * 0.001);
-    if (!counterRead) raw = (seconds - previousSeconds) * scale;
+    const float seconds = secondsOf(milliseconds);
+    if (!measuredByCounter) raw = (seconds - previousSeconds) * scale;
 
     frameCount += 1.0f;
     previousSeconds = seconds;

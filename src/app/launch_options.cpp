@@ -121,12 +121,13 @@ bool checkCombinations(const LaunchOptions& options, bool lookFromGiven, bool lo
 
 }  // namespace
 
-bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options, std::string& error) {
+bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options, std::string& error,
+                     bool frameworkFlags) {
     std::vector<std::string> kept;
     bool lookFromGiven = false, lookAtGiven = false, fovGiven = false;
     if (!arguments.empty()) kept.push_back(arguments[0]);
     for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string argument = withTwoDashes(arguments[i]);
+        const std::string argument = frameworkFlags ? withTwoDashes(arguments[i]) : arguments[i];
         if (argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
             kept.push_back(argument);
             continue;
@@ -277,7 +278,8 @@ std::string launchOptionsHelp() {
            "  --frames N              quit after N frames\n"
            "  --screenshot FILE.png   write the last frame to FILE.png\n"
            "  --time \"YYYY-MM-DD HH:MM:SS\"  start the local clock at this moment; it runs on from there\n"
-           "  --fixed-dt X            a fixed frame step X (in 1/55 s), for repeatable pictures\n"
+           "  --fixed-dt X            a fixed frame step X (in 1/55 s), for repeatable pictures; the\n"
+           "                          local clock then moves on by the steps, not in real time\n"
            "  --seed N                seed of the camera order\n"
            "  --no-vsync              do not wait for the vertical blank\n"
            "  --max-fps N             without vsync, draw at most N frames a second (0: no cap;\n"
@@ -296,7 +298,8 @@ std::string launchOptionsHelp() {
            "  --help                  print this text and exit\n"
            "\n"
            "Inside a screensaver framework (XScreenSaver): live Run mode in the framework's window until\n"
-           "SIGTERM; input is the framework's; one copy per monitor, of which one plays the music:\n"
+           "SIGTERM; input is the framework's; one copy per monitor, of which one plays the music (the\n"
+           "one-dash spellings and $XSCREENSAVER_WINDOW are read on Linux only):\n"
            "  --root, -root           draw into $XSCREENSAVER_WINDOW, or without it into the root window\n"
            "  --window-id ID, -window-id ID  draw into the X11 window ID (decimal or 0x hex)\n"
            "For this run only, over the stored options (which stay as they are):\n"

@@ -15,7 +15,8 @@ struct LaunchOptions {
     std::string screenshotPath;  // --screenshot FILE.png: written after the last frame
     bool fixedTime = false;      // --time "YYYY-MM-DD HH:MM:SS": the local clock starts there and runs on
     std::string timeText;
-    double fixedDt = 0.0;  // --fixed-dt X: a fixed frame step in frame units (0: measured)
+    double fixedDt = 0.0;  // --fixed-dt X: a fixed frame step in frame units (0: measured); the local
+                           // clock then advances by the steps
     bool seeded = false;   // --seed N: seed of the camera order
     std::uint32_t seed = 0;
     bool noVsync = false;     // --no-vsync
@@ -49,12 +50,15 @@ struct LaunchOptions {
 
 // Takes every argument that starts with "--" (and the value of an option that has one, given as the
 // next argument or after "=") out of `arguments`, from index 1 on, into `options`; the program name
-// and all other arguments stay, in their order, for the screensaver's own parser. Returns false
+// and all other arguments stay, in their order, for the screensaver's own parser. With
+// `frameworkFlags`, XScreenSaver's one-dash flags (-root, -window-id, -fps) are taken as their long
+// options; without, they stay as screensaver switches, as Windows hands them. Returns false
 // with a one-line `error` (and `arguments` and `options` in an unspecified state) for an unknown
 // option, a missing value, a value out of range or options that do not go together (--camera-key
 // without --camera, only one of --look-from and --look-at, the two the same point, --fov without
 // them, --look-from with --camera).
-bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options, std::string& error);
+bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options, std::string& error,
+                     bool frameworkFlags = true);
 
 // The text --help prints: the screensaver switches and every long option, one per line.
 std::string launchOptionsHelp();

@@ -13,6 +13,7 @@
 #include "app/frame_pacer.h"
 #include "app/frame_timer.h"
 #include "app/launch_options.h"
+#include "app/visibility.h"
 #include "countdown/countdown.h"
 #include "gfx/bitmap_font.h"
 #include "gfx/gl_window.h"
@@ -35,6 +36,7 @@ class MediaPack;
 struct FrameLoopState {
     FrameTimer timer;
     FramePacer pacer;               // waits between frames when the swap does not
+    Visibility visibility;          // nothing is drawn while no display shows the screensaver
     float elapsed = 0.0f;           // grows by half of each frame's dt; gates the fade-in
     float fadeAlpha = 0.0f;         // the start-up fade from black: 1 once GL is up, then falling
     float captureAlpha = 0.0f;      // cross-fade from the captured frame: 1.2 at a capture, falling

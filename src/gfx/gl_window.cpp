@@ -178,6 +178,10 @@ bool handleWindowEvent(platform::WindowEvent event) {
         case platform::WindowEvent::None:
         case platform::WindowEvent::Ignored:
         case platform::WindowEvent::Resized:
+        case platform::WindowEvent::DisplaysOff:
+        case platform::WindowEvent::DisplaysOn:
+        case platform::WindowEvent::SystemSuspending:
+        case platform::WindowEvent::SystemResumed:
             return false;
     }
     return false;

@@ -2,6 +2,7 @@
 
 #include "platform/clock_backend.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace platform {
@@ -45,8 +46,10 @@ void civilFromDays(std::int64_t days, int& year, int& month, int& day) {
 
 struct Override {
     bool active = false;
+    ClockPace pace = ClockPace::RealTime;
     LocalTime start;
     std::uint64_t startCounter = 0;
+    double steppedSeconds = 0.0;  // a stepped clock's time since its start
 };
 
 Override& theOverride() {
@@ -99,13 +102,20 @@ bool parseLocalTime(const std::string& text, LocalTime& out) {
     return true;
 }
 
-bool setLocalTimeOverride(const LocalTime& start) {
+bool setLocalTimeOverride(const LocalTime& start, ClockPace pace) {
     if (!isRealDate(start)) return false;
     Override& state = theOverride();
     state.start = addSeconds(start, 0);
     state.startCounter = performanceCounter();
+    state.pace = pace;
+    state.steppedSeconds = 0.0;
     state.active = true;
     return true;
+}
+
+void advanceLocalTimeOverride(double seconds) {
+    Override& state = theOverride();
+    if (state.active && state.pace == ClockPace::Stepped && seconds > 0.0) state.steppedSeconds += seconds;
 }
 
 void clearLocalTimeOverride() { theOverride().active = false; }
@@ -113,6 +123,11 @@ void clearLocalTimeOverride() { theOverride().active = false; }
 LocalTime localTime() {
     const Override& state = theOverride();
     if (!state.active) return backend::systemLocalTime();
+    if (state.pace == ClockPace::Stepped) {
+        // Rounded to the microsecond first, so that 55 steps of 1/55 s make a whole second.
+        const std::int64_t milliseconds = std::llround(state.steppedSeconds * 1e6) / 1000;
+        return addSeconds(state.start, milliseconds / 1000, static_cast<int>(milliseconds % 1000));
+    }
     const std::uint64_t frequency = performanceFrequency();
     const std::uint64_t elapsed = performanceCounter() - state.startCounter;
     const std::uint64_t wholeSeconds = elapsed / frequency;

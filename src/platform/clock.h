@@ -21,6 +21,8 @@ struct LocalTime {
 
 // The monotonic high-resolution counter, in counts of performanceFrequency() per second.
 std::uint64_t performanceCounter();
+// The same counter, false (and `counter` untouched) when the system could not read it.
+bool readPerformanceCounter(std::uint64_t& counter);
 // Counts per second of performanceCounter(); constant for the life of the process, never 0.
 std::uint64_t performanceFrequency();
 
@@ -35,9 +37,15 @@ LocalTime localTime();
 // Returns false and leaves `out` alone for anything else.
 bool parseLocalTime(const std::string& text, LocalTime& out);
 
+// How an overridden local clock runs on: in real time, or only by the steps it is given (a
+// repeatable run, whose clock follows its fixed frame steps).
+enum class ClockPace { RealTime, Stepped };
+
 // From now on localTime() starts at `start` (its dayOfWeek and millisecond are ignored and worked
-// out) and runs on in real time. Returns false, changing nothing, when `start` is not a real date.
-bool setLocalTimeOverride(const LocalTime& start);
+// out) and runs on at `pace`. Returns false, changing nothing, when `start` is not a real date.
+bool setLocalTimeOverride(const LocalTime& start, ClockPace pace = ClockPace::RealTime);
+// Moves a stepped override on by `seconds` (0 or more); nothing for any other clock.
+void advanceLocalTimeOverride(double seconds);
 // Back to the system's local time.
 void clearLocalTimeOverride();
 
@@ -47,5 +55,8 @@ LocalTime addSeconds(const LocalTime& start, std::int64_t seconds, int milliseco
 
 // Gives up the processor for at least this many milliseconds.
 void sleepMilliseconds(std::uint32_t milliseconds);
+// Gives up the processor for `seconds`, waking within about a millisecond of the end: the frame
+// pacer's waits. (A plain sleep on Windows counts in steps of the system timer, 15.6 ms.)
+void sleepPrecisely(double seconds);
 
 }  // namespace platform

@@ -9,6 +9,11 @@ enum class WindowEvent {
     CloseOrKey,   // a close request or a key press that ends the screensaver
     QuitRequest,  // the quit message: the frame loop ends at once
     Resized,      // the window took another size (a host's window); clientSize() has the new one
+    // What the system says about who can see the window (see power_events.h):
+    DisplaysOff,       // every display is off, dimmed or in power saving
+    DisplaysOn,        // a display shows a picture again
+    SystemSuspending,  // the system is about to sleep
+    SystemResumed,     // the system woke up
 };
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 // (XScreenSaver's "hacks"): the framework hands over a window, owns all input, starts one copy per
 // monitor and ends each copy with SIGTERM.
 //
+//   frameworkFlagsApply       whether a framework's own flags and variable are read at all
 //   createHostWindowBackend   the video backend over the host's window
 //   takeMusicLock             which of the copies running side by side plays the music
 //   stateFolder, shareLogFile where those copies keep their log, and how they share it
@@ -14,6 +15,11 @@
 #include "platform/window.h"
 
 namespace platform {
+
+// True where a framework hands its modules flags of its own (XScreenSaver on X11: -root, -window-id,
+// -fps and the XSCREENSAVER_WINDOW variable). False on Windows, where a word with one dash is a
+// screensaver switch as the system hands it, and no framework names a window in the environment.
+bool frameworkFlagsApply();
 
 // A backend that draws with GL into the existing X11 window `hostWindow` (0: the root window of the
 // default screen). openWindow ignores the requested size and full-screen flag: the picture takes the

@@ -59,6 +59,10 @@ public:
     // --- events ---
     // Takes at most one event off the queue without waiting.
     virtual WindowEvent pollEvent() = 0;
+    // Takes one event, waiting up to `timeoutMilliseconds` for it to come (None when none came), with
+    // the process asleep meanwhile: a frame loop that draws nothing must not spin. The default polls,
+    // sleeps the whole time when the queue is empty, then polls again.
+    virtual WindowEvent waitEvent(int timeoutMilliseconds);
     // Puts a quit request at the end of the queue, so the frame loop ends at its next event.
     virtual void postQuit() = 0;
 

@@ -6,6 +6,7 @@
 //   SampleRecord          one loaded sample (handle, name, valid flag, last playback channel)
 //   SoundSystem           initSound / loadSampleFromMemory / playSample / setMasterVolume / shutdownSound
 //   startMusic/stopMusic  the run-mode music start-up and shutdown ("Music/music.ogg", looped)
+//   pauseMusic/resumeMusic  while nobody can see the screensaver: the output closed, the place kept
 //
 // Threads: every operation is called from the main thread. The audio thread reads the decoded
 // samples, the playback positions (changed by the main thread only while the output is locked, never
@@ -95,6 +96,15 @@ public:
                     const std::function<FileBuffer(const char* path)>& readMusic);
     // The matching shutdown: shutdownSound() when startMusic started the music; otherwise nothing.
     void stopMusic();
+    // While the output is open: stops it and closes the device, so that nothing keeps the sound
+    // server (and with it the machine) awake; every playback keeps its place. Otherwise nothing.
+    void pauseMusic();
+    // After pauseMusic: opens the device again and goes on from where the playbacks were. A device
+    // that cannot be opened leaves the music silent until the next resume. Otherwise nothing.
+    void resumeMusic();
+    bool musicPaused() const { return paused_; }
+    // Frames the music has played since it started or last looped (0 without music).
+    std::uint32_t musicPosition() const;
 
     bool enabled() const { return enabled_; }
     std::uint8_t masterVolume() const { return masterVolume_; }
@@ -155,6 +165,7 @@ private:
     std::vector<std::unique_ptr<SampleData>> sampleData_;  // by handle - 1; null once freed
     int musicSample_ = -1;
     bool musicStarted_ = false;
+    bool paused_ = false;
     Playback playbacks_[kMaxPlaybacks];
     std::int16_t streamPiece_[kStreamPieceFrames * kChannels] = {};  // the audio thread's own
     std::uint32_t nextChannel_ = 1;

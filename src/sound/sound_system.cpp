@@ -170,6 +170,34 @@ void SoundSystem::stopMusic() {
     shutdownSound();
 }
 
+void SoundSystem::pauseMusic() {
+    if (!enabled_ || !output_ || !output_->isOpen() || paused_) return;
+    // A device merely stopped would still hold a stream open (SDL even goes on writing silence).
+    output_->stop();
+    output_->close();
+    paused_ = true;
+}
+
+void SoundSystem::resumeMusic() {
+    if (!paused_) return;
+    paused_ = false;
+    if (!enabled_ || !output_) return;
+    if (output_->open(kSampleRate, kChannels, &SoundSystem::fillCallback, this)) output_->start();
+}
+
+std::uint32_t SoundSystem::musicPosition() const {
+    if (musicSample_ < 0 || musicSample_ >= static_cast<int>(samples_.size())) return 0;
+    const std::uint32_t channel = samples_[musicSample_].channel;
+    for (const Playback& playback : playbacks_) {
+        if (channel == 0 || playback.channel != channel) continue;
+        if (!output_ || !output_->isOpen()) return playback.position;
+        // The audio thread moves it on; it is read while the callback is held off.
+        platform::AudioLockGuard hold(*output_);
+        return playback.position;
+    }
+    return 0;
+}
+
 const std::int16_t* SoundSystem::sampleFrames(int index, std::uint32_t* frameCount) const {
     if (frameCount != nullptr) *frameCount = 0;
     if (index < 0 || index >= static_cast<int>(samples_.size()) || samples_[index].handle == 0)

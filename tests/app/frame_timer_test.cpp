@@ -94,6 +94,37 @@ TEST(FrameTimer, MillisecondFallBackIsSecondsTimesFifty) {
     EXPECT_NEAR(noCounter.history[FrameTimer::kHistory - 1], 10.0f, 1e-4);
 }
 
+TEST(FrameTimer, AFailedCounterReadFallsBackToTheMillisecondClockForThatFrame) {
+    FrameTimer timer;
+    timer.reset();
+    // The millisecond clock is read at the start too: a first step on it is not the time since boot.
+    timer.startAt(kFrequency, 0, 100000);
+    timer.advance(false, 0, 100040, 1.0f);
+    EXPECT_NEAR(timer.history[FrameTimer::kHistory - 1], 2.0f, 1e-2);  // 40 ms x 50
+    // The counter back: the frame after a failed read has nothing to measure from on the counter.
+    timer.advance(true, 7 * kFrequency, 100060, 1.0f);
+    EXPECT_NEAR(timer.history[FrameTimer::kHistory - 1], 1.0f, 1e-2);  // 20 ms x 50
+    timer.advance(true, 7 * kFrequency + kFrequency / 55, 100078, 1.0f);
+    EXPECT_NEAR(timer.history[FrameTimer::kHistory - 1], 1.0f, 1e-4);  // 1/55 s on the counter
+}
+
+TEST(FrameTimer, AfterAPauseTheStepAndTheFrameRateMeasureFromTheResume) {
+    FrameTimer timer = startedTimer(0);
+    std::uint64_t counter = 0;
+    std::uint32_t ms = 100000;
+    const std::uint64_t frame = kFrequency / 50;  // 50 frames a second, raw 1.1
+    for (int i = 0; i < 75; ++i) timer.advance(true, counter += frame, ms += 20, 1.0f);
+    const float steady = timer.dt;
+    ASSERT_NEAR(steady, 1.1f, 1e-3);
+    // A minute without frames, then 50 frames a second again.
+    timer.resumeAt(true, counter += 60 * kFrequency, ms += 60000);
+    timer.advance(true, counter += frame, ms += 20, 1.0f);
+    EXPECT_NEAR(timer.dt, steady, 1e-3);
+    for (int i = 0; i < 60; ++i) timer.advance(true, counter += frame, ms += 20, 1.0f);
+    // No period spans the pause: the slowest second is a whole one of the frames drawn.
+    EXPECT_GE(timer.minFps, 50.0f);
+}
+
 TEST(FrameTimer, FramesPerSecondCountsAPeriodOfMoreThanASecond) {
     FrameTimer timer = startedTimer(0);
     std::uint32_t ms = 100000;

@@ -201,6 +201,16 @@ TEST(FrameworkOptions, XScreenSaverFlagsWithOneOrTwoDashes) {
     Args switches = {"glimmerdale", "-rooted", "-fpsx", "-r"};
     ASSERT_TRUE(takeLongOptions(switches, options, error));
     EXPECT_EQ(switches, (Args{"glimmerdale", "-rooted", "-fpsx", "-r"}));
+    // Where no framework hands out such flags (Windows) they are switches too; the long options stay.
+    for (const char* flag : {"-root", "-fps", "-window-id"}) {
+        Args windows = {"Glimmerdale.scr", flag, "--root"};
+        LaunchOptions taken;
+        ASSERT_TRUE(takeLongOptions(windows, taken, error, false)) << error;
+        EXPECT_EQ(windows, (Args{"Glimmerdale.scr", flag}));
+        EXPECT_TRUE(taken.root);
+        EXPECT_FALSE(taken.showFrameRate.has_value());
+        EXPECT_FALSE(taken.windowIdGiven);
+    }
 }
 
 TEST(FrameworkOptions, WindowIdsAreDecimalOrHex) {

@@ -74,6 +74,24 @@ TEST(LocalTimeOverride, StartsAtTheGivenMomentAndRunsOn) {
     EXPECT_GE(platform::localTime().year, 2024);
 }
 
+TEST(LocalTimeOverride, ASteppedClockMovesOnlyByItsSteps) {
+    ASSERT_TRUE(platform::setLocalTimeOverride(at(2026, 12, 20, 21, 0, 59), platform::ClockPace::Stepped));
+    platform::sleepMilliseconds(20);
+    expectTime(platform::localTime(), 2026, 12, 20, 21, 0, 59, 0);
+    // 55 steps of 1/55 s make a whole second, not one frame short of it.
+    for (int i = 0; i < 55; ++i) platform::advanceLocalTimeOverride(1.0 / 55.0);
+    expectTime(platform::localTime(), 2026, 12, 20, 21, 1, 0, 0);
+    EXPECT_EQ(platform::localTime().millisecond, 0);
+    platform::advanceLocalTimeOverride(-5.0);
+    platform::advanceLocalTimeOverride(0.25);
+    EXPECT_EQ(platform::localTime().millisecond, 250);
+    // A clock running in real time takes no steps.
+    ASSERT_TRUE(platform::setLocalTimeOverride(at(2026, 12, 20, 21, 0, 0)));
+    platform::advanceLocalTimeOverride(3600.0);
+    EXPECT_EQ(platform::localTime().hour, 21);
+    platform::clearLocalTimeOverride();
+}
+
 TEST(Clocks, CountersMoveForwardAtTheirRates) {
     EXPECT_GT(platform::performanceFrequency(), 0u);
     const std::uint64_t counterBefore = platform::performanceCounter();
@@ -86,6 +104,13 @@ TEST(Clocks, CountersMoveForwardAtTheirRates) {
     // The tick moves in the system timer's steps: 1 ms on Linux, about 16 ms on Windows.
     EXPECT_GE(tickMs + 16u, 30u);
     EXPECT_LT(counterMs, 5000.0);
+    std::uint64_t counter = 0;
+    ASSERT_TRUE(platform::readPerformanceCounter(counter));
+    platform::sleepPrecisely(0.005);
+    const double preciseMs =
+        double(platform::performanceCounter() - counter) * 1000.0 / double(platform::performanceFrequency());
+    EXPECT_GE(preciseMs, 4.9);
+    EXPECT_LT(preciseMs, 5000.0);
     const platform::LocalTime now = platform::localTime();
     EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.millisecond >= 0 &&
                 now.millisecond < 1000);

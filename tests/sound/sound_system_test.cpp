@@ -182,6 +182,22 @@ TEST_F(SoundSystemTest, ShutdownRestoresTheLevelThenFreesAndCloses) {
     EXPECT_TRUE(device.calls.empty());
 }
 
+// (The pause itself, with the frame loop: tests/app/gl/unseen_pause_test.cpp.)
+TEST_F(SoundSystemTest, PausingWithoutMusicDoesNothingAndADeviceThatWillNotReopenStaysSilent) {
+    sound.pauseMusic();
+    sound.resumeMusic();
+    EXPECT_TRUE(device.calls.empty());
+    sound.startMusic(true, 100.0f, &readTestMusic);
+    sound.pauseMusic();
+    device.openFails = true;
+    sound.resumeMusic();
+    EXPECT_FALSE(sound.musicPaused());
+    EXPECT_FALSE(device.running);
+    sound.stopMusic();  // the shutdown still runs whole
+    EXPECT_FALSE(sound.enabled());
+    EXPECT_EQ(sound.masterVolume(), 100);
+}
+
 TEST_F(SoundSystemTest, NoDeviceRunsOnSilently) {
     device.openFails = true;
     sound.startMusic(true, 40.0f, &readTestMusic);

@@ -78,12 +78,23 @@ bool FakeVideoBackend::setSwapInterval(int interval) {
 void FakeVideoBackend::swapBuffers() {
     calls.push_back("swapBuffers");
     ++swaps;
+    if (afterSwap) afterSwap();
 }
 
 WindowEvent FakeVideoBackend::pollEvent() {
     if (queue.empty()) return WindowEvent::None;
     const WindowEvent event = queue.front();
     queue.pop_front();
+    return event;
+}
+
+WindowEvent FakeVideoBackend::waitEvent(int timeoutMilliseconds) {
+    calls.push_back("waitEvent");
+    ++waits;
+    if (shortestWaitTimeout < 0 || timeoutMilliseconds < shortestWaitTimeout)
+        shortestWaitTimeout = timeoutMilliseconds;
+    const WindowEvent event = pollEvent();
+    if (event == WindowEvent::None && afterEmptyWait) afterEmptyWait();
     return event;
 }
 

@@ -4,6 +4,7 @@
 // any step. It never touches GL: a test that needs GL makes its own context current.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ public:
     CursorPosition cursor;
     bool leftButton = false;
     std::deque<WindowEvent> queue;  // events the test lets arrive
+    // Called after each swap and each wait that found the queue empty (a wait never sleeps unless
+    // this does): the test lets events arrive at its moment.
+    std::function<void()> afterSwap, afterEmptyWait;
 
     // --- what happened ---
     DisplayMode currentMode;  // the mode the display runs at now
@@ -39,6 +43,8 @@ public:
     GammaRamp keptRamp;  // with keepsGammaRamp: the ramp found before the first write
     bool rampKept = false;
     std::vector<std::string> calls;  // one name per call, in order
+    int waits = 0;
+    int shortestWaitTimeout = -1;  // of all waitEvent calls
     WindowRequest lastRequest;
     int clientWidth = -1, clientHeight = -1;  // the drawable size when set; else the requested size
 
@@ -53,6 +59,7 @@ public:
     bool setSwapInterval(int interval) override;
     void swapBuffers() override;
     WindowEvent pollEvent() override;
+    WindowEvent waitEvent(int timeoutMilliseconds) override;
     void postQuit() override;
     void showCursor(bool visible) override;
     CursorPosition cursorPosition() override;

@@ -106,6 +106,22 @@ TEST_F(WineRunMode, ARefusedDisplayModeIsReportedAndTheRunEndsThroughTheNormalSh
     EXPECT_EQ(sandbox.logLines().back().rfind("Fps: ", 0), 0u) << sandbox.log();
 }
 
+// XScreenSaver's spellings are X11 ideas too: on Windows "-fps" is a switch like any other (Run), and
+// XSCREENSAVER_WINDOW in the environment names no window to draw into.
+TEST_F(WineRunMode, XScreenSaversSpellingsAreOrdinarySwitches) {
+    WineSandbox sandbox;
+    testsupport::ProcessRequest request =
+        sandbox.request({"--windowed", "--size", "160x120", "--frames", "5", "-fps"});
+    request.env["XSCREENSAVER_WINDOW"] = "0x1234";
+    const auto result = testsupport::runProcess(request, std::chrono::seconds(60));
+    ASSERT_FALSE(result.timedOut) << sandbox.log();
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(
+        containsInOrder(sandbox.logLines(), {"Starting...", "Window is create", "OpenGL initialized"}))
+        << sandbox.log();
+    EXPECT_EQ(sandbox.logLines().back().rfind("Fps: ", 0), 0u) << sandbox.log();
+}
+
 // A framework's window is an X11 idea: on Windows the option ends the run at once instead of opening a
 // full-screen window that would take no input. Its log goes to the user's local application data.
 TEST_F(WineRunMode, AFrameworksWindowIsRefusedAndTheRunEnds) {

@@ -1,12 +1,25 @@
-// The system's local date and time, from the C library's time-zone rules.
+// The system's local date and time, from the C library's time-zone rules; precise sleeping.
 
+#include <errno.h>
 #include <sys/time.h>
 #include <time.h>
+
+#include <cmath>
 
 #include "platform/clock.h"
 #include "platform/clock_backend.h"
 
 namespace platform {
+
+void sleepPrecisely(double seconds) {
+    if (!(seconds > 0.0)) return;
+    timespec left{};
+    left.tv_sec = static_cast<time_t>(seconds);
+    left.tv_nsec = static_cast<long>((seconds - std::floor(seconds)) * 1e9);
+    // A signal handled meanwhile (SIGTERM asks the loop to end) cuts the sleep short; the rest is slept.
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+}
 namespace backend {
 
 LocalTime systemLocalTime() {

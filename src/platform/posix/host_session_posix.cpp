@@ -31,6 +31,8 @@ int lockWithRetry(int fd, int operation) {
 
 }  // namespace
 
+bool frameworkFlagsApply() { return true; }
+
 bool takeMusicLock() {
     if (g_musicLock >= 0) return true;
     std::string path;

@@ -8,6 +8,12 @@ namespace platform {
 
 std::uint64_t performanceCounter() { return SDL_GetPerformanceCounter(); }
 
+// SDL's counter (clock_gettime on Linux) has no way to fail.
+bool readPerformanceCounter(std::uint64_t& counter) {
+    counter = SDL_GetPerformanceCounter();
+    return true;
+}
+
 std::uint64_t performanceFrequency() {
     const std::uint64_t frequency = SDL_GetPerformanceFrequency();
     return frequency ? frequency : 1;

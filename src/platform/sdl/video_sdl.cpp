@@ -1,6 +1,7 @@
 #include "platform/sdl/video_sdl.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +52,14 @@ bool startVideo() {
     }
     state = VideoState::Running;
     return true;
+}
+
+_XDisplay* x11DisplayOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window == nullptr || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return nullptr;
+    return info.info.x11.display;
 }
 
 }  // namespace platform::sdl

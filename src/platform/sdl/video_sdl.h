@@ -1,6 +1,9 @@
 #pragma once
 // The SDL video subsystem as the SDL backend's parts share it.
 
+struct SDL_Window;
+struct _XDisplay;  // Xlib's Display
+
 namespace platform::sdl {
 
 // Starts SDL's video and event subsystems on first use and keeps them running until the process
@@ -11,5 +14,9 @@ namespace platform::sdl {
 // while it resets. SDL would then quietly take its "offscreen" driver instead of X11: the window
 // never appears and GLEW finds no GLX display.
 bool startVideo();
+
+// SDL's connection to the X server of `window`; null when SDL runs on another driver. (Here, not in
+// the window backend: SDL's X11 headers define names such as None that clash with ours.)
+_XDisplay* x11DisplayOf(SDL_Window* window);
 
 }  // namespace platform::sdl

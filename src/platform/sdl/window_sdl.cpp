@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include "platform/blobs.h"
+#include "platform/gio/system_sleep_gio.h"
+#include "platform/power_events.h"
 #include "platform/sdl/video_sdl.h"
 #include "platform/window.h"
+#include "platform/x11/display_power_x11.h"
 #include "platform/x11/gamma_x11.h"
 
 namespace platform {
@@ -95,12 +98,15 @@ public:
         SDL_ShowWindow(window_);
         SDL_RaiseWindow(window_);
         SDL_SetWindowInputFocus(window_);
+        watchPower();
         return true;
     }
 
     void closeWindow() override {
         destroyContext();
         if (!window_) return;
+        displayPower_.stop();
+        systemSleep_.stop();
         restoreDisplayMode();
         SDL_DestroyWindow(window_);
         window_ = nullptr;
@@ -146,8 +152,24 @@ public:
 
     WindowEvent pollEvent() override {
         if (!videoReady_) return WindowEvent::None;
+        const WindowEvent power = takePowerEvent();
+        if (power != WindowEvent::None) return power;
         SDL_Event event;
         if (!SDL_PollEvent(&event)) return WindowEvent::None;
+        return translate(event);
+    }
+
+    WindowEvent waitEvent(int timeoutMilliseconds) override {
+        if (!videoReady_) return VideoBackend::waitEvent(timeoutMilliseconds);
+        const WindowEvent power = takePowerEvent();
+        if (power != WindowEvent::None) return power;
+        SDL_Event event;
+        if (!SDL_WaitEventTimeout(&event, timeoutMilliseconds)) return takePowerEvent();
+        return translate(event);
+    }
+
+    // What an event from SDL's queue means to the screensaver.
+    WindowEvent translate(const SDL_Event& event) {
         switch (event.type) {
             case SDL_QUIT:
                 return WindowEvent::QuitRequest;
@@ -221,6 +243,21 @@ public:
     }
 
 private:
+    // The displays' power state (DPMS, read about once a second) and the system's sleep (logind), for
+    // the window's lifetime.
+    void watchPower() {
+        power_ = PowerEvents{};
+        displayPower_.start(sdl::x11DisplayOf(window_));
+        systemSleep_.start();
+    }
+
+    WindowEvent takePowerEvent() {
+        if (!window_) return WindowEvent::None;
+        displayPower_.poll(SDL_GetTicks(), power_);
+        systemSleep_.poll(power_);
+        return power_.take();
+    }
+
     bool ensureVideo() {
         if (!videoReady_) videoReady_ = sdl::startVideo();
         return videoReady_;
@@ -275,6 +312,9 @@ private:
     Uint32 desktopFormat_ = 0;
     bool leftPressed_ = false;
     x11::CrtcGamma crtcGamma_;
+    PowerEvents power_;
+    x11::DisplayPowerWatch displayPower_;
+    gio::SystemSleepWatch systemSleep_;
 };
 
 }  // namespace

@@ -1,16 +1,39 @@
-// Clocks over the performance counter, GetTickCount and GetLocalTime.
+// Clocks over the performance counter, GetTickCount and GetLocalTime; sleeping, plain and precise.
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "platform/clock.h"
 #include "platform/clock_backend.h"
 
 namespace platform {
 
+namespace {
+
+// CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803 on), which older headers do not name.
+constexpr DWORD kHighResolutionTimer = 0x00000002;
+
+// A timer that wakes within about a millisecond without making the system timer tick faster for
+// every program; null where the system has none.
+HANDLE preciseTimer() {
+    static const HANDLE timer =
+        CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS);
+    return timer;
+}
+
+}  // namespace
+
 std::uint64_t performanceCounter() {
-    LARGE_INTEGER counter;
-    if (!QueryPerformanceCounter(&counter)) return 0;
-    return static_cast<std::uint64_t>(counter.QuadPart);
+    std::uint64_t counter = 0;
+    readPerformanceCounter(counter);
+    return counter;
+}
+
+bool readPerformanceCounter(std::uint64_t& counter) {
+    LARGE_INTEGER value;
+    if (!QueryPerformanceCounter(&value)) return false;
+    counter = static_cast<std::uint64_t>(value.QuadPart);
+    return true;
 }
 
 std::uint64_t performanceFrequency() {
@@ -27,6 +50,22 @@ std::uint64_t performanceFrequency() {
 std::uint32_t tickCount() { return static_cast<std::uint32_t>(GetTickCount()); }
 
 void sleepMilliseconds(std::uint32_t milliseconds) { Sleep(milliseconds); }
+
+void sleepPrecisely(double seconds) {
+    if (!(seconds > 0.0)) return;
+    if (const HANDLE timer = preciseTimer()) {
+        LARGE_INTEGER due;
+        due.QuadPart = -static_cast<LONGLONG>(seconds * 1e7);  // relative, in 100 ns units
+        if (SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE) &&
+            WaitForSingleObject(timer, INFINITE) == WAIT_OBJECT_0)
+            return;
+    }
+    // Without such a timer the system timer ticks every millisecond for the length of the wait only:
+    // a faster tick costs every program power, and a paused screensaver asks for none.
+    timeBeginPeriod(1);
+    Sleep(static_cast<DWORD>(seconds * 1000.0));
+    timeEndPeriod(1);
+}
 
 namespace backend {
 

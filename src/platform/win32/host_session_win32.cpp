@@ -17,6 +17,8 @@ HANDLE g_logLock = nullptr;
 
 }  // namespace
 
+bool frameworkFlagsApply() { return false; }
+
 std::unique_ptr<VideoBackend> createHostWindowBackend(std::uint32_t /*hostWindow*/) { return nullptr; }
 
 bool takeMusicLock() {

@@ -7,6 +7,8 @@
 
 #include <utility>
 
+#include "platform/win32/power_win32.h"
+#include "platform/win32/refresh_rate_win32.h"
 #include "platform/win32/wide_text_win32.h"
 #include "platform/window.h"
 
@@ -96,12 +98,14 @@ public:
         UpdateWindow(window_);
         SetForegroundWindow(window_);
         SetFocus(window_);
+        power_.listen(window_);
         return true;
     }
 
     void closeWindow() override {
         destroyContext();
         if (window_ != nullptr) {
+            power_.stop();
             if (dc_ != nullptr) ReleaseDC(window_, dc_);
             dc_ = nullptr;
             DestroyWindow(window_);
@@ -167,16 +171,31 @@ public:
         if (dc_ != nullptr && context_ != nullptr) SwapBuffers(dc_);
     }
 
+    int refreshRate() override { return window_ != nullptr ? win32::refreshRateOf(window_) : 0; }
+
     // One message per call. The window procedure runs inside the dispatch (and inside the peek for
-    // messages sent from other threads) and notes a close request or an ending key press.
+    // messages sent from other threads) and notes a close request, an ending key press or what the
+    // system says about the displays' power and its own sleep.
     WindowEvent pollEvent() override {
         MSG message;
-        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            return std::exchange(closeOrKey_, false) ? WindowEvent::CloseOrKey : WindowEvent::None;
-        if (message.message == WM_QUIT) return WindowEvent::QuitRequest;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-        return std::exchange(closeOrKey_, false) ? WindowEvent::CloseOrKey : WindowEvent::Ignored;
+        const bool taken = PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE;
+        if (taken && message.message == WM_QUIT) return WindowEvent::QuitRequest;
+        if (taken) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (std::exchange(closeOrKey_, false)) return WindowEvent::CloseOrKey;
+        const WindowEvent power = power_.take();
+        if (power != WindowEvent::None) return power;
+        return taken ? WindowEvent::Ignored : WindowEvent::None;
+    }
+
+    WindowEvent waitEvent(int timeoutMilliseconds) override {
+        const WindowEvent event = pollEvent();
+        if (event != WindowEvent::None || timeoutMilliseconds <= 0) return event;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeoutMilliseconds), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+        return pollEvent();
     }
 
     void postQuit() override { PostQuitMessage(0); }
@@ -250,6 +269,9 @@ private:
                 // A click released before the next frame's button test still counts.
                 if (self) self->leftPressed_ = true;
                 break;
+            case WM_POWERBROADCAST:
+                if (self) self->power_.handle(wParam, lParam);
+                return TRUE;
             default:
                 break;
         }
@@ -283,6 +305,7 @@ private:
     bool cursorHidden_ = false;
     bool closeOrKey_ = false;
     bool leftPressed_ = false;
+    win32::PowerNotifications power_;
 };
 
 }  // namespace
