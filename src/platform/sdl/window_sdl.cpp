@@ -89,10 +89,13 @@ public:
         const int depths[] = {request.pixelFormat.depthBits, 24, 16, 0};
         const int stencils[] = {request.pixelFormat.stencilBits, 8, 0};
         glCapable_ = false;
+        // Full screen goes to the display the window is on: the primary, wherever it lies.
+        const int at = request.fullscreen ? int(SDL_WINDOWPOS_UNDEFINED_DISPLAY(0)) : 0;
         for (int depth : depths) {
             for (int stencil : stencils) {
                 setGlAttributes(request.pixelFormat, depth, stencil);
-                window_ = SDL_CreateWindow(request.title.c_str(), 0, 0, request.width, request.height, flags);
+                window_ =
+                    SDL_CreateWindow(request.title.c_str(), at, at, request.width, request.height, flags);
                 if (window_) break;
             }
             if (window_) break;
@@ -100,7 +103,7 @@ public:
         if (window_) {
             glCapable_ = true;
         } else {
-            window_ = SDL_CreateWindow(request.title.c_str(), 0, 0, request.width, request.height,
+            window_ = SDL_CreateWindow(request.title.c_str(), at, at, request.width, request.height,
                                        flags & ~SDL_WINDOW_OPENGL);
             if (!window_) return false;
         }
