@@ -100,6 +100,10 @@ void RunSession::followMonitors() {
         window.width = frame.primarySurface.width;
         window.height = frame.primarySurface.height;
     }
+    // A monitor gone left of or above the primary moves the desktop's origin, and with it the
+    // cursor's coordinates: that is no movement of the mouse.
+    frame.cursor = backend.cursorPosition();
+    frame.previousCursor = frame.cursor;
     const std::size_t others = std::size_t(count - 1);
     if (window.contextCreated) {
         for (std::size_t i = others; i < frame.otherMonitors.size(); ++i)

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/random.h"
 #include "formats/particle_effect.h"
 #include "model/fake_media.h"
 #include "scene/particles.h"
@@ -329,19 +330,19 @@ TEST_F(ParticleFixture, BillboardInitialisationDrawsRandomNumbersInTheDefinedOrd
     addEffect("random", {layer});
     system->loadEffect("random");
 
-    std::srand(1234);
-    const float ox = (float(std::rand() % 300) - 150) * 0.01f;
-    const float oy = (float(std::rand() % 500) - 250) * 0.01f;
-    const float oz = (float(std::rand() % 700) - 350) * 0.01f;
-    const float vx = (10 + float(std::rand() % 40)) * 0.01f;
-    const float vy = (20 + float(std::rand() % 50)) * 0.01f;
-    const float vz = (30 + float(std::rand() % 60)) * 0.01f;
-    const float half = float(std::rand() % 90) * 0.01f + 1;
-    const float alpha = (float(std::rand() % 30) + 50) * 0.01f;
-    const float angle = float(std::rand() % 360) * 0.0174444f;
-    const float spin = std::rand() % 100 > 50 ? -12.0f : 12.0f;
+    sharedRandom().seed(1234);
+    const float ox = (float(sharedRandom().next() % 300) - 150) * 0.01f;
+    const float oy = (float(sharedRandom().next() % 500) - 250) * 0.01f;
+    const float oz = (float(sharedRandom().next() % 700) - 350) * 0.01f;
+    const float vx = (10 + float(sharedRandom().next() % 40)) * 0.01f;
+    const float vy = (20 + float(sharedRandom().next() % 50)) * 0.01f;
+    const float vz = (30 + float(sharedRandom().next() % 60)) * 0.01f;
+    const float half = float(sharedRandom().next() % 90) * 0.01f + 1;
+    const float alpha = (float(sharedRandom().next() % 30) + 50) * 0.01f;
+    const float angle = float(sharedRandom().next() % 360) * 0.0174444f;
+    const float spin = sharedRandom().next() % 100 > 50 ? -12.0f : 12.0f;
 
-    std::srand(1234);
+    sharedRandom().seed(1234);
     system->spawnEffect("random", {10, 20, 30}, {});
     const Particle& p = onlyEmitter().particles[0];
     EXPECT_FLOAT_EQ(p.position.x, 10 + ox);

@@ -81,6 +81,12 @@ public:
         DEVMODEW mode{};
         mode.dmSize = sizeof mode;
         if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return false;
+        // The desktop's own size needs no switch: a switch would make the system restore its mode
+        // when a monitor is plugged or unplugged while we run (and Wine then puts the unplugged
+        // monitor back).
+        if (mode.dmPelsWidth == static_cast<DWORD>(wanted.width) &&
+            mode.dmPelsHeight == static_cast<DWORD>(wanted.height))
+            return true;
         // Only the size changes; depth, refresh rate and the rest stay as the display runs them.
         mode.dmPelsWidth = static_cast<DWORD>(wanted.width);
         mode.dmPelsHeight = static_cast<DWORD>(wanted.height);
@@ -226,7 +232,12 @@ public:
     // One message per call. The window procedure runs inside the dispatch (and inside the peek for
     // messages sent from other threads) and notes a close request or an ending key press.
     WindowEvent pollEvent() override {
-        if (std::exchange(displayChanged_, false) && everyMonitor_ && window_ != nullptr)
+        // WM_DISPLAYCHANGE, or a virtual screen that changed without one reaching us (Wine sends none
+        // for a monitor switched off under it).
+        const MonitorRect screen = virtualScreen();
+        const bool screenChanged = screen.x != screen_.x || screen.y != screen_.y ||
+                                   screen.width != screen_.width || screen.height != screen_.height;
+        if ((std::exchange(displayChanged_, false) || screenChanged) && everyMonitor_ && window_ != nullptr)
             return followMonitors();
         MSG message;
         if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
@@ -376,6 +387,7 @@ private:
     // The monitors as rectangles of the window's client area; the whole client area when the window
     // covers one monitor (or is not full screen).
     void layOutSurfaces() {
+        screen_ = virtualScreen();
         surfaces_.clear();
         if (spansMonitors_) {
             RECT client;
@@ -391,15 +403,17 @@ private:
 
     // After WM_DISPLAYCHANGE: the window over the virtual screen as it is now, and its surfaces.
     WindowEvent followMonitors() {
-        const bool several = primaryFirst(rectsOf(monitorDevices())).size() > 1;
-        if (several || spansMonitors_) {
-            const MonitorRect box =
-                several ? virtualScreen() : primaryFirst(rectsOf(monitorDevices())).front();
+        const std::vector<MonitorRect> monitors = primaryFirst(rectsOf(monitorDevices()));
+        if (monitors.size() > 1 || spansMonitors_) {
+            const MonitorRect box = monitors.size() > 1 ? virtualScreen() : monitors.front();
             SetWindowPos(window_, nullptr, box.x, box.y, box.width, box.height,
                          SWP_NOZORDER | SWP_NOACTIVATE);
-            spansMonitors_ = several;
+            spansMonitors_ = monitors.size() > 1;
         }
         layOutSurfaces();
+        // Keys still come to us, wherever the change left the keyboard focus.
+        SetForegroundWindow(window_);
+        SetFocus(window_);
         return WindowEvent::MonitorsChanged;
     }
 
@@ -422,6 +436,7 @@ private:
     bool spansMonitors_ = false;  // the window covers the virtual screen
     bool displayChanged_ = false;
     std::vector<Surface> surfaces_;
+    MonitorRect screen_;  // the virtual screen the surfaces were laid out for
     std::vector<KeptRamp> keptRamps_;
 };
 
