@@ -54,7 +54,11 @@ public:
         if (number.empty() || !server_.running()) return false;
         display_ = ":" + number;
         run("xrandr --addmode DUMMY1 1024x768");
-        return sideBySide();
+        if (!sideBySide()) return false;
+        // One full probe of the outputs, as a desktop does at login: until one, the server's cached
+        // configuration (what Wine reads) holds the first monitor alone.
+        run("xrandr --verbose >/dev/null");
+        return true;
     }
 
     // DUMMY0 (primary) at (0, 0), DUMMY1 right of it.

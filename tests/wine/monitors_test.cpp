@@ -22,10 +22,14 @@ using namespace std::chrono_literals;
 // Wine on the dummy server, in a prefix of its own that goes with it.
 class WineOnTwoMonitors {
 public:
-    bool start() {
-        if (!x_.start() || !x_.otherLeftOfPrimary()) return false;
-        // Started with their output detached, so no pipe of ours stays open in Wine's services.
-        return shell("wine wineboot -i && wineserver -p && wine cmd /c exit");
+    // The server with the other monitor left of the primary; false without one.
+    bool startServer() { return x_.start() && x_.otherLeftOfPrimary(); }
+    // The prefix, its server kept running and Wine's services started once, each with its output
+    // detached, so that no pipe of ours stays open in them.
+    bool startWine() {
+        const bool booted = shell("wine wineboot -i");
+        shell("wineserver -p; wine cmd /c exit");
+        return booted;
     }
     ~WineOnTwoMonitors() { shell("wineserver -k; wineserver -w"); }
 
@@ -76,7 +80,9 @@ bool shows(const std::string& picture) {
 
 TEST(WineMonitors, BothMonitorsShowTheRoomWithTheOtherLeftOfThePrimaryAndComeBackAfterAnUnplug) {
     WineOnTwoMonitors wine;
-    if (!wine.start()) GTEST_SKIP() << "no Xorg dummy server here (needs root and xserver-xorg-video-dummy)";
+    if (!wine.startServer())
+        GTEST_SKIP() << "no Xorg dummy server here (needs root and xserver-xorg-video-dummy)";
+    ASSERT_TRUE(wine.startWine());
     winetest::WineSandbox sandbox;
     // A still camera, so both monitors show one picture and whatever differs is the overlay.
     BackgroundProcess run;
@@ -84,15 +90,19 @@ TEST(WineMonitors, BothMonitorsShowTheRoomWithTheOtherLeftOfThePrimaryAndComeBac
                                                  "--fov", "60", "--time", "2025-12-20 18:00:00", "/s"})));
     ASSERT_TRUE(waitUntil([&] { return sandbox.logHas("OpenGL initialized") || !run.running(); }, 180s))
         << sandbox.log();
-    EXPECT_TRUE(sandbox.logHas("Monitors: 2")) << sandbox.log();
-    std::this_thread::sleep_for(8s);  // past the fade from black
-
     const std::string shot = sandbox.file("both.png");
-    wine.x().run("import -window root '" + shot + "'");
-    const std::string other = part(shot, 0, "other.png"), primary = part(shot, 1024, "primary.png");
-    EXPECT_TRUE(shows(other)) << "the monitor left of the primary is not covered";
-    EXPECT_TRUE(shows(primary));
-    EXPECT_GT(difference(other, primary, "330x90+0+678"), 0.08) << "no countdown on the primary alone";
+    std::string other, primary;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            wine.x().run("import -window root '" + shot + "'");
+            other = part(shot, 0, "other.png");
+            primary = part(shot, 1024, "primary.png");
+            return shows(other) && shows(primary) && difference(other, primary, "330x90+0+678") > 0.08;
+        },
+        60s, 500ms))
+        << "the monitor left of the primary is not covered, or the countdown is not on the primary alone\n"
+        << sandbox.log();
+    EXPECT_TRUE(sandbox.logHas("Monitors: 2")) << sandbox.log();
     EXPECT_LT(difference(other, primary, "400x300+312+234"), 0.05) << "the views differ where no overlay is";
 
     ASSERT_TRUE(wine.x().unplugSecond());
@@ -110,9 +120,13 @@ TEST(WineMonitors, BothMonitorsShowTheRoomWithTheOtherLeftOfThePrimaryAndComeBac
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                            std::chrono::steady_clock::now() - plugged)
                                            .count()));
-    std::this_thread::sleep_for(2s);
-    wine.x().run("import -window root '" + shot + "'");
-    EXPECT_TRUE(shows(part(shot, 1024, "back.png"))) << "the monitor plugged back right of the primary";
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            wine.x().run("import -window root '" + shot + "'");
+            return shows(part(shot, 1024, "back.png"));
+        },
+        30s, 500ms))
+        << "the monitor plugged back right of the primary stays uncovered";
     EXPECT_TRUE(run.running());
 
     // Without a window manager the display change leaves X's keyboard focus nowhere; a window
