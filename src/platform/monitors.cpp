@@ -68,6 +68,8 @@ std::vector<Surface> surfacesInBox(const std::vector<MonitorRect>& monitors, con
         surface.height = bottom - top;
         surface.primary = monitor.primary;
         surface.monitor = int(i);
+        surface.wholeDrawable =
+            surface.x == 0 && surface.y == 0 && surface.width == box.width && surface.height == box.height;
         surfaces.push_back(surface);
     }
     return surfaces;

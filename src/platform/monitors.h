@@ -27,6 +27,7 @@ struct Surface {
     int width = 0, height = 0;  // pixels
     bool primary = false;       // the monitor that shows the overlay and changes its mode
     int monitor = 0;            // the monitor's place in primaryFirst's order
+    bool wholeDrawable = true;  // the surface is all of its window (no scissor needed to stay in it)
 };
 
 // The monitors with a size, the primary first and the others in the order given; the first

@@ -59,6 +59,7 @@ TEST(MonitorLayout, SurfacesFollowTheMonitorsInAWindowOverTheirBox) {
             const Surface& s = surfaces[i];
             EXPECT_EQ((std::array<int, 5>{s.x, s.y, s.width, s.height, s.monitor}), c.surfaces[i]) << i;
             EXPECT_EQ(s.primary, i == 0) << i;
+            EXPECT_EQ(s.wholeDrawable, surfaces.size() == 1) << i;
         }
     }
 }
