@@ -192,6 +192,7 @@ void renderFrame(RunSession& session, FrameView& view) {
                          window.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
     overlayPass(frame.overlay, [&session] {
+        if (!session.frame.countdownShown) return;
         const Settings& settings = session.settings();
         session.countdown.drawOverlay(
             session.time, OverlayOptions{settings.showFrameRate, settings.showClock, settings.clock24Hour},

@@ -134,6 +134,7 @@ void runScreensaver(const SettingsStore& settings, const LaunchOptions& options,
         return;
     }
     logLine("Window is create");
+    session.frame.countdownShown = !options.embedded || session.video().surface(0).monitor == 0;
 
     loadRunMode(session);
     logLine("OpenGL initialized");

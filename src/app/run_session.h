@@ -72,6 +72,9 @@ struct FrameLoopState {
     platform::Surface primarySurface;        // where the primary's picture goes in its drawable
     std::vector<MonitorView> otherMonitors;  // the other surfaces, in the backend's order
     bool roomOnEveryMonitor = true;          // false: the other monitors stay black
+    // The countdown, clock and frame rate: on the primary monitor only (a framework's copy in a
+    // window on another monitor shows the room alone).
+    bool countdownShown = true;
 };
 
 class RunSession {
