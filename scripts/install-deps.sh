@@ -11,6 +11,7 @@ PACKAGES=(
   libfreetype-dev fonts-dejavu-core zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool openbox x11-utils
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   p7zip-full libarchive-tools imagemagick
   libxrandr-dev libxext-dev xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils dbus-daemon

@@ -16,10 +16,17 @@ namespace {
 
 void writeScreenshot(RunSession& session, GLenum buffer) {
     FrameLoopState& frame = session.frame;
-    int width = 0, height = 0;
+    int width = 0, height = 0, x = 0, y = 0;
     session.video().clientSize(width, height);
+    // In one window over several monitors, the primary's part of it.
+    if (!frame.otherMonitors.empty() && frame.primarySurface.width > 0) {
+        x = frame.primarySurface.x;
+        y = frame.primarySurface.y;
+        width = frame.primarySurface.width;
+        height = frame.primarySurface.height;
+    }
     frame.screenshotWritten = true;
-    if (!saveScreenshot(frame.screenshotPath, width, height, buffer)) {
+    if (!saveScreenshot(frame.screenshotPath, width, height, buffer, x, y)) {
         std::fprintf(stderr, "screenshot: could not write %s\n", frame.screenshotPath.c_str());
     }
 }
@@ -50,6 +57,61 @@ void settleRendererMemory() {
     glFinish();
     glDepthMask(depthWrites);
     if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+// Each monitor beside the primary, after the primary's picture is presented: its part of the
+// drawable only, cleared, then (with the room on every monitor) its capture when due, its view and
+// its fades, presented. The primary's window and viewport are current again afterwards.
+void drawOtherMonitors(RunSession& session, FrameView& view, float dt) {
+    FrameLoopState& frame = session.frame;
+    platform::VideoBackend& video = session.video();
+    const bool room = frame.roomOnEveryMonitor && view.drawsOtherMonitors();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    for (MonitorView& monitor : frame.otherMonitors) {
+        const platform::Surface& s = monitor.surface;
+        video.makeSurfaceCurrent(monitor.surfaceIndex);
+        // A part of a window shared with other monitors is fenced in; a window of its own needs no
+        // fence, and a software renderer clears a whole buffer far faster than a fenced part.
+        if (s.wholeDrawable) {
+            glDisable(GL_SCISSOR_TEST);
+        } else {
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(s.x, s.y, s.width, s.height);
+        }
+        glViewport(s.x, s.y, s.width, s.height);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (!room) {
+            video.presentSurface(monitor.surfaceIndex);
+            continue;
+        }
+        monitor.captureAlpha -= dt * 0.01f;
+        if (monitor.captureRequested && monitor.captureTexture) {
+            monitor.captureRequested = false;
+            const int size = monitor.captureSize;
+            glViewport(s.x, s.y, size, size);
+            view.drawOtherCapturePass(session, monitor, frame.timer.framesPerSecond > 20.0f);
+            monitor.captureAlpha = 1.2f;
+            glBindTexture(GL_TEXTURE_2D, monitor.captureTexture);
+            glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, s.x, s.y, size, size);
+            glViewport(s.x, s.y, s.width, s.height);
+            glClear(GL_DEPTH_BUFFER_BIT);
+        }
+        view.drawOtherView(session, monitor);
+        if (frame.fadeAlpha > 0.0f) {
+            queueOverlayQuad(monitor.overlay, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, frame.fadeAlpha,
+                             monitor.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        }
+        if (monitor.captureAlpha > 0.0f) {
+            queueOverlayQuad(monitor.overlay, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, monitor.captureAlpha,
+                             monitor.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        }
+        overlayPass(monitor.overlay);
+        video.presentSurface(monitor.surfaceIndex);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    video.makeSurfaceCurrent(0);
+    const platform::Surface& primary = frame.primarySurface;
+    glViewport(primary.x, primary.y, primary.width, primary.height);
 }
 
 }  // namespace
@@ -98,19 +160,23 @@ void renderFrame(RunSession& session, FrameView& view) {
 
     if (frame.captureRequested) {
         frame.captureRequested = false;
+        // The primary's part of the drawable starts at (0, 0) but in one window over several monitors.
+        const platform::Surface& primary = frame.primarySurface;
         const int size = window.captureSize;
-        glViewport(0, 0, size, size);
+        glViewport(primary.x, primary.y, size, size);
         view.drawCapturePass(session, dt);
         glAlphaFunc(GL_ALWAYS, 0.0f);
         if (timer.framesPerSecond > 20.0f) session.particles.render();
         frame.captureAlpha = 1.2f;
         glBindTexture(GL_TEXTURE_2D, window.captureTexture);
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, size, size);
-        glViewport(0, 0, window.width, window.height);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, primary.x, primary.y, size, size);
+        glViewport(primary.x, primary.y, window.width, window.height);
         glClear(GL_DEPTH_BUFFER_BIT);
     }
 
     view.drawScene(session, dt);
+    const bool otherMonitors = !frame.otherMonitors.empty();
+    if (otherMonitors && frame.roomOnEveryMonitor) view.updateOtherViews(session, dt);
 
     session.particles.update(dt);
     glAlphaFunc(GL_ALWAYS, 1.0f);
@@ -126,6 +192,7 @@ void renderFrame(RunSession& session, FrameView& view) {
                          window.captureTexture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
     overlayPass(frame.overlay, [&session] {
+        if (!session.frame.countdownShown) return;
         const Settings& settings = session.settings();
         session.countdown.drawOverlay(
             session.time, OverlayOptions{settings.showFrameRate, settings.showClock, settings.clock24Hour},
@@ -136,7 +203,8 @@ void renderFrame(RunSession& session, FrameView& view) {
     glLoadIdentity();
     ++frame.framesDrawn;
     keepScreenshotIfLast(session, frame.framesDrawn);
-    session.video().swapBuffers();
+    session.video().presentSurface(0);
+    if (otherMonitors) drawOtherMonitors(session, view, dt);
     // A camera cut (the capture, the new path's first frames under the cross-fade) makes the
     // software renderer take several megabytes more for a while; with the cut over, they go back.
     if (crossFading && frame.captureAlpha <= 0.0f) platform::returnFreedHeapPages();
@@ -196,6 +264,7 @@ void runFrameLoop(RunSession& session, FrameView& view) {
             drawing ? video.pollEvent() : video.waitEvent(kUnseenWaitMilliseconds);
         if (event != platform::WindowEvent::None) {
             if (event == platform::WindowEvent::Resized) followClientSize(session.window);
+            if (event == platform::WindowEvent::MonitorsChanged) session.followMonitors();
             followVisibility(session, event);
             if (handleWindowEvent(event)) break;
         }

@@ -4,8 +4,9 @@
 //
 //   FrameView      what a frame draws in 3-D: the room, or the model viewer's one model
 //   runFrameLoop   the loop, until the run mode leaves Run or the quit request arrives
-//   renderFrame    one frame: timing, fades, mouse test, capture, 3-D passes, overlay pass, swap;
-//                  freed heap pages go back to the system when a cut's cross-fade ends
+//   renderFrame    one frame: timing, fades, mouse test, capture, 3-D passes, overlay pass, the
+//                  other monitors, swap; freed heap pages go back to the system when a cut's
+//                  cross-fade ends
 //   pollInput      the left mouse button ends the screensaver
 
 #include "app/run_session.h"
@@ -22,6 +23,17 @@ public:
     virtual void drawScene(RunSession& session, float dt) = 0;
     // Drawn after the particles (the glass of the windows).
     virtual void drawGlassPass(RunSession& session, float dt) = 0;
+
+    // The monitors beside the primary. A view that does not draw them leaves them black.
+    virtual bool drawsOtherMonitors() const { return false; }
+    // Once a frame after drawScene, before the particles move: each other monitor's view steps
+    // (and may set its captureRequested for the next frame).
+    virtual void updateOtherViews(RunSession& /*session*/, float /*dt*/) {}
+    // Into that monitor's capture square: the picture its cut cross-fades from.
+    virtual void drawOtherCapturePass(RunSession& /*session*/, MonitorView& /*monitor*/,
+                                      bool /*withParticles*/) {}
+    // That monitor's 3-D picture of this frame, nothing moving.
+    virtual void drawOtherView(RunSession& /*session*/, MonitorView& /*monitor*/) {}
 };
 
 // A movement of more than 30 pixels on either axis between two frames.

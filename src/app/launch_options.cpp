@@ -182,6 +182,10 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!takeValue()) return false;
             if (!readInteger(value, 0, 2000000000, number)) return bad("needs a frame count of 0 or more");
             options.frames = static_cast<long>(number);
+        } else if (name == "--monitors") {
+            if (!takeValue()) return false;
+            if (value != "primary" && value != "all") return bad("needs \"primary\" or \"all\"");
+            options.roomOnPrimaryOnly = value == "primary";
         } else if (name == "--max-fps") {
             if (!takeValue()) return false;
             if (!readInteger(value, 0, 1000, number))
@@ -284,6 +288,8 @@ std::string launchOptionsHelp() {
            "  --no-vsync              do not wait for the vertical blank\n"
            "  --max-fps N             without vsync, draw at most N frames a second (0: no cap;\n"
            "                          default: the display's refresh rate, 60 when unknown)\n"
+           "  --monitors all|primary  the room on every monitor (default), or on the primary only with\n"
+           "                          the others black (for slow machines)\n"
            "  --soak-report           every 1000 frames, log the resident memory, the particle count\n"
            "                          and any GL error (for long runs)\n"
            "  --layered-drawing       draw each layer of the room in a pass of its own, as earlier\n"

@@ -22,10 +22,11 @@ struct LaunchOptions {
     bool noVsync = false;     // --no-vsync
     int maxFps = -1;          // --max-fps N: frame-rate cap without vsync (-1: the display's rate, 0: none)
     bool soakReport = false;  // --soak-report: memory, particles and GL errors in the log
-    bool layeredDrawing = false;  // --layered-drawing: each layer in a pass of its own, as before
-    int camera = -1;              // --camera N: start on camera N (-1: chosen as usual)
-    int cameraKey = -1;           // --camera-key K: with --camera, start the path at key K (-1: key 0)
-    bool fixedView = false;       // --look-from X,Y,Z --look-at X,Y,Z: a still camera (z up)
+    bool layeredDrawing = false;     // --layered-drawing: each layer in a pass of its own, as before
+    bool roomOnPrimaryOnly = false;  // --monitors primary: the other monitors covered in black
+    int camera = -1;                 // --camera N: start on camera N (-1: chosen as usual)
+    int cameraKey = -1;              // --camera-key K: with --camera, start the path at key K (-1: key 0)
+    bool fixedView = false;          // --look-from X,Y,Z --look-at X,Y,Z: a still camera (z up)
     std::array<float, 3> lookFrom{}, lookAt{};
     double fieldOfView = 45.0;  // --fov DEG: vertical field of view of the still camera
     std::string viewModel;      // --view-model NAME: show one model turning (media review)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "app/frame_loop.h"
 #include "app/loading_screen.h"
@@ -13,7 +14,8 @@
 
 namespace {
 
-// The room: its opaque pass into the capture, the scene's passes in the frame.
+// The room: its opaque pass into the capture, the scene's passes in the frame, and each other
+// monitor's view of it through a camera rig of its own.
 class RoomView final : public FrameView {
 public:
     void drawCapturePass(RunSession& session, float dt) override { drawOpaquePass(session.scene, dt); }
@@ -24,6 +26,39 @@ public:
         ::drawScene(scene, dt, session.window.occlusionQueryAvailable, &session.frame.captureRequested);
     }
     void drawGlassPass(RunSession& session, float dt) override { ::drawGlassPass(session.scene, dt); }
+
+    bool drawsOtherMonitors() const override { return true; }
+    void updateOtherViews(RunSession& session, float dt) override {
+        Scene& scene = session.scene;
+        std::vector<MonitorView>& monitors = session.frame.otherMonitors;
+        const int monitorCount = int(monitors.size()) + 1;
+        // What every view shows now, the primary's first: a cut avoids them while it can.
+        camerasInUse_.resize(monitors.size() + 1);
+        camerasInUse_[0] = scene.currentCamera;
+        for (std::size_t i = 0; i < monitors.size(); ++i) {
+            CameraRig& rig = monitors[i].rig;
+            if (rig.visible.size() != scene.objects.size()) {
+                startCameraRig(scene, rig, int(i) + 1, monitorCount);
+            }
+            camerasInUse_[i + 1] = rig.currentCamera;
+        }
+        for (std::size_t i = 0; i < monitors.size(); ++i) {
+            MonitorView& monitor = monitors[i];
+            if (updateOtherView(scene, monitor.rig, dt, session.window.occlusionQueryAvailable,
+                                camerasInUse_))
+                monitor.captureRequested = true;
+            camerasInUse_[i + 1] = monitor.rig.currentCamera;
+        }
+    }
+    void drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) override {
+        ::drawOtherCapturePass(session.scene, monitor.rig, withParticles);
+    }
+    void drawOtherView(RunSession& session, MonitorView& monitor) override {
+        ::drawOtherView(session.scene, monitor.rig, session.window.occlusionQueryAvailable);
+    }
+
+private:
+    std::vector<int> camerasInUse_;
 };
 
 // Where the room finds its media, models and particles, and the camera the options ask for.
@@ -48,6 +83,8 @@ SceneServices roomServices(RunSession& session) {
     services.lookAt = Vec3{options.lookAt[0], options.lookAt[1], options.lookAt[2]};
     services.fixedFieldOfView = float(options.fieldOfView);
     services.layeredDrawing = options.layeredDrawing;
+    // A framework's copies (one per monitor) each start from the monitor their window is on.
+    if (options.embedded) services.copyIndex = session.video().surface(0).monitor;
     return services;
 }
 
@@ -97,6 +134,7 @@ void runScreensaver(const SettingsStore& settings, const LaunchOptions& options,
         return;
     }
     logLine("Window is create");
+    session.frame.countdownShown = !options.embedded || session.video().surface(0).monitor == 0;
 
     loadRunMode(session);
     logLine("OpenGL initialized");

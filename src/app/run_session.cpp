@@ -54,6 +54,7 @@ bool RunSession::openWindow(const std::string& title) {
     window.colorBits = resolution.colorBits > 0 ? resolution.colorBits : 32;
     window.vsync = !options_.noVsync;
     window.fullscreen = !options_.windowed && !options_.embedded;
+    frame.roomOnEveryMonitor = !options_.roomOnPrimaryOnly;
     frame.timer.fixedStep = options_.fixedDt > 0.0 ? static_cast<float>(options_.fixedDt) : 0.0f;
     frame.frameLimit = options_.frames;
     frame.screenshotPath = options_.screenshotPath;
@@ -71,11 +72,66 @@ bool RunSession::openWindow(const std::string& title) {
 
 void RunSession::startGraphics() {
     initGL(window, settings().gamma);
+    followMonitors();
     frame.pacer.initialise(frameRateCap(options_.maxFps, video().refreshRate()), window.swapPaces);
     frame.timer.reset();
     frame.timer.scale = 50.0f;
     frame.elapsed = 0.0f;
     frame.fadeAlpha = 1.0f;
+}
+
+namespace {
+
+void releaseMonitorView(MonitorView& view) {
+    if (view.captureTexture) glDeleteTextures(1, &view.captureTexture);
+    view.captureTexture = 0;
+    releaseCameraRig(view.rig);
+}
+
+}  // namespace
+
+void RunSession::followMonitors() {
+    platform::VideoBackend& backend = video();
+    const int count = backend.surfaceCount();
+    if (count <= 0) return;
+    frame.primarySurface = backend.surface(0);
+    const bool several = count > 1 || !frame.otherMonitors.empty();
+    if (frame.primarySurface.width > 0 && frame.primarySurface.height > 0 && several) {
+        window.width = frame.primarySurface.width;
+        window.height = frame.primarySurface.height;
+    }
+    // A monitor gone left of or above the primary moves the desktop's origin, and with it the
+    // cursor's coordinates: that is no movement of the mouse.
+    frame.cursor = backend.cursorPosition();
+    frame.previousCursor = frame.cursor;
+    const std::size_t others = std::size_t(count - 1);
+    if (window.contextCreated) {
+        for (std::size_t i = others; i < frame.otherMonitors.size(); ++i)
+            releaseMonitorView(frame.otherMonitors[i]);
+    }
+    frame.otherMonitors.resize(others);
+    for (std::size_t i = 0; i < others; ++i) {
+        MonitorView& view = frame.otherMonitors[i];
+        view.surfaceIndex = int(i + 1);
+        view.surface = backend.surface(view.surfaceIndex);
+        if (!window.contextCreated) continue;
+        const int size = captureSizeForHeight(view.surface.width < view.surface.height ? view.surface.width
+                                                                                       : view.surface.height);
+        if (view.captureTexture && size == view.captureSize) continue;
+        if (!view.captureTexture) glGenTextures(1, &view.captureTexture);
+        view.captureSize = size;
+        // Its contents show only after a capture; until then it darkens the fade-in as a black quad.
+        glBindTexture(GL_TEXTURE_2D, view.captureTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    }
+    if (!window.contextCreated || !several) return;
+    const platform::Surface& primary = frame.primarySurface;
+    glViewport(primary.x, primary.y, primary.width, primary.height);
+    // A monitor that came back has the ramp it had before we set ours.
+    if (window.gammaChanged) applyGammaExponent(window, 4.0 - double(settings().gamma));
+    logLine("Monitors: ", count);
 }
 
 void RunSession::startMusic() {
@@ -102,6 +158,10 @@ void RunSession::release() {
     logLine("Set old Gamma: ", window.savedGammaExponent);
     // The ramp found at start comes back exactly, not its power-law approximation.
     restoreOriginalGamma(window);
+    if (window.contextCreated) {
+        for (MonitorView& view : frame.otherMonitors) releaseMonitorView(view);
+    }
+    frame.otherMonitors.clear();
     releaseScene(scene);
     particles.release();
     if (window.contextCreated) {

@@ -4,11 +4,13 @@
 // room. runScreensaver and the model viewer each build one, open its window, load what they show and
 // hand it to the frame loop; release() then takes it down in the shutdown order.
 //
-//   FrameLoopState   timer, fades, capture, overlay queue, cursor, frame count, screenshot
-//   RunSession       the parts; openWindow / startGraphics / startMusic / release
+//   MonitorView      a monitor beside the primary: its surface, cross-fade and camera rig
+//   FrameLoopState   timer, fades, capture, overlay queue, cursor, frame count, screenshot, monitors
+//   RunSession       the parts; openWindow / startGraphics / followMonitors / startMusic / release
 //   currentRunSession()   the one session of the process, for the exit hook
 
 #include <string>
+#include <vector>
 
 #include "app/frame_pacer.h"
 #include "app/frame_timer.h"
@@ -31,6 +33,19 @@
 #include "sound/sound.h"
 
 class MediaPack;
+
+// A monitor beside the primary: where its picture goes, the capture its cuts cross-fade from, its
+// own overlay queue (the fades; no countdown) and its view of the room.
+struct MonitorView {
+    int surfaceIndex = 0;  // in the video backend's list
+    platform::Surface surface;
+    GLuint captureTexture = 0;
+    int captureSize = 0;  // as large a power of two (256 to 1024) as the surface's shorter side holds
+    float captureAlpha = 0.0f;
+    bool captureRequested = false;
+    OverlayQueue overlay;
+    CameraRig rig;  // started by the room's view on its first frame
+};
 
 // What the frame loop keeps from one frame to the next.
 struct FrameLoopState {
@@ -55,6 +70,13 @@ struct FrameLoopState {
 
     bool soakReport = false;  // every 1000 frames a "Soak:" line in the log
     int mostParticles = 0;    // the most particle quads one frame drew (kept with soakReport)
+
+    platform::Surface primarySurface;        // where the primary's picture goes in its drawable
+    std::vector<MonitorView> otherMonitors;  // the other surfaces, in the backend's order
+    bool roomOnEveryMonitor = true;          // false: the other monitors stay black
+    // The countdown, clock and frame rate: on the primary monitor only (a framework's copy in a
+    // window on another monitor shows the room alone).
+    bool countdownShown = true;
 };
 
 class RunSession {
@@ -77,6 +99,11 @@ public:
     // frame loop back at its start: timer reset, elapsed 0, the fade-in from black about to run,
     // the pacer at the --max-fps cap (the display's refresh rate unless given).
     void startGraphics();
+    // Takes the surfaces from the video backend (at start and after a MonitorsChanged event): the
+    // primary's rectangle becomes the viewport, each other monitor keeps or gets its MonitorView
+    // (a capture texture sized for it), views of monitors now gone are released, and the gamma
+    // ramp is set again so that a monitor plugged in gets it too.
+    void followMonitors();
     // The music, when the "Enable music" option is on ("Sound initialized" in the log). Inside a
     // framework's window only the copy that takes the music lock plays; the others log "Music plays
     // in another copy".

@@ -51,6 +51,7 @@ bool createGLWindow(GLWindow& window, const std::string& title, int width, int h
     request.width = width;
     request.height = height;
     request.fullscreen = window.fullscreen;
+    request.everyMonitor = window.everyMonitor;
     request.pixelFormat.colorBits = window.colorBits;
     request.pixelFormat.depthBits = window.colorBits;
     request.pixelFormat.stencilBits = 32;
@@ -182,6 +183,7 @@ bool handleWindowEvent(platform::WindowEvent event) {
         case platform::WindowEvent::DisplaysOn:
         case platform::WindowEvent::SystemSuspending:
         case platform::WindowEvent::SystemResumed:
+        case platform::WindowEvent::MonitorsChanged:
             return false;
     }
     return false;

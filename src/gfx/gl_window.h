@@ -27,6 +27,7 @@ struct GLWindow {
     bool contextCreated = false;
     int width = 0, height = 0, colorBits = 32;  // from the resolution table (or --size)
     bool fullscreen = true;                     // display mode changed and cursor hidden
+    bool everyMonitor = true;                   // full screen: the other monitors covered too
     bool vsync = true;
     bool swapPaces = false;  // vsync asked for and accepted by the driver (set by initGL)
 

@@ -6,7 +6,7 @@
 
 #include "gfx/png_writer.h"
 
-bool saveScreenshot(const std::string& path, int width, int height, GLenum buffer) {
+bool saveScreenshot(const std::string& path, int width, int height, GLenum buffer, int x, int y) {
     if (width <= 0 || height <= 0) return false;
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
     std::vector<std::uint8_t> pixels(rowBytes * static_cast<std::size_t>(height));
@@ -16,7 +16,7 @@ bool saveScreenshot(const std::string& path, int width, int height, GLenum buffe
     glGetIntegerv(GL_PACK_ALIGNMENT, &previousAlignment);
     glReadBuffer(buffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(x, y, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     glPixelStorei(GL_PACK_ALIGNMENT, previousAlignment);
     glReadBuffer(static_cast<GLenum>(previousReadBuffer));
 

@@ -5,7 +5,9 @@
 
 #include <string>
 
-// Reads width x height pixels from the lower-left corner of `buffer` (GL_BACK before a swap,
-// GL_FRONT after one) and writes them, top row first, as an RGB PNG. Restores the read buffer and
-// the pack alignment. False when the size is not positive or the file could not be written.
-bool saveScreenshot(const std::string& path, int width, int height, GLenum buffer = GL_BACK);
+// Reads width x height pixels from `buffer` (GL_BACK before a swap, GL_FRONT after one), starting
+// at (x, y) from its lower-left corner, and writes them, top row first, as an RGB PNG. Restores the
+// read buffer and the pack alignment. False when the size is not positive or the file could not be
+// written.
+bool saveScreenshot(const std::string& path, int width, int height, GLenum buffer = GL_BACK, int x = 0,
+                    int y = 0);

@@ -253,9 +253,9 @@ void updateAnimatedModel(AnimatedModel& model, float step) {
     skin(model);
 }
 
-void drawAnimatedModel(AnimatedModel& model) {
+void drawAnimatedModel(AnimatedModel& model, bool advanceScroll) {
     if (model.faceCount() <= 0) return;
-    model.scrollTime += model.lastStep * kScrollRate;
+    if (advanceScroll) model.scrollTime += model.lastStep * kScrollRate;
     const GLsizei cornerCount = GLsizei(model.corners.size());
 
     glEnable(GL_LIGHTING);

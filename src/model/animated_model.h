@@ -107,5 +107,6 @@ void updateAnimatedModel(AnimatedModel& model, float step);
 // disables them); blending off, depth writes on, blend function (GL_SRC_ALPHA,
 // GL_ONE_MINUS_SRC_ALPHA), texture matrix identity, lighting off. In buffer mode the pool buffer
 // must have been unbound first (SharedVertexPool::releaseBufferForClientArrays). A model with no
-// triangles draws nothing and touches no state.
-void drawAnimatedModel(AnimatedModel& model);
+// triangles draws nothing and touches no state. Without `advanceScroll` the scroll stays where the
+// last draw left it (a second view of the same frame).
+void drawAnimatedModel(AnimatedModel& model, bool advanceScroll = true);

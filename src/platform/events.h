@@ -14,6 +14,9 @@ enum class WindowEvent {
     DisplaysOn,        // a display shows a picture again
     SystemSuspending,  // the system is about to sleep
     SystemResumed,     // the system woke up
+    // Monitors came, went, moved or took another size; the backend has covered them anew and the
+    // surfaces are the new ones.
+    MonitorsChanged,
 };
 
 }  // namespace platform

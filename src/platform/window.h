@@ -1,6 +1,7 @@
 #pragma once
-// The screensaver's one window and everything the display does for it: the full-screen display
-// mode, the GL context and buffer swap, the event queue, the cursor and the gamma ramp.
+// The screensaver's window and everything the display does for it: the full-screen display mode,
+// the monitors it covers, the GL context and buffer swap, the event queue, the cursor and the gamma
+// ramp.
 //
 // The interface is narrow so that a backend is one class: sdl/ on Linux, x11/ for a window another
 // program owns (host_window.h), a recording fake for tests (it can be told to fail). Every operation
@@ -13,6 +14,7 @@
 #include "platform/events.h"
 #include "platform/gamma.h"
 #include "platform/gl_context.h"
+#include "platform/monitors.h"
 
 namespace platform {
 
@@ -21,6 +23,8 @@ struct WindowRequest {
     int width = 0;  // client size in pixels
     int height = 0;
     bool fullscreen = true;  // in the display mode last accepted by changeDisplayMode
+    // Full screen only: every other monitor is covered too, each by a surface of its own.
+    bool everyMonitor = true;
     PixelFormatRequest pixelFormat;
 };
 
@@ -42,8 +46,25 @@ public:
     virtual bool openWindow(const WindowRequest& request) = 0;
     // Destroys the window (and a context still on it). Safe without a window.
     virtual void closeWindow() = 0;
-    // The drawable size in pixels; 0 x 0 without a window.
+    // The drawable size in pixels; 0 x 0 without a window. With several windows, the primary's.
     virtual void clientSize(int& width, int& height) = 0;
+
+    // --- monitors ---
+    // The parts of the picture, one per monitor covered, the primary's first: a window per monitor
+    // (each surface its whole drawable) or one window over all of them (a rectangle each). A
+    // windowed or borrowed window is one surface, its whole drawable; none without a window. The
+    // list changes only after a MonitorsChanged event.
+    virtual int surfaceCount();
+    virtual Surface surface(int index);
+    // Makes the context draw into the window that holds the surface; the viewport and scissor are
+    // the caller's. The primary's window is current again after swapBuffers.
+    virtual void makeSurfaceCurrent(int /*index*/) {}
+    // Presents the surface once it is drawn. A frame draws and presents its surfaces in order, the
+    // primary's first, each wholly before the next: a software renderer keeps no back buffer of a
+    // window the context leaves. One window over all monitors is swapped with its last surface.
+    virtual void presentSurface(int index) {
+        if (index >= surfaceCount() - 1) swapBuffers();
+    }
 
     // --- GL context ---
     // Makes a context on the window with the format chosen when it was opened and makes it current.
@@ -52,6 +73,8 @@ public:
     virtual void destroyContext() = 0;
     // 1: swaps wait for the vertical blank; 0: they do not. False when the driver refuses.
     virtual bool setSwapInterval(int interval) = 0;
+    // Presents every surface, the primary's first; with several windows only the primary's swap
+    // waits for the vertical blank, so a frame waits once.
     virtual void swapBuffers() = 0;
     // Refresh rate in hertz of the display the window is on; 0 when it cannot be told.
     virtual int refreshRate() { return 0; }

@@ -6,6 +6,7 @@
 //     spawnEffect      one emitter per layer, each releasing one burst of particles
 //     update           the fixed cadence of simulation steps (at most one per 1.5 frame units)
 //     render           one draw call per sprite group from the 100 000-vertex pool
+//     renderFacing     the same particles turned to another camera (another monitor's view)
 //     release          forgets every emitter and group (the cache stays loaded)
 //
 // The effect files and their parser are effect_file.h.
@@ -101,6 +102,11 @@ public:
     // vertices (GL_QUADS, the group's blend factors, depth writes off). Fog is switched off and
     // stays off; blending is off and depth writes on afterwards. Needs a current GL context.
     void render();
+    // Draws the particles as render does, each quad turned to face the camera of the column-major
+    // model-view matrix `modelView` instead of the one the last step built it for: another view of
+    // the same frame. The quads are rebuilt in a second pool (allocated on first use, like the
+    // first); nothing moves, and the camera vectors the next step uses stay as they were.
+    void renderFacing(const float modelView[16]);
 
     // Right, up and viewing axis from a column-major model-view matrix: R = (m0, m4, m8),
     // U = (m1, m5, m9), V = normalise(U × R).
@@ -139,6 +145,8 @@ private:
     bool quadFits(int first);
     void initialiseVerticesUpTo(int end);
     void writeVertex(int vertex, Vec3 position, float u, float v, float alpha);
+    // The pool's quads, one draw call per group; the state render documents.
+    void drawGroups(const float* base);
 
     MediaSources sources_;
     std::unordered_map<std::string, ParticleEffect> cache_;
@@ -151,6 +159,8 @@ private:
     int lastVertexCount_ = 0;
     Vec3 cameraPosition_;
     Vec3 right_{1, 0, 0}, up_{0, 1, 0}, viewAxis_{0, 0, -1};
+    Vec3 stepRight_{1, 0, 0}, stepUp_{0, 1, 0}, stepAxis_{0, 0, -1};  // what the last step built for
+    std::unique_ptr<float[]> facing_;                                 // renderFacing's pool
 };
 
 // rnd(v): the next number of sharedRandom() mod trunc(v), or 0 when trunc(v) is 0. Values beyond the int

@@ -9,6 +9,14 @@
 //   drawGlassPass       the glass objects, after the particles
 //   releaseScene        frees everything the scene made
 //
+// Each further monitor looks at the same room through a camera rig of its own:
+//   startCameraRig      its own camera order, first camera and start key
+//   updateOtherView     once a frame after drawScene: its camera, what it sees, and what no view has
+//                       moved yet this frame
+//   drawOtherView       its opaque pass, the particles turned to its camera, its glass pass
+//   drawOtherCapturePass  the picture its next cut cross-fades from
+//   releaseCameraRig    its occlusion queries
+//
 // The file and its parser are scene_file.h; the steps these passes are made of (camera, animation,
 // visibility, lights, batches) are scene_internal.h, for the scene's own files and its tests.
 // Coordinates are the authoring tool's (z up); times are frame units (1/55 s).
@@ -24,6 +32,7 @@
 #include "model/maths.h"
 #include "model/media_sources.h"
 #include "model/model_data.h"
+#include "core/random.h"
 #include "model/model_instance.h"
 #include "scene/scene_file.h"
 
@@ -80,12 +89,15 @@ struct SceneObject {
     Quat rotation;
     unsigned query = 0;  // occlusion query (non-root objects, when queries exist)
     bool queryIssued = false;
+    int posedFrame = -1;     // the scene frame in which it last moved on (placed and animated models)
+    int scrolledFrame = -1;  // the scene frame in which its texture scroll last moved (animated models)
 };
 
 struct SceneHelper {
     ModelHelper helper;  // worldPosition and rotation: the first key
     std::int32_t hold = 0;
     bool trigger = false;
+    int firedFrame = -1;  // the scene frame in which it last fired
 };
 
 // A portal of the scene file, linked at load: while the trigger flag of its helper is set, the
@@ -134,6 +146,10 @@ struct SceneServices {
     // Every layer of a batch in a pass of its own, each batch blended and alpha-tested, in the
     // object list's order: slower, kept to compare pictures with.
     bool layeredDrawing = false;
+    // This copy's place among copies started side by side, one per monitor, by a screensaver
+    // framework (−1: not such a copy). Each copy starts on camera copyIndex mod the camera count
+    // (unless startCamera says otherwise) and seeds its camera order differently.
+    int copyIndex = -1;
 };
 
 struct Scene {
@@ -161,7 +177,33 @@ struct Scene {
     float trainAngle = 0;
     ClockTime clock;
     int drawCounter = 0;
-    EmitterHook fireHelper;  // spawns a model helper's effect
+    EmitterHook fireHelper;        // spawns a model helper's effect
+    int frame = 0;                 // counts drawScene calls: what moved this frame is stamped with it
+    std::uint32_t seedOffset = 0;  // added to the camera order's seed (another monitor's rig)
+    // Set while another monitor's view is swapped in: its passes draw what the frame has posed.
+    bool drawingOtherView = false;
+    // The cameras the other views show now: a cut avoids them while the bag holds others (null: no
+    // other views).
+    const std::vector<int>* camerasInUse = nullptr;
+};
+
+// What a further monitor's view keeps of its own while the primary's is in the Scene: the camera
+// path with its bag and random sequence, the view and frustum, the draw lists, and per object the
+// visibility flags and the occlusion query. It is swapped into the Scene while its view is stepped or
+// drawn.
+struct CameraRig {
+    int currentCamera = 0;
+    std::vector<int> cameraBag;
+    int cameraKey = 0;
+    float pathValue = 0;
+    bool pathEnded = false;
+    SceneView view;
+    Frustum frustum{};
+    std::vector<int> opaqueList, glassList;
+    std::vector<unsigned char> visible, notYetDrawn, queryIssued;  // per object
+    std::vector<unsigned> queries;                                 // per object; 0: none
+    RandomSequence random;  // its camera order and the particles it makes appear
+    std::uint32_t seedOffset = 0;
 };
 
 // Reads "Models/test.BSS" through `services.sources` and builds `scene` (released first). A missing
@@ -182,3 +224,25 @@ void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureReque
 // move on by the frame step `dt`.
 void drawOpaquePass(Scene& scene, float dt);
 void drawGlassPass(Scene& scene, float dt);
+
+// A rig for the view of monitor `monitor` (1 for the first beside the primary) of `monitorCount`:
+// its own camera order (seeded from the scene's seed or tick count and the monitor), a first camera
+// that the primary view is not showing when there is another, and a start key that far along the
+// path, so the views cut at different moments. Occlusion queries are made for it when the scene uses
+// them. After loading the scene, with its GL context current.
+void startCameraRig(Scene& scene, CameraRig& rig, int monitor, int monitorCount);
+// Deletes the rig's occlusion queries (its context current) and empties it.
+void releaseCameraRig(CameraRig& rig);
+// Once a frame after drawScene, before the particles move: the rig's camera step of `dt` (its cut
+// avoids the cameras in `camerasInUse`), what its view sees, the scene helpers that fire for it and
+// the models it sees that no view has moved yet this frame; their particles draw from the rig's own
+// random sequence, so the primary's camera order stays as it was. Returns true when the rig's view
+// is to be captured for a cut next frame. Leaves the primary's camera in GL.
+bool updateOtherView(Scene& scene, CameraRig& rig, float dt, bool occlusionVariant,
+                     const std::vector<int>& camerasInUse);
+// The rig's picture of this frame with nothing moving: fog, its opaque pass and occlusion queries,
+// the particles turned to face its camera, its glass pass.
+void drawOtherView(Scene& scene, CameraRig& rig, bool occlusionVariant);
+// The rig's opaque pass as the last frame left it (and its particles when `withParticles`): what its
+// cut cross-fades from.
+void drawOtherCapturePass(Scene& scene, CameraRig& rig, bool withParticles);

@@ -64,6 +64,7 @@ void poseClock(SceneObject& object, const ClockTime& time) {
 void posePlacedModel(Scene& scene, SceneObject& object, float dt) {
     if (!object.instance) return;
     ModelInstance& instance = *object.instance;
+    object.posedFrame = scene.frame;
     instance.position = object.centre;
     if (object.name == "instance railroad") poseRailroad(scene, object, dt);
     if (object.name == "instance Clock") poseClock(object, scene.clock);

@@ -8,10 +8,17 @@ namespace {
 
 void seedGenerator(const Scene& scene) {
     if (scene.services.seeded) {
-        sharedRandom().seed(scene.services.seed);
+        sharedRandom().seed(scene.services.seed + scene.seedOffset);
     } else {
-        sharedRandom().seed(scene.services.tickCount ? scene.services.tickCount() : 0u);
+        sharedRandom().seed((scene.services.tickCount ? scene.services.tickCount() : 0u) + scene.seedOffset);
     }
+}
+
+bool inUse(const Scene& scene, int camera) {
+    if (!scene.camerasInUse) return false;
+    for (int used : *scene.camerasInUse)
+        if (used == camera) return true;
+    return false;
 }
 
 // Back to the first key of `camera`: its position, orientation and field of view, path value 0.
@@ -68,7 +75,10 @@ int chooseNextCamera(Scene& scene, bool refill) {
     int chosen = 0;
     const int n = int(scene.cameraBag.size());
     if (n > 0) {
-        const int entry = n == 1 ? 0 : sharedRandom().next() % (n - 1);
+        int entry = n == 1 ? 0 : sharedRandom().next() % (n - 1);
+        // Another monitor shows that camera now: the next entry of the bag that none shows, if any.
+        for (int step = 0; step < n && inUse(scene, scene.cameraBag[std::size_t(entry)]); ++step)
+            entry = (entry + 1) % n;
         chosen = scene.cameraBag[std::size_t(entry)];
         scene.cameraBag.erase(scene.cameraBag.begin() + entry);
     }

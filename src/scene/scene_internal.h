@@ -9,7 +9,9 @@
 //                         cubeOutsideFrustum, issueOcclusionQueries
 //   scene_lights.cpp      assignLights, beginObjectLights, endObjectLights
 //   scene_draw_order.cpp  findTouchingObjects, findBatchesOverlappingThemselves, orderNearestFirst
-//   scene_render.cpp      drawMeshBatch, drawOpaqueBatch, batchOutsideFrustum
+//   scene_render.cpp      drawMeshBatch, drawOpaqueBatch, batchOutsideFrustum, setSceneFogAndCulling,
+//                         setSceneBlending
+//   scene_views.cpp       swapCameraRig
 
 #include <cstddef>
 #include <cstdint>
@@ -23,8 +25,9 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
 
 // ---- camera (scene_camera.cpp) -------------------------------------------------------------------
 
-// Takes a camera out of the bag: entry sharedRandom().next() mod (n − 1), or entry 0 when n is 1; an
-// index outside the camera list becomes 0. Refills (and reseeds) when the bag is empty after the draw and
+// Takes a camera out of the bag: entry sharedRandom().next() mod (n − 1), or entry 0 when n is 1 (with
+// camerasInUse set, the first entry from there on that no other view shows, if any); an index
+// outside the camera list becomes 0. Refills (and reseeds) when the bag is empty after the draw and
 // `refill` is set. Returns the camera index (0 with no cameras).
 int chooseNextCamera(Scene& scene, bool refill);
 // Fills the bag with every camera index and seeds the generator.
@@ -105,3 +108,13 @@ void drawMeshBatch(const Scene& scene, const MeshBatch& batch);
 void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch);
 // True when the batch's box lies wholly behind one plane of the frustum, a unit of margin given.
 bool batchOutsideFrustum(const Frustum& frustum, const MeshBatch& batch);
+// What a view's passes start from: the linear fog far away, back faces culled.
+void setSceneFogAndCulling();
+// Blending and the alpha test (greater than 0.6) on, white.
+void setSceneBlending();
+
+// ---- other monitors' views (scene_views.cpp) ----------------------------------------------------
+
+// Exchanges the rig's state with the scene's view state (and its random sequence with the shared
+// one): called twice, it leaves both as they were.
+void swapCameraRig(Scene& scene, CameraRig& rig);

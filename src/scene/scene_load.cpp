@@ -316,6 +316,8 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
         };
     }
 
+    // Copies side by side seed their camera orders apart.
+    if (services.copyIndex > 0) scene.seedOffset = std::uint32_t(services.copyIndex) * 7919u;
     refillCameraBag(scene);
     if (services.fixedView) {
         placeStillCamera(scene, services);
@@ -323,8 +325,10 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
     }
     if (scene.cameras.empty()) return;
     int first = -1;
-    if (services.startCamera >= 0 && services.startCamera < int(scene.cameras.size())) {
-        first = services.startCamera;
+    int wanted = services.startCamera;
+    if (wanted < 0 && services.copyIndex >= 0) wanted = services.copyIndex % int(scene.cameras.size());
+    if (wanted >= 0 && wanted < int(scene.cameras.size())) {
+        first = wanted;
         for (std::size_t i = 0; i < scene.cameraBag.size(); ++i) {
             if (scene.cameraBag[i] == first) {
                 scene.cameraBag.erase(scene.cameraBag.begin() + std::ptrdiff_t(i));
@@ -380,4 +384,5 @@ void releaseScene(Scene& scene) {
     scene.helperLight = false;
     scene.view = SceneView{};
     scene.fireHelper = nullptr;
+    scene.seedOffset = 0;
 }

@@ -41,9 +41,18 @@ void beginPass(Scene& scene, float alphaReference) {
     applyCamera(scene);
 }
 
+// The texture scroll of an animated model moves on once a frame, with the first view that draws it.
 void drawAnimated(Scene& scene, SceneObject& object) {
     if (scene.services.pool) scene.services.pool->releaseBufferForClientArrays();
-    drawAnimatedModel(*object.animated);
+    const bool advance = !scene.drawingOtherView || object.scrolledFrame != scene.frame;
+    object.scrolledFrame = scene.frame;
+    drawAnimatedModel(*object.animated, advance);
+}
+
+void moveAnimatedModel(Scene& scene, SceneObject& object, float dt) {
+    object.animated->modelMatrix.setTranslation(object.centre);
+    updateAnimatedModel(*object.animated, dt);
+    object.posedFrame = scene.frame;
 }
 
 void drawLayeredPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
@@ -54,10 +63,13 @@ void drawLayeredPass(Scene& scene, const std::vector<int>& list, float alphaRefe
         beginObjectLights(scene, object);
         ++scene.drawCounter;
         if (object.kind == SceneObjectKind::PlacedModel) {
-            updatePlacedModel(scene, object, dt);
+            if (scene.drawingOtherView) {
+                if (object.instance) renderInstance(*object.instance);
+            } else {
+                updatePlacedModel(scene, object, dt);
+            }
         } else if (object.kind == SceneObjectKind::AnimatedModel) {
-            object.animated->modelMatrix.setTranslation(object.centre);
-            updateAnimatedModel(*object.animated, dt);
+            if (!scene.drawingOtherView) moveAnimatedModel(scene, object, dt);
             drawAnimated(scene, object);
         } else if (pool) {
             for (const MeshBatch& batch : object.batches) drawMeshBatch(scene, batch);
@@ -85,14 +97,15 @@ void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaRef
     beginPass(scene, alphaReference);
     const bool fogged = glIsEnabled(GL_FOG);
     // Everything moves on in list order first, so the models' emitters fire in the same order as
-    // in the layered pass, whatever order the models are then drawn in.
+    // in the layered pass, whatever order the models are then drawn in. Another monitor's view
+    // draws them as the frame left them.
     for (int index : list) {
+        if (scene.drawingOtherView) break;
         SceneObject& object = scene.objects[std::size_t(index)];
         if (object.kind == SceneObjectKind::PlacedModel) {
             posePlacedModel(scene, object, dt);
         } else if (object.kind == SceneObjectKind::AnimatedModel) {
-            object.animated->modelMatrix.setTranslation(object.centre);
-            updateAnimatedModel(*object.animated, dt);
+            moveAnimatedModel(scene, object, dt);
         }
     }
     bool secondUnitOn = false;
@@ -154,7 +167,7 @@ void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference, 
 
 }  // namespace
 
-void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureRequest) {
+void setSceneFogAndCulling() {
     glEnable(GL_FOG);
     glFogi(GL_FOG_MODE, GL_LINEAR);
     const GLfloat fogColour[4] = {0.8f, 0.8f, 0.8f, 1.0f};
@@ -164,6 +177,19 @@ void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureReque
     glFogf(GL_FOG_END, 12600.0f);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
+}
+
+void setSceneBlending() {
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glAlphaFunc(GL_GREATER, 0.6f);
+    glColor4f(1, 1, 1, 1);
+}
+
+void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureRequest) {
+    ++scene.frame;
+    setSceneFogAndCulling();
 
     const bool capture = updateCamera(scene, dt);
     if (captureRequest && capture) *captureRequest = true;
@@ -171,11 +197,7 @@ void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureReque
     applyCamera(scene);
 
     scene.drawCounter = 0;
-    glEnable(GL_BLEND);
-    glEnable(GL_ALPHA_TEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glAlphaFunc(GL_GREATER, 0.6f);
-    glColor4f(1, 1, 1, 1);
+    setSceneBlending();
 
     for (SceneObject& object : scene.objects) {
         if (object.keyAnimated) animateObject(object, dt);

@@ -97,6 +97,12 @@ void openPortals(Scene& scene) {
 void fireSceneHelpers(Scene& scene) {
     for (SceneHelper& entry : scene.helpers) {
         if (!entry.trigger) continue;
+        // A helper fires once a frame, however many views see its parent.
+        if (scene.drawingOtherView && entry.firedFrame == scene.frame) {
+            entry.trigger = false;
+            continue;
+        }
+        entry.firedFrame = scene.frame;
         const ModelHelper& helper = entry.helper;
         if (helper.kind == HelperKind::Light) {
             scene.helperLight = true;

@@ -40,6 +40,7 @@ TEST(TakeLongOptions, ReadsEveryValueOption) {
                  "--help",
                  "--max-fps",
                  "0",
+                 "--monitors=primary",
                  "-s"};
     LaunchOptions options;
     std::string error;
@@ -56,6 +57,7 @@ TEST(TakeLongOptions, ReadsEveryValueOption) {
     EXPECT_EQ(options.configDir, "/tmp/c d");
     EXPECT_TRUE(options.help);
     EXPECT_EQ(options.maxFps, 0);
+    EXPECT_TRUE(options.roomOnPrimaryOnly);
 }
 
 TEST(TakeLongOptions, SingleDashSwitchesAreNotOptions) {
@@ -77,6 +79,7 @@ TEST(TakeLongOptions, RejectsBadInputWithAReason) {
         {{"G.scr", "--frames", "-2"}, "--frames needs"},
         {{"G.scr", "--max-fps", "-1"}, "--max-fps needs"},
         {{"G.scr", "--max-fps", "1001"}, "--max-fps needs"},
+        {{"G.scr", "--monitors", "both"}, "--monitors needs \"primary\" or \"all\""},
         {{"G.scr", "--frames", "12abc"}, "--frames needs"},
         {{"G.scr", "--frames", "99999999999999999999"}, "--frames needs"},
         {{"G.scr", "--time", "2026-02-29 10:00:00"}, "--time needs"},  // 2026 is no leap year

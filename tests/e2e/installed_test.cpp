@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "e2e/run_support.h"
+#include "support/dummy_x_server.h"
 #include "support/x_server.h"
 
 namespace {
@@ -61,51 +62,75 @@ std::vector<pid_t> processesOf(const std::string& program) {
     return pids;
 }
 
+// The real XScreenSaver on `display`, as nobody when we are root (it runs no hacks as root), with a
+// home of its own whose settings choose `hackCommand` and nothing that slows a test (fades, the
+// splash, desktop grabs).
+class XScreenSaver {
+public:
+    XScreenSaver(const std::string& display, const std::string& hackCommand) : display_(display) {
+        const bool root = geteuid() == 0;
+        {
+            std::ofstream settings(home_.file(".xscreensaver"));
+            // XScreenSaver runs its hacks at nice 10 unless told; beside other tests they would starve.
+            settings
+                << "timeout: 0:30:00\ncycle: 0:00:00\nlock: False\nfade: False\nunfade: False\nnice: 0\n"
+                << "splash: False\ndpmsEnabled: False\ngrabDesktopImages: False\nmode: one\nselected: 0\n"
+                << "programs: " << hackCommand << " \\n\n";
+        }
+        if (root) {
+            chmod(home_.path().c_str(), 0755);
+            ok_ = chown(home_.path().c_str(), kNobody, kNobody) == 0 &&
+                  chown(home_.file(".xscreensaver").c_str(), kNobody, kNobody) == 0;
+        }
+        ProcessRequest daemon;
+        daemon.program = root ? "/usr/bin/setpriv" : "/usr/bin/xscreensaver";
+        if (root) daemon.args = {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/xscreensaver"};
+        daemon.args.push_back("-no-splash");
+        daemon.env["HOME"] = home_.path();
+        daemon.env["DISPLAY"] = display;
+        daemon.env["XDG_RUNTIME_DIR"] = std::nullopt;
+        daemon.env["XDG_STATE_HOME"] = std::nullopt;
+        daemon.env["XDG_CONFIG_HOME"] = std::nullopt;
+        daemon.env["SDL_AUDIODRIVER"] = "dummy";
+        daemon.env["MESA_SHADER_CACHE_DISABLE"] = "true";
+        ok_ = ok_ && saver_.start(daemon) &&
+              waitUntil([&] { return command("-version").find("XScreenSaver") != std::string::npos; });
+    }
+    ~XScreenSaver() { command("-exit"); }
+
+    bool ok() const { return ok_; }
+    std::string command(const char* what) const {
+        ProcessRequest request;
+        request.program = "/bin/sh";
+        request.args = {"-c", std::string("xscreensaver-command ") + what + " 2>&1"};
+        request.env["DISPLAY"] = display_;
+        return testsupport::runProcess(request, std::chrono::seconds(20)).output;
+    }
+    std::string errorOutput() const { return saver_.errorOutput(); }
+    // The log the hacks share.
+    std::string log() const {
+        return testsupport::readTextFile(home_.file(".local/state/glimmerdale/Log.txt"));
+    }
+    std::string file(const std::string& name) const { return home_.file(name); }
+
+private:
+    std::string display_;
+    testsupport::TempDir home_{"gdxss"};
+    BackgroundProcess saver_;
+    bool ok_ = true;
+};
+
 TEST(Installed, XScreenSaverShowsTheRoomAndEndsItWithinASecond) {
     if (!fs::exists("/usr/bin/xscreensaver")) GTEST_SKIP() << "XScreenSaver is not installed";
     InstallTree tree;
     ASSERT_TRUE(tree.ok()) << tree.error();
     testsupport::PrivateXServer x;
     ASSERT_TRUE(x.start(320, 240));
+    XScreenSaver saver(x.display(), tree.hack() + " --root");
+    ASSERT_TRUE(saver.ok()) << saver.errorOutput();
 
-    // A home of its own whose settings list Glimmerdale from the install tree, and nothing that
-    // slows the test (fades, the splash, desktop grabs).
-    testsupport::TempDir home("gdxss");
-    const bool root = geteuid() == 0;
-    {
-        std::ofstream settings(home.file(".xscreensaver"));
-        // XScreenSaver runs its hacks at nice 10 unless told; beside other tests they would starve.
-        settings << "timeout: 0:30:00\ncycle: 0:00:00\nlock: False\nfade: False\nunfade: False\nnice: 0\n"
-                 << "splash: False\ndpmsEnabled: False\ngrabDesktopImages: False\nmode: one\nselected: 0\n"
-                 << "programs: " << tree.hack() << " --root \\n\n";
-    }
-    if (root) {
-        chmod(home.path().c_str(), 0755);
-        ASSERT_EQ(chown(home.path().c_str(), kNobody, kNobody), 0);
-        ASSERT_EQ(chown(home.file(".xscreensaver").c_str(), kNobody, kNobody), 0);
-    }
-    ProcessRequest daemon;
-    daemon.program = root ? "/usr/bin/setpriv" : "/usr/bin/xscreensaver";
-    if (root) daemon.args = {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/xscreensaver"};
-    daemon.args.push_back("-no-splash");
-    daemon.env["HOME"] = home.path();
-    daemon.env["DISPLAY"] = x.display();
-    daemon.env["XDG_RUNTIME_DIR"] = std::nullopt;
-    daemon.env["XDG_STATE_HOME"] = std::nullopt;
-    daemon.env["XDG_CONFIG_HOME"] = std::nullopt;
-    daemon.env["SDL_AUDIODRIVER"] = "dummy";
-    daemon.env["MESA_SHADER_CACHE_DISABLE"] = "true";
-    BackgroundProcess saver;
-    ASSERT_TRUE(saver.start(daemon));
-    const auto command = [&](const char* what) {
-        return x.run(std::string("xscreensaver-command ") + what + " 2>&1");
-    };
-    ASSERT_TRUE(waitUntil([&] { return command("-version").find("XScreenSaver") != std::string::npos; }))
-        << saver.errorOutput();
-
-    command("-activate");
-    const std::string log = home.file(".local/state/glimmerdale/Log.txt");
-    const std::string shot = home.file("root.png");
+    saver.command("-activate");
+    const std::string shot = saver.file("root.png");
     EXPECT_TRUE(waitUntil(
         [&] {
             x.run("import -window root " + shot);
@@ -116,15 +141,57 @@ TEST(Installed, XScreenSaverShowsTheRoomAndEndsItWithinASecond) {
                "convert " + shot +
                " -format '%wx%h mean %[fx:mean] red %[fx:mean.r] blue %[fx:mean.b]' info:")
         << "\n"
-        << testsupport::readTextFile(log) << saver.errorOutput();
+        << saver.log() << saver.errorOutput();
     ASSERT_EQ(processesOf(tree.hack()).size(), 1u);
 
-    command("-deactivate");
+    saver.command("-deactivate");
     EXPECT_TRUE(waitUntil([&] { return processesOf(tree.hack()).empty(); }, std::chrono::seconds(1)))
         << "still running a second after -deactivate";
-    const std::string lines = testsupport::readTextFile(log);
+    const std::string lines = saver.log();
     EXPECT_NE(lines.find("\nMax fps: "), std::string::npos) << "no normal shutdown:\n" << lines;
-    command("-exit");
+}
+
+// Two monitors: one copy in each monitor's window, each from a camera of its own, one music.
+TEST(Installed, XScreenSaverOnTwoMonitorsRunsACopyOnEachWithOneMusic) {
+    if (!fs::exists("/usr/bin/xscreensaver")) GTEST_SKIP() << "XScreenSaver is not installed";
+    testsupport::DummyXServer x;
+    if (!x.start()) GTEST_SKIP() << "no Xorg dummy server here (needs root and xserver-xorg-video-dummy)";
+    InstallTree tree;
+    ASSERT_TRUE(tree.ok()) << tree.error();
+    XScreenSaver saver(x.display(), tree.hack() + " --root --music");
+    ASSERT_TRUE(saver.ok()) << saver.errorOutput();
+
+    const auto activated = std::chrono::steady_clock::now();
+    saver.command("-activate");
+    const std::string shot = saver.file("both.png"), left = saver.file("left.png"),
+                      right = saver.file("right.png");
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            x.run("import -window root " + shot + " && convert " + shot + " -crop 1024x768+0+0 +repage " +
+                  left + " && convert " + shot + " -crop 1024x768+1024+0 +repage " + right);
+            return runtest::showsTheRoom(left) && runtest::showsTheRoom(right);
+        },
+        std::chrono::seconds(120), std::chrono::milliseconds(500)))
+        << saver.log() << saver.errorOutput();
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - activated).count();
+    std::printf("XScreenSaver: the room on both monitors %.1f s after activation\n", seconds);
+    EXPECT_EQ(processesOf(tree.hack()).size(), 2u);
+    const std::string difference = testsupport::commandOutput("compare -metric RMSE " + left + " " + right +
+                                                              " null: 2>&1 | sed 's/.*(\\(.*\\))/\\1/'");
+    EXPECT_GT(std::atof(difference.c_str()), 0.1) << "both copies show the same picture";
+
+    saver.command("-deactivate");
+    EXPECT_TRUE(waitUntil([&] { return processesOf(tree.hack()).empty(); }, std::chrono::seconds(1)))
+        << "still running a second after -deactivate";
+    const std::string lines = saver.log();
+    const auto count = [&lines](const std::string& line) {
+        std::size_t n = 0;
+        for (std::size_t at = lines.find(line); at != std::string::npos; at = lines.find(line, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("Music plays in another copy\n"), 1u) << lines;
+    EXPECT_EQ(count("Sound initialized\n"), 1u) << lines;
+    EXPECT_EQ(count("\nFps: "), 2u) << "not both ended through the normal shutdown:\n" << lines;
 }
 
 TEST(Installed, TheCommandRunsOneCopyAtATimeAndLeavesFrameworkCopiesAlone) {

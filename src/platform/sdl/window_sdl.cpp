@@ -1,8 +1,18 @@
-// The SDL2 video backend: one window, its GL context, the event queue, cursor and gamma ramp.
+// The SDL2 video backend: the primary monitor's window, a window on each other monitor, their one
+// GL context, the event queue, cursor and gamma ramp.
+//
+// Every other monitor gets a borderless window of its own, placed on the monitor's rectangle and
+// kept above others, drawn with the primary's GL context. The primary's window is SDL's full-screen
+// window on the primary display, the one that takes the mode change. On X11 the monitors are
+// XRandR's, read and watched on a connection of our own: SDL keeps the displays it found at start
+// and does not hear of a monitor switched off, moved or given another mode.
 
+#include <GL/gl.h>
 #include <SDL.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/blobs.h"
 #include "platform/gio/system_sleep_gio.h"
@@ -11,6 +21,7 @@
 #include "platform/window.h"
 #include "platform/x11/display_power_x11.h"
 #include "platform/x11/gamma_x11.h"
+#include "platform/x11/monitors_x11.h"
 
 namespace platform {
 namespace {
@@ -63,6 +74,7 @@ public:
             // Leaving full screen puts the desktop's mode back.
             SDL_SetWindowFullscreen(window_, 0);
             inFullscreen_ = false;
+            monitorWatch_.forget();
         }
         modeAccepted_ = false;
     }
@@ -71,6 +83,8 @@ public:
         if (!ensureVideo()) return false;
         closeWindow();
         fullscreen_ = request.fullscreen;
+        title_ = request.title;
+        everyMonitor_ = request.fullscreen && request.everyMonitor;
         Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
         if (request.fullscreen) flags |= SDL_WINDOW_BORDERLESS;
         // The nearest format to the request, as a pixel-format chooser would pick it: the depth
@@ -78,10 +92,13 @@ public:
         const int depths[] = {request.pixelFormat.depthBits, 24, 16, 0};
         const int stencils[] = {request.pixelFormat.stencilBits, 8, 0};
         glCapable_ = false;
+        // Full screen goes to the display the window is on: the primary, wherever it lies.
+        const int at = request.fullscreen ? int(SDL_WINDOWPOS_UNDEFINED_DISPLAY(0)) : 0;
         for (int depth : depths) {
             for (int stencil : stencils) {
                 setGlAttributes(request.pixelFormat, depth, stencil);
-                window_ = SDL_CreateWindow(request.title.c_str(), 0, 0, request.width, request.height, flags);
+                window_ =
+                    SDL_CreateWindow(request.title.c_str(), at, at, request.width, request.height, flags);
                 if (window_) break;
             }
             if (window_) break;
@@ -89,13 +106,14 @@ public:
         if (window_) {
             glCapable_ = true;
         } else {
-            window_ = SDL_CreateWindow(request.title.c_str(), 0, 0, request.width, request.height,
+            window_ = SDL_CreateWindow(request.title.c_str(), at, at, request.width, request.height,
                                        flags & ~SDL_WINDOW_OPENGL);
             if (!window_) return false;
         }
         if (fullscreen_ && modeAccepted_) applyFullscreen();
-        setProgramIcon();
+        setProgramIcon(window_);
         SDL_ShowWindow(window_);
+        if (everyMonitor_) coverOtherMonitors();
         SDL_RaiseWindow(window_);
         SDL_SetWindowInputFocus(window_);
         watchPower();
@@ -104,6 +122,7 @@ public:
 
     void closeWindow() override {
         destroyContext();
+        closeOtherWindows();
         if (!window_) return;
         displayPower_.stop();
         systemSleep_.stop();
@@ -111,6 +130,27 @@ public:
         SDL_DestroyWindow(window_);
         window_ = nullptr;
         glCapable_ = false;
+    }
+
+    int surfaceCount() override { return window_ ? 1 + int(others_.size()) : 0; }
+
+    Surface surface(int index) override {
+        Surface surface;
+        if (index <= 0 || index > int(others_.size())) {
+            clientSize(surface.width, surface.height);
+            surface.primary = true;
+            return surface;
+        }
+        const OtherWindow& other = others_[std::size_t(index - 1)];
+        SDL_GL_GetDrawableSize(other.window, &surface.width, &surface.height);
+        surface.monitor = other.monitor;
+        return surface;
+    }
+
+    void makeSurfaceCurrent(int index) override {
+        if (!context_) return;
+        makeCurrent(index <= 0 || index > int(others_.size()) ? window_
+                                                              : others_[std::size_t(index - 1)].window);
     }
 
     void clientSize(int& width, int& height) override {
@@ -129,6 +169,9 @@ public:
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) return ContextResult::PixelFormatRefused;
         SDL_GL_MakeCurrent(window_, context_);
+        current_ = window_;
+        for (const OtherWindow& other : others_) showBlack(other.window);
+        makeCurrent(window_);
         return ContextResult::Created;
     }
 
@@ -137,6 +180,7 @@ public:
         SDL_GL_MakeCurrent(window_, nullptr);
         SDL_GL_DeleteContext(context_);
         context_ = nullptr;
+        current_ = nullptr;
     }
 
     int refreshRate() override {
@@ -144,10 +188,33 @@ public:
         if (!window_ || SDL_GetWindowDisplayMode(window_, &mode) != 0) return 0;
         return mode.refresh_rate > 0 ? mode.refresh_rate : 0;
     }
-    bool setSwapInterval(int interval) override { return context_ && SDL_GL_SetSwapInterval(interval) == 0; }
+    // The interval belongs to each window; only the primary's swap waits, so that a frame on
+    // several monitors waits for one vertical blank, not one per monitor.
+    bool setSwapInterval(int interval) override {
+        if (!context_) return false;
+        for (const OtherWindow& other : others_) {
+            SDL_GL_MakeCurrent(other.window, context_);
+            SDL_GL_SetSwapInterval(0);
+        }
+        SDL_GL_MakeCurrent(window_, context_);
+        current_ = window_;
+        return SDL_GL_SetSwapInterval(interval) == 0;
+    }
 
     void swapBuffers() override {
-        if (window_ && context_) SDL_GL_SwapWindow(window_);
+        if (!window_ || !context_) return;
+        for (int i = 0; i < surfaceCount(); ++i) presentSurface(i);
+        makeCurrent(window_);
+    }
+
+    // Each window is its own surface. The context's back buffer of a window is gone once the
+    // context moves to another (so the frame draws each wholly before the next).
+    void presentSurface(int index) override {
+        if (!window_ || !context_) return;
+        SDL_Window* window =
+            index <= 0 || index > int(others_.size()) ? window_ : others_[std::size_t(index - 1)].window;
+        makeCurrent(window);
+        SDL_GL_SwapWindow(window);
     }
 
     WindowEvent pollEvent() override {
@@ -155,7 +222,7 @@ public:
         const WindowEvent power = takePowerEvent();
         if (power != WindowEvent::None) return power;
         SDL_Event event;
-        if (!SDL_PollEvent(&event)) return WindowEvent::None;
+        if (!SDL_PollEvent(&event)) return monitorsChangedOrNone();
         return translate(event);
     }
 
@@ -164,13 +231,26 @@ public:
         const WindowEvent power = takePowerEvent();
         if (power != WindowEvent::None) return power;
         SDL_Event event;
-        if (!SDL_WaitEventTimeout(&event, timeoutMilliseconds)) return takePowerEvent();
+        if (!SDL_WaitEventTimeout(&event, timeoutMilliseconds)) {
+            const WindowEvent later = takePowerEvent();
+            return later != WindowEvent::None ? later : monitorsChangedOrNone();
+        }
         return translate(event);
+    }
+
+    // The monitors covered anew when the XRandR watch heard of a change; None otherwise.
+    WindowEvent monitorsChangedOrNone() {
+        if (everyMonitor_ && window_ && monitorWatch_.changed()) return followMonitors();
+        return WindowEvent::None;
     }
 
     // What an event from SDL's queue means to the screensaver.
     WindowEvent translate(const SDL_Event& event) {
         switch (event.type) {
+            case SDL_DISPLAYEVENT:
+                // Where no XRandR watch hears of it (Wayland), SDL's own news of a monitor.
+                if (everyMonitor_ && window_ && !onX11()) return followMonitors();
+                return WindowEvent::Ignored;
             case SDL_QUIT:
                 return WindowEvent::QuitRequest;
             case SDL_WINDOWEVENT:
@@ -263,13 +343,90 @@ private:
         return videoReady_;
     }
 
-    void setProgramIcon() {
+    struct OtherWindow {
+        SDL_Window* window = nullptr;
+        int monitor = 0;  // its place in the primary-first monitor list
+    };
+
+    void setProgramIcon(SDL_Window* window) {
         const BlobView icon = findBlob(kProgramIconType, kProgramIconId);
         if (!icon.data) return;
         SDL_Surface* picture = SDL_LoadBMP_RW(SDL_RWFromConstMem(icon.data, static_cast<int>(icon.size)), 1);
         if (!picture) return;
-        SDL_SetWindowIcon(window_, picture);
+        SDL_SetWindowIcon(window, picture);
         SDL_FreeSurface(picture);
+    }
+
+    void makeCurrent(SDL_Window* window) {
+        if (window == current_) return;
+        SDL_GL_MakeCurrent(window, context_);
+        current_ = window;
+    }
+
+    // The monitors now, the primary first: XRandR's on X11, else SDL's displays.
+    std::vector<MonitorRect> currentMonitors() {
+        std::vector<MonitorRect> monitors;
+        if (onX11() && monitorWatch_.open()) {
+            monitors = monitorWatch_.monitors();
+        } else {
+            const int count = SDL_GetNumVideoDisplays();
+            for (int i = 0; i < count; ++i) {
+                SDL_Rect bounds;
+                if (SDL_GetDisplayBounds(i, &bounds) != 0) continue;
+                monitors.push_back(MonitorRect{bounds.x, bounds.y, bounds.w, bounds.h, i == 0});
+            }
+        }
+        return primaryFirst(monitors);
+    }
+
+    // A window on every monitor but the one the primary's window stands on (the one holding its
+    // centre), drawn black until the first frame.
+    void coverOtherMonitors() {
+        const std::vector<MonitorRect> monitors = currentMonitors();
+        int x = 0, y = 0, width = 0, height = 0;
+        SDL_GetWindowPosition(window_, &x, &y);
+        SDL_GetWindowSize(window_, &width, &height);
+        const int own = monitorAt(monitors, x + width / 2, y + height / 2);
+        for (std::size_t i = 0; i < monitors.size(); ++i) {
+            if (int(i) == own) continue;
+            const MonitorRect& m = monitors[i];
+            const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP |
+                                 SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_HIDDEN;
+            // The GL attributes are still those the primary's window was made with, so the windows
+            // share a pixel format and the one context draws into all of them.
+            SDL_Window* window = SDL_CreateWindow(title_.c_str(), m.x, m.y, m.width, m.height, flags);
+            if (!window) continue;
+            setProgramIcon(window);
+            SDL_ShowWindow(window);
+            SDL_SetWindowPosition(window, m.x, m.y);
+            others_.push_back(OtherWindow{window, int(i)});
+            if (context_) {
+                showBlack(window);
+                SDL_GL_SetSwapInterval(0);
+            }
+        }
+        if (context_) makeCurrent(window_);
+    }
+
+    void closeOtherWindows() {
+        if (context_ && current_ != window_) makeCurrent(window_);
+        for (const OtherWindow& other : others_) SDL_DestroyWindow(other.window);
+        others_.clear();
+    }
+
+    // A new window shows black until the frame loop draws into it; leaves it current.
+    void showBlack(SDL_Window* window) {
+        makeCurrent(window);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        SDL_GL_SwapWindow(window);
+    }
+
+    // The monitors changed: the other windows go and come back on the monitors there are now.
+    WindowEvent followMonitors() {
+        closeOtherWindows();
+        coverOtherMonitors();
+        return WindowEvent::MonitorsChanged;
     }
 
     bool onX11() const {
@@ -298,10 +455,17 @@ private:
             SDL_SetWindowDisplayMode(window_, &pendingMode_);
             inFullscreen_ = SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) == 0;
         }
+        // The notifications of our own mode change are no news of other monitors.
+        monitorWatch_.forget();
     }
 
     bool videoReady_ = false;
-    SDL_Window* window_ = nullptr;
+    SDL_Window* window_ = nullptr;  // the primary monitor's
+    std::vector<OtherWindow> others_;
+    SDL_Window* current_ = nullptr;  // the window the context draws into
+    std::string title_;
+    bool everyMonitor_ = false;
+    x11::MonitorWatch monitorWatch_;
     SDL_GLContext context_ = nullptr;
     bool glCapable_ = false;
     bool fullscreen_ = false;

@@ -154,6 +154,26 @@ std::uint32_t PreviewWindow::windowId() const {
 int PreviewWindow::pictureWidth() const { return state_ ? state_->picture.width : 0; }
 int PreviewWindow::pictureHeight() const { return state_ ? state_->picture.height : 0; }
 
+namespace {
+
+// A child window must have its parent's DPI awareness, and the display control panel's may differ
+// from the per-monitor awareness of our manifest: the thread takes the host's for the creation. The
+// calls exist from Windows 10 1607 on; earlier systems have one awareness per process anyway.
+void takeAwarenessOf(HWND host) {
+    using AwarenessOfWindow = void*(WINAPI*)(HWND);
+    using SetThreadAwareness = void*(WINAPI*)(void*);
+    const HMODULE user = GetModuleHandleW(L"user32.dll");
+    if (user == nullptr) return;
+    const auto awarenessOf = reinterpret_cast<AwarenessOfWindow>(
+        reinterpret_cast<void*>(GetProcAddress(user, "GetWindowDpiAwarenessContext")));
+    const auto setThreadAwareness = reinterpret_cast<SetThreadAwareness>(
+        reinterpret_cast<void*>(GetProcAddress(user, "SetThreadDpiAwarenessContext")));
+    if (awarenessOf == nullptr || setThreadAwareness == nullptr) return;
+    if (void* awareness = awarenessOf(host)) setThreadAwareness(awareness);
+}
+
+}  // namespace
+
 bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize) {
     destroy();
     state_ = std::make_unique<State>();
@@ -166,6 +186,7 @@ bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std:
             destroy();
             return false;
         }
+        takeAwarenessOf(s.host);
     } else {
         if (!s.makeOwnWindow()) {
             destroy();

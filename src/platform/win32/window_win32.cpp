@@ -1,19 +1,58 @@
 // The Win32 video backend: the window class and pop-up window, the message pump, the pixel format
-// and WGL context, ChangeDisplaySettings, the cursor and the device gamma ramp.
+// and WGL context, ChangeDisplaySettings, the cursor and the device gamma ramps.
+//
+// With several monitors the full-screen pop-up spans the virtual screen (whose origin lies left of
+// or above the primary's when a monitor does) and each monitor is a rectangle of it: one window, one
+// swap. WM_DISPLAYCHANGE (a monitor added, removed, moved or given another mode) lays it out anew.
 
 #include <windows.h>
 
 #include <GL/gl.h>
 
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/power_win32.h"
 #include "platform/win32/refresh_rate_win32.h"
+#include "platform/monitors.h"
 #include "platform/win32/wide_text_win32.h"
 #include "platform/window.h"
 
 namespace platform {
 namespace {
+
+struct MonitorDevice {
+    MonitorRect rect;
+    std::wstring device;  // "\\.\DISPLAY1", ...: its gamma ramp's device context
+};
+
+BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    MonitorDevice found;
+    found.rect.x = info.rcMonitor.left;
+    found.rect.y = info.rcMonitor.top;
+    found.rect.width = info.rcMonitor.right - info.rcMonitor.left;
+    found.rect.height = info.rcMonitor.bottom - info.rcMonitor.top;
+    found.rect.primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+    found.device = info.szDevice;
+    reinterpret_cast<std::vector<MonitorDevice>*>(list)->push_back(found);
+    return TRUE;
+}
+
+std::vector<MonitorDevice> monitorDevices() {
+    std::vector<MonitorDevice> devices;
+    EnumDisplayMonitors(nullptr, nullptr, &collectMonitor, reinterpret_cast<LPARAM>(&devices));
+    return devices;
+}
+
+std::vector<MonitorRect> rectsOf(const std::vector<MonitorDevice>& devices) {
+    std::vector<MonitorRect> rects;
+    for (const MonitorDevice& device : devices) rects.push_back(device.rect);
+    return rects;
+}
 
 constexpr wchar_t kWindowClass[] = L"Glimmerdale";
 constexpr int kIconResource = 135;
@@ -44,6 +83,12 @@ public:
         DEVMODEW mode{};
         mode.dmSize = sizeof mode;
         if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return false;
+        // The desktop's own size needs no switch: a switch would make the system restore its mode
+        // when a monitor is plugged or unplugged while we run (and Wine then puts the unplugged
+        // monitor back).
+        if (mode.dmPelsWidth == static_cast<DWORD>(wanted.width) &&
+            mode.dmPelsHeight == static_cast<DWORD>(wanted.height))
+            return true;
         // Only the size changes; depth, refresh rate and the rest stay as the display runs them.
         mode.dmPelsWidth = static_cast<DWORD>(wanted.width);
         mode.dmPelsHeight = static_cast<DWORD>(wanted.height);
@@ -83,8 +128,18 @@ public:
             WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
         RECT frame{0, 0, request.width, request.height};
         AdjustWindowRectEx(&frame, style, FALSE, 0);
-        const int x = request.fullscreen ? 0 : CW_USEDEFAULT;
-        const int y = request.fullscreen ? 0 : CW_USEDEFAULT;
+        int x = request.fullscreen ? 0 : CW_USEDEFAULT;
+        int y = request.fullscreen ? 0 : CW_USEDEFAULT;
+        spansMonitors_ = false;
+        everyMonitor_ = request.fullscreen && request.everyMonitor;
+        // One monitor keeps the window at the requested size on it; several get the virtual screen.
+        if (everyMonitor_ && primaryFirst(rectsOf(monitorDevices())).size() > 1) {
+            const MonitorRect box = virtualScreen();
+            x = box.x;
+            y = box.y;
+            frame = RECT{0, 0, box.width, box.height};
+            spansMonitors_ = true;
+        }
         window_ = CreateWindowExW(0, kWindowClass, win32::widen(request.title).c_str(), style, x, y,
                                   frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                   instance, nullptr);
@@ -94,6 +149,7 @@ public:
         }
         pixelFormat_ = request.pixelFormat;
         dc_ = GetDC(window_);
+        layOutSurfaces();
         ShowWindow(window_, SW_SHOWNORMAL);
         UpdateWindow(window_);
         SetForegroundWindow(window_);
@@ -121,6 +177,12 @@ public:
         if (window_ == nullptr || !GetClientRect(window_, &client)) return;
         width = client.right - client.left;
         height = client.bottom - client.top;
+    }
+
+    int surfaceCount() override { return window_ != nullptr ? int(surfaces_.size()) : 0; }
+    Surface surface(int index) override {
+        if (index < 0 || index >= int(surfaces_.size())) return VideoBackend::surface(index);
+        return surfaces_[std::size_t(index)];
     }
 
     ContextResult createContext() override {
@@ -177,6 +239,13 @@ public:
     // messages sent from other threads) and notes a close request, an ending key press or what the
     // system says about the displays' power and its own sleep.
     WindowEvent pollEvent() override {
+        // WM_DISPLAYCHANGE, or a virtual screen that changed without one reaching us (Wine sends none
+        // for a monitor switched off under it).
+        const MonitorRect screen = virtualScreen();
+        const bool screenChanged = screen.x != screen_.x || screen.y != screen_.y ||
+                                   screen.width != screen_.width || screen.height != screen_.height;
+        if ((std::exchange(displayChanged_, false) || screenChanged) && everyMonitor_ && window_ != nullptr)
+            return followMonitors();
         MSG message;
         const bool taken = PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE;
         if (taken && message.message == WM_QUIT) return WindowEvent::QuitRequest;
@@ -235,6 +304,8 @@ public:
         return true;
     }
 
+    // Every monitor takes the ramp. The ramp each had before our first write to it is kept, whole,
+    // and put back by restoreGammaRamp on the monitors still there.
     bool writeGammaRamp(const GammaRamp& ramp) override {
         WORD tables[3][256];
         for (int i = 0; i < 256; ++i) {
@@ -242,7 +313,33 @@ public:
             tables[1][i] = ramp.green[i];
             tables[2][i] = ramp.blue[i];
         }
-        return withGammaDc([&](HDC dc) { return SetDeviceGammaRamp(dc, tables) != FALSE; });
+        bool taken = false;
+        for (const MonitorDevice& monitor : monitorDevices()) {
+            const HDC dc = CreateDCW(monitor.device.c_str(), monitor.device.c_str(), nullptr, nullptr);
+            if (dc == nullptr) continue;
+            if (!keptRampOf(monitor.device)) {
+                KeptRamp kept;
+                kept.device = monitor.device;
+                if (GetDeviceGammaRamp(dc, kept.tables)) keptRamps_.push_back(kept);
+            }
+            // A monitor whose ramp could not be read is left alone: it could not be put back.
+            if (keptRampOf(monitor.device)) taken = SetDeviceGammaRamp(dc, tables) != FALSE || taken;
+            DeleteDC(dc);
+        }
+        if (!taken) taken = withGammaDc([&](HDC dc) { return SetDeviceGammaRamp(dc, tables) != FALSE; });
+        return taken;
+    }
+
+    bool restoreGammaRamp() override {
+        if (keptRamps_.empty()) return false;
+        for (KeptRamp& kept : keptRamps_) {
+            const HDC dc = CreateDCW(kept.device.c_str(), kept.device.c_str(), nullptr, nullptr);
+            if (dc == nullptr) continue;  // unplugged since
+            SetDeviceGammaRamp(dc, kept.tables);
+            DeleteDC(dc);
+        }
+        keptRamps_.clear();
+        return true;
     }
 
 private:
@@ -272,6 +369,10 @@ private:
             case WM_POWERBROADCAST:
                 if (self) self->power_.handle(wParam, lParam);
                 return TRUE;
+            case WM_DISPLAYCHANGE:
+                // The monitors are laid out anew between two messages, not inside this one.
+                if (self) self->displayChanged_ = true;
+                break;
             default:
                 break;
         }
@@ -290,6 +391,54 @@ private:
         return ok;
     }
 
+    struct KeptRamp {
+        std::wstring device;
+        WORD tables[3][256];
+    };
+    const KeptRamp* keptRampOf(const std::wstring& device) const {
+        for (const KeptRamp& kept : keptRamps_)
+            if (kept.device == device) return &kept;
+        return nullptr;
+    }
+
+    static MonitorRect virtualScreen() {
+        return MonitorRect{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                           GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), false};
+    }
+
+    // The monitors as rectangles of the window's client area; the whole client area when the window
+    // covers one monitor (or is not full screen).
+    void layOutSurfaces() {
+        screen_ = virtualScreen();
+        surfaces_.clear();
+        if (spansMonitors_) {
+            RECT client;
+            GetClientRect(window_, &client);
+            POINT origin{0, 0};
+            ClientToScreen(window_, &origin);
+            const MonitorRect box{origin.x, origin.y, client.right - client.left, client.bottom - client.top,
+                                  false};
+            surfaces_ = surfacesInBox(rectsOf(monitorDevices()), box);
+        }
+        if (surfaces_.empty()) surfaces_.push_back(VideoBackend::surface(0));
+    }
+
+    // After WM_DISPLAYCHANGE: the window over the virtual screen as it is now, and its surfaces.
+    WindowEvent followMonitors() {
+        const std::vector<MonitorRect> monitors = primaryFirst(rectsOf(monitorDevices()));
+        if (monitors.size() > 1 || spansMonitors_) {
+            const MonitorRect box = monitors.size() > 1 ? virtualScreen() : monitors.front();
+            SetWindowPos(window_, nullptr, box.x, box.y, box.width, box.height,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            spansMonitors_ = monitors.size() > 1;
+        }
+        layOutSurfaces();
+        // Keys still come to us, wherever the change left the keyboard focus.
+        SetForegroundWindow(window_);
+        SetFocus(window_);
+        return WindowEvent::MonitorsChanged;
+    }
+
     void unregisterClass() {
         if (!classRegistered_) return;
         UnregisterClassW(kWindowClass, win32::programInstance());
@@ -306,6 +455,12 @@ private:
     bool closeOrKey_ = false;
     bool leftPressed_ = false;
     win32::PowerNotifications power_;
+    bool everyMonitor_ = false;
+    bool spansMonitors_ = false;  // the window covers the virtual screen
+    bool displayChanged_ = false;
+    std::vector<Surface> surfaces_;
+    MonitorRect screen_;  // the virtual screen the surfaces were laid out for
+    std::vector<KeptRamp> keptRamps_;
 };
 
 }  // namespace

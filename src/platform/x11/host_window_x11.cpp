@@ -14,6 +14,7 @@
 
 #include <cstring>
 
+#include "platform/x11/monitors_x11.h"
 #include "platform/x11/x_errors_x11.h"
 
 // Xlib's macro None (the null resource id) would hide WindowEvent::None.
@@ -91,6 +92,7 @@ public:
         width_ = attributes.width;
         height_ = attributes.height;
         screen_ = XScreenNumberOfScreen(attributes.screen);
+        monitor_ = monitorOfHost(attributes);
         // Our own selection on the host's window: its size changes and its end.
         XSelectInput(display_, host_, StructureNotifyMask);
 
@@ -137,6 +139,14 @@ public:
     void clientSize(int& width, int& height) override {
         width = width_;
         height = height_;
+    }
+
+    // A framework starts one copy per monitor, each in a window on its monitor: which one it is
+    // tells the copies apart.
+    Surface surface(int index) override {
+        Surface whole = VideoBackend::surface(index);
+        whole.monitor = monitor_;
+        return whole;
     }
 
     ContextResult createContext() override {
@@ -220,6 +230,16 @@ public:
     bool writeGammaRamp(const GammaRamp&) override { return false; }
 
 private:
+    // The place (primary first) of the monitor that holds the host window's centre; 0 when none does.
+    int monitorOfHost(const XWindowAttributes& attributes) {
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(display_, host_, attributes.root, 0, 0, &x, &y, &child);
+        const int index = monitorAt(primaryFirst(x11::readMonitors(display_)), x + attributes.width / 2,
+                                    y + attributes.height / 2);
+        return index < 0 ? 0 : index;
+    }
+
     // A child covering the host window, for a host whose visual GL cannot draw into as needed. It
     // selects no input, so the host still gets every key and click.
     bool createChild(const PixelFormatRequest& format, const XWindowAttributes& hostAttributes) {
@@ -253,6 +273,7 @@ private:
     XVisualInfo visual_{};
     GLXContext context_ = nullptr;
     int width_ = 0, height_ = 0;
+    int monitor_ = 0;
     bool hostGone_ = false;
     bool quitPosted_ = false;
 };

@@ -1,0 +1,180 @@
+// Run mode on two monitors of a private Xorg dummy server: the room on both from cameras of their
+// own, the overlay on the primary only (also when the other monitor lies left of it), the other
+// monitor black with --monitors primary, a monitor unplugged and plugged back during the run, a key
+// ending it, and the gamma ramps of both monitors back as they were.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+#include "e2e/run_support.h"
+#include "support/dummy_x_server.h"
+
+namespace {
+
+using testsupport::BackgroundProcess;
+using testsupport::DummyXServer;
+using testsupport::ProcessRequest;
+using testsupport::ProcessResult;
+using testsupport::waitUntil;
+using namespace std::chrono_literals;
+
+// The x .. x + 1023 part of a picture of the whole screen: one monitor.
+std::string monitorPart(const std::string& shot, int x, const std::string& name) {
+    const std::string part = std::filesystem::path(shot).parent_path() / name;
+    testsupport::commandOutput("convert '" + shot + "' -crop 1024x768+" + std::to_string(x) + "+0 +repage '" +
+                               part + "' 2>/dev/null");
+    return part;
+}
+
+// The root-mean-square difference (0..1) of a region of two pictures.
+double difference(const std::string& a, const std::string& b, const std::string& region = "1024x768+0+0") {
+    const std::string out = testsupport::commandOutput("compare -metric RMSE '" + a + "[" + region + "]' '" +
+                                                       b + "[" + region + "]' null: 2>&1");
+    const std::size_t open = out.find('(');
+    return open == std::string::npos ? -1.0 : std::atof(out.c_str() + open + 1);
+}
+
+// Whether a picture holds a drawn picture of some kind rather than the server's black root window:
+// not dark, not flat. (A camera may look at a dark corner for a while; showsTheRoom wants warmth.)
+bool showsAPicture(const std::string& path) {
+    const std::string out = testsupport::commandOutput(
+        "convert '" + path + "' -format '%[fx:mean] %[fx:standard_deviation]' info: 2>/dev/null");
+    double mean = 0, spread = 0;
+    return std::sscanf(out.c_str(), "%lf %lf", &mean, &spread) == 2 && mean > 0.03 && spread > 0.05;
+}
+
+// The "Gamma:" line of each output in `xrandr --verbose`, in output order.
+std::string gammaLines(const DummyXServer& x) { return x.run("xrandr --verbose | grep -E '^DUMMY|Gamma:'"); }
+
+// A run of the screensaver under a name of its own, so that no other copy on the machine counts.
+ProcessRequest fullScreenRun(const runtest::RunSession& session, const DummyXServer& x,
+                             std::vector<std::string> options) {
+    ProcessRequest request = session.request(std::move(options));
+    request.program = session.dir.file("gd-monitors.scr");
+    std::error_code ignored;
+    std::filesystem::create_symlink(GLIMMERDALE_EXE, request.program, ignored);
+    request.env["DISPLAY"] = x.display();
+    return request;
+}
+
+bool sawLine(const runtest::RunSession& session, const std::string& line, int times = 1) {
+    int seen = 0;
+    for (const std::string& l : session.logLines()) seen += l == line ? 1 : 0;
+    return seen >= times;
+}
+
+TEST(TwoMonitors, BothShowTheRoomFromTheirOwnCamerasWhileAMonitorGoesAndComesBack) {
+    DummyXServer x;
+    if (!x.start()) GTEST_SKIP() << "no Xorg dummy server here (needs root and xserver-xorg-video-dummy)";
+    ASSERT_TRUE(x.layOut("--output DUMMY0 --gamma 0.8:0.9:1.1 --output DUMMY1 --gamma 1.2:1.0:0.7"));
+    const std::string calibrated = gammaLines(x);
+    runtest::RunSession session(runtest::RunSettings{false, false, 1});  // gamma option 1: exponent 3
+    BackgroundProcess run;
+    ASSERT_TRUE(run.start(fullScreenRun(session, x, {"--seed", "3"})));
+    ASSERT_TRUE(waitUntil([&] { return session.looping() || !run.running(); }, 120s)) << session.log();
+    EXPECT_TRUE(sawLine(session, "Monitors: 2")) << session.log();
+    ASSERT_TRUE(run.running()) << session.log() << run.errorOutput();
+
+    const std::string shot = session.dir.file("both.png");
+    std::string left, right;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            x.run("import -window root '" + shot + "'");
+            left = monitorPart(shot, 0, "left.png");
+            right = monitorPart(shot, 1024, "right.png");
+            return runtest::showsTheRoom(left) && runtest::showsTheRoom(right);
+        },
+        60s, 500ms))
+        << "left " << runtest::meanBrightness(left) << ", right " << runtest::meanBrightness(right);
+    EXPECT_GT(difference(left, right), 0.1) << "both monitors show the same picture";
+    EXPECT_NE(gammaLines(x), calibrated) << "the gamma option reached no monitor";
+
+    // Unplugged: the screen shrinks to the primary, which the room still fills.
+    ASSERT_TRUE(x.unplugSecond());
+    EXPECT_TRUE(waitUntil([&] { return sawLine(session, "Monitors: 1"); }, 5s)) << session.log();
+    x.run("import -window root '" + shot + "'");
+    EXPECT_EQ(testsupport::commandOutput("identify -format '%w %h' '" + shot + "'"), "1024 768");
+    EXPECT_TRUE(runtest::showsTheRoom(shot));
+    EXPECT_TRUE(run.running()) << run.errorOutput();
+
+    // Plugged back: laid out anew within a second (a loaded machine gets some slack), then seen
+    // covered (the screenshots themselves take seconds while the renderer keeps both cores busy).
+    ASSERT_TRUE(x.plugSecondBack());
+    const auto plugged = std::chrono::steady_clock::now();
+    const auto since = [&plugged] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                     plugged)
+            .count();
+    };
+    EXPECT_TRUE(waitUntil([&] { return sawLine(session, "Monitors: 2", 2); }, 10s)) << session.log();
+    const long relaidOut = since();
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            x.run("import -window root '" + shot + "'");
+            return showsAPicture(monitorPart(shot, 1024, "again.png"));
+        },
+        10s, 100ms));
+    const long covered = since();
+    EXPECT_LT(relaidOut, 2000) << "laid out " << relaidOut << " ms after the monitor came back";
+    std::printf("plugged back: laid out after %ld ms, seen covered after %ld ms\n", relaidOut, covered);
+
+    // A key ends the run, and both monitors get their ramps back.
+    x.run("xdotool key Escape");
+    ProcessResult result;
+    ASSERT_TRUE(run.waitForExit(result, 20s)) << "still running after the key";
+    EXPECT_EQ(result.exitCode, 1) << result.errorOutput;
+    EXPECT_EQ(session.logLines().back().rfind("Fps: ", 0), 0u) << session.log();
+    EXPECT_EQ(gammaLines(x), calibrated);
+}
+
+TEST(TwoMonitors, TheOverlayStaysOnThePrimaryLeftOrRightAndPrimaryOnlyLeavesTheOtherBlack) {
+    DummyXServer x;
+    if (!x.start()) GTEST_SKIP() << "no Xorg dummy server here (needs root and xserver-xorg-video-dummy)";
+    ASSERT_TRUE(x.otherLeftOfPrimary());
+    // A still camera: both monitors show one picture, so whatever differs is the overlay.
+    const std::vector<std::string> still = {
+        "--look-from", "-200,-200,180", "--look-at",          "100,200,60", "--fov",
+        "60",          "--time",        "2025-12-20 18:00:00"};
+    // Runs until the monitors `shown` (0: the left, 1024: the right) show the room, keeps that
+    // picture of the whole screen in `shot`, and ends the run with a key.
+    const auto runAndShoot = [&](std::vector<std::string> options, const std::string& shot,
+                                 std::vector<int> shown) {
+        runtest::RunSession session;
+        BackgroundProcess run;
+        EXPECT_TRUE(run.start(fullScreenRun(session, x, std::move(options))));
+        EXPECT_TRUE(waitUntil([&] { return session.looping(); }, 120s)) << session.log();
+        EXPECT_TRUE(sawLine(session, "Monitors: 2")) << session.log();
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                x.run("import -window root '" + shot + "'");
+                for (int left : shown)
+                    if (!runtest::showsTheRoom(monitorPart(shot, left, "part.png"))) return false;
+                return true;
+            },
+            90s, 500ms));
+        x.run("xdotool key Escape");
+        ProcessResult result;
+        EXPECT_TRUE(run.waitForExit(result, 20s));
+    };
+
+    std::vector<std::string> options = still;
+    testsupport::TempDir pictures("gdmon");
+    const std::string both = pictures.file("both.png");
+    runAndShoot(options, both, {0, 1024});
+    const std::string other = monitorPart(both, 0, "other.png"),
+                      primary = monitorPart(both, 1024, "primary.png");
+    // The countdown lies along the primary's lower-left corner; the middle holds no overlay.
+    EXPECT_GT(difference(other, primary, "330x90+0+678"), 0.08) << "no countdown on the primary alone";
+    EXPECT_LT(difference(other, primary, "400x300+312+234"), 0.05) << "the views differ where no overlay is";
+
+    options.push_back("--monitors");
+    options.push_back("primary");
+    const std::string alone = pictures.file("alone.png");
+    runAndShoot(options, alone, {1024});
+    EXPECT_LT(runtest::meanBrightness(monitorPart(alone, 0, "black.png")), 0.01);
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+// Another monitor's view of the room through a camera rig of its own, on real GL: the frame moves
+// everything once however many views draw it, the primary's camera order stays as it was without the
+// rig, the rig avoids the primary's camera, each view has its own occlusion queries, and swapping a
+// rig in and out leaves both as they were.
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include "core/random.h"
+#include "scene/scene_fixtures.h"
+#include "support/test_gl_context.h"
+
+using scenetest::SceneRig;
+
+namespace {
+
+// A room box around the cameras' paths with a railroad in it, and five short camera paths, so that
+// cuts come every few frames.
+formats::BssScene roomWithFiveCameras() {
+    formats::BssScene file;
+    formats::BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
+    room.positions.push_back({0, 0, 100});
+    room.positions.push_back({0, 0, -100});
+    file.roomMeshes.push_back(room);
+    for (int c = 0; c < 5; ++c) file.cameras.push_back(scenetest::camera(6, float(c)));
+    file.helpers.push_back(scenetest::helper("instance railroad", 3));
+    file.helpers.push_back(scenetest::helper("emit sparks", 2));
+    return file;
+}
+
+struct Frames {
+    std::vector<int> primaryCameras, otherCameras;
+    std::vector<int> primaryPlaces, otherPlaces;  // camera × 1000 + key
+    float trainAngle = 0;
+    int railroadPosedFrame = -1, sparksFiredFrame = -1, sceneFrame = 0;
+    int nextShared = 0;  // the shared sequence's next number after the run
+};
+
+// `frames` frames of 4 frame units, drawn on one monitor or, with `otherView`, on two.
+Frames run(bool otherView, int frames, bool occlusion) {
+    SceneRig rig;
+    rig.services.seeded = true;
+    rig.services.seed = 11;
+    rig.services.occlusionQueries = occlusion;
+    rig.build(roomWithFiveCameras());
+    CameraRig other;
+    if (otherView) startCameraRig(rig.scene, other, 1, 2);
+    const int railroad = rig.objectIndex("instance railroad");
+    if (otherView && occlusion) {
+        EXPECT_NE(other.queries[std::size_t(railroad)], 0u);
+        EXPECT_NE(other.queries[std::size_t(railroad)], rig.scene.objects[std::size_t(railroad)].query);
+    }
+    Frames result;
+    for (int f = 0; f < frames; ++f) {
+        resetSceneFlags(rig.scene);
+        bool capture = false;
+        drawScene(rig.scene, 4.0f, occlusion, &capture);
+        if (otherView) {
+            const std::vector<int> inUse{rig.scene.currentCamera, other.currentCamera};
+            updateOtherView(rig.scene, other, 4.0f, occlusion, inUse);
+        }
+        rig.particles.update(4.0f);
+        rig.particles.render();
+        drawGlassPass(rig.scene, 4.0f);
+        if (otherView) {
+            drawOtherView(rig.scene, other, occlusion);
+            result.otherCameras.push_back(other.currentCamera);
+            result.otherPlaces.push_back(other.currentCamera * 1000 + other.cameraKey);
+        }
+        result.primaryCameras.push_back(rig.scene.currentCamera);
+        result.primaryPlaces.push_back(rig.scene.currentCamera * 1000 + rig.scene.cameraKey);
+    }
+    result.trainAngle = rig.scene.trainAngle;
+    result.railroadPosedFrame = rig.scene.objects[std::size_t(railroad)].posedFrame;
+    result.sparksFiredFrame = rig.scene.helpers.empty() ? -1 : rig.scene.helpers[0].firedFrame;
+    result.sceneFrame = rig.scene.frame;
+    result.nextShared = sharedRandom().next();
+    releaseCameraRig(other);
+    releaseScene(rig.scene);
+    return result;
+}
+
+TEST(CameraRigGL, AnotherViewMovesNothingTwiceAndLeavesThePrimarysCameraOrderAlone) {
+    platform::TestGLContext gl;
+    ASSERT_TRUE(gl.create(64, 64)) << gl.error();
+    glEnable(GL_DEPTH_TEST);
+    for (bool occlusion : {false, true}) {
+        SCOPED_TRACE(occlusion ? "occlusion queries" : "frustum test");
+        const Frames alone = run(false, 40, occlusion);
+        const Frames both = run(true, 40, occlusion);
+        // Cuts happened, and in the same order with the second view as without it.
+        EXPECT_NE(
+            std::count(alone.primaryCameras.begin(), alone.primaryCameras.end(), alone.primaryCameras[0]),
+            40);
+        EXPECT_EQ(both.primaryCameras, alone.primaryCameras);
+        EXPECT_EQ(both.nextShared, alone.nextShared);
+        // The other view never shows the primary's picture: it runs half a path ahead, and its cuts
+        // avoid the primary's camera (five cameras leave a choice).
+        for (std::size_t f = 0; f < both.otherPlaces.size(); ++f) {
+            EXPECT_NE(both.otherPlaces[f], both.primaryPlaces[f]) << "frame " << f;
+            if (f > 0 && both.otherCameras[f] != both.otherCameras[f - 1])
+                EXPECT_NE(both.otherCameras[f], both.primaryCameras[f]) << "cut in frame " << f;
+        }
+        // The train turned as often with two views as with one: once a frame while seen (its empty
+        // model's query box counts no samples, so with queries it stops after the first frame).
+        EXPECT_FLOAT_EQ(both.trainAngle, alone.trainAngle);
+        if (!occlusion) {
+            EXPECT_NEAR(alone.trainAngle, 40 * 4.0f * 0.8f, 0.01f);
+            EXPECT_EQ(both.railroadPosedFrame, both.sceneFrame);
+        }
+        EXPECT_EQ(both.sparksFiredFrame, both.sceneFrame);
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST(CameraRigGL, SwappingARigInAndOutLeavesBothAsTheyWere) {
+    platform::TestGLContext gl;
+    ASSERT_TRUE(gl.create(64, 64)) << gl.error();
+    SceneRig rig;
+    rig.build(roomWithFiveCameras());
+    CameraRig other;
+    startCameraRig(rig.scene, other, 1, 2);
+    rig.scene.objects[0].visible = true;
+    other.visible[0] = 0;
+    const int primaryCamera = rig.scene.currentCamera, otherCamera = other.currentCamera;
+    const int otherKey = other.cameraKey;
+    sharedRandom().seed(5);
+    const int expected = sharedRandom().next();
+    sharedRandom().seed(5);
+    swapCameraRig(rig.scene, other);
+    EXPECT_EQ(rig.scene.currentCamera, otherCamera);
+    EXPECT_FALSE(rig.scene.objects[0].visible);
+    swapCameraRig(rig.scene, other);
+    EXPECT_EQ(rig.scene.currentCamera, primaryCamera);
+    EXPECT_EQ(other.cameraKey, otherKey);
+    EXPECT_GT(otherKey, 0) << "the rig starts along its path, not at its first key";
+    EXPECT_TRUE(rig.scene.objects[0].visible);
+    EXPECT_EQ(sharedRandom().next(), expected);
+    releaseCameraRig(other);
+}
+
+}  // namespace
