@@ -7,6 +7,8 @@
 
 #include "app/command_line.h"
 #include "app/configure_mode.h"
+#include "app/desktop_setup.h"
+#include "app/idle_launcher.h"
 #include "app/launch_options.h"
 #include "app/model_viewer.h"
 #include "app/preview_mode.h"
@@ -50,6 +52,15 @@ int runGlimmerdale(int argc, char** argv) {
     if (!resolveHostWindow(options, std::getenv("XSCREENSAVER_WINDOW"), error)) {
         std::fprintf(stderr, "Glimmerdale.scr: %s\n", error.c_str());
         return 2;
+    }
+    // The desktop's screensaver set-up and the idle launcher are no copy of the screensaver: they
+    // keep no Log.txt in the working folder and never meet the single-instance check.
+    if (options.setAsScreensaver || options.unsetAsScreensaver || options.idleLauncher) {
+        SettingsStore settings(platform::settingsFolder(options.configDir));
+        settings.reset();
+        settings.load();
+        if (options.idleLauncher) return runIdleLauncher(options, settings);
+        return runDesktopSetup(options.setAsScreensaver, options.configDir);
     }
     if (options.fixedTime) {
         platform::LocalTime start;

@@ -47,7 +47,8 @@ GLEntryPointReport loadGLEntryPoints() {
 
     // Without a current context glGetString must not be called at all.
     const bool contextCurrent = platform::glFunctionAddress("glGetString") != nullptr;
-    const char* extensions = contextCurrent ? reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)) : nullptr;
+    const char* extensions =
+        contextCurrent ? reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)) : nullptr;
 
     bool buffers = hasGLExtension(extensions, "GL_ARB_vertex_buffer_object");
     if (buffers) {
