@@ -33,7 +33,7 @@ void IdleLauncherRules::active() {
     }
 }
 
-IdleLauncherRules::Action IdleLauncherRules::locked(std::uint64_t nowMilliseconds) {
+IdleLauncherRules::Action IdleLauncherRules::locked(std::uint32_t nowMilliseconds) {
     locked_ = true;
     if (!running_ || ending_) return Action::None;
     ending_ = true;
@@ -55,8 +55,8 @@ void IdleLauncherRules::runModeEnded() {
     ready_ = inputSinceStart_;
 }
 
-IdleLauncherRules::Action IdleLauncherRules::tick(std::uint64_t nowMilliseconds) {
-    if (!running_ || !ending_ || forced_ || nowMilliseconds - endAskedAt_ < kEndGraceMilliseconds)
+IdleLauncherRules::Action IdleLauncherRules::tick(std::uint32_t nowMilliseconds) {
+    if (!running_ || !ending_ || forced_ || std::uint32_t(nowMilliseconds - endAskedAt_) < kEndGraceMilliseconds)
         return Action::None;
     forced_ = true;
     return Action::ForceEndRunMode;
@@ -98,7 +98,7 @@ const char* outcomeText(IdleLauncherRules::IdleOutcome outcome) {
     return "";
 }
 
-std::uint64_t now() { return static_cast<std::uint64_t>(platform::tickCount()); }
+std::uint32_t now() { return platform::tickCount(); }
 
 }  // namespace
 

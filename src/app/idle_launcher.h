@@ -23,20 +23,21 @@ public:
     // Why an idle spell started Run mode or not.
     enum class IdleOutcome { Started, Locked, Inhibited, AlreadyRunning, WaitingForInput };
     // How long Run mode has to end after being asked before it is ended by force.
-    static constexpr std::uint64_t kEndGraceMilliseconds = 3000;
+    static constexpr std::uint32_t kEndGraceMilliseconds = 3000;
 
     // The user has been idle for the delay. `inhibited`: an application holds off idle now;
     // `otherCopyRunning`: Run mode runs already, started by someone else.
     IdleOutcome idle(bool inhibited, bool otherCopyRunning);
     void active();
     // The session locked (or the desktop blanked the screen): Run mode has to go.
-    Action locked(std::uint64_t nowMilliseconds);
+    Action locked(std::uint32_t nowMilliseconds);
     void unlocked();
     // The child could not be started after all.
     void startFailed();
     void runModeEnded();
     // ForceEndRunMode once when Run mode was asked to end more than the grace time ago and has not.
-    Action tick(std::uint64_t nowMilliseconds);
+    // The clock is the millisecond tick, which wraps after 49.7 days.
+    Action tick(std::uint32_t nowMilliseconds);
 
     bool runModeRunning() const { return running_; }
     bool ready() const { return ready_; }
@@ -48,7 +49,7 @@ private:
     bool inputSinceStart_ = false;   // input came while Run mode ran
     bool ending_ = false;            // asked to end, not yet ended
     bool forced_ = false;
-    std::uint64_t endAskedAt_ = 0;
+    std::uint32_t endAskedAt_ = 0;
 };
 
 // The resident program: `--idle-launcher`, with `--idle-seconds N` over the stored idle delay.
