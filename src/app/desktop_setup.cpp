@@ -18,9 +18,11 @@ DesktopSetupResult useXScreenSaver(bool use, const platform::DesktopSession& ses
     const std::string path = session.home + "/.xscreensaver";
     std::string text;
     const platform::FileRead read = platform::readTextFile(path, text);
-    if (read == platform::FileRead::Failed) return result(false, path + " cannot be read; it is left as it is.");
+    if (read == platform::FileRead::Failed)
+        return result(false, path + " cannot be read; it is left as it is.");
     const bool existed = read == platform::FileRead::Ok;
-    if (!existed && !use) return result(true, "XScreenSaver does not list Glimmerdale (there is no " + path + ").");
+    if (!existed && !use)
+        return result(true, "XScreenSaver does not list Glimmerdale (there is no " + path + ").");
 
     XScreenSaverEdit edit;
     if (use) {
@@ -34,7 +36,8 @@ DesktopSetupResult useXScreenSaver(bool use, const platform::DesktopSession& ses
     }
     switch (edit.result) {
         case XScreenSaverEdit::Result::Unparsable:
-            return result(false, path + " is left as it is: it does not read as XScreenSaver's preferences (" +
+            return result(false, path +
+                                     " is left as it is: it does not read as XScreenSaver's preferences (" +
                                      edit.message + ").");
         case XScreenSaverEdit::Result::Unchanged:
             return result(true, use ? "Glimmerdale is XScreenSaver's screensaver already (" + path + ")."
@@ -44,7 +47,8 @@ DesktopSetupResult useXScreenSaver(bool use, const platform::DesktopSession& ses
     }
     const std::string backup = path + ".glimmerdale-backup";
     if (existed && !platform::replaceTextFile(backup, text))
-        return result(false, "No backup of " + path + " could be written to " + backup + "; it is left as it is.");
+        return result(false,
+                      "No backup of " + path + " could be written to " + backup + "; it is left as it is.");
     if (!platform::replaceTextFile(path, edit.text)) return result(false, path + " could not be written.");
     std::string message = use ? "Glimmerdale is now XScreenSaver's screensaver (" + path + ")."
                               : "Glimmerdale is no longer listed in " + path + ".";
@@ -57,12 +61,14 @@ DesktopSetupResult useXScreenSaver(bool use, const platform::DesktopSession& ses
 
 // The desktops known to start XDG autostart entries at log-in.
 bool startsAutostartEntries(const std::string& desktop) {
-    for (const char* name : {"GNOME", "KDE", "XFCE", "LXQt", "LXDE", "MATE", "Cinnamon", "Budgie", "Unity", "Pantheon"})
+    for (const char* name :
+         {"GNOME", "KDE", "XFCE", "LXQt", "LXDE", "MATE", "Cinnamon", "Budgie", "Unity", "Pantheon"})
         if (desktop.find(name) != std::string::npos) return true;
     return false;
 }
 
-DesktopSetupResult useIdleLauncher(bool use, const platform::DesktopSession& session, const std::string& configDir) {
+DesktopSetupResult useIdleLauncher(bool use, const platform::DesktopSession& session,
+                                   const std::string& configDir) {
     if (session.configFolder.empty()) return result(false, "There is no home folder to keep the setting in.");
     const std::string entry = session.configFolder + "/autostart/" + kAutostartName;
     if (!use) {
@@ -80,18 +86,21 @@ DesktopSetupResult useIdleLauncher(bool use, const platform::DesktopSession& ses
         "Type=Application\n"
         "Name=Glimmerdale idle launcher\n"
         "Comment=Starts the Glimmerdale screensaver when the computer is left idle\n"
-        "Exec=" + exec + "\n"
+        "Exec=" +
+        exec +
+        "\n"
         "Icon=glimmerdale\n"
         "NoDisplay=true\n"
         "Hidden=false\n"
         "X-GNOME-Autostart-enabled=true\n";
     if (!platform::replaceTextFile(entry, text)) return result(false, entry + " could not be written.");
-    std::string message = "The idle launcher starts Glimmerdale when you are idle; it starts at each log-in (" +
-                          entry + ")";
+    std::string message =
+        "The idle launcher starts Glimmerdale when you are idle; it starts at each log-in (" + entry + ")";
     if (platform::countOwnProcesses(kIdleLauncherProcessName) > 0) {
         message += " and runs already.";
     } else {
-        message += platform::startDetached(launcher) ? " and runs from now on." : "; it could not be started now.";
+        message +=
+            platform::startDetached(launcher) ? " and runs from now on." : "; it could not be started now.";
     }
     if (!startsAutostartEntries(session.desktop))
         message += " If your desktop does not start autostart entries (sway does not), add \"" + exec +
@@ -104,14 +113,16 @@ DesktopSetupResult useIdleLauncher(bool use, const platform::DesktopSession& ses
 DesktopSetupResult setUpDesktopScreensaver(bool use, const std::string& configDir) {
     const platform::DesktopSession session = platform::currentDesktopSession();
     if (session.home.empty()) return result(false, "There is no home folder to keep the setting in.");
-    if (session.x11 && !session.wayland && session.xscreensaverInstalled) return useXScreenSaver(use, session);
-    if (!session.x11 && !session.wayland) return result(false, "There is no desktop session here (no display).");
+    if (session.x11 && !session.wayland && session.xscreensaverInstalled)
+        return useXScreenSaver(use, session);
+    if (!session.x11 && !session.wayland)
+        return result(false, "There is no desktop session here (no display).");
     return useIdleLauncher(use, session, configDir);
 }
 
 int runDesktopSetup(bool use, const std::string& configDir) {
     const DesktopSetupResult outcome = setUpDesktopScreensaver(use, configDir);
-    std::fprintf(outcome.done ? stdout : stderr, "%s%s\n", outcome.done ? "" : "glimmerdale: ",
-                 outcome.message.c_str());
+    std::fprintf(outcome.done ? stdout : stderr, "%s%s\n",
+                 outcome.done ? "" : "glimmerdale: ", outcome.message.c_str());
     return outcome.done ? 0 : 1;
 }

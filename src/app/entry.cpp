@@ -57,7 +57,8 @@ int runGlimmerdale(int argc, char** argv) {
     // keep no Log.txt in the working folder and never meet the single-instance check.
     if (options.setAsScreensaver || options.unsetAsScreensaver || options.idleLauncher) {
         // No desktop size: asking for it would start the video system in the resident launcher.
-        SettingsStore settings(platform::settingsFolder(options.configDir), [] { return platform::ScreenSize{}; });
+        SettingsStore settings(platform::settingsFolder(options.configDir),
+                               [] { return platform::ScreenSize{}; });
         settings.reset();
         settings.load();
         if (options.idleLauncher) return runIdleLauncher(options, settings);

@@ -56,7 +56,8 @@ void IdleLauncherRules::runModeEnded() {
 }
 
 IdleLauncherRules::Action IdleLauncherRules::tick(std::uint32_t nowMilliseconds) {
-    if (!running_ || !ending_ || forced_ || std::uint32_t(nowMilliseconds - endAskedAt_) < kEndGraceMilliseconds)
+    if (!running_ || !ending_ || forced_ ||
+        std::uint32_t(nowMilliseconds - endAskedAt_) < kEndGraceMilliseconds)
         return Action::None;
     forced_ = true;
     return Action::ForceEndRunMode;
@@ -100,6 +101,23 @@ const char* outcomeText(IdleLauncherRules::IdleOutcome outcome) {
 
 std::uint32_t now() { return platform::tickCount(); }
 
+// Before the launcher goes: Run mode is asked to end, and ended by force when it does not in time.
+void endRunMode(platform::DesktopWatch& watch, IdleLauncherRules& rules) {
+    if (!rules.runModeRunning()) return;
+    rules.locked(now());
+    watch.stopRunMode(false);
+    while (rules.runModeRunning()) {
+        platform::DesktopEvent event;
+        if (watch.waitForEvent(event, 100) && event == platform::DesktopEvent::RunModeEnded) {
+            say("Run mode ended");
+            rules.runModeEnded();
+        } else if (rules.tick(now()) == IdleLauncherRules::Action::ForceEndRunMode) {
+            say("Run mode did not end when asked, ending it by force");
+            watch.stopRunMode(true);
+        }
+    }
+}
+
 }  // namespace
 
 int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings) {
@@ -139,7 +157,8 @@ int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings)
     say(lockNames.empty() ? "no lock state on this desktop" : "lock state from " + lockNames);
 
     std::vector<std::string> runArguments = {"/s"};
-    if (!options.configDir.empty()) runArguments.insert(runArguments.end(), {"--config-dir", options.configDir});
+    if (!options.configDir.empty())
+        runArguments.insert(runArguments.end(), {"--config-dir", options.configDir});
 
     IdleLauncherRules rules;
     for (;;) {
@@ -183,11 +202,11 @@ int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings)
                 break;
             case platform::DesktopEvent::SourceLost:
                 say("the idle source went away, exiting");
-                watch->stopRunMode(false);
+                endRunMode(*watch, rules);
                 return 1;
             case platform::DesktopEvent::Stop:
                 say("stopped");
-                watch->stopRunMode(false);
+                endRunMode(*watch, rules);
                 return 0;
         }
     }

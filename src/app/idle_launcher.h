@@ -45,9 +45,9 @@ public:
 private:
     bool locked_ = false;
     bool running_ = false;
-    bool ready_ = true;              // no Run mode since the last input
-    bool inputSinceStart_ = false;   // input came while Run mode ran
-    bool ending_ = false;            // asked to end, not yet ended
+    bool ready_ = true;             // no Run mode since the last input
+    bool inputSinceStart_ = false;  // input came while Run mode ran
+    bool ending_ = false;           // asked to end, not yet ended
     bool forced_ = false;
     std::uint32_t endAskedAt_ = 0;
 };

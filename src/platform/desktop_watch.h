@@ -20,9 +20,9 @@ enum class IdleSourceKind {
     MutterIdleMonitor,  // GNOME's org.gnome.Mutter.IdleMonitor on the session bus
     X11ScreenSaver,     // the idle time of the X11 screen-saver extension
 };
-inline constexpr IdleSourceKind kIdleSourceOrder[] = {IdleSourceKind::ExtIdleNotifier, IdleSourceKind::KdeIdle,
-                                                      IdleSourceKind::MutterIdleMonitor,
-                                                      IdleSourceKind::X11ScreenSaver};
+inline constexpr IdleSourceKind kIdleSourceOrder[] = {
+    IdleSourceKind::ExtIdleNotifier, IdleSourceKind::KdeIdle, IdleSourceKind::MutterIdleMonitor,
+    IdleSourceKind::X11ScreenSaver};
 
 // "ext_idle_notifier_v1", "org_kde_kwin_idle", "org.gnome.Mutter.IdleMonitor", "X11 screen-saver extension".
 const char* idleSourceName(IdleSourceKind kind);

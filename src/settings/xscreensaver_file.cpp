@@ -50,8 +50,8 @@ void readEntry(const std::string& entry, XScreenSaverProgram& program) {
         while (at < entry.size() && isBlank(entry[at])) ++at;
     }
     std::size_t word = at;
-    while (word < entry.size() && (std::isalnum(static_cast<unsigned char>(entry[word])) || entry[word] == '_' ||
-                                   entry[word] == '-'))
+    while (word < entry.size() && (std::isalnum(static_cast<unsigned char>(entry[word])) ||
+                                   entry[word] == '_' || entry[word] == '-'))
         ++word;
     if (word > at && word < entry.size() && entry[word] == ':') {
         program.visual = entry.substr(at, word - at);
@@ -71,8 +71,8 @@ void readEntry(const std::string& entry, XScreenSaverProgram& program) {
 }
 
 // The programs list's value, line by line, split into entries at each "\n".
-void readPrograms(const std::string& text, const std::vector<Line>& lines, std::size_t first, std::size_t last,
-                  std::size_t valueBegin, XScreenSaverPreferences& preferences) {
+void readPrograms(const std::string& text, const std::vector<Line>& lines, std::size_t first,
+                  std::size_t last, std::size_t valueBegin, XScreenSaverPreferences& preferences) {
     std::string pending;                 // the entry being read, as the list reads it
     std::vector<std::size_t> positions;  // the file offset of each character of `pending`
     auto finishEntry = [&](std::size_t separatorEnd) {
@@ -131,7 +131,8 @@ void readPrograms(const std::string& text, const std::vector<Line>& lines, std::
 }
 
 // The value of a one-line resource: from the first non-blank after the colon to the line's end.
-void valueRange(const std::string& text, std::size_t colon, const Line& line, std::size_t& begin, std::size_t& end) {
+void valueRange(const std::string& text, std::size_t colon, const Line& line, std::size_t& begin,
+                std::size_t& end) {
     begin = colon + 1;
     while (begin < line.contentEnd && isBlank(text[begin])) ++begin;
     end = line.contentEnd;
@@ -152,8 +153,8 @@ std::string applied(const std::string& text, std::vector<Replacement> replacemen
 }
 
 // "mode:" and "selected:" set to these values: in place where they are, else added at the end.
-void setSelection(const std::string& text, const XScreenSaverPreferences& preferences, const std::string& mode,
-                  int selected, std::vector<Replacement>& edits) {
+void setSelection(const std::string& text, const XScreenSaverPreferences& preferences,
+                  const std::string& mode, int selected, std::vector<Replacement>& edits) {
     std::string appended;
     if (preferences.modeBegin != npos) {
         if (preferences.mode != mode) edits.push_back({preferences.modeBegin, preferences.modeEnd, mode});
@@ -162,9 +163,9 @@ void setSelection(const std::string& text, const XScreenSaverPreferences& prefer
     }
     const std::string number = std::to_string(selected);
     if (preferences.selectedBegin != npos) {
-        if (preferences.selected != selected || text.compare(preferences.selectedBegin,
-                                                             preferences.selectedEnd - preferences.selectedBegin,
-                                                             number) != 0)
+        if (preferences.selected != selected ||
+            text.compare(preferences.selectedBegin, preferences.selectedEnd - preferences.selectedBegin,
+                         number) != 0)
             edits.push_back({preferences.selectedBegin, preferences.selectedEnd, number});
     } else {
         appended += "selected:\t" + number + preferences.lineEnd;
@@ -208,13 +209,15 @@ XScreenSaverPreferences readXScreenSaverPreferences(const std::string& text) {
         }
         const std::size_t nameBegin = text[at] == '*' ? at + 1 : at;
         std::size_t nameEnd = nameBegin;
-        while (nameEnd < line.contentEnd && (std::isalnum(static_cast<unsigned char>(text[nameEnd])) ||
-                                             text[nameEnd] == '_' || text[nameEnd] == '.' || text[nameEnd] == '-'))
+        while (nameEnd < line.contentEnd &&
+               (std::isalnum(static_cast<unsigned char>(text[nameEnd])) || text[nameEnd] == '_' ||
+                text[nameEnd] == '.' || text[nameEnd] == '-'))
             ++nameEnd;
         std::size_t colon = nameEnd;
         while (colon < line.contentEnd && isBlank(text[colon])) ++colon;
         if (nameEnd == nameBegin || colon == line.contentEnd || text[colon] != ':') {
-            preferences.error = "line " + std::to_string(i + 1) + " is neither a setting, a comment nor blank";
+            preferences.error =
+                "line " + std::to_string(i + 1) + " is neither a setting, a comment nor blank";
             return preferences;
         }
         const std::string name = text.substr(nameBegin, nameEnd - nameBegin);
@@ -230,7 +233,8 @@ XScreenSaverPreferences readXScreenSaverPreferences(const std::string& text) {
             readPrograms(text, lines, i, last, colon + 1, preferences);
         } else if (name == "mode" || name == "selected") {
             if (last != i) {
-                preferences.error = "line " + std::to_string(i + 1) + ": \"" + name + ":\" goes on over several lines";
+                preferences.error =
+                    "line " + std::to_string(i + 1) + ": \"" + name + ":\" goes on over several lines";
                 return preferences;
             }
             std::size_t begin = 0, end = 0;
@@ -264,10 +268,12 @@ XScreenSaverEdit addToXScreenSaverPreferences(const std::string& original, const
     bool appendedList = false;
     if (!preferences.hasPrograms) {
         if (!text.empty() && text.back() != '\n') text += preferences.lineEnd;
-        text += defaultPrograms.empty() ? "programs:\t\t\t\t\t\t\t\t      \\" + preferences.lineEnd + preferences.lineEnd
-                                        : defaultPrograms;
+        text += defaultPrograms.empty()
+                    ? "programs:\t\t\t\t\t\t\t\t      \\" + preferences.lineEnd + preferences.lineEnd
+                    : defaultPrograms;
         preferences = readXScreenSaverPreferences(text);
-        if (!preferences.parsed || !preferences.hasPrograms) return unparsable("the default programs list is unreadable");
+        if (!preferences.parsed || !preferences.hasPrograms)
+            return unparsable("the default programs list is unreadable");
         appendedList = true;
     }
     const std::string entry = "GL: \t\t\t\t" + command;
@@ -277,21 +283,24 @@ XScreenSaverEdit addToXScreenSaverPreferences(const std::string& original, const
         const XScreenSaverProgram& program = preferences.programs[i];
         if (!program.isGlimmerdale) continue;
         index = static_cast<int>(i);
-        const bool asWanted = program.enabled && program.visual == "GL" &&
-                              trimmed(program.command) == trimmed(command);
+        const bool asWanted =
+            program.enabled && program.visual == "GL" && trimmed(program.command) == trimmed(command);
         if (!asWanted) edits.push_back({program.begin, program.end, entry});
         break;
     }
     if (index < 0) {
         const std::string& eol = preferences.lineEnd;
         if (preferences.insertAt != npos) {
-            edits.push_back({preferences.insertAt, preferences.insertAt, "\t\t\t\t" + entry + "\t\t    \\n\\" + eol});
-            index = static_cast<int>(std::count_if(preferences.programs.begin(), preferences.programs.end(),
-                                                   [&](const XScreenSaverProgram& p) { return p.begin < preferences.insertAt; }));
+            edits.push_back(
+                {preferences.insertAt, preferences.insertAt, "\t\t\t\t" + entry + "\t\t    \\n\\" + eol});
+            index = static_cast<int>(
+                std::count_if(preferences.programs.begin(), preferences.programs.end(),
+                              [&](const XScreenSaverProgram& p) { return p.begin < preferences.insertAt; }));
         } else {
             // A list on one line, or one whose lines all break inside entries: ours goes at its end.
-            const bool endsWithSeparator = preferences.programs.empty() ||
-                                           preferences.programs.back().separatorEnd > preferences.programs.back().end;
+            const bool endsWithSeparator =
+                preferences.programs.empty() ||
+                preferences.programs.back().separatorEnd > preferences.programs.back().end;
             const std::string joint = endsWithSeparator ? "\\" + eol : " \\n\\" + eol;
             edits.push_back({preferences.programsEnd, preferences.programsEnd, joint + "\t\t\t\t" + entry});
             index = static_cast<int>(preferences.programs.size());
@@ -299,7 +308,8 @@ XScreenSaverEdit addToXScreenSaverPreferences(const std::string& original, const
     }
     setSelection(text, preferences, "one", index, edits);
     XScreenSaverEdit edit = finished(text, edits);
-    if (appendedList && edit.result == XScreenSaverEdit::Result::Unchanged) edit.result = XScreenSaverEdit::Result::Changed;
+    if (appendedList && edit.result == XScreenSaverEdit::Result::Unchanged)
+        edit.result = XScreenSaverEdit::Result::Changed;
     if (appendedList && edit.text.empty()) edit.text = text;
     return edit;
 }
@@ -327,12 +337,14 @@ XScreenSaverEdit removeFromXScreenSaverPreferences(const std::string& text) {
     if (selectedOurs) {
         setSelection(text, preferences, "random", -1, edits);
     } else if (selected != preferences.selected) {
-        setSelection(text, preferences, preferences.mode.empty() ? "random" : preferences.mode, selected, edits);
+        setSelection(text, preferences, preferences.mode.empty() ? "random" : preferences.mode, selected,
+                     edits);
     }
     return finished(text, edits);
 }
 
-bool xscreensaverPreferencesFromDefaults(const std::string& appDefaults, std::string& text, std::string& message) {
+bool xscreensaverPreferencesFromDefaults(const std::string& appDefaults, std::string& text,
+                                         std::string& message) {
     const XScreenSaverPreferences defaults = readXScreenSaverPreferences(appDefaults);
     if (!defaults.parsed || !defaults.hasPrograms) {
         message = defaults.parsed ? "XScreenSaver's defaults hold no programs list" : defaults.error;

@@ -22,8 +22,8 @@ struct XScreenSaverProgram {
     bool isGlimmerdale = false;      // the command's program file is named glimmerdale
     // The whole line the entry stands alone on (blanks, the entry, "\n", a continuation), or npos.
     std::size_t lineBegin = std::string::npos, lineEnd = 0;
-    bool lastLine = false;          // that line ends the list (it has no continuation)
-    std::size_t separatorEnd = 0;   // end of the "\n" after the entry (= end when there is none)
+    bool lastLine = false;         // that line ends the list (it has no continuation)
+    std::size_t separatorEnd = 0;  // end of the "\n" after the entry (= end when there is none)
 };
 
 struct XScreenSaverPreferences {
@@ -35,12 +35,12 @@ struct XScreenSaverPreferences {
     // has no such place (see addToXScreenSaverPreferences).
     std::size_t insertAt = std::string::npos;
     std::size_t programsNameBegin = 0;  // where the name "programs" starts
-    std::size_t programsEnd = 0;  // end of the programs resource's last line (before its line end)
-    bool programsContinues = false;  // the last line of the list ends in a continuation
-    std::string lineEnd = "\n";  // "\r\n" when the file's first line ends so
-    std::string mode;            // "mode:" value, "" when absent
+    std::size_t programsEnd = 0;        // end of the programs resource's last line (before its line end)
+    bool programsContinues = false;     // the last line of the list ends in a continuation
+    std::string lineEnd = "\n";         // "\r\n" when the file's first line ends so
+    std::string mode;                   // "mode:" value, "" when absent
     std::size_t modeBegin = std::string::npos, modeEnd = 0;  // where that value lies
-    int selected = -1;           // "selected:" value, -1 when absent or not a number
+    int selected = -1;  // "selected:" value, -1 when absent or not a number
     std::size_t selectedBegin = std::string::npos, selectedEnd = 0;
 };
 
@@ -70,4 +70,5 @@ XScreenSaverEdit removeFromXScreenSaverPreferences(const std::string& text);
 // The preferences file for a user who has none: a header comment and XScreenSaver's default programs
 // list from the text of its app-defaults file (XScreenSaver takes every other setting from there).
 // False, with `message`, when the app-defaults text holds no programs list.
-bool xscreensaverPreferencesFromDefaults(const std::string& appDefaults, std::string& text, std::string& message);
+bool xscreensaverPreferencesFromDefaults(const std::string& appDefaults, std::string& text,
+                                         std::string& message);

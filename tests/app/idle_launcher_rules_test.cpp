@@ -31,7 +31,7 @@ TEST(IdleLauncherRules, StartsOnIdleAndIsReadyAgainOnlyAfterInput) {
     // Input first, then its end: the same.
     rules.active();
     EXPECT_EQ(rules.idle(false, true), Outcome::AlreadyRunning);  // a copy started by hand runs
-    EXPECT_EQ(rules.idle(true, false), Outcome::Inhibited);      // a video plays
+    EXPECT_EQ(rules.idle(true, false), Outcome::Inhibited);       // a video plays
     EXPECT_TRUE(rules.ready());
     EXPECT_EQ(rules.idle(false, false), Outcome::Started);
 }

@@ -3,9 +3,11 @@
 
   desktop_bus.py screensaver ACTIVE   owns org.gnome.ScreenSaver (GetActive, ActiveChanged) and reads
                                       "active 0" / "active 1" lines from stdin (or a file, see below)
-  desktop_bus.py input                one faked pointer motion through Mutter's RemoteDesktop
+  desktop_bus.py input                one faked pointer motion and Escape key through Mutter's
+                                      RemoteDesktop
 """
 import sys
+import time
 
 from gi.repository import Gio, GLib
 
@@ -56,8 +58,15 @@ def fake_input():
                                  GLib.VariantType("(o)"), Gio.DBusCallFlags.NONE, 5000, None).unpack()[0]
     session = name + ".Session"
     bus.call_sync(name, session_path, session, "Start", None, None, Gio.DBusCallFlags.NONE, 5000, None)
-    bus.call_sync(name, session_path, session, "NotifyPointerMotionRelative", GLib.Variant("(dd)", (40.0, 40.0)),
-                  None, Gio.DBusCallFlags.NONE, 5000, None)
+    # Several jumps a few frames apart: the first may only bring the pointer into a window.
+    for _ in range(4):
+        bus.call_sync(name, session_path, session, "NotifyPointerMotionRelative", GLib.Variant("(dd)", (40.0, 40.0)),
+                      None, Gio.DBusCallFlags.NONE, 5000, None)
+        time.sleep(0.15)
+    escape = 1  # the evdev key code
+    for pressed in (True, False):
+        bus.call_sync(name, session_path, session, "NotifyKeyboardKeycode", GLib.Variant("(ub)", (escape, pressed)),
+                      None, Gio.DBusCallFlags.NONE, 5000, None)
     bus.call_sync(name, session_path, session, "Stop", None, None, Gio.DBusCallFlags.NONE, 5000, None)
 
 

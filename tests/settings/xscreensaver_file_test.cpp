@@ -95,8 +95,8 @@ TEST(XScreenSaverFile, AnEntryOfOursIsCorrectedInPlaceAndRemovalMovesTheSelectio
     const XScreenSaverEdit added = addToXScreenSaverPreferences(listing, kCommand, "");
     ASSERT_EQ(added.result, Result::Changed);
     const Listed after = listed(added.text);
-    EXPECT_EQ(after.entries, (std::vector<std::string>{"|maze --root", "GL|" + kCommand, "|gears --root",
-                                                       "|rocks --root"}));
+    EXPECT_EQ(after.entries,
+              (std::vector<std::string>{"|maze --root", "GL|" + kCommand, "|gears --root", "|rocks --root"}));
     EXPECT_EQ(after.selected, 1);
 
     // rocks was selected (3); with our entry gone it is entry 2, and mode one stays.
@@ -113,7 +113,8 @@ TEST(XScreenSaverFile, AnEntryOfOursIsCorrectedInPlaceAndRemovalMovesTheSelectio
 }
 
 TEST(XScreenSaverFile, AListOnOneLineAndAFileWithoutAListGetOurEntry) {
-    const Listed oneLine = listed(addToXScreenSaverPreferences("programs: maze --root\nlock: False\n", kCommand, "").text);
+    const Listed oneLine =
+        listed(addToXScreenSaverPreferences("programs: maze --root\nlock: False\n", kCommand, "").text);
     EXPECT_EQ(oneLine.entries, (std::vector<std::string>{"|maze --root", "GL|" + kCommand}));
     EXPECT_EQ(oneLine.selected, 1);
 

@@ -76,7 +76,8 @@ bool runQuietly(const std::vector<const char*>& arguments) {
     gint status = 0;
     const GSpawnFlags flags =
         GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL);
-    if (!g_spawn_sync(nullptr, argv.data(), nullptr, flags, nullptr, nullptr, nullptr, nullptr, &status, nullptr))
+    if (!g_spawn_sync(nullptr, argv.data(), nullptr, flags, nullptr, nullptr, nullptr, nullptr, &status,
+                      nullptr))
         return false;
     return g_spawn_check_wait_status(status, nullptr);
 }

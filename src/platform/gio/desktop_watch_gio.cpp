@@ -27,8 +27,8 @@ GVariant* callSync(GDBusConnection* bus, const char* name, const char* path, con
         return nullptr;
     }
     return g_dbus_connection_call_sync(bus, name, path, interface, method, parameters,
-                                       replyType ? G_VARIANT_TYPE(replyType) : nullptr, G_DBUS_CALL_FLAGS_NONE,
-                                       kCallTimeoutMilliseconds, nullptr, nullptr);
+                                       replyType ? G_VARIANT_TYPE(replyType) : nullptr,
+                                       G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMilliseconds, nullptr, nullptr);
 }
 
 bool hasOwner(GDBusConnection* bus, const char* name) {
@@ -70,8 +70,9 @@ public:
             why = bus_ ? "nobody owns it on the session bus" : "no session bus";
             return false;
         }
-        subscription_ = g_dbus_connection_signal_subscribe(bus_, kName, kInterface, "WatchFired", kPath, nullptr,
-                                                           G_DBUS_SIGNAL_FLAGS_NONE, &MutterIdle::fired, this, nullptr);
+        subscription_ =
+            g_dbus_connection_signal_subscribe(bus_, kName, kInterface, "WatchFired", kPath, nullptr,
+                                               G_DBUS_SIGNAL_FLAGS_NONE, &MutterIdle::fired, this, nullptr);
         GVariant* reply = call("AddIdleWatch", g_variant_new("(t)", static_cast<guint64>(milliseconds)));
         if (!reply) {
             why = "it refused the idle watch";
@@ -95,8 +96,8 @@ private:
         return callSync(bus_, kName, kPath, kInterface, method, parameters, "(u)");
     }
 
-    static void fired(GDBusConnection*, const char*, const char*, const char*, const char*, GVariant* parameters,
-                      gpointer data) {
+    static void fired(GDBusConnection*, const char*, const char*, const char*, const char*,
+                      GVariant* parameters, gpointer data) {
         auto* self = static_cast<MutterIdle*>(data);
         guint32 id = 0;
         g_variant_get(parameters, "(u)", &id);
@@ -134,7 +135,8 @@ public:
     ~GioDesktopWatch() override {
         if (child_ > 0) kill(child_, SIGTERM);
         idle_.reset();
-        for (guint id : subscriptions_) g_dbus_connection_signal_unsubscribe(id == logindSubscription_ ? system_ : session_, id);
+        for (guint id : subscriptions_)
+            g_dbus_connection_signal_unsubscribe(id == logindSubscription_ ? system_ : session_, id);
         if (session_) g_object_unref(session_);
         if (system_) g_object_unref(system_);
     }
@@ -158,8 +160,10 @@ public:
         }
         if (!idle_) return false;
         if (idle_->fd() >= 0)
-            g_unix_fd_add(idle_->fd(), GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), &GioDesktopWatch::idleInput, this);
-        if (idle_->pollMilliseconds() > 0) g_timeout_add(idle_->pollMilliseconds(), &GioDesktopWatch::idlePoll, this);
+            g_unix_fd_add(idle_->fd(), GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                          &GioDesktopWatch::idleInput, this);
+        if (idle_->pollMilliseconds() > 0)
+            g_timeout_add(idle_->pollMilliseconds(), &GioDesktopWatch::idlePoll, this);
         return true;
     }
 
@@ -184,9 +188,9 @@ public:
         }
         if (!inhibited && hasOwner(sessionBus(), "org.gnome.SessionManager")) {
             constexpr guint32 kInhibitIdle = 8;
-            if (GVariant* reply = callSync(sessionBus(), "org.gnome.SessionManager", "/org/gnome/SessionManager",
-                                           "org.gnome.SessionManager", "IsInhibited", g_variant_new("(u)", kInhibitIdle),
-                                           "(b)")) {
+            if (GVariant* reply = callSync(sessionBus(), "org.gnome.SessionManager",
+                                           "/org/gnome/SessionManager", "org.gnome.SessionManager",
+                                           "IsInhibited", g_variant_new("(u)", kInhibitIdle), "(b)")) {
                 gboolean answer = FALSE;
                 g_variant_get(reply, "(b)", &answer);
                 inhibited = answer;
@@ -252,8 +256,9 @@ private:
 
     // logind's session of this user ("auto": the caller's, or the user's graphical one).
     bool watchLogind() {
-        GVariant* reply = callSync(systemBus(), "org.freedesktop.login1", "/org/freedesktop/login1",
-                                   "org.freedesktop.login1.Manager", "GetSession", g_variant_new("(s)", "auto"), "(o)");
+        GVariant* reply =
+            callSync(systemBus(), "org.freedesktop.login1", "/org/freedesktop/login1",
+                     "org.freedesktop.login1.Manager", "GetSession", g_variant_new("(s)", "auto"), "(o)");
         if (!reply) return false;
         const gchar* path = nullptr;
         g_variant_get(reply, "(&o)", &path);
@@ -261,7 +266,8 @@ private:
         g_variant_unref(reply);
         logindSubscription_ = g_dbus_connection_signal_subscribe(
             system_, "org.freedesktop.login1", "org.freedesktop.DBus.Properties", "PropertiesChanged",
-            logindSession_.c_str(), nullptr, G_DBUS_SIGNAL_FLAGS_NONE, &GioDesktopWatch::logindChanged, this, nullptr);
+            logindSession_.c_str(), nullptr, G_DBUS_SIGNAL_FLAGS_NONE, &GioDesktopWatch::logindChanged, this,
+            nullptr);
         subscriptions_.push_back(logindSubscription_);
         readLockedHint();
         return true;
@@ -305,8 +311,8 @@ private:
             bus, nullptr, "org.gnome.ScreenSaver", "ActiveChanged", "/org/gnome/ScreenSaver", nullptr,
             G_DBUS_SIGNAL_FLAGS_NONE, &GioDesktopWatch::screenSaverChanged, this, nullptr));
         if (!hasOwner(bus, "org.gnome.ScreenSaver")) return false;
-        if (GVariant* reply = callSync(bus, "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver",
-                                       "GetActive", nullptr, "(b)")) {
+        if (GVariant* reply = callSync(bus, "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver",
+                                       "org.gnome.ScreenSaver", "GetActive", nullptr, "(b)")) {
             gboolean active = FALSE;
             g_variant_get(reply, "(b)", &active);
             setLocked(logindLocked_, active);

@@ -30,7 +30,8 @@ public:
             return false;
         }
         registry_ = wl_display_get_registry(display_);
-        static const wl_registry_listener registryListener = {&WaylandIdle::global, &WaylandIdle::globalRemove};
+        static const wl_registry_listener registryListener = {&WaylandIdle::global,
+                                                              &WaylandIdle::globalRemove};
         wl_registry_add_listener(registry_, &registryListener, this);
         if (wl_display_roundtrip(display_) < 0) {
             why = "the Wayland display did not answer";
@@ -79,20 +80,24 @@ private:
             self->seat_ = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
         } else if (std::strcmp(interface, ext_idle_notifier_v1_interface.name) == 0 &&
                    self->kind_ == IdleSourceKind::ExtIdleNotifier) {
-            self->extNotifier_ =
-                static_cast<ext_idle_notifier_v1*>(wl_registry_bind(registry, name, &ext_idle_notifier_v1_interface, 1));
+            self->extNotifier_ = static_cast<ext_idle_notifier_v1*>(
+                wl_registry_bind(registry, name, &ext_idle_notifier_v1_interface, 1));
         } else if (std::strcmp(interface, org_kde_kwin_idle_interface.name) == 0 &&
                    self->kind_ == IdleSourceKind::KdeIdle) {
-            self->kdeIdle_ =
-                static_cast<org_kde_kwin_idle*>(wl_registry_bind(registry, name, &org_kde_kwin_idle_interface, 1));
+            self->kdeIdle_ = static_cast<org_kde_kwin_idle*>(
+                wl_registry_bind(registry, name, &org_kde_kwin_idle_interface, 1));
         }
     }
     static void globalRemove(void*, wl_registry*, std::uint32_t) {}
-    static void extIdled(void* data, ext_idle_notification_v1*) { static_cast<WaylandIdle*>(data)->report_(DesktopEvent::Idle); }
+    static void extIdled(void* data, ext_idle_notification_v1*) {
+        static_cast<WaylandIdle*>(data)->report_(DesktopEvent::Idle);
+    }
     static void extResumed(void* data, ext_idle_notification_v1*) {
         static_cast<WaylandIdle*>(data)->report_(DesktopEvent::Active);
     }
-    static void kdeIdled(void* data, org_kde_kwin_idle_timeout*) { static_cast<WaylandIdle*>(data)->report_(DesktopEvent::Idle); }
+    static void kdeIdled(void* data, org_kde_kwin_idle_timeout*) {
+        static_cast<WaylandIdle*>(data)->report_(DesktopEvent::Idle);
+    }
     static void kdeResumed(void* data, org_kde_kwin_idle_timeout*) {
         static_cast<WaylandIdle*>(data)->report_(DesktopEvent::Active);
     }

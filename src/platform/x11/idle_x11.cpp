@@ -11,7 +11,10 @@ constexpr unsigned kPollMilliseconds = 500;
 class X11Idle final : public posix::IdleSignal {
 public:
     X11Idle(Display* display, unsigned milliseconds, Report report)
-        : display_(display), milliseconds_(milliseconds), report_(std::move(report)), info_(XScreenSaverAllocInfo()) {}
+        : display_(display),
+          milliseconds_(milliseconds),
+          report_(std::move(report)),
+          info_(XScreenSaverAllocInfo()) {}
     ~X11Idle() override {
         if (info_) XFree(info_);
         XCloseDisplay(display_);
