@@ -96,12 +96,10 @@ DesktopSetupResult useIdleLauncher(bool use, const platform::DesktopSession& ses
     if (!platform::replaceTextFile(entry, text)) return result(false, entry + " could not be written.");
     std::string message =
         "The idle launcher starts Glimmerdale when you are idle; it starts at each log-in (" + entry + ")";
-    if (platform::countOwnProcesses(kIdleLauncherProcessName) > 0) {
-        message += " and runs already.";
-    } else {
-        message +=
-            platform::startDetached(launcher) ? " and runs from now on." : "; it could not be started now.";
-    }
+    // A launcher running already is started again, so that it takes the idle delay as it is now.
+    platform::stopOwnProcesses(kIdleLauncherProcessName);
+    message +=
+        platform::startDetached(launcher) ? " and runs from now on." : "; it could not be started now.";
     if (!startsAutostartEntries(session.desktop))
         message += " If your desktop does not start autostart entries (sway does not), add \"" + exec +
                    "\" to its start-up commands.";

@@ -75,7 +75,8 @@ public:
         request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
         return request;
     }
-    bool start(BackgroundProcess& process, const std::string& program, const std::vector<std::string>& args) const {
+    bool start(BackgroundProcess& process, const std::string& program,
+               const std::vector<std::string>& args) const {
         return process.start(request(program, args));
     }
     // Waits for the compositor's socket and uses it from then on.
@@ -105,7 +106,8 @@ int launchersOfNobody() {
     int count = 0;
     for (const auto& entry : fs::directory_iterator("/proc")) {
         struct stat info;
-        if (stat(entry.path().c_str(), &info) != 0 || info.st_uid != (UserSession::root() ? kNobody : getuid()))
+        if (stat(entry.path().c_str(), &info) != 0 ||
+            info.st_uid != (UserSession::root() ? kNobody : getuid()))
             continue;
         if (testsupport::readTextFile(entry.path().string() + "/comm") == "gd-idle-launch\n") ++count;
     }
@@ -118,8 +120,9 @@ TEST(IdleLauncher, OnSwayStartsTheRoomEndsOnAKeyAndStartsAgainWithoutHoldingOffT
     for (const char* program : {"sway", "swayidle", "grim", "wtype"})
         if (!installed(program)) GTEST_SKIP() << program << " is not installed";
     UserSession user;
-    user.write(user.home() + "/sway.cfg", "output HEADLESS-1 resolution 1024x768 bg #202020 solid_color\n"
-                                          "default_border none\n");
+    user.write(user.home() + "/sway.cfg",
+               "output HEADLESS-1 resolution 1024x768 bg #202020 solid_color\n"
+               "default_border none\n");
     ProcessRequest compositor = user.request("/usr/bin/sway", {"-c", user.home() + "/sway.cfg"});
     compositor.env["WLR_BACKENDS"] = "headless";
     compositor.env["WLR_LIBINPUT_NO_DEVICES"] = "1";
@@ -136,7 +139,8 @@ TEST(IdleLauncher, OnSwayStartsTheRoomEndsOnAKeyAndStartsAgainWithoutHoldingOffT
 
     ASSERT_TRUE(user.logged("idle, Run mode started")) << user.launcherLog() << launcher.errorOutput();
     EXPECT_NE(user.launcherLog().find("ext_idle_notifier_v1 not used"), std::string::npos);
-    EXPECT_NE(user.launcherLog().find("idle source org_kde_kwin_idle"), std::string::npos) << user.launcherLog();
+    EXPECT_NE(user.launcherLog().find("idle source org_kde_kwin_idle"), std::string::npos)
+        << user.launcherLog();
     ASSERT_TRUE(waitUntil([&] { return user.runLog().find("OpenGL initialized") != std::string::npos; }, 20s))
         << user.runLog();
     EXPECT_EQ(user.runLog().find("Glew init failed!"), std::string::npos) << user.runLog();
@@ -205,7 +209,8 @@ TEST(IdleLauncher, OnMutterFollowsTheIdleMonitorAndTheLockAndEndsRunModeWhenTheS
         << screenSaver.errorOutput();
     const auto say = [&](const std::string& line) { std::ofstream(commands, std::ios::app) << line << "\n"; };
     const auto fakeInput = [&] {
-        return testsupport::runProcess(user.request("/usr/bin/python3", {script, "input"}), 20s).exitCode == 0;
+        return testsupport::runProcess(user.request("/usr/bin/python3", {script, "input"}), 20s).exitCode ==
+               0;
     };
 
     ASSERT_TRUE(user.start(launcher, user.launcher(), {"--idle-launcher", "--idle-seconds", "3"}));

@@ -1,6 +1,6 @@
-// The program as `cmake --install` lays it out: chosen as the screensaver of the real XScreenSaver,
-// and as the glimmerdale command with its one-copy rule; and the gamma ramp of a standalone run,
-// which comes back even when the program is killed with SIGKILL.
+// The program as `cmake --install` lays it out: made the screensaver of the real XScreenSaver by its
+// own --set-as-screensaver, and as the glimmerdale command with its one-copy rule; and the gamma
+// ramp of a standalone run, which comes back even when the program is killed with SIGKILL.
 
 #include <gtest/gtest.h>
 
@@ -68,38 +68,54 @@ TEST(Installed, XScreenSaverShowsTheRoomAndEndsItWithinASecond) {
     testsupport::PrivateXServer x;
     ASSERT_TRUE(x.start(320, 240));
 
-    // A home of its own whose settings list Glimmerdale from the install tree, and nothing that
-    // slows the test (fades, the splash, desktop grabs).
+    // A home of its own with settings that keep the test quick (no fades, splash or desktop grabs)
+    // and no programs list: the command puts Glimmerdale from the install tree into XScreenSaver's
+    // own list and selects it, while XScreenSaver runs.
     testsupport::TempDir home("gdxss");
     const bool root = geteuid() == 0;
-    {
-        std::ofstream settings(home.file(".xscreensaver"));
-        // XScreenSaver runs its hacks at nice 10 unless told; beside other tests they would starve.
-        settings << "timeout: 0:30:00\ncycle: 0:00:00\nlock: False\nfade: False\nunfade: False\nnice: 0\n"
-                 << "splash: False\ndpmsEnabled: False\ngrabDesktopImages: False\nmode: one\nselected: 0\n"
-                 << "programs: " << tree.hack() << " --root \\n\n";
-    }
+    const std::string preferences = home.file(".xscreensaver");
+    // XScreenSaver runs its hacks at nice 10 unless told; beside other tests they would starve.
+    const std::string settings =
+        "timeout: 0:30:00\ncycle: 0:00:00\nlock: False\nfade: False\nunfade: False\nnice: 0\n"
+        "splash: False\ndpmsEnabled: False\ngrabDesktopImages: False\n";
+    std::ofstream(preferences) << settings;
     if (root) {
         chmod(home.path().c_str(), 0755);
         ASSERT_EQ(chown(home.path().c_str(), kNobody, kNobody), 0);
-        ASSERT_EQ(chown(home.file(".xscreensaver").c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(chown(preferences.c_str(), kNobody, kNobody), 0);
     }
-    ProcessRequest daemon;
-    daemon.program = root ? "/usr/bin/setpriv" : "/usr/bin/xscreensaver";
-    if (root) daemon.args = {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/xscreensaver"};
-    daemon.args.push_back("-no-splash");
-    daemon.env["HOME"] = home.path();
-    daemon.env["DISPLAY"] = x.display();
-    daemon.env["XDG_RUNTIME_DIR"] = std::nullopt;
-    daemon.env["XDG_STATE_HOME"] = std::nullopt;
-    daemon.env["XDG_CONFIG_HOME"] = std::nullopt;
-    daemon.env["SDL_AUDIODRIVER"] = "dummy";
-    daemon.env["MESA_SHADER_CACHE_DISABLE"] = "true";
+    const auto asUser = [&](const std::string& program, std::vector<std::string> args) {
+        ProcessRequest request;
+        request.program = root ? "/usr/bin/setpriv" : program;
+        if (root) request.args = {"--reuid=65534", "--regid=65534", "--clear-groups", program};
+        request.args.insert(request.args.end(), args.begin(), args.end());
+        request.env["HOME"] = home.path();
+        request.env["DISPLAY"] = x.display();
+        request.env["WAYLAND_DISPLAY"] = std::nullopt;
+        request.env["XDG_RUNTIME_DIR"] = std::nullopt;
+        request.env["XDG_STATE_HOME"] = std::nullopt;
+        request.env["XDG_CONFIG_HOME"] = std::nullopt;
+        request.env["SDL_AUDIODRIVER"] = "dummy";
+        request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
+        return request;
+    };
     BackgroundProcess saver;
-    ASSERT_TRUE(saver.start(daemon));
+    ASSERT_TRUE(saver.start(asUser("/usr/bin/xscreensaver", {"-no-splash"})));
     const auto command = [&](const char* what) {
         return x.run(std::string("xscreensaver-command ") + what + " 2>&1");
     };
+    ASSERT_TRUE(waitUntil([&] { return command("-version").find("XScreenSaver") != std::string::npos; }))
+        << saver.errorOutput();
+
+    const ProcessResult set =
+        testsupport::runProcess(asUser(tree.command(), {"--set-as-screensaver"}), std::chrono::seconds(60));
+    EXPECT_EQ(set.exitCode, 0) << set.output << set.errorOutput;
+    EXPECT_NE(set.output.find("XScreenSaver was restarted"), std::string::npos) << set.output;
+    const std::string listed = testsupport::readTextFile(preferences);
+    EXPECT_EQ(listed.rfind(settings, 0), 0u) << listed;
+    EXPECT_NE(listed.find("GL: \t\t\t\t" + tree.hack() + " --root"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("\tmaze --root"), std::string::npos) << "XScreenSaver's own list is kept";
+    EXPECT_EQ(testsupport::readTextFile(preferences + ".glimmerdale-backup"), settings);
     ASSERT_TRUE(waitUntil([&] { return command("-version").find("XScreenSaver") != std::string::npos; }))
         << saver.errorOutput();
 
@@ -124,6 +140,13 @@ TEST(Installed, XScreenSaverShowsTheRoomAndEndsItWithinASecond) {
         << "still running a second after -deactivate";
     const std::string lines = testsupport::readTextFile(log);
     EXPECT_NE(lines.find("\nMax fps: "), std::string::npos) << "no normal shutdown:\n" << lines;
+
+    const ProcessResult unset =
+        testsupport::runProcess(asUser(tree.command(), {"--unset-as-screensaver"}), std::chrono::seconds(60));
+    EXPECT_EQ(unset.exitCode, 0) << unset.errorOutput;
+    const std::string left = testsupport::readTextFile(preferences);
+    EXPECT_EQ(left.find("glimmerdale"), std::string::npos) << left;
+    EXPECT_NE(left.find("\tmaze --root"), std::string::npos);
     command("-exit");
 }
 
