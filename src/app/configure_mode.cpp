@@ -26,7 +26,7 @@ void runOptionsDialog(SettingsStore& store, const MediaPack& media, std::uint32_
         // A launcher started from here keeps the settings of this dialog (--config-dir).
         const std::string folder = store.storage().folder();
         const std::string configDir = folder == platform::settingsFolder("") ? "" : folder;
-        setup = [configDir](bool use) { return setUpDesktopScreensaver(use, configDir).message; };
+        setup = [configDir](bool use) { return setUpDesktopScreensaver(use, configDir).summary; };
     }
     OptionsDialog dialog(store, *toolkit, setup);
     if (!dialog.create()) {

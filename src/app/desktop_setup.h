@@ -12,6 +12,7 @@
 struct DesktopSetupResult {
     bool done = false;    // done, or nothing was left to do
     std::string message;  // what was done, or why nothing could be: a few sentences for the user
+    std::string summary;  // the gist in one short line, for the options dialog
 };
 
 // Makes Glimmerdale the screensaver (`use`) or undoes that. `configDir` is handed on to the idle
