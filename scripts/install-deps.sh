@@ -14,7 +14,7 @@ PACKAGES=(
   p7zip-full libarchive-tools imagemagick
   libxrandr-dev xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils
   libwayland-dev wayland-protocols plasma-wayland-protocols libxss-dev
-  sway swayidle grim wtype mutter dbus python3-gi wayland-utils
+  sway swayidle grim wtype mutter kwin-wayland dbus python3-gi wayland-utils
   g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev debian-archive-keyring
   wine wine64 nsis zip
 )

@@ -2,7 +2,7 @@
 // and session bus of its own: on sway (wlroots) through org_kde_kwin_idle, with the room on screen,
 // ended by a key and started again; on mutter (GNOME) through the D-Bus idle monitor, with input
 // faked through RemoteDesktop and a screen saver service that reports the session locked (nothing
-// starts) and then locks it while Run mode is up (Run mode ends).
+// starts) and then locks it while Run mode is up (Run mode ends); on KWin through ext_idle_notifier_v1.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -241,6 +241,38 @@ TEST(IdleLauncher, OnMutterFollowsTheIdleMonitorAndTheLockAndEndsRunModeWhenTheS
     testsupport::ProcessResult result;
     ASSERT_TRUE(launcher.waitForExit(result, 10s));
     EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(IdleLauncher, OnKWinTakesExtIdleNotifierFirst) {
+    for (const char* program : {"kwin_wayland", "dbus-daemon"})
+        if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+    UserSession user;
+    // kwin_wayland carries a file capability that a container refuses to grant; a copy has none.
+    const std::string kwin = user.home() + "/kwin_wayland";
+    fs::copy_file("/usr/bin/kwin_wayland", kwin);
+    BackgroundProcess bus, compositor, launcher;
+    ASSERT_TRUE(user.start(bus, "/usr/bin/dbus-daemon",
+                           {"--session", "--nofork", "--address=unix:path=" + user.runtime() + "/bus"}));
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(user.runtime() + "/bus"); }, 10s));
+    ProcessRequest request = user.request(kwin, {"--virtual", "--no-lockscreen", "--width", "1024",
+                                                 "--height", "768", "--socket", "wayland-kwin"});
+    request.env["QT_QPA_PLATFORM"] = "offscreen";
+    ASSERT_TRUE(compositor.start(request));
+    ASSERT_TRUE(user.waitForDisplay()) << compositor.errorOutput();
+
+    ASSERT_TRUE(user.start(launcher, user.launcher(), {"--idle-launcher", "--idle-seconds", "2"}));
+    ASSERT_TRUE(user.logged("idle, Run mode started")) << user.launcherLog() << launcher.errorOutput();
+    EXPECT_NE(user.launcherLog().find("idle source ext_idle_notifier_v1"), std::string::npos)
+        << user.launcherLog();
+    ASSERT_TRUE(waitUntil([&] { return user.runLog().find("OpenGL initialized") != std::string::npos; }, 20s))
+        << user.runLog();
+    EXPECT_EQ(user.runLog().find("Glew init failed!"), std::string::npos) << user.runLog();
+    // Stopped, it ends Run mode first (by force when Run mode takes longer than the grace time).
+    launcher.signal(SIGTERM);
+    testsupport::ProcessResult result;
+    ASSERT_TRUE(launcher.waitForExit(result, 10s));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(user.count("Run mode ended"), 1) << user.launcherLog();
 }
 
 }  // namespace
