@@ -56,6 +56,7 @@ GLEntryPointReport loadGLEntryPoints() {
         buffers = loader.load(glBindBufferARB, "glBindBufferARB") && buffers;
         buffers = loader.load(glBufferDataARB, "glBufferDataARB") && buffers;
         buffers = loader.load(glDeleteBuffersARB, "glDeleteBuffersARB") && buffers;
+        buffers = loader.load(glGetBufferParameterivARB, "glGetBufferParameterivARB") && buffers;
     }
     // The OpenGL 1.5 name of the same binding; callers test it for null before they use it.
     glBindBuffer = reinterpret_cast<PFNGLBINDBUFFERPROC>(platform::glFunctionAddress("glBindBuffer"));

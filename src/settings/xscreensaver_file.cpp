@@ -108,7 +108,6 @@ void readPrograms(const std::string& text, const std::vector<Line>& lines, std::
     }
     finishEntry(npos);
     preferences.programsEnd = lines[last].contentEnd;
-    preferences.programsContinues = continues(text, lines[last]);
 
     // An entry stands alone on its line when nothing but blanks, its "\n" and a continuation is there.
     for (XScreenSaverProgram& program : preferences.programs) {

@@ -36,7 +36,6 @@ struct XScreenSaverPreferences {
     std::size_t insertAt = std::string::npos;
     std::size_t programsNameBegin = 0;  // where the name "programs" starts
     std::size_t programsEnd = 0;        // end of the programs resource's last line (before its line end)
-    bool programsContinues = false;     // the last line of the list ends in a continuation
     std::string lineEnd = "\n";         // "\r\n" when the file's first line ends so
     std::string mode;                   // "mode:" value, "" when absent
     std::size_t modeBegin = std::string::npos, modeEnd = 0;  // where that value lies
