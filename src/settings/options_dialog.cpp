@@ -36,6 +36,10 @@ const ControlTemplate kOptionsControls[] = {
     {kIdShowFps, ControlKind::CheckBox, "Show FPS", 259, 106, 47, 10, 0},
     {kIdExitOnMouseMove, ControlKind::CheckBox, "Exit on mouse move", 259, 122, 80, 10, 0},
     {-1, ControlKind::Picture, "", 203, 2, 140, 93, kOptionsPictureId},
+};
+
+// The Linux dialog's own row, below the products: the desktop's screensaver and the idle delay.
+const ControlTemplate kDesktopControls[] = {
     {kIdDesktopFrame, ControlKind::Frame, "Screensaver of this desktop", 6, 176, 336, 33, 0},
     {kIdIdleDelayLabel, ControlKind::Label, "Start after:", 15, 188, 44, 10, 0},
     {kIdIdleDelayList, ControlKind::DropDownList, "", 61, 186, 70, 40, 0},
@@ -114,6 +118,17 @@ const platform::DialogTemplate kOptionsDialogTemplate = {
     230,
     kOptionsControls,
     sizeof kOptionsControls / sizeof kOptionsControls[0]};
+const std::vector<ControlTemplate> kOptionsAndDesktopControls = [] {
+    std::vector<ControlTemplate> all(std::begin(kOptionsControls), std::end(kOptionsControls));
+    all.insert(all.end(), std::begin(kDesktopControls), std::end(kDesktopControls));
+    return all;
+}();
+const platform::DialogTemplate kOptionsDialogDesktopTemplate = {kOptionsDialogId,
+                                                                "Glimmerdale Configuration",
+                                                                349,
+                                                                230,
+                                                                kOptionsAndDesktopControls.data(),
+                                                                kOptionsAndDesktopControls.size()};
 const platform::DialogTemplate kAboutBoxTemplate = {
     kAboutBoxId, "About", 224, 94, kAboutControls, sizeof kAboutControls / sizeof kAboutControls[0]};
 
@@ -131,7 +146,8 @@ OptionsDialog::OptionsDialog(SettingsStore& store, platform::DialogToolkit& tool
     : store_(store), toolkit_(toolkit), screensaverSetup_(std::move(screensaverSetup)) {}
 
 bool OptionsDialog::create() {
-    dialog_ = toolkit_.createDialog(kOptionsDialogTemplate, nullptr);
+    dialog_ = toolkit_.createDialog(
+        screensaverSetup_ ? kOptionsDialogDesktopTemplate : kOptionsDialogTemplate, nullptr);
     if (!dialog_) return false;
     dialog_->setCaption(kOptionsDialogCaption);
     dialog_->setSliderRange(kIdVolumeSlider, 0, kSliderMaximum);

@@ -45,7 +45,7 @@ constexpr int kIdStyle12h = 1024;
 constexpr int kIdStyle24h = 1038;
 constexpr int kIdShowFps = 1008;
 constexpr int kIdExitOnMouseMove = 1010;
-// The Linux dialog's own: the desktop's screensaver and the idle launcher's delay.
+// The Linux dialog's own (kOptionsDialogDesktopTemplate): the desktop's screensaver and the idle delay.
 constexpr int kIdDesktopFrame = 1070;
 constexpr int kIdIdleDelayLabel = 1071;
 constexpr int kIdIdleDelayList = 1072;
@@ -69,6 +69,8 @@ constexpr unsigned kOptionsPictureId = 143;
 constexpr unsigned kAboutPictureId = 142;
 
 extern const platform::DialogTemplate kOptionsDialogTemplate;
+// The same with the Linux dialog's row for the desktop's screensaver (kIdDesktopFrame and below).
+extern const platform::DialogTemplate kOptionsDialogDesktopTemplate;
 extern const platform::DialogTemplate kAboutBoxTemplate;
 
 // The caption set on the options dialog before the string table replaces it.

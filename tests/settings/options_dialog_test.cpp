@@ -299,7 +299,8 @@ TEST(OptionsDialogCreation, FailsCleanlyWithoutWindows) {
 }
 
 TEST(OptionsDialogTemplates, EveryControlLiesInsideItsDialog) {
-    for (const platform::DialogTemplate* layout : {&kOptionsDialogTemplate, &kAboutBoxTemplate}) {
+    for (const platform::DialogTemplate* layout :
+         {&kOptionsDialogTemplate, &kOptionsDialogDesktopTemplate, &kAboutBoxTemplate}) {
         for (std::size_t i = 0; i < layout->controlCount; ++i) {
             const platform::ControlTemplate& c = layout->controls[i];
             EXPECT_GE(c.x, 0);
@@ -308,7 +309,8 @@ TEST(OptionsDialogTemplates, EveryControlLiesInsideItsDialog) {
             EXPECT_LE(c.y + c.height, layout->height) << c.id;
         }
     }
-    EXPECT_EQ(kOptionsDialogTemplate.controlCount, 30u);
+    EXPECT_EQ(kOptionsDialogTemplate.controlCount, 24u);
+    EXPECT_EQ(kOptionsDialogDesktopTemplate.controlCount, 30u);
     EXPECT_EQ(platform::dialogUnitsToPixelsX(349), 524);
     EXPECT_EQ(platform::dialogUnitsToPixelsY(230), 374);
 }
