@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/desktop_watch.h"
 #include "platform/host_window.h"
+#include "platform/desktop_setup.h"
 #include "platform/processes.h"
 #include "settings/settings.h"
 
@@ -75,13 +76,8 @@ void say(const Parts&... parts) {
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-bool anotherCopyRuns() {
-    std::vector<std::string> names;
-    if (!platform::runningProcessNames(names)) return false;
-    for (const std::string& name : names)
-        if (name == kScreensaverFileName) return true;
-    return false;
-}
+// Run mode started by this user some other way (by hand); other users' sessions are their own.
+bool anotherCopyRuns() { return platform::countOwnProcesses(kScreensaverFileName) > 0; }
 
 const char* outcomeText(IdleLauncherRules::IdleOutcome outcome) {
     switch (outcome) {

@@ -43,5 +43,7 @@ bool restartXScreenSaver();
 bool startDetached(const std::vector<std::string>& arguments);
 // Asks every process of this user with the process name `name` to end (SIGTERM); returns how many.
 int stopOwnProcesses(const std::string& name);
+// How many processes of this user carry the process name `name`.
+int countOwnProcesses(const std::string& name);
 
 }  // namespace platform

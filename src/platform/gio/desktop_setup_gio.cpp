@@ -125,4 +125,6 @@ int stopOwnProcesses(const std::string& name) {
     return stopped;
 }
 
+int countOwnProcesses(const std::string& name) { return int(ownProcesses(name).size()); }
+
 }  // namespace platform

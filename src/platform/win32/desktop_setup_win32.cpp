@@ -13,5 +13,6 @@ bool xscreensaverRunning() { return false; }
 bool restartXScreenSaver() { return false; }
 bool startDetached(const std::vector<std::string>&) { return false; }
 int stopOwnProcesses(const std::string&) { return 0; }
+int countOwnProcesses(const std::string&) { return 0; }
 
 }  // namespace platform
