@@ -69,7 +69,8 @@ public:
         request.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + runtime() + "/bus";
         request.env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=" + runtime() + "/no-system-bus";
         request.env["WAYLAND_DISPLAY"] = display_;
-        for (const char* unset : {"DISPLAY", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CURRENT_DESKTOP"})
+        for (const char* unset :
+             {"DISPLAY", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME", "XDG_CURRENT_DESKTOP"})
             request.env[unset] = std::nullopt;
         request.env["SDL_AUDIODRIVER"] = "dummy";
         request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
@@ -95,6 +96,15 @@ public:
             20s);
     }
     std::string launcher() const { return GLIMMERDALE_EXE; }
+    // Waits until Run mode has loaded the room. False when it has not in time, or when it stood down
+    // for a copy running elsewhere on the machine (standingDown() then tells).
+    bool runModeLoaded() const {
+        return waitUntil(
+                   [&] { return runLog().find("OpenGL initialized") != std::string::npos || standingDown(); },
+                   20s) &&
+               !standingDown();
+    }
+    bool standingDown() const { return runLog().rfind("gi gi\ngi gi", 0) == 0; }
 
 private:
     testsupport::TempDir dir_;
@@ -144,14 +154,15 @@ TEST(IdleLauncher, OnSwayStartsTheRoomEndsOnAKeyAndStartsAgainWithoutHoldingOffT
     ASSERT_TRUE(user.start(launcher, user.launcher(), {"--idle-launcher", "--idle-seconds", "3"}));
     // sway hands a virtual keyboard's keys to a window only when the keyboard was there before the
     // window took the focus: the key is made now and pressed once the room has been looked at.
-    ASSERT_TRUE(user.start(key, "/usr/bin/wtype", {"-s", "25000", "-k", "Escape"}));
+    ASSERT_TRUE(user.start(key, "/usr/bin/wtype", {"-s", "16000", "-k", "Escape"}));
 
     ASSERT_TRUE(user.logged("idle, Run mode started")) << user.launcherLog() << launcher.errorOutput();
     EXPECT_NE(user.launcherLog().find("ext_idle_notifier_v1 not used"), std::string::npos);
     EXPECT_NE(user.launcherLog().find("idle source org_kde_kwin_idle"), std::string::npos)
         << user.launcherLog();
-    ASSERT_TRUE(waitUntil([&] { return user.runLog().find("OpenGL initialized") != std::string::npos; }, 20s))
-        << user.runLog();
+    if (!user.runModeLoaded() && user.standingDown())
+        GTEST_SKIP() << "another Glimmerdale.scr runs on this machine";
+    ASSERT_NE(user.runLog().find("OpenGL initialized"), std::string::npos) << user.runLog();
     EXPECT_EQ(user.runLog().find("Glew init failed!"), std::string::npos) << user.runLog();
     EXPECT_NE(user.runLog().find("\nVBO supported\n"), std::string::npos) << user.runLog();
 
@@ -233,8 +244,9 @@ TEST(IdleLauncher, OnMutterFollowsTheIdleMonitorAndTheLockAndEndsRunModeWhenTheS
     ASSERT_TRUE(fakeInput());
     ASSERT_TRUE(user.logged("input again")) << user.launcherLog();
     ASSERT_TRUE(user.logged("idle, Run mode started")) << user.launcherLog();
-    ASSERT_TRUE(waitUntil([&] { return user.runLog().find("OpenGL initialized") != std::string::npos; }, 20s))
-        << user.runLog();
+    if (!user.runModeLoaded() && user.standingDown())
+        GTEST_SKIP() << "another Glimmerdale.scr runs on this machine";
+    ASSERT_NE(user.runLog().find("OpenGL initialized"), std::string::npos) << user.runLog();
     EXPECT_EQ(user.runLog().find("Glew init failed!"), std::string::npos) << user.runLog();
 
     // Input while Run mode is up reaches the idle monitor (the launcher is ready for the next spell).
@@ -273,8 +285,9 @@ TEST(IdleLauncher, OnKWinTakesExtIdleNotifierFirst) {
     ASSERT_TRUE(user.logged("idle, Run mode started")) << user.launcherLog() << launcher.errorOutput();
     EXPECT_NE(user.launcherLog().find("idle source ext_idle_notifier_v1"), std::string::npos)
         << user.launcherLog();
-    ASSERT_TRUE(waitUntil([&] { return user.runLog().find("OpenGL initialized") != std::string::npos; }, 20s))
-        << user.runLog();
+    if (!user.runModeLoaded() && user.standingDown())
+        GTEST_SKIP() << "another Glimmerdale.scr runs on this machine";
+    ASSERT_NE(user.runLog().find("OpenGL initialized"), std::string::npos) << user.runLog();
     EXPECT_EQ(user.runLog().find("Glew init failed!"), std::string::npos) << user.runLog();
     // Stopped, it ends Run mode first (by force when Run mode takes longer than the grace time).
     launcher.signal(SIGTERM);
@@ -282,6 +295,23 @@ TEST(IdleLauncher, OnKWinTakesExtIdleNotifierFirst) {
     ASSERT_TRUE(launcher.waitForExit(result, 10s));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(user.count("Run mode ended"), 1) << user.launcherLog();
+}
+
+TEST(IdleLauncher, WithoutAnyIdleSignalSaysWhatItTriedAndExits) {
+    UserSession user;
+    ProcessRequest request = user.request(user.launcher(), {"--idle-launcher"});
+    request.env["WAYLAND_DISPLAY"] = std::nullopt;
+    const testsupport::ProcessResult result = testsupport::runProcess(request, 30s);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(
+        result.errorOutput.find("glimmerdale: this desktop offers no idle signal (ext_idle_notifier_v1: no "
+                                "Wayland display, org_kde_kwin_idle: no Wayland display, "
+                                "org.gnome.Mutter.IdleMonitor: "),
+        std::string::npos)
+        << result.errorOutput;
+    EXPECT_NE(result.errorOutput.find("X11 screen-saver extension: no X display)"), std::string::npos);
+    EXPECT_NE(user.launcherLog().find("Idle launcher: no idle signal on this desktop, exiting"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -95,6 +95,7 @@ TEST(Installed, XScreenSaverShowsTheRoomAndEndsItWithinASecond) {
         request.env["XDG_RUNTIME_DIR"] = std::nullopt;
         request.env["XDG_STATE_HOME"] = std::nullopt;
         request.env["XDG_CONFIG_HOME"] = std::nullopt;
+        request.env["XDG_CACHE_HOME"] = std::nullopt;  // the test's own belongs to another user
         request.env["SDL_AUDIODRIVER"] = "dummy";
         request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
         return request;
