@@ -106,7 +106,14 @@ std::vector<pid_t> ownProcesses(const std::string& name) {
 
 bool xscreensaverRunning() { return runQuietly({"xscreensaver-command", "-version"}); }
 
-bool restartXScreenSaver() { return runQuietly({"xscreensaver-command", "-restart"}); }
+bool restartXScreenSaver() {
+    // A daemon that has only just started answers -version before it takes commands: a few tries.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (runQuietly({"xscreensaver-command", "-restart"})) return true;
+        g_usleep(G_USEC_PER_SEC);
+    }
+    return false;
+}
 
 bool startDetached(const std::vector<std::string>& arguments) {
     std::vector<gchar*> argv;
