@@ -13,8 +13,9 @@ PACKAGES=(
   xvfb xauth xdotool openbox x11-utils
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   p7zip-full libarchive-tools imagemagick
-  libxrandr-dev libxext-dev xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils
-  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils dbus-daemon
+  libxrandr-dev libxext-dev xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils dbus-daemon
+  libwayland-dev wayland-protocols plasma-wayland-protocols libxss-dev
+  sway swayidle grim wtype mutter kwin-wayland dbus python3-gi wayland-utils
   g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev debian-archive-keyring
   wine wine64 nsis zip
 )

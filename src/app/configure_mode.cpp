@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/desktop_setup.h"
 #include "core/log.h"
 #include "core/run_mode.h"
 #include "media/media_pack.h"
+#include "platform/desktop_setup.h"
 #include "settings/options_dialog.h"
 
 void runOptionsDialog(SettingsStore& store, const MediaPack& media, std::uint32_t hostWindow) {
@@ -17,7 +19,16 @@ void runOptionsDialog(SettingsStore& store, const MediaPack& media, std::uint32_
         setRunMode(RunMode::Quit);
         return;
     }
-    OptionsDialog dialog(store, *toolkit);
+    // The Linux desktops' screensaver; Windows chooses its screensaver in its own settings page.
+    OptionsDialog::ScreensaverSetup setup;
+    const platform::DesktopSession session = platform::currentDesktopSession();
+    if (session.x11 || session.wayland) {
+        // A launcher started from here keeps the settings of this dialog (--config-dir).
+        const std::string folder = store.storage().folder();
+        const std::string configDir = folder == platform::settingsFolder("") ? "" : folder;
+        setup = [configDir](bool use) { return setUpDesktopScreensaver(use, configDir).summary; };
+    }
+    OptionsDialog dialog(store, *toolkit, setup);
     if (!dialog.create()) {
         std::fprintf(stderr, "Glimmerdale.scr: the options dialog could not be created\n");
         logLine("Options dialog: could not be created");

@@ -7,6 +7,8 @@
 
 #include "app/command_line.h"
 #include "app/configure_mode.h"
+#include "app/desktop_setup.h"
+#include "app/idle_launcher.h"
 #include "app/launch_options.h"
 #include "app/model_viewer.h"
 #include "app/preview_mode.h"
@@ -52,6 +54,17 @@ int runGlimmerdale(int argc, char** argv) {
     if (!resolveHostWindow(options, frameworkFlags ? std::getenv("XSCREENSAVER_WINDOW") : nullptr, error)) {
         std::fprintf(stderr, "Glimmerdale.scr: %s\n", error.c_str());
         return 2;
+    }
+    // The desktop's screensaver set-up and the idle launcher are no copy of the screensaver: they
+    // keep no Log.txt in the working folder and never meet the single-instance check.
+    if (options.setAsScreensaver || options.unsetAsScreensaver || options.idleLauncher) {
+        // No desktop size: asking for it would start the video system in the resident launcher.
+        SettingsStore settings(platform::settingsFolder(options.configDir),
+                               [] { return platform::ScreenSize{}; });
+        settings.reset();
+        settings.load();
+        if (options.idleLauncher) return runIdleLauncher(options, settings);
+        return runDesktopSetup(options.setAsScreensaver, options.configDir);
     }
     // A repeatable run's clock moves on by its fixed frame steps (the frame loop steps it), from the
     // --time moment or from now.

@@ -112,6 +112,14 @@ bool checkCombinations(const LaunchOptions& options, bool lookFromGiven, bool lo
         error = "--look-from and --camera do not go together";
         return false;
     }
+    if (options.setAsScreensaver + options.unsetAsScreensaver + options.idleLauncher > 1) {
+        error = "--set-as-screensaver, --unset-as-screensaver and --idle-launcher go one at a time";
+        return false;
+    }
+    if (options.idleSeconds > 0 && !options.idleLauncher) {
+        error = "--idle-seconds needs --idle-launcher";
+        return false;
+    }
     if (lookFromGiven && options.lookFrom == options.lookAt) {
         error = "--look-at needs a point other than --look-from";
         return false;
@@ -174,6 +182,17 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!flag(options.layeredDrawing)) return false;
         } else if (name == "--help") {
             if (!flag(options.help)) return false;
+        } else if (name == "--set-as-screensaver") {
+            if (!flag(options.setAsScreensaver)) return false;
+        } else if (name == "--unset-as-screensaver") {
+            if (!flag(options.unsetAsScreensaver)) return false;
+        } else if (name == "--idle-launcher") {
+            if (!flag(options.idleLauncher)) return false;
+        } else if (name == "--idle-seconds") {
+            if (!takeValue()) return false;
+            if (!readInteger(value, 1, 86400, number))
+                return bad("needs a number of seconds from 1 to 86400");
+            options.idleSeconds = static_cast<int>(number);
         } else if (name == "--size") {
             if (!takeValue()) return false;
             if (!readSize(value, options.width, options.height))
@@ -301,6 +320,12 @@ std::string launchOptionsHelp() {
            "  --fov DEG               field of view of the still camera (default 45)\n"
            "  --view-model NAME       show the one model NAME turning\n"
            "  --config-dir DIR        keep the settings file in DIR\n"
+           "  --set-as-screensaver    make Glimmerdale this desktop's screensaver: XScreenSaver's choice\n"
+           "                          on X11 with XScreenSaver, else the idle launcher at each log-in\n"
+           "  --unset-as-screensaver  undo --set-as-screensaver\n"
+           "  --idle-launcher         stay resident and start the screensaver when the user is idle\n"
+           "  --idle-seconds N        with --idle-launcher, the idle delay in seconds (default: the\n"
+           "                          delay in the options dialog)\n"
            "  --help                  print this text and exit\n"
            "\n"
            "Inside a screensaver framework (XScreenSaver): live Run mode in the framework's window until\n"

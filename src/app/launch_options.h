@@ -33,6 +33,12 @@ struct LaunchOptions {
     std::string configDir;      // --config-dir DIR: where the settings file lives
     bool help = false;          // --help
 
+    // The Linux desktop's screensaver: XScreenSaver's programs list, or the idle launcher.
+    bool setAsScreensaver = false;    // --set-as-screensaver
+    bool unsetAsScreensaver = false;  // --unset-as-screensaver
+    bool idleLauncher = false;        // --idle-launcher: start Run mode when the user goes idle
+    int idleSeconds = 0;              // --idle-seconds N: the idle delay in seconds (0: the stored minutes)
+
     // A screensaver framework's module (XScreenSaver's flags also come with one dash: -root,
     // -window-id, -fps): live Run mode inside a window the framework owns, until SIGTERM.
     bool root = false;           // --root: the root window (or $XSCREENSAVER_WINDOW)

@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "core/run_mode.h"
 #include "gfx/gamma.h"
+#include "gfx/gl_entry_points.h"
 #include "platform/message_box.h"
 
 platform::VideoBackend& backendOf(GLWindow& window) {
@@ -130,7 +131,7 @@ void initGL(GLWindow& window, float gammaOption) {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
 
-    if (glewInit() != GLEW_OK) logLine("Glew init failed!");
+    if (!loadGLEntryPoints().coreFunctions) logLine("Glew init failed!");
 
     window.maxTextureUnits = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &window.maxTextureUnits);

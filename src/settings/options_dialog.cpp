@@ -38,6 +38,16 @@ const ControlTemplate kOptionsControls[] = {
     {-1, ControlKind::Picture, "", 203, 2, 140, 93, kOptionsPictureId},
 };
 
+// The Linux dialog's own row, below the products: the desktop's screensaver and the idle delay.
+const ControlTemplate kDesktopControls[] = {
+    {kIdDesktopFrame, ControlKind::Frame, "Screensaver of this desktop", 6, 176, 336, 33, 0},
+    {kIdIdleDelayLabel, ControlKind::Label, "Start after:", 15, 188, 44, 10, 0},
+    {kIdIdleDelayList, ControlKind::DropDownList, "", 61, 186, 70, 40, 0},
+    {kIdUseAsScreensaver, ControlKind::Button, "Use as my screensaver", 140, 185, 96, 14, 0},
+    {kIdStopUsingScreensaver, ControlKind::Button, "Stop using it", 240, 185, 93, 14, 0},
+    {kIdDesktopStatus, ControlKind::Label, "", 15, 200, 320, 8, 0},
+};
+
 const ControlTemplate kAboutControls[] = {
     {-1, ControlKind::Picture, "", 7, 7, 64, 64, kAboutPictureId},
     {-1, ControlKind::Frame, "", 78, 3, 139, 72, 0},
@@ -108,6 +118,17 @@ const platform::DialogTemplate kOptionsDialogTemplate = {
     230,
     kOptionsControls,
     sizeof kOptionsControls / sizeof kOptionsControls[0]};
+const std::vector<ControlTemplate> kOptionsAndDesktopControls = [] {
+    std::vector<ControlTemplate> all(std::begin(kOptionsControls), std::end(kOptionsControls));
+    all.insert(all.end(), std::begin(kDesktopControls), std::end(kDesktopControls));
+    return all;
+}();
+const platform::DialogTemplate kOptionsDialogDesktopTemplate = {kOptionsDialogId,
+                                                                "Glimmerdale Configuration",
+                                                                349,
+                                                                230,
+                                                                kOptionsAndDesktopControls.data(),
+                                                                kOptionsAndDesktopControls.size()};
 const platform::DialogTemplate kAboutBoxTemplate = {
     kAboutBoxId, "About", 224, 94, kAboutControls, sizeof kAboutControls / sizeof kAboutControls[0]};
 
@@ -116,14 +137,17 @@ const char* const kResolutionItems[10] = {
     "800х600х16",   "800х600х32",  "1024х768х16", "1024х768х32",  "1280х1024х16",
     "1280х1024х32", "1152х864х16", "1152х864х32", "1600х1200х16", "1600х1200х32",
 };
+const int kIdleDelayChoices[8] = {1, 2, 5, 10, 15, 20, 30, 60};
 const char* const kMakerWebAddress = "https://vantorel.example/glimmerdale";
 const char* const kStringTablePath = "Text/text.txt";
 
-OptionsDialog::OptionsDialog(SettingsStore& store, platform::DialogToolkit& toolkit)
-    : store_(store), toolkit_(toolkit) {}
+OptionsDialog::OptionsDialog(SettingsStore& store, platform::DialogToolkit& toolkit,
+                             ScreensaverSetup screensaverSetup)
+    : store_(store), toolkit_(toolkit), screensaverSetup_(std::move(screensaverSetup)) {}
 
 bool OptionsDialog::create() {
-    dialog_ = toolkit_.createDialog(kOptionsDialogTemplate, nullptr);
+    dialog_ = toolkit_.createDialog(
+        screensaverSetup_ ? kOptionsDialogDesktopTemplate : kOptionsDialogTemplate, nullptr);
     if (!dialog_) return false;
     dialog_->setCaption(kOptionsDialogCaption);
     dialog_->setSliderRange(kIdVolumeSlider, 0, kSliderMaximum);
@@ -131,6 +155,10 @@ bool OptionsDialog::create() {
     dialog_->setListItems(kIdResolutionList,
                           std::vector<std::string>(std::begin(kResolutionItems), std::end(kResolutionItems)));
     dialog_->setListSelection(kIdResolutionList, 0);
+    std::vector<std::string> delays;
+    for (int minutes : kIdleDelayChoices)
+        delays.push_back(std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes"));
+    dialog_->setListItems(kIdIdleDelayList, delays);
     about_ = toolkit_.createDialog(kAboutBoxTemplate, dialog_.get());
     if (!about_) {
         dialog_.reset();
@@ -161,6 +189,8 @@ void OptionsDialog::updateEnabledStates() {
     dialog_->setEnabled(kIdResolutionList, !s.useDesktopSize);
     dialog_->setEnabled(kIdStyle12h, s.showClock);
     dialog_->setEnabled(kIdStyle24h, s.showClock);
+    for (int control : {kIdIdleDelayLabel, kIdIdleDelayList, kIdUseAsScreensaver, kIdStopUsingScreensaver})
+        dialog_->setEnabled(control, screensaverSetup_ != nullptr);
 }
 
 void OptionsDialog::loadControls() {
@@ -178,6 +208,11 @@ void OptionsDialog::loadControls() {
     dialog_->setChecked(kIdUseDesktop, s.useDesktopSize);
     dialog_->setSliderPosition(kIdVolumeSlider, static_cast<int>(s.masterVolume));
     dialog_->setSliderPosition(kIdGammaSlider, static_cast<int>(s.gamma * kSliderStepsPerGamma));
+    // A delay the list does not offer (set by hand in the file) shows no item and is kept.
+    int delayItem = -1;
+    for (int i = 0; i < 8; ++i)
+        if (kIdleDelayChoices[i] == s.idleDelayMinutes) delayItem = i;
+    dialog_->setListSelection(kIdIdleDelayList, delayItem);
     updateEnabledStates();
 }
 
@@ -200,6 +235,21 @@ void OptionsDialog::readControls() {
     s.unusedMusicVolume = 0.0f;
     s.masterVolume = static_cast<float>(dialog_->sliderPosition(kIdVolumeSlider));
     s.gamma = static_cast<float>(dialog_->sliderPosition(kIdGammaSlider)) * kGammaPerSliderStep;
+    readIdleDelay();
+}
+
+void OptionsDialog::readIdleDelay() {
+    const int item = dialog_->listSelection(kIdIdleDelayList);
+    if (screensaverSetup_ && item >= 0 && item < 8)
+        store_.settings().idleDelayMinutes = kIdleDelayChoices[item];
+}
+
+void OptionsDialog::setUpScreensaver(bool use) {
+    if (!screensaverSetup_) return;
+    // A launcher started now takes the delay from the file: the one chosen in the list goes there first.
+    readIdleDelay();
+    store_.saveIdleDelay();
+    dialog_->setText(kIdDesktopStatus, screensaverSetup_(use));
 }
 
 void OptionsDialog::show() {
@@ -231,9 +281,14 @@ void OptionsDialog::handleOptionsCommand(int control) {
             store_.reset();
             loadControls();
             break;
+        case kIdUseAsScreensaver:
+        case kIdStopUsingScreensaver:
+            setUpScreensaver(control == kIdUseAsScreensaver);
+            break;
         case kIdOk:
             readControls();
             store_.save();
+            if (screensaverSetup_) store_.saveIdleDelay();
             setRunMode(RunMode::Quit);
             break;
         case kIdCancel:

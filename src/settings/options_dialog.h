@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -44,6 +45,13 @@ constexpr int kIdStyle12h = 1024;
 constexpr int kIdStyle24h = 1038;
 constexpr int kIdShowFps = 1008;
 constexpr int kIdExitOnMouseMove = 1010;
+// The Linux dialog's own (kOptionsDialogDesktopTemplate): the desktop's screensaver and the idle delay.
+constexpr int kIdDesktopFrame = 1070;
+constexpr int kIdIdleDelayLabel = 1071;
+constexpr int kIdIdleDelayList = 1072;
+constexpr int kIdUseAsScreensaver = 1073;
+constexpr int kIdStopUsingScreensaver = 1074;
+constexpr int kIdDesktopStatus = 1075;
 
 constexpr int kIdAboutOk = 1;
 constexpr int kIdAboutProduct = 1062;
@@ -61,6 +69,8 @@ constexpr unsigned kOptionsPictureId = 143;
 constexpr unsigned kAboutPictureId = 142;
 
 extern const platform::DialogTemplate kOptionsDialogTemplate;
+// The same with the Linux dialog's row for the desktop's screensaver (kIdDesktopFrame and below).
+extern const platform::DialogTemplate kOptionsDialogDesktopTemplate;
 extern const platform::DialogTemplate kAboutBoxTemplate;
 
 // The caption set on the options dialog before the string table replaces it.
@@ -69,13 +79,22 @@ extern const char* const kOptionsDialogCaption;  // "Glimmerdale Configuration"
 extern const char* const kResolutionItems[10];
 // Where "Visit..." leads.
 extern const char* const kMakerWebAddress;
+// The idle delays the list offers, in minutes; item n is kIdleDelayChoices[n].
+extern const int kIdleDelayChoices[8];
 // The string table's path in the media pack.
 extern const char* const kStringTablePath;  // "Text/text.txt"
 
 class OptionsDialog {
 public:
+    // Makes Glimmerdale the desktop's screensaver (true) or undoes it (false); returns what to tell
+    // the user.
+    using ScreensaverSetup = std::function<std::string(bool use)>;
+
     // A dialog that edits `store`'s settings, with widgets from `toolkit`. Both must outlive it.
-    OptionsDialog(SettingsStore& store, platform::DialogToolkit& toolkit);
+    // Without `screensaverSetup` (Windows, whose own settings page chooses the screensaver) the
+    // desktop controls are disabled and the idle delay is neither shown nor stored.
+    OptionsDialog(SettingsStore& store, platform::DialogToolkit& toolkit,
+                  ScreensaverSetup screensaverSetup = nullptr);
 
     // Builds both dialogs hidden, sets the caption, the slider ranges (0 .. 100) and the list items
     // with item 0 selected. False when either dialog cannot be built.
@@ -101,8 +120,12 @@ private:
     void handleOptionsCommand(int control);
     void updateEnabledStates();
 
+    void readIdleDelay();
+    void setUpScreensaver(bool use);
+
     SettingsStore& store_;
     platform::DialogToolkit& toolkit_;
+    ScreensaverSetup screensaverSetup_;
     std::unique_ptr<platform::DialogWindow> dialog_;
     std::unique_ptr<platform::DialogWindow> about_;  // released before dialog_, its owner
 };

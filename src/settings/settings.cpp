@@ -17,6 +17,7 @@ const char* const kValueMusicVolume = "Music volume:";
 const char* const kValueSoundVolume = "Sound volume:";
 const char* const kValueUsemon = "Usemon:";
 const char* const kValueStyle24h = "Style24h:";
+const char* const kValueIdleDelay = "Idle delay:";
 
 namespace {
 
@@ -92,6 +93,9 @@ void SettingsStore::load() {
         s.masterVolume = clamped(static_cast<float>(readDword(kValueSoundVolume)), 0.0f, kMaxSoundVolume);
         s.useDesktopSize = readDword(kValueUsemon) != 0;
         s.clock24Hour = readDword(kValueStyle24h) != 0;
+        const std::int32_t idleDelay = readDword(kValueIdleDelay);
+        s.idleDelayMinutes =
+            idleDelay >= 1 && idleDelay <= kMaxIdleDelayMinutes ? idleDelay : kDefaultIdleDelayMinutes;
     }
 
     if (settings_.useDesktopSize) {
@@ -126,3 +130,5 @@ bool SettingsStore::save() {
     };
     return storage_.writeDwords(values);
 }
+
+bool SettingsStore::saveIdleDelay() { return writeDword(kValueIdleDelay, settings_.idleDelayMinutes); }

@@ -55,6 +55,12 @@ extern const char* const kValueMusicVolume;  // "Music volume:"
 extern const char* const kValueSoundVolume;  // "Sound volume:"
 extern const char* const kValueUsemon;       // "Usemon:"
 extern const char* const kValueStyle24h;     // "Style24h:"
+// Linux only, beside the eleven: the idle launcher's delay in minutes, written by saveIdleDelay.
+extern const char* const kValueIdleDelay;  // "Idle delay:"
+
+// The idle delay a missing or damaged "Idle delay:" gives, and the longest one kept.
+constexpr std::int32_t kDefaultIdleDelayMinutes = 10;
+constexpr std::int32_t kMaxIdleDelayMinutes = 24 * 60;
 
 // The options record, with the stored value each member lives in. The member initialisers are the
 // defaults.
@@ -70,6 +76,8 @@ struct Settings {
     float masterVolume = 40.0f;        // "Sound volume:" 0 .. 100, the volume the music plays at
     bool useDesktopSize = true;        // "Usemon:" the desktop's own size (entry 10) instead of the index
     bool clock24Hour = false;          // "Style24h:" off means 12-hour with a.m./p.m.
+    // "Idle delay:" minutes without input before the idle launcher starts Run mode, 1 .. 24 hours.
+    std::int32_t idleDelayMinutes = kDefaultIdleDelayMinutes;
 };
 
 // The record, the table and the key they live in. The entry point makes the process's store over
@@ -85,13 +93,16 @@ public:
 
     // Fills the record from the key; when the key does not exist, puts in the defaults and writes
     // them. With useDesktopSize on, entry 10 becomes the desktop size and the index 10 (not written
-    // back). A stored index without a usable entry (outside 0 .. 10, or 10 with useDesktopSize off)
+    // back). "Idle delay:" outside 1 .. 24 hours, or missing, gives the default delay. A stored
+    // index without a usable entry (outside 0 .. 10, or 10 with useDesktopSize off)
     // becomes 1, with the log line "Resolution index <n> has no screen mode, using 800x600x32".
     // Never fails: unreadable values read as 0.
     void load();
     // Writes all eleven values in their stored forms, in one replacement of the file. Returns false
     // when the write failed (the file then holds what it held before); the record is unchanged.
     bool save();
+    // Writes "Idle delay:" alone (the options dialog of a desktop with the idle launcher).
+    bool saveIdleDelay();
     // Puts the defaults into the record (the table is left alone).
     void reset();
     // Entry 10 = the desktop size at 16 bits, and the index = 10.

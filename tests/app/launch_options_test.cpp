@@ -105,6 +105,10 @@ TEST(TakeLongOptions, RejectsBadInputWithAReason) {
         {{"G.scr", "--fov", "60"}, "--fov needs --look-from"},
         {{"G.scr", "--look-from", "1,2,3", "--look-at", "0,0,0", "--fov", "180"}, "--fov needs an angle"},
         {{"G.scr", "--look-from", "1,2,3", "--look-at", "0,0,0", "--fov", "0"}, "--fov needs an angle"},
+        {{"G.scr", "--idle-launcher", "--idle-seconds", "0"}, "--idle-seconds needs"},
+        {{"G.scr", "--idle-seconds", "3"}, "--idle-seconds needs --idle-launcher"},
+        {{"G.scr", "--set-as-screensaver", "--unset-as-screensaver"}, "one at a time"},
+        {{"G.scr", "--idle-launcher", "--set-as-screensaver"}, "one at a time"},
     };
     for (const auto& [input, reason] : cases) {
         Args args = input;

@@ -63,42 +63,36 @@ std::vector<pid_t> processesOf(const std::string& program) {
 }
 
 // The real XScreenSaver on `display`, as nobody when we are root (it runs no hacks as root), with a
-// home of its own whose settings choose `hackCommand` and nothing that slows a test (fades, the
-// splash, desktop grabs).
+// home of its own whose settings keep a test quick (no fades, splash or desktop grabs) and choose
+// `hackCommand`; with no command, the settings have no programs list (XScreenSaver's own stands).
 class XScreenSaver {
 public:
+    // XScreenSaver runs its hacks at nice 10 unless told; beside other tests they would starve.
+    static constexpr char kQuickSettings[] =
+        "timeout: 0:30:00\ncycle: 0:00:00\nlock: False\nfade: False\nunfade: False\nnice: 0\n"
+        "splash: False\ndpmsEnabled: False\ngrabDesktopImages: False\n";
+
     XScreenSaver(const std::string& display, const std::string& hackCommand) : display_(display) {
-        const bool root = geteuid() == 0;
         {
-            std::ofstream settings(home_.file(".xscreensaver"));
-            // XScreenSaver runs its hacks at nice 10 unless told; beside other tests they would starve.
-            settings
-                << "timeout: 0:30:00\ncycle: 0:00:00\nlock: False\nfade: False\nunfade: False\nnice: 0\n"
-                << "splash: False\ndpmsEnabled: False\ngrabDesktopImages: False\nmode: one\nselected: 0\n"
-                << "programs: " << hackCommand << " \\n\n";
+            std::ofstream settings(preferences());
+            settings << kQuickSettings;
+            if (!hackCommand.empty())
+                settings << "mode: one\nselected: 0\nprograms: " << hackCommand << " \\n\n";
         }
-        if (root) {
+        if (root_) {
             chmod(home_.path().c_str(), 0755);
             ok_ = chown(home_.path().c_str(), kNobody, kNobody) == 0 &&
-                  chown(home_.file(".xscreensaver").c_str(), kNobody, kNobody) == 0;
+                  chown(preferences().c_str(), kNobody, kNobody) == 0;
         }
-        ProcessRequest daemon;
-        daemon.program = root ? "/usr/bin/setpriv" : "/usr/bin/xscreensaver";
-        if (root) daemon.args = {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/xscreensaver"};
-        daemon.args.push_back("-no-splash");
-        daemon.env["HOME"] = home_.path();
-        daemon.env["DISPLAY"] = display;
-        daemon.env["XDG_RUNTIME_DIR"] = std::nullopt;
-        daemon.env["XDG_STATE_HOME"] = std::nullopt;
-        daemon.env["XDG_CONFIG_HOME"] = std::nullopt;
-        daemon.env["SDL_AUDIODRIVER"] = "dummy";
-        daemon.env["MESA_SHADER_CACHE_DISABLE"] = "true";
-        ok_ = ok_ && saver_.start(daemon) &&
-              waitUntil([&] { return command("-version").find("XScreenSaver") != std::string::npos; });
+        ok_ = ok_ && saver_.start(asUser("/usr/bin/xscreensaver", {"-no-splash"})) && answers();
     }
     ~XScreenSaver() { command("-exit"); }
 
     bool ok() const { return ok_; }
+    // True once the daemon answers (after its start, or a restart).
+    bool answers() const {
+        return waitUntil([&] { return command("-version").find("XScreenSaver") != std::string::npos; });
+    }
     std::string command(const char* what) const {
         ProcessRequest request;
         request.program = "/bin/sh";
@@ -106,7 +100,25 @@ public:
         request.env["DISPLAY"] = display_;
         return testsupport::runProcess(request, std::chrono::seconds(20)).output;
     }
+    // `program` run as XScreenSaver's user, in its home and on its display.
+    ProcessRequest asUser(const std::string& program, const std::vector<std::string>& args) const {
+        ProcessRequest request;
+        request.program = root_ ? "/usr/bin/setpriv" : program;
+        if (root_) request.args = {"--reuid=65534", "--regid=65534", "--clear-groups", program};
+        request.args.insert(request.args.end(), args.begin(), args.end());
+        request.env["HOME"] = home_.path();
+        request.env["DISPLAY"] = display_;
+        request.env["WAYLAND_DISPLAY"] = std::nullopt;
+        request.env["XDG_RUNTIME_DIR"] = std::nullopt;
+        request.env["XDG_STATE_HOME"] = std::nullopt;
+        request.env["XDG_CONFIG_HOME"] = std::nullopt;
+        request.env["XDG_CACHE_HOME"] = std::nullopt;  // the test's own belongs to another user
+        request.env["SDL_AUDIODRIVER"] = "dummy";
+        request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
+        return request;
+    }
     std::string errorOutput() const { return saver_.errorOutput(); }
+    std::string preferences() const { return home_.file(".xscreensaver"); }
     // The log the hacks share.
     std::string log() const {
         return testsupport::readTextFile(home_.file(".local/state/glimmerdale/Log.txt"));
@@ -116,6 +128,7 @@ public:
 private:
     std::string display_;
     testsupport::TempDir home_{"gdxss"};
+    bool root_ = geteuid() == 0;
     BackgroundProcess saver_;
     bool ok_ = true;
 };
@@ -126,8 +139,21 @@ TEST(Installed, XScreenSaverShowsTheRoomAndEndsItWithinASecond) {
     ASSERT_TRUE(tree.ok()) << tree.error();
     testsupport::PrivateXServer x;
     ASSERT_TRUE(x.start(320, 240));
-    XScreenSaver saver(x.display(), tree.hack() + " --root");
+    // No programs list: the command puts Glimmerdale from the install tree into XScreenSaver's own
+    // list and selects it, while XScreenSaver runs.
+    XScreenSaver saver(x.display(), "");
     ASSERT_TRUE(saver.ok()) << saver.errorOutput();
+    const ProcessResult set = testsupport::runProcess(saver.asUser(tree.command(), {"--set-as-screensaver"}),
+                                                      std::chrono::seconds(60));
+    EXPECT_EQ(set.exitCode, 0) << set.output << set.errorOutput;
+    EXPECT_NE(set.output.find("XScreenSaver was restarted"), std::string::npos) << set.output;
+    const std::string listed = testsupport::readTextFile(saver.preferences());
+    EXPECT_EQ(listed.rfind(XScreenSaver::kQuickSettings, 0), 0u) << listed;
+    EXPECT_NE(listed.find("GL: \t\t\t\t" + tree.hack() + " --root"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("\tmaze --root"), std::string::npos) << "XScreenSaver's own list is kept";
+    EXPECT_EQ(testsupport::readTextFile(saver.preferences() + ".glimmerdale-backup"),
+              XScreenSaver::kQuickSettings);
+    ASSERT_TRUE(saver.answers()) << saver.errorOutput();
 
     saver.command("-activate");
     const std::string shot = saver.file("root.png");
@@ -149,6 +175,13 @@ TEST(Installed, XScreenSaverShowsTheRoomAndEndsItWithinASecond) {
         << "still running a second after -deactivate";
     const std::string lines = saver.log();
     EXPECT_NE(lines.find("\nMax fps: "), std::string::npos) << "no normal shutdown:\n" << lines;
+
+    const ProcessResult unset = testsupport::runProcess(
+        saver.asUser(tree.command(), {"--unset-as-screensaver"}), std::chrono::seconds(60));
+    EXPECT_EQ(unset.exitCode, 0) << unset.errorOutput;
+    const std::string left = testsupport::readTextFile(saver.preferences());
+    EXPECT_EQ(left.find("glimmerdale"), std::string::npos) << left;
+    EXPECT_NE(left.find("\tmaze --root"), std::string::npos);
 }
 
 // Two monitors: one copy in each monitor's window, each from a camera of its own, one music.

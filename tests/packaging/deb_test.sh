@@ -28,13 +28,20 @@ grep -q '^Exec=glimmerdale /c$' "$root/usr/share/applications/glimmerdale.deskto
 file "$root/usr/share/icons/hicolor/48x48/apps/glimmerdale.png" | grep -q 'PNG image data, 48 x 48' ||
   fail "no 48 x 48 icon"
 zcat "$root/usr/share/man/man6/glimmerdale.6.gz" | grep -q '^\.TH GLIMMERDALE 6' || fail "no manual page"
+zcat "$root/usr/share/man/man6/glimmerdale.6.gz" | grep -q 'set\\-as\\-screensaver' ||
+  fail "the manual page does not name --set-as-screensaver"
+# The idle launcher's autostart entry ships off: in no autostart folder until a user turns it on.
+grep -q '^Exec=glimmerdale --idle-launcher$' "$root/usr/share/glimmerdale/glimmerdale-idle-launcher.desktop" ||
+  fail "no autostart entry for the idle launcher"
+[ ! -e "$root/etc/xdg/autostart" ] || fail "the idle launcher would start for every user"
 [ -f "$root/usr/share/doc/glimmerdale/copyright" ] || fail "no copyright file"
 zcat "$root/usr/share/doc/glimmerdale/changelog.gz" | head -1 | grep -q "^glimmerdale ($version)" ||
   fail "the changelog does not start with this version"
 if find "$root" -type l | grep -q .; then fail "links in the package: $(find "$root" -type l)"; fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libsdl2-2.0-0 libxrandr2 libgtk-3-0 libvorbisfile3 libglew2.2 fonts-dejavu-core; do
+for library in libsdl2-2.0-0 libxrandr2 libgtk-3-0 libvorbisfile3 libglew2.2 libwayland-client0 libxss1 \
+  fonts-dejavu-core; do
   grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 

@@ -299,7 +299,8 @@ TEST(OptionsDialogCreation, FailsCleanlyWithoutWindows) {
 }
 
 TEST(OptionsDialogTemplates, EveryControlLiesInsideItsDialog) {
-    for (const platform::DialogTemplate* layout : {&kOptionsDialogTemplate, &kAboutBoxTemplate}) {
+    for (const platform::DialogTemplate* layout :
+         {&kOptionsDialogTemplate, &kOptionsDialogDesktopTemplate, &kAboutBoxTemplate}) {
         for (std::size_t i = 0; i < layout->controlCount; ++i) {
             const platform::ControlTemplate& c = layout->controls[i];
             EXPECT_GE(c.x, 0);
@@ -309,6 +310,84 @@ TEST(OptionsDialogTemplates, EveryControlLiesInsideItsDialog) {
         }
     }
     EXPECT_EQ(kOptionsDialogTemplate.controlCount, 24u);
+    EXPECT_EQ(kOptionsDialogDesktopTemplate.controlCount, 30u);
     EXPECT_EQ(platform::dialogUnitsToPixelsX(349), 524);
     EXPECT_EQ(platform::dialogUnitsToPixelsY(230), 374);
 }
+
+namespace {
+
+// The Linux dialog's desktop controls: the idle delay goes to the file before the launcher is
+// turned on (which reads it), and with OK; without a set-up (Windows) nothing of it is stored.
+TEST(OptionsDialogDesktop, TheIdleDelayIsStoredBeforeTheScreensaverIsSetUpAndWithOk) {
+    TempFolder temp;
+    setRunMode(RunMode::Configure);
+    SettingsStore store{temp.path(), [] { return platform::ScreenSize{800, 600}; }};
+    store.load();
+    std::vector<std::pair<bool, std::string>> calls;  // (use, the delay stored when it was called)
+    const auto storedDelay = [&] { return store.readDword(kValueIdleDelay); };
+    FakeDialogToolkit toolkit;
+    OptionsDialog dialog{store, toolkit, [&](bool use) {
+                             calls.emplace_back(use, std::to_string(storedDelay()));
+                             return use ? "on" : "off";
+                         }};
+    ASSERT_TRUE(dialog.create());
+    dialog.loadControls();
+    FakeDialogWindow* window = toolkit.windows.at(kOptionsDialogId);
+    const auto command = [&](int control) {
+        dialog.handleEvent(DialogEvent{DialogEvent::Kind::Command, kOptionsDialogId, control});
+    };
+    EXPECT_TRUE(window->isEnabled(kIdUseAsScreensaver));
+    EXPECT_EQ(window->listSelection(kIdIdleDelayList), 3);  // 10 minutes, the default
+
+    window->setListSelection(kIdIdleDelayList, 1);  // 2 minutes
+    command(kIdUseAsScreensaver);
+    EXPECT_EQ(window->text(kIdDesktopStatus), "on");
+    window->setListSelection(kIdIdleDelayList, 7);  // 60 minutes
+    command(kIdStopUsingScreensaver);
+    EXPECT_EQ(calls, (std::vector<std::pair<bool, std::string>>{{true, "2"}, {false, "60"}}));
+    EXPECT_EQ(window->text(kIdDesktopStatus), "off");
+
+    window->setListSelection(kIdIdleDelayList, 0);
+    command(kIdOk);
+    EXPECT_EQ(storedDelay(), 1);
+    SettingsStore again{temp.path(), [] { return platform::ScreenSize{800, 600}; }};
+    again.load();
+    EXPECT_EQ(again.settings().idleDelayMinutes, 1);
+
+    // A delay the list does not offer shows no item and survives OK.
+    ASSERT_TRUE(again.writeDword(kValueIdleDelay, 7));
+    again.load();
+    setRunMode(RunMode::Configure);
+    FakeDialogToolkit otherToolkit;
+    OptionsDialog other{again, otherToolkit, [](bool) { return std::string(); }};
+    ASSERT_TRUE(other.create());
+    other.loadControls();
+    EXPECT_EQ(otherToolkit.windows.at(kOptionsDialogId)->listSelection(kIdIdleDelayList), -1);
+    other.handleEvent(DialogEvent{DialogEvent::Kind::Command, kOptionsDialogId, kIdOk});
+    EXPECT_EQ(again.readDword(kValueIdleDelay), 7);
+
+    // Damaged values fall back to the default delay.
+    for (std::int32_t damaged : {0, -5, 24 * 60 + 1}) {
+        ASSERT_TRUE(again.writeDword(kValueIdleDelay, damaged));
+        again.load();
+        EXPECT_EQ(again.settings().idleDelayMinutes, kDefaultIdleDelayMinutes) << damaged;
+    }
+
+    // Without a set-up the controls are off and OK stores no delay.
+    TempFolder windowsLike;
+    setRunMode(RunMode::Configure);
+    SettingsStore plain{windowsLike.path(), [] { return platform::ScreenSize{800, 600}; }};
+    plain.load();
+    FakeDialogToolkit plainToolkit;
+    OptionsDialog without{plain, plainToolkit};
+    ASSERT_TRUE(without.create());
+    without.loadControls();
+    EXPECT_FALSE(plainToolkit.windows.at(kOptionsDialogId)->isEnabled(kIdUseAsScreensaver));
+    without.handleEvent(DialogEvent{DialogEvent::Kind::Command, kOptionsDialogId, kIdOk});
+    std::uint32_t value = 0;
+    EXPECT_FALSE(plain.storage().readDword(kValueIdleDelay, value));
+    setRunMode(RunMode::Configure);
+}
+
+}  // namespace

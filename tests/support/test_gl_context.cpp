@@ -3,6 +3,8 @@
 #include <GL/glew.h>
 #include <SDL.h>
 
+#include "gfx/gl_entry_points.h"
+
 namespace platform {
 
 bool TestGLContext::create(int width, int height) {
@@ -47,11 +49,9 @@ bool TestGLContext::create(int width, int height) {
     width_ = width;
     height_ = height;
 
-    // Under SDL_VIDEODRIVER=offscreen glewInit reports an error (no GLX display) although the
-    // extension entry points it loads still work, so its result decides nothing here.
-    glewExperimental = GL_TRUE;
-    glewInit();
-    // glewInit may leave a GL error behind (it probes with a core-profile query); tests start clean.
+    // The entry points and extension flags as Run mode loads them.
+    loadGLEntryPoints();
+    // Tests start without a GL error left behind.
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
     return true;

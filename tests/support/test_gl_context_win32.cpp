@@ -6,6 +6,8 @@
 
 #include "support/test_gl_context.h"
 
+#include "gfx/gl_entry_points.h"
+
 namespace platform {
 namespace {
 
@@ -71,8 +73,8 @@ bool TestGLContext::create(int width, int height) {
     width_ = width;
     height_ = height;
 
-    glewExperimental = GL_TRUE;
-    glewInit();
+    // The entry points and extension flags as Run mode loads them.
+    loadGLEntryPoints();
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
     return true;

@@ -137,9 +137,9 @@ TEST_F(RenderTest, PoolUploadAndBindInBufferAndClientModes) {
     glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &bound);
     EXPECT_EQ(bound, 0);
     GLint bytes = 0;
-    glBindBuffer(GL_ARRAY_BUFFER, pool.buffer());
-    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBufferARB(GL_ARRAY_BUFFER_ARB, pool.buffer());
+    glGetBufferParameterivARB(GL_ARRAY_BUFFER_ARB, GL_BUFFER_SIZE_ARB, &bytes);
+    glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
     EXPECT_EQ(bytes, 6 * 40);
     pool.bindPool();
     EXPECT_FALSE(pool.bufferReleased());

@@ -1,0 +1,72 @@
+#pragma once
+// What a Linux desktop tells a program that starts the screensaver when its user goes idle, and the
+// Run-mode process that program starts. Each signal is only translated here; what to do about it is
+// the idle launcher's business.
+//
+//   IdleSourceKind, idleSourceName   the idle signals a desktop may offer, in the order they are tried
+//   DesktopEvent                     what the watch reports
+//   DesktopWatch                     the desktop's connections, the wait for the next event, the child
+//   openDesktopWatch                 the platform's watch (null on Windows, which has its own saver)
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class IdleSourceKind {
+    ExtIdleNotifier,    // Wayland ext_idle_notifier_v1 (KWin, newer wlroots desktops)
+    KdeIdle,            // Wayland org_kde_kwin_idle (KWin, sway 1.7 and other wlroots desktops)
+    MutterIdleMonitor,  // GNOME's org.gnome.Mutter.IdleMonitor on the session bus
+    X11ScreenSaver,     // the idle time of the X11 screen-saver extension
+};
+inline constexpr IdleSourceKind kIdleSourceOrder[] = {
+    IdleSourceKind::ExtIdleNotifier, IdleSourceKind::KdeIdle, IdleSourceKind::MutterIdleMonitor,
+    IdleSourceKind::X11ScreenSaver};
+
+// "ext_idle_notifier_v1", "org_kde_kwin_idle", "org.gnome.Mutter.IdleMonitor", "X11 screen-saver extension".
+const char* idleSourceName(IdleSourceKind kind);
+
+enum class DesktopEvent {
+    Idle,          // no input for the time the idle source was given
+    Active,        // input again after Idle
+    Locked,        // the session was locked, or the desktop blanked the screen itself
+    Unlocked,      // neither any more
+    RunModeEnded,  // the Run-mode process ended, however it ended
+    SourceLost,    // the idle source went away (the compositor or the session ended)
+    Stop,          // this process was asked to end (SIGTERM, SIGINT)
+};
+
+class DesktopWatch {
+public:
+    virtual ~DesktopWatch() = default;
+
+    // Starts watching for `seconds` without input through `kind`. False, with the reason in `why`,
+    // when the desktop does not offer it; the next kind may then be tried.
+    virtual bool watchIdle(IdleSourceKind kind, unsigned seconds, std::string& why) = 0;
+    // Starts following the session's lock and the desktop's own blanking (logind's LockedHint,
+    // org.gnome.ScreenSaver's ActiveChanged). Returns the names of the services found, none when
+    // the desktop has neither.
+    virtual std::vector<std::string> watchLock() = 0;
+    // The lock state as last reported.
+    virtual bool locked() const = 0;
+    // Whether an application holds off idle right now (an idle inhibitor of logind, GNOME's session
+    // manager or the X server, a video playing). Idle sources that honour inhibitors themselves
+    // (the Wayland ones) report no idle while one is held anyway.
+    virtual bool idleInhibited() = 0;
+
+    // Waits at most `timeoutMilliseconds` for the next event. False when none came in that time.
+    virtual bool waitForEvent(DesktopEvent& event, int timeoutMilliseconds) = 0;
+
+    // Starts this program again with `arguments` (after the program name) in `folder`, as a child
+    // whose end is reported as RunModeEnded. False when it cannot be started (or one still runs).
+    virtual bool startRunMode(const std::vector<std::string>& arguments, const std::string& folder) = 0;
+    // Asks the child to end (SIGTERM), or with `force` ends it at once (SIGKILL). Nothing without one.
+    virtual void stopRunMode(bool force) = 0;
+};
+
+// The watch over this session's desktop; null where the platform has none. It catches SIGTERM and
+// SIGINT from here on and reports them as Stop.
+std::unique_ptr<DesktopWatch> openDesktopWatch();
+
+}  // namespace platform

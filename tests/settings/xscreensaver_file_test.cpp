@@ -1,0 +1,166 @@
+// ~/.xscreensaver edited on copies of the files people have: XScreenSaver's own defaults, a file in
+// the layout its settings program writes, one already listing Glimmerdale, unusual formatting, and
+// files that do not read as preferences (left alone).
+
+#include "settings/xscreensaver_file.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const std::string kCommand = "/usr/libexec/xscreensaver/glimmerdale --root";
+using Result = XScreenSaverEdit::Result;
+
+// What xscreensaver-settings writes, shortened: settings, the list, settings after it.
+const std::string kSettingsFile =
+    "# XScreenSaver Preferences File\n"
+    "# Written by xscreensaver-settings 6.06 for jo on Sun Dec  6 10:00:00 2026.\n"
+    "# https://www.jwz.org/xscreensaver/\n"
+    "\n"
+    "timeout:\t0:10:00\n"
+    "cycle:\t\t0:10:00\n"
+    "lock:\t\tFalse\n"
+    "mode:\t\trandom\n"
+    "selected:\t-1\n"
+    "\n"
+    "programs:\t\t\t\t\t\t\t\t      \\\n"
+    "\t\t\t\tmaze --root\t\t\t\t    \\n\\\n"
+    "- GL: \t\t\t\tsuperquadrics --root\t\t\t    \\n\\\n"
+    "  GL: \t\t\t\tgears --root\t\t\t\t    \\n\\\n"
+    "\n"
+    "\n"
+    "pointerHysteresis: 10\n";
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The list's entries as (enabled, visual, command) and the selection, after a successful edit.
+struct Listed {
+    std::vector<std::string> entries;
+    std::string mode;
+    int selected;
+};
+Listed listed(const std::string& text) {
+    const XScreenSaverPreferences p = readXScreenSaverPreferences(text);
+    EXPECT_TRUE(p.parsed) << p.error;
+    Listed result{{}, p.mode, p.selected};
+    for (const XScreenSaverProgram& program : p.programs)
+        result.entries.push_back((program.enabled ? "" : "-") + program.visual + "|" + program.command);
+    return result;
+}
+
+TEST(XScreenSaverFile, AddingThenRemovingGivesBackEveryByteAndAddingTwiceChangesNothing) {
+    const struct {
+        const char* name;
+        std::string text;
+    } files[] = {
+        {"settings program's layout", kSettingsFile},
+        {"CRLF line ends, an entry on the name's line, the list last without continuation",
+         "mode:   random\r\nselected: -1\r\nprograms:  maze --root \\n\\\r\n   gears --root \\n\\\r\n"
+         "   rocks --root\r\nlock: False\r\n"},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const XScreenSaverEdit added = addToXScreenSaverPreferences(file.text, kCommand, "");
+        ASSERT_EQ(added.result, Result::Changed) << added.message;
+        const Listed after = listed(added.text);
+        const Listed before = listed(file.text);
+        ASSERT_EQ(after.entries.size(), before.entries.size() + 1);
+        EXPECT_EQ(after.mode, "one");
+        ASSERT_GE(after.selected, 0);
+        EXPECT_EQ(after.entries[std::size_t(after.selected)], "GL|" + kCommand);
+        std::vector<std::string> others = after.entries;
+        others.erase(others.begin() + after.selected);
+        EXPECT_EQ(others, before.entries);
+
+        EXPECT_EQ(addToXScreenSaverPreferences(added.text, kCommand, "").result, Result::Unchanged);
+        const XScreenSaverEdit removed = removeFromXScreenSaverPreferences(added.text);
+        ASSERT_EQ(removed.result, Result::Changed);
+        EXPECT_EQ(removed.text, file.text);
+        EXPECT_EQ(removeFromXScreenSaverPreferences(file.text).result, Result::Unchanged);
+    }
+}
+
+TEST(XScreenSaverFile, AnEntryOfOursIsCorrectedInPlaceAndRemovalMovesTheSelection) {
+    const std::string listing =
+        "selected: 3\nmode: one\nprograms: \\\n  maze --root \\n\\\n"
+        "- /opt/old/glimmerdale -root \\n\\\n  gears --root \\n\\\n  rocks --root \\n\\\n\n";
+    const XScreenSaverEdit added = addToXScreenSaverPreferences(listing, kCommand, "");
+    ASSERT_EQ(added.result, Result::Changed);
+    const Listed after = listed(added.text);
+    EXPECT_EQ(after.entries,
+              (std::vector<std::string>{"|maze --root", "GL|" + kCommand, "|gears --root", "|rocks --root"}));
+    EXPECT_EQ(after.selected, 1);
+
+    // rocks was selected (3); with our entry gone it is entry 2, and mode one stays.
+    const XScreenSaverEdit removed = removeFromXScreenSaverPreferences(listing);
+    ASSERT_EQ(removed.result, Result::Changed);
+    const Listed left = listed(removed.text);
+    EXPECT_EQ(left.entries, (std::vector<std::string>{"|maze --root", "|gears --root", "|rocks --root"}));
+    EXPECT_EQ(left.selected, 2);
+    EXPECT_EQ(left.mode, "one");
+    // Ours selected: nothing is, and XScreenSaver goes back to picking at random.
+    const Listed none = listed(removeFromXScreenSaverPreferences(added.text).text);
+    EXPECT_EQ(none.selected, -1);
+    EXPECT_EQ(none.mode, "random");
+}
+
+TEST(XScreenSaverFile, AListOnOneLineAndAFileWithoutAListGetOurEntry) {
+    const Listed oneLine =
+        listed(addToXScreenSaverPreferences("programs: maze --root\nlock: False\n", kCommand, "").text);
+    EXPECT_EQ(oneLine.entries, (std::vector<std::string>{"|maze --root", "GL|" + kCommand}));
+    EXPECT_EQ(oneLine.selected, 1);
+
+    const std::string defaults = "programs: \\\n  maze --root \\n\\\n  GL: gears --root \\n\\\n\n";
+    const XScreenSaverEdit noList = addToXScreenSaverPreferences("lock: True", kCommand, defaults);
+    ASSERT_EQ(noList.result, Result::Changed);
+    EXPECT_EQ(noList.text.rfind("lock: True\n", 0), 0u);
+    EXPECT_EQ(listed(noList.text).entries,
+              (std::vector<std::string>{"GL|" + kCommand, "|maze --root", "GL|gears --root"}));
+}
+
+TEST(XScreenSaverFile, XScreenSaversOwnDefaultsMakeAFileItCanRead) {
+    const std::string appDefaults = readFile("/etc/X11/app-defaults/XScreenSaver");
+    if (appDefaults.empty()) GTEST_SKIP() << "XScreenSaver is not installed";
+    std::string text, message;
+    ASSERT_TRUE(xscreensaverPreferencesFromDefaults(appDefaults, text, message)) << message;
+    EXPECT_EQ(text.rfind("programs:", 0), 0u);
+    const Listed defaults = listed(text);
+    const XScreenSaverPreferences all = readXScreenSaverPreferences(appDefaults);
+    EXPECT_EQ(defaults.entries.size(), all.programs.size());
+    EXPECT_GT(defaults.entries.size(), 100u);
+
+    const XScreenSaverEdit added = addToXScreenSaverPreferences("", kCommand, text);
+    ASSERT_EQ(added.result, Result::Changed);
+    const Listed after = listed(added.text);
+    EXPECT_EQ(after.entries.size(), defaults.entries.size() + 1);
+    EXPECT_EQ(after.entries[std::size_t(after.selected)], "GL|" + kCommand);
+}
+
+TEST(XScreenSaverFile, AFileThatIsNoPreferencesFileIsNeverChanged) {
+    const struct {
+        const char* text;
+        const char* lineNamed;
+    } broken[] = {
+        {"timeout: 0:10:00\nthis is not a setting\nprograms: maze\n", "line 2"},
+        {"programs: maze \\n\\\n  gears\nprograms: rocks\n", "line 3"},
+        {"mode: \\\none\nprograms: maze\n", "line 1"},
+        {"<?xml version=\"1.0\"?>\n", "line 1"},
+    };
+    for (const auto& file : broken) {
+        const XScreenSaverEdit add = addToXScreenSaverPreferences(file.text, kCommand, "");
+        EXPECT_EQ(add.result, Result::Unparsable) << file.text;
+        EXPECT_NE(add.message.find(file.lineNamed), std::string::npos) << add.message;
+        EXPECT_TRUE(add.text.empty());
+        EXPECT_EQ(removeFromXScreenSaverPreferences(file.text).result, Result::Unparsable);
+    }
+}
+
+}  // namespace
