@@ -3,7 +3,7 @@
 // power-law exponent for the log; the ramp found at start is also kept whole and put back exactly.
 
 #include "gfx/gl_window.h"
-#include "platform/gamma.h"
+#include "platform/gamma_ramp.h"
 
 // The ramp for exponent x: entry i = floor((i / 256)^x * 65536), held to 0..65535, on all three
 // channels. x = 1 gives i * 256; x = 0 gives 65535 everywhere.

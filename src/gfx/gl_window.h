@@ -14,7 +14,7 @@
 
 #include <string>
 
-#include "platform/gamma.h"
+#include "platform/gamma_ramp.h"
 #include "platform/window.h"
 
 using ErrorReporter = void (*)(const std::string& text);

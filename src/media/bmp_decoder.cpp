@@ -1,6 +1,6 @@
 #include "media/image_decoders.h"
 
-#include "platform/bmp_decoder.h"
+#include "platform/bitmap_conversion.h"
 
 const char* dibErrorText(DibError error) {
     switch (error) {

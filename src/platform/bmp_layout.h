@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/bmp_decoder.h"
+#include "platform/bitmap_conversion.h"
 
 namespace platform {
 

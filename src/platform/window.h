@@ -12,7 +12,7 @@
 #include "platform/cursor.h"
 #include "platform/display.h"
 #include "platform/events.h"
-#include "platform/gamma.h"
+#include "platform/gamma_ramp.h"
 #include "platform/gl_context.h"
 #include "platform/monitors.h"
 

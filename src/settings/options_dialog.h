@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/options_dialog.h"
+#include "platform/dialog_toolkit.h"
 #include "settings/settings.h"
 #include "settings/string_table.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/options_dialog.h"
+#include "platform/dialog_toolkit.h"
 
 namespace settings_test {
 

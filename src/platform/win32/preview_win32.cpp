@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/bmp_decoder.h"
+#include "platform/bitmap_conversion.h"
 #include "platform/preview.h"
 #include "platform/win32/wide_text_win32.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gamma.h"
+#include "platform/gamma_ramp.h"
 #include "platform/posix/restore_guardian_posix.h"
 
 struct _XDisplay;  // Xlib's Display

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/bmp_decoder.h"
+#include "platform/bitmap_conversion.h"
 #include "platform/x11/x_errors_x11.h"
 
 // The preview talks to the X server directly rather than through SDL: it must draw into a window

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/bmp_decoder.h"
+#include "platform/bitmap_conversion.h"
 #include "platform/bmp_layout.h"
 
 namespace platform {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/options_dialog.h"
+#include "platform/dialog_toolkit.h"
 #include "platform/win32/wide_text_win32.h"
 
 namespace platform {

@@ -1,4 +1,4 @@
-#include "platform/bmp_decoder.h"
+#include "platform/bitmap_conversion.h"
 #include "platform/bmp_layout.h"
 
 #include <SDL.h>

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/blobs.h"
-#include "platform/options_dialog.h"
+#include "platform/dialog_toolkit.h"
 
 namespace platform {
 
