@@ -1,7 +1,5 @@
 #include "platform/clock.h"
 
-#include "platform/clock_backend.h"
-
 #include <cmath>
 #include <cstdio>
 
@@ -58,6 +56,12 @@ Override& theOverride() {
 }
 
 }  // namespace
+
+std::uint64_t performanceCounter() {
+    std::uint64_t counter = 0;
+    readPerformanceCounter(counter);
+    return counter;
+}
 
 LocalTime addSeconds(const LocalTime& start, std::int64_t seconds, int milliseconds) {
     const std::int64_t startSeconds = daysFromCivil(start.year, start.month, start.day) * 86400 +
@@ -122,7 +126,12 @@ void clearLocalTimeOverride() { theOverride().active = false; }
 
 LocalTime localTime() {
     const Override& state = theOverride();
-    if (!state.active) return backend::systemLocalTime();
+    if (!state.active) {
+        LocalTime now = systemLocalTime();
+        // A leap second shows as :59 twice rather than as :60, which no caller expects.
+        if (now.second > 59) now.second = 59;
+        return now;
+    }
     if (state.pace == ClockPace::Stepped) {
         // Rounded to the microsecond first, so that 55 steps of 1/55 s make a whole second.
         const std::int64_t milliseconds = std::llround(state.steppedSeconds * 1e6) / 1000;

@@ -1,6 +1,8 @@
 #pragma once
 // Clocks: the high-resolution counter, the 32-bit millisecond tick, the local date and time, sleeping.
 // The local clock may be overridden (--time) so that pictures depending on the date are repeatable.
+// The calendar arithmetic and the override are portable (clock.cpp); the system's clocks and sleeps
+// are the backends' (sdl/, posix/, win32/).
 
 #include <cstdint>
 #include <string>
@@ -19,7 +21,8 @@ struct LocalTime {
     int millisecond = 0;  // 0-999
 };
 
-// The monotonic high-resolution counter, in counts of performanceFrequency() per second.
+// The monotonic high-resolution counter, in counts of performanceFrequency() per second; 0 when the
+// system could not read it.
 std::uint64_t performanceCounter();
 // The same counter, false (and `counter` untouched) when the system could not read it.
 bool readPerformanceCounter(std::uint64_t& counter);
@@ -58,5 +61,10 @@ void sleepMilliseconds(std::uint32_t milliseconds);
 // Gives up the processor for `seconds`, waking within about a millisecond of the end: the frame
 // pacer's waits. (A plain sleep on Windows counts in steps of the system timer, 15.6 ms.)
 void sleepPrecisely(double seconds);
+
+// --- The backend's part (besides the counters, the tick and the sleeps above) ---
+
+// The system's local date and time, all fields filled; a leap second may read as second 60.
+LocalTime systemLocalTime();
 
 }  // namespace platform

@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "platform/clock.h"
-#include "platform/clock_backend.h"
 
 namespace platform {
 
@@ -20,8 +19,6 @@ void sleepPrecisely(double seconds) {
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
 }
-namespace backend {
-
 LocalTime systemLocalTime() {
     timeval now{};
     gettimeofday(&now, nullptr);
@@ -35,11 +32,9 @@ LocalTime systemLocalTime() {
     out.day = local.tm_mday;
     out.hour = local.tm_hour;
     out.minute = local.tm_min;
-    // A leap second shows as :59 twice rather than as :60, which no caller expects.
-    out.second = local.tm_sec > 59 ? 59 : local.tm_sec;
+    out.second = local.tm_sec;
     out.millisecond = static_cast<int>(now.tv_usec / 1000);
     return out;
 }
 
-}  // namespace backend
 }  // namespace platform

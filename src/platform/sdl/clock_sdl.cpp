@@ -6,8 +6,6 @@
 
 namespace platform {
 
-std::uint64_t performanceCounter() { return SDL_GetPerformanceCounter(); }
-
 // SDL's counter (clock_gettime on Linux) has no way to fail.
 bool readPerformanceCounter(std::uint64_t& counter) {
     counter = SDL_GetPerformanceCounter();

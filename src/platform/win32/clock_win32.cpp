@@ -4,7 +4,6 @@
 #include <mmsystem.h>
 
 #include "platform/clock.h"
-#include "platform/clock_backend.h"
 
 namespace platform {
 
@@ -22,12 +21,6 @@ HANDLE preciseTimer() {
 }
 
 }  // namespace
-
-std::uint64_t performanceCounter() {
-    std::uint64_t counter = 0;
-    readPerformanceCounter(counter);
-    return counter;
-}
 
 bool readPerformanceCounter(std::uint64_t& counter) {
     LARGE_INTEGER value;
@@ -67,8 +60,6 @@ void sleepPrecisely(double seconds) {
     timeEndPeriod(1);
 }
 
-namespace backend {
-
 LocalTime systemLocalTime() {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -79,10 +70,9 @@ LocalTime systemLocalTime() {
     out.day = now.wDay;
     out.hour = now.wHour;
     out.minute = now.wMinute;
-    out.second = now.wSecond > 59 ? 59 : now.wSecond;
+    out.second = now.wSecond;
     out.millisecond = now.wMilliseconds;
     return out;
 }
 
-}  // namespace backend
 }  // namespace platform
