@@ -1,5 +1,6 @@
 #pragma once
-// Modal message boxes for start-up failures and undecodable pictures.
+// Modal message boxes for start-up failures and undecodable pictures. Where the box goes is decided
+// here (message_box.cpp); the backends only show one (sdl/, win32/).
 
 #include <string>
 
@@ -13,5 +14,11 @@ void showErrorMessage(const std::string& text);
 
 // The same with a caption of the caller's choosing.
 void showMessageBox(const std::string& caption, const std::string& text);
+
+// --- The backend's part ---
+
+// Shows the system's modal box with an OK button and returns once it is dismissed. False when no box
+// could be shown.
+bool showSystemMessageBox(const std::string& caption, const std::string& text);
 
 }  // namespace platform
