@@ -1,7 +1,8 @@
 #pragma once
 // Ways out of the process that skip the normal shutdown: an interrupt or termination signal, and
 // exit() called from deep inside (a start-up failure). The display must still get its mode, cursor
-// and gamma ramp back.
+// and gamma ramp back. What each way out does is decided here (signals.cpp); the backends (posix/,
+// win32/) only catch the signals and tell which one came.
 
 namespace platform {
 
@@ -17,5 +18,17 @@ void installExitHandlers(QuitRequest requestQuit, RestoreHook restore);
 
 // Removes the restore hook (the handlers stay and only ask for the quit).
 void clearExitHook();
+
+// --- The backend's part ---
+
+// Routes the termination signals to terminationSignal from now on (SIGINT and SIGTERM; on Windows
+// also SIGBREAK, and the console closing, the session ending and a crash to runRestoreHook). Called
+// by every installExitHandlers; must be safe to call again.
+void catchTerminationSignals();
+
+// What the backends' handlers call (both are safe inside a signal handler): a signal arrived, and
+// the process is ending without it.
+void terminationSignal(int signalNumber);
+void runRestoreHook();
 
 }  // namespace platform
