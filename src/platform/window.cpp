@@ -4,6 +4,19 @@
 
 namespace platform {
 
+WindowEvent keyPressEvent(const KeyPress& press) {
+    if (press.key == KeyPress::Key::Space) return WindowEvent::Ignored;
+    if (press.altHeld || press.key == KeyPress::Key::Alt || press.key == KeyPress::Key::F10)
+        return WindowEvent::Ignored;
+    return WindowEvent::CloseOrKey;
+}
+
+bool LeftButtonLatch::test(bool heldNow) {
+    const bool down = heldNow || pressed_;
+    pressed_ = false;
+    return down;
+}
+
 WindowEvent VideoBackend::waitEvent(int timeoutMilliseconds) {
     const WindowEvent event = pollEvent();
     if (event != WindowEvent::None || timeoutMilliseconds <= 0) return event;

@@ -5,7 +5,9 @@
 //
 // The interface is narrow so that a backend is one class: sdl/ on Linux, x11/ for a window another
 // program owns (host_window.h), a recording fake for tests (it can be told to fail). Every operation
-// is cheap to call when no window is open; it then reports failure or does nothing.
+// is cheap to call when no window is open; it then reports failure or does nothing. What input means
+// to the screensaver is decided here (keyPressEvent, LeftButtonLatch in window.cpp); a backend only
+// says which key or button it was.
 
 #include <string>
 
@@ -26,6 +28,31 @@ struct WindowRequest {
     // Full screen only: every other monitor is covered too, each by a surface of its own.
     bool everyMonitor = true;
     PixelFormatRequest pixelFormat;
+};
+
+// A key press as the system reports it, reduced to what the screensaver tells apart.
+struct KeyPress {
+    enum class Key { Space, F10, Alt, Other };
+    Key key = Key::Other;
+    bool altHeld = false;  // an Alt key was down when it was pressed
+};
+
+// What a key press means: the space bar does not end the run, and system keys (Alt itself, any key
+// with Alt held, F10) are left to the system's own handling; both are Ignored. Every other key ends
+// the run (CloseOrKey).
+WindowEvent keyPressEvent(const KeyPress& press);
+
+// The left button as the frame loop tests it once a frame: down while held, and down once after a
+// press that was released between two tests, so a quick click is never missed.
+class LeftButtonLatch {
+public:
+    // A press the system reported (a button-down event).
+    void notePress() { pressed_ = true; }
+    // Whether the button counts as down now, given whether the system says it is held.
+    bool test(bool heldNow);
+
+private:
+    bool pressed_ = false;
 };
 
 class VideoBackend {
@@ -93,7 +120,7 @@ public:
     virtual void showCursor(bool visible) = 0;
     virtual CursorPosition cursorPosition() = 0;
     // True while the left button is down, and once after a left press that was released between
-    // two calls (so a quick click is never missed).
+    // two calls (so a quick click is never missed): a LeftButtonLatch's test.
     virtual bool leftButtonDown() = 0;
 
     // --- gamma ---

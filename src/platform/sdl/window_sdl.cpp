@@ -26,6 +26,26 @@
 namespace platform {
 namespace {
 
+KeyPress keyPressOf(const SDL_Keysym& key) {
+    KeyPress press;
+    press.altHeld = (key.mod & KMOD_ALT) != 0;
+    switch (key.sym) {
+        case SDLK_SPACE:
+            press.key = KeyPress::Key::Space;
+            break;
+        case SDLK_F10:
+            press.key = KeyPress::Key::F10;
+            break;
+        case SDLK_LALT:
+        case SDLK_RALT:
+            press.key = KeyPress::Key::Alt;
+            break;
+        default:
+            break;
+    }
+    return press;
+}
+
 class SdlVideoBackend final : public VideoBackend {
 public:
     ~SdlVideoBackend() override = default;
@@ -256,17 +276,10 @@ public:
             case SDL_WINDOWEVENT:
                 return event.window.event == SDL_WINDOWEVENT_CLOSE ? WindowEvent::CloseOrKey
                                                                    : WindowEvent::Ignored;
-            case SDL_KEYDOWN: {
-                const SDL_Keycode key = event.key.keysym.sym;
-                if (key == SDLK_SPACE) return WindowEvent::Ignored;
-                // System keys (anything with Alt held, and F10) get the default handling.
-                if ((event.key.keysym.mod & KMOD_ALT) || key == SDLK_F10 || key == SDLK_LALT ||
-                    key == SDLK_RALT)
-                    return WindowEvent::Ignored;
-                return WindowEvent::CloseOrKey;
-            }
+            case SDL_KEYDOWN:
+                return keyPressEvent(keyPressOf(event.key.keysym));
             case SDL_MOUSEBUTTONDOWN:
-                if (event.button.button == SDL_BUTTON_LEFT) leftPressed_ = true;
+                if (event.button.button == SDL_BUTTON_LEFT) leftButton_.notePress();
                 return WindowEvent::Ignored;
             default:
                 return WindowEvent::Ignored;
@@ -296,9 +309,7 @@ public:
     bool leftButtonDown() override {
         if (!ensureVideo()) return false;
         const Uint32 buttons = SDL_GetGlobalMouseState(nullptr, nullptr);
-        const bool down = (buttons & SDL_BUTTON_LMASK) != 0 || leftPressed_;
-        leftPressed_ = false;
-        return down;
+        return leftButton_.test((buttons & SDL_BUTTON_LMASK) != 0);
     }
 
     // On X11 the ramps are the CRTCs' own (XRandR), kept whole and guarded against our sudden end;
@@ -474,7 +485,7 @@ private:
     bool useDesktopMode_ = false;
     SDL_DisplayMode pendingMode_{};
     Uint32 desktopFormat_ = 0;
-    bool leftPressed_ = false;
+    LeftButtonLatch leftButton_;
     x11::CrtcGamma crtcGamma_;
     PowerEvents power_;
     x11::DisplayPowerWatch displayPower_;

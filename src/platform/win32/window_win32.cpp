@@ -54,6 +54,29 @@ std::vector<MonitorRect> rectsOf(const std::vector<MonitorDevice>& devices) {
     return rects;
 }
 
+// A WM_KEYDOWN or WM_SYSKEYDOWN as the screensaver tells keys apart. The system sends the second for
+// F10 and for keys pressed with Alt held (bit 29 of lParam).
+KeyPress keyPressOf(WPARAM virtualKey, LPARAM keyData) {
+    KeyPress press;
+    press.altHeld = (keyData & (LPARAM(1) << 29)) != 0;
+    switch (virtualKey) {
+        case VK_SPACE:
+            press.key = KeyPress::Key::Space;
+            break;
+        case VK_F10:
+            press.key = KeyPress::Key::F10;
+            break;
+        case VK_MENU:
+        case VK_LMENU:
+        case VK_RMENU:
+            press.key = KeyPress::Key::Alt;
+            break;
+        default:
+            break;
+    }
+    return press;
+}
+
 constexpr wchar_t kWindowClass[] = L"Glimmerdale";
 constexpr int kIconResource = 135;
 
@@ -286,11 +309,7 @@ public:
         return position;
     }
 
-    bool leftButtonDown() override {
-        const bool down = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0 || leftPressed_;
-        leftPressed_ = false;
-        return down;
-    }
+    bool leftButtonDown() override { return leftButton_.test((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0); }
 
     bool readGammaRamp(GammaRamp& ramp) override {
         WORD tables[3][256];
@@ -360,11 +379,16 @@ private:
                 if (self) self->closeOrKey_ = true;
                 return 0;
             case WM_KEYDOWN:
-                if (wParam != VK_SPACE && self) self->closeOrKey_ = true;
-                return 0;
+            case WM_SYSKEYDOWN:
+                if (self && keyPressEvent(keyPressOf(wParam, lParam)) == WindowEvent::CloseOrKey) {
+                    self->closeOrKey_ = true;
+                    return 0;
+                }
+                // The keys that do not end the run: the system keys get the default handling.
+                if (message == WM_KEYDOWN) return 0;
+                break;
             case WM_LBUTTONDOWN:
-                // A click released before the next frame's button test still counts.
-                if (self) self->leftPressed_ = true;
+                if (self) self->leftButton_.notePress();
                 break;
             case WM_POWERBROADCAST:
                 if (self) self->power_.handle(wParam, lParam);
@@ -376,7 +400,7 @@ private:
             default:
                 break;
         }
-        // Everything else, WM_SYSKEYDOWN (Alt held, F10) included, gets the default handling.
+        // Everything else gets the default handling.
         return DefWindowProcW(window, message, wParam, lParam);
     }
 
@@ -453,7 +477,7 @@ private:
     bool modeChanged_ = false;
     bool cursorHidden_ = false;
     bool closeOrKey_ = false;
-    bool leftPressed_ = false;
+    LeftButtonLatch leftButton_;
     win32::PowerNotifications power_;
     bool everyMonitor_ = false;
     bool spansMonitors_ = false;  // the window covers the virtual screen
