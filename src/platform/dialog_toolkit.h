@@ -8,9 +8,11 @@
 //   DialogWindow                                   one created dialog: texts, states, visibility
 //   DialogEvent, DialogToolkit                     creation, the non-blocking pump, the browser
 //   createDialogToolkit()                          the platform's toolkit, or null without a display
+//   DialogEventQueue                               the pump's order, for the backends
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,6 +99,32 @@ public:
     // Opens the address in the user's default web browser without waiting for it. False when no
     // browser could be started.
     virtual bool openWebAddress(const std::string& address) = 0;
+};
+
+// How a toolkit's pump hands out what its widgets say: the events one window-system message raised
+// (a click may raise several) are queued and handed out one per pollEvent, before the next message
+// is taken.
+class DialogEventQueue {
+public:
+    // Called by the backend's widget callbacks.
+    void post(const DialogEvent& event) { pending_.push_back(event); }
+
+    // One pass of the pump: the oldest event not yet handed out; else the window system's next
+    // message, handled by `handleOneMessage` (which returns false when none was waiting), and the
+    // first event it raised, or an Other event when it raised none. False when nothing was waiting.
+    template <typename HandleOneMessage>
+    bool next(DialogEvent& event, HandleOneMessage handleOneMessage) {
+        if (pending_.empty() && !handleOneMessage()) return false;
+        event = DialogEvent{};
+        if (!pending_.empty()) {
+            event = pending_.front();
+            pending_.pop_front();
+        }
+        return true;
+    }
+
+private:
+    std::deque<DialogEvent> pending_;
 };
 
 // The platform's toolkit. Null when there is no display to show dialogs on; `reason` then says why.

@@ -4,7 +4,6 @@
 #include <gtk/gtk.h>
 
 #include <cmath>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -150,17 +149,11 @@ public:
     }
 
     bool pollEvent(DialogEvent& event) override {
-        if (pending_.empty()) {
+        return events_.next(event, [] {
             if (!gtk_events_pending()) return false;
             gtk_main_iteration_do(FALSE);
-        }
-        if (pending_.empty()) {
-            event = DialogEvent{};
-        } else {
-            event = pending_.front();
-            pending_.pop_front();
-        }
-        return true;
+            return true;
+        });
     }
 
     bool openWebAddress(const std::string& address) override {
@@ -172,10 +165,10 @@ public:
         return gtk_show_uri_on_window(nullptr, address.c_str(), GDK_CURRENT_TIME, nullptr);
     }
 
-    void post(const DialogEvent& event) { pending_.push_back(event); }
+    void post(const DialogEvent& event) { events_.post(event); }
 
 private:
-    std::deque<DialogEvent> pending_;
+    DialogEventQueue events_;
 };
 
 void onClicked(GtkButton*, gpointer data) {

@@ -1,13 +1,12 @@
 // Dialogs from the executable's dialog resources: a DialogTemplate's id names the resource, which
 // holds the same controls at the same ids and rectangles. Messages are taken and dispatched one at
 // a time without dialog-message preprocessing; the dialog procedures turn button clicks and close
-// requests into DialogEvents, queued until the pump hands them out.
+// requests into DialogEvents for the pump's queue.
 
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -177,19 +176,13 @@ public:
     }
 
     bool pollEvent(DialogEvent& event) override {
-        if (pending_.empty()) {
+        return events_.next(event, [] {
             MSG message;
             if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return false;
             TranslateMessage(&message);
             DispatchMessageW(&message);
-        }
-        if (pending_.empty()) {
-            event = DialogEvent{};
-        } else {
-            event = pending_.front();
-            pending_.pop_front();
-        }
-        return true;
+            return true;
+        });
     }
 
     bool openWebAddress(const std::string& address) override {
@@ -198,11 +191,11 @@ public:
         return reinterpret_cast<INT_PTR>(result) > 32;
     }
 
-    void post(const DialogEvent& event) { pending_.push_back(event); }
+    void post(const DialogEvent& event) { events_.post(event); }
 
 private:
     HWND host_;
-    std::deque<DialogEvent> pending_;
+    DialogEventQueue events_;
 };
 
 INT_PTR CALLBACK Win32DialogWindow::procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
