@@ -4,8 +4,8 @@
 
 namespace platform {
 
-// The resident set size of this process in kilobytes, from /proc/self/status where the system has
-// it; 0 where it cannot be told.
+// The resident set size of this process in kilobytes (on Windows its working set); 0 where it
+// cannot be told.
 long residentKilobytes();
 
 // The C library's heap: what the program has allocated and not freed (in use) and what the

@@ -1,3 +1,6 @@
+// The resident size from /proc, the heap from the GNU C library's allocator (other C libraries
+// report none).
+
 #include "platform/process_memory.h"
 
 #include <fstream>
