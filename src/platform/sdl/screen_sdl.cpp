@@ -8,18 +8,15 @@
 
 namespace platform {
 
-ScreenSize primaryScreenSize() {
-    ScreenSize size{800, 600};
+bool readPrimaryScreenSize(ScreenSize& size) {
     // Without any display to ask, SDL would try each of its drivers and print their complaints.
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER"))
-        return size;
-    if (!sdl::startVideo()) return size;
+        return false;
+    if (!sdl::startVideo()) return false;
     SDL_DisplayMode mode;
-    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
-        size.width = mode.w;
-        size.height = mode.h;
-    }
-    return size;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;
+    size = ScreenSize{mode.w, mode.h};
+    return true;
 }
 
 }  // namespace platform

@@ -4,10 +4,9 @@
 
 namespace platform {
 
-ScreenSize primaryScreenSize() {
-    ScreenSize size{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (size.width <= 0 || size.height <= 0) size = ScreenSize{800, 600};
-    return size;
+bool readPrimaryScreenSize(ScreenSize& size) {
+    size = ScreenSize{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return true;
 }
 
 }  // namespace platform
