@@ -1,9 +1,12 @@
 #pragma once
 // The preview picture: a small window showing one fixed picture, either inside a window the host
 // gives us (the display settings' preview area) or, without one, as a small window of its own.
+// What the window shows is decided here (preview.cpp: the picture, scaled to the window); the
+// backends (x11/, win32/) make the window and put those pixels on it.
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -49,5 +52,25 @@ private:
     struct State;
     std::unique_ptr<State> state_;
 };
+
+// --- The picture, for the backends ---
+
+// What the preview shows without a picture, as 0x00RRGGBB: a dark blue.
+inline constexpr std::uint32_t kPlainPreviewColour = 0x00102050;
+
+// The preview's picture as 0x00RRGGBB pixels, rows top first.
+struct PreviewPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+// The BMP file in [bmp, bmp + size) decoded; empty (0 x 0) when there is none, when it cannot be
+// decoded, or when a side is longer than 4096 pixels.
+PreviewPicture decodePreviewPicture(const std::uint8_t* bmp, std::uint32_t size);
+
+// Fills `out` (width * height pixels, rows top first) with the picture stretched to that size, each
+// pixel the nearest one of the picture; with the plain colour when the picture is empty.
+void scalePreviewPicture(const PreviewPicture& picture, int width, int height, std::uint32_t* out);
 
 }  // namespace platform

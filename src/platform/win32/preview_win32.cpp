@@ -5,9 +5,7 @@
 #include <windows.h>
 
 #include <utility>
-#include <vector>
 
-#include "platform/bitmap_conversion.h"
 #include "platform/preview.h"
 #include "platform/win32/wide_text_win32.h"
 
@@ -16,8 +14,6 @@ namespace {
 
 constexpr int kPreviewDialog = 126;
 constexpr wchar_t kOwnWindowClass[] = L"GlimmerdalePreview";
-constexpr COLORREF kPlainDarkBlue = RGB(0x10, 0x20, 0x50);
-constexpr std::uint64_t kMaxPicturePixels = 4096 * 4096;
 
 // Handles travel as 32-bit numbers (the command line's window number); Windows sign-extends them.
 HWND handleFromNumber(std::uint32_t number) {
@@ -38,7 +34,7 @@ struct PreviewWindow::State {
     bool closeRequested = false;
     bool gone = false;
     bool destroying = false;
-    BmpPicture picture;  // empty for the plain picture
+    PreviewPicture picture;
 
     static INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
         if (message == WM_INITDIALOG) {
@@ -98,28 +94,15 @@ struct PreviewWindow::State {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
         info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biHeight = -height;  // top row first
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
         const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         if (bitmap == nullptr || bits == nullptr) return bitmap;
-        auto* pixels = static_cast<std::uint32_t*>(bits);  // 0x00RRGGBB, bottom row first
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                std::uint32_t colour = (GetRValue(kPlainDarkBlue) << 16) | (GetGValue(kPlainDarkBlue) << 8) |
-                                       GetBValue(kPlainDarkBlue);
-                if (!picture.rgb.empty()) {
-                    const int sourceX = static_cast<int>(static_cast<long long>(x) * picture.width / width);
-                    const int sourceY = static_cast<int>(static_cast<long long>(y) * picture.height / height);
-                    const std::uint8_t* rgb =
-                        &picture.rgb[(static_cast<std::size_t>(sourceY) * picture.width + sourceX) * 3];
-                    colour = (std::uint32_t(rgb[0]) << 16) | (std::uint32_t(rgb[1]) << 8) | rgb[2];
-                }
-                pixels[static_cast<std::size_t>(y) * width + x] = colour;
-            }
-        }
+        // A 32-bit DIB's pixels are 0x00RRGGBB.
+        scalePreviewPicture(picture, width, height, static_cast<std::uint32_t*>(bits));
         GdiFlush();
         return bitmap;
     }
@@ -178,8 +161,7 @@ bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std:
     destroy();
     state_ = std::make_unique<State>();
     State& s = *state_;
-    if (bmp == nullptr || decodeBmpToRgb(bmp, bmpSize, kMaxPicturePixels, s.picture) != BmpStatus::Ok)
-        s.picture = BmpPicture{};
+    s.picture = decodePreviewPicture(bmp, bmpSize);
     if (parentId != 0) {
         s.host = handleFromNumber(parentId);
         if (!IsWindow(s.host)) {

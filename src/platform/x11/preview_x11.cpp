@@ -3,46 +3,15 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "platform/bitmap_conversion.h"
 #include "platform/x11/x_errors_x11.h"
 
 // The preview talks to the X server directly rather than through SDL: it must draw into a window
 // that another program owns, and an SDL window would also switch the host's screensaver off.
 
 namespace platform {
-namespace {
-
-// Shown when there is no picture to decode.
-constexpr std::uint32_t kPlainDarkBlue = 0x00102050;
-
-// The picture as 0x00RRGGBB pixels, rows top first. False for anything that is not a readable BMP
-// of at most 4096 x 4096 pixels.
-bool decodePicture(const std::uint8_t* bmp, std::uint32_t size, std::vector<std::uint32_t>& pixels,
-                   int& width, int& height) {
-    constexpr int kLargestSide = 4096;
-    BmpPicture decoded;
-    if (!bmp ||
-        decodeBmpToRgb(bmp, size, std::uint64_t(kLargestSide) * kLargestSide, decoded) != BmpStatus::Ok)
-        return false;
-    if (decoded.width > kLargestSide || decoded.height > kLargestSide) return false;
-    width = decoded.width;
-    height = decoded.height;
-    pixels.resize(static_cast<std::size_t>(width) * height);
-    // The decoded rows run bottom first.
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* rgb = &decoded.rgb[static_cast<std::size_t>(height - 1 - y) * width * 3];
-        std::uint32_t* row = &pixels[static_cast<std::size_t>(y) * width];
-        for (int x = 0; x < width; ++x, rgb += 3)
-            row[x] = (std::uint32_t(rgb[0]) << 16) | (std::uint32_t(rgb[1]) << 8) | rgb[2];
-    }
-    return true;
-}
-
-}  // namespace
 
 struct PreviewWindow::State {
     Display* display = nullptr;
@@ -54,8 +23,7 @@ struct PreviewWindow::State {
     bool canPutImage = false;  // a 24-bit true-colour visual that takes our pixels as they are
     int windowWidth = 0, windowHeight = 0;
 
-    std::vector<std::uint32_t> picture;
-    int pictureWidth = 0, pictureHeight = 0;
+    PreviewPicture picture;
 
     // The picture scaled to the window; rebuilt only when the window size changes.
     std::vector<std::uint32_t> scaled;
@@ -74,14 +42,7 @@ struct PreviewWindow::State {
         releaseImage();
         if (windowWidth <= 0 || windowHeight <= 0) return false;
         scaled.resize(static_cast<std::size_t>(windowWidth) * windowHeight);
-        for (int y = 0; y < windowHeight; ++y) {
-            const int sourceY = static_cast<int>(static_cast<long long>(y) * pictureHeight / windowHeight);
-            for (int x = 0; x < windowWidth; ++x) {
-                const int sourceX = static_cast<int>(static_cast<long long>(x) * pictureWidth / windowWidth);
-                scaled[static_cast<std::size_t>(y) * windowWidth + x] =
-                    picture[static_cast<std::size_t>(sourceY) * pictureWidth + sourceX];
-            }
-        }
+        scalePreviewPicture(picture, windowWidth, windowHeight, scaled.data());
         const int screen = DefaultScreen(display);
         image = XCreateImage(display, DefaultVisual(display, screen), DefaultDepth(display, screen), ZPixmap,
                              0, reinterpret_cast<char*>(scaled.data()), windowWidth, windowHeight, 32, 0);
@@ -95,11 +56,12 @@ struct PreviewWindow::State {
 
     void paint() {
         if (gone || !window) return;
-        if (canPutImage && !picture.empty() && rebuildImage()) {
+        if (canPutImage && !picture.pixels.empty() && rebuildImage()) {
             XPutImage(display, window, gc, image, 0, 0, 0, 0, windowWidth, windowHeight);
         } else {
+            // A visual that cannot take our pixels as they are gets black.
             XSetForeground(display, gc,
-                           canPutImage ? kPlainDarkBlue : BlackPixel(display, DefaultScreen(display)));
+                           canPutImage ? kPlainPreviewColour : BlackPixel(display, DefaultScreen(display)));
             XFillRectangle(display, window, gc, 0, 0, windowWidth, windowHeight);
         }
         XFlush(display);
@@ -113,16 +75,13 @@ bool PreviewWindow::isCreated() const { return state_ != nullptr; }
 std::uint32_t PreviewWindow::windowId() const {
     return state_ && !state_->gone ? static_cast<std::uint32_t>(state_->window) : 0;
 }
-int PreviewWindow::pictureWidth() const { return state_ ? state_->pictureWidth : 0; }
-int PreviewWindow::pictureHeight() const { return state_ ? state_->pictureHeight : 0; }
+int PreviewWindow::pictureWidth() const { return state_ ? state_->picture.width : 0; }
+int PreviewWindow::pictureHeight() const { return state_ ? state_->picture.height : 0; }
 
 bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize) {
     destroy();
     auto state = std::make_unique<State>();
-    if (!decodePicture(bmp, bmpSize, state->picture, state->pictureWidth, state->pictureHeight)) {
-        state->picture.clear();
-        state->pictureWidth = state->pictureHeight = 0;
-    }
+    state->picture = decodePreviewPicture(bmp, bmpSize);
     state->display = XOpenDisplay(nullptr);
     if (!state->display) return false;
     Display* display = state->display;
@@ -135,7 +94,7 @@ bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std:
     s.canPutImage = (DefaultDepth(display, screen) == 24 || DefaultDepth(display, screen) == 32) &&
                     visual->red_mask == 0xff0000 && visual->green_mask == 0x00ff00 &&
                     visual->blue_mask == 0x0000ff;
-    const unsigned long background = s.canPutImage ? kPlainDarkBlue : BlackPixel(display, screen);
+    const unsigned long background = s.canPutImage ? kPlainPreviewColour : BlackPixel(display, screen);
 
     XSync(display, False);
     x11::resetErrorCount();
