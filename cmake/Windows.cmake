@@ -28,9 +28,6 @@ glimmerdale_windows_target(PkgConfig::GLEW LIBS ${GLIMMERDALE_GLEW_LIBRARY} Open
 glimmerdale_windows_target(PkgConfig::GLU LIBS ${GLIMMERDALE_GLU_LIBRARY} OpenGL::GL)
 glimmerdale_windows_target(PkgConfig::VORBIS LIBS Vorbis::vorbisfile)
 
-# The Win32 calls of the backend in src/platform/win32/.
-set(GLIMMERDALE_WIN32_LIBRARIES gdi32 user32 advapi32 winmm opengl32 comctl32 shell32)
-
 # One self-contained program: no libstdc++, libgcc or winpthread DLLs beside it. Release builds
 # drop the symbols (the libraries' debug sections would double the program's code size).
 add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
