@@ -41,4 +41,14 @@ void scalePreviewPicture(const PreviewPicture& picture, int width, int height, s
     }
 }
 
+bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize) {
+    destroy();
+    picture_ = decodePreviewPicture(bmp, bmpSize);
+    return createWindow(parentId);
+}
+
+bool PreviewWindow::isCreated() const { return state_ != nullptr; }
+int PreviewWindow::pictureWidth() const { return state_ ? picture_.width : 0; }
+int PreviewWindow::pictureHeight() const { return state_ ? picture_.height : 0; }
+
 }  // namespace platform

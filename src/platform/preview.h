@@ -1,7 +1,7 @@
 #pragma once
 // The preview picture: a small window showing one fixed picture, either inside a window the host
 // gives us (the display settings' preview area) or, without one, as a small window of its own.
-// What the window shows is decided here (preview.cpp: the picture, scaled to the window); the
+// What the window shows is decided here (preview.cpp: the picture, stretched to the window); the
 // backends (x11/, win32/) make the window and put those pixels on it.
 
 #include <cstdint>
@@ -17,43 +17,6 @@ enum class PreviewEvent {
     CloseRequested,  // the user asked the own window to close
     WindowGone,      // the preview window no longer exists (the host destroyed its parent)
 };
-
-class PreviewWindow {
-public:
-    // The own window's size: 105 x 72 dialog units in the default dialog font.
-    static constexpr int kOwnWidth = 158;
-    static constexpr int kOwnHeight = 117;
-
-    PreviewWindow();
-    ~PreviewWindow();  // releases the window and the display connection
-    PreviewWindow(const PreviewWindow&) = delete;
-    PreviewWindow& operator=(const PreviewWindow&) = delete;
-
-    // Creates the window: a child covering the host window `parentId` (an X11 window id), or with
-    // parentId 0 a top-level window of kOwnWidth x kOwnHeight. `bmp`/`bmpSize` is the picture as a
-    // BMP file (copied; may be null or undecodable, which shows a plain dark-blue picture instead).
-    // Returns false when there is no display or the parent does not exist; nothing is left open.
-    bool create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize);
-    // Maps the window and draws the picture.
-    void show();
-    // Takes at most one event from the queue without waiting and handles it.
-    PreviewEvent poll();
-    // Destroys the window and closes the display connection; safe to call twice.
-    void destroy();
-
-    bool isCreated() const;
-    // The X11 id of the preview window, 0 before create() or after it went away.
-    std::uint32_t windowId() const;
-    // The picture in use after create(): the decoded BMP's size, or 0 x 0 for the plain picture.
-    int pictureWidth() const;
-    int pictureHeight() const;
-
-private:
-    struct State;
-    std::unique_ptr<State> state_;
-};
-
-// --- The picture, for the backends ---
 
 // What the preview shows without a picture, as 0x00RRGGBB: a dark blue.
 inline constexpr std::uint32_t kPlainPreviewColour = 0x00102050;
@@ -72,5 +35,45 @@ PreviewPicture decodePreviewPicture(const std::uint8_t* bmp, std::uint32_t size)
 // Fills `out` (width * height pixels, rows top first) with the picture stretched to that size, each
 // pixel the nearest one of the picture; with the plain colour when the picture is empty.
 void scalePreviewPicture(const PreviewPicture& picture, int width, int height, std::uint32_t* out);
+
+class PreviewWindow {
+public:
+    // The own window's size: 105 x 72 dialog units in the default dialog font.
+    static constexpr int kOwnWidth = 158;
+    static constexpr int kOwnHeight = 117;
+
+    PreviewWindow();
+    ~PreviewWindow();  // releases the window and the display connection
+    PreviewWindow(const PreviewWindow&) = delete;
+    PreviewWindow& operator=(const PreviewWindow&) = delete;
+
+    // Creates the window: a child covering the host window `parentId` (an X11 window id), or with
+    // parentId 0 a top-level window of kOwnWidth x kOwnHeight. `bmp`/`bmpSize` is the picture as a
+    // BMP file (decoded at once; may be null or undecodable, which shows the plain picture instead).
+    // Returns false when there is no display or the parent does not exist; nothing is left open.
+    bool create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize);
+    // Maps the window and draws the picture.
+    void show();
+    // Takes at most one event from the queue without waiting and handles it.
+    PreviewEvent poll();
+    // Destroys the window and closes the display connection; safe to call twice.
+    void destroy();
+
+    bool isCreated() const;
+    // The X11 id of the preview window, 0 before create() or after it went away.
+    std::uint32_t windowId() const;
+    // The picture in use after create(): the decoded BMP's size, or 0 x 0 for the plain picture.
+    int pictureWidth() const;
+    int pictureHeight() const;
+
+private:
+    // The backend's part of create(), after destroy() and with picture_ decoded: the window, shown
+    // by show(). False, with nothing left open, when it cannot be made.
+    bool createWindow(std::uint32_t parentId);
+
+    struct State;  // the backend's window and connection
+    std::unique_ptr<State> state_;
+    PreviewPicture picture_;
+};
 
 }  // namespace platform

@@ -34,7 +34,7 @@ struct PreviewWindow::State {
     bool closeRequested = false;
     bool gone = false;
     bool destroying = false;
-    PreviewPicture picture;
+    const PreviewPicture* picture = nullptr;  // the window's own
 
     static INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
         if (message == WM_INITDIALOG) {
@@ -102,7 +102,7 @@ struct PreviewWindow::State {
         const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         if (bitmap == nullptr || bits == nullptr) return bitmap;
         // A 32-bit DIB's pixels are 0x00RRGGBB.
-        scalePreviewPicture(picture, width, height, static_cast<std::uint32_t*>(bits));
+        scalePreviewPicture(*picture, width, height, static_cast<std::uint32_t*>(bits));
         GdiFlush();
         return bitmap;
     }
@@ -130,12 +130,9 @@ struct PreviewWindow::State {
 PreviewWindow::PreviewWindow() = default;
 PreviewWindow::~PreviewWindow() { destroy(); }
 
-bool PreviewWindow::isCreated() const { return state_ != nullptr; }
 std::uint32_t PreviewWindow::windowId() const {
     return state_ && !state_->gone ? numberFromHandle(state_->dialog) : 0;
 }
-int PreviewWindow::pictureWidth() const { return state_ ? state_->picture.width : 0; }
-int PreviewWindow::pictureHeight() const { return state_ ? state_->picture.height : 0; }
 
 namespace {
 
@@ -157,11 +154,10 @@ void takeAwarenessOf(HWND host) {
 
 }  // namespace
 
-bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize) {
-    destroy();
+bool PreviewWindow::createWindow(std::uint32_t parentId) {
     state_ = std::make_unique<State>();
     State& s = *state_;
-    s.picture = decodePreviewPicture(bmp, bmpSize);
+    s.picture = &picture_;
     if (parentId != 0) {
         s.host = handleFromNumber(parentId);
         if (!IsWindow(s.host)) {

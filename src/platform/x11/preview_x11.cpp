@@ -23,7 +23,7 @@ struct PreviewWindow::State {
     bool canPutImage = false;  // a 24-bit true-colour visual that takes our pixels as they are
     int windowWidth = 0, windowHeight = 0;
 
-    PreviewPicture picture;
+    const PreviewPicture* picture = nullptr;  // the window's own
 
     // The picture scaled to the window; rebuilt only when the window size changes.
     std::vector<std::uint32_t> scaled;
@@ -42,7 +42,7 @@ struct PreviewWindow::State {
         releaseImage();
         if (windowWidth <= 0 || windowHeight <= 0) return false;
         scaled.resize(static_cast<std::size_t>(windowWidth) * windowHeight);
-        scalePreviewPicture(picture, windowWidth, windowHeight, scaled.data());
+        scalePreviewPicture(*picture, windowWidth, windowHeight, scaled.data());
         const int screen = DefaultScreen(display);
         image = XCreateImage(display, DefaultVisual(display, screen), DefaultDepth(display, screen), ZPixmap,
                              0, reinterpret_cast<char*>(scaled.data()), windowWidth, windowHeight, 32, 0);
@@ -56,7 +56,7 @@ struct PreviewWindow::State {
 
     void paint() {
         if (gone || !window) return;
-        if (canPutImage && !picture.pixels.empty() && rebuildImage()) {
+        if (canPutImage && !picture->pixels.empty() && rebuildImage()) {
             XPutImage(display, window, gc, image, 0, 0, 0, 0, windowWidth, windowHeight);
         } else {
             // A visual that cannot take our pixels as they are gets black.
@@ -71,17 +71,12 @@ struct PreviewWindow::State {
 PreviewWindow::PreviewWindow() = default;
 PreviewWindow::~PreviewWindow() { destroy(); }
 
-bool PreviewWindow::isCreated() const { return state_ != nullptr; }
 std::uint32_t PreviewWindow::windowId() const {
     return state_ && !state_->gone ? static_cast<std::uint32_t>(state_->window) : 0;
 }
-int PreviewWindow::pictureWidth() const { return state_ ? state_->picture.width : 0; }
-int PreviewWindow::pictureHeight() const { return state_ ? state_->picture.height : 0; }
-
-bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize) {
-    destroy();
+bool PreviewWindow::createWindow(std::uint32_t parentId) {
     auto state = std::make_unique<State>();
-    state->picture = decodePreviewPicture(bmp, bmpSize);
+    state->picture = &picture_;
     state->display = XOpenDisplay(nullptr);
     if (!state->display) return false;
     Display* display = state->display;
