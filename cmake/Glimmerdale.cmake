@@ -32,6 +32,28 @@ function(glimmerdale_subsystem name)
   endif()
 endfunction()
 
+# glimmerdale_platform_backend(LINUX|WINDOWS [LIBS ...] [DEFINITIONS ...]), called from a backend
+# folder's backend.cmake: every .cpp in that folder goes into gd_platform, with the libraries it
+# calls, when the build is for that platform. platform_backend_built tells the caller whether it did.
+function(glimmerdale_platform_backend platform)
+  cmake_parse_arguments(ARG "" "" "LIBS;DEFINITIONS" ${ARGN})
+  if(WIN32)
+    set(building WINDOWS)
+  else()
+    set(building LINUX)
+  endif()
+  if(NOT platform STREQUAL building)
+    set(platform_backend_built OFF PARENT_SCOPE)
+    return()
+  endif()
+  # Inside a function this is still the folder of the backend.cmake that called it.
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+  target_sources(gd_platform PRIVATE ${sources})
+  target_link_libraries(gd_platform PUBLIC ${ARG_LIBS})
+  target_compile_definitions(gd_platform PRIVATE ${ARG_DEFINITIONS})
+  set(platform_backend_built ON PARENT_SCOPE)
+endfunction()
+
 # glimmerdale_test(NAME FOLDER [LABELS ...] [LIBS ...]): one GoogleTest program from every .cpp in
 # tests/FOLDER/, registered with ctest.
 function(glimmerdale_test name folder)

@@ -1,10 +1,9 @@
 # Wayland on Linux: the idle protocols, their client code generated at build time from the protocol
 # files Debian ships.
-if(WIN32)
+glimmerdale_platform_backend(LINUX LIBS PkgConfig::WAYLAND_CLIENT)
+if(NOT platform_backend_built)
   return()
 endif()
-file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
-target_sources(gd_platform PRIVATE ${sources})
 set(wayland_protocols ext-idle-notify-v1=${WAYLAND_PROTOCOLS_DIR}/staging/ext-idle-notify/ext-idle-notify-v1.xml
                       kde-idle=${PLASMA_WAYLAND_PROTOCOLS_DIR}/idle.xml)
 set(wayland_generated ${CMAKE_CURRENT_BINARY_DIR}/wayland)
@@ -22,4 +21,3 @@ foreach(protocol ${wayland_protocols})
                  ${wayland_generated}/${name}-protocol.c)
 endforeach()
 target_include_directories(gd_platform PRIVATE ${wayland_generated})
-target_link_libraries(gd_platform PUBLIC PkgConfig::WAYLAND_CLIENT)
