@@ -19,6 +19,7 @@ void sleepPrecisely(double seconds) {
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
 }
+
 LocalTime systemLocalTime() {
     timeval now{};
     gettimeofday(&now, nullptr);

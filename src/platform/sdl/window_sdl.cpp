@@ -27,23 +27,18 @@ namespace platform {
 namespace {
 
 KeyPress keyPressOf(const SDL_Keysym& key) {
-    KeyPress press;
-    press.altHeld = (key.mod & KMOD_ALT) != 0;
+    const bool altHeld = (key.mod & KMOD_ALT) != 0;
     switch (key.sym) {
         case SDLK_SPACE:
-            press.key = KeyPress::Key::Space;
-            break;
+            return {KeyPress::Key::Space, altHeld};
         case SDLK_F10:
-            press.key = KeyPress::Key::F10;
-            break;
+            return {KeyPress::Key::F10, altHeld};
         case SDLK_LALT:
         case SDLK_RALT:
-            press.key = KeyPress::Key::Alt;
-            break;
+            return {KeyPress::Key::Alt, altHeld};
         default:
-            break;
+            return {KeyPress::Key::Other, altHeld};
     }
-    return press;
 }
 
 class SdlVideoBackend final : public VideoBackend {

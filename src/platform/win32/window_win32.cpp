@@ -57,24 +57,19 @@ std::vector<MonitorRect> rectsOf(const std::vector<MonitorDevice>& devices) {
 // A WM_KEYDOWN or WM_SYSKEYDOWN as the screensaver tells keys apart. The system sends the second for
 // F10 and for keys pressed with Alt held (bit 29 of lParam).
 KeyPress keyPressOf(WPARAM virtualKey, LPARAM keyData) {
-    KeyPress press;
-    press.altHeld = (keyData & (LPARAM(1) << 29)) != 0;
+    const bool altHeld = (keyData & (LPARAM(1) << 29)) != 0;
     switch (virtualKey) {
         case VK_SPACE:
-            press.key = KeyPress::Key::Space;
-            break;
+            return {KeyPress::Key::Space, altHeld};
         case VK_F10:
-            press.key = KeyPress::Key::F10;
-            break;
+            return {KeyPress::Key::F10, altHeld};
         case VK_MENU:
         case VK_LMENU:
         case VK_RMENU:
-            press.key = KeyPress::Key::Alt;
-            break;
+            return {KeyPress::Key::Alt, altHeld};
         default:
-            break;
+            return {KeyPress::Key::Other, altHeld};
     }
-    return press;
 }
 
 constexpr wchar_t kWindowClass[] = L"Glimmerdale";
