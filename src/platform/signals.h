@@ -26,9 +26,11 @@ void clearExitHook();
 // by every installExitHandlers; must be safe to call again.
 void catchTerminationSignals();
 
-// What the backends' handlers call (both are safe inside a signal handler): a signal arrived, and
-// the process is ending without it.
+// What the backends' handlers call; both are safe inside a signal handler. A termination signal
+// arrived (the rule above decides what follows):
 void terminationSignal(int signalNumber);
+// The process is ending another way (the console closed, the session ended, a crash): the display
+// gets its state back now.
 void runRestoreHook();
 
 }  // namespace platform
