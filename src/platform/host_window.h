@@ -31,7 +31,8 @@ std::unique_ptr<VideoBackend> createHostWindowBackend(std::uint32_t hostWindow);
 
 // True for the first copy (of this user's copies running now) to ask, false for the others. The
 // lock is a file lock in $XDG_RUNTIME_DIR (a named mutex on Windows), held until the process ends,
-// however it ends. True as well when no lock can be made: a copy that cannot agree with others plays.
+// however it ends. True as well when no lock can be made: a copy that cannot agree with others plays
+// (host_window.cpp).
 bool takeMusicLock();
 
 // "$XDG_STATE_HOME/glimmerdale" (default "~/.local/state/glimmerdale"; "%LOCALAPPDATA%\Glimmerdale"
@@ -42,5 +43,14 @@ std::string stateFolder();
 // them to get here empties it, the others wait until it has. Creates the file if needed; does nothing
 // when it cannot be opened. The caller then opens it for appending.
 void shareLogFile(const std::string& path);
+
+// --- The backend's part ---
+
+enum class MusicLock {
+    Taken,          // this process holds it now (and keeps it), also when it took it earlier
+    HeldByAnother,  // another copy holds it
+    NotToBeHad,     // no lock could be made (no folder for it, no mutex)
+};
+MusicLock lockMusic();
 
 }  // namespace platform

@@ -33,26 +33,26 @@ int lockWithRetry(int fd, int operation) {
 
 bool frameworkFlagsApply() { return true; }
 
-bool takeMusicLock() {
-    if (g_musicLock >= 0) return true;
+MusicLock lockMusic() {
+    if (g_musicLock >= 0) return MusicLock::Taken;
     std::string path;
     const std::string runtime = posix::environment("XDG_RUNTIME_DIR");
     if (!runtime.empty() && runtime[0] == '/') {
         path = runtime + "/glimmerdale-music.lock";
     } else {
         const std::string folder = stateFolder();
-        if (folder.empty()) return true;
+        if (folder.empty()) return MusicLock::NotToBeHad;
         path = folder + "/music.lock";
     }
     const int fd = openLockFile(path, O_RDWR);
-    if (fd < 0) return true;
+    if (fd < 0) return MusicLock::NotToBeHad;
     if (lockWithRetry(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool heldElsewhere = errno == EWOULDBLOCK;
         ::close(fd);
-        return !heldElsewhere;
+        return heldElsewhere ? MusicLock::HeldByAnother : MusicLock::NotToBeHad;
     }
     g_musicLock = fd;
-    return true;
+    return MusicLock::Taken;
 }
 
 std::string stateFolder() {

@@ -21,17 +21,16 @@ bool frameworkFlagsApply() { return false; }
 
 std::unique_ptr<VideoBackend> createHostWindowBackend(std::uint32_t /*hostWindow*/) { return nullptr; }
 
-bool takeMusicLock() {
-    if (g_musicLock != nullptr) return true;
+MusicLock lockMusic() {
+    if (g_musicLock != nullptr) return MusicLock::Taken;
     const HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\GlimmerdaleMusic");
-    // A copy that cannot agree with others plays.
-    if (mutex == nullptr) return true;
+    if (mutex == nullptr) return MusicLock::NotToBeHad;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
-        return false;
+        return MusicLock::HeldByAnother;
     }
     g_musicLock = mutex;
-    return true;
+    return MusicLock::Taken;
 }
 
 std::string stateFolder() {

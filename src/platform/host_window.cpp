@@ -1,0 +1,7 @@
+#include "platform/host_window.h"
+
+namespace platform {
+
+bool takeMusicLock() { return lockMusic() != MusicLock::HeldByAnother; }
+
+}  // namespace platform
