@@ -1,16 +1,12 @@
-// The text form of the settings file: parsing value lines and rewriting the file around new values.
-// Pure functions over bytes; every index is checked against the line it reads.
+#include "settings/settings_file.h"
 
 #include <cstring>
 
-#include "platform/settings_storage.h"
-
-namespace platform {
-
 const char* const kSettingsKeyName = "HKEY_CURRENT_USER\\Software\\Vantorel\\Glimmerdale";
-const char* const kSettingsFileName = "settings.reg";
 
 namespace {
+
+using platform::DwordValue;
 
 const char* const kFileHeader = "Windows Registry Editor Version 5.00";
 
@@ -218,4 +214,23 @@ std::string updateSettingsText(const std::uint8_t* data, std::size_t size,
     return out;
 }
 
-}  // namespace platform
+namespace {
+
+class RegistryExportText : public platform::SettingsFileFormat {
+public:
+    bool findDword(const std::uint8_t* data, std::size_t size, const std::string& name,
+                   std::uint32_t& value) const override {
+        return findDwordInSettingsText(data, size, name, value);
+    }
+    std::string update(const std::uint8_t* data, std::size_t size,
+                       const std::vector<DwordValue>& values) const override {
+        return updateSettingsText(data, size, values);
+    }
+};
+
+}  // namespace
+
+const platform::SettingsFileFormat& settingsFileFormat() {
+    static const RegistryExportText format;
+    return format;
+}
