@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/bmp_decoder.h"
+
 namespace platform {
 
 // What one pass over the preview's event queue found.
@@ -27,10 +29,10 @@ public:
     PreviewWindow& operator=(const PreviewWindow&) = delete;
 
     // Creates the window: a child covering the host window `parentId` (an X11 window id), or with
-    // parentId 0 a top-level window of kOwnWidth x kOwnHeight. `bmp`/`bmpSize` is the picture as a
-    // BMP file (copied; may be null or undecodable, which shows a plain dark-blue picture instead).
+    // parentId 0 a top-level window of kOwnWidth x kOwnHeight. `picture` is copied; an empty one (or
+    // one larger than 4096 x 4096) shows a plain dark-blue picture instead.
     // Returns false when there is no display or the parent does not exist; nothing is left open.
-    bool create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize);
+    bool create(std::uint32_t parentId, const BmpPicture& picture);
     // Maps the window and draws the picture.
     void show();
     // Takes at most one event from the queue without waiting and handles it.
@@ -41,7 +43,7 @@ public:
     bool isCreated() const;
     // The X11 id of the preview window, 0 before create() or after it went away.
     std::uint32_t windowId() const;
-    // The picture in use after create(): the decoded BMP's size, or 0 x 0 for the plain picture.
+    // The picture in use after create(): its size, or 0 x 0 for the plain picture.
     int pictureWidth() const;
     int pictureHeight() const;
 

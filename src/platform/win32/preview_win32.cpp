@@ -174,12 +174,14 @@ void takeAwarenessOf(HWND host) {
 
 }  // namespace
 
-bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize) {
+bool PreviewWindow::create(std::uint32_t parentId, const BmpPicture& picture) {
     destroy();
     state_ = std::make_unique<State>();
     State& s = *state_;
-    if (bmp == nullptr || decodeBmpToRgb(bmp, bmpSize, kMaxPicturePixels, s.picture) != BmpStatus::Ok)
-        s.picture = BmpPicture{};
+    if (picture.width > 0 && picture.height > 0 &&
+        std::uint64_t(picture.width) * std::uint64_t(picture.height) <= kMaxPicturePixels &&
+        picture.rgb.size() == std::size_t(picture.width) * std::size_t(picture.height) * 3)
+        s.picture = picture;
     if (parentId != 0) {
         s.host = handleFromNumber(parentId);
         if (!IsWindow(s.host)) {

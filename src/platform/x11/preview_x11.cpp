@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/bmp_decoder.h"
 #include "platform/x11/x_errors_x11.h"
 
 // The preview talks to the X server directly rather than through SDL: it must draw into a window
@@ -19,16 +18,14 @@ namespace {
 // Shown when there is no picture to decode.
 constexpr std::uint32_t kPlainDarkBlue = 0x00102050;
 
-// The picture as 0x00RRGGBB pixels, rows top first. False for anything that is not a readable BMP
-// of at most 4096 x 4096 pixels.
-bool decodePicture(const std::uint8_t* bmp, std::uint32_t size, std::vector<std::uint32_t>& pixels,
-                   int& width, int& height) {
+// The picture as 0x00RRGGBB pixels, rows top first. False for an empty picture or one of more than
+// 4096 x 4096 pixels.
+bool convertPicture(const BmpPicture& decoded, std::vector<std::uint32_t>& pixels, int& width, int& height) {
     constexpr int kLargestSide = 4096;
-    BmpPicture decoded;
-    if (!bmp ||
-        decodeBmpToRgb(bmp, size, std::uint64_t(kLargestSide) * kLargestSide, decoded) != BmpStatus::Ok)
+    if (decoded.width <= 0 || decoded.height <= 0 || decoded.width > kLargestSide ||
+        decoded.height > kLargestSide ||
+        decoded.rgb.size() != std::size_t(decoded.width) * std::size_t(decoded.height) * 3)
         return false;
-    if (decoded.width > kLargestSide || decoded.height > kLargestSide) return false;
     width = decoded.width;
     height = decoded.height;
     pixels.resize(static_cast<std::size_t>(width) * height);
@@ -116,10 +113,10 @@ std::uint32_t PreviewWindow::windowId() const {
 int PreviewWindow::pictureWidth() const { return state_ ? state_->pictureWidth : 0; }
 int PreviewWindow::pictureHeight() const { return state_ ? state_->pictureHeight : 0; }
 
-bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize) {
+bool PreviewWindow::create(std::uint32_t parentId, const BmpPicture& picture) {
     destroy();
     auto state = std::make_unique<State>();
-    if (!decodePicture(bmp, bmpSize, state->picture, state->pictureWidth, state->pictureHeight)) {
+    if (!convertPicture(picture, state->picture, state->pictureWidth, state->pictureHeight)) {
         state->picture.clear();
         state->pictureWidth = state->pictureHeight = 0;
     }

@@ -1,10 +1,9 @@
-#include "platform/bmp_layout.h"
+#include "media/bmp_layout.h"
 
-namespace platform {
+using platform::BmpLayout;
+using platform::BmpStatus;
+
 namespace {
-
-constexpr std::uint32_t kInfoHeaderSize = 40;      // BITMAPINFOHEADER
-constexpr std::uint32_t kLargestHeaderSize = 124;  // BITMAPV5HEADER
 
 std::uint16_t readU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 std::uint32_t readU32(const std::uint8_t* p) {
@@ -16,22 +15,23 @@ std::uint32_t readU32(const std::uint8_t* p) {
 
 BmpStatus readBmpLayout(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels,
                         BmpLayout& layout) {
-    constexpr std::size_t kFileHeaderSize = BmpLayout::kFileHeaderSize;
-    constexpr std::uint32_t kCoreHeaderSize = BmpLayout::kCoreHeaderSize;
     if (data == nullptr || size > 0x7FFFFFFF) return BmpStatus::UnknownFormat;
-    if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') return BmpStatus::UnknownFormat;
+    if (size < kBmpFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') return BmpStatus::UnknownFormat;
     BmpLayout read;
     read.pixelOffset = readU32(data + 10);
-    read.headerSize = readU32(data + 14);
+    read.headerOffset = kBmpFileHeaderSize;
+    read.headerSize = readU32(data + kBmpFileHeaderSize);
     const std::uint32_t headerSize = read.headerSize;
-    if (headerSize != kCoreHeaderSize && (headerSize < kInfoHeaderSize || headerSize > kLargestHeaderSize))
+    if (headerSize != kBmpCoreHeaderSize &&
+        (headerSize < kBmpInfoHeaderSize || headerSize > kBmpLargestHeaderSize))
         return BmpStatus::UnknownFormat;
-    if (headerSize > size - kFileHeaderSize) return BmpStatus::UnknownFormat;
+    if (headerSize > size - kBmpFileHeaderSize) return BmpStatus::UnknownFormat;
 
-    const std::uint8_t* header = data + kFileHeaderSize;
+    const std::uint8_t* header = data + kBmpFileHeaderSize;
     std::int64_t width = 0, height = 0;
     std::uint32_t coloursUsed = 0;
-    if (headerSize == kCoreHeaderSize) {
+    read.coreHeader = headerSize == kBmpCoreHeaderSize;
+    if (read.coreHeader) {
         width = readU16(header + 4);
         height = readU16(header + 6);
         read.bitCount = readU16(header + 10);
@@ -56,29 +56,29 @@ BmpStatus readBmpLayout(const std::uint8_t* data, std::size_t size, std::uint64_
     if (bitCount <= 8) {
         const std::uint64_t full = 1u << bitCount;
         const std::uint64_t colours = coloursUsed == 0 || coloursUsed > full ? full : coloursUsed;
-        read.tableBytes = colours * (headerSize == kCoreHeaderSize ? 3 : 4);
-    } else if (read.compression == BmpLayout::kBitFields && headerSize == kInfoHeaderSize) {
+        read.tableBytes = colours * (read.coreHeader ? 3 : 4);
+    } else if (read.compression == kBmpBitFields && headerSize == kBmpInfoHeaderSize) {
         read.tableBytes = 12;
     }
-    const std::uint64_t tableEnd = kFileHeaderSize + headerSize + read.tableBytes;
-    if (tableEnd > size || read.pixelOffset < kFileHeaderSize + headerSize || read.pixelOffset >= size)
+    const std::uint64_t tableEnd = kBmpFileHeaderSize + headerSize + read.tableBytes;
+    if (tableEnd > size || read.pixelOffset < kBmpFileHeaderSize + headerSize || read.pixelOffset >= size)
         return BmpStatus::UnknownFormat;
 
     read.pixelBytes = size - read.pixelOffset;
     switch (read.compression) {
-        case BmpLayout::kRgb:
-        case BmpLayout::kBitFields: {
-            if (read.compression == BmpLayout::kBitFields && bitCount != 16 && bitCount != 32)
+        case kBmpRgb:
+        case kBmpBitFields: {
+            if (read.compression == kBmpBitFields && bitCount != 16 && bitCount != 32)
                 return BmpStatus::UnknownFormat;
             const std::uint64_t rowBytes = ((std::uint64_t(width) * bitCount + 31) / 32) * 4;
             if (rowBytes * std::uint64_t(height) > read.pixelBytes) return BmpStatus::UnknownFormat;
             read.pixelBytes = rowBytes * std::uint64_t(height);
             break;
         }
-        case BmpLayout::kRle8:
-        case BmpLayout::kRle4:
+        case kBmpRle8:
+        case kBmpRle4:
             // Run-length rows always run bottom up.
-            if (read.topDown || bitCount != (read.compression == BmpLayout::kRle8 ? 8u : 4u))
+            if (read.topDown || bitCount != (read.compression == kBmpRle8 ? 8u : 4u))
                 return BmpStatus::UnknownFormat;
             break;
         default:
@@ -87,5 +87,3 @@ BmpStatus readBmpLayout(const std::uint8_t* data, std::size_t size, std::uint64_
     layout = read;
     return BmpStatus::Ok;
 }
-
-}  // namespace platform
