@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "media/image_decoders.h"
+#include "media/tga_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto image = decodeTga(data, size);
