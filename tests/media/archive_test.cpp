@@ -60,15 +60,6 @@ TEST(ArchiveReader, DirectoryEntryIsANonNullEmptyBlockThatFreeAccepts) {
     EXPECT_EQ(readMember(HandMadeArchive::start().file("empty.txt", "").bytes, "empty.txt"), "");
 }
 
-TEST(ArchiveReader, SkipsOtherBlocksByHeadSizeAndAddSize) {
-    const auto bytes = HandMadeArchive::start()
-                           .block(0x75, 9)       // a comment-like block without data
-                           .block(0x7A, 20, 37)  // a sub-block with 37 bytes of data
-                           .file("late.txt", "found after the other blocks")
-                           .bytes;
-    EXPECT_EQ(readMember(bytes, "late.txt"), "found after the other blocks");
-}
-
 // One member with one field changed: whether the reader still finds it.
 TEST(ArchiveReader, EachMemberFieldDecidesAHitOrAMiss) {
     struct Case {
@@ -100,14 +91,6 @@ TEST(ArchiveReader, EachMemberFieldDecidesAHitOrAMiss) {
         c.change(m);
         EXPECT_EQ(readMember(HandMadeArchive::start().file(m).bytes, "m.txt").has_value(), c.found) << c.what;
     }
-}
-
-TEST(ArchiveReader, OnlyTheFirstMemberOfANameCounts) {
-    HandMadeMember damaged = member("m.txt", "damaged");
-    damaged.crc = computeCrc32("damaged", 7) ^ 1u;
-    // The first member with the name is the member; a second one is never consulted.
-    EXPECT_EQ(readMember(HandMadeArchive::start().file(damaged).file("m.txt", "good").bytes, "m.txt"),
-              std::nullopt);
 }
 
 TEST(ArchiveReader, BadMarkerOrMainHeaderMisses) {
@@ -142,47 +125,59 @@ TEST(ArchiveReader, EveryTruncationMissesWithoutReadingPastTheEnd) {
     }
 }
 
-TEST(ArchiveReader, HeadSizeBelowSevenEndsTheWalk) {
-    const auto bytes = HandMadeArchive::start().block(0x75, 7).file("a.txt", "a").bytes;
-    ASSERT_EQ(readMember(bytes, "a.txt"), "a");
-    auto broken = bytes;
-    broken[20 + 5] = 6;  // the block right after the main header
-    EXPECT_EQ(readMember(broken, "a.txt"), std::nullopt);
-    broken[20 + 5] = 0;
-    EXPECT_EQ(readMember(broken, "a.txt"), std::nullopt);
-}
-
-TEST(ArchiveReader, AddSizeThatWrapsOrRunsPastTheDataEndsTheWalk) {
-    // 20 + 11 + 0xFFFFFFEB wraps to 6 in 32 bits: a reader that wrapped would walk backwards or loop.
-    const auto wrapping = HandMadeArchive::start().block(0x7A, 11, 0xFFFFFFEBu).file("a.txt", "a").bytes;
-    EXPECT_EQ(readMember(wrapping, "a.txt"), std::nullopt);
-    const auto pastEnd = HandMadeArchive::start().block(0x7A, 11, 0x10000u).bytes;
-    EXPECT_EQ(readMember(pastEnd, "a.txt"), std::nullopt);
-}
-
-TEST(ArchiveReader, UnpackedSizeBeyondThePackedBytesMisses) {
-    // It would copy the next header as member data.
+// Archives of several blocks: whether the walk reaches the member and what it reads.
+TEST(ArchiveReader, TheWalkOverTheBlocksFindsOrMissesTheMember) {
+    HandMadeMember damaged = member("m.txt", "damaged");
+    damaged.crc = computeCrc32("damaged", 7) ^ 1u;
     HandMadeMember overlapping = member("o.txt", "ab");
     overlapping.unpackSize = 3;
     overlapping.crc = computeCrc32("ab\x00", 3);
-    EXPECT_EQ(readMember(HandMadeArchive::start().file(overlapping).file("next", "x").bytes, "o.txt"),
-              std::nullopt);
-}
-
-TEST(ArchiveReader, NameLongerThanItsHeaderCannotMatchAndTheWalkGoesOn) {
     HandMadeMember pastHeader = member("n.txt", "");
     pastHeader.headSize = 33;
     pastHeader.packSize = 4;  // the rest of the name counts as data and is skipped
-    const auto bytes = HandMadeArchive::start().file(pastHeader).file("n.txt", "second").bytes;
-    EXPECT_EQ(readMember(bytes, "n.txt"), "second");
-}
-
-TEST(ArchiveReader, StoredNamesAreCutTo259Bytes) {
     const std::string longName(300, 'x');
-    const auto bytes = HandMadeArchive::start().file(longName, "long").bytes;
-    EXPECT_EQ(readMember(bytes, longName.c_str()), std::nullopt);
-    EXPECT_EQ(readMember(bytes, longName.substr(0, 259).c_str()), "long");
-    EXPECT_EQ(readMember(bytes, longName.substr(0, 258).c_str()), std::nullopt);
+    const auto longNamed = HandMadeArchive::start().file(longName, "long").bytes;
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        std::string name;
+        std::optional<std::string> found;
+    };
+    const Case cases[] = {
+        {"other blocks are skipped by HEAD_SIZE and ADD_SIZE",
+         HandMadeArchive::start()
+             .block(0x75, 9)       // a comment-like block without data
+             .block(0x7A, 20, 37)  // a sub-block with 37 bytes of data
+             .file("late.txt", "found after the other blocks")
+             .bytes,
+         "late.txt", "found after the other blocks"},
+        {"a block of 7 bytes", HandMadeArchive::start().block(0x75, 7).file("a.txt", "a").bytes, "a.txt",
+         "a"},
+        {"HEAD_SIZE 6 ends the walk", HandMadeArchive::start().block(0x75, 6).file("a.txt", "a").bytes,
+         "a.txt", std::nullopt},
+        {"HEAD_SIZE 0 ends the walk", HandMadeArchive::start().block(0x75, 0).file("a.txt", "a").bytes,
+         "a.txt", std::nullopt},
+        // 20 + 11 + 0xFFFFFFEB wraps to 6 in 32 bits: a reader that wrapped would walk backwards or loop.
+        {"ADD_SIZE that wraps",
+         HandMadeArchive::start().block(0x7A, 11, 0xFFFFFFEBu).file("a.txt", "a").bytes, "a.txt",
+         std::nullopt},
+        {"ADD_SIZE past the data", HandMadeArchive::start().block(0x7A, 11, 0x10000u).bytes, "a.txt",
+         std::nullopt},
+        // The first member with the name is the member; a second one is never consulted.
+        {"a damaged first copy", HandMadeArchive::start().file(damaged).file("m.txt", "good").bytes, "m.txt",
+         std::nullopt},
+        // It would copy the next header as member data.
+        {"unpacked size beyond the packed bytes",
+         HandMadeArchive::start().file(overlapping).file("next", "x").bytes, "o.txt", std::nullopt},
+        // A name longer than its header claims is malformed; the walk still goes on to the next member.
+        {"a name past its header", HandMadeArchive::start().file(pastHeader).file("n.txt", "second").bytes,
+         "n.txt", "second"},
+        // Stored names are cut to 259 bytes.
+        {"the whole 300-byte name", longNamed, longName, std::nullopt},
+        {"its first 259 bytes", longNamed, longName.substr(0, 259), "long"},
+        {"its first 258 bytes", longNamed, longName.substr(0, 258), std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(readMember(c.bytes, c.name.c_str()), c.found) << c.what;
 }
 
 TEST(ArchiveNameRule, SeparatorsUnderscoreAndCase) {
