@@ -1,5 +1,5 @@
 #pragma once
-// Small BSM models for the loader and instance tests, written with the format writers.
+// Small BSM models for the loader and instance tests, written with the BSM writer (model/bsm_file.h).
 
 #include <string>
 #include <vector>

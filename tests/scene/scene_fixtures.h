@@ -1,5 +1,6 @@
 #pragma once
-// Small scene files written with the format writers, and services that record what the scene asks.
+// Small scene files written with the BSS writer (scene/bss_file.h), and services that record what
+// the scene asks.
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-// Scene loading from files written with the format writers: batches and textures, pool corners,
+// Scene loading from files written with the BSS writer: batches and textures, pool corners,
 // helpers and their models, the "adas" limits, damaged files; the camera bag and camera step; key
 // animation; the train and clock; light assignment; frustum planes and the cube test.
 #include <gtest/gtest.h>
