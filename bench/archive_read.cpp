@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "media/media_pack.h"
-#include "rarpack/rar_writer.h"
 
 namespace {
 
@@ -21,9 +20,9 @@ struct BenchArchive {
     std::string lastName;
 
     BenchArchive() {
-        std::vector<RarMember> members;
+        std::vector<ArchiveMember> members;
         for (int i = 0; i < kMembers; ++i) {
-            RarMember member;
+            ArchiveMember member;
             member.name = "Textures\\tex_" + std::to_string(1000 + i) + ".tga";
             member.data.resize(kMemberBytes);
             for (std::size_t b = 0; b < kMemberBytes; ++b)
@@ -33,7 +32,7 @@ struct BenchArchive {
         firstName = members.front().name;
         lastName = members.back().name;
         std::string error;
-        if (!buildRarArchive(members, bytes, error)) std::abort();
+        if (!buildArchive(members, bytes, error)) std::abort();
         pack.open(MemoryArchive{bytes.data(), static_cast<std::uint32_t>(bytes.size())}, MemoryArchive{});
     }
 };

@@ -49,7 +49,7 @@ void BM_BakeRoom(benchmark::State& state) {
     for (auto _ : state) {
         MediaTree tree;
         tree.begin(root);
-        formats::BssScene scene = buildScene(layout);
+        BssScene scene = buildScene(layout);
         const BakeStats stats = bakeRoomLightMaps(tree, layout, models, scene, fast, int(state.range(0)));
         state.counters["texels"] = double(stats.texels);
         state.counters["maps"] = stats.maps;

@@ -5,15 +5,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "formats/bsm.h"
+#include "model/bsm_file.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
 #include "support/file_buffer.h"
 
 namespace {
 
-formats::Bytes gridModel(int trianglesWanted) {
-    formats::BsmMesh mesh;
+Bytes gridModel(int trianglesWanted) {
+    BsmMesh mesh;
     mesh.diffuseTexture = "C:\\art\\Textures\\tex_fir.tga";
     mesh.nodeName = "Hull";
     const int side = 100;  // 100 × 100 quads = 20 000 triangles
@@ -32,13 +32,13 @@ formats::Bytes gridModel(int trianglesWanted) {
     }
     mesh.uvFaces = mesh.faces;
     mesh.normals.assign(mesh.faces.size() * 3, {0, 0, 1});
-    formats::BsmModel model;
+    BsmModel model;
     model.meshes = {mesh};
-    return formats::encodeBsm(model);
+    return encodeBsm(model);
 }
 
 void BM_LoadModel20000Triangles(benchmark::State& state) {
-    const formats::Bytes file = gridModel(20000);
+    const Bytes file = gridModel(20000);
     MediaSources sources;
     sources.readFile = [&file](const char*) { return testsupport::copyToFileBuffer(file); };
     sources.getTexture = [](const std::string&) { return 1u; };

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <map>
 
-#include "formats/bsa.h"
-#include "formats/bsm.h"
+#include "model/bsa_file.h"
+#include "model/bsm_file.h"
 #include "model/animated_model.h"
 #include "model/model_instance.h"
 #include "model/model_manager.h"
@@ -17,8 +17,8 @@
 
 namespace {
 
-formats::BsmMesh triangle(const std::string& node, const std::string& parent) {
-    formats::BsmMesh mesh;
+BsmMesh triangle(const std::string& node, const std::string& parent) {
+    BsmMesh mesh;
     mesh.diffuseTexture = "t.tga";
     mesh.nodeName = node;
     mesh.parentName = parent;
@@ -30,7 +30,7 @@ formats::BsmMesh triangle(const std::string& node, const std::string& parent) {
     return mesh;
 }
 
-MediaSources sourcesFor(std::map<std::string, formats::Bytes>& files) {
+MediaSources sourcesFor(std::map<std::string, Bytes>& files) {
     MediaSources sources;
     sources.readFile = [&files](const char* path) {
         auto it = files.find(path);
@@ -42,7 +42,7 @@ MediaSources sourcesFor(std::map<std::string, formats::Bytes>& files) {
 }
 
 void BM_UpdateInstance72Helpers(benchmark::State& state) {
-    formats::BsmModel fir;
+    BsmModel fir;
     fir.meshes = {triangle("Hull", "Scene Root"), triangle("trunk", "Hull"),
                   triangle("branches", "Hull"),   triangle("ornaments", "Hull"),
                   triangle("star", "Hull"),       triangle("CollMesh", "Scene Root")};
@@ -50,13 +50,13 @@ void BM_UpdateInstance72Helpers(benchmark::State& state) {
     const char* lights[] = {"emit red_firlight", "emit yel_firlight", "emit gre_firlight",
                             "emit blu_firlight"};
     for (int i = 0; i < 72; ++i) {
-        formats::BsmHelper h;
+        BsmHelper h;
         h.name = lights[i % 4];
         h.parentName = "Hull";
         h.position = {float(i % 9) * 10, float(i / 9) * 10, float(i) * 2};
         fir.helpers.push_back(h);
     }
-    std::map<std::string, formats::Bytes> files{{"Models/fir.BSM", formats::encodeBsm(fir)}};
+    std::map<std::string, Bytes> files{{"Models/fir.BSM", encodeBsm(fir)}};
     SharedVertexPool pool;
     ModelManager manager(pool, sourcesFor(files));
     ModelInstance instance;
@@ -74,7 +74,7 @@ void BM_UpdateInstance72Helpers(benchmark::State& state) {
 BENCHMARK(BM_UpdateInstance72Helpers);
 
 void BM_UpdateAnimatedModel252Vertices3Bones(benchmark::State& state) {
-    formats::BsaMesh mesh;
+    BsaMesh mesh;
     mesh.texture = "add_flame.tga";
     mesh.scrollV = 0.5f;
     for (int v = 0; v < 252; ++v) {
@@ -86,23 +86,23 @@ void BM_UpdateAnimatedModel252Vertices3Bones(benchmark::State& state) {
     for (int t = 0; t < 318; ++t) mesh.uvs.push_back({t / 318.0f, (t % 17) / 17.0f, 0});
     for (int f = 0; f < 432; ++f) mesh.uvFaces.push_back({f % 318, (f + 1) % 318, (f + 2) % 318});
     mesh.normals.assign(432 * 3, {0, 1, 0});
-    formats::BsaBone root, a, b;
+    BsaBone root, a, b;
     root.name = "Bone03";
-    root.bindLocal = formats::translationTransform(0, 0, 2);
+    root.bindLocal = translationTransform(0, 0, 2);
     a.name = "Bone01";
     a.parentName = "Bone03";
-    a.bindLocal = formats::translationTransform(0, 0, 6);
+    a.bindLocal = translationTransform(0, 0, 6);
     b.name = "Bone02";
     b.parentName = "Bone01";
-    b.bindLocal = formats::translationTransform(0, 0, 6);
+    b.bindLocal = translationTransform(0, 0, 6);
     mesh.bones = {root, a, b};
-    formats::BsaAnimation animation;
+    BsaAnimation animation;
     for (int bone = 0; bone < 3; ++bone) {
-        formats::BsaTrack track;
+        BsaTrack track;
         track.boneNumber = bone;
         for (int f = 0; f < 100; ++f) {
             const float angle = f * 0.06f;
-            formats::Transform4x3 key = mesh.bones[std::size_t(bone)].bindLocal;
+            Transform4x3 key = mesh.bones[std::size_t(bone)].bindLocal;
             key[0] = std::cos(angle);
             key[1] = std::sin(angle);
             key[3] = -std::sin(angle);
@@ -111,9 +111,8 @@ void BM_UpdateAnimatedModel252Vertices3Bones(benchmark::State& state) {
         }
         animation.tracks.push_back(track);
     }
-    std::map<std::string, formats::Bytes> files{
-        {"Models/fire.BSA", formats::encodeBsaMesh(mesh)},
-        {"Models/fire_anim.BSA", formats::encodeBsaAnimation(animation)}};
+    std::map<std::string, Bytes> files{{"Models/fire.BSA", encodeBsaMesh(mesh)},
+                                       {"Models/fire_anim.BSA", encodeBsaAnimation(animation)}};
     static AnimatedModel model;
     loadAnimatedModel(model, "fire", sourcesFor(files));
     model.playing = true;

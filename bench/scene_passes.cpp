@@ -14,8 +14,8 @@
 #include <iterator>
 #include <map>
 
-#include "formats/bss.h"
-#include "formats/particle_effect.h"
+#include "scene/bss_file.h"
+#include "scene/effect_file.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
 #include "support/test_gl_context.h"
@@ -24,7 +24,7 @@
 
 namespace {
 
-MediaSources sourcesFor(std::map<std::string, formats::Bytes>& files) {
+MediaSources sourcesFor(std::map<std::string, Bytes>& files) {
     MediaSources sources;
     sources.readFile = [&files](const char* path) {
         FileBuffer buffer;
@@ -40,9 +40,8 @@ MediaSources sourcesFor(std::map<std::string, formats::Bytes>& files) {
 }
 
 // A grid of `quads` × `quads` squares at height z over ±size.
-formats::BssRoomMesh gridMesh(const std::string& name, const std::string& parent, int quads, float size,
-                              float z) {
-    formats::BssRoomMesh mesh;
+BssRoomMesh gridMesh(const std::string& name, const std::string& parent, int quads, float size, float z) {
+    BssRoomMesh mesh;
     mesh.name = name;
     mesh.parentName = parent;
     const float step = 2 * size / float(quads);
@@ -64,26 +63,26 @@ formats::BssRoomMesh gridMesh(const std::string& name, const std::string& parent
     mesh.lightMapName = "lm_" + name + ".tga";
     mesh.lightUvs = {{0.5f, 0.5f, 0}};
     mesh.lightUvFaces.assign(mesh.faces.size(), {0, 0, 0});
-    formats::BssMaterial material;
+    BssMaterial material;
     material.diffuseTexture = "tex_" + name + ".tga";
     material.cornerCount = std::int32_t(mesh.faces.size() * 3);
     mesh.materials = {material};
     return mesh;
 }
 
-formats::Bytes sceneBytes() {
+Bytes sceneBytes() {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     std::ifstream shipped(self.parent_path().parent_path() / "media/main/Models/test.BSS", std::ios::binary);
-    if (shipped) return formats::Bytes(std::istreambuf_iterator<char>(shipped), {});
-    formats::BssScene file;
-    formats::BssRoomMesh room = gridMesh("room", "Scene Root", 30, 400, 0);
+    if (shipped) return Bytes(std::istreambuf_iterator<char>(shipped), {});
+    BssScene file;
+    BssRoomMesh room = gridMesh("room", "Scene Root", 30, 400, 0);
     room.positions.push_back({0, 0, 300});
     file.roomMeshes.push_back(room);
     for (int i = 1; i < 35; ++i)
         file.roomMeshes.push_back(gridMesh("part" + std::to_string(i), "room", 6, 40, 5));
     for (int c = 0; c < 5; ++c) {
-        formats::BssCamera camera;
+        BssCamera camera;
         for (int k = 0; k < 300; ++k) {
             camera.positions.push_back({float(k % 50) - 25, 0, 150});
             camera.rotations.push_back({0, 0, 0, 1});
@@ -92,22 +91,22 @@ formats::Bytes sceneBytes() {
         file.cameras.push_back(camera);
     }
     for (int h = 0; h < 31; ++h) {
-        formats::BssHelper helper;
+        BssHelper helper;
         helper.name = h < 6 ? "emit light" : h < 30 ? "instance candle" : "animmodel fire";
         helper.kind = h < 6 ? 2 : h < 30 ? 3 : 4;
         helper.positions.assign(300, {float(h * 10 - 150), 0, 10});
         helper.rotations.assign(300, {0, 0, 0, 1});
         file.helpers.push_back(helper);
     }
-    formats::BssLight light;
+    BssLight light;
     light.includeNames.assign(23, "instance candle");
     file.lights.push_back(light);
-    return formats::encodeBss(file);
+    return encodeBss(file);
 }
 
 void BM_UpdateParticles80000Vertices(benchmark::State& state) {
-    std::map<std::string, formats::Bytes> files;
-    formats::ParticleLayer layer;
+    std::map<std::string, Bytes> files;
+    EffectFileLayer layer;
     layer.spriteName = "spr.tga";
     layer.burstCount = 20000;
     layer.spawnBox = {20000, 20000, 20000};
@@ -121,9 +120,9 @@ void BM_UpdateParticles80000Vertices(benchmark::State& state) {
     layer.frameRate = 1;
     layer.spin = true;
     layer.spinSpeed = 10;
-    formats::ParticleEffect effect;
+    EffectFile effect;
     effect.layers = {layer};
-    files["Particles/snow.bin"] = formats::encodeParticleEffect(effect);
+    files["Particles/snow.bin"] = encodeEffect(effect);
     ParticleSystem particles(sourcesFor(files));
     particles.spawnEffect("snow", {0, 0, 0}, {});
     for (auto _ : state) {
@@ -135,8 +134,8 @@ void BM_UpdateParticles80000Vertices(benchmark::State& state) {
 BENCHMARK(BM_UpdateParticles80000Vertices)->Unit(benchmark::kMicrosecond);
 
 void BM_SceneLoad(benchmark::State& state) {
-    const formats::Bytes bytes = sceneBytes();
-    std::map<std::string, formats::Bytes> files;
+    const Bytes bytes = sceneBytes();
+    std::map<std::string, Bytes> files;
     for (auto _ : state) {
         SharedVertexPool pool;
         ModelManager models(pool, sourcesFor(files));
@@ -160,8 +159,8 @@ void BM_OpaquePassCpu(benchmark::State& state) {
         state.SkipWithError(("no GL context: " + gl.error()).c_str());
         return;
     }
-    const formats::Bytes bytes = sceneBytes();
-    std::map<std::string, formats::Bytes> files;
+    const Bytes bytes = sceneBytes();
+    std::map<std::string, Bytes> files;
     SharedVertexPool pool;
     ModelManager models(pool, sourcesFor(files));
     models.setNotFoundHandler([](const std::string&) {});

@@ -18,13 +18,8 @@ set(linux_only_tests
   gfx/gl/gl_window_test.cpp
   platform/system_sleep_gio_test.cpp)
 
-# The format writers and the archive packer that the tests build their fixtures with.
-set(ZLIB_USE_STATIC_LIBS ON)
-add_subdirectory(${PROJECT_SOURCE_DIR}/tools/formats ${PROJECT_BINARY_DIR}/tools/formats)
-add_library(gd_rarpack STATIC ${PROJECT_SOURCE_DIR}/tools/rarpack/rar_writer.cpp)
-target_include_directories(gd_rarpack PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tools)
-
-set(unit_libs gd_formats gd_rarpack gd_app gd_core gd_settings gd_media gd_gfx gd_model gd_scene gd_countdown gd_sound gd_platform
+# The tests build their fixtures with the file writers of the libraries below.
+set(unit_libs gd_app gd_core gd_settings gd_media gd_gfx gd_model gd_scene gd_countdown gd_sound gd_platform
     gd_test_support gd_embedded_empty Vorbis::vorbisenc)
 foreach(folder core app media gfx model scene countdown sound platform
         app/gl media/gl gfx/gl model/gl scene/gl countdown/gl platform/gl)

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "model/maths.h"
+#include "core/maths.h"
 
 struct LaunchOptions;
 class MediaPack;

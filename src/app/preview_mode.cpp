@@ -1,9 +1,12 @@
 #include "app/preview_mode.h"
 
 #include <cstdlib>
+#include <optional>
+#include <utility>
 
 #include "core/log.h"
 #include "core/run_mode.h"
+#include "media/image_decoders.h"
 #include "platform/blobs.h"
 #include "platform/clock.h"
 #include "platform/preview.h"
@@ -11,14 +14,28 @@
 namespace {
 constexpr char kPreviewPictureType[] = "BITMAP";
 constexpr unsigned kPreviewPictureId = 144;
+
+// The embedded preview bitmap decoded, or an empty picture (the plain one) when it is missing or
+// cannot be decoded.
+platform::BmpPicture previewPicture() {
+    const platform::BlobView blob = platform::findBlob(kPreviewPictureType, kPreviewPictureId);
+    platform::BmpPicture picture;
+    if (blob.data == nullptr) return picture;
+    std::optional<ImageRecord> image = decodeDib(blob.data, blob.size);
+    if (!image) return picture;
+    picture.width = image->width;
+    picture.height = image->height;
+    picture.rgb = std::move(image->pixels);
+    return picture;
+}
+
 }  // namespace
 
 void runPreviewMode(std::uint32_t parent) {
     logLine(parent);
 
-    const platform::BlobView picture = platform::findBlob(kPreviewPictureType, kPreviewPictureId);
     platform::PreviewWindow window;
-    const bool created = window.create(parent, picture.data, picture.size);
+    const bool created = window.create(parent, previewPicture());
     if (created) window.show();
     theLog().write("Creating window...");
     if (!created) {

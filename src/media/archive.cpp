@@ -2,21 +2,14 @@
 
 #include <cstring>
 
+#include "media/archive_layout.h"
 #include "media/crc32.h"
 
 namespace {
 
-constexpr std::uint8_t kMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-constexpr std::uint32_t kBlockHeaderSize = 7;  // HEAD_CRC, HEAD_TYPE, HEAD_FLAGS, HEAD_SIZE
-constexpr std::uint32_t kFileHeaderFixedSize = 32;
-constexpr std::uint8_t kFileHeaderType = 0x74;
-constexpr std::uint16_t kFlagEncrypted = 0x0004;
-constexpr std::uint16_t kFlagAddSize = 0x8000;
-constexpr std::uint8_t kMinimumVersion = 13;
-constexpr std::uint8_t kMaximumVersion = 20;
-constexpr std::uint8_t kMethodStored = 0x30;
+using namespace archive_layout;
+
 constexpr std::size_t kNameBufferSize = 512;
-constexpr std::size_t kMaxStoredNameLength = 259;
 
 std::uint16_t read16(const std::uint8_t* at) { return static_cast<std::uint16_t>(at[0] | (at[1] << 8)); }
 
@@ -61,16 +54,16 @@ bool findMember(const MemoryArchive& archive, const char (&wanted)[kNameBufferSi
     // The main header is skipped by its own HEAD_SIZE, counted from the marker's end.
     std::uint64_t position = sizeof(kMarker);
     if (position + kBlockHeaderSize > size) return false;
-    const std::uint16_t mainHeaderSize = read16(data + position + 5);
+    const std::uint16_t mainHeaderSize = read16(data + position + kHeadSizeAt);
     if (mainHeaderSize < kBlockHeaderSize) return false;
     position += mainHeaderSize;
 
     char stored[kNameBufferSize];
     while (position + kBlockHeaderSize <= size) {
         const std::uint8_t* block = data + position;
-        const std::uint8_t type = block[2];
-        const std::uint16_t flags = read16(block + 3);
-        const std::uint16_t headerSize = read16(block + 5);
+        const std::uint8_t type = block[kHeadTypeAt];
+        const std::uint16_t flags = read16(block + kHeadFlagsAt);
+        const std::uint16_t headerSize = read16(block + kHeadSizeAt);
         if (headerSize < kBlockHeaderSize) return false;
 
         std::uint64_t next = position + headerSize;
@@ -83,19 +76,19 @@ bool findMember(const MemoryArchive& archive, const char (&wanted)[kNameBufferSi
             // A header whose fixed part or name runs past the data ends the walk; one whose name runs
             // past its own HEAD_SIZE is malformed and cannot match.
             if (position + kFileHeaderFixedSize > size) return false;
-            const std::uint16_t nameSize = read16(block + 26);
+            const std::uint16_t nameSize = read16(block + kNameSizeAt);
             if (position + kFileHeaderFixedSize + nameSize > size) return false;
             if (kFileHeaderFixedSize + nameSize <= headerSize) {
-                const std::size_t kept = nameSize < kMaxStoredNameLength ? nameSize : kMaxStoredNameLength;
+                const std::size_t kept = nameSize < kMaxArchiveNameLength ? nameSize : kMaxArchiveNameLength;
                 normaliseName(reinterpret_cast<const char*>(block + kFileHeaderFixedSize), kept, stored);
                 if (std::strcmp(stored, wanted) == 0) {
                     found.dataStart = position + headerSize;
-                    found.packedSize = read32(block + 7);
-                    found.unpackedSize = read32(block + 11);
-                    found.crc = read32(block + 16);
+                    found.packedSize = read32(block + kPackSizeAt);
+                    found.unpackedSize = read32(block + kUnpackSizeAt);
+                    found.crc = read32(block + kFileCrcAt);
                     found.flags = flags;
-                    found.version = block[24];
-                    found.method = block[25];
+                    found.version = block[kUnpackVersionAt];
+                    found.method = block[kMethodAt];
                     return true;
                 }
             }
@@ -131,7 +124,7 @@ FileBuffer extractMember(const MemoryArchive& archive, const char* name, const c
     FileHeader member;
     if (!findMember(archive, wanted, member)) return FileBuffer{};
 
-    if (member.version < kMinimumVersion || member.version > kMaximumVersion) return FileBuffer{};
+    if (member.version < kMinimumVersion || member.version > kVersion20) return FileBuffer{};
     // Without a password, encrypted bytes could never pass the CRC check; compressed members are not
     // unpacked. Both are misses.
     if (member.flags & kFlagEncrypted) return FileBuffer{};

@@ -1,9 +1,18 @@
 #pragma once
-// The archive reader: members of a RAR 2.0 archive held in memory, found by name and returned as a
-// heap copy. Only stored members are read; compressed and encrypted ones are reported as missing.
+// The media archives: RAR 2.0 archives of stored (not compressed) members, the form the media pack
+// reads from memory and the packer writes. The layout, shared by both, is media/archive_layout.h.
+//
+//   FileBuffer, ScopedFileBuffer   a member's bytes as a heap block, and its owner for a scope
+//   MemoryArchive, extractMember   reading: a member found by name and returned as a heap copy; only
+//                                  stored members are read, compressed and encrypted ones miss
+//   archiveNamesMatch              the name rule of every lookup
+//   ArchiveMember, buildArchive    writing: a whole archive of stored members, repeatable byte for byte
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 // A whole file read from an archive or the media pack. A miss is a null pointer with size 0. The block
 // belongs to the caller, who releases it with std::free. A hit of size 0 (a directory entry or an empty
@@ -55,3 +64,21 @@ FileBuffer extractMember(const MemoryArchive& archive, const char* name, const c
 // The archive's name rule: "/" and "\" (and "_") are alike and letter case is ignored (C locale).
 // Each name counts up to its first zero byte and at most 511 bytes.
 bool archiveNamesMatch(const char* requested, const char* stored);
+
+// The longest member name a reader keeps whole; longer stored names are cut to it.
+constexpr std::size_t kMaxArchiveNameLength = 259;
+
+// One member as it goes into an archive.
+struct ArchiveMember {
+    std::string name;                // archive name with "\" as separator, e.g. "Models\fir.BSM"
+    bool isDirectory = false;        // a directory entry carries no data
+    std::vector<std::uint8_t> data;  // the file's bytes; ignored for a directory
+};
+
+// Builds the whole archive in memory: marker, main header, then one file header (flags 0x8080, or
+// 0x80E0 for a directory; host OS 2, version 20, method 0x30, both CRCs set, the same date and time
+// for every member) and the stored bytes per member, in the order given. Returns false with a message
+// in `error` (and `archive` left empty) when a name is empty, longer than kMaxArchiveNameLength bytes
+// or contains "/", or when the archive would not fit in 4 GiB.
+bool buildArchive(const std::vector<ArchiveMember>& members, std::vector<std::uint8_t>& archive,
+                  std::string& error);

@@ -1,5 +1,6 @@
 #include "media/image_decoders.h"
 
+#include "media/bmp_layout.h"
 #include "platform/bitmap_conversion.h"
 
 const char* dibErrorText(DibError error) {
@@ -18,7 +19,9 @@ const char* dibErrorText(DibError error) {
 
 std::optional<ImageRecord> decodeDib(const std::uint8_t* data, std::size_t size, DibError* error) {
     platform::BmpPicture picture;
-    const platform::BmpStatus status = platform::decodeBmpToRgb(data, size, kMaxImagePixels, picture);
+    platform::BmpLayout layout;
+    platform::BmpStatus status = readBmpLayout(data, size, kMaxImagePixels, layout);
+    if (status == platform::BmpStatus::Ok) status = platform::decodeBmpToRgb(data, size, layout, picture);
     DibError result = DibError::None;
     switch (status) {
         case platform::BmpStatus::Ok:

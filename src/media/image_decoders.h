@@ -1,8 +1,9 @@
 #pragma once
-// Picture decoders: TGA (own reader), JPEG (libjpeg-turbo, from memory) and BMP (through the
-// platform layer). Each takes the whole file as a byte range it does not own, checks every size
-// against that range, and yields an ImageRecord or nothing. None of them shows a message or ends the
-// process; the texture manager decides what a picture that cannot be decoded means.
+// Picture decoders: JPEG (libjpeg-turbo, from memory), BMP (through the platform layer) and TGA
+// (our own reader, in media/tga_file.h with its writer). Each takes the whole file as a byte range it
+// does not own, checks every size against that range, and yields an ImageRecord or nothing. None of
+// them shows a message or ends the process; the texture manager decides what a picture that cannot
+// be decoded means.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,13 +24,6 @@ struct ImageRecord {
 // Pictures claiming more pixels than this are refused before anything is allocated, so that a
 // small hostile header cannot ask for gigabytes. 8192 x 8192 is far above any texture we ship.
 constexpr std::uint64_t kMaxImagePixels = std::uint64_t(8192) * 8192;
-
-// TGA, image type 10 (run-length encoded true colour, depths 16, 24, 32) and every other type read
-// as uncompressed true colour (depths 16, 24, 32). Rows stay in file order (the origin bit is not
-// read); 32-bit pictures give 4 components, 16- and 24-bit ones 3. A run-length packet that would
-// pass the last pixel is cut there. Nothing for an unsupported depth, a zero or oversized
-// size, or data that ends before the picture is complete.
-std::optional<ImageRecord> decodeTga(const std::uint8_t* data, std::size_t size);
 
 // JPEG from memory; always 3 components (grey pictures are expanded), rows top first. Nothing for
 // a corrupt or unsupported stream, with the JPEG library's message in *error when given. Never

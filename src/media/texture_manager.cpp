@@ -9,6 +9,7 @@
 
 #include "core/log.h"
 #include "media/mipmaps.h"
+#include "media/tga_file.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/maths.h"
 #include "model/bsa_file.h"
-#include "model/maths.h"
 #include "model/media_sources.h"
 
 struct ModelBone {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/byte_reader.h"
+#include "core/byte_reader.h"
 #include "model/model_data.h"
 
 namespace {

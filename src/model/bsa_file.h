@@ -1,18 +1,38 @@
 #pragma once
-// The skinned model files: the mesh file "<name>.BSA" (texture, scroll speeds, skin with three bone
-// weights per vertex, corner normals, bind-pose bones) and the animation file "<name>_anim.BSA"
-// (per track a bone number and one 4x3 key per frame). Parsing is pure.
+// BSA, the skinned (animated) model format: the fireplace flames. The name is the files' own
+// extension (no expansion of it is on record). A model is two files under "Models/":
+//
+//   the mesh file "<name>.BSA": texture, scroll speeds, a skin with three bone weights per vertex,
+//     corner normals and the bones in bind pose
+//     texture, scrollU, scrollV, int32 V, F, T, TF, 3 unused floats, V × 3 positions,
+//     V × 3 weights, V × 3 bone numbers (floats), F × 3 faces, T × 3 uvs, TF × 3 uv faces,
+//     F × 3 × 3 normals, int32 boneCount, boneCount × (4x3 bind transform, name, parentName)
+//   the animation file "<name>_anim.BSA": one track of 4x3 keys per bone
+//     int32 (the authoring tool's bone count, not read), int32 frameCount, int32 trackCount,
+//     trackCount × (int32 boneNumber, frameCount × 4x3 key)
+//
+// Little-endian, single-precision floats, counted strings (core/byte_reader.h), indices stored as
+// floats holding whole numbers. A 4x3 transform is 12 floats: three axis rows, then the translation
+// row (Mat4::fromTransform4x3 reads it).
+//
+// Reading (the animated model) is pure: it checks every count and index and normalises the weights.
+// Writing (the media generator, the tests' fixtures) takes the records as authored.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "model/maths.h"
+#include "core/byte_writer.h"
+#include "core/maths.h"
+#include "model/model_data.h"
 
 constexpr int kMaxBones = 40;             // bones per mesh file
 constexpr int kMaxAnimationFrames = 500;  // keys per track
 constexpr int kKeyTableBones = 60;        // rows of an animation's key table
+
+// --- Reading --------------------------------------------------------------------------------------
 
 struct BsaBoneRecord {
     Mat4 local;  // parent-relative bind transform
@@ -56,3 +76,50 @@ struct BsaAnimationContents {
 // or a track's bone number lies outside the key table.
 bool parseBsaAnimation(const std::uint8_t* data, std::size_t size, BsaAnimationContents& out, Mat4* keyTable,
                        std::string& error);
+
+// --- Writing --------------------------------------------------------------------------------------
+
+// A 4x3 transform as the files hold it. As a matrix acting on column vectors, M[r][c] = values[3c + r]
+// and the translation is values[9 + r].
+using Transform4x3 = std::array<float, 12>;
+
+// The identity transform moved to (x, y, z).
+Transform4x3 translationTransform(float x, float y, float z);
+
+struct BsaBone {
+    Transform4x3 bindLocal = translationTransform(0, 0, 0);  // relative to the parent bone
+    std::string name;
+    std::string parentName = kSceneRootName;
+};
+
+struct BsaMesh {
+    std::string texture;  // e.g. "add_flame.tga"
+    float scrollU = 0, scrollV = 0;
+    std::array<float, 3> unused{};
+    std::vector<Vec3> positions;           // bind pose, model space
+    std::vector<Vec3> weights;             // three per vertex; the reader normalises them
+    std::vector<IndexTriple> boneIndices;  // three bone numbers per vertex
+    std::vector<IndexTriple> faces;
+    std::vector<Vec3> uvs;  // u, v, w
+    std::vector<IndexTriple> uvFaces;
+    std::vector<Vec3> normals;   // 3 per face
+    std::vector<BsaBone> bones;  // file order = bone number
+};
+
+struct BsaTrack {
+    std::int32_t boneNumber = 0;
+    std::vector<Transform4x3> keys;  // one per frame, parent-relative
+};
+
+struct BsaAnimation {
+    std::int32_t boneCountField = 0;  // the first int32, which the reader ignores
+    std::vector<BsaTrack> tracks;     // every track must hold frameCount() keys
+    std::int32_t frameCount() const { return tracks.empty() ? 0 : std::int32_t(tracks.front().keys.size()); }
+};
+
+// The mesh file. Throws std::invalid_argument when weights or boneIndices do not match positions
+// or normals are not 3 per face (the file has no counts of their own).
+Bytes encodeBsaMesh(const BsaMesh& mesh);
+// The animation file; frameCount is the first track's key count. Throws std::invalid_argument when
+// the tracks hold different numbers of keys.
+Bytes encodeBsaAnimation(const BsaAnimation& animation);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/byte_reader.h"
+#include "core/byte_reader.h"
 
 namespace {
 

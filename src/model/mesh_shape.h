@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "model/maths.h"
+#include "core/maths.h"
 #include "model/model_data.h"
 
 struct MeshShape {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/maths.h"
+#include "core/maths.h"
 
 // One triangle corner as the model keeps it: position relative to the node pivot, normal, u, v and
 // three floats that nothing reads (44 bytes).

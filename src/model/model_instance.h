@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "model/maths.h"
+#include "core/maths.h"
 #include "model/model_data.h"
 
 struct ModelNode {

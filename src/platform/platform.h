@@ -34,7 +34,7 @@
 //   signals.h           the ways out that skip the normal shutdown
 //   message_box.h       modal error boxes
 //   blobs.h             the media and pictures carried inside the executable
-//   bitmap_conversion.h BMP files to 24-bit RGB (bmp_layout.h: their headers checked first)
+//   bitmap_conversion.h BMP files to 24-bit RGB (media/bmp_layout.h checks their headers first)
 //   font.h              the bitmap font's glyphs as display lists
 //   gl_functions.h      GL entry points beyond 1.1
 //   screen.h            the primary screen's size

@@ -1,18 +1,17 @@
 #include "platform/preview.h"
 
 #include <algorithm>
+#include <cstddef>
 
-#include "platform/bitmap_conversion.h"
 
 namespace platform {
 
-PreviewPicture decodePreviewPicture(const std::uint8_t* bmp, std::uint32_t size) {
+PreviewPicture previewPictureFrom(const BmpPicture& decoded) {
     constexpr int kLargestSide = 4096;
-    BmpPicture decoded;
     PreviewPicture picture;
-    if (!bmp ||
-        decodeBmpToRgb(bmp, size, std::uint64_t(kLargestSide) * kLargestSide, decoded) != BmpStatus::Ok ||
-        decoded.width > kLargestSide || decoded.height > kLargestSide)
+    if (decoded.width <= 0 || decoded.height <= 0 || decoded.width > kLargestSide ||
+        decoded.height > kLargestSide ||
+        decoded.rgb.size() != std::size_t(decoded.width) * std::size_t(decoded.height) * 3)
         return picture;
     picture.width = decoded.width;
     picture.height = decoded.height;
@@ -41,9 +40,9 @@ void scalePreviewPicture(const PreviewPicture& picture, int width, int height, s
     }
 }
 
-bool PreviewWindow::create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize) {
+bool PreviewWindow::create(std::uint32_t parentId, const BmpPicture& picture) {
     destroy();
-    picture_ = decodePreviewPicture(bmp, bmpSize);
+    picture_ = previewPictureFrom(picture);
     return createWindow(parentId);
 }
 

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/bitmap_conversion.h"
+
 namespace platform {
 
 // What one pass over the preview's event queue found.
@@ -28,9 +30,9 @@ struct PreviewPicture {
     std::vector<std::uint32_t> pixels;
 };
 
-// The BMP file in [bmp, bmp + size) decoded; empty (0 x 0) when there is none, when it cannot be
-// decoded, or when a side is longer than 4096 pixels.
-PreviewPicture decodePreviewPicture(const std::uint8_t* bmp, std::uint32_t size);
+// The decoded picture with its rows top first; empty (0 x 0) when there is none, when its pixels do
+// not fill its size, or when a side is longer than 4096 pixels.
+PreviewPicture previewPictureFrom(const BmpPicture& decoded);
 
 // Fills `out` (width * height pixels, rows top first) with the picture stretched to that size, each
 // pixel the nearest one of the picture; with the plain colour when the picture is empty.
@@ -48,10 +50,10 @@ public:
     PreviewWindow& operator=(const PreviewWindow&) = delete;
 
     // Creates the window: a child covering the host window `parentId` (an X11 window id), or with
-    // parentId 0 a top-level window of kOwnWidth x kOwnHeight. `bmp`/`bmpSize` is the picture as a
-    // BMP file (decoded at once; may be null or undecodable, which shows the plain picture instead).
+    // parentId 0 a top-level window of kOwnWidth x kOwnHeight. `picture` is copied; an empty one (or
+    // one previewPictureFrom refuses) shows the plain picture instead.
     // Returns false when there is no display or the parent does not exist; nothing is left open.
-    bool create(std::uint32_t parentId, const std::uint8_t* bmp, std::uint32_t bmpSize);
+    bool create(std::uint32_t parentId, const BmpPicture& picture);
     // Maps the window and draws the picture.
     void show();
     // Takes at most one event from the queue without waiting and handles it.
@@ -62,12 +64,12 @@ public:
     bool isCreated() const;
     // The X11 id of the preview window, 0 before create() or after it went away.
     std::uint32_t windowId() const;
-    // The picture in use after create(): the decoded BMP's size, or 0 x 0 for the plain picture.
+    // The picture in use after create(): its size, or 0 x 0 for the plain picture.
     int pictureWidth() const;
     int pictureHeight() const;
 
 private:
-    // The backend's part of create(), after destroy() and with picture_ decoded: the window, shown
+    // The backend's part of create(), after destroy() and with picture_ converted: the window, shown
     // by show(). False, with nothing left open, when it cannot be made.
     bool createWindow(std::uint32_t parentId);
 

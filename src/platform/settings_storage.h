@@ -9,9 +9,9 @@
 // holding a "[HKEY_CURRENT_USER\Software\Vantorel\Glimmerdale]" line and one
 // "Name:"=dword:0000000a line per value. The key exists when the file exists. Every read opens the
 // file afresh; every write replaces it atomically (temporary file, fsync, rename), so a crash never
-// leaves half a file and a failed write leaves the old file as it was.
-//
-// The text functions below are pure (bytes in, result out) so that the parser can be fuzzed.
+// leaves half a file and a failed write leaves the old file as it was. The text itself is the settings
+// layer's (settings/settings_file.h): the store only moves the file's bytes and hands them to the
+// SettingsFileFormat it was given.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,42 +20,34 @@
 
 namespace platform {
 
-// The section line of our key, without the brackets.
-extern const char* const kSettingsKeyName;
 // The file name inside the settings folder.
-extern const char* const kSettingsFileName;
+constexpr const char* kSettingsFileName = "settings.reg";
 
 struct DwordValue {
     std::string name;  // e.g. "Gamma:"; the colon is part of the name
     std::uint32_t value = 0;
 };
 
-// --- The file format ------------------------------------------------------------------------------
-
-// Looks `name` up in the text of a settings file. Names compare without regard to ASCII letter
-// case, as registry value names do. Only value lines in our key's section (or before any section
-// line) count, and the last line for a name wins. Lines that cannot be parsed are skipped.
-// Returns false (leaving `value` alone) when there is no line for the name or its data is not a
-// well-formed DWORD ("dword:" and 1 to 8 hex digits).
-bool findDwordInSettingsText(const std::uint8_t* data, std::size_t size, const std::string& name,
-                             std::uint32_t& value);
-
-// The text of a settings file after storing `values` into the file whose current text is
-// (data, size): a line already holding one of the names is replaced in place (later duplicates
-// are dropped), names without a line are appended to our key's section (which is added when
-// missing), and every other line, understood or not, is kept. Line ends come out as "\n".
-// The names in `values` are expected to be distinct.
-std::string updateSettingsText(const std::uint8_t* data, std::size_t size,
-                               const std::vector<DwordValue>& values);
-
-// --- The file on disk ------------------------------------------------------------------------------
+// How the values sit in the text of a settings file: the store that keeps the options in a file reads
+// and rewrites its text only through this.
+class SettingsFileFormat {
+public:
+    virtual ~SettingsFileFormat() = default;
+    // The value of `name` in the text (data, size); false, with `value` untouched, when it has none.
+    virtual bool findDword(const std::uint8_t* data, std::size_t size, const std::string& name,
+                           std::uint32_t& value) const = 0;
+    // The text (data, size) with `values` stored into it.
+    virtual std::string update(const std::uint8_t* data, std::size_t size,
+                               const std::vector<DwordValue>& values) const = 0;
+};
 
 class SettingsStorage {
 public:
-    // A store whose file is kSettingsFileName inside `folder` (on Windows: the registry key of that
-    // path below HKEY_CURRENT_USER). An empty folder gives a store that has no key, reads nothing and
-    // refuses every write.
-    explicit SettingsStorage(std::string folder);
+    // A store whose file is kSettingsFileName inside `folder`, its text read and written in `format`,
+    // which must outlive the store (on Windows: the registry key of that path below
+    // HKEY_CURRENT_USER, and `format` is not used). An empty folder gives a store that has no key,
+    // reads nothing and refuses every write.
+    SettingsStorage(std::string folder, const SettingsFileFormat& format);
 
     // True when the settings file exists (readable or not).
     bool keyExists() const;
@@ -77,6 +69,7 @@ public:
 private:
     std::string folder_;
     std::string path_;
+    const SettingsFileFormat* format_;
 };
 
 // The folder the settings live in: `overrideFolder` when it is not empty, else the environment

@@ -1,6 +1,6 @@
 #include "scene/effect_file.h"
 
-#include "model/byte_reader.h"
+#include "core/byte_reader.h"
 
 bool parseEffect(const std::uint8_t* data, std::size_t size, ParticleEffect& effect, std::string& error) {
     effect = ParticleEffect{};

@@ -20,7 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "model/maths.h"
+#include "core/maths.h"
 #include "model/media_sources.h"
 #include "scene/effect_file.h"
 

@@ -17,7 +17,7 @@
 //   drawOtherCapturePass  the picture its next cut cross-fades from
 //   releaseCameraRig    its occlusion queries
 //
-// The file and its parser are scene_file.h; the steps these passes are made of (camera, animation,
+// The file and its parser are bss_file.h; the steps these passes are made of (camera, animation,
 // visibility, lights, batches) are scene_internal.h, for the scene's own files and its tests.
 // Coordinates are the authoring tool's (z up); times are frame units (1/55 s).
 
@@ -29,12 +29,12 @@
 #include <vector>
 
 #include "model/animated_model.h"
-#include "model/maths.h"
+#include "core/maths.h"
 #include "model/media_sources.h"
 #include "model/model_data.h"
 #include "core/random.h"
 #include "model/model_instance.h"
-#include "scene/scene_file.h"
+#include "scene/bss_file.h"
 
 class SharedVertexPool;
 class ModelManager;

@@ -52,7 +52,7 @@ void setBatchBox(MeshBatch& batch, const SharedVertexPool& pool) {
     }
 }
 
-SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& services) {
+SceneObject buildRoomMesh(const BssMeshRecord& mesh, const SceneServices& services) {
     SceneObject object;
     object.name = mesh.name;
     object.parentName = mesh.parentName;
@@ -72,7 +72,7 @@ SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& servic
     };
     unsigned lightMap = 0;
     if (mesh.hasLightMap) lightMap = texture(mesh.lightMapName);
-    for (const SceneFileMaterial& entry : mesh.materials) {
+    for (const BssMaterialRecord& entry : mesh.materials) {
         if (entry.cornerCount < 1) continue;
         // A range reaching outside this object's corners would draw other objects' triangles.
         const long long first = std::max<long long>(entry.firstCorner, 0);
@@ -80,7 +80,7 @@ SceneObject buildRoomMesh(const SceneFileMesh& mesh, const SceneServices& servic
             std::min<long long>(static_cast<long long>(entry.firstCorner) + entry.cornerCount, cornerTotal);
         if (end <= first) continue;
         const int ref = entry.materialRef >= 0 && entry.materialRef < materialCount ? entry.materialRef : 0;
-        const SceneFileMaterial& names = mesh.materials[std::size_t(ref)];
+        const BssMaterialRecord& names = mesh.materials[std::size_t(ref)];
         MeshBatch batch;
         batch.firstCorner = poolStart + int(first);
         batch.cornerCount = int(end - first);
@@ -132,7 +132,7 @@ std::string modelNameOf(const std::string& helperName) {
     return shortName;
 }
 
-SceneObject buildHelperObject(const SceneFileHelper& helper, const SceneServices& services) {
+SceneObject buildHelperObject(const BssHelperRecord& helper, const SceneServices& services) {
     SceneObject object;
     object.name = helper.name;
     object.parentName = helper.parentName;
@@ -173,7 +173,7 @@ SceneObject buildHelperObject(const SceneFileHelper& helper, const SceneServices
     return object;
 }
 
-ScenePortal buildPortal(SceneFilePortal& read) {
+ScenePortal buildPortal(BssPortalRecord& read) {
     ScenePortal portal;
     portal.name = std::move(read.name);
     portal.targetName = std::move(read.targetName);
@@ -231,15 +231,15 @@ void placeStillCamera(Scene& scene, const SceneServices& services) {
 void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t* data, std::size_t size) {
     releaseScene(scene);
     scene.services = services;
-    SceneFile file;
+    BssContents file;
     std::string error;
-    if (!parseSceneFile(data, size, file, error)) {
+    if (!parseBss(data, size, file, error)) {
         logLine("Scene file damaged: ", error);
-        file = SceneFile{};
+        file = BssContents{};
     }
 
     std::vector<SceneObject> roomMeshes, placed, animated;
-    for (const SceneFileMesh& mesh : file.meshes) {
+    for (const BssMeshRecord& mesh : file.meshes) {
         if (!services.pool) break;
         SceneObject object = buildRoomMesh(mesh, services);
         if (object.name == "vismesh") {
@@ -248,7 +248,7 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
             roomMeshes.push_back(std::move(object));
         }
     }
-    for (SceneFilePortal& portal : file.portals) scene.portals.push_back(buildPortal(portal));
+    for (BssPortalRecord& portal : file.portals) scene.portals.push_back(buildPortal(portal));
 
     for (SceneCamera& camera : file.cameras) {
         if (camera.keyCount() < 1) continue;  // a path without keys cannot be shown
@@ -256,7 +256,7 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
         scene.cameras.push_back(std::move(camera));
     }
 
-    for (const SceneFileHelper& helper : file.helpers) {
+    for (const BssHelperRecord& helper : file.helpers) {
         if (helper.kind == HelperKind::PlacedModel) {
             placed.push_back(buildHelperObject(helper, services));
         } else if (helper.kind == HelperKind::AnimatedModel) {

@@ -5,6 +5,7 @@
 
 #include "core/log.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 
 const char* const kValueResolution = "Resolution:";
 const char* const kValueGamma = "Gamma:";
@@ -53,7 +54,7 @@ void ResolutionTable::setDesktop(int width, int height) {
 }
 
 SettingsStore::SettingsStore(const std::string& folder, ScreenSizeSource screenSize)
-    : storage_(folder), screenSize_(std::move(screenSize)) {
+    : storage_(folder, settingsFileFormat()), screenSize_(std::move(screenSize)) {
     if (!screenSize_) screenSize_ = platform::primaryScreenSize;
 }
 

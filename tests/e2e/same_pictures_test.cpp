@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "contact_sheet/png_reader.h"
+#include "pictures/pictures.h"
 #include "e2e/run_support.h"
 #include "picture_compare/picture_compare.h"
 
@@ -61,10 +61,10 @@ TEST(SamePictures, QuickDrawingMatchesTheLayeredDrawing) {
         const std::string name = std::to_string(frame.camera) + "_" + std::to_string(frame.key);
         const std::string layered = shoot(session, "layered" + name + ".png", frame.camera, frame.key, true);
         const std::string quick = shoot(session, "quick" + name + ".png", frame.camera, frame.key, false);
-        formats::Image a, b;
+        pictures::Image a, b;
         std::string error;
-        ASSERT_TRUE(contactsheet::readPngFile(layered, a, error)) << error;
-        ASSERT_TRUE(contactsheet::readPngFile(quick, b, error)) << error;
+        ASSERT_TRUE(pictures::readPngFile(layered, a, error)) << error;
+        ASSERT_TRUE(pictures::readPngFile(quick, b, error)) << error;
         ASSERT_EQ(a.width, b.width);
         ASSERT_EQ(a.height, b.height);
         const picturecompare::CompareLimits limits;

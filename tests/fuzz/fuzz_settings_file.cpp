@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/settings_storage.h"
+#include "settings/settings_file.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ const char* const kNames[] = {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::uint32_t before[11];
     bool had[11];
-    for (int i = 0; i < 11; ++i) had[i] = platform::findDwordInSettingsText(data, size, kNames[i], before[i]);
+    for (int i = 0; i < 11; ++i) had[i] = findDwordInSettingsText(data, size, kNames[i], before[i]);
 
     // Write two values chosen from the input's length, then read everything back.
     const int first = static_cast<int>(size % 11);
@@ -28,12 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<platform::DwordValue> values = {
         {kNames[first], static_cast<std::uint32_t>(size * 2654435761u)}};
     if (second != first) values.push_back({kNames[second], 7});
-    const std::string text = platform::updateSettingsText(data, size, values);
+    const std::string text = updateSettingsText(data, size, values);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
 
     for (int i = 0; i < 11; ++i) {
         std::uint32_t after = 0;
-        bool has = platform::findDwordInSettingsText(bytes, text.size(), kNames[i], after);
+        bool has = findDwordInSettingsText(bytes, text.size(), kNames[i], after);
         bool written = false;
         for (const auto& v : values) {
             if (v.name == kNames[i]) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <iterator>
+#include <string>
 
 #include "core/log.h"
 #include "media/image_test_files.h"
@@ -21,9 +23,10 @@ protected:
         pack_.add("Textures/tex_default.tga", testfiles::makeTga24(1, 1, {1, 2, 3}));
     }
 
-    // Runs one request in a manager whose "Error" box writes "Error: <text>" to stderr.
-    void request(const std::string& path) {
-        theLog().open(logPath_);
+    // Runs one request in a manager whose "Error" box writes "Error: <text>" to stderr; the log goes to
+    // `log` (by default logPath_).
+    void request(const std::string& path, const std::string& log = "") {
+        theLog().open(log.empty() ? logPath_ : log);
         TextureManager manager(
             [this](const char* name) { return pack_.read(name); },
             [](const std::string& text) { std::fprintf(stderr, "Error: %s\n", text.c_str()); });
@@ -37,20 +40,49 @@ protected:
 
 }  // namespace
 
-TEST_F(PictureFailure, UndecodableTgaShowsUnableOpenWithTheNameFound) {
-    pack_.add("Logo/4loader.tga", testfiles::makeTga(2, 4, 4, 8, Bytes(16, 0)));  // 8-bit: refused
-    EXPECT_EXIT(request("Logo/4loader.jpg"), ::testing::ExitedWithCode(0),
-                "Error: Unable open Logo/4loader.tga");
-    const auto lines = testfiles::readLines(logPath_);
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines.back(), "Try load Logo/4loader.tga");
-}
-
-// Each death test re-runs its whole test body in the child, so checks after one would run there too.
-TEST_F(PictureFailure, TruncatedTgaShowsUnableOpen) {
-    pack_.add("Textures/short.tga", Bytes(10, 0));
-    EXPECT_EXIT(request("Textures/short.tga"), ::testing::ExitedWithCode(0),
-                "Error: Unable open Textures/short.tga");
+TEST_F(PictureFailure, UndecodablePicturesShowTheirMessageNamingTheFileFound) {
+    testfiles::BmpLayout huge;
+    huge.width = 1 << 16;
+    huge.height = 1 << 16;
+    huge.bitCount = 8;
+    huge.compression = 1;
+    huge.palette = {0};
+    huge.bits = {0, 1};
+    struct Case {
+        const char* stored;
+        Bytes bytes;
+        const char* requested;
+        const char* message;
+        std::size_t logLines;  // written before the box, the last one naming the file tried
+        const char* lastLogLine;
+    };
+    const Case cases[] = {
+        // An 8-bit TGA is refused; the request for the JPEG found the TGA of the same name.
+        {"Logo/4loader.tga", testfiles::makeTga(2, 4, 4, 8, Bytes(16, 0)), "Logo/4loader.jpg",
+         "Error: Unable open Logo/4loader.tga", 4, "Try load Logo/4loader.tga"},
+        {"Textures/short.tga", Bytes(10, 0), "Textures/short.tga", "Error: Unable open Textures/short.tga", 2,
+         "Try load original: Textures/short.tga"},
+        {"Notification/loading.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F'},
+         "Notification/loading.jpg", "Error: Unable to load JPG File!", 2,
+         "Try load original: Notification/loading.jpg"},
+        {"Textures/wall.bmp", Bytes{'B', 'M', 1, 2, 3}, "Textures/wall.bmp",
+         "Error: Unknown DIB file format.", 2, "Try load original: Textures/wall.bmp"},
+        {"Textures/huge.bmp", testfiles::makeBmp(huge), "Textures/huge.bmp", "Error: Out of memory.", 2,
+         "Try load original: Textures/huge.bmp"},
+    };
+    // Each case logs to a file of its own, read once every case has run: the child of a death test runs
+    // the loop up to its own case, so checks inside the loop would run there too.
+    const auto logOf = [this](std::size_t i) { return logPath_ + std::to_string(i); };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        pack_.add(cases[i].stored, cases[i].bytes);
+        EXPECT_EXIT(request(cases[i].requested, logOf(i)), ::testing::ExitedWithCode(0), cases[i].message)
+            << cases[i].requested;
+    }
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto lines = testfiles::readLines(logOf(i));
+        EXPECT_EQ(lines.size(), cases[i].logLines) << cases[i].requested;
+        EXPECT_EQ(lines.empty() ? "" : lines.back(), cases[i].lastLogLine);
+    }
 }
 
 TEST_F(PictureFailure, MissingDefaultTextureEndsTheProgram) {
@@ -61,24 +93,4 @@ TEST_F(PictureFailure, MissingDefaultTextureEndsTheProgram) {
     const auto lines = testfiles::readLines(logPath_);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "Loading default texture");
-}
-
-TEST_F(PictureFailure, CorruptJpegAndBmpShowTheirMessages) {
-    pack_.add("Notification/loading.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F'});
-    EXPECT_EXIT(request("Notification/loading.jpg"), ::testing::ExitedWithCode(0),
-                "Error: Unable to load JPG File!");
-
-    pack_.add("Textures/wall.bmp", Bytes{'B', 'M', 1, 2, 3});
-    EXPECT_EXIT(request("Textures/wall.bmp"), ::testing::ExitedWithCode(0),
-                "Error: Unknown DIB file format.");
-
-    testfiles::BmpLayout huge;
-    huge.width = 1 << 16;
-    huge.height = 1 << 16;
-    huge.bitCount = 8;
-    huge.compression = 1;
-    huge.palette = {0};
-    huge.bits = {0, 1};
-    pack_.add("Textures/huge.bmp", testfiles::makeBmp(huge));
-    EXPECT_EXIT(request("Textures/huge.bmp"), ::testing::ExitedWithCode(0), "Error: Out of memory.");
 }

@@ -1,8 +1,8 @@
-// TGA decoding: pixel layouts of every depth, run-length packets, row order and hostile input.
+// TGA: decoding every depth, run-length packets, row order and hostile input; the writer round trip.
 #include <gtest/gtest.h>
 
-#include "media/image_decoders.h"
 #include "media/image_test_files.h"
+#include "media/tga_file.h"
 
 using testfiles::Bytes;
 using testfiles::makeTga;
@@ -122,4 +122,43 @@ TEST(TgaDecoder, HugeClaimsInSmallFilesAreRefusedWithoutAllocating) {
     EXPECT_FALSE(decode(makeTga(2, 65535, 65535, 24, {1, 2, 3})));
     // A picture over the pixel limit is refused even when the file really holds the run packets.
     EXPECT_FALSE(decode(makeTga(10, 65535, 2048, 24, Bytes(4 * 1024 * 1024, 0xFF))));
+}
+
+TEST(TgaWriter, WritesWhatTheDecoderGivesBackAndRefusesWhatItCannotWrite) {
+    for (int components : {3, 4}) {
+        for (bool runLength : {false, true}) {
+            // 5 x 3 with a run of equal pixels at the start of every row and distinct ones after it.
+            ImageRecord record;
+            record.components = components;
+            record.width = 5;
+            record.height = 3;
+            for (int i = 0; i < 15; ++i)
+                for (int c = 0; c < components; ++c)
+                    record.pixels.push_back(std::uint8_t(i % 5 < 3 ? 40 + c : i * 16 + c));
+            const Bytes file = encodeTga(record, runLength);
+            EXPECT_EQ(file[2], runLength ? 10 : 2);
+            EXPECT_EQ(file[16], components * 8);
+            if (!runLength) {
+                EXPECT_EQ(file.size(), 18u + 15u * std::size_t(components));
+            }
+            const auto back = decode(file);
+            ASSERT_TRUE(back) << components << (runLength ? " run-length" : " raw");
+            EXPECT_EQ(back->components, components);
+            EXPECT_EQ(back->width, 5);
+            EXPECT_EQ(back->height, 3);
+            EXPECT_EQ(back->pixels, record.pixels) << components << (runLength ? " run-length" : " raw");
+        }
+    }
+    ImageRecord good;
+    good.components = 3;
+    good.width = good.height = 1;
+    good.pixels = {1, 2, 3};
+    ImageRecord twoComponents = good, shortPixels = good, empty = good, tooWide = good;
+    twoComponents.components = 2;
+    shortPixels.pixels.pop_back();
+    empty.width = 0;
+    tooWide.width = 70000;
+    tooWide.pixels.assign(70000 * 3, 0);
+    for (const ImageRecord* bad : {&twoComponents, &shortPixels, &empty, &tooWide})
+        EXPECT_THROW(encodeTga(*bad, false), std::invalid_argument);
 }

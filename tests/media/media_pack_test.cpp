@@ -11,28 +11,27 @@
 
 #include "core/log.h"
 #include "media/media_pack.h"
-#include "rarpack/rar_writer.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::uint8_t> pack(const std::vector<RarMember>& members) {
+std::vector<std::uint8_t> pack(const std::vector<ArchiveMember>& members) {
     std::vector<std::uint8_t> archive;
     std::string error;
-    EXPECT_TRUE(buildRarArchive(members, archive, error)) << error;
+    EXPECT_TRUE(buildArchive(members, archive, error)) << error;
     return archive;
 }
 
-RarMember file(const std::string& name, const std::string& text) {
-    RarMember m;
+ArchiveMember file(const std::string& name, const std::string& text) {
+    ArchiveMember m;
     m.name = name;
     m.data.assign(text.begin(), text.end());
     return m;
 }
 
-RarMember folder(const std::string& name) {
-    RarMember m;
+ArchiveMember folder(const std::string& name) {
+    ArchiveMember m;
     m.name = name;
     m.isDirectory = true;
     return m;
@@ -52,9 +51,9 @@ TEST(MediaPack, ArchivesOutsideTheExecutableSurviveReadsAndPageRelease) {
     // Reading hands the member's archive pages back only for the executable's own blobs; a copy
     // of an archive on the heap would lose its bytes, so every member reads the same each time.
     std::mt19937 random(7);
-    std::vector<RarMember> members;
+    std::vector<ArchiveMember> members;
     for (int i = 0; i < 4; ++i) {
-        RarMember m;
+        ArchiveMember m;
         m.name = "Big\\member" + std::to_string(i) + ".bin";
         m.data.resize(3 * 4096 + 123 * i);
         for (auto& byte : m.data) byte = static_cast<std::uint8_t>(random());
@@ -65,7 +64,7 @@ TEST(MediaPack, ArchivesOutsideTheExecutableSurviveReadsAndPageRelease) {
     MediaPack mediaPack;
     mediaPack.open(view(main), MemoryArchive{});
     for (int round = 0; round < 2; ++round) {
-        for (const RarMember& m : members) {
+        for (const ArchiveMember& m : members) {
             ScopedFileBuffer read(mediaPack.readFile(m.name.c_str()));
             ASSERT_TRUE(read.found()) << m.name << " round " << round;
             EXPECT_TRUE(std::equal(m.data.begin(), m.data.end(), read.data())) << m.name;
@@ -113,7 +112,7 @@ TEST(MediaPack, EmptyArchivesMissEverything) {
 
 TEST(MediaPack, PackerRoundTripOf229Members) {
     std::mt19937 random(229);
-    std::vector<RarMember> members;
+    std::vector<ArchiveMember> members;
     members.push_back(folder("Models"));
     members.push_back(folder("Models\\Deep"));
     std::string allBytes;
@@ -126,7 +125,7 @@ TEST(MediaPack, PackerRoundTripOf229Members) {
         members.push_back(file("Models\\m" + std::to_string(members.size()) + ".bin", text));
     }
     const auto archive = pack(members);
-    for (const RarMember& m : members) {
+    for (const ArchiveMember& m : members) {
         ScopedFileBuffer read(extractMember(view(archive), m.name.c_str(), ""));
         ASSERT_TRUE(read.found()) << m.name;
         ASSERT_EQ(read.size(), m.isDirectory ? 0u : m.data.size()) << m.name;

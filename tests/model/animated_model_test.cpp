@@ -15,10 +15,9 @@ struct AnimatedTest : ::testing::Test {
     TestLog log;
     AnimatedModel model;
 
-    void put(const formats::BsaMesh& mesh, const formats::BsaAnimation& animation,
-             const std::string& name = "fire") {
-        media.files["Models/" + name + ".BSA"] = formats::encodeBsaMesh(mesh);
-        media.files["Models/" + name + "_anim.BSA"] = formats::encodeBsaAnimation(animation);
+    void put(const BsaMesh& mesh, const BsaAnimation& animation, const std::string& name = "fire") {
+        media.files["Models/" + name + ".BSA"] = encodeBsaMesh(mesh);
+        media.files["Models/" + name + "_anim.BSA"] = encodeBsaAnimation(animation);
     }
     void load(const std::string& name = "fire") { loadAnimatedModel(model, name, media.sources()); }
     // The scene's playback set-up, without the opening cross-fade.
@@ -78,7 +77,7 @@ TEST_F(AnimatedTest, LoadsSkinBonesBindPoseAndLogs) {
 }
 
 TEST_F(AnimatedTest, RigidVertexFollowsItsBoneAndCornersAreBuilt) {
-    formats::BsaAnimation animation = fixtures::flameAnimation();
+    BsaAnimation animation = fixtures::flameAnimation();
     animation.tracks[1].keys[0] = fixtures::turnedZ(0, 0, 10);
     put(fixtures::flameMesh(), animation);
     load();
@@ -127,7 +126,7 @@ TEST_F(AnimatedTest, FractionMustExceedOneAndTheRemainderIsDropped) {
 }
 
 TEST_F(AnimatedTest, LastFrameBlendsIntoTheFirst) {
-    formats::BsaAnimation animation = fixtures::flameAnimation();
+    BsaAnimation animation = fixtures::flameAnimation();
     animation.tracks[1].keys[0] = fixtures::turnedZ(0, 0, 11);
     put(fixtures::flameMesh(), animation);
     load();
@@ -145,9 +144,9 @@ TEST_F(AnimatedTest, LastFrameBlendsIntoTheFirst) {
 }
 
 TEST_F(AnimatedTest, RootTranslationNeverMovesTheMesh) {
-    formats::BsaAnimation animation = fixtures::flameAnimation();
+    BsaAnimation animation = fixtures::flameAnimation();
     for (int f = 0; f < 100; ++f)
-        animation.tracks[0].keys[std::size_t(f)] = formats::translationTransform(f * 3.0f, 2, 5);
+        animation.tracks[0].keys[std::size_t(f)] = translationTransform(f * 3.0f, 2, 5);
     put(fixtures::flameMesh(), animation);
     load();
     play(1);
@@ -197,7 +196,7 @@ TEST_F(AnimatedTest, MissingFilesGiveAnEmptyModelAndAnEmptyAnimation) {
     EXPECT_EQ(log.text().find("mesh file loaded"), std::string::npos);
 
     // Mesh without animation: the keys are filled with the bind pose, so the mesh holds still.
-    media.files["Models/still.BSA"] = formats::encodeBsaMesh(fixtures::flameMesh());
+    media.files["Models/still.BSA"] = encodeBsaMesh(fixtures::flameMesh());
     load("still");
     play(0.2f);
     for (int i = 0; i < 7; ++i) updateAnimatedModel(model, 1);
@@ -207,9 +206,9 @@ TEST_F(AnimatedTest, MissingFilesGiveAnEmptyModelAndAnEmptyAnimation) {
 }
 
 TEST_F(AnimatedTest, FilesBeyondTheLimitsOrDamagedAreRefusedWithALogLine) {
-    formats::BsaMesh many = fixtures::flameMesh();
+    BsaMesh many = fixtures::flameMesh();
     for (int b = 3; b < 41; ++b) {
-        formats::BsaBone extra;
+        BsaBone extra;
         extra.name = "Extra" + std::to_string(b);
         many.bones.push_back(extra);
     }
@@ -231,15 +230,15 @@ TEST_F(AnimatedTest, FilesBeyondTheLimitsOrDamagedAreRefusedWithALogLine) {
               std::string::npos)
         << log.text();
 
-    formats::BsaMesh badBone = fixtures::flameMesh();
+    BsaMesh badBone = fixtures::flameMesh();
     badBone.boneIndices[1][2] = 3;
-    formats::BsaMesh badFace = fixtures::flameMesh();
+    BsaMesh badFace = fixtures::flameMesh();
     badFace.faces[0][1] = 3;
-    formats::BsaMesh loop = fixtures::flameMesh();
+    BsaMesh loop = fixtures::flameMesh();
     // A second "Bone03" under Bone01: Bone01 is reached from both, and the walk would never end.
     loop.bones[2].name = "Bone03";
     loop.bones[2].parentName = "Bone01";
-    formats::BsaMesh zeroWeights = fixtures::flameMesh();
+    BsaMesh zeroWeights = fixtures::flameMesh();
     zeroWeights.weights[1] = {0, 0, 0};
     for (const auto& mesh : {badBone, badFace, loop}) {
         put(mesh, fixtures::flameAnimation(), "bad");
@@ -248,7 +247,7 @@ TEST_F(AnimatedTest, FilesBeyondTheLimitsOrDamagedAreRefusedWithALogLine) {
         EXPECT_EQ(model.boneCount, 0);
         updateAnimatedModel(model, 1);
     }
-    formats::BsaAnimation badTrack = fixtures::flameAnimation();
+    BsaAnimation badTrack = fixtures::flameAnimation();
     badTrack.tracks[2].boneNumber = 60;
     put(fixtures::flameMesh(), badTrack, "bad");
     load("bad");

@@ -1,17 +1,17 @@
 #pragma once
-// Small BSM models for the loader and instance tests, written with the format writers.
+// Small BSM models for the loader and instance tests, written with the BSM writer (model/bsm_file.h).
 
 #include <string>
 #include <vector>
 
-#include "formats/bsm.h"
+#include "model/bsm_file.h"
 
 namespace fixtures {
 
 // One triangle (positions offset by `origin`) with normals along z, uvs (0,0) (1,0) (0,1).
-inline formats::BsmMesh triangleMesh(const std::string& node, const std::string& parent,
-                                     formats::Vec3 pivot = {}, formats::Vec3 origin = {}) {
-    formats::BsmMesh mesh;
+inline BsmMesh triangleMesh(const std::string& node, const std::string& parent, ::Vec3 pivot = {},
+                            ::Vec3 origin = {}) {
+    BsmMesh mesh;
     mesh.diffuseTexture = "tex_" + node + ".tga";
     mesh.nodeName = node;
     mesh.parentName = parent;
@@ -26,9 +26,8 @@ inline formats::BsmMesh triangleMesh(const std::string& node, const std::string&
     return mesh;
 }
 
-inline formats::BsmHelper helper(const std::string& name, const std::string& parent, formats::Vec3 position,
-                                 int kind = 2) {
-    formats::BsmHelper h;
+inline BsmHelper helper(const std::string& name, const std::string& parent, ::Vec3 position, int kind = 2) {
+    BsmHelper h;
     h.name = name;
     h.parentName = parent;
     h.position = position;
@@ -38,8 +37,8 @@ inline formats::BsmHelper helper(const std::string& name, const std::string& par
 
 // The railroad's hierarchy: Hull and CollMesh roots; loco, wagon01, wagon02 under Hull; teddy under
 // wagon01; lollipopsinwagon under wagon02; the steam helper on Hull.
-inline formats::BsmModel railroad() {
-    formats::BsmModel model;
+inline BsmModel railroad() {
+    BsmModel model;
     model.meshes.push_back(triangleMesh("Hull", "Scene Root"));
     model.meshes.push_back(triangleMesh("wagon02", "Hull", {0, 0, 0}, {10, 0, 0}));
     model.meshes.push_back(triangleMesh("wagon01", "Hull", {0, 0, 0}, {0, 10, 0}));

@@ -3,10 +3,9 @@
 #include <cstring>
 
 #include "bsm_fixtures.h"
+#include "core/byte_writer.h"
 #include "fake_media.h"
-#include "formats/byte_writer.h"
 #include "model/bsm_file.h"
-#include "model/byte_reader.h"
 #include "model/model_instance.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
@@ -26,53 +25,13 @@ struct LoaderTest : ::testing::Test {
     void SetUp() override {
         manager.setNotFoundHandler([this](const std::string& text) { notFound.push_back(text); });
     }
-    void put(const std::string& name, const formats::BsmModel& model) {
-        media.files["Models/" + name + ".BSM"] = formats::encodeBsm(model);
+    void put(const std::string& name, const BsmModel& model) {
+        media.files["Models/" + name + ".BSM"] = encodeBsm(model);
     }
 };
 
-TEST(CountedString, KeepsTheLastPathComponentAndChecksItsLimits) {
-    formats::ByteWriter w;
-    w.putCountedString("C:\\Art\\Textures\\tex_firewood_glow.tga");
-    w.putCountedString("tex_firewood_glow.tga");
-    w.putCountedString("maps/wood/tex_firewood_glow.tga");
-    w.putCountedString("");
-    w.putCountedString("Hull");
-    w.putCountedString(std::string(3000, 'a'));
-    ByteReader in(w.bytes().data(), w.size());
-    EXPECT_EQ(in.readCountedString(), "tex_firewood_glow.tga");
-    EXPECT_EQ(in.readCountedString(), "tex_firewood_glow.tga");
-    EXPECT_EQ(in.readCountedString(), "tex_firewood_glow.tga");
-    EXPECT_EQ(in.readCountedString(), "");
-    EXPECT_EQ(in.readCountedString(), "Hull");
-    EXPECT_EQ(in.readCountedString().size(), 3000u);
-    EXPECT_TRUE(in.ok());
-    EXPECT_EQ(in.remaining(), 0u);
-
-    auto fails = [](const formats::Bytes& bytes) {
-        ByteReader r(bytes.data(), bytes.size());
-        const std::string text = r.readCountedString();
-        return !r.ok() && text.empty();
-    };
-    formats::ByteWriter tooLong;
-    tooLong.putCountedString(std::string(3001, 'a'));
-    EXPECT_TRUE(fails(tooLong.bytes()));
-    formats::ByteWriter withNul;
-    withNul.putCountedString(std::string("ab\0cd", 5));
-    EXPECT_TRUE(fails(withNul.bytes()));
-    formats::ByteWriter negative;
-    negative.putInt32(-1);
-    EXPECT_TRUE(fails(negative.bytes()));
-    formats::ByteWriter beyond;
-    beyond.putInt32(10);
-    beyond.putBytes("abc", 3);
-    EXPECT_TRUE(fails(beyond.bytes()));
-    formats::Bytes threeBytes{1, 0, 0};
-    EXPECT_TRUE(fails(threeBytes));
-}
-
 TEST_F(LoaderTest, MeshFieldsTexturesInFileOrderAndPoolCopy) {
-    formats::BsmModel m;
+    BsmModel m;
     auto plain = triangleMesh("Hull", "Scene Root");
     plain.diffuseTexture = "D:\\max\\Textures\\tex_candle.tga";
     auto both = triangleMesh("flame", "Hull", {1, 2, 3}, {1, 2, 3});
@@ -132,7 +91,7 @@ TEST_F(LoaderTest, MeshFieldsTexturesInFileOrderAndPoolCopy) {
 }
 
 TEST_F(LoaderTest, ZeroFlagsHelpersPivotExtentAndShortNames) {
-    formats::BsmModel m;
+    BsmModel m;
     auto arrow = triangleMesh("Arrow01", "Scene root", {0, 4.747f, 6.032f}, {0, 4.747f, 6.032f});
     arrow.positions.push_back({-1, 0, 0});
     arrow.positions.push_back({3, 0, 0});
@@ -163,9 +122,9 @@ TEST_F(LoaderTest, ZeroFlagsHelpersPivotExtentAndShortNames) {
 
     // A record without texture flags has just two zero bytes after scrollV; a file without helpers
     // ends with one int32 0.
-    formats::BsmModel tiny;
+    BsmModel tiny;
     tiny.meshes = {triangleMesh("Hull", "Scene Root")};
-    const formats::Bytes bytes = formats::encodeBsm(tiny);
+    const Bytes bytes = encodeBsm(tiny);
     const std::size_t flags = 4 + 4 + std::string("tex_Hull.tga").size() + 8;
     EXPECT_EQ(bytes[flags], 0);
     EXPECT_EQ(bytes[flags + 1], 0);
@@ -176,7 +135,7 @@ TEST_F(LoaderTest, ZeroFlagsHelpersPivotExtentAndShortNames) {
 
 TEST_F(LoaderTest, FloatIndicesTruncateTowardZero) {
     // Written by hand: indices 2.0 and 2.9999 both address entry 2.
-    formats::ByteWriter w;
+    ByteWriter w;
     w.putInt32(1);
     w.putCountedString("t.tga");
     w.putFloat(0);
@@ -211,7 +170,7 @@ TEST_F(LoaderTest, FloatIndicesTruncateTowardZero) {
 }
 
 TEST_F(LoaderTest, LazyLoadingCaseSensitiveNamesAndNotFound) {
-    formats::BsmModel m;
+    BsmModel m;
     m.meshes = {triangleMesh("Hull", "Scene Root")};
     put("fir", m);
     ModelInstance a, b, c;
@@ -255,32 +214,31 @@ TEST_F(LoaderTest, TableOfFortyRefusesTheFortyFirstWithLogAndNotFound) {
 // Every damaged form loads as an empty model with a log line, requests no texture and adds nothing
 // to the pool.
 TEST_F(LoaderTest, DamagedFilesLoadEmptyWithALogLine) {
-    formats::BsmModel good;
+    BsmModel good;
     good.meshes = {triangleMesh("Hull", "Scene Root"), triangleMesh("a", "Hull")};
     good.helpers = {fixtures::helper("emit candle", "Hull", {0, 0, 1})};
-    const formats::Bytes whole = formats::encodeBsm(good);
+    const Bytes whole = encodeBsm(good);
 
-    std::vector<std::pair<std::string, formats::Bytes>> damaged;
+    std::vector<std::pair<std::string, Bytes>> damaged;
     for (std::size_t cut : {std::size_t(2), std::size_t(10), whole.size() / 2, whole.size() - 1}) {
-        damaged.emplace_back("cut at " + std::to_string(cut),
-                             formats::Bytes(whole.begin(), whole.begin() + cut));
+        damaged.emplace_back("cut at " + std::to_string(cut), Bytes(whole.begin(), whole.begin() + cut));
     }
-    formats::BsmModel uvMismatch = good;
+    BsmModel uvMismatch = good;
     uvMismatch.meshes[1].uvFaces.push_back({0, 0, 0});
-    damaged.emplace_back("uv faces", formats::encodeBsm(uvMismatch));
-    formats::BsmModel badPosition = good;
+    damaged.emplace_back("uv faces", encodeBsm(uvMismatch));
+    BsmModel badPosition = good;
     badPosition.meshes[1].faces[0][2] = 3;
-    damaged.emplace_back("position index", formats::encodeBsm(badPosition));
-    formats::BsmModel badUv = good;
+    damaged.emplace_back("position index", encodeBsm(badPosition));
+    BsmModel badUv = good;
     badUv.meshes[0].uvFaces[0][0] = -1;
-    damaged.emplace_back("uv index", formats::encodeBsm(badUv));
-    formats::BsmModel longName = good;
+    damaged.emplace_back("uv index", encodeBsm(badUv));
+    BsmModel longName = good;
     longName.meshes[1].nodeName = std::string(3001, 'n');
-    damaged.emplace_back("long string", formats::encodeBsm(longName));
-    formats::BsmModel cycle = good;
+    damaged.emplace_back("long string", encodeBsm(longName));
+    BsmModel cycle = good;
     cycle.meshes.push_back(triangleMesh("Hull", "a"));  // a second "Hull" under "a": a loop
-    damaged.emplace_back("loop", formats::encodeBsm(cycle));
-    formats::Bytes hugeCount = whole;
+    damaged.emplace_back("loop", encodeBsm(cycle));
+    Bytes hugeCount = whole;
     hugeCount[0] = 0xff;
     hugeCount[1] = 0xff;
     hugeCount[2] = 0xff;
@@ -308,7 +266,7 @@ TEST_F(LoaderTest, DamagedFilesLoadEmptyWithALogLine) {
 }
 
 TEST(BsmParser, NegativeMeshAndHelperCountsMeanNone) {
-    formats::ByteWriter w;
+    ByteWriter w;
     w.putInt32(-5);
     w.putInt32(-1);
     BsmContents contents;

@@ -24,8 +24,8 @@ struct InstanceTest : ::testing::Test {
     std::vector<std::string> fired;
     EmitterHook record = [this](const ModelHelper& h) { fired.push_back(h.name); };
 
-    ModelInstance make(const std::string& name, const formats::BsmModel& model) {
-        media.files["Models/" + name + ".BSM"] = formats::encodeBsm(model);
+    ModelInstance make(const std::string& name, const BsmModel& model) {
+        media.files["Models/" + name + ".BSM"] = encodeBsm(model);
         ModelInstance instance;
         manager.createInstance(instance, name);
         return instance;
@@ -33,7 +33,7 @@ struct InstanceTest : ::testing::Test {
 };
 
 TEST_F(InstanceTest, BuildCopiesNodesCollisionMeshHelpersAndChildren) {
-    formats::BsmModel m = fixtures::railroad();
+    BsmModel m = fixtures::railroad();
     m.meshes[2].pivot = {0, 10, 0};
     m.helpers.push_back(helper("emit teddyglow", "wagon01", {0, 12, 3}));
     m.helpers.push_back(helper("emit nowhere", "nothing", {0, 0, 0}));
@@ -72,7 +72,7 @@ TEST_F(InstanceTest, BuildCopiesNodesCollisionMeshHelpersAndChildren) {
     EXPECT_EQ(std::memcmp(rr.collisionCorners, &firstCollisionCorner, sizeof(CornerRecord)), 0);
 
     // No CollMesh: nothing to collide with.
-    formats::BsmModel plain;
+    BsmModel plain;
     plain.meshes = {triangleMesh("Hull", "Scene Root")};
     EXPECT_EQ(make("plain", plain).collisionCornerCount, 0);
 }
@@ -104,7 +104,7 @@ TEST_F(InstanceTest, TurningWagonTurnsTeddyAndNotTheOthers) {
 }
 
 TEST_F(InstanceTest, ChildWorldPositionUnderNinetyDegreeParentAndAngleOrder) {
-    formats::BsmModel m;
+    BsmModel m;
     m.meshes.push_back(triangleMesh("Hull", "Scene Root"));
     m.meshes.push_back(triangleMesh("Arm", "Hull", {0, 0, 4.527f}));
     m.meshes.push_back(triangleMesh("Hand", "Arm", {1, 0, 4.527f}));
@@ -129,7 +129,7 @@ TEST_F(InstanceTest, ChildWorldPositionUnderNinetyDegreeParentAndAngleOrder) {
 }
 
 TEST_F(InstanceTest, HelperWorldPositionsAndTheLocoSteamException) {
-    formats::BsmModel m = fixtures::railroad();
+    BsmModel m = fixtures::railroad();
     m.helpers.push_back(helper("emit smoke", "Hull", {1, 0, 2}));
     ModelInstance rr = make("railroad", m);
     rr.position = {100, 200, 300};
@@ -150,8 +150,8 @@ TEST_F(InstanceTest, HelperWorldPositionsAndTheLocoSteamException) {
     EXPECT_EQ(fired, (std::vector<std::string>{"emit locosteam", "emit smoke"}));
 }
 
-formats::BsmModel withHelpers(int count, int kindOfEvery = 2) {
-    formats::BsmModel m;
+BsmModel withHelpers(int count, int kindOfEvery = 2) {
+    BsmModel m;
     m.meshes = {triangleMesh("Hull", "Scene Root")};
     for (int i = 0; i < count; ++i) {
         m.helpers.push_back(
@@ -203,7 +203,7 @@ TEST_F(InstanceTest, FiringRuleNineteenTwentyAndTwentyOneHelpers) {
 
 TEST_F(InstanceTest, MissingHull) {
     // Without "Hull": no transforms, no helpers, but texture offsets still advance.
-    formats::BsmModel m;
+    BsmModel m;
     auto body = triangleMesh("Body", "Scene Root");
     body.scrollV = 0.5f;
     m.meshes = {body};
@@ -217,7 +217,7 @@ TEST_F(InstanceTest, MissingHull) {
 }
 
 TEST_F(InstanceTest, TextureOffsetsGrowWithStepAndSpeed) {
-    formats::BsmModel m;
+    BsmModel m;
     auto hull = triangleMesh("Hull", "Scene Root");
     hull.scrollV = 0.5f;
     hull.scrollU = -1.0f;

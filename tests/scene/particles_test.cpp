@@ -6,14 +6,14 @@
 #include <cstdlib>
 
 #include "core/random.h"
-#include "formats/particle_effect.h"
+#include "scene/effect_file.h"
 #include "model/fake_media.h"
 #include "scene/particles.h"
 
 namespace {
 
-formats::ParticleLayer lightLayer() {
-    formats::ParticleLayer layer;
+EffectFileLayer lightLayer() {
+    EffectFileLayer layer;
     layer.spriteName = "spr_light.tga";
     layer.burstCount = 4;
     layer.spawnBox = {100, 100, 100};
@@ -25,8 +25,8 @@ formats::ParticleLayer lightLayer() {
 }
 
 // A layer whose particles neither fade nor shrink, so only what a test sets ends them.
-formats::ParticleLayer steadyLayer() {
-    formats::ParticleLayer layer;
+EffectFileLayer steadyLayer() {
+    EffectFileLayer layer;
     layer.spriteName = "spr_steady.tga";
     layer.burstCount = 1;
     layer.size = {1, 0, 0};
@@ -41,10 +41,10 @@ struct ParticleFixture : ::testing::Test {
     std::unique_ptr<ParticleSystem> system;
 
     void SetUp() override { system = std::make_unique<ParticleSystem>(media.sources()); }
-    void addEffect(const std::string& name, const std::vector<formats::ParticleLayer>& layers) {
-        formats::ParticleEffect effect;
+    void addEffect(const std::string& name, const std::vector<EffectFileLayer>& layers) {
+        EffectFile effect;
         effect.layers = layers;
-        media.files["Particles/" + name + ".bin"] = formats::encodeParticleEffect(effect);
+        media.files["Particles/" + name + ".bin"] = encodeEffect(effect);
     }
     const ParticleEmitter& onlyEmitter() const {
         EXPECT_EQ(system->emitterCount(), 1);
@@ -66,9 +66,9 @@ struct ParticleFixture : ::testing::Test {
 };
 
 TEST_F(ParticleFixture, LayerCountAboveFiveIsClampedAndSpritesComeFromTheSpritesFolder) {
-    std::vector<formats::ParticleLayer> layers;
+    std::vector<EffectFileLayer> layers;
     for (int i = 0; i < 7; ++i) {
-        formats::ParticleLayer layer = steadyLayer();
+        EffectFileLayer layer = steadyLayer();
         layer.spriteName = "s" + std::to_string(i) + ".tga";
         layers.push_back(layer);
     }
@@ -84,7 +84,7 @@ TEST_F(ParticleFixture, LayerCountAboveFiveIsClampedAndSpritesComeFromTheSprites
 }
 
 TEST_F(ParticleFixture, BlockFieldsAreReadAtTheirOffsets) {
-    formats::ParticleLayer layer = lightLayer();
+    EffectFileLayer layer = lightLayer();
     layer.speed = {1, 2, 3};
     layer.gravity = 0.25f;
     layer.radial = true;
@@ -99,10 +99,10 @@ TEST_F(ParticleFixture, BlockFieldsAreReadAtTheirOffsets) {
     layer.endWithAnimation = true;
     layer.spin = true;
     layer.spinSpeed = 10;
-    layer.kind = formats::ParticleKind::Streak;
-    formats::ParticleEffect file;
+    layer.kind = EffectKind::Streak;
+    EffectFile file;
     file.layers = {layer};
-    const formats::Bytes bytes = formats::encodeParticleEffect(file);
+    const Bytes bytes = encodeEffect(file);
     ParticleEffect effect;
     std::string error;
     ASSERT_TRUE(parseEffect(bytes.data(), bytes.size(), effect, error)) << error;
@@ -142,7 +142,7 @@ TEST_F(ParticleFixture, MissingOrDamagedEffectsSpawnNothingEvenAfterAnotherEffec
     media.fileRequests.clear();
     system->spawnEffect("nothing", {}, {});
     EXPECT_EQ(media.fileRequests.size(), 1u);
-    formats::Bytes damaged = formats::encodeParticleEffect(formats::ParticleEffect{{lightLayer()}});
+    Bytes damaged = encodeEffect(EffectFile{{lightLayer()}});
     damaged.resize(damaged.size() - 10);
     media.files["Particles/damaged.bin"] = damaged;
     system->spawnEffect("damaged", {}, {});
@@ -150,7 +150,7 @@ TEST_F(ParticleFixture, MissingOrDamagedEffectsSpawnNothingEvenAfterAnotherEffec
 }
 
 TEST_F(ParticleFixture, ZeroParticlesGiveAnEmitterDiscardedAtTheNextUpdate) {
-    formats::ParticleLayer layer = steadyLayer();
+    EffectFileLayer layer = steadyLayer();
     layer.burstCount = 0;
     addEffect("empty", {layer});
     system->spawnEffect("empty", {}, {});
@@ -161,10 +161,10 @@ TEST_F(ParticleFixture, ZeroParticlesGiveAnEmitterDiscardedAtTheNextUpdate) {
 }
 
 TEST_F(ParticleFixture, DiscardedEmittersGoToTheBurstTheirStorageFitsBest) {
-    formats::ParticleLayer large = steadyLayer();
+    EffectFileLayer large = steadyLayer();
     large.alphaStart = -10;  // dead after one step
     large.burstCount = 300;
-    formats::ParticleLayer small = large;
+    EffectFileLayer small = large;
     small.burstCount = 20;
     small.spriteName = "spr_small.tga";
     addEffect("large", {large});
@@ -214,7 +214,7 @@ TEST_F(ParticleFixture, LightEffectRisesToFullAlphaThenDies) {
 }
 
 TEST_F(ParticleFixture, FourFrameAnimationAdvancesEveryHundredUnitsAndLoopsOrEnds) {
-    formats::ParticleLayer layer = steadyLayer();
+    EffectFileLayer layer = steadyLayer();
     layer.frameCount = 4;
     layer.frameRate = 1;
     addEffect("looping", {layer});
@@ -241,7 +241,7 @@ TEST_F(ParticleFixture, FourFrameAnimationAdvancesEveryHundredUnitsAndLoopsOrEnd
 }
 
 TEST_F(ParticleFixture, CadenceRunsEveryThirdFrameAt100FpsAndEveryFrameAt20Fps) {
-    formats::ParticleLayer layer = steadyLayer();
+    EffectFileLayer layer = steadyLayer();
     layer.speed = {100, 0, 0};  // one unit per frame unit along x
     addEffect("mover", {layer});
     system->spawnEffect("mover", {}, {});
@@ -276,7 +276,7 @@ TEST_F(ParticleFixture, CadenceRunsEveryThirdFrameAt100FpsAndEveryFrameAt20Fps) 
 }
 
 TEST_F(ParticleFixture, NoSpawnAfterAnUpdateThatWrote80000Vertices) {
-    formats::ParticleLayer layer = steadyLayer();
+    EffectFileLayer layer = steadyLayer();
     layer.burstCount = 20000;
     addEffect("big", {layer});
     layer.burstCount = 19999;
@@ -299,10 +299,10 @@ TEST_F(ParticleFixture, NoSpawnAfterAnUpdateThatWrote80000Vertices) {
 }
 
 TEST_F(ParticleFixture, VerticesReachedForTheFirstTimeAreWhiteWhenDrawn) {
-    formats::ParticleLayer layer = steadyLayer();
+    EffectFileLayer layer = steadyLayer();
     layer.burstCount = 3;
     addEffect("few", {layer});
-    layer.kind = formats::ParticleKind::Streak;
+    layer.kind = EffectKind::Streak;
     layer.burstCount = 700;
     layer.spriteName = "spr_streak.tga";
     addEffect("many", {layer});
@@ -320,7 +320,7 @@ TEST_F(ParticleFixture, VerticesReachedForTheFirstTimeAreWhiteWhenDrawn) {
 }
 
 TEST_F(ParticleFixture, BillboardInitialisationDrawsRandomNumbersInTheDefinedOrder) {
-    formats::ParticleLayer layer = steadyLayer();
+    EffectFileLayer layer = steadyLayer();
     layer.spawnBox = {300, 500, 700};
     layer.speed = {10, 20, 30};
     layer.speedJitter = {40, 50, 60};
@@ -361,8 +361,8 @@ TEST_F(ParticleFixture, BillboardInitialisationDrawsRandomNumbersInTheDefinedOrd
 }
 
 TEST_F(ParticleFixture, RadialStreaksPointAwayFromTheirCentreAndPullTowardTheCamera) {
-    formats::ParticleLayer layer = steadyLayer();
-    layer.kind = formats::ParticleKind::Streak;
+    EffectFileLayer layer = steadyLayer();
+    layer.kind = EffectKind::Streak;
     layer.radial = true;
     layer.aimed = true;
     layer.spawnBox = {1000, 1000, 1000};
@@ -386,7 +386,7 @@ TEST_F(ParticleFixture, RadialStreaksPointAwayFromTheirCentreAndPullTowardTheCam
 }
 
 TEST_F(ParticleFixture, DeadEmittersAreSwapRemovedAndCameraVectorsComeFromTheMatrix) {
-    formats::ParticleLayer layer = steadyLayer();
+    EffectFileLayer layer = steadyLayer();
     addEffect("a", {layer});
     layer.fadeRate = 1000;  // turns negative in the first step, dies in the second
     layer.alphaStart = 0;
@@ -416,7 +416,7 @@ TEST_F(ParticleFixture, DeadEmittersAreSwapRemovedAndCameraVectorsComeFromTheMat
 namespace {
 
 TEST_F(ParticleFixture, SpinTurnsTheCornersByTwiceTheAngleAboutTheViewingAxis) {
-    formats::ParticleLayer layer = steadyLayer();
+    EffectFileLayer layer = steadyLayer();
     layer.spin = true;
     layer.spinSpeed = 100;
     layer.size = {2, 0, 0};

@@ -1,10 +1,11 @@
 #pragma once
-// Small scene files written with the format writers, and services that record what the scene asks.
+// Small scene files written with the BSS writer (scene/bss_file.h), and services that record what
+// the scene asks.
 
 #include <string>
 #include <vector>
 
-#include "formats/bss.h"
+#include "scene/bss_file.h"
 #include "model/fake_media.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
@@ -14,9 +15,8 @@
 namespace scenetest {
 
 // A square of two triangles in the plane z = height, spanning ±half on x and y, facing +z.
-inline formats::BssRoomMesh square(const std::string& name, const std::string& parent, float half,
-                                   float height) {
-    formats::BssRoomMesh mesh;
+inline BssRoomMesh square(const std::string& name, const std::string& parent, float half, float height) {
+    BssRoomMesh mesh;
     mesh.name = name;
     mesh.parentName = parent;
     mesh.positions = {
@@ -25,14 +25,14 @@ inline formats::BssRoomMesh square(const std::string& name, const std::string& p
     mesh.uvs = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
     mesh.uvFaces = mesh.faces;
     mesh.normals.assign(6, {0, 0, 2});
-    formats::BssMaterial material;
+    BssMaterial material;
     material.cornerCount = 6;
     mesh.materials = {material};
     return mesh;
 }
 
-inline formats::BssCamera camera(int keys, float x = 0) {
-    formats::BssCamera c;
+inline BssCamera camera(int keys, float x = 0) {
+    BssCamera c;
     for (int k = 0; k < keys; ++k) {
         c.positions.push_back({x + float(k), 0, 0});
         c.rotations.push_back({0, 0, 0, 1});
@@ -43,8 +43,8 @@ inline formats::BssCamera camera(int keys, float x = 0) {
 
 // A camera that stays at `position` for 300 keys, looking straight down (the identity rotation
 // turns the view (0, 0, −1) towards −z).
-inline formats::BssCamera stillCameraLookingDown(formats::Vec3 position) {
-    formats::BssCamera c;
+inline BssCamera stillCameraLookingDown(::Vec3 position) {
+    BssCamera c;
     for (int k = 0; k < 300; ++k) {
         c.positions.push_back(position);
         c.rotations.push_back({0, 0, 0, 1});
@@ -53,8 +53,8 @@ inline formats::BssCamera stillCameraLookingDown(formats::Vec3 position) {
     return c;
 }
 
-inline formats::BssHelper helper(const std::string& name, int kind, const std::string& parent = "room") {
-    formats::BssHelper h;
+inline BssHelper helper(const std::string& name, int kind, const std::string& parent = "room") {
+    BssHelper h;
     h.name = name;
     h.kind = kind;
     h.parentName = parent;
@@ -85,8 +85,8 @@ struct SceneRig {
         };
         services.tickCount = [] { return 42u; };
     }
-    void build(const formats::BssScene& file) {
-        const formats::Bytes bytes = formats::encodeBss(file);
+    void build(const BssScene& file) {
+        const Bytes bytes = encodeBss(file);
         buildScene(scene, services, bytes.data(), bytes.size());
     }
     int objectIndex(const std::string& name) const {

@@ -1,4 +1,4 @@
-// Scene loading from files written with the format writers: batches and textures, pool corners,
+// Scene loading from files written with the BSS writer: batches and textures, pool corners,
 // helpers and their models, the "adas" limits, damaged files; the camera bag and camera step; key
 // animation; the train and clock; light assignment; frustum planes and the cube test.
 #include <gtest/gtest.h>
@@ -8,8 +8,8 @@
 #include <limits>
 #include <set>
 
-#include "formats/byte_writer.h"
-#include "formats/particle_effect.h"
+#include "core/byte_writer.h"
+#include "scene/effect_file.h"
 #include "model/vertex_pool.h"
 #include "scene/scene_fixtures.h"
 
@@ -17,9 +17,9 @@ using scenetest::SceneRig;
 
 namespace {
 
-formats::BssScene roomWithGlass() {
-    formats::BssScene file;
-    formats::BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
+BssScene roomWithGlass() {
+    BssScene file;
+    BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
     room.materials.resize(2);
     room.materials[0].diffuseTexture = "None";
     room.materials[0].cornerCount = 3;
@@ -34,14 +34,14 @@ formats::BssScene roomWithGlass() {
     room.lightUvs = {{0.5f, 0.25f, 0}, {0.75f, 0.5f, 0}};
     room.lightUvFaces = {{1, 0, 1}, {0, 0, 0}};
     file.roomMeshes.push_back(room);
-    formats::BssRoomMesh glass = scenetest::square("glass", "room", 10, 5);
+    BssRoomMesh glass = scenetest::square("glass", "room", 10, 5);
     glass.materials[0].diffuseTexture = "glasspane.tga";
     glass.materials[0].twoSided = true;
     file.roomMeshes.push_back(glass);
     file.cameras.push_back(scenetest::camera(300));
     file.helpers = {scenetest::helper("instance candle", 3), scenetest::helper("animmodel fireplace_fire", 4),
                     scenetest::helper("emit candle", 2), scenetest::helper("instance candle", 3)};
-    formats::BssLight light;
+    BssLight light;
     light.position = {0, 0, 50};
     light.includeNames.assign(7, "instance candle");
     file.lights.push_back(light);
@@ -114,11 +114,11 @@ TEST(SceneLoad, ObjectsBatchesTexturesAndPoolCorners) {
 
 TEST(SceneLoad, LightsReachGrownBoxesAndIncludeNamesWithRepeats) {
     SceneRig rig;
-    formats::BssScene file = roomWithGlass();
-    formats::BssLight far;
+    BssScene file = roomWithGlass();
+    BssLight far;
     far.position = {0, 0, 5 + 2 * 40 - 1};  // just inside the glass box grown by 2 × range
     file.lights.push_back(far);
-    formats::BssLight beyond;
+    BssLight beyond;
     beyond.position = {0, 0, 5 + 2 * 40 + 1};
     file.lights.push_back(beyond);
     rig.build(file);
@@ -135,7 +135,7 @@ TEST(SceneLoad, LightsReachGrownBoxesAndIncludeNamesWithRepeats) {
 TEST(SceneLoad, AdasAboveTheFixedCountsWithNothingBeyondTheCapacityKept) {
     for (int count : {319, 320, 321}) {
         SceneRig rig;
-        formats::BssScene file = roomWithGlass();
+        BssScene file = roomWithGlass();
         file.roomMeshes[0].materials.resize(std::size_t(count), file.roomMeshes[0].materials[0]);
         rig.build(file);
         EXPECT_EQ(rig.messages.size(), count > 319 ? 1u : 0u) << count;
@@ -147,7 +147,7 @@ TEST(SceneLoad, AdasAboveTheFixedCountsWithNothingBeyondTheCapacityKept) {
     }
     for (int count : {39, 40, 41}) {
         SceneRig rig;
-        formats::BssScene file = roomWithGlass();
+        BssScene file = roomWithGlass();
         file.lights[0].includeNames.assign(std::size_t(count), "instance candle");
         rig.build(file);
         EXPECT_EQ(rig.messages.size(), count > 39 ? 1u : 0u) << count;
@@ -156,21 +156,21 @@ TEST(SceneLoad, AdasAboveTheFixedCountsWithNothingBeyondTheCapacityKept) {
 }
 
 TEST(SceneLoad, DamagedOrMissingFilesGiveAnEmptySceneWithAFixedView) {
-    const formats::Bytes bytes = formats::encodeBss(roomWithGlass());
+    const Bytes bytes = encodeBss(roomWithGlass());
     for (std::size_t cut : {std::size_t(3), std::size_t(50), bytes.size() / 2, bytes.size() - 1}) {
         SceneRig rig;
         buildScene(rig.scene, rig.services, bytes.data(), cut);
         EXPECT_TRUE(rig.scene.objects.empty()) << cut;
         EXPECT_FALSE(updateCamera(rig.scene, 1.0f));
     }
-    formats::BssScene badIndex = roomWithGlass();
+    BssScene badIndex = roomWithGlass();
     badIndex.roomMeshes[0].faces[1] = {0, 2, 4};
     SceneRig rig;
     rig.build(badIndex);
     EXPECT_TRUE(rig.scene.objects.empty());
 
     // No cameras: the view stands at the room's centre looking along x with z up, and stays.
-    formats::BssScene noCameras = roomWithGlass();
+    BssScene noCameras = roomWithGlass();
     noCameras.cameras.clear();
     noCameras.roomMeshes[0].positions[0].z = -40;
     SceneRig still;
@@ -185,7 +185,7 @@ TEST(SceneLoad, DamagedOrMissingFilesGiveAnEmptySceneWithAFixedView) {
 // held −1195853640) are refused like any other bad count, not multiplied past the int range.
 TEST(SceneLoad, FaceCountsBeyondTheIntRangeWhenScaledAreRefused) {
     for (std::int32_t faceCount : {-1195853640, 1000000000, 2147483647}) {
-        formats::ByteWriter w;
+        ByteWriter w;
         w.putInt32(1);  // one room mesh
         w.putCountedString("room");
         w.putCountedString("Scene Root");
@@ -193,10 +193,10 @@ TEST(SceneLoad, FaceCountsBeyondTheIntRangeWhenScaledAreRefused) {
         for (std::int32_t count : {0, faceCount, 0, 0, faceCount}) w.putInt32(count);
         w.putUint8(0);  // no light map
         for (int i = 0; i < 64; ++i) w.putFloat(0);
-        const formats::Bytes bytes = w.take();
-        SceneFile file;
+        const Bytes bytes = w.take();
+        BssContents file;
         std::string error;
-        EXPECT_FALSE(parseSceneFile(bytes.data(), bytes.size(), file, error)) << faceCount;
+        EXPECT_FALSE(parseBss(bytes.data(), bytes.size(), file, error)) << faceCount;
         EXPECT_NE(error.find("faces count " + std::to_string(faceCount)), std::string::npos) << error;
         SceneRig rig;
         buildScene(rig.scene, rig.services, bytes.data(), bytes.size());
@@ -205,7 +205,7 @@ TEST(SceneLoad, FaceCountsBeyondTheIntRangeWhenScaledAreRefused) {
 }
 
 TEST(SceneLoad, BatchRangesOutsideTheObjectAreCutToIt) {
-    formats::BssScene file = roomWithGlass();
+    BssScene file = roomWithGlass();
     file.roomMeshes[1].materials[0].firstCorner = 3;
     file.roomMeshes[1].materials[0].cornerCount = 600;
     file.roomMeshes[1].materials[0].materialRef = 7;  // outside the list: entry 0
@@ -218,7 +218,7 @@ TEST(SceneLoad, BatchRangesOutsideTheObjectAreCutToIt) {
 
 TEST(SceneCameras, OneCameraAlwaysComesBack) {
     SceneRig rig;
-    formats::BssScene file = roomWithGlass();
+    BssScene file = roomWithGlass();
     file.cameras = {scenetest::camera(5)};
     rig.build(file);
     for (int cut = 0; cut < 5; ++cut) EXPECT_EQ(chooseNextCamera(rig.scene, true), 0);
@@ -230,7 +230,7 @@ TEST(SceneCameras, FiveCamerasNeverRepeatWithinARoundAndStartFromTheFirstFour) {
         SceneRig rig;
         rig.services.seeded = true;
         rig.services.seed = seed;
-        formats::BssScene file = roomWithGlass();
+        BssScene file = roomWithGlass();
         file.cameras.assign(5, scenetest::camera(300));
         rig.build(file);
         firsts.insert(rig.scene.currentCamera);
@@ -244,7 +244,7 @@ TEST(SceneCameras, FiveCamerasNeverRepeatWithinARoundAndStartFromTheFirstFour) {
 
     SceneRig chosen;
     chosen.services.startCamera = 3;
-    formats::BssScene file = roomWithGlass();
+    BssScene file = roomWithGlass();
     file.cameras.assign(5, scenetest::camera(300));
     file.cameras[3] = scenetest::camera(300, 1000);
     chosen.build(file);
@@ -255,7 +255,7 @@ TEST(SceneCameras, FiveCamerasNeverRepeatWithinARoundAndStartFromTheFirstFour) {
 
 TEST(SceneCameras, StepInterpolatesRequestsTheCaptureOneKeyBeforeTheEndAndCuts) {
     SceneRig rig;
-    formats::BssScene file = roomWithGlass();
+    BssScene file = roomWithGlass();
     file.cameras = {scenetest::camera(6)};
     file.cameras[0].fieldsOfView = {1, 1, 1, 1, 1, 1};
     rig.build(file);
@@ -293,7 +293,7 @@ TEST(SceneCameras, StartKeyIsKeptWhereThePathStillRuns) {
         SceneRig rig;
         rig.services.startCamera = 1;
         rig.services.startCameraKey = asked;
-        formats::BssScene file = roomWithGlass();
+        BssScene file = roomWithGlass();
         file.cameras = {scenetest::camera(10), scenetest::camera(10, 100)};
         rig.build(file);
         EXPECT_EQ(rig.scene.cameraKey, expected) << asked;
@@ -306,7 +306,7 @@ TEST(SceneCameras, StartKeyIsKeptWhereThePathStillRuns) {
     SceneRig shortPath;
     shortPath.services.startCamera = 0;
     shortPath.services.startCameraKey = 3;
-    formats::BssScene file = roomWithGlass();
+    BssScene file = roomWithGlass();
     file.cameras = {scenetest::camera(2)};
     shortPath.build(file);
     EXPECT_EQ(shortPath.scene.cameraKey, 0);
@@ -318,7 +318,7 @@ TEST(SceneCameras, StillCameraStaysPutAndNeverAsksForACapture) {
     rig.services.lookFrom = {10, 20, 30};
     rig.services.lookAt = {10, 60, 0};
     rig.services.fixedFieldOfView = 30;
-    formats::BssScene file = roomWithGlass();
+    BssScene file = roomWithGlass();
     file.cameras = {scenetest::camera(6), scenetest::camera(6, 50)};
     rig.build(file);
     Scene& scene = rig.scene;
@@ -433,12 +433,12 @@ TEST(ScenePlacedModels, TrainTurnsLocoAndWagonsAndCarriesTheSteam) {
 
 TEST(SceneHelpers, FiringSpawnsEffectsAndClearsTriggers) {
     SceneRig rig;
-    formats::ParticleEffect effect;
-    formats::ParticleLayer layer;
+    EffectFile effect;
+    EffectFileLayer layer;
     layer.spriteName = "spr.tga";
     layer.burstCount = 2;
     effect.layers = {layer};
-    rig.media.files["Particles/candle.bin"] = formats::encodeParticleEffect(effect);
+    rig.media.files["Particles/candle.bin"] = encodeEffect(effect);
     rig.build(roomWithGlass());
     fireSceneHelpers(rig.scene);
     EXPECT_EQ(rig.particles.emitterCount(), 0);  // not triggered
@@ -452,23 +452,23 @@ TEST(SceneHelpers, FiringSpawnsEffectsAndClearsTriggers) {
 // A room with a closet outside it (its own root, which the camera never enters) and a portal from
 // the room's door helper to the closet; a second portal whose names match nothing; a third aimed at
 // a helper that hangs below the attic it would open, so nothing ever triggers it.
-formats::BssScene roomWithPortals() {
-    formats::BssScene file;
+BssScene roomWithPortals() {
+    BssScene file;
     file.roomMeshes.push_back(scenetest::square("room", "Scene Root", 100, 0));
     file.roomMeshes.push_back(scenetest::square("closet", "Scene Root", 10, 500));
     file.roomMeshes.push_back(scenetest::square("shelf", "closet", 5, 505));
     file.roomMeshes.push_back(scenetest::square("attic", "Scene Root", 10, 900));
     file.helpers = {scenetest::helper("emit door", 2, "room"), scenetest::helper("emit dust", 2, "closet"),
                     scenetest::helper("emit hatch", 2, "attic")};
-    formats::BssPortal door;
+    BssPortal door;
     door.name = "closet";
     door.targetName = "emit door";
     door.points = {{0, 0, 0}, {2, 0, 0}, {2, 0, 4}, {0, 0, 4}};
-    formats::BssPortal nowhere;
+    BssPortal nowhere;
     nowhere.name = "no such object";
     nowhere.targetName = "no such helper";
     nowhere.points = {{1, 1, 1}};
-    formats::BssPortal hatch;
+    BssPortal hatch;
     hatch.name = "attic";
     hatch.targetName = "emit hatch";
     file.portals = {door, nowhere, hatch};

@@ -36,14 +36,14 @@ float rayHit(Vec3 origin, Vec3 direction, Vec3 a, Vec3 b, Vec3 c) {
 
 // True when the first room face met on the way from `point` towards `target` is seen from behind,
 // i.e. `point` lies behind a surface that faces the room.
-bool behindARoomSurface(const SceneFile& file, Vec3 point, Vec3 target) {
+bool behindARoomSurface(const BssContents& file, Vec3 point, Vec3 target) {
     Vec3 direction = target - point;
     const float length = std::sqrt(dot(direction, direction));
     if (length <= 0) return false;
     direction = direction * (1.0f / length);
     float nearest = length;
     bool fromBehind = false;
-    for (const SceneFileMesh& mesh : file.meshes) {
+    for (const BssMeshRecord& mesh : file.meshes) {
         if (mesh.name == "glass") continue;  // drawn after the particles, blended over them
         for (const auto& face : mesh.faces) {
             const Vec3 a = mesh.positions[std::size_t(face[0])], b = mesh.positions[std::size_t(face[1])],
@@ -60,16 +60,16 @@ bool behindARoomSurface(const SceneFile& file, Vec3 point, Vec3 target) {
 TEST(ShippedRoom, EmitterHelpersAreNotInsideRoomGeometry) {
     const std::vector<std::uint8_t> bytes = readWhole(kMediaFolder / "Models/test.BSS");
     if (bytes.empty()) GTEST_SKIP() << "no Models/test.BSS in this build's media";
-    SceneFile file;
+    BssContents file;
     std::string error;
-    ASSERT_TRUE(parseSceneFile(bytes.data(), bytes.size(), file, error)) << error;
+    ASSERT_TRUE(parseBss(bytes.data(), bytes.size(), file, error)) << error;
 
     scenetest::SceneRig rig;
     for (const auto& entry : std::filesystem::directory_iterator(kMediaFolder / "Models")) {
         rig.media.files["Models/" + entry.path().filename().string()] = readWhole(entry.path());
     }
     rig.services.particles = nullptr;
-    const formats::Bytes copy(bytes.begin(), bytes.end());
+    const Bytes copy(bytes.begin(), bytes.end());
     buildScene(rig.scene, rig.services, copy.data(), copy.size());
 
     // Looking from each emitter towards the middle of the room at the emitter's height.

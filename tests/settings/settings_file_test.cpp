@@ -7,11 +7,10 @@
 #include <filesystem>
 
 #include "platform/settings_storage.h"
+#include "settings/settings_file.h"
 #include "settings/settings_test_support.h"
 
 using platform::DwordValue;
-using platform::findDwordInSettingsText;
-using platform::updateSettingsText;
 using settings_test::readText;
 using settings_test::TempFolder;
 using settings_test::writeText;
@@ -85,43 +84,64 @@ TEST(SettingsText, OnlyOurKeyCountsAndGarbageIsSkipped) {
     EXPECT_FALSE(findDwordInSettingsText(nullptr, 0, "Fps:", value));
 }
 
-TEST(SettingsText, UpdateOfAnEmptyFileWritesTheKeyAndTheValuesInOrder) {
-    EXPECT_EQ(update("", {{"Resolution:", 1}, {"Gamma:", 3}, {"Sound volume:", 40}}),
-              std::string("Windows Registry Editor Version 5.00\n\n") + kKeyLine +
-                  "\n\"Resolution:\"=dword:00000001\n\"Gamma:\"=dword:00000003\n"
-                  "\"Sound volume:\"=dword:00000028\n");
-    EXPECT_EQ(update("", {{"Resolution:", 0xFFFFFFFFu}}).find("\"Resolution:\"=dword:ffffffff\n") !=
-                  std::string::npos,
-              true);
-}
-
-TEST(SettingsText, UpdateReplacesInPlaceAndKeepsEverythingElse) {
-    const std::string before = std::string("Windows Registry Editor Version 5.00\r\n\r\n") + kKeyLine +
-                               "\r\n\"gamma:\"=dword:00000001\r\nnot a value line\r\n"
-                               "\"Extra:\"=dword:00000009\r\n\"GAMMA:\"=dword:00000004\r\n\r\n"
-                               "[HKEY_CURRENT_USER\\Software\\Other]\r\n\"Fps:\"=dword:00000007\r\n";
-    const std::string after = update(before, {{"Gamma:", 2}, {"Fps:", 1}});
-    EXPECT_EQ(after, std::string("Windows Registry Editor Version 5.00\n\n") + kKeyLine +
-                         "\n\"Gamma:\"=dword:00000002\nnot a value line\n\"Extra:\"=dword:00000009\n"
-                         "\"Fps:\"=dword:00000001\n\n"
-                         "[HKEY_CURRENT_USER\\Software\\Other]\n\"Fps:\"=dword:00000007\n");
-    std::uint32_t value = 0;
-    ASSERT_TRUE(find(after, "Fps:", value));
-    EXPECT_EQ(value, 1u);
-}
-
-TEST(SettingsText, UpdateAddsOurKeyAfterForeignContent) {
-    const std::string after = update("[Other]\n\"Fps:\"=dword:00000005", {{"Fps:", 0}});
-    EXPECT_EQ(after,
-              std::string("[Other]\n\"Fps:\"=dword:00000005\n\n") + kKeyLine + "\n\"Fps:\"=dword:00000000\n");
-    std::uint32_t value = 9;
-    ASSERT_TRUE(find(after, "Fps:", value));
-    EXPECT_EQ(value, 0u);
+// The rewrite around new values: the whole text it gives, and every value written reading back.
+TEST(SettingsText, UpdateWritesTheValuesAndKeepsEverythingElse) {
+    const std::string header = "Windows Registry Editor Version 5.00";
+    struct Case {
+        const char* what;
+        std::string before;
+        std::vector<DwordValue> values;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"an empty file gets the key and the values in order",
+         "",
+         {{"Resolution:", 1}, {"Gamma:", 3}, {"Sound volume:", 40}},
+         header + "\n\n" + kKeyLine + "\n" +
+             "\"Resolution:\"=dword:00000001\n"
+             "\"Gamma:\"=dword:00000003\n"
+             "\"Sound volume:\"=dword:00000028\n"},
+        {"all eight hex digits",
+         "",
+         {{"Resolution:", 0xFFFFFFFFu}},
+         header + "\n\n" + kKeyLine + "\n\"Resolution:\"=dword:ffffffff\n"},
+        {"a line is replaced in place, later duplicates dropped, other keys and lines kept",
+         header + "\r\n\r\n" + kKeyLine + "\r\n" +
+             "\"gamma:\"=dword:00000001\r\n"
+             "not a value line\r\n"
+             "\"Extra:\"=dword:00000009\r\n"
+             "\"GAMMA:\"=dword:00000004\r\n"
+             "\r\n"
+             "[HKEY_CURRENT_USER\\Software\\Other]\r\n"
+             "\"Fps:\"=dword:00000007\r\n",
+         {{"Gamma:", 2}, {"Fps:", 1}},
+         header + "\n\n" + kKeyLine + "\n" +
+             "\"Gamma:\"=dword:00000002\n"
+             "not a value line\n"
+             "\"Extra:\"=dword:00000009\n"
+             "\"Fps:\"=dword:00000001\n"
+             "\n"
+             "[HKEY_CURRENT_USER\\Software\\Other]\n"
+             "\"Fps:\"=dword:00000007\n"},
+        {"our key is added after foreign content",
+         "[Other]\n\"Fps:\"=dword:00000005",
+         {{"Fps:", 0}},
+         std::string("[Other]\n\"Fps:\"=dword:00000005\n\n") + kKeyLine + "\n\"Fps:\"=dword:00000000\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string after = update(c.before, c.values);
+        EXPECT_EQ(after, c.after) << c.what;
+        for (const DwordValue& written : c.values) {
+            std::uint32_t value = ~written.value;
+            EXPECT_TRUE(find(after, written.name, value)) << c.what << ": " << written.name;
+            EXPECT_EQ(value, written.value) << c.what << ": " << written.name;
+        }
+    }
 }
 
 TEST(SettingsStorage, KeyExistsReadAndAtomicWrite) {
     TempFolder temp;
-    platform::SettingsStorage storage(temp.path() + "/nested/glimmerdale");
+    platform::SettingsStorage storage(temp.path() + "/nested/glimmerdale", settingsFileFormat());
     EXPECT_FALSE(storage.keyExists());
     std::uint32_t value = 5;
     EXPECT_FALSE(storage.readDword("Gamma:", value));
@@ -146,19 +166,19 @@ TEST(SettingsStorage, FailedWritesLeaveTheOldFileAlone) {
     TempFolder temp;
     // A folder path that is a file: the folder cannot be made, nothing is written.
     writeText(temp.file("blocker"), "keep me");
-    platform::SettingsStorage blocked(temp.file("blocker"));
+    platform::SettingsStorage blocked(temp.file("blocker"), settingsFileFormat());
     EXPECT_FALSE(blocked.writeDwords({{"Gamma:", 1}}));
     EXPECT_EQ(readText(temp.file("blocker")), "keep me");
 
     // A settings "file" that cannot be read (a folder) is never replaced.
     std::filesystem::create_directories(temp.file("unreadable/settings.reg"));
-    platform::SettingsStorage unreadable(temp.file("unreadable"));
+    platform::SettingsStorage unreadable(temp.file("unreadable"), settingsFileFormat());
     EXPECT_FALSE(unreadable.keyExists());
     EXPECT_FALSE(unreadable.writeDwords({{"Gamma:", 1}}));
     EXPECT_TRUE(std::filesystem::is_directory(temp.file("unreadable/settings.reg")));
 
     // A store without a folder has no key and refuses writes.
-    platform::SettingsStorage nowhere("");
+    platform::SettingsStorage nowhere("", settingsFileFormat());
     EXPECT_FALSE(nowhere.keyExists());
     EXPECT_FALSE(nowhere.writeDwords({{"Gamma:", 1}}));
 }
@@ -166,7 +186,7 @@ TEST(SettingsStorage, FailedWritesLeaveTheOldFileAlone) {
 TEST(SettingsStorage, ReadOnlyFolderAndUnreadableFileAsOrdinaryUser) {
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
     TempFolder temp;
-    platform::SettingsStorage storage(temp.path());
+    platform::SettingsStorage storage(temp.path(), settingsFileFormat());
     ASSERT_TRUE(storage.writeDwords({{"Gamma:", 3}}));
     ::chmod(temp.path().c_str(), 0500);
     EXPECT_FALSE(storage.writeDwords({{"Gamma:", 1}}));

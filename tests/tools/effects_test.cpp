@@ -14,18 +14,18 @@
 #include <set>
 #include <tuple>
 
-#include "formats/bsm.h"
-#include "formats_test_reader.h"
 #include "mediagen/effects.h"
 #include "mediagen/model.h"
+#include "model/bsm_file.h"
 #include "model/fake_media.h"
 #include "model/model_instance.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
 #include "scene/particles.h"
+#include "support/test_reader.h"
 
 namespace fs = std::filesystem;
-using formats_test::TestReader;
+using testsupport::TestReader;
 
 namespace {
 
@@ -186,9 +186,9 @@ TEST(TreeLights, AboutAThirdOfTheFirsLightsGlowAtAnyMoment) {
     // frames a second.
     FakeMedia media;
     for (const auto& [name, effect] : mediagen::particleEffects())
-        media.files["Particles/" + name + ".bin"] = formats::encodeParticleEffect(effect);
+        media.files["Particles/" + name + ".bin"] = encodeEffect(effect);
     for (const mediagen::PlacedModel& model : mediagen::buildPlacedModels(0))
-        if (model.name == "fir") media.files["Models/fir.BSM"] = formats::encodeBsm(model.builder.model());
+        if (model.name == "fir") media.files["Models/fir.BSM"] = encodeBsm(model.builder.model());
     SharedVertexPool pool;
     ModelManager manager{pool, media.sources()};
     ModelInstance fir;
@@ -305,11 +305,11 @@ TEST_F(EffectFiles, FlamesRiseStraightUpAndSteamRisesAndSpreads) {
 TEST(Sprites, SoftEdgesForTheAdditiveBlendAndAFourFrameSnowflakeStrip) {
     for (const auto& [name, picture] : mediagen::spritePictures()) {
         SCOPED_TRACE(name);
-        const formats::Image image = picture.toImage();
+        const pictures::Image image = picture.toImage();
         float borderLight = 0, peakAlpha = 0;
         for (int y = 0; y < image.height; ++y) {
             for (int x = 0; x < image.width; ++x) {
-                const formats::Rgba px = image.at(x, y);
+                const pictures::Rgba px = image.at(x, y);
                 peakAlpha = std::max(peakAlpha, px.a / 255.0f);
                 const bool border = x == 0 || y == 0 || x == image.width - 1 || y == image.height - 1;
                 // What the additive blend adds is colour × alpha.

@@ -9,21 +9,20 @@
 #include <cstring>
 #include <map>
 
-#include "formats/bsa.h"
 #include "mediagen/effects.h"
 #include "model/animated_model.h"
 #include "model/bsa_file.h"
 
 namespace {
 
-float largestDifference(const formats::Transform4x3& a, const formats::Transform4x3& b) {
+float largestDifference(const Transform4x3& a, const Transform4x3& b) {
     float largest = 0;
     for (int i = 0; i < 12; ++i) largest = std::max(largest, std::fabs(a[i] - b[i]));
     return largest;
 }
 
 TEST(FireplaceFire, SkinHasThreeNormalisedWeightsOnValidBonesPerVertex) {
-    const formats::BsaMesh mesh = mediagen::fireplaceFireMesh();
+    const BsaMesh mesh = mediagen::fireplaceFireMesh();
     EXPECT_NEAR(double(mesh.positions.size()), 250, 10);
     EXPECT_NEAR(double(mesh.faces.size()), 430, 10);
     ASSERT_EQ(mesh.weights.size(), mesh.positions.size());
@@ -34,7 +33,7 @@ TEST(FireplaceFire, SkinHasThreeNormalisedWeightsOnValidBonesPerVertex) {
     EXPECT_EQ(mesh.scrollU, 0.0f);
     EXPECT_EQ(mesh.scrollV, 0.5f);
     for (std::size_t v = 0; v < mesh.positions.size(); ++v) {
-        const formats::Vec3& w = mesh.weights[v];
+        const ::Vec3& w = mesh.weights[v];
         ASSERT_NEAR(w.x + w.y + w.z, 1.0f, 1e-5f) << "vertex " << v;
         ASSERT_GE(std::min({w.x, w.y, w.z}), 0.0f) << "vertex " << v;
         for (int b : mesh.boneIndices[v]) ASSERT_TRUE(b >= 0 && b < int(mesh.bones.size())) << "vertex " << v;
@@ -43,27 +42,27 @@ TEST(FireplaceFire, SkinHasThreeNormalisedWeightsOnValidBonesPerVertex) {
             EXPECT_GT(w.x, 0.95f);
         }
     }
-    for (const formats::Triangle& face : mesh.faces)
+    for (const IndexTriple& face : mesh.faces)
         for (int i : face) ASSERT_TRUE(i >= 0 && i < int(mesh.positions.size()));
-    for (const formats::Triangle& face : mesh.uvFaces)
+    for (const IndexTriple& face : mesh.uvFaces)
         for (int i : face) ASSERT_TRUE(i >= 0 && i < int(mesh.uvs.size()));
 
     ASSERT_EQ(mesh.bones.size(), 3u);
     std::map<std::string, std::string> parent;
-    for (const formats::BsaBone& bone : mesh.bones) parent[bone.name] = bone.parentName;
+    for (const BsaBone& bone : mesh.bones) parent[bone.name] = bone.parentName;
     EXPECT_EQ(parent["Bone03"], "Scene Root");
     EXPECT_EQ(parent["Bone01"], "Bone03");
     EXPECT_EQ(parent["Bone02"], "Bone03");
 }
 
 TEST(FireplaceFire, AnimationStartsAtTheBindPoseAndLoopsWithoutAJump) {
-    const formats::BsaMesh mesh = mediagen::fireplaceFireMesh();
-    const formats::BsaAnimation animation = mediagen::fireplaceFireAnimation();
+    const BsaMesh mesh = mediagen::fireplaceFireMesh();
+    const BsaAnimation animation = mediagen::fireplaceFireAnimation();
     ASSERT_EQ(animation.frameCount(), 100);
     ASSERT_EQ(animation.tracks.size(), mesh.bones.size());
     std::vector<bool> seen(mesh.bones.size(), false);
     bool anyMotion = false;
-    for (const formats::BsaTrack& track : animation.tracks) {
+    for (const BsaTrack& track : animation.tracks) {
         SCOPED_TRACE(track.boneNumber);
         ASSERT_TRUE(track.boneNumber >= 0 && track.boneNumber < int(mesh.bones.size()));
         EXPECT_FALSE(seen[std::size_t(track.boneNumber)]) << "two tracks for one bone";
@@ -77,7 +76,7 @@ TEST(FireplaceFire, AnimationStartsAtTheBindPoseAndLoopsWithoutAJump) {
         EXPECT_LE(largestDifference(track.keys.back(), track.keys.front()), largestStep + 1e-6f);
         anyMotion = anyMotion || largestStep > 0.01f;
         // Every key is a rotation (orthonormal axes), which is all the skinning can follow.
-        for (const formats::Transform4x3& key : track.keys) {
+        for (const Transform4x3& key : track.keys) {
             for (int a = 0; a < 3; ++a)
                 for (int b = 0; b < 3; ++b) {
                     float dot = 0;
@@ -90,7 +89,7 @@ TEST(FireplaceFire, AnimationStartsAtTheBindPoseAndLoopsWithoutAJump) {
 }
 
 // Serves the two files from memory, as the media pack would.
-MediaSources sourcesFor(const std::map<std::string, formats::Bytes>& files) {
+MediaSources sourcesFor(const std::map<std::string, Bytes>& files) {
     MediaSources sources;
     sources.readFile = [&files](const char* path) {
         FileBuffer buffer{};
@@ -106,14 +105,14 @@ MediaSources sourcesFor(const std::map<std::string, formats::Bytes>& files) {
 }
 
 TEST(FireplaceFire, EngineLoadsPlaysAndSkinsItWithinTheFireplace) {
-    const std::map<std::string, formats::Bytes> files = {
-        {"Models/fireplace_fire.BSA", formats::encodeBsaMesh(mediagen::fireplaceFireMesh())},
-        {"Models/fireplace_fire_anim.BSA", formats::encodeBsaAnimation(mediagen::fireplaceFireAnimation())},
+    const std::map<std::string, Bytes> files = {
+        {"Models/fireplace_fire.BSA", encodeBsaMesh(mediagen::fireplaceFireMesh())},
+        {"Models/fireplace_fire_anim.BSA", encodeBsaAnimation(mediagen::fireplaceFireAnimation())},
     };
-    const formats::BsaMesh written = mediagen::fireplaceFireMesh();
+    const BsaMesh written = mediagen::fireplaceFireMesh();
     BsaMeshContents parsed;
     std::string error;
-    const formats::Bytes& meshBytes = files.at("Models/fireplace_fire.BSA");
+    const Bytes& meshBytes = files.at("Models/fireplace_fire.BSA");
     ASSERT_TRUE(parseBsaMesh(meshBytes.data(), meshBytes.size(), parsed, error)) << error;
     EXPECT_EQ(parsed.vertexCount, int(written.positions.size()));
     EXPECT_EQ(parsed.faceCount, int(written.faces.size()));
@@ -135,7 +134,7 @@ TEST(FireplaceFire, EngineLoadsPlaysAndSkinsItWithinTheFireplace) {
     // The first skinned frame is the bind pose (placed at the loader's (0, 10, 0)).
     updateAnimatedModel(model, 1);
     for (int v = 0; v < model.vertexCount(); ++v) {
-        const formats::Vec3& p = written.positions[std::size_t(v)];
+        const ::Vec3& p = written.positions[std::size_t(v)];
         ASSERT_NEAR(model.skinnedPositions[std::size_t(3 * v)], p.x, 1e-3f);
         ASSERT_NEAR(model.skinnedPositions[std::size_t(3 * v + 1)], p.y + 10, 1e-3f);
         ASSERT_NEAR(model.skinnedPositions[std::size_t(3 * v + 2)], p.z, 1e-3f);

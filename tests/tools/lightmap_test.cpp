@@ -236,7 +236,7 @@ TEST(LightMapBake, TheRoomsShippedMapsHaveNoUnlitTexelAndUvsInsideTheMap) {
     tree.begin(root);
     const RoomLayout layout = buildRoomLayout();
     const std::vector<PlacedModel> models = buildPlacedModels(0);
-    formats::BssScene scene = buildScene(layout);
+    BssScene scene = buildScene(layout);
     const BakeStats stats = bakeRoomLightMaps(tree, layout, models, scene, true, 2);
     int lightMapped = 0;
     for (const RoomObject& object : layout.objects) lightMapped += object.lightMapped ? 1 : 0;
@@ -246,18 +246,18 @@ TEST(LightMapBake, TheRoomsShippedMapsHaveNoUnlitTexelAndUvsInsideTheMap) {
         if (picture.name.find("/lm_") == std::string::npos) continue;
         ++maps;
         int darkest = 255;
-        for (const formats::Rgba& p : picture.image.pixels)
+        for (const pictures::Rgba& p : picture.image.pixels)
             darkest = std::min<int>(darkest, std::min(p.r, std::min(p.g, p.b)));
         EXPECT_GE(darkest, 12) << picture.name;
     }
     EXPECT_EQ(maps, lightMapped);
     for (std::size_t i = 0; i < scene.roomMeshes.size(); ++i) {
-        const formats::BssRoomMesh& mesh = scene.roomMeshes[i];
+        const BssRoomMesh& mesh = scene.roomMeshes[i];
         if (!layout.objects[i].lightMapped) continue;
         EXPECT_TRUE(mesh.hasLightMap);
         EXPECT_EQ(mesh.lightMapName, "lm_" + layout.objects[i].name + ".tga");
         ASSERT_EQ(mesh.lightUvFaces.size(), mesh.faces.size());
-        for (const formats::Vec3& uv : mesh.lightUvs) {
+        for (const ::Vec3& uv : mesh.lightUvs) {
             EXPECT_GT(uv.x, 0.0f);
             EXPECT_LT(uv.x, 1.0f);
             EXPECT_GT(uv.y, 0.0f);

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "formats/geometry.h"
+#include "core/maths.h"
 #include "mediagen/picture.h"
 #include "mediagen/text.h"
 
@@ -45,9 +45,9 @@ TEST(MediagenPicture, ConversionRoundsAndClamps) {
     Picture picture(3, 1);
     picture.at(0, 0) = Color{0.5f, 1.7f, -0.2f, 1};
     picture.at(1, 0) = Color{1.0f / 255 * 0.49f, 1.0f / 255 * 0.51f, 1, 0};
-    const formats::Image image = picture.toImage();
-    EXPECT_EQ(image.at(0, 0), (formats::Rgba{128, 255, 0, 255}));
-    EXPECT_EQ(image.at(1, 0), (formats::Rgba{0, 1, 255, 0}));
+    const pictures::Image image = picture.toImage();
+    EXPECT_EQ(image.at(0, 0), (pictures::Rgba{128, 255, 0, 255}));
+    EXPECT_EQ(image.at(1, 0), (pictures::Rgba{0, 1, 255, 0}));
 }
 
 TEST(MediagenPicture, ShapesCoverTheirArea) {
@@ -56,7 +56,7 @@ TEST(MediagenPicture, ShapesCoverTheirArea) {
     EXPECT_NEAR(alphaSum(picture), 1000, 15);
     Picture disc(100, 100);
     fillDisc(disc, 50.3f, 49.7f, 20, Color{1, 1, 1, 1});
-    EXPECT_NEAR(alphaSum(disc), formats::kPi * 400, 10);
+    EXPECT_NEAR(alphaSum(disc), ::kPi * 400, 10);
     Picture rect(20, 20);
     fillRect(rect, 2.5f, 3, 7.5f, 5, Color{1, 1, 1, 1});  // 5 × 2, half pixels at the sides
     EXPECT_NEAR(alphaSum(rect), 10, 1e-4);

@@ -11,13 +11,13 @@ namespace {
 using picturecompare::CompareLimits;
 using picturecompare::IgnoredRect;
 
-formats::Image grey(int width, int height, std::uint8_t level) {
-    return formats::Image(width, height, formats::Rgba{level, level, level, 255});
+pictures::Image grey(int width, int height, std::uint8_t level) {
+    return pictures::Image(width, height, pictures::Rgba{level, level, level, 255});
 }
 
 TEST(PictureCompare, CountsCloseAndLargePixelsOnTheWorstChannel) {
-    const formats::Image a = grey(10, 10, 100);
-    formats::Image b = a;
+    const pictures::Image a = grey(10, 10, 100);
+    pictures::Image b = a;
     b.at(1, 1).r = 102;  // within 2: close
     b.at(2, 2).g = 103;  // 3 off: not close, not over 16
     b.at(3, 4).b = 117;  // 17 off: over the limit
@@ -33,8 +33,8 @@ TEST(PictureCompare, CountsCloseAndLargePixelsOnTheWorstChannel) {
 }
 
 TEST(PictureCompare, SameNeedsTheShareAndNothingOverTheLimit) {
-    const formats::Image a = grey(100, 10, 50);
-    formats::Image b = a;
+    const pictures::Image a = grey(100, 10, 50);
+    pictures::Image b = a;
     for (int x = 0; x < 5; ++x) b.at(x, 0).r = 60;  // 5 of 1000 off by 10: 99.5 % close
     auto difference = picturecompare::comparePictures(a, b, CompareLimits{}, {});
     EXPECT_DOUBLE_EQ(difference.closePercent(), 99.5);
@@ -45,10 +45,10 @@ TEST(PictureCompare, SameNeedsTheShareAndNothingOverTheLimit) {
 }
 
 TEST(PictureCompare, LeftOutRectanglesAreNotCounted) {
-    const formats::Image a = grey(8, 8, 0);
-    formats::Image b = a;
-    b.at(6, 7) = formats::Rgba{255, 255, 255, 255};
-    b.at(2, 2) = formats::Rgba{255, 255, 255, 255};
+    const pictures::Image a = grey(8, 8, 0);
+    pictures::Image b = a;
+    b.at(6, 7) = pictures::Rgba{255, 255, 255, 255};
+    b.at(2, 2) = pictures::Rgba{255, 255, 255, 255};
     // x 5..7, y 6..7 (the far edges included) and x 2, y 2.
     const std::vector<IgnoredRect> ignored = {{5, 6, 3, 2}, {2, 2, 1, 1}};
     const auto difference = picturecompare::comparePictures(a, b, CompareLimits{}, ignored);

@@ -14,7 +14,7 @@
 
 #include "media/archive.h"
 #include "media/crc32.h"
-#include "rarpack/rar_writer.h"
+#include "rarpack/rarpack.h"
 
 namespace fs = std::filesystem;
 
@@ -170,20 +170,6 @@ TEST_F(Rarpack, FailedRunKeepsTheEarlierArchive) {
     EXPECT_EQ(pack(source_, dir_ / "keep.rar", &message), 1);
     EXPECT_NE(message.find("longer than 259"), std::string::npos) << message;
     EXPECT_EQ(readBytes(dir_ / "keep.rar"), before);
-}
-
-TEST(RarWriter, RejectsNamesTheReaderCannotFind) {
-    std::vector<std::uint8_t> archive;
-    std::string error;
-    EXPECT_FALSE(buildRarArchive({RarMember{"", false, {}}}, archive, error));
-    EXPECT_FALSE(buildRarArchive({RarMember{"Models/fir.BSM", false, {}}}, archive, error));
-    EXPECT_FALSE(buildRarArchive({RarMember{std::string(260, 'a'), false, {}}}, archive, error));
-    EXPECT_TRUE(archive.empty());
-    ASSERT_TRUE(buildRarArchive({RarMember{std::string(259, 'a'), false, {1, 2, 3}}}, archive, error));
-    ScopedFileBuffer read(
-        extractMember(MemoryArchive{archive.data(), static_cast<std::uint32_t>(archive.size())},
-                      std::string(259, 'A').c_str()));
-    EXPECT_EQ(read.size(), 3u);
 }
 
 TEST_F(Rarpack, SevenZipTestsBothCrcs) {

@@ -8,15 +8,14 @@
 #include <set>
 #include <tuple>
 
-#include "formats/bsm.h"
-#include "formats/geometry.h"
-#include "formats/bss.h"
+#include "core/maths.h"
 #include "mediagen/lightmap.h"
 #include "mediagen/mesh.h"
 #include "mediagen/model.h"
 #include "mediagen/room.h"
 #include "mediagen/room_textures.h"
 #include "model/bsm_file.h"
+#include "scene/bss_file.h"
 #include "scene/scene.h"
 
 using namespace mediagen;
@@ -42,7 +41,7 @@ const PlacedModel& find(const std::vector<PlacedModel>& models, const std::strin
 }
 
 BsmContents parsed(const PlacedModel& model) {
-    const formats::Bytes bytes = formats::encodeBsm(model.builder.model());
+    const Bytes bytes = encodeBsm(model.builder.model());
     BsmContents contents;
     std::string error;
     EXPECT_TRUE(parseBsm(bytes.data(), bytes.size(), contents, error)) << model.name << ": " << error;
@@ -50,7 +49,7 @@ BsmContents parsed(const PlacedModel& model) {
 }
 
 // rotate(q, v) as the engine does it: q ⊗ v ⊗ conj(q).
-md::Vec3 turn(formats::Quat q, md::Vec3 v) {
+md::Vec3 turn(::Quat q, md::Vec3 v) {
     const md::Vec3 u{q.x, q.y, q.z};
     const md::Vec3 t = md::cross(u, v) * 2;
     return v + t * q.w + md::cross(u, t);
@@ -209,15 +208,15 @@ TEST(RoomModels, EveryModelPassesTheEngineParserWithItsContractNames) {
 
     // The clock hands turn about y on the face centre: every hand's pivot is the same point and the
     // hand lies in a plane of constant y, so turning about y keeps it flat on the face.
-    const formats::BsmModel& clock = find(models, "Clock").builder.model();
+    const BsmModel& clock = find(models, "Clock").builder.model();
     int hands = 0;
-    for (const formats::BsmMesh& mesh : clock.meshes) {
+    for (const BsmMesh& mesh : clock.meshes) {
         if (mesh.nodeName.rfind("Arrow0", 0) != 0) continue;
         ++hands;
         EXPECT_FLOAT_EQ(mesh.pivot.x, 0);
         EXPECT_FLOAT_EQ(mesh.pivot.z, 24);
         float lo = 1e9f, hi = -1e9f;
-        for (const formats::Vec3& p : mesh.positions) {
+        for (const ::Vec3& p : mesh.positions) {
             lo = std::min(lo, p.y);
             hi = std::max(hi, p.y);
         }
@@ -244,16 +243,16 @@ TEST(RoomModels, EveryModelPassesTheEngineParserWithItsContractNames) {
 
 TEST(RoomScene, TheSceneFilePassesTheEngineParserWithCamerasInsideTheRoom) {
     const RoomLayout layout = buildRoomLayout();
-    const formats::BssScene scene = buildScene(layout);
-    const formats::Bytes bytes = formats::encodeBss(scene);
-    SceneFile file;
+    const BssScene scene = buildScene(layout);
+    const Bytes bytes = encodeBss(scene);
+    BssContents file;
     std::string error;
-    ASSERT_TRUE(parseSceneFile(bytes.data(), bytes.size(), file, error)) << error;
+    ASSERT_TRUE(parseBss(bytes.data(), bytes.size(), file, error)) << error;
 
     int roots = 0;
     bool glass = false;
     md::Vec3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
-    for (const SceneFileMesh& mesh : file.meshes) {
+    for (const BssMeshRecord& mesh : file.meshes) {
         roots += mesh.parentName == "Scene Root";
         glass = glass || mesh.name == "glass";
         if (mesh.name != "room") continue;
@@ -268,7 +267,7 @@ TEST(RoomScene, TheSceneFilePassesTheEngineParserWithCamerasInsideTheRoom) {
     EXPECT_GE(file.meshes.size(), 25u);
 
     int placed = 0, fires = 0, snow = 0;
-    for (const SceneFileHelper& h : file.helpers) {
+    for (const BssHelperRecord& h : file.helpers) {
         placed += h.kind == HelperKind::PlacedModel;
         fires += h.kind == HelperKind::AnimatedModel && h.name == "animmodel fireplace_fire";
         snow += h.kind == HelperKind::Emitter && h.name == "emit snowfall";
@@ -310,12 +309,12 @@ TEST(RoomScene, TheSceneFilePassesTheEngineParserWithCamerasInsideTheRoom) {
     }
     // The orientation (the conjugate of what the file stores) turns (0, 0, −1) towards what the
     // path looks at: the first path starts looking at the tree.
-    const formats::Quat stored = scene.cameras[0].rotations[0];
-    const md::Vec3 view = turn(formats::Quat{-stored.x, -stored.y, -stored.z, stored.w}, md::Vec3{0, 0, -1});
-    const formats::Vec3 eye = scene.cameras[0].positions[0];
+    const ::Quat stored = scene.cameras[0].rotations[0];
+    const md::Vec3 view = turn(::Quat{-stored.x, -stored.y, -stored.z, stored.w}, md::Vec3{0, 0, -1});
+    const ::Vec3 eye = scene.cameras[0].positions[0];
     const md::Vec3 toTree = md::normalized(md::Vec3{210, 110, 136} - md::Vec3{eye.x, eye.y, eye.z});
     EXPECT_GT(md::dot(view, toTree), 0.999f);
-    const md::Vec3 up = turn(formats::Quat{-stored.x, -stored.y, -stored.z, stored.w}, md::Vec3{0, 1, 0});
+    const md::Vec3 up = turn(::Quat{-stored.x, -stored.y, -stored.z, stored.w}, md::Vec3{0, 1, 0});
     EXPECT_GT(up.z, 0.9f);
 }
 
@@ -376,10 +375,10 @@ TEST(RoomScene, NoCameraKeyLiesInsideOrTouchesAnyPieceOfFurniture) {
     EXPECT_GE(pieces["books"], 60) << "one piece per book";
 
     const float clearance = 8;  // the near plane is 1; keep the lens well off every surface
-    const std::vector<formats::BssCamera> cameras = cameraPaths();
+    const std::vector<BssCamera> cameras = cameraPaths();
     for (std::size_t c = 0; c < cameras.size(); ++c)
         for (std::size_t k = 0; k < cameras[c].positions.size(); ++k) {
-            const formats::Vec3 p = cameras[c].positions[k];
+            const ::Vec3 p = cameras[c].positions[k];
             for (const auto& entry : furniture) {
                 const md::Vec3 lo = entry.second.first, hi = entry.second.second;
                 const bool inside = p.x > lo.x - clearance && p.y > lo.y - clearance &&
@@ -398,10 +397,10 @@ TEST(RoomScene, TheFirTreeStaysVisibleFromTheTreeAndTrainCameras) {
     const std::vector<PlacedModel> models = buildPlacedModels(0);
     md::Vec3 lo, hi;
     find(models, "fir").builder.drawnBounds(lo, hi);
-    const formats::BsmModel& fir = find(models, "fir").builder.model();
-    for (const formats::BsmMesh& mesh : fir.meshes)
+    const BsmModel& fir = find(models, "fir").builder.model();
+    for (const BsmMesh& mesh : fir.meshes)
         if (mesh.nodeName == "CollMesh")
-            for (const formats::Vec3& p : mesh.positions) {
+            for (const ::Vec3& p : mesh.positions) {
                 lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
                 hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
             }
@@ -410,9 +409,9 @@ TEST(RoomScene, TheFirTreeStaysVisibleFromTheTreeAndTrainCameras) {
     for (const Placement& placement : layout.placements)
         if (placement.model == "fir") at = placement.position;
     for (int camera : {0, 2}) {
-        const formats::BssCamera path = cameraPaths()[std::size_t(camera)];
+        const BssCamera path = cameraPaths()[std::size_t(camera)];
         for (std::size_t k = 0; k < path.positions.size(); ++k) {
-            const formats::Vec3 p = path.positions[k];
+            const ::Vec3 p = path.positions[k];
             const bool inside = std::fabs(p.x - at.x) < half.x && std::fabs(p.y - at.y) < half.y &&
                                 std::fabs(p.z - at.z) < half.z;
             EXPECT_FALSE(inside) << "camera " << camera << " key " << k;
@@ -425,16 +424,16 @@ TEST(RoomModels, FirNeedleCardsFaceTheLightAboveFromEitherSide) {
     // The scene light is one-sided and hangs above the room's middle: card normals that follow the
     // cards' winding would leave every other card black, so they lean up and out of the crown.
     const std::vector<PlacedModel> models = buildPlacedModels(0);
-    const formats::BsmModel& fir = find(models, "fir").builder.model();
+    const BsmModel& fir = find(models, "fir").builder.model();
     int cards = 0;
-    for (const formats::BsmMesh& mesh : fir.meshes) {
+    for (const BsmMesh& mesh : fir.meshes) {
         if (mesh.nodeName != "needles" && mesh.nodeName != "needles2") continue;
         ++cards;
         ASSERT_EQ(mesh.normals.size(), mesh.faces.size() * 3) << mesh.nodeName;
         for (std::size_t f = 0; f < mesh.faces.size(); ++f)
             for (int c = 0; c < 3; ++c) {
-                const formats::Vec3 n = mesh.normals[f * 3 + c];
-                const formats::Vec3 p = mesh.positions[std::size_t(mesh.faces[f][std::size_t(c)])];
+                const ::Vec3 n = mesh.normals[f * 3 + c];
+                const ::Vec3 p = mesh.positions[std::size_t(mesh.faces[f][std::size_t(c)])];
                 EXPECT_NEAR(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 1.0f, 1e-3f);
                 EXPECT_GT(n.z, 0.5f) << mesh.nodeName << " face " << f;
                 // Outward from the trunk wherever the corner stands off it.
@@ -456,7 +455,7 @@ TEST(RoomModels, EveryTextureAModelOrRoomMeshNamesIsWritten) {
     makeRoomTextures(tree);
     std::set<std::string> named;
     for (const PlacedModel& model : buildPlacedModels(0))
-        for (const formats::BsmMesh& mesh : model.builder.model().meshes) {
+        for (const BsmMesh& mesh : model.builder.model().meshes) {
             if (mesh.nodeName == "CollMesh") continue;
             named.insert(mesh.diffuseTexture);
             if (mesh.hasReflection) named.insert(mesh.reflectionTexture);
@@ -470,8 +469,8 @@ TEST(RoomModels, EveryTextureAModelOrRoomMeshNamesIsWritten) {
 
 namespace {
 
-const formats::BsmMesh& node(const formats::BsmModel& model, const std::string& name) {
-    for (const formats::BsmMesh& mesh : model.meshes)
+const BsmMesh& node(const BsmModel& model, const std::string& name) {
+    for (const BsmMesh& mesh : model.meshes)
         if (mesh.nodeName == name) return mesh;
     throw std::runtime_error("no node " + name);
 }
@@ -484,12 +483,12 @@ const formats::BsmMesh& node(const formats::BsmModel& model, const std::string& 
 // wax downwards without wrapping, or the glow shows as a band further down.
 TEST(RoomModels, ClockDialReadsFromTheRoomAndCandleGlowSitsUnderTheFlame) {
     const std::vector<PlacedModel> models = buildPlacedModels(0);
-    const formats::BsmMesh& face = node(find(models, "Clock").builder.model(), "face");
+    const BsmMesh& face = node(find(models, "Clock").builder.model(), "face");
     int checked = 0;
     for (std::size_t f = 0; f < face.faces.size(); ++f)
         for (int c = 0; c < 3; ++c) {
-            const formats::Vec3 p = face.positions[std::size_t(face.faces[f][c])];
-            const formats::Vec3 uv = face.uvs[std::size_t(face.uvFaces[f][c])];
+            const ::Vec3 p = face.positions[std::size_t(face.faces[f][c])];
+            const ::Vec3 uv = face.uvs[std::size_t(face.uvFaces[f][c])];
             if (std::fabs(p.x) > 5) {
                 EXPECT_EQ(uv.x > 0.5f, p.x < 0) << "x " << p.x << " u " << uv.x;
                 ++checked;
@@ -501,9 +500,9 @@ TEST(RoomModels, ClockDialReadsFromTheRoomAndCandleGlowSitsUnderTheFlame) {
     EXPECT_GT(checked, 0);
 
     for (const char* name : {"candle", "tallcandle"}) {
-        const formats::BsmMesh& wax = node(find(models, name).builder.model(), "Hull");
+        const BsmMesh& wax = node(find(models, name).builder.model(), "Hull");
         float top = -1e9f;
-        for (const formats::Vec3& p : wax.positions) top = std::max(top, p.z);
+        for (const ::Vec3& p : wax.positions) top = std::max(top, p.z);
         for (std::size_t f = 0; f < wax.faces.size(); ++f)
             for (int c = 0; c < 3; ++c) {
                 const float z = wax.positions[std::size_t(wax.faces[f][c])].z;
@@ -519,9 +518,9 @@ TEST(RoomModels, ClockDialReadsFromTheRoomAndCandleGlowSitsUnderTheFlame) {
 
     // The star on the fir keeps its body seen edge-on: it is several units deep along y, the axis
     // it faces, and not a card.
-    const formats::BsmMesh& star = node(find(models, "fir").builder.model(), "star");
+    const BsmMesh& star = node(find(models, "fir").builder.model(), "star");
     float near = 1e9f, far = -1e9f, rimNear = 1e9f, rimFar = -1e9f;
-    for (const formats::Vec3& p : star.positions) {
+    for (const ::Vec3& p : star.positions) {
         if (p.z < 195) continue;  // the stem
         near = std::min(near, p.y);
         far = std::max(far, p.y);
@@ -541,9 +540,9 @@ TEST(RoomScene, TheTrainCameraKeepsTheLocomotiveInViewWhateverTheTrainsPhase) {
     const RoomLayout layout = buildRoomLayout();
     const std::vector<PlacedModel> models = buildPlacedModels(0);
     md::Vec3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f}, track;
-    for (const formats::BsmMesh& mesh : find(models, "railroad").builder.model().meshes)
+    for (const BsmMesh& mesh : find(models, "railroad").builder.model().meshes)
         if (mesh.nodeName == "loco")
-            for (const formats::Vec3& p : mesh.positions) {
+            for (const ::Vec3& p : mesh.positions) {
                 lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
                 hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
             }
@@ -552,7 +551,7 @@ TEST(RoomScene, TheTrainCameraKeepsTheLocomotiveInViewWhateverTheTrainsPhase) {
     const md::Vec3 loco = (lo + hi) * 0.5f;
     ASSERT_GT(std::hypot(loco.x, loco.y), 50.0f) << "the locomotive stands on the circle";
 
-    const formats::BssCamera path = cameraPaths()[2];
+    const BssCamera path = cameraPaths()[2];
     const int frames = int((path.positions.size() - 2) / 0.075f);
     for (float phase = 0; phase < 360; phase += 15) {
         int seen = 0;
@@ -561,17 +560,17 @@ TEST(RoomScene, TheTrainCameraKeepsTheLocomotiveInViewWhateverTheTrainsPhase) {
             const std::size_t k = std::size_t(along);
             const float t = along - float(k);
             auto mix = [t](float a, float b) { return a + (b - a) * t; };
-            const formats::Vec3 p0 = path.positions[k], p1 = path.positions[k + 1];
+            const ::Vec3 p0 = path.positions[k], p1 = path.positions[k + 1];
             const md::Vec3 eye{mix(p0.x, p1.x), mix(p0.y, p1.y), mix(p0.z, p1.z)};
             // Neighbouring keys differ little, so a normalised blend stands in for the slerp.
-            const formats::Quat q0 = path.rotations[k], q1 = path.rotations[k + 1];
-            formats::Quat q{-mix(q0.x, q1.x), -mix(q0.y, q1.y), -mix(q0.z, q1.z), mix(q0.w, q1.w)};
+            const ::Quat q0 = path.rotations[k], q1 = path.rotations[k + 1];
+            ::Quat q{-mix(q0.x, q1.x), -mix(q0.y, q1.y), -mix(q0.z, q1.z), mix(q0.w, q1.w)};
             const float n = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
             q = {q.x / n, q.y / n, q.z / n, q.w / n};
             const md::Vec3 forward = turn(q, {0, 0, -1}), up = turn(q, {0, 1, 0});
             const md::Vec3 right = md::cross(forward, up);
 
-            const float a = (phase + float(frame) * 0.48f) * formats::kPi / 180;
+            const float a = (phase + float(frame) * 0.48f) * ::kPi / 180;
             const md::Vec3 at = track + md::Vec3{loco.x * std::cos(a) - loco.y * std::sin(a),
                                                  loco.x * std::sin(a) + loco.y * std::cos(a), loco.z};
             const md::Vec3 v = at - eye;

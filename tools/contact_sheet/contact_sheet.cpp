@@ -6,10 +6,9 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "formats/png.h"
 #include "mediagen/picture.h"
 #include "mediagen/text.h"
-#include "contact_sheet/png_reader.h"
+#include "pictures/pictures.h"
 
 namespace contactsheet {
 namespace {
@@ -42,7 +41,7 @@ CellOrigin cellOrigin(const SheetLayout& layout, int index) {
                       layout.margin + row * (layout.boxHeight + layout.labelHeight + layout.margin)};
 }
 
-formats::Image composeSheet(const std::vector<SheetEntry>& entries, const SheetLayout& layout) {
+pictures::Image composeSheet(const std::vector<SheetEntry>& entries, const SheetLayout& layout) {
     const int count = int(entries.size());
     const int rows = std::max(1, (count + layout.columns - 1) / layout.columns);
     const int width = layout.margin + layout.columns * (layout.boxWidth + layout.margin);
@@ -64,7 +63,7 @@ formats::Image composeSheet(const std::vector<SheetEntry>& entries, const SheetL
             drawLabel(sheet, entry.problem.empty() ? "no picture" : entry.problem, problemStyle, origin.x,
                       layout.boxWidth, origin.y + layout.boxHeight / 2);
         } else {
-            const formats::Image& image = entry.image;
+            const pictures::Image& image = entry.image;
             const float scale =
                 std::min(float(layout.boxWidth) / image.width, float(layout.boxHeight) / image.height);
             const int w = std::clamp(int(image.width * scale + 0.5f), 1, layout.boxWidth);
@@ -119,7 +118,7 @@ int runContactSheet(const std::vector<std::string>& arguments, std::ostream& err
         entry.label = pairs[i + 1];
         std::string error;
         if (!readPngFile(pairs[i], entry.image, error)) {
-            entry.image = formats::Image();
+            entry.image = pictures::Image();
             entry.problem = error;
             errors << "contact_sheet: " << pairs[i] << ": " << error << "\n";
             allRead = false;
@@ -128,7 +127,7 @@ int runContactSheet(const std::vector<std::string>& arguments, std::ostream& err
     }
 
     try {
-        const formats::Bytes png = formats::encodePng(composeSheet(entries, layout));
+        const Bytes png = pictures::encodePng(composeSheet(entries, layout));
         std::ofstream file(outPath, std::ios::binary);
         file.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
         file.close();

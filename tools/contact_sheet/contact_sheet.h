@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/image.h"
+#include "pictures/pictures.h"
 
 namespace contactsheet {
 
@@ -27,7 +27,7 @@ struct SheetLayout {
 
 struct SheetEntry {
     std::string label;
-    formats::Image image;  // empty: unreadable; `problem` says why
+    pictures::Image image;  // empty: unreadable; `problem` says why
     std::string problem;
 };
 
@@ -41,7 +41,7 @@ CellOrigin cellOrigin(const SheetLayout& layout, int index);
 // The whole sheet: columns × rows cells (rows enough for every entry, at least one). Pictures are
 // scaled by box filtering (or bilinear when smaller than the box) and centred in their box. Throws
 // std::runtime_error when the label font cannot be opened.
-formats::Image composeSheet(const std::vector<SheetEntry>& entries, const SheetLayout& layout);
+pictures::Image composeSheet(const std::vector<SheetEntry>& entries, const SheetLayout& layout);
 
 // Arguments: --out SHEET.png [--columns N] FILE LABEL [FILE LABEL]... Writes the sheet and returns 0;
 // returns 1 when a picture could not be read (the sheet is still written, its cell marked, the reason

@@ -16,7 +16,7 @@ constexpr int kLabelHeight = 30;
 
 }  // namespace
 
-formats::Image makeContactSheet(const std::vector<MadePicture>& pictures) {
+pictures::Image makeContactSheet(const std::vector<MadePicture>& pictures) {
     // Flow layout: very wide pictures (headings) take two cells so their lettering can be judged.
     struct Slot {
         int column, row, span;
@@ -39,7 +39,7 @@ formats::Image makeContactSheet(const std::vector<MadePicture>& pictures) {
         const int cellWidth = slot.span * kCell;
         const int boxWidth = cellWidth - (kCell - kPictureBox);
         const int cellX = slot.column * kCell, cellY = slot.row * (kCell + kLabelHeight);
-        const formats::Image& image = pictures[i].image;
+        const pictures::Image& image = pictures[i].image;
         // Small pictures are enlarged (at most 4×) so glyphs and labels can be judged.
         const float scale =
             std::min({float(boxWidth) / image.width, float(kPictureBox) / image.height, 4.0f});

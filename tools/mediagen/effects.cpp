@@ -2,20 +2,16 @@
 // unit, sizes in units, rates per frame unit (1/55 s), alphas in percent. rnd(v) in the engine draws
 // 0 … trunc(v) − 1 and is always added, so a symmetric spread is a negative base plus a jitter.
 
-#include "formats/particle_effect.h"
 #include "mediagen/effects.h"
 #include "mediagen/music.h"
+#include "scene/effect_file.h"
 
 namespace mediagen {
 namespace {
 
-using formats::ParticleKind;
-using formats::ParticleLayer;
-using formats::Vec3;
-
 // The fade every layer has: alpha starts at `start` percent (plus rnd(jitter)), climbs by `rate` per
 // frame unit until it reaches `peak`, then falls at the same rate until the particle is gone.
-void setFade(ParticleLayer& layer, float start, float peak, float rate, float jitter = 0) {
+void setFade(EffectFileLayer& layer, float start, float peak, float rate, float jitter = 0) {
     layer.alphaStart = start;
     layer.alphaPeak = peak;
     layer.fadeRate = rate;
@@ -24,7 +20,7 @@ void setFade(ParticleLayer& layer, float start, float peak, float rate, float ji
 
 // Size in units (x: half size or head length, y: a streak's half width), rnd(jitter) hundredths
 // added at birth, and the shrink per frame unit (negative: the particle grows).
-void setSize(ParticleLayer& layer, Vec3 size, Vec3 jitter, Vec3 shrink = {}) {
+void setSize(EffectFileLayer& layer, Vec3 size, Vec3 jitter, Vec3 shrink = {}) {
     layer.size = size;
     layer.sizeJitter = jitter;
     layer.shrink = shrink;
@@ -32,10 +28,10 @@ void setSize(ParticleLayer& layer, Vec3 size, Vec3 jitter, Vec3 shrink = {}) {
 
 // A streak standing straight up from its spawn point: radial and not aimed, so the stored direction
 // (0, 0, 1) is used as it is and no random spread is added. The flames are made of these.
-ParticleLayer risingStreak(const std::string& sprite) {
-    ParticleLayer layer;
+EffectFileLayer risingStreak(const std::string& sprite) {
+    EffectFileLayer layer;
     layer.spriteName = sprite;
-    layer.kind = ParticleKind::Streak;
+    layer.kind = EffectKind::Streak;
     layer.radial = true;
     layer.speedJitter = Vec3{0, 0, 1};  // the direction
     return layer;
@@ -48,10 +44,10 @@ ParticleLayer risingStreak(const std::string& sprite) {
 // strength: up from 19 % in about 16 frame units, full for about 28, down in 20. At 55 to 60 frames
 // a second the particles take a 1.5-unit step every other frame, so on screen that lasts a quarter
 // to a third longer.
-ParticleLayer treeLight(const std::string& sprite) {
-    ParticleLayer layer;
+EffectFileLayer treeLight(const std::string& sprite) {
+    EffectFileLayer layer;
     layer.spriteName = sprite;
-    layer.kind = ParticleKind::Billboard;
+    layer.kind = EffectKind::Billboard;
     layer.burstCount = 4;
     layer.spawnBox = Vec3{100, 100, 100};
     // 3 to 4.5 units: larger, and the light chain's close-set bulbs on the mantel run together.
@@ -65,10 +61,10 @@ ParticleLayer treeLight(const std::string& sprite) {
 // The glow around a tree light: sparkle rays fanned out radially from the light's centre (aimed,
 // radial), creeping back toward it at −0.1 hundredths per frame unit, held at full strength for
 // about as long as a light (the peak above 100 % is clamped when drawn).
-ParticleLayer lightGlow(const std::string& sprite) {
-    ParticleLayer layer;
+EffectFileLayer lightGlow(const std::string& sprite) {
+    EffectFileLayer layer;
     layer.spriteName = sprite;
-    layer.kind = ParticleKind::Streak;
+    layer.kind = EffectKind::Streak;
     layer.radial = true;
     layer.aimed = true;
     layer.burstCount = 6;
@@ -84,10 +80,10 @@ ParticleLayer lightGlow(const std::string& sprite) {
 // (z); it is as deep as it is wide, so a window in either wall looks into the full width. The flakes
 // fall about 0.3 units per frame unit with a little sideways drift, turning slowly and cycling
 // through the four flake frames; each fades in and out over about 200 frame units.
-ParticleLayer snowfall() {
-    ParticleLayer layer;
+EffectFileLayer snowfall() {
+    EffectFileLayer layer;
     layer.spriteName = "snowflake.tga";
-    layer.kind = ParticleKind::Billboard;
+    layer.kind = EffectKind::Billboard;
     layer.burstCount = 3;
     layer.spawnBox = Vec3{20000, 20000, 40000};
     layer.speed = Vec3{-4, -4, -35};
@@ -105,8 +101,8 @@ ParticleLayer snowfall() {
 // the skinned flames, rising 0.45 units per frame unit and thinning to a point as they go, each
 // living about a third of a second. Their varied heights, widths and strengths make the fire
 // flicker; they fade in quickly so a new tongue shoots up rather than swelling.
-ParticleLayer fire() {
-    ParticleLayer layer = risingStreak("fire.tga");
+EffectFileLayer fire() {
+    EffectFileLayer layer = risingStreak("fire.tga");
     layer.burstCount = 3;
     layer.speed = Vec3{45, 0, 0};
     layer.spawnBox = Vec3{5000, 2000, 600};
@@ -117,8 +113,8 @@ ParticleLayer fire() {
 
 // A candle: one small flame standing on the wick per spawn, living about ten frame units, so that
 // six or seven overlap and their differing heights and widths flicker; barely rising.
-ParticleLayer candle() {
-    ParticleLayer layer = risingStreak("flame.tga");
+EffectFileLayer candle() {
+    EffectFileLayer layer = risingStreak("flame.tga");
     layer.burstCount = 1;
     layer.speed = Vec3{1.5f, 0, 0};
     layer.spawnBox = Vec3{30, 30, 0};
@@ -131,10 +127,10 @@ ParticleLayer candle() {
 // frame unit and drifting up to 0.06 units sideways, so the plume spreads as it rises; each grows
 // from about 2 to 7 units and thins out within about 60 frame units, and a slow turn keeps
 // neighbouring puffs from looking alike.
-ParticleLayer locomotiveSteam() {
-    ParticleLayer layer;
+EffectFileLayer locomotiveSteam() {
+    EffectFileLayer layer;
     layer.spriteName = "steam.tga";
-    layer.kind = ParticleKind::Billboard;
+    layer.kind = EffectKind::Billboard;
     layer.burstCount = 2;
     layer.spawnBox = Vec3{150, 150, 50};
     layer.speed = Vec3{-6, -6, 30};
@@ -146,15 +142,15 @@ ParticleLayer locomotiveSteam() {
     return layer;
 }
 
-formats::ParticleEffect single(const ParticleLayer& layer) {
-    formats::ParticleEffect effect;
+EffectFile single(const EffectFileLayer& layer) {
+    EffectFile effect;
     effect.layers.push_back(layer);
     return effect;
 }
 
 }  // namespace
 
-std::vector<std::pair<std::string, formats::ParticleEffect>> particleEffects() {
+std::vector<std::pair<std::string, EffectFile>> particleEffects() {
     return {
         {"Fire", single(fire())},
         {"candle", single(candle())},
@@ -173,7 +169,7 @@ std::vector<std::pair<std::string, formats::ParticleEffect>> particleEffects() {
 
 void makeParticleEffects(MediaTree& tree) {
     for (const auto& [name, effect] : particleEffects())
-        tree.write(Archive::Main, "Particles/" + name + ".bin", formats::encodeParticleEffect(effect));
+        tree.write(Archive::Main, "Particles/" + name + ".bin", encodeEffect(effect));
 }
 
 void makeEffectsAndMusic(MediaTree& tree, const std::string& contentDir) {

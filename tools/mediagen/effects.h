@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "formats/bsa.h"
-#include "formats/particle_effect.h"
 #include "mediagen/media_tree.h"
 #include "mediagen/picture.h"
+#include "model/bsa_file.h"
+#include "scene/effect_file.h"
 
 namespace mediagen {
 
@@ -29,7 +29,7 @@ std::vector<std::pair<std::string, Picture>> spritePictures();
 void makeSprites(MediaTree& tree);
 
 // Every effect by name ("Fire", "candle", ...), one layer each, naming sprites of spritePictures().
-std::vector<std::pair<std::string, formats::ParticleEffect>> particleEffects();
+std::vector<std::pair<std::string, EffectFile>> particleEffects();
 // Writes main/Particles/<name>.bin for every effect.
 void makeParticleEffects(MediaTree& tree);
 
@@ -37,10 +37,10 @@ void makeParticleEffects(MediaTree& tree);
 // units, up to about 35 high, model origin at the centre of the bed, z up. Bones in file order:
 // Bone03 (the root, at the origin), Bone01 (over the left tongues), Bone02 (over the right ones);
 // every vertex names all three, weighted from the root at the base to its side's bone at the top.
-formats::BsaMesh fireplaceFireMesh();
+BsaMesh fireplaceFireMesh();
 // 100 keys per bone, periodic over the 100 frames (frame 99 runs smoothly into frame 0), key 0
 // equal to the bind transform: the children sway and stretch, the root stays at rest.
-formats::BsaAnimation fireplaceFireAnimation();
+BsaAnimation fireplaceFireAnimation();
 // The additive flame texture: rising streaks, seamless in both directions so it can scroll in v.
 Picture flameTexture();
 // Writes main/Models/fireplace_fire.BSA, main/Models/fireplace_fire_anim.BSA and

@@ -3,18 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "formats/geometry.h"
-#include "formats/tga.h"
+#include "core/maths.h"
 #include "mediagen/effects.h"
 #include "mediagen/generator.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 namespace {
 
-using formats::Transform4x3;
-using formats::Vec3;
-
-using formats::kPi;
 constexpr int kSides = 6;           // corners of each ring of a tongue
 constexpr int kRings = 5;           // rings below the tip
 constexpr int kFrames = 100;        // keys per track
@@ -67,15 +63,15 @@ float loopWave(int frame, const float (&amplitudes)[4], const int (&harmonics)[4
 
 }  // namespace
 
-formats::BsaMesh fireplaceFireMesh() {
-    formats::BsaMesh mesh;
+BsaMesh fireplaceFireMesh() {
+    BsaMesh mesh;
     mesh.texture = "add_flame.tga";
     mesh.scrollU = 0;
     mesh.scrollV = 0.5f;
     mesh.bones = {
-        {formats::translationTransform(0, 0, 0), "Bone03", "Scene Root"},
-        {formats::translationTransform(-12, 0, kPivotHeight), "Bone01", "Bone03"},
-        {formats::translationTransform(12, 0, kPivotHeight), "Bone02", "Bone03"},
+        {translationTransform(0, 0, 0), "Bone03", "Scene Root"},
+        {translationTransform(-12, 0, kPivotHeight), "Bone01", "Bone03"},
+        {translationTransform(12, 0, kPivotHeight), "Bone02", "Bone03"},
     };
     for (const Tongue& tongue : kTongues) {
         const int firstVertex = int(mesh.positions.size());
@@ -114,7 +110,7 @@ formats::BsaMesh fireplaceFireMesh() {
             const float length = std::sqrt(dx * dx + dy * dy);
             return length > 1e-4f ? Vec3{dx / length, dy / length, 0} : Vec3{0, 0, 1};
         };
-        auto addFace = [&](formats::Triangle corners, formats::Triangle uvCorners) {
+        auto addFace = [&](IndexTriple corners, IndexTriple uvCorners) {
             mesh.faces.push_back(corners);
             mesh.uvFaces.push_back(uvCorners);
             for (int corner : corners) mesh.normals.push_back(outward(corner));
@@ -136,9 +132,9 @@ formats::BsaMesh fireplaceFireMesh() {
     return mesh;
 }
 
-formats::BsaAnimation fireplaceFireAnimation() {
-    const formats::BsaMesh mesh = fireplaceFireMesh();
-    formats::BsaAnimation animation;
+BsaAnimation fireplaceFireAnimation() {
+    const BsaMesh mesh = fireplaceFireMesh();
+    BsaAnimation animation;
     animation.boneCountField = std::int32_t(mesh.bones.size());
     // Per child bone: sway across (about y), sway to and fro (about x), and a bob that stretches
     // the tongues; different harmonics and phases so the two halves never move in step.
@@ -148,7 +144,7 @@ formats::BsaAnimation fireplaceFireAnimation() {
     const float swayFro[4] = {0.05f, 0.04f, 0.03f, 0.02f};
     const float bob[4] = {1.2f, 0.8f, 0.9f, 0.6f};
     for (std::size_t bone = 0; bone < mesh.bones.size(); ++bone) {
-        formats::BsaTrack track;
+        BsaTrack track;
         track.boneNumber = std::int32_t(bone);
         const Transform4x3& bind = mesh.bones[bone].bindLocal;
         for (int frame = 0; frame < kFrames; ++frame) {
@@ -193,9 +189,8 @@ Picture flameTexture() {
 }
 
 void makeFireplaceFire(MediaTree& tree) {
-    tree.write(Archive::Main, "Models/fireplace_fire.BSA", formats::encodeBsaMesh(fireplaceFireMesh()));
-    tree.write(Archive::Main, "Models/fireplace_fire_anim.BSA",
-               formats::encodeBsaAnimation(fireplaceFireAnimation()));
+    tree.write(Archive::Main, "Models/fireplace_fire.BSA", encodeBsaMesh(fireplaceFireMesh()));
+    tree.write(Archive::Main, "Models/fireplace_fire_anim.BSA", encodeBsaAnimation(fireplaceFireAnimation()));
     writeTexture(tree, "add_flame.tga", flameTexture(), true);
 }
 

@@ -2,16 +2,15 @@
 
 #include <stdexcept>
 
-#include "formats/png.h"
-#include "formats/tga.h"
-#include "mediagen/room.h"
 #include "mediagen/effects.h"
+#include "mediagen/room.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 
 void writeTexture(MediaTree& tree, const std::string& name, const Picture& picture, bool withAlpha) {
-    const formats::Image image = picture.toImage();
-    tree.write(Archive::Main, "Textures/" + name, formats::encodeTga(image, {withAlpha, false}));
+    const pictures::Image image = picture.toImage();
+    tree.write(Archive::Main, "Textures/" + name, pictures::encodeTga(image, {withAlpha, false}));
     tree.notePicture("main/Textures/" + name, image);
 }
 
@@ -35,8 +34,7 @@ void generateMedia(const GeneratorOptions& options) {
     makeEffectsAndMusic(tree, options.contentDir);
     if (!options.contactSheet.empty()) {
         progress("contact sheet " + options.contactSheet);
-        if (!formats::writeFileBytes(options.contactSheet,
-                                     formats::encodePng(makeContactSheet(tree.pictures()))))
+        if (!writeFileBytes(options.contactSheet, pictures::encodePng(makeContactSheet(tree.pictures()))))
             throw std::runtime_error("cannot write " + options.contactSheet);
     }
     tree.finish();

@@ -11,9 +11,9 @@
 #include <functional>
 #include <string>
 
-#include "formats/image.h"
 #include "mediagen/media_tree.h"
 #include "mediagen/picture.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 
@@ -38,7 +38,7 @@ void makeStringTable(MediaTree& tree, const std::string& contentDir);
 void makeInterfacePictures(MediaTree& tree);
 void makeOverlayPictures(MediaTree& tree);
 void makeDefaultTexture(MediaTree& tree);
-formats::Image makeContactSheet(const std::vector<MadePicture>& pictures);
+pictures::Image makeContactSheet(const std::vector<MadePicture>& pictures);
 
 // The string table's texts as the dialog reads them: the first word (a key) is dropped, then each
 // entry is its words, each preceded by one space, up to the next word that begins with "#".

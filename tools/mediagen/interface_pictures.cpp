@@ -4,17 +4,13 @@
 
 #include <cmath>
 
-#include "formats/bmp.h"
-#include "formats/jpeg.h"
-#include "formats/png.h"
-#include "formats/geometry.h"
+#include "core/maths.h"
 #include "mediagen/generator.h"
 #include "mediagen/text.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 namespace {
-
-using formats::kPi;
 
 using Points = std::vector<std::pair<float, float>>;
 
@@ -193,8 +189,8 @@ void drawWinterNight(Picture& picture, std::uint64_t seed, float cottageX, bool 
 }
 
 void writeResourcePicture(MediaTree& tree, const std::string& name, const Picture& picture) {
-    const formats::Image image = picture.toImage();
-    tree.writeResource(name, formats::encodeBmp(image));
+    const pictures::Image image = picture.toImage();
+    tree.writeResource(name, pictures::encodeBmp(image));
     tree.notePicture("resources/" + name, image);
 }
 
@@ -206,12 +202,12 @@ enum class RowOrder { AsDrawn, BottomRowFirst };
 // sheet always shows the picture as it appears on screen.
 void writeJpegPicture(MediaTree& tree, const std::string& path, const Picture& picture, int quality,
                       RowOrder order = RowOrder::AsDrawn) {
-    const formats::Image image = picture.toImage();
-    formats::Image stored = image;
+    const pictures::Image image = picture.toImage();
+    pictures::Image stored = image;
     if (order == RowOrder::BottomRowFirst)
         for (int y = 0; y < image.height; ++y)
             for (int x = 0; x < image.width; ++x) stored.at(x, y) = image.at(x, image.height - 1 - y);
-    tree.write(Archive::Interface, path, formats::encodeJpeg(stored, quality));
+    tree.write(Archive::Interface, path, pictures::encodeJpeg(stored, quality));
     tree.notePicture("interface/" + path, image);
 }
 
@@ -397,7 +393,7 @@ void makeInterfacePictures(MediaTree& tree) {
     const Picture icon = iconPicture();
     writeResourcePicture(tree, "ICON_135.bmp", icon);
     // The same picture for the desktop entry and the icon theme.
-    tree.writeDesktopFile("glimmerdale.png", formats::encodePng(icon.toImage()));
+    tree.writeDesktopFile("glimmerdale.png", pictures::encodePng(icon.toImage()));
 }
 
 }  // namespace mediagen

@@ -8,8 +8,8 @@
 #include <thread>
 #include <tuple>
 
-#include "formats/geometry.h"
-#include "formats/tga.h"
+#include "core/maths.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 
@@ -17,8 +17,6 @@ using modelling::Vec2;
 using modelling::Vec3;
 
 namespace {
-
-using formats::kPi;
 
 bool valid(const modelling::Mesh& mesh, const modelling::Tri& f) {
     const auto count = static_cast<std::int32_t>(mesh.positions.size());

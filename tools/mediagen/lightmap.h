@@ -112,6 +112,6 @@ struct BakeStats {
 // and sets each scene room mesh's light-map name and light uvs. `scene` is buildScene(layout).
 // `threads` 0 takes the machine's cores.
 BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std::vector<PlacedModel>& models,
-                            formats::BssScene& scene, bool fast, int threads = 0);
+                            BssScene& scene, bool fast, int threads = 0);
 
 }  // namespace mediagen

@@ -6,9 +6,9 @@
 #include <map>
 #include <thread>
 
-#include "formats/geometry.h"
-#include "formats/tga.h"
+#include "core/maths.h"
 #include "mediagen/lightmap.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 
@@ -16,8 +16,6 @@ using modelling::Affine;
 using modelling::Vec3;
 
 namespace {
-
-using formats::kPi;
 
 Affine placementTransform(const Placement& placement) {
     return Affine::translation(placement.position) * Affine::rotationZ(placement.turnDegrees * kPi / 180);
@@ -32,16 +30,16 @@ const PlacedModel* findModel(const std::vector<PlacedModel>& models, const std::
 // How each mesh of a model passes light: cut out where its diffuse picture (as written to the tree)
 // is clear, and letting its translucency through, tinted by that picture's mean colour.
 std::vector<SurfaceOptics> meshOptics(const PlacedModel& model, const MediaTree& tree) {
-    const std::vector<formats::BsmMesh>& meshes = model.builder.model().meshes;
+    const std::vector<BsmMesh>& meshes = model.builder.model().meshes;
     std::vector<SurfaceOptics> optics(meshes.size());
     for (std::size_t i = 0; i < meshes.size(); ++i) {
-        const formats::Image* picture = nullptr;
+        const pictures::Image* picture = nullptr;
         for (const MadePicture& made : tree.pictures())
             if (made.name == "main/Textures/" + meshes[i].diffuseTexture) picture = &made.image;
         if (!picture || picture->empty()) continue;
         bool clear = false;
         double r = 0, g = 0, b = 0;
-        for (const formats::Rgba& p : picture->pixels) {
+        for (const pictures::Rgba& p : picture->pixels) {
             clear = clear || p.a < 128;
             r += p.r;
             g += p.g;
@@ -65,11 +63,11 @@ void addPlacedModel(TriangleBvh& bvh, const Placement& placement, const PlacedMo
                     const std::vector<SurfaceOptics>& optics) {
     const Affine place = placementTransform(placement);
     bool drawn = false;
-    for (const formats::BsmMesh& mesh : model.builder.model().meshes)
+    for (const BsmMesh& mesh : model.builder.model().meshes)
         drawn = drawn || (mesh.nodeName != "CollMesh" && !mesh.faces.empty());
-    const std::vector<formats::BsmMesh>& meshes = model.builder.model().meshes;
+    const std::vector<BsmMesh>& meshes = model.builder.model().meshes;
     for (std::size_t m = 0; m < meshes.size(); ++m) {
-        const formats::BsmMesh& mesh = meshes[m];
+        const BsmMesh& mesh = meshes[m];
         if ((mesh.nodeName == "CollMesh") == drawn) continue;
         const bool plain =
             m >= optics.size() || (optics[m].cutout.values.empty() && optics[m].transmission.r <= 0 &&
@@ -78,7 +76,7 @@ void addPlacedModel(TriangleBvh& bvh, const Placement& placement, const PlacedMo
         const auto count = static_cast<std::int32_t>(mesh.positions.size());
         const auto uvCount = static_cast<std::int32_t>(mesh.uvs.size());
         for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
-            const formats::Triangle& t = mesh.faces[f];
+            const IndexTriple& t = mesh.faces[f];
             if (t[0] < 0 || t[1] < 0 || t[2] < 0 || t[0] >= count || t[1] >= count || t[2] >= count) continue;
             auto world = [&](std::int32_t i) {
                 return place.apply({mesh.positions[i].x, mesh.positions[i].y, mesh.positions[i].z});
@@ -100,7 +98,7 @@ void addPlacedModel(TriangleBvh& bvh, const Placement& placement, const PlacedMo
 
 // A helper of a placed model in world space; false when the model has none of that name.
 bool helperPosition(const Placement& placement, const PlacedModel& model, const std::string& name, Vec3& at) {
-    for (const formats::BsmHelper& helper : model.builder.model().helpers)
+    for (const BsmHelper& helper : model.builder.model().helpers)
         if (helper.name == name) {
             at = placementTransform(placement).apply(
                 {helper.position.x, helper.position.y, helper.position.z});
@@ -130,9 +128,9 @@ void meshBox(const modelling::Mesh& mesh, Vec3& lo, Vec3& hi) { modelling::bound
 bool nodeBounds(const PlacedModel& model, const std::string& node, Vec3& lo, Vec3& hi) {
     lo = {1e30f, 1e30f, 1e30f};
     hi = {-1e30f, -1e30f, -1e30f};
-    for (const formats::BsmMesh& mesh : model.builder.model().meshes)
+    for (const BsmMesh& mesh : model.builder.model().meshes)
         if (mesh.nodeName == node)
-            for (const formats::Vec3& p : mesh.positions) {
+            for (const ::Vec3& p : mesh.positions) {
                 lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
                 hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
             }
@@ -142,13 +140,13 @@ bool nodeBounds(const PlacedModel& model, const std::string& node, Vec3& lo, Vec
 }  // namespace
 
 BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std::vector<PlacedModel>& models,
-                            formats::BssScene& scene, bool fast, int threads) {
+                            BssScene& scene, bool fast, int threads) {
     const auto start = std::chrono::steady_clock::now();
     if (threads <= 0) threads = int(std::max(1u, std::min(8u, std::thread::hardware_concurrency())));
 
     // The fire burns inside the firebox: the room mesh round the fire helper.
     Vec3 fire{0, 262, 4};
-    for (const formats::BssHelper& helper : scene.helpers)
+    for (const BssHelper& helper : scene.helpers)
         if (helper.name == "animmodel fireplace_fire" && !helper.positions.empty())
             fire = {helper.positions[0].x, helper.positions[0].y, helper.positions[0].z};
     int firebox = -1;
@@ -211,7 +209,7 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
         if (placement.model == "fir" || placement.model == "lightchain") {
             const bool tree = placement.model == "fir";
             BakeLight& lights = tree ? treeLights : chainLights;
-            for (const formats::BsmHelper& helper : model->builder.model().helpers) {
+            for (const BsmHelper& helper : model->builder.model().helpers) {
                 if (helper.name.rfind("emit", 0) != 0) continue;
                 lights.points.push_back(
                     place.apply({helper.position.x, helper.position.y, helper.position.z}));
@@ -349,7 +347,7 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
         const float texelSize = (fast ? 6.0f : 2.5f) * (outdoors ? 6.0f : 1.0f);
         const int maxSize = fast ? 256 : (area > 250000 && !outdoors ? 1024 : 512);
         const LightMapCharts charts = chartMesh(object.mesh, texelSize, maxSize);
-        formats::BssRoomMesh& mesh = scene.roomMeshes[i];
+        BssRoomMesh& mesh = scene.roomMeshes[i];
         mesh.hasLightMap = true;
         mesh.lightMapName = "lm_" + object.name + ".tga";
         mesh.lightUvs.clear();
@@ -361,9 +359,9 @@ BakeStats bakeRoomLightMaps(MediaTree& tree, const RoomLayout& layout, const std
     }
     toneMap(maps, 2.0f, 0.05f);
     for (std::size_t k = 0; k < maps.size(); ++k) {
-        const formats::Image image = maps[k].toImage();
+        const pictures::Image image = maps[k].toImage();
         const std::string name = scene.roomMeshes[owners[k]].lightMapName;
-        tree.write(Archive::Main, "Textures/" + name, formats::encodeTga(image, {false, false}));
+        tree.write(Archive::Main, "Textures/" + name, pictures::encodeTga(image, {false, false}));
         tree.notePicture("main/Textures/" + name, image);
     }
     stats.maps = int(maps.size());

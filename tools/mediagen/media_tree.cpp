@@ -1,11 +1,20 @@
 #include "mediagen/media_tree.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
 
 namespace mediagen {
+
+bool writeFileBytes(const std::string& path, const Bytes& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    return written && closed;
+}
 
 void MediaTree::begin(const std::string& root) {
     root_ = root;
@@ -25,32 +34,32 @@ void MediaTree::begin(const std::string& root) {
     }
 }
 
-void MediaTree::writeFile(const std::string& path, const formats::Bytes& bytes) {
+void MediaTree::writeFile(const std::string& path, const Bytes& bytes) {
     std::error_code error;
     fs::create_directories(fs::path(path).parent_path(), error);
-    if (error || !formats::writeFileBytes(path, bytes)) throw std::runtime_error("cannot write " + path);
+    if (error || !writeFileBytes(path, bytes)) throw std::runtime_error("cannot write " + path);
     ++fileCount_;
 }
 
-void MediaTree::write(Archive archive, const std::string& path, const formats::Bytes& bytes) {
+void MediaTree::write(Archive archive, const std::string& path, const Bytes& bytes) {
     writeFile((fs::path(root_) / (archive == Archive::Main ? "main" : "interface") / path).string(), bytes);
 }
 
-void MediaTree::writeResource(const std::string& name, const formats::Bytes& bytes) {
+void MediaTree::writeResource(const std::string& name, const Bytes& bytes) {
     writeFile((fs::path(root_) / "resources" / name).string(), bytes);
 }
 
-void MediaTree::writeDesktopFile(const std::string& name, const formats::Bytes& bytes) {
+void MediaTree::writeDesktopFile(const std::string& name, const Bytes& bytes) {
     writeFile((fs::path(root_) / "desktop" / name).string(), bytes);
 }
 
-void MediaTree::notePicture(const std::string& name, const formats::Image& image) {
+void MediaTree::notePicture(const std::string& name, const pictures::Image& image) {
     pictures_.push_back(MadePicture{name, image});
 }
 
 void MediaTree::finish() {
     const std::string text = "glimmerdale media\n";
-    writeFile((fs::path(root_) / "stamp").string(), formats::Bytes(text.begin(), text.end()));
+    writeFile((fs::path(root_) / "stamp").string(), Bytes(text.begin(), text.end()));
 }
 
 }  // namespace mediagen

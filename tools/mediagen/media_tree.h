@@ -7,16 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "formats/byte_writer.h"
-#include "formats/image.h"
+#include "core/byte_writer.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 
 enum class Archive { Main, Interface };
 
+// Writes the bytes to a file, replacing it. False when the file cannot be created or fully written.
+bool writeFileBytes(const std::string& path, const Bytes& bytes);
+
 struct MadePicture {
-    std::string name;      // e.g. "interface/Notification/loading.jpg"
-    formats::Image image;  // the picture as drawn (before any lossy encoding)
+    std::string name;       // e.g. "interface/Notification/loading.jpg"
+    pictures::Image image;  // the picture as drawn (before any lossy encoding)
 };
 
 class MediaTree {
@@ -28,13 +31,13 @@ public:
 
     // Writes one member of an archive; path uses "/" and may name sub-folders, which are created.
     // Throws std::runtime_error when the file cannot be written.
-    void write(Archive archive, const std::string& path, const formats::Bytes& bytes);
+    void write(Archive archive, const std::string& path, const Bytes& bytes);
     // Writes resources/<name>, e.g. "BITMAP_144.bmp".
-    void writeResource(const std::string& name, const formats::Bytes& bytes);
+    void writeResource(const std::string& name, const Bytes& bytes);
     // Writes desktop/<name>, e.g. "glimmerdale.png".
-    void writeDesktopFile(const std::string& name, const formats::Bytes& bytes);
+    void writeDesktopFile(const std::string& name, const Bytes& bytes);
     // Remembers a picture for the contact sheet (copied).
-    void notePicture(const std::string& name, const formats::Image& image);
+    void notePicture(const std::string& name, const pictures::Image& image);
 
     // Writes the stamp; the tree is complete once it exists.
     void finish();
@@ -45,7 +48,7 @@ public:
     int fileCount() const { return fileCount_; }
 
 private:
-    void writeFile(const std::string& path, const formats::Bytes& bytes);
+    void writeFile(const std::string& path, const Bytes& bytes);
 
     std::string root_;
     std::vector<MadePicture> pictures_;

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "formats/geometry.h"
+#include "core/maths.h"
 
 namespace mediagen {
 namespace modelling {
 namespace {
-
-using formats::kPi;
 
 // Twice the signed area of a polygon in the xy plane (positive when counter-clockwise).
 float signedArea2(const std::vector<Vec2>& polygon) {

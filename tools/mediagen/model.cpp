@@ -13,14 +13,15 @@ using modelling::Vec3;
 
 namespace {
 
-formats::Vec3 toFormats(Vec3 v) { return {v.x, v.y, v.z}; }
+// The modelling vector as the model files store it.
+::Vec3 toFileVec3(Vec3 v) { return {v.x, v.y, v.z}; }
 
 }  // namespace
 
-formats::BsmMesh toBsmMesh(Mesh mesh, const std::string& nodeName, const std::string& parent, Vec3 pivot,
-                           const NodeMaterial& material) {
+BsmMesh toBsmMesh(Mesh mesh, const std::string& nodeName, const std::string& parent, Vec3 pivot,
+                  const NodeMaterial& material) {
     if (mesh.normals.size() != mesh.faces.size() * 3) modelling::computeNormals(mesh);
-    formats::BsmMesh out;
+    BsmMesh out;
     out.diffuseTexture = material.diffuse;
     out.scrollU = material.scrollU;
     out.scrollV = material.scrollV;
@@ -30,12 +31,12 @@ formats::BsmMesh toBsmMesh(Mesh mesh, const std::string& nodeName, const std::st
     out.illuminationTexture = material.illumination;
     out.nodeName = nodeName;
     out.parentName = parent;
-    out.pivot = toFormats(pivot);
-    for (const Vec3& p : mesh.positions) out.positions.push_back(toFormats(p));
+    out.pivot = toFileVec3(pivot);
+    for (const Vec3& p : mesh.positions) out.positions.push_back(toFileVec3(p));
     out.faces = mesh.faces;
     for (const Vec2& uv : mesh.uvs) out.uvs.push_back({uv.u, uv.v, 0});
     out.uvFaces = mesh.uvFaces;
-    for (const Vec3& n : mesh.normals) out.normals.push_back(toFormats(n));
+    for (const Vec3& n : mesh.normals) out.normals.push_back(toFileVec3(n));
     return out;
 }
 
@@ -50,8 +51,8 @@ float ModelBuilder::translucency(std::size_t mesh) const {
 }
 
 void ModelBuilder::addHelper(const std::string& name, Vec3 position, const std::string& parent) {
-    formats::BsmHelper helper;
-    helper.position = toFormats(position);
+    BsmHelper helper;
+    helper.position = toFileVec3(position);
     helper.name = name;
     helper.parentName = parent;
     helper.kind = 2;
@@ -73,7 +74,7 @@ void ModelBuilder::addCollisionBox(Vec3 lo, Vec3 hi) {
 
 std::size_t ModelBuilder::drawnTriangles() const {
     std::size_t count = 0;
-    for (const formats::BsmMesh& mesh : model_.meshes)
+    for (const BsmMesh& mesh : model_.meshes)
         if (mesh.nodeName != "CollMesh") count += mesh.faces.size();
     return count;
 }
@@ -81,9 +82,9 @@ std::size_t ModelBuilder::drawnTriangles() const {
 void ModelBuilder::drawnBounds(Vec3& lo, Vec3& hi) const {
     lo = {1e30f, 1e30f, 1e30f};
     hi = {-1e30f, -1e30f, -1e30f};
-    for (const formats::BsmMesh& mesh : model_.meshes) {
+    for (const BsmMesh& mesh : model_.meshes) {
         if (mesh.nodeName == "CollMesh") continue;
-        for (const formats::Vec3& p : mesh.positions) {
+        for (const ::Vec3& p : mesh.positions) {
             lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
             hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
         }
@@ -92,7 +93,7 @@ void ModelBuilder::drawnBounds(Vec3& lo, Vec3& hi) const {
 
 void makeRoomModels(MediaTree& tree, const std::vector<PlacedModel>& models) {
     for (const PlacedModel& model : models)
-        tree.write(Archive::Main, "Models/" + model.name + ".BSM", formats::encodeBsm(model.builder.model()));
+        tree.write(Archive::Main, "Models/" + model.name + ".BSM", encodeBsm(model.builder.model()));
 }
 
 }  // namespace mediagen

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "formats/bsm.h"
 #include "mediagen/media_tree.h"
 #include "mediagen/mesh.h"
+#include "model/bsm_file.h"
 
 namespace mediagen {
 
@@ -39,7 +39,7 @@ public:
     void addCollisionBox();
     void addCollisionBox(modelling::Vec3 min, modelling::Vec3 max);
 
-    const formats::BsmModel& model() const { return model_; }
+    const BsmModel& model() const { return model_; }
     // The translucency of model().meshes[mesh] (0 for a mesh out of range).
     float translucency(std::size_t mesh) const;
     // Triangles of every drawn node (CollMesh left out).
@@ -48,13 +48,13 @@ public:
     void drawnBounds(modelling::Vec3& min, modelling::Vec3& max) const;
 
 private:
-    formats::BsmModel model_;
+    BsmModel model_;
     std::vector<float> translucency_;  // one per mesh
 };
 
 // Converts a toolkit mesh (normals computed if missing) into a BSM mesh record.
-formats::BsmMesh toBsmMesh(modelling::Mesh mesh, const std::string& nodeName, const std::string& parent,
-                           modelling::Vec3 pivot, const NodeMaterial& material);
+BsmMesh toBsmMesh(modelling::Mesh mesh, const std::string& nodeName, const std::string& parent,
+                  modelling::Vec3 pivot, const NodeMaterial& material);
 
 struct PlacedModel {
     std::string name;  // Models/<name>.BSM, helper "instance <name>"

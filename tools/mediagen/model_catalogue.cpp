@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "formats/geometry.h"
+#include "core/maths.h"
 #include "mediagen/model.h"
 #include "mediagen/picture.h"
 
@@ -14,8 +14,6 @@ using modelling::Vec2;
 using modelling::Vec3;
 
 namespace {
-
-using formats::kPi;
 
 NodeMaterial plain(const std::string& diffuse) {
     NodeMaterial m;

@@ -19,7 +19,7 @@ constexpr float kRenderPeak = 0.70f;  // about −3.1 dBFS
 constexpr float kVorbisQuality = 0.3f;
 constexpr int kStreamSerial = 0x476c6d72;  // fixed, so that equal samples give equal bytes
 
-void appendPage(formats::Bytes& out, const ogg_page& page) {
+void appendPage(Bytes& out, const ogg_page& page) {
     out.insert(out.end(), page.header, page.header + page.header_len);
     out.insert(out.end(), page.body, page.body + page.body_len);
 }
@@ -50,7 +50,7 @@ struct VorbisEncoder {
 
 }  // namespace
 
-formats::Bytes encodeVorbis(const std::vector<float>& stereo, float quality) {
+Bytes encodeVorbis(const std::vector<float>& stereo, float quality) {
     VorbisEncoder encoder;
     if (vorbis_encode_init_vbr(&encoder.info, 2, kMusicSampleRate, quality) != 0)
         throw std::runtime_error("the Vorbis encoder refuses quality " + std::to_string(quality));
@@ -60,7 +60,7 @@ formats::Bytes encodeVorbis(const std::vector<float>& stereo, float quality) {
     ogg_stream_init(&encoder.stream, kStreamSerial);
     encoder.dspReady = true;
 
-    formats::Bytes out;
+    Bytes out;
     ogg_packet header, commentHeader, codebooks;
     vorbis_analysis_headerout(&encoder.dsp, &encoder.comment, &header, &commentHeader, &codebooks);
     ogg_stream_packetin(&encoder.stream, &header);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/byte_writer.h"
+#include "core/byte_writer.h"
 #include "mediagen/media_tree.h"
 
 namespace mediagen {
@@ -47,7 +47,7 @@ std::vector<float> renderScore(const Score& score, float peak, int threads);
 // Encodes interleaved stereo floats at 44.1 kHz as Ogg Vorbis at the given quality (−0.1 … 1) with a
 // fixed stream serial number, so equal samples give equal bytes. Throws std::runtime_error when the
 // encoder refuses the settings.
-formats::Bytes encodeVorbis(const std::vector<float>& stereo, float quality);
+Bytes encodeVorbis(const std::vector<float>& stereo, float quality);
 
 // Reads <contentDir>/music/score.txt, renders and encodes it into main/Music/music.ogg. A content
 // folder without a score gives no music (the screensaver then runs silent) and false; an unreadable

@@ -7,15 +7,13 @@
 
 #include <cmath>
 
-#include "formats/tga.h"
-#include "formats/geometry.h"
+#include "core/maths.h"
 #include "mediagen/generator.h"
 #include "mediagen/text.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 namespace {
-
-using formats::kPi;
 
 constexpr float kLabelNarrowing = 0.75f;
 
@@ -209,13 +207,13 @@ void makeOverlayPictures(MediaTree& tree) {
 
 void makeDefaultTexture(MediaTree& tree) {
     // Magenta and near-black squares: nothing in the room looks like this, so a missing texture shows.
-    formats::Image image(128, 128);
+    pictures::Image image(128, 128);
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 128; ++x) {
             const bool odd = ((x / 16) + (y / 16)) % 2 != 0;
-            image.at(x, y) = odd ? formats::Rgba{255, 0, 200, 255} : formats::Rgba{24, 24, 28, 255};
+            image.at(x, y) = odd ? pictures::Rgba{255, 0, 200, 255} : pictures::Rgba{24, 24, 28, 255};
         }
-    tree.write(Archive::Main, "Textures/tex_default.tga", formats::encodeTga(image, {false, false}));
+    tree.write(Archive::Main, "Textures/tex_default.tga", pictures::encodeTga(image, {false, false}));
     tree.notePicture("main/Textures/tex_default.tga", image);
 }
 

@@ -59,21 +59,21 @@ Color Picture::sample(float x, float y) const {
     return mix(mix(at(x0, y0), at(x1, y0), tx), mix(at(x0, y1), at(x1, y1), tx), ty);
 }
 
-formats::Image Picture::toImage() const {
-    formats::Image image(width_, height_);
+pictures::Image Picture::toImage() const {
+    pictures::Image image(width_, height_);
     auto toByte = [](float v) { return static_cast<std::uint8_t>(std::lround(clamp01(v) * 255.0f)); };
     for (std::size_t i = 0; i < pixels_.size(); ++i) {
         const Color& c = pixels_[i];
-        image.pixels[i] = formats::Rgba{toByte(c.r), toByte(c.g), toByte(c.b), toByte(c.a)};
+        image.pixels[i] = pictures::Rgba{toByte(c.r), toByte(c.g), toByte(c.b), toByte(c.a)};
     }
     return image;
 }
 
-Picture Picture::fromImage(const formats::Image& image) {
+Picture Picture::fromImage(const pictures::Image& image) {
     Picture picture(image.width, image.height);
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x) {
-            const formats::Rgba p = image.at(x, y);
+            const pictures::Rgba p = image.at(x, y);
             picture.at(x, y) = Color{p.r / 255.0f, p.g / 255.0f, p.b / 255.0f, p.a / 255.0f};
         }
     return picture;

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "formats/image.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 
@@ -43,9 +43,9 @@ public:
     Color sample(float x, float y) const;
 
     // Rounds to 8 bits per channel (values clamped to 0..1).
-    formats::Image toImage() const;
+    pictures::Image toImage() const;
     // The 8-bit picture as colours 0..1.
-    static Picture fromImage(const formats::Image& image);
+    static Picture fromImage(const pictures::Image& image);
 
 private:
     int width_ = 0;

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "formats/geometry.h"
-#include "formats/tga.h"
+#include "core/maths.h"
 #include "mediagen/generator.h"
 #include "mediagen/lightmap.h"
 #include "mediagen/room_textures.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 
@@ -18,8 +18,6 @@ using modelling::Vec2;
 using modelling::Vec3;
 
 namespace {
-
-using formats::kPi;
 
 // The room's inside: x across, y from the door wall (south) to the fireplace wall (north).
 constexpr float kX0 = -350, kX1 = 350, kY0 = -300, kY1 = 300, kHeight = 280;
@@ -143,10 +141,10 @@ RoomObject object(const std::string& name, const std::string& texture, Mesh mesh
     return o;
 }
 
-formats::Vec3 fv(Vec3 v) { return {v.x, v.y, v.z}; }
+::Vec3 fv(Vec3 v) { return {v.x, v.y, v.z}; }
 
 // The quaternion that turns local (0, 0, −1) to `forward` and (0, 1, 0) to the up nearest +z.
-formats::Quat lookRotation(Vec3 forward) {
+::Quat lookRotation(Vec3 forward) {
     const Vec3 f = modelling::normalized(forward);
     const Vec3 r = modelling::normalized(modelling::cross(f, {0, 0, 1}));
     const Vec3 u = modelling::cross(r, f);
@@ -154,7 +152,7 @@ formats::Quat lookRotation(Vec3 forward) {
     const float m00 = r.x, m01 = u.x, m02 = -f.x;
     const float m10 = r.y, m11 = u.y, m12 = -f.y;
     const float m20 = r.z, m21 = u.z, m22 = -f.z;
-    formats::Quat q;
+    ::Quat q;
     const float trace = m00 + m11 + m22;
     if (trace > 0) {
         const float s = std::sqrt(trace + 1) * 2;
@@ -174,7 +172,7 @@ formats::Quat lookRotation(Vec3 forward) {
 
 }  // namespace
 
-formats::Quat placementRotation(float turnDegrees) {
+::Quat placementRotation(float turnDegrees) {
     const float half = -turnDegrees * kPi / 360;
     return {0, 0, std::sin(half), std::cos(half)};
 }
@@ -184,9 +182,9 @@ void placedBox(const Placement& placement, const PlacedModel& model, Vec3& lo, V
     hi = {-1e30f, -1e30f, -1e30f};
     const Affine place =
         Affine::translation(placement.position) * Affine::rotationZ(placement.turnDegrees * kPi / 180);
-    for (const formats::BsmMesh& mesh : model.builder.model().meshes) {
+    for (const BsmMesh& mesh : model.builder.model().meshes) {
         if (mesh.nodeName != "CollMesh") continue;
-        for (const formats::Vec3& p : mesh.positions) {
+        for (const ::Vec3& p : mesh.positions) {
             const Vec3 w = place.apply({p.x, p.y, p.z});
             lo = {std::min(lo.x, w.x), std::min(lo.y, w.y), std::min(lo.z, w.z)};
             hi = {std::max(hi.x, w.x), std::max(hi.y, w.y), std::max(hi.z, w.z)};
@@ -586,18 +584,18 @@ RoomLayout buildRoomLayout() {
     return layout;
 }
 
-std::vector<formats::BssCamera> cameraPaths() {
+std::vector<BssCamera> cameraPaths() {
     constexpr int keys = 300;
     constexpr float wide = 1.309f, normal = 1.134f;
-    std::vector<formats::BssCamera> cameras;
+    std::vector<BssCamera> cameras;
     auto smooth = [](float t) { return t * t * (3 - 2 * t); };
     auto path = [&](auto position, auto target, float fov) {
-        formats::BssCamera camera;
-        formats::Quat previous;
+        BssCamera camera;
+        ::Quat previous;
         for (int k = 0; k < keys; ++k) {
             const float t = smooth(float(k) / float(keys - 1));
             const Vec3 eye = position(t);
-            formats::Quat q = lookRotation(target(t) - eye);
+            ::Quat q = lookRotation(target(t) - eye);
             // The scene file holds the conjugate of the camera's orientation.
             q = {-q.x, -q.y, -q.z, q.w};
             // Neighbouring keys on the same side of the quaternion sphere, so slerp takes the short way.
@@ -675,13 +673,13 @@ std::vector<formats::BssCamera> cameraPaths() {
     return cameras;
 }
 
-formats::BssScene buildScene(const RoomLayout& layout) {
-    formats::BssScene scene;
+BssScene buildScene(const RoomLayout& layout) {
+    BssScene scene;
     for (const RoomObject& object : layout.objects) {
-        formats::BssRoomMesh mesh;
+        BssRoomMesh mesh;
         mesh.name = object.name;
         mesh.parentName = object.name == "room" ? "Scene Root" : "room";
-        formats::BssMaterial material;
+        BssMaterial material;
         material.diffuseTexture = object.texture;
         material.twoSided = object.twoSided;
         material.firstCorner = 0;
@@ -696,7 +694,7 @@ formats::BssScene buildScene(const RoomLayout& layout) {
     }
     scene.cameras = cameraPaths();
     for (const Placement& placement : layout.placements) {
-        formats::BssHelper helper;
+        BssHelper helper;
         helper.name = "instance " + placement.model;
         helper.kind = 3;
         helper.positions = {fv(placement.position)};
@@ -704,11 +702,11 @@ formats::BssScene buildScene(const RoomLayout& layout) {
         scene.helpers.push_back(helper);
     }
     auto emitter = [&](const std::string& name, Vec3 position, int kind) {
-        formats::BssHelper helper;
+        BssHelper helper;
         helper.name = name;
         helper.kind = kind;
         helper.positions = {fv(position)};
-        helper.rotations = {formats::Quat{}};
+        helper.rotations = {::Quat{}};
         scene.helpers.push_back(helper);
     };
     emitter("animmodel fireplace_fire", {0, 268, 4}, 4);
@@ -716,7 +714,7 @@ formats::BssScene buildScene(const RoomLayout& layout) {
     emitter("emit snowfall", {kX1 + 120, -150, 260}, 2);
     emitter("emit snowfall", {-150, kY0 - 120, 260}, 2);
     emitter("emit snowfall", {kX1 + 300, -60, 300}, 2);
-    formats::BssLight light;
+    BssLight light;
     // The engine's attenuation is fixed; a bright white reaches the models round the room's edge.
     light.position = {0, 0, 220};
     light.colour = {35, 35, 35};
@@ -733,10 +731,10 @@ void makeRoom(MediaTree& tree, const RoomOptions& options) {
     makeRoomModels(tree, models);
 
     RoomLayout layout = buildRoomLayout();
-    formats::BssScene scene = buildScene(layout);
+    BssScene scene = buildScene(layout);
 
     bakeRoomLightMaps(tree, layout, models, scene, options.fast);
-    tree.write(Archive::Main, "Models/test.BSS", formats::encodeBss(scene));
+    tree.write(Archive::Main, "Models/test.BSS", encodeBss(scene));
 }
 
 }  // namespace mediagen

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "formats/bss.h"
 #include "mediagen/media_tree.h"
 #include "mediagen/mesh.h"
 #include "mediagen/model.h"
+#include "scene/bss_file.h"
 
 namespace mediagen {
 
@@ -44,17 +44,17 @@ RoomLayout buildRoomLayout();
 
 // The quaternion the scene stores for a placement turned `turnDegrees` anticlockwise (the engine
 // applies the conjugate of the stored rotation to a placed model).
-formats::Quat placementRotation(float turnDegrees);
+::Quat placementRotation(float turnDegrees);
 
 // The world box of a placed model's collision mesh.
 void placedBox(const Placement& placement, const PlacedModel& model, modelling::Vec3& min,
                modelling::Vec3& max);
 
 // The five camera paths, 300 keys each, rotations as the scene file stores them.
-std::vector<formats::BssCamera> cameraPaths();
+std::vector<BssCamera> cameraPaths();
 
 // The scene file's contents; light-mapped objects name "lm_<object>.tga" and carry light uvs.
-formats::BssScene buildScene(const RoomLayout& layout);
+BssScene buildScene(const RoomLayout& layout);
 
 struct RoomOptions {
     bool fast = false;  // coarser light maps and models, for development

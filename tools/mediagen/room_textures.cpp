@@ -3,14 +3,12 @@
 #include <cmath>
 #include <string>
 
-#include "formats/geometry.h"
+#include "core/maths.h"
 #include "mediagen/generator.h"
 #include "mediagen/text.h"
 
 namespace mediagen {
 namespace {
-
-using formats::kPi;
 
 template <typename Shade>
 Picture shaded(int width, int height, Shade shade) {

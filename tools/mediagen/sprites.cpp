@@ -8,14 +8,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "formats/geometry.h"
-#include "formats/tga.h"
+#include "core/maths.h"
 #include "mediagen/effects.h"
+#include "pictures/pictures.h"
 
 namespace mediagen {
 namespace {
-
-using formats::kPi;
 
 // Writes the pixel with colour scaled by `light` (0..1) and the given alpha; both are clamped.
 void setGlowPixel(Picture& picture, int x, int y, Color color, float light, float alpha) {
@@ -192,8 +190,8 @@ std::vector<std::pair<std::string, Picture>> spritePictures() {
 
 void makeSprites(MediaTree& tree) {
     for (const auto& [name, picture] : spritePictures()) {
-        const formats::Image image = picture.toImage();
-        tree.write(Archive::Main, "Sprites/" + name, formats::encodeTga(image, {true, false}));
+        const pictures::Image image = picture.toImage();
+        tree.write(Archive::Main, "Sprites/" + name, pictures::encodeTga(image, {true, false}));
         tree.notePicture("main/Sprites/" + name, image);
     }
 }

@@ -65,7 +65,7 @@ void makeStringTable(MediaTree& tree, const std::string& contentDir) {
     if (texts.size() != kEntryCount)
         throw std::runtime_error(path + ": " + std::to_string(texts.size()) + " entries, expected " +
                                  std::to_string(kEntryCount));
-    tree.write(Archive::Interface, "Text/text.txt", formats::Bytes(text.begin(), text.end()));
+    tree.write(Archive::Interface, "Text/text.txt", Bytes(text.begin(), text.end()));
 }
 
 }  // namespace mediagen

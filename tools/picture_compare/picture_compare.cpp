@@ -6,7 +6,7 @@
 #include <iomanip>
 #include <ostream>
 
-#include "contact_sheet/png_reader.h"
+#include "pictures/pictures.h"
 
 namespace picturecompare {
 
@@ -37,7 +37,7 @@ bool insideAny(const std::vector<IgnoredRect>& rects, int x, int y) {
     });
 }
 
-int channelDistance(formats::Rgba p, formats::Rgba q) {
+int channelDistance(pictures::Rgba p, pictures::Rgba q) {
     return std::max(
         {std::abs(int(p.r) - int(q.r)), std::abs(int(p.g) - int(q.g)), std::abs(int(p.b) - int(q.b))});
 }
@@ -59,7 +59,7 @@ bool parseIgnoredRect(const std::string& text, IgnoredRect& rect) {
     return true;
 }
 
-PictureDifference comparePictures(const formats::Image& a, const formats::Image& b,
+PictureDifference comparePictures(const pictures::Image& a, const pictures::Image& b,
                                   const CompareLimits& limits, const std::vector<IgnoredRect>& ignored) {
     PictureDifference difference;
     for (int y = 0; y < a.height; ++y) {
@@ -129,10 +129,10 @@ int runPictureCompare(const std::vector<std::string>& arguments, std::ostream& o
         errors << usage << "\n";
         return 2;
     }
-    formats::Image pictures[2];
+    pictures::Image pictures[2];
     for (int i = 0; i < 2; ++i) {
         std::string error;
-        if (!contactsheet::readPngFile(files[std::size_t(i)], pictures[i], error)) {
+        if (!pictures::readPngFile(files[std::size_t(i)], pictures[i], error)) {
             errors << files[std::size_t(i)] << ": " << error << "\n";
             return 2;
         }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/image.h"
+#include "pictures/pictures.h"
 
 namespace picturecompare {
 
@@ -45,7 +45,7 @@ struct PictureDifference {
 };
 
 // Both pictures must have the same size (the caller checks).
-PictureDifference comparePictures(const formats::Image& a, const formats::Image& b,
+PictureDifference comparePictures(const pictures::Image& a, const pictures::Image& b,
                                   const CompareLimits& limits, const std::vector<IgnoredRect>& ignored);
 
 // Arguments: A.png B.png [--ignore X,Y,W,H]... [--close N] [--largest N] [--share PERCENT].

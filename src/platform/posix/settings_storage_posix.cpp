@@ -1,4 +1,5 @@
 // The settings file on disk: whole-file reads and atomic replacement (temporary file, fsync, rename).
+// The text inside is the format's business.
 
 #include <errno.h>
 #include <fcntl.h>
@@ -72,7 +73,8 @@ bool writeAll(int fd, const std::string& text) {
 
 }  // namespace
 
-SettingsStorage::SettingsStorage(std::string folder) : folder_(std::move(folder)) {
+SettingsStorage::SettingsStorage(std::string folder, const SettingsFileFormat& format)
+    : folder_(std::move(folder)), format_(&format) {
     if (!folder_.empty()) path_ = folder_ + "/" + kSettingsFileName;
 }
 
@@ -85,14 +87,14 @@ bool SettingsStorage::keyExists() const {
 bool SettingsStorage::readDword(const std::string& name, std::uint32_t& value) const {
     std::vector<std::uint8_t> bytes;
     if (readWholeFile(path_, bytes) != ReadResult::Ok) return false;
-    return findDwordInSettingsText(bytes.data(), bytes.size(), name, value);
+    return format_->findDword(bytes.data(), bytes.size(), name, value);
 }
 
 bool SettingsStorage::writeDwords(const std::vector<DwordValue>& values) {
     if (path_.empty() || !posix::makeFolders(folder_)) return false;
     std::vector<std::uint8_t> old;
     if (readWholeFile(path_, old) == ReadResult::Failed) return false;  // never overwrite what we cannot see
-    const std::string text = updateSettingsText(old.data(), old.size(), values);
+    const std::string text = format_->update(old.data(), old.size(), values);
 
     std::string temporary = path_ + ".XXXXXX";
     FileDescriptor file(::mkstemp(&temporary[0]));

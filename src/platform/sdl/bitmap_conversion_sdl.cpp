@@ -1,5 +1,4 @@
 #include "platform/bitmap_conversion.h"
-#include "platform/bmp_layout.h"
 
 #include <SDL.h>
 
@@ -22,13 +21,10 @@ BmpStatus statusFromSdlError(BmpStatus otherwise) {
 
 }  // namespace
 
-BmpStatus decodeBmpToRgb(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels,
+// SDL allocates the whole surface from the header's size before it reads a single pixel: the layout
+// the caller checked is what makes handing it the file safe.
+BmpStatus decodeBmpToRgb(const std::uint8_t* data, std::size_t size, const BmpLayout& /*layout*/,
                          BmpPicture& out) {
-    // SDL allocates the whole surface from the header's size before it reads a single pixel.
-    BmpLayout layout;
-    const BmpStatus headers = readBmpLayout(data, size, maxPixels, layout);
-    if (headers != BmpStatus::Ok) return headers;
-
     SDL_ClearError();
     SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(size));
     if (stream == nullptr) return statusFromSdlError(BmpStatus::UnknownFormat);

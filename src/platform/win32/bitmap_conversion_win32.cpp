@@ -1,6 +1,6 @@
 // BMP files decoded by GDI: the file's pixels are drawn into a 24-bit DIB section, which converts
-// every depth, palette, bit-field layout and run-length compression GDI knows. The headers are
-// checked against the data first, so GDI never reads past the end of the file.
+// every depth, palette, bit-field layout and run-length compression GDI knows. The caller checked the
+// headers against the data (the layout it hands over), so GDI never reads past the end of the file.
 
 #include <windows.h>
 
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/bitmap_conversion.h"
-#include "platform/bmp_layout.h"
 
 namespace platform {
 namespace {
@@ -21,17 +20,14 @@ struct SourceDib {
     int height = 0;  // positive
 };
 
-BmpStatus describe(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels, SourceDib& dib) {
-    BmpLayout layout;
-    const BmpStatus status = readBmpLayout(data, size, maxPixels, layout);
-    if (status != BmpStatus::Ok) return status;
-    const std::uint8_t* header = data + BmpLayout::kFileHeaderSize;
+void describe(const std::uint8_t* data, const BmpLayout& layout, SourceDib& dib) {
+    const std::uint8_t* header = data + layout.headerOffset;
     const std::uint32_t headerSize = layout.headerSize;
     const std::uint64_t tableBytes = layout.tableBytes;
     const unsigned bitCount = layout.bitCount;
 
     dib.info.assign(header, header + headerSize + tableBytes);
-    if (headerSize != BmpLayout::kCoreHeaderSize) {
+    if (!layout.coreHeader) {
         // GDI reads exactly this many run-length bytes; the whole rest of the file is what there is.
         const std::uint32_t imageSize = static_cast<std::uint32_t>(layout.pixelBytes);
         std::memcpy(&dib.info[20], &imageSize, 4);
@@ -47,16 +43,14 @@ BmpStatus describe(const std::uint8_t* data, std::size_t size, std::uint64_t max
     dib.bits = data + layout.pixelOffset;
     dib.width = layout.width;
     dib.height = layout.height;
-    return BmpStatus::Ok;
 }
 
 }  // namespace
 
-BmpStatus decodeBmpToRgb(const std::uint8_t* data, std::size_t size, std::uint64_t maxPixels,
+BmpStatus decodeBmpToRgb(const std::uint8_t* data, std::size_t /*size*/, const BmpLayout& layout,
                          BmpPicture& out) {
     SourceDib source;
-    const BmpStatus status = describe(data, size, maxPixels, source);
-    if (status != BmpStatus::Ok) return status;
+    describe(data, layout, source);
 
     BITMAPINFO target{};
     target.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);

@@ -37,7 +37,8 @@ private:
 
 }  // namespace
 
-SettingsStorage::SettingsStorage(std::string folder) : folder_(std::move(folder)) {
+SettingsStorage::SettingsStorage(std::string folder, const SettingsFileFormat& format)
+    : folder_(std::move(folder)), format_(&format) {
     if (!folder_.empty()) path_ = kRootName + folder_;
 }
 

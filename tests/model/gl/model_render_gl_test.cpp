@@ -10,7 +10,7 @@
 #include "../bsa_fixtures.h"
 #include "../fake_media.h"
 #include "../test_log.h"
-#include "formats/bsm.h"
+#include "model/bsm_file.h"
 #include "model/animated_model.h"
 #include "model/model_instance.h"
 #include "model/model_manager.h"
@@ -35,9 +35,9 @@ GLuint solidTexture(std::uint8_t grey) {
 }
 
 // A square from (x0, y0) to (x1, y1) at height z, two triangles, as a mesh of node `name`.
-formats::BsmMesh square(const std::string& name, const std::string& parent, float x0, float y0, float x1,
-                        float y1, float z = 0) {
-    formats::BsmMesh mesh;
+BsmMesh square(const std::string& name, const std::string& parent, float x0, float y0, float x1, float y1,
+               float z = 0) {
+    BsmMesh mesh;
     mesh.diffuseTexture = "base.tga";
     mesh.nodeName = name;
     mesh.parentName = parent;
@@ -96,8 +96,8 @@ struct RenderTest : ::testing::Test {
         gl.destroy();
     }
 
-    ModelInstance make(const std::string& name, const formats::BsmModel& model) {
-        media.files["Models/" + name + ".BSM"] = formats::encodeBsm(model);
+    ModelInstance make(const std::string& name, const BsmModel& model) {
+        media.files["Models/" + name + ".BSM"] = encodeBsm(model);
         ModelInstance instance;
         manager->createInstance(instance, name);
         return instance;
@@ -110,7 +110,7 @@ struct RenderTest : ::testing::Test {
 };
 
 TEST_F(RenderTest, PoolUploadAndBindInBufferAndClientModes) {
-    formats::BsmModel m;
+    BsmModel m;
     m.meshes = {square("Hull", "Scene Root", -0.5f, -0.5f, 0.5f, 0.5f)};
     make("sq", m);
     ASSERT_EQ(pool.size(), 6u);
@@ -160,7 +160,7 @@ TEST_F(RenderTest, PoolUploadAndBindInBufferAndClientModes) {
 }
 
 TEST_F(RenderTest, ModelCoversItsPixelsAtItsPositionInBothModes) {
-    formats::BsmModel m;
+    BsmModel m;
     m.meshes = {square("Hull", "Scene Root", -0.5f, -0.5f, 0.5f, 0.5f)};
     ModelInstance inst = make("sq", m);
     for (bool buffered : {false, true}) {
@@ -191,7 +191,7 @@ TEST_F(RenderTest, ModelCoversItsPixelsAtItsPositionInBothModes) {
 }
 
 TEST_F(RenderTest, TwoInstancesShareThePoolRangeAndAFreshInstanceDrawsUnrotated) {
-    formats::BsmModel m;
+    BsmModel m;
     m.meshes = {square("Hull", "Scene Root", -0.2f, -0.2f, 0.2f, 0.2f),
                 square("flag", "Hull", 0.3f, 0.3f, 0.5f, 0.5f)};
     m.meshes[1].pivot = {0.4f, 0.4f, 0};
@@ -218,7 +218,7 @@ TEST_F(RenderTest, TwoInstancesShareThePoolRangeAndAFreshInstanceDrawsUnrotated)
 }
 
 TEST_F(RenderTest, ModelViewMatrixIsRestoredThroughATurnedHierarchy) {
-    formats::BsmModel m;
+    BsmModel m;
     m.meshes = {square("Hull", "Scene Root", -0.2f, -0.2f, 0.2f, 0.2f),
                 square("arm", "Hull", 0.1f, 0, 0.3f, 0.1f), square("hand", "arm", 0.3f, 0, 0.4f, 0.1f)};
     m.meshes[1].pivot = {0.1f, 0, 0};
@@ -252,7 +252,7 @@ TEST_F(RenderTest, ModelViewMatrixIsRestoredThroughATurnedHierarchy) {
 }
 
 TEST_F(RenderTest, ReflectionAndIlluminationLayersAddOnTheBaseAndRestoreState) {
-    formats::BsmModel m;
+    BsmModel m;
     auto mesh = square("Hull", "Scene Root", -0.5f, -0.5f, 0.5f, 0.5f);
     mesh.hasReflection = true;
     mesh.reflectionTexture = "shine.tga";
@@ -285,7 +285,7 @@ TEST_F(RenderTest, ReflectionAndIlluminationLayersAddOnTheBaseAndRestoreState) {
     // Illumination: the same additive layer without coordinate generation.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_LIGHTING);
-    formats::BsmModel candle;
+    BsmModel candle;
     auto wax = square("Hull", "Scene Root", -0.5f, -0.5f, 0.5f, 0.5f);
     wax.hasIllumination = true;
     wax.illuminationTexture = "shine.tga";
@@ -303,7 +303,7 @@ TEST_F(RenderTest, ReflectionAndIlluminationLayersAddOnTheBaseAndRestoreState) {
 }
 
 TEST_F(RenderTest, ScrolledMeshLeavesTheTextureMatrixIdentity) {
-    formats::BsmModel m;
+    BsmModel m;
     auto wood = square("Hull", "Scene Root", -0.5f, -0.5f, 0.5f, 0.5f);
     wood.scrollV = 0.5f;
     m.meshes = {wood};
@@ -323,7 +323,7 @@ TEST_F(RenderTest, ScrolledMeshLeavesTheTextureMatrixIdentity) {
 }
 
 TEST_F(RenderTest, InstanceWithoutHullDrawsNothingAndTouchesNothing) {
-    formats::BsmModel m;
+    BsmModel m;
     m.meshes = {square("Body", "Scene Root", -0.5f, -0.5f, 0.5f, 0.5f)};
     ModelInstance inst = make("headless", m);
     pool.bindPool();
@@ -334,8 +334,8 @@ TEST_F(RenderTest, InstanceWithoutHullDrawsNothingAndTouchesNothing) {
 }
 
 TEST_F(RenderTest, AnimatedModelDrawsAdditivelyAndRestoresState) {
-    media.files["Models/fire.BSA"] = formats::encodeBsaMesh(fixtures::flameMesh());
-    media.files["Models/fire_anim.BSA"] = formats::encodeBsaAnimation(fixtures::flameAnimation());
+    media.files["Models/fire.BSA"] = encodeBsaMesh(fixtures::flameMesh());
+    media.files["Models/fire_anim.BSA"] = encodeBsaAnimation(fixtures::flameAnimation());
     media.textureNames["Textures/add_flame.tga"] = media.textureNames["Textures/shine.tga"];
     AnimatedModel fire;
     loadAnimatedModel(fire, "fire", media.sources());

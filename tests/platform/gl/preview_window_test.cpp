@@ -4,8 +4,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
-#include <vector>
 
 #include "support/process.h"
 
@@ -14,22 +12,13 @@ namespace {
 using platform::PreviewEvent;
 using platform::PreviewWindow;
 
-// A 2 x 3 24-bit BMP with the pixel rows padded to four bytes.
-std::vector<std::uint8_t> tinyBmp() {
-    const int width = 2, height = 3, rowBytes = 8;
-    std::vector<std::uint8_t> file(54 + rowBytes * height, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&file[at], &v, 4); };
-    auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(&file[at], &v, 2); };
-    file[0] = 'B', file[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, width);
-    put32(22, height);
-    put16(26, 1);
-    put16(28, 24);
-    for (std::size_t i = 54; i < file.size(); ++i) file[i] = static_cast<std::uint8_t>(i * 7);
-    return file;
+// A 2 x 3 picture with a different colour in every byte.
+platform::BmpPicture tinyPicture() {
+    platform::BmpPicture picture;
+    picture.width = 2;
+    picture.height = 3;
+    for (int i = 0; i < 2 * 3 * 3; ++i) picture.rgb.push_back(static_cast<std::uint8_t>(i * 7));
+    return picture;
 }
 
 // Polls until `wanted` comes up or two seconds pass.
@@ -44,7 +33,7 @@ protected:
     static void SetUpTestSuite() {
         if (std::getenv("DISPLAY")) {
             keeper_ = new PreviewWindow;
-            keeper_->create(0, nullptr, 0);
+            keeper_->create(0, {});
         }
     }
     static void TearDownTestSuite() {
@@ -58,10 +47,9 @@ protected:
 };
 PreviewWindow* PreviewWindowTest::keeper_ = nullptr;
 
-TEST_F(PreviewWindowTest, OwnWindowDecodesThePictureAndShows) {
-    const std::vector<std::uint8_t> bmp = tinyBmp();
+TEST_F(PreviewWindowTest, OwnWindowTakesThePictureAndShows) {
     PreviewWindow window;
-    ASSERT_TRUE(window.create(0, bmp.data(), static_cast<std::uint32_t>(bmp.size())));
+    ASSERT_TRUE(window.create(0, tinyPicture()));
     EXPECT_EQ(window.pictureWidth(), 2);
     EXPECT_EQ(window.pictureHeight(), 3);
     EXPECT_NE(window.windowId(), 0u);
@@ -73,25 +61,30 @@ TEST_F(PreviewWindowTest, OwnWindowDecodesThePictureAndShows) {
 }
 
 TEST_F(PreviewWindowTest, BadOrMissingPictureGivesThePlainPicture) {
-    std::vector<std::uint8_t> bmp = tinyBmp();
-    bmp.resize(30);  // header cut short
-    PreviewWindow window;
-    ASSERT_TRUE(window.create(0, bmp.data(), static_cast<std::uint32_t>(bmp.size())));
-    EXPECT_EQ(window.pictureWidth(), 0);
-    window.show();
+    platform::BmpPicture bad = tinyPicture();
+    bad.rgb.resize(5);  // fewer bytes than the size needs
+    platform::BmpPicture huge;
+    huge.width = 4097;
+    huge.height = 1;
+    huge.rgb.assign(4097 * 3, 0x55);
+    for (const platform::BmpPicture& picture : {bad, huge}) {
+        PreviewWindow window;
+        ASSERT_TRUE(window.create(0, picture));
+        EXPECT_EQ(window.pictureWidth(), 0);
+        window.show();
+    }
     PreviewWindow noPicture;
-    ASSERT_TRUE(noPicture.create(0, nullptr, 0));
+    ASSERT_TRUE(noPicture.create(0, {}));
     noPicture.show();
     EXPECT_TRUE(pollUntil(noPicture, PreviewEvent::QueueEmpty));
 }
 
 TEST_F(PreviewWindowTest, ChildEndsWhenTheHostWindowIsDestroyed) {
     PreviewWindow host;
-    ASSERT_TRUE(host.create(0, nullptr, 0));
+    ASSERT_TRUE(host.create(0, {}));
     host.show();
     PreviewWindow child;
-    const std::vector<std::uint8_t> bmp = tinyBmp();
-    ASSERT_TRUE(child.create(host.windowId(), bmp.data(), static_cast<std::uint32_t>(bmp.size())));
+    ASSERT_TRUE(child.create(host.windowId(), tinyPicture()));
     child.show();
     EXPECT_TRUE(pollUntil(child, PreviewEvent::QueueEmpty));
     host.destroy();
@@ -102,10 +95,10 @@ TEST_F(PreviewWindowTest, ChildEndsWhenTheHostWindowIsDestroyed) {
 
 TEST_F(PreviewWindowTest, NoSuchHostWindowFailsCleanly) {
     PreviewWindow window;
-    EXPECT_FALSE(window.create(0x7ffffff0u, nullptr, 0));
+    EXPECT_FALSE(window.create(0x7ffffff0u, {}));
     EXPECT_FALSE(window.isCreated());
     // The error handler was put back: a good window still works afterwards.
-    EXPECT_TRUE(window.create(0, nullptr, 0));
+    EXPECT_TRUE(window.create(0, {}));
 }
 
 }  // namespace

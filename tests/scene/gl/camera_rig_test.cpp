@@ -15,9 +15,9 @@ namespace {
 
 // A room box around the cameras' paths with a railroad in it, and five short camera paths, so that
 // cuts come every few frames.
-formats::BssScene roomWithFiveCameras() {
-    formats::BssScene file;
-    formats::BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
+BssScene roomWithFiveCameras() {
+    BssScene file;
+    BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
     room.positions.push_back({0, 0, 100});
     room.positions.push_back({0, 0, -100});
     file.roomMeshes.push_back(room);

@@ -22,9 +22,9 @@ struct OcclusionGL : ::testing::Test {
 
 // A floor square of ±100 at z = 0 seen from 50 above, looking straight down, with two placed
 // models: "near" and "far" (their boxes are set by the test).
-formats::BssScene floorWithTwoModels() {
-    formats::BssScene file;
-    formats::BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
+BssScene floorWithTwoModels() {
+    BssScene file;
+    BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
     room.positions.push_back({0, 0, 100});
     room.positions.push_back({0, 0, -100});
     file.roomMeshes.push_back(room);

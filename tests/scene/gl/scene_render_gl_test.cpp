@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-#include "formats/particle_effect.h"
+#include "scene/effect_file.h"
 #include "support/test_gl_context.h"
 #include "scene/scene_fixtures.h"
 
@@ -53,14 +53,14 @@ struct SceneGL : ::testing::Test {
 
 // A room box (a floor square at z = 0, camera 50 above it looking down) with one batch, and a small
 // glass pane at z = 10.
-formats::BssScene lookingDown() {
-    formats::BssScene file;
-    formats::BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
+BssScene lookingDown() {
+    BssScene file;
+    BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
     room.positions.push_back({0, 0, 100});
     room.positions.push_back({0, 0, -100});
     room.materials[0].diffuseTexture = "diffuse.tga";
     file.roomMeshes.push_back(room);
-    formats::BssRoomMesh glass = scenetest::square("glass", "room", 10, 10);
+    BssRoomMesh glass = scenetest::square("glass", "room", 10, 10);
     glass.materials[0].diffuseTexture = "redglass.tga";
     file.roomMeshes.push_back(glass);
     file.cameras.push_back(scenetest::stillCameraLookingDown({0, 0, 50}));
@@ -73,8 +73,8 @@ TEST_F(SceneGL, BatchWithIlluminationAndLightMapAddsThenMultiplies) {
     rig.media.textureNames["Textures/diffuse.tga"] = solidTexture(0.5f, 0.5f, 0.5f);
     rig.media.textureNames["Textures/glow.tga"] = solidTexture(0.5f, 0.0f, 0.0f);
     rig.media.textureNames["Textures/lightmap.tga"] = solidTexture(0.5f, 1.0f, 0.25f);
-    formats::BssScene file;
-    formats::BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
+    BssScene file;
+    BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
     room.materials[0].diffuseTexture = "diffuse.tga";
     room.materials[0].hasIllumination = true;
     room.materials[0].illuminationTexture = "glow.tga";
@@ -125,10 +125,10 @@ TEST_F(SceneGL, OpaqueBatchDarkensWhatItTiesWithByItsLightMapAsTheLayersDo) {
     rig.media.textureNames["Textures/white.tga"] = solidTexture(1, 1, 1);
     rig.media.textureNames["Textures/lightmap.tga"] = solidTexture(0.5f, 1.0f, 0.25f);
     rig.media.textureNames["Textures/lightmap2.tga"] = solidTexture(1.0f, 0.5f, 0.5f);
-    formats::BssScene file;
+    BssScene file;
     const auto addSquare = [&file](const char* name, const char* parent, const char* diffuse,
                                    const char* lightMap) {
-        formats::BssRoomMesh mesh = scenetest::square(name, parent, 100, 0);
+        BssRoomMesh mesh = scenetest::square(name, parent, 100, 0);
         mesh.materials[0].diffuseTexture = diffuse;
         mesh.hasLightMap = true;
         mesh.lightMapName = lightMap;
@@ -214,13 +214,13 @@ TEST_F(SceneGL, GlassIsLeftForTheGlassPassWhichDrawsItOverTheRoom) {
 
 TEST_F(SceneGL, CameraOutsideEveryRootDrawsNothingAndFiresNothing) {
     SceneRig rig;
-    formats::ParticleEffect effect;
-    formats::ParticleLayer layer;
+    EffectFile effect;
+    EffectFileLayer layer;
     layer.spriteName = "spark.tga";
     effect.layers = {layer};
-    rig.media.files["Particles/sparks.bin"] = formats::encodeParticleEffect(effect);
-    formats::BssScene file = lookingDown();
-    for (formats::Vec3& p : file.cameras[0].positions) p.x = 500;
+    rig.media.files["Particles/sparks.bin"] = encodeEffect(effect);
+    BssScene file = lookingDown();
+    for (::Vec3& p : file.cameras[0].positions) p.x = 500;
     rig.build(file);
     resetSceneFlags(rig.scene);
     drawScene(rig.scene, 1.0f, false, nullptr);
@@ -240,20 +240,20 @@ TEST_F(SceneGL, CameraOutsideEveryRootDrawsNothingAndFiresNothing) {
 
 TEST_F(SceneGL, PortalShowsItsObjectOnlyWhileItsHelperIsTriggered) {
     // A closet with a root of its own far away, opened by the room's "emit sparks" helper.
-    formats::BssScene file = lookingDown();
+    BssScene file = lookingDown();
     file.roomMeshes.push_back(scenetest::square("closet", "Scene Root", 5, 2000));
-    formats::BssPortal door;
+    BssPortal door;
     door.name = "closet";
     door.targetName = "emit sparks";
-    formats::BssPortal nowhere;
+    BssPortal nowhere;
     nowhere.name = "no such object";
     nowhere.targetName = "no such helper";
     file.portals = {nowhere, door};
     for (const bool inside : {true, false}) {
         SceneRig rig;
-        formats::BssScene variant = file;
+        BssScene variant = file;
         if (!inside) {
-            for (formats::Vec3& p : variant.cameras[0].positions) p.x = 500;
+            for (::Vec3& p : variant.cameras[0].positions) p.x = 500;
         }
         rig.build(variant);
         const int closet = rig.objectIndex("closet");
@@ -272,7 +272,7 @@ TEST_F(SceneGL, OcclusionVariantMakesQueriesAndKeepsTheRoomVisible) {
     if (!GLEW_ARB_occlusion_query) GTEST_SKIP() << "no occlusion queries";
     SceneRig rig;
     rig.services.occlusionQueries = true;
-    formats::BssScene file = lookingDown();
+    BssScene file = lookingDown();
     file.helpers.push_back(scenetest::helper("instance box", 3));
     rig.build(file);
     ASSERT_EQ(rig.scene.objects.size(), 3u);
@@ -300,8 +300,8 @@ TEST_F(SceneGL, OcclusionVariantMakesQueriesAndKeepsTheRoomVisible) {
 TEST_F(SceneGL, ParticlesDrawOneQuadPerParticleAndLeaveTheirState) {
     FakeMedia media;
     media.textureNames["Sprites/white.tga"] = solidTexture(1, 1, 1);
-    formats::ParticleEffect effect;
-    formats::ParticleLayer layer;
+    EffectFile effect;
+    EffectFileLayer layer;
     layer.spriteName = "white.tga";
     layer.size = {0.5f, 0, 0};
     layer.alphaStart = 100;
@@ -310,7 +310,7 @@ TEST_F(SceneGL, ParticlesDrawOneQuadPerParticleAndLeaveTheirState) {
     layer.blendSource = GL_ONE;
     layer.blendDest = GL_ZERO;
     effect.layers = {layer};
-    media.files["Particles/dot.bin"] = formats::encodeParticleEffect(effect);
+    media.files["Particles/dot.bin"] = encodeEffect(effect);
     ParticleSystem particles(media.sources());
     glEnable(GL_FOG);
     particles.spawnEffect("dot", {0, 0, 0}, {});
