@@ -6,11 +6,11 @@
 
 #include "core/log.h"
 #include "core/run_mode.h"
-#include "gfx/overlay.h"
-#include "gfx/screenshot.h"
+#include "overlay/overlay.h"
 #include "platform/clock.h"
 #include "platform/process_memory.h"
 #include "scene/particles.h"
+#include "screenshot/screenshot.h"
 
 namespace {
 

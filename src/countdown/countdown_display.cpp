@@ -3,8 +3,8 @@
 #include <GL/glew.h>
 
 #include "countdown/countdown.h"
-#include "gfx/overlay.h"
 #include "media/texture_manager.h"
+#include "overlay/overlay.h"
 
 void CountdownDisplay::loadGlyphs(TextureManager& manager) {
     unsigned textures[kOverlayTextureCount];

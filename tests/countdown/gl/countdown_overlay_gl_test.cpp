@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "countdown/countdown.h"
-#include "gfx/overlay.h"
 #include "media/texture_manager.h"
+#include "overlay/overlay.h"
 #include "support/file_buffer.h"
 #include "support/test_gl_context.h"
 

@@ -1,11 +1,11 @@
-#include "gfx/gl_window.h"
+#include "display/gl_window.h"
 
 #include <GL/glu.h>
 
 #include "core/log.h"
 #include "core/run_mode.h"
-#include "gfx/gamma.h"
-#include "gfx/gl_entry_points.h"
+#include "display/gamma.h"
+#include "gl/gl_entry_points.h"
 #include "platform/message_box.h"
 
 platform::VideoBackend& backendOf(GLWindow& window) {

@@ -1,7 +1,7 @@
 // initGL on real GL with the fake display: what it logs, in order, the capture texture it makes and
 // the state it leaves; the perspective; the pixel-format failures.
 
-#include "gfx/gl_window.h"
+#include "display/gl_window.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "core/log.h"
-#include "gfx/gamma.h"
+#include "display/gamma.h"
 #include "support/fake_video_backend.h"
-#include "support/test_gl_context.h"
 #include "support/process.h"
+#include "support/test_gl_context.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gfx/overlay.h"
+#include "overlay/overlay.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The overlay helpers on real GL (Mesa under Xvfb): the state they leave, the order of the queue,
 // the orientation of a quad's picture.
 
-#include "gfx/overlay.h"
+#include "overlay/overlay.h"
 
 #include <gtest/gtest.h>
 
