@@ -133,6 +133,8 @@ void runScreensaver(const SettingsStore& settings, const LaunchOptions& options,
         logLine("Create Window failed!");
         return;
     }
+    // Other tools and people's scripts read the log's lines; this one keeps the text the program has
+    // always written.
     logLine("Window is create");
     session.frame.countdownShown = !options.embedded || session.video().surface(0).monitor == 0;
 
