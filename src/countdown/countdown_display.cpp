@@ -1,7 +1,5 @@
 // The GL side of the overlay: textures from the texture manager, quads through drawQuadNow.
 
-#include <GL/glew.h>
-
 #include "countdown/countdown.h"
 #include "media/texture_manager.h"
 #include "overlay/overlay.h"
@@ -22,10 +20,6 @@ void CountdownDisplay::drawLayout(const OverlayLayout& layout) const {
 
 void CountdownDisplay::drawOverlay(const CountdownTime& time, const OverlayOptions& options,
                                    float framesPerSecond) {
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
     layoutOverlay(time, options, framesPerSecond, frameLayout_);
     drawLayout(frameLayout_);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
 }
