@@ -102,7 +102,6 @@ void drawTimedFrame(RunSession& session, TimedRoomView& view, PassTimer& timer) 
     view.drawScene(session, dt);
     timer.end(kScene);
     session.particles.update(dt);
-    glAlphaFunc(GL_ALWAYS, 1.0f);
     session.particles.render();
     timer.end(kParticles);
     view.drawGlassPass(session, dt);

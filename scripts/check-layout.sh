@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Lowest first. A folder may include only folders before it in this list.
-layers=(core platform media settings gfx model scene countdown sound app)
+layers=(core platform gl media settings display overlay screenshot model scene countdown sound app)
 rank() {
     local i
     for i in "${!layers[@]}"; do

@@ -15,14 +15,14 @@ set(linux_only_tests
   platform/processes_test.cpp platform/gl/preview_window_test.cpp platform/gl/font_freetype_test.cpp
   platform/gamma_x11_test.cpp platform/restore_guardian_test.cpp platform/gl/crtc_gamma_test.cpp
   sound/sound_e2e_test.cpp sound/sound_sdl_disk_test.cpp
-  gfx/gl/gl_window_test.cpp
+  display/gl/gl_window_test.cpp
   platform/system_sleep_gio_test.cpp)
 
 # The tests build their fixtures with the file writers of the libraries below.
-set(unit_libs gd_app gd_core gd_settings gd_media gd_gfx gd_model gd_scene gd_countdown gd_sound gd_platform
-    gd_test_support gd_embedded_empty Vorbis::vorbisenc)
-foreach(folder core app media gfx model scene countdown sound platform
-        app/gl media/gl gfx/gl model/gl scene/gl countdown/gl platform/gl)
+set(unit_libs gd_app gd_core gd_settings gd_media gd_gl gd_display gd_overlay gd_screenshot gd_model gd_scene
+    gd_countdown gd_sound gd_platform gd_test_support gd_embedded_empty Vorbis::vorbisenc)
+foreach(folder core app media gl display overlay model scene countdown sound platform
+        app/gl media/gl gl/gl display/gl overlay/gl model/gl scene/gl countdown/gl platform/gl)
   string(REPLACE "/" "_" name ${folder})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
   foreach(excluded ${linux_only_tests})

@@ -6,11 +6,11 @@
 
 #include "core/log.h"
 #include "core/run_mode.h"
-#include "gfx/overlay.h"
-#include "gfx/screenshot.h"
+#include "overlay/overlay.h"
 #include "platform/clock.h"
 #include "platform/process_memory.h"
 #include "scene/particles.h"
+#include "screenshot/screenshot.h"
 
 namespace {
 
@@ -165,7 +165,6 @@ void renderFrame(RunSession& session, FrameView& view) {
         const int size = window.captureSize;
         glViewport(primary.x, primary.y, size, size);
         view.drawCapturePass(session, dt);
-        glAlphaFunc(GL_ALWAYS, 0.0f);
         if (timer.framesPerSecond > 20.0f) session.particles.render();
         frame.captureAlpha = 1.2f;
         glBindTexture(GL_TEXTURE_2D, window.captureTexture);
@@ -179,7 +178,6 @@ void renderFrame(RunSession& session, FrameView& view) {
     if (otherMonitors && frame.roomOnEveryMonitor) view.updateOtherViews(session, dt);
 
     session.particles.update(dt);
-    glAlphaFunc(GL_ALWAYS, 1.0f);
     session.particles.render();
 
     view.drawGlassPass(session, dt);

@@ -1,8 +1,8 @@
 #include "app/loading_screen.h"
 
 #include "app/frame_loop.h"
-#include "gfx/overlay.h"
 #include "media/texture_manager.h"
+#include "overlay/overlay.h"
 
 namespace {
 

@@ -28,7 +28,8 @@ constexpr float kViewFieldDegrees = 45.0f;  // the window's projection
 constexpr float kEmitterHeadroom = 6.0f;    // units kept free above an emitter for its particles
 
 // A dark blue-grey backdrop, lighter toward the floor, drawn without depth so the model covers it.
-// Neither black (dark wood and shadows vanish) nor bright (additive flames and glows vanish).
+// Neither black (dark wood and shadows vanish) nor bright (additive flames and glows vanish). A pass
+// from the baseline back to it (gl/gl_state.h); the model-view matrix is left identity.
 void drawBackdrop() {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -37,8 +38,6 @@ void drawBackdrop() {
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_BLEND);
     glBegin(GL_QUADS);
     glColor3f(0.30f, 0.32f, 0.36f);
     glVertex2f(-1, -1);
@@ -47,6 +46,7 @@ void drawBackdrop() {
     glVertex2f(1, 1);
     glVertex2f(-1, 1);
     glEnd();
+    glColor4f(1, 1, 1, 1);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
@@ -94,18 +94,13 @@ void ModelView::drawScene(RunSession& session, float dt) {
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
     gluLookAt(eye.x, eye.y, eye.z, f.centre.x, f.centre.y, f.centre.z, 0, 0, 1);
 
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
+    // The state renderInstance draws in (model_render.h), lit by the two lights.
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
     glEnable(GL_COLOR_MATERIAL);
     glEnable(GL_NORMALIZE);
-    glColor4f(1, 1, 1, 1);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDepthMask(GL_TRUE);
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.001f);
 
@@ -119,10 +114,15 @@ void ModelView::drawScene(RunSession& session, float dt) {
     renderInstance(instance);
     session.pool.unbindPool();
 
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT1);
-    glDisable(GL_COLOR_MATERIAL);
+    // Back to the baseline; the camera stays loaded for the particles.
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_BLEND);
     glDisable(GL_NORMALIZE);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_LIGHT1);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
 }
 
 }  // namespace

@@ -12,54 +12,48 @@
 #include "platform/host_window.h"
 #include "platform/message_box.h"
 
+void RoomView::drawCapturePass(RunSession& session, float dt) { drawOpaquePass(session.scene, dt); }
+
+void RoomView::drawScene(RunSession& session, float dt) {
+    Scene& scene = session.scene;
+    resetSceneFlags(scene);
+    scene.clock = ClockTime{session.time.hour, session.time.minute, session.time.second};
+    ::drawScene(scene, dt, session.window.occlusionQueryAvailable, &session.frame.captureRequested);
+}
+
+void RoomView::drawGlassPass(RunSession& session, float dt) { ::drawGlassPass(session.scene, dt); }
+
+void RoomView::updateOtherViews(RunSession& session, float dt) {
+    Scene& scene = session.scene;
+    std::vector<MonitorView>& monitors = session.frame.otherMonitors;
+    const int monitorCount = int(monitors.size()) + 1;
+    // What every view shows now, the primary's first: a cut avoids them while it can.
+    camerasInUse_.resize(monitors.size() + 1);
+    camerasInUse_[0] = scene.currentCamera;
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        CameraRig& rig = monitors[i].rig;
+        if (rig.visible.size() != scene.objects.size()) {
+            startCameraRig(scene, rig, int(i) + 1, monitorCount);
+        }
+        camerasInUse_[i + 1] = rig.currentCamera;
+    }
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        MonitorView& monitor = monitors[i];
+        if (updateOtherView(scene, monitor.rig, dt, session.window.occlusionQueryAvailable, camerasInUse_))
+            monitor.captureRequested = true;
+        camerasInUse_[i + 1] = monitor.rig.currentCamera;
+    }
+}
+
+void RoomView::drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) {
+    ::drawOtherCapturePass(session.scene, monitor.rig, withParticles);
+}
+
+void RoomView::drawOtherView(RunSession& session, MonitorView& monitor) {
+    ::drawOtherView(session.scene, monitor.rig, session.window.occlusionQueryAvailable);
+}
+
 namespace {
-
-// The room: its opaque pass into the capture, the scene's passes in the frame, and each other
-// monitor's view of it through a camera rig of its own.
-class RoomView final : public FrameView {
-public:
-    void drawCapturePass(RunSession& session, float dt) override { drawOpaquePass(session.scene, dt); }
-    void drawScene(RunSession& session, float dt) override {
-        Scene& scene = session.scene;
-        resetSceneFlags(scene);
-        scene.clock = ClockTime{session.time.hour, session.time.minute, session.time.second};
-        ::drawScene(scene, dt, session.window.occlusionQueryAvailable, &session.frame.captureRequested);
-    }
-    void drawGlassPass(RunSession& session, float dt) override { ::drawGlassPass(session.scene, dt); }
-
-    bool drawsOtherMonitors() const override { return true; }
-    void updateOtherViews(RunSession& session, float dt) override {
-        Scene& scene = session.scene;
-        std::vector<MonitorView>& monitors = session.frame.otherMonitors;
-        const int monitorCount = int(monitors.size()) + 1;
-        // What every view shows now, the primary's first: a cut avoids them while it can.
-        camerasInUse_.resize(monitors.size() + 1);
-        camerasInUse_[0] = scene.currentCamera;
-        for (std::size_t i = 0; i < monitors.size(); ++i) {
-            CameraRig& rig = monitors[i].rig;
-            if (rig.visible.size() != scene.objects.size()) {
-                startCameraRig(scene, rig, int(i) + 1, monitorCount);
-            }
-            camerasInUse_[i + 1] = rig.currentCamera;
-        }
-        for (std::size_t i = 0; i < monitors.size(); ++i) {
-            MonitorView& monitor = monitors[i];
-            if (updateOtherView(scene, monitor.rig, dt, session.window.occlusionQueryAvailable,
-                                camerasInUse_))
-                monitor.captureRequested = true;
-            camerasInUse_[i + 1] = monitor.rig.currentCamera;
-        }
-    }
-    void drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) override {
-        ::drawOtherCapturePass(session.scene, monitor.rig, withParticles);
-    }
-    void drawOtherView(RunSession& session, MonitorView& monitor) override {
-        ::drawOtherView(session.scene, monitor.rig, session.window.occlusionQueryAvailable);
-    }
-
-private:
-    std::vector<int> camerasInUse_;
-};
 
 // Where the room finds its media, models and particles, and the camera the options ask for.
 SceneServices roomServices(RunSession& session) {
@@ -133,6 +127,8 @@ void runScreensaver(const SettingsStore& settings, const LaunchOptions& options,
         logLine("Create Window failed!");
         return;
     }
+    // Other tools and people's scripts read the log's lines; this one keeps the text the program has
+    // always written.
     logLine("Window is create");
     session.frame.countdownShown = !options.embedded || session.video().surface(0).monitor == 0;
 

@@ -1,10 +1,30 @@
 #pragma once
 // Run mode: the full-screen screensaver from window creation to shutdown.
 
+#include <vector>
+
+#include "app/frame_loop.h"
+
 struct LaunchOptions;
 class MediaPack;
 class RunSession;
 class SettingsStore;
+
+// The room as the frame loop draws it: its opaque pass into the capture, the scene's passes in the
+// frame, and each other monitor's view of it through a camera rig of its own.
+class RoomView final : public FrameView {
+public:
+    void drawCapturePass(RunSession& session, float dt) override;
+    void drawScene(RunSession& session, float dt) override;
+    void drawGlassPass(RunSession& session, float dt) override;
+    bool drawsOtherMonitors() const override { return true; }
+    void updateOtherViews(RunSession& session, float dt) override;
+    void drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) override;
+    void drawOtherView(RunSession& session, MonitorView& monitor) override;
+
+private:
+    std::vector<int> camerasInUse_;
+};
 
 // Runs the screensaver while the run mode is Run and returns when it has ended (the mode is then
 // Quit, or a start-up failure was shown and logged). Everything it opened is released on return,

@@ -2,7 +2,7 @@
 
 #include "core/log.h"
 #include "core/run_mode.h"
-#include "gfx/gamma.h"
+#include "display/gamma.h"
 #include "media/media_pack.h"
 #include "platform/host_window.h"
 #include "platform/message_box.h"

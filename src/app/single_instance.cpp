@@ -10,6 +10,8 @@ bool findsSecondInstance(const std::vector<std::string>& processNames, const cha
     for (const std::string& name : processNames) {
         if (name == fileName) {
             ++matches;
+            // Other tools and people's scripts read this line; it keeps the text the program has
+            // always written.
             theLog().write("gi gi");
         }
         if (matches > 1) return true;

@@ -123,9 +123,9 @@ public:
     void layoutGlyphText(float x, float y, const char* text, OverlayLayout& layout);
 
     // Draws the overlay for this frame inside the overlay pass (between beginOverlay and
-    // endOverlay): blending on and depth test off while drawing, then depth test on, blending off.
+    // endOverlay), in its state: alpha-tested and alpha-blended, without depth.
     void drawOverlay(const CountdownTime& time, const OverlayOptions& options, float framesPerSecond);
-    // Draws laid-out quads with their textures, white, alpha-tested and alpha-blended.
+    // Draws laid-out quads with their textures, white, in the overlay state.
     void drawLayout(const OverlayLayout& layout) const;
 
     // The glyph index of a character (what the map holds; unknown characters read as 0).

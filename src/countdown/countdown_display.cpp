@@ -1,10 +1,8 @@
 // The GL side of the overlay: textures from the texture manager, quads through drawQuadNow.
 
-#include <GL/glew.h>
-
 #include "countdown/countdown.h"
-#include "gfx/overlay.h"
 #include "media/texture_manager.h"
+#include "overlay/overlay.h"
 
 void CountdownDisplay::loadGlyphs(TextureManager& manager) {
     unsigned textures[kOverlayTextureCount];
@@ -22,10 +20,6 @@ void CountdownDisplay::drawLayout(const OverlayLayout& layout) const {
 
 void CountdownDisplay::drawOverlay(const CountdownTime& time, const OverlayOptions& options,
                                    float framesPerSecond) {
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
     layoutOverlay(time, options, framesPerSecond, frameLayout_);
     drawLayout(frameLayout_);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
 }

@@ -258,8 +258,7 @@ void drawAnimatedModel(AnimatedModel& model, bool advanceScroll) {
     if (advanceScroll) model.scrollTime += model.lastStep * kScrollRate;
     const GLsizei cornerCount = GLsizei(model.corners.size());
 
-    glEnable(GL_LIGHTING);
-    glEnable(GL_ALPHA_TEST);
+    const bool lit = glIsEnabled(GL_LIGHTING) == GL_TRUE;
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, sizeof(AnimatedCorner), model.corners.data());
     glEnableClientState(GL_NORMAL_ARRAY);
@@ -267,7 +266,6 @@ void drawAnimatedModel(AnimatedModel& model, bool advanceScroll) {
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glTexCoordPointer(2, GL_FLOAT, sizeof(AnimatedCorner), &model.corners[0].u);
 
-    glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, model.texture);
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
@@ -275,15 +273,14 @@ void drawAnimatedModel(AnimatedModel& model, bool advanceScroll) {
     glMatrixMode(GL_MODELVIEW);
 
     glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
     glDepthMask(GL_FALSE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDrawArrays(GL_TRIANGLES, 0, cornerCount);
 
-    glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
+    if (lit) glEnable(GL_LIGHTING);
 }

@@ -102,11 +102,12 @@ bool loadAnimatedModel(AnimatedModel& model, const std::string& name, const Medi
 void updateAnimatedModel(AnimatedModel& model, float step);
 
 // Draws the skinned corners additively (GL_SRC_ALPHA, GL_ONE), unlit, without depth writes, with
-// the texture scrolled by the time accumulated from the update steps. Leaves the vertex, normal and
-// texture-coordinate arrays enabled and pointing at the model's arrays (the pass's unbindPool
-// disables them); blending off, depth writes on, blend function (GL_SRC_ALPHA,
-// GL_ONE_MINUS_SRC_ALPHA), texture matrix identity, lighting off. In buffer mode the pool buffer
-// must have been unbound first (SharedVertexPool::releaseBufferForClientArrays). A model with no
-// triangles draws nothing and touches no state. Without `advanceScroll` the scroll stays where the
-// last draw left it (a second view of the same frame).
+// the texture scrolled by the time accumulated from the update steps, in a pass's state (as
+// renderInstance's caller sets it, model_render.h), which it puts back: depth writes, the blend
+// function, the texture matrix and lighting are as it found them. The vertex, normal and
+// texture-coordinate arrays stay enabled and point at the model's arrays: the pass draws nothing
+// more from the pool after an animated model, and its unbindPool turns them off. In buffer mode the
+// pool buffer must have been unbound first (SharedVertexPool::releaseBufferForClientArrays). A model
+// with no triangles draws nothing and touches no state. Without `advanceScroll` the scroll stays
+// where the last draw left it (a second view of the same frame).
 void drawAnimatedModel(AnimatedModel& model, bool advanceScroll = true);

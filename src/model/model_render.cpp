@@ -8,13 +8,14 @@ void drawLayerElements(const ModelNode& node) {
     glDrawElements(GL_TRIANGLES, node.indexCount, GL_UNSIGNED_INT, node.indices);
 }
 
-// One extra layer on the base layer's pixels: additive, unlit, no depth writes.
-void drawExtraLayer(const ModelNode& node, unsigned texture, bool sphereMapped) {
+// One extra layer on the base layer's pixels: additive, unlit, no depth writes. The depth test and
+// writes, the blend function, blending (off) and lighting (as `lit` says) are the base's again
+// afterwards.
+void drawExtraLayer(const ModelNode& node, unsigned texture, bool sphereMapped, bool lit) {
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glDisable(GL_LIGHTING);
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
-    glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
     if (sphereMapped) {
         glEnable(GL_TEXTURE_GEN_S);
@@ -24,7 +25,7 @@ void drawExtraLayer(const ModelNode& node, unsigned texture, bool sphereMapped) 
     }
     glDepthFunc(GL_EQUAL);
     drawLayerElements(node);
-    glEnable(GL_LIGHTING);
+    if (lit) glEnable(GL_LIGHTING);
     glDepthFunc(GL_LESS);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDepthMask(GL_TRUE);
@@ -129,10 +130,12 @@ bool cameraOutside(const ModelNode& node) {
            eye.z < node.boxMin.z - kNearPlaneReach || eye.z > node.boxMax.z + kNearPlaneReach;
 }
 
-void drawMesh(const ModelNode& node, LayerDrawing drawing) {
+// The mesh's base layer without blending (the alpha test drops what is transparent), then its extra
+// layers. Blending stays off for the next mesh; culling and the alpha test are on again, the texture
+// matrix identity.
+void drawMesh(const ModelNode& node, LayerDrawing drawing, bool lit) {
     const ModelMaterial& material = node.material;
     glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, material.diffuseTexture);
     const bool scrolled = scrolls(material);
     if (scrolled) {
@@ -157,17 +160,14 @@ void drawMesh(const ModelNode& node, LayerDrawing drawing) {
         glEnable(GL_ALPHA_TEST);
         if (combined) {
             endSecondUnit(layer);
-            // As after an extra layer drawn on its own.
-            glEnable(GL_LIGHTING);
         } else {
-            if (material.hasReflection) drawExtraLayer(node, material.reflectionTexture, true);
-            if (material.hasIllumination) drawExtraLayer(node, material.illuminationTexture, false);
+            if (material.hasReflection) drawExtraLayer(node, material.reflectionTexture, true, lit);
+            if (material.hasIllumination) drawExtraLayer(node, material.illuminationTexture, false, lit);
         }
     } else {
-        glEnable(GL_ALPHA_TEST);
         drawLayerElements(node);
-        if (material.hasReflection) drawExtraLayer(node, material.reflectionTexture, true);
-        if (material.hasIllumination) drawExtraLayer(node, material.illuminationTexture, false);
+        if (material.hasReflection) drawExtraLayer(node, material.reflectionTexture, true, lit);
+        if (material.hasIllumination) drawExtraLayer(node, material.illuminationTexture, false, lit);
     }
     glEnable(GL_CULL_FACE);
     if (scrolled) {
@@ -177,13 +177,14 @@ void drawMesh(const ModelNode& node, LayerDrawing drawing) {
     }
 }
 
-void drawNode(const ModelInstance& instance, int nodeIndex, Vec3 parentPivot, LayerDrawing drawing) {
+void drawNode(const ModelInstance& instance, int nodeIndex, Vec3 parentPivot, LayerDrawing drawing,
+              bool lit) {
     const ModelNode& node = instance.nodes[nodeIndex];
     const Vec3 offset = node.pivot - parentPivot;
     glTranslatef(offset.x, offset.y, offset.z);
     glMultMatrixf(node.drawMatrix.data());
-    drawMesh(node, drawing);
-    for (int child : node.children) drawNode(instance, child, node.pivot, drawing);
+    drawMesh(node, drawing, lit);
+    for (int child : node.children) drawNode(instance, child, node.pivot, drawing, lit);
     glMultMatrixf(node.undoMatrix.data());
     glTranslatef(-offset.x, -offset.y, -offset.z);
 }
@@ -196,9 +197,10 @@ void renderInstance(const ModelInstance& instance, LayerDrawing drawing) {
         const Vec3 p = instance.position;
         glTranslatef(p.x, p.y, p.z);
         glMultMatrixf(rotationMatrix(instance.rotation).data());
-        drawNode(instance, int(i), instance.nodes[i].pivot, drawing);
+        drawNode(instance, int(i), instance.nodes[i].pivot, drawing, glIsEnabled(GL_LIGHTING) == GL_TRUE);
         glMultMatrixf(rotationMatrix(conjugate(instance.rotation)).data());
         glTranslatef(-p.x, -p.y, -p.z);
+        glEnable(GL_BLEND);
         return;
     }
 }

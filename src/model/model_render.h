@@ -3,15 +3,15 @@
 // mesh: the diffuse base, a sphere-mapped reflection layer and a self-illumination layer, the two
 // extra layers added on the base's pixels (depth test GL_EQUAL, additive, depth writes off).
 //
-// What the caller sets before renderInstance: the pool bound (SharedVertexPool::bindPool), the
-// modelview matrix holding the camera, colour (1, 1, 1, 1), blending on with
-// (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA), depth writes on, the alpha test on with the pass's
-// reference, lighting set up for the object or disabled.
+// What the caller sets before renderInstance (a pass's state, beyond the GL baseline of
+// gl/gl_state.h): the pool bound (SharedVertexPool::bindPool), the model-view matrix holding the
+// camera, colour (1, 1, 1, 1), blending on with (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA), depth writes
+// on and GL_LESS, the alpha test on with the pass's reference, back faces culled, texturing on unit 0
+// alone with GL_MODULATE and an identity texture matrix, lighting set up for the object or disabled.
 //
-// What renderInstance leaves: the modelview matrix as it was (every transform is undone by its
-// inverse, the matrix stack is never used, so the hierarchy depth is not limited by it); blending
-// disabled; face culling enabled; lighting enabled after a mesh with an extra layer; the texture
-// matrix identity after a scrolled mesh; GL_TEXTURE_2D enabled.
+// renderInstance puts all of it back as it found it; only the texture bound on unit 0 is the last
+// mesh's. The model-view matrix is undone transform by transform (by each inverse, never by the
+// matrix stack, so the hierarchy depth is not limited by it).
 
 #include "model/model_instance.h"
 

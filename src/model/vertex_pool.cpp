@@ -31,7 +31,6 @@ void SharedVertexPool::uploadPool() {
     glBindBufferARB(GL_ARRAY_BUFFER_ARB, buffer_);
     glBufferDataARB(GL_ARRAY_BUFFER_ARB, GLsizeiptrARB(vertices_.size() * sizeof(PoolVertex)),
                     vertices_.data(), GL_STATIC_DRAW_ARB);
-    setPointers(nullptr);
     glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
 }
 

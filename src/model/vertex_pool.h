@@ -47,9 +47,9 @@ public:
     bool bufferMode() const { return buffer_ != 0; }
     unsigned buffer() const { return buffer_; }
 
-    // Copies the whole pool into one new GL buffer object (static draw), sets the three array
-    // pointers as bindPool does and binds buffer 0 again. Does nothing without buffer objects.
-    // Calling it again replaces the earlier buffer. Needs a current GL context.
+    // Copies the whole pool into one new GL buffer object (static draw) and binds buffer 0 again,
+    // the arrays left as they were. Does nothing without buffer objects. Calling it again replaces
+    // the earlier buffer. Needs a current GL context.
     void uploadPool();
     // Enables the vertex, normal and texture-coordinate arrays over the pool (positions, normals,
     // uv0; stride 40), from the buffer in buffer mode (and clears bufferReleased), else from memory.

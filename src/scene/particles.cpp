@@ -348,7 +348,6 @@ void ParticleSystem::setCameraVectors(const float m[16]) {
 }
 
 void ParticleSystem::render() {
-    glDisable(GL_FOG);
     float modelView[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
     setCameraVectors(modelView);
@@ -404,7 +403,6 @@ void turnStreak(float* quad, Vec3 fromAxis, Vec3 toAxis) {
 }  // namespace
 
 void ParticleSystem::renderFacing(const float m[16]) {
-    glDisable(GL_FOG);
     const int count = std::min(std::min(lastVertexCount_, initialisedVertices_), kParticlePoolVertices);
     if (!facing_) facing_.reset(new float[std::size_t(kParticlePoolVertices) * kParticleVertexFloats]);
     float* pool = facing_.get();
@@ -433,19 +431,13 @@ void ParticleSystem::drawGroups(const float* base) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    // The pool lives in client memory; a model pass may have left a buffer bound.
-    if (glBindBuffer) glBindBuffer(GL_ARRAY_BUFFER, 0);
     glVertexPointer(3, GL_FLOAT, stride, base);
     glColorPointer(4, GL_FLOAT, stride, base + 3);
     glTexCoordPointer(2, GL_FLOAT, stride, base + 7);
     glEnable(GL_BLEND);
-    glEnable(GL_ALPHA_TEST);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
     glDepthMask(GL_FALSE);
     for (const ParticleGroup& group : groups_) {
         if (group.vertexCount <= 0 || group.emitters.empty()) continue;
-        glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, group.texture);
         glBlendFunc(GLenum(group.emitters.front()->blendSource), GLenum(group.emitters.front()->blendDest));
         glDrawArrays(GL_QUADS, group.firstVertex, group.vertexCount);
@@ -454,7 +446,10 @@ void ParticleSystem::drawGroups(const float* base) {
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_BLEND);
+    // Drawing from a colour array leaves the current colour undefined.
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 void ParticleSystem::release() {

@@ -98,9 +98,11 @@ public:
     // still move).
     void step(float step);
 
-    // Reads the camera vectors from the current model-view matrix and draws every group with
-    // vertices (GL_QUADS, the group's blend factors, depth writes off). Fog is switched off and
-    // stays off; blending is off and depth writes on afterwards. Needs a current GL context.
+    // A pass from the baseline (gl/gl_state.h) with the camera in the matrices: reads the camera
+    // vectors from the current model-view matrix and draws every group with vertices (GL_QUADS from
+    // the pool in client memory, the colour array, the group's sprite and blend factors, depth
+    // writes off, unlit, unfogged, every fragment blended) and puts the baseline back. Needs a
+    // current GL context.
     void render();
     // Draws the particles as render does, each quad turned to face the camera of the column-major
     // model-view matrix `modelView` instead of the one the last step built it for: another view of

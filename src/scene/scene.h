@@ -4,7 +4,7 @@
 //
 //   loadSceneFile       builds the Scene from "Models/test.BSS" once, before the pool is uploaded
 //   resetSceneFlags     every frame, before drawScene: nothing visible, nothing drawn yet
-//   drawScene           fog, camera step, key animation, visibility, helpers and the opaque pass
+//   drawScene           camera step, key animation, visibility, helpers and the fogged opaque pass
 //   drawOpaquePass      the opaque objects of the draw lists alone (the capture for the cross-fade)
 //   drawGlassPass       the glass objects, after the particles
 //   releaseScene        frees everything the scene made
@@ -19,7 +19,8 @@
 //
 // The file and its parser are bss_file.h; the steps these passes are made of (camera, animation,
 // visibility, lights, batches) are scene_internal.h, for the scene's own files and its tests.
-// Coordinates are the authoring tool's (z up); times are frame units (1/55 s).
+// Coordinates are the authoring tool's (z up); times are frame units (1/55 s). Every pass starts from
+// the GL baseline (gl/gl_state.h) and leaves it, the camera of the view it drew loaded.
 
 #include <array>
 #include <cstdint>
@@ -216,12 +217,12 @@ void releaseScene(Scene& scene);
 
 // Every object: not yet drawn, not visible.
 void resetSceneFlags(Scene& scene);
-// Fog, culling, camera step of `dt` (sets *captureRequest at the key before a cut), key animation,
-// visibility, the helpers that fire and the opaque pass. `occlusionVariant` uses last frame's query
+// Camera step of `dt` (sets *captureRequest at the key before a cut), key animation, visibility, the
+// helpers that fire and the opaque pass, fogged far away. `occlusionVariant` uses last frame's query
 // results and issues this frame's.
 void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureRequest);
-// The opaque or the glass objects of this frame's draw lists; placed and animated models among them
-// move on by the frame step `dt`.
+// The opaque or the glass objects of this frame's draw lists, without fog, with the camera of the
+// view in the Scene; placed and animated models among them move on by the frame step `dt`.
 void drawOpaquePass(Scene& scene, float dt);
 void drawGlassPass(Scene& scene, float dt);
 
@@ -240,7 +241,7 @@ void releaseCameraRig(CameraRig& rig);
 // is to be captured for a cut next frame. Leaves the primary's camera in GL.
 bool updateOtherView(Scene& scene, CameraRig& rig, float dt, bool occlusionVariant,
                      const std::vector<int>& camerasInUse);
-// The rig's picture of this frame with nothing moving: fog, its opaque pass and occlusion queries,
+// The rig's picture of this frame with nothing moving: its fogged opaque pass and occlusion queries,
 // the particles turned to face its camera, its glass pass.
 void drawOtherView(Scene& scene, CameraRig& rig, bool occlusionVariant);
 // The rig's opaque pass as the last frame left it (and its particles when `withParticles`): what its

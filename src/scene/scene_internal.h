@@ -9,8 +9,7 @@
 //                         cubeOutsideFrustum, issueOcclusionQueries
 //   scene_lights.cpp      assignLights, beginObjectLights, endObjectLights
 //   scene_draw_order.cpp  findTouchingObjects, findBatchesOverlappingThemselves, orderNearestFirst
-//   scene_render.cpp      drawMeshBatch, drawOpaqueBatch, batchOutsideFrustum, setSceneFogAndCulling,
-//                         setSceneBlending
+//   scene_render.cpp      drawViewOpaquePass, drawMeshBatch, drawOpaqueBatch, batchOutsideFrustum
 //   scene_views.cpp       swapCameraRig
 
 #include <cstddef>
@@ -80,7 +79,7 @@ void issueOcclusionQueries(Scene& scene);
 void assignLights(Scene& scene);
 // An unlit object: lighting off. Otherwise its lights in slots 0, 1, … and lighting on.
 void beginObjectLights(const Scene& scene, const SceneObject& object);
-// A lit object: its slots off, lighting on.
+// Its slots off and lighting off again: a pass is unlit between its objects.
 void endObjectLights(const Scene& scene, const SceneObject& object);
 
 // ---- drawing order (scene_draw_order.cpp) --------------------------------------------------------
@@ -97,21 +96,25 @@ void orderNearestFirst(Scene& scene, const std::vector<int>& list);
 
 // ---- drawing (scene_render.cpp) ------------------------------------------------------------------
 
+// The opaque pass of a view, the far objects fogged: drawScene's, and another monitor's view's.
+// Like every pass it starts from the baseline (gl/gl_state.h) and leaves it, the camera loaded.
+void drawViewOpaquePass(Scene& scene, float dt);
+// The state the batches and models of a pass are drawn in (a pass sets it up, each batch and model
+// puts back what it changes): the pool bound, the camera loaded, colour white, blending on with
+// (source alpha, one minus source alpha), depth writes on and GL_LESS, the alpha test on with the
+// pass's reference, back faces culled, texturing on unit 0 (GL_MODULATE) alone, lighting as the
+// object's lights set it.
+//
 // One room batch with its layers, each in a pass of its own, blended and with the pass's alpha
-// test; the pool must be bound.
+// test, unlit.
 void drawMeshBatch(const Scene& scene, const MeshBatch& batch);
-// An opaque batch (MeshBatch::opaque) in one pass: no blending and no alpha test, the light map
-// multiplied in on the second texture unit from the pool's second coordinate set. A light map is
+// An opaque batch (MeshBatch::opaque) in one pass: no blending and no alpha test, unlit, the light
+// map multiplied in on the second texture unit from the pool's second coordinate set. A light map is
 // first laid on its own over the pixels where a surface drawn earlier has the batch's depth, as the
-// layered drawing's multiplying layer does. Leaves blending and the alpha test off and the second
-// unit's texturing on when the batch had a light map; the pool must be bound.
+// layered drawing's multiplying layer does. The pool's buffer must be bound (or none used).
 void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch);
 // True when the batch's box lies wholly behind one plane of the frustum, a unit of margin given.
 bool batchOutsideFrustum(const Frustum& frustum, const MeshBatch& batch);
-// What a view's passes start from: the linear fog far away, back faces culled.
-void setSceneFogAndCulling();
-// Blending and the alpha test (greater than 0.6) on, white.
-void setSceneBlending();
 
 // ---- other monitors' views (scene_views.cpp) ----------------------------------------------------
 

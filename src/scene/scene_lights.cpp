@@ -67,5 +67,5 @@ void endObjectLights(const Scene& scene, const SceneObject& object) {
     if (object.unlit) return;
     const int slots = object.lights.empty() ? 0 : lightSlotLimit();
     for (std::size_t i = 0; i < object.lights.size() && int(i) < slots; ++i) glDisable(GLenum(GL_LIGHT0 + i));
-    glEnable(GL_LIGHTING);
+    glDisable(GL_LIGHTING);
 }

@@ -10,19 +10,17 @@
 
 namespace {
 
-// One more layer over the pixels the batch has just drawn: the same corners with the depth test
-// equal, no depth writes and lighting off, blended by `source` / `destination`; the default blend,
-// lighting, depth test and depth writes afterwards.
+// One more layer over the pixels the batch has just drawn, in the batch's state (blending on,
+// lighting off): the same corners with the depth test equal and no depth writes, blended by
+// `source` / `destination`. The depth test, depth writes and blend function are the batch's again
+// afterwards.
 void drawLayerOnSamePixels(const MeshBatch& batch, GLuint texture, GLenum source, GLenum destination) {
     glDepthMask(GL_FALSE);
-    glEnable(GL_BLEND);
-    glDisable(GL_LIGHTING);
     glBlendFunc(source, destination);
     glBindTexture(GL_TEXTURE_2D, texture);
     glDepthFunc(GL_EQUAL);
     glDrawArrays(GL_TRIANGLES, batch.firstCorner, batch.cornerCount);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_LIGHTING);
     glDepthFunc(GL_LESS);
     glDepthMask(GL_TRUE);
 }
@@ -30,15 +28,36 @@ void drawLayerOnSamePixels(const MeshBatch& batch, GLuint texture, GLenum source
 // Fog begins this far from the camera; nearer, the linear fog leaves every colour as it is.
 constexpr float kFogStart = 2720.0f;
 
-void beginPass(Scene& scene, float alphaReference) {
+// The room's fog: linear, light grey, from kFogStart to 12600 units away. Only the view's opaque pass
+// is fogged: the glass, the particles and the capture for a cut are drawn without it.
+void setSceneFog() {
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    const GLfloat fogColour[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    glFogfv(GL_FOG_COLOR, fogColour);
+    glFogf(GL_FOG_DENSITY, 0.00001f);
+    glFogf(GL_FOG_START, kFogStart);
+    glFogf(GL_FOG_END, 12600.0f);
+}
+
+// A pass's state beyond the baseline: the pool bound, the camera loaded, blending on and the alpha
+// test on with `alphaReference`, the fog's parameters when it is `fogged`. What each object and
+// batch changes of it, it puts back.
+void beginPass(Scene& scene, float alphaReference, bool fogged) {
     if (scene.services.pool) scene.services.pool->bindPool();
-    glColor4f(1, 1, 1, 1);
     glEnable(GL_BLEND);
-    glDepthMask(GL_TRUE);
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, alphaReference);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (fogged) setSceneFog();
     applyCamera(scene);
+}
+
+// Back to the baseline (gl/gl_state.h); the camera stays loaded for the passes after it.
+void endPass(Scene& scene) {
+    if (scene.services.pool) scene.services.pool->unbindPool();
+    glDisable(GL_FOG);
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_BLEND);
 }
 
 // The texture scroll of an animated model moves on once a frame, with the first view that draws it.
@@ -55,9 +74,11 @@ void moveAnimatedModel(Scene& scene, SceneObject& object, float dt) {
     object.posedFrame = scene.frame;
 }
 
-void drawLayeredPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
+void drawLayeredPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt,
+                     bool fogged) {
     SharedVertexPool* pool = scene.services.pool;
-    beginPass(scene, alphaReference);
+    beginPass(scene, alphaReference, fogged);
+    if (fogged) glEnable(GL_FOG);
     for (int index : list) {
         SceneObject& object = scene.objects[std::size_t(index)];
         beginObjectLights(scene, object);
@@ -76,26 +97,17 @@ void drawLayeredPass(Scene& scene, const std::vector<int>& list, float alphaRefe
         }
         endObjectLights(scene, object);
     }
-    if (pool) pool->unbindPool();
-}
-
-void disableSecondUnit() {
-    glActiveTexture(GL_TEXTURE1);
-    glDisable(GL_TEXTURE_2D);
-    glActiveTexture(GL_TEXTURE0);
-    glClientActiveTexture(GL_TEXTURE1);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glClientActiveTexture(GL_TEXTURE0);
+    endPass(scene);
 }
 
 // The pass with the same pictures as the layered one and less work for the renderer: opaque
 // batches in one pass each and without blending (but for light-mapped ones whose own triangles tie),
 // nearer objects first so the renderer can reject hidden pixels before shading them, batches outside
 // the view left out, and no fog where it cannot reach.
-void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
+void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt,
+                      bool fogged) {
     SharedVertexPool* pool = scene.services.pool;
-    beginPass(scene, alphaReference);
-    const bool fogged = glIsEnabled(GL_FOG);
+    beginPass(scene, alphaReference, fogged);
     // Everything moves on in list order first, so the models' emitters fire in the same order as
     // in the layered pass, whatever order the models are then drawn in. Another monitor's view
     // draws them as the frame left them.
@@ -108,11 +120,6 @@ void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaRef
             moveAnimatedModel(scene, object, dt);
         }
     }
-    bool secondUnitOn = false;
-    const auto useOneUnit = [&secondUnitOn] {
-        if (secondUnitOn) disableSecondUnit();
-        secondUnitOn = false;
-    };
     orderNearestFirst(scene, list);
     for (int index : scene.drawOrder) {
         SceneObject& object = scene.objects[std::size_t(index)];
@@ -126,11 +133,8 @@ void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaRef
         beginObjectLights(scene, object);
         ++scene.drawCounter;
         if (object.kind == SceneObjectKind::PlacedModel) {
-            useOneUnit();
             if (object.instance) renderInstance(*object.instance, LayerDrawing::Combined);
         } else if (object.kind == SceneObjectKind::AnimatedModel) {
-            useOneUnit();
-            glEnable(GL_ALPHA_TEST);
             drawAnimated(scene, object);
         } else if (pool) {
             // The light map's coordinates come from the pool's buffer, which an animated model
@@ -140,89 +144,55 @@ void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaRef
                 if (batchOutsideFrustum(scene.frustum, batch)) continue;
                 if (batch.opaque && poolBound && !batch.overlapsItself) {
                     drawOpaqueBatch(scene, batch);
-                    secondUnitOn = secondUnitOn || batch.hasLightMap;
                 } else {
-                    useOneUnit();
-                    glEnable(GL_ALPHA_TEST);
                     drawMeshBatch(scene, batch);
                 }
             }
         }
         endObjectLights(scene, object);
     }
-    useOneUnit();
-    glEnable(GL_ALPHA_TEST);
-    glEnable(GL_BLEND);
-    if (fogged) glEnable(GL_FOG);
-    if (pool) pool->unbindPool();
+    endPass(scene);
 }
 
-void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt) {
+void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt, bool fogged) {
     if (scene.services.layeredDrawing) {
-        drawLayeredPass(scene, list, alphaReference, dt);
+        drawLayeredPass(scene, list, alphaReference, dt, fogged);
     } else {
-        drawCombinedPass(scene, list, alphaReference, dt);
+        drawCombinedPass(scene, list, alphaReference, dt, fogged);
     }
 }
 
 }  // namespace
 
-void setSceneFogAndCulling() {
-    glEnable(GL_FOG);
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    const GLfloat fogColour[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-    glFogfv(GL_FOG_COLOR, fogColour);
-    glFogf(GL_FOG_DENSITY, 0.00001f);
-    glFogf(GL_FOG_START, kFogStart);
-    glFogf(GL_FOG_END, 12600.0f);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-}
-
-void setSceneBlending() {
-    glEnable(GL_BLEND);
-    glEnable(GL_ALPHA_TEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glAlphaFunc(GL_GREATER, 0.6f);
-    glColor4f(1, 1, 1, 1);
-}
-
 void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureRequest) {
     ++scene.frame;
-    setSceneFogAndCulling();
-
     const bool capture = updateCamera(scene, dt);
     if (captureRequest && capture) *captureRequest = true;
     if (scene.services.particles) scene.services.particles->setCameraPosition(scene.view.position);
     applyCamera(scene);
 
     scene.drawCounter = 0;
-    setSceneBlending();
-
     for (SceneObject& object : scene.objects) {
         if (object.keyAnimated) animateObject(object, dt);
     }
     decideVisibility(scene, occlusionVariant);
-    drawOpaquePass(scene, dt);
+    drawViewOpaquePass(scene, dt);
     if (occlusionVariant) issueOcclusionQueries(scene);
-
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-void drawOpaquePass(Scene& scene, float dt) { drawPass(scene, scene.opaqueList, 0.001f, dt); }
+void drawViewOpaquePass(Scene& scene, float dt) { drawPass(scene, scene.opaqueList, 0.001f, dt, true); }
 
-void drawGlassPass(Scene& scene, float dt) { drawPass(scene, scene.glassList, 0.00001f, dt); }
+void drawOpaquePass(Scene& scene, float dt) { drawPass(scene, scene.opaqueList, 0.001f, dt, false); }
+
+void drawGlassPass(Scene& scene, float dt) { drawPass(scene, scene.glassList, 0.00001f, dt, false); }
 
 void drawMeshBatch(const Scene& scene, const MeshBatch& batch) {
     const SharedVertexPool* pool = scene.services.pool;
     const char* base = (pool && !pool->bufferMode()) ? reinterpret_cast<const char*>(pool->data()) : nullptr;
 
+    // Room batches are drawn unlit: their light is in their textures and light maps.
+    const bool lit = glIsEnabled(GL_LIGHTING) == GL_TRUE;
     glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glDepthMask(GL_TRUE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, batch.diffuseTexture);
     if (batch.hasReflection) {
         glBindTexture(GL_TEXTURE_2D, batch.reflectionTexture);
@@ -235,16 +205,11 @@ void drawMeshBatch(const Scene& scene, const MeshBatch& batch) {
     }
     if (batch.twoSided) glDisable(GL_CULL_FACE);
     if (batch.additive) {
-        glDisable(GL_LIGHTING);
-        glEnable(GL_BLEND);
         glDepthMask(GL_FALSE);
-        glColor4f(1, 1, 1, 1);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     }
     glDrawArrays(GL_TRIANGLES, batch.firstCorner, batch.cornerCount);
     if (batch.additive) {
-        glEnable(GL_LIGHTING);
-        glDisable(GL_BLEND);
         glDepthMask(GL_TRUE);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
@@ -258,23 +223,20 @@ void drawMeshBatch(const Scene& scene, const MeshBatch& batch) {
     }
     if (batch.twoSided) glEnable(GL_CULL_FACE);
     if (batch.hasReflection) {
-        glDisable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glDisable(GL_TEXTURE_GEN_S);
         glDisable(GL_TEXTURE_GEN_T);
         glDisable(GL_TEXTURE_GEN_R);
     }
+    if (lit) glEnable(GL_LIGHTING);
 }
 
 void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch) {
     const SharedVertexPool* pool = scene.services.pool;
     const char* base = (pool && !pool->bufferMode()) ? reinterpret_cast<const char*>(pool->data()) : nullptr;
+    const bool lit = glIsEnabled(GL_LIGHTING) == GL_TRUE;
+    glDisable(GL_LIGHTING);
     glDisable(GL_ALPHA_TEST);
-    glEnable(GL_TEXTURE_2D);
-    // The second unit's coordinate array goes off with its texture: a software renderer builds a
-    // vertex program for every set of arrays it meets, and an array left on that nothing reads
-    // costs one more of them.
-    disableSecondUnit();
     if (batch.twoSided) glDisable(GL_CULL_FACE);
     if (batch.hasLightMap) {
         // The light map first, on the pixels that already hold the batch's depth: where a surface
@@ -284,16 +246,13 @@ void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch) {
         drawLayerOnSamePixels(batch, batch.lightMapTexture, GL_ONE_MINUS_SRC_ALPHA, GL_SRC_COLOR);
         glTexCoordPointer(2, GL_FLOAT, GLsizei(kPoolStride), base + kPoolUv0Offset);
     }
-    glDisable(GL_LIGHTING);
     glDisable(GL_BLEND);
-    glDepthMask(GL_TRUE);
     glBindTexture(GL_TEXTURE_2D, batch.diffuseTexture);
     if (batch.hasLightMap) {
         // diffuse × light map: the framebuffer darkened by the map, as the multiplying layer does.
         glActiveTexture(GL_TEXTURE1);
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, batch.lightMapTexture);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glActiveTexture(GL_TEXTURE0);
         glClientActiveTexture(GL_TEXTURE1);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -301,7 +260,21 @@ void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch) {
         glClientActiveTexture(GL_TEXTURE0);
     }
     glDrawArrays(GL_TRIANGLES, batch.firstCorner, batch.cornerCount);
+    if (batch.hasLightMap) {
+        // The second unit's coordinate array goes off with its texture: a software renderer builds a
+        // vertex program for every set of arrays it meets, and an array left on that nothing reads
+        // costs one more of them.
+        glActiveTexture(GL_TEXTURE1);
+        glDisable(GL_TEXTURE_2D);
+        glActiveTexture(GL_TEXTURE0);
+        glClientActiveTexture(GL_TEXTURE1);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glClientActiveTexture(GL_TEXTURE0);
+    }
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
     if (batch.twoSided) glEnable(GL_CULL_FACE);
+    if (lit) glEnable(GL_LIGHTING);
 }
 
 bool batchOutsideFrustum(const Frustum& frustum, const MeshBatch& batch) {

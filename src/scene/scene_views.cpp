@@ -152,14 +152,9 @@ bool updateOtherView(Scene& scene, CameraRig& rig, float dt, bool occlusionVaria
 void drawOtherView(Scene& scene, CameraRig& rig, bool occlusionVariant) {
     if (rig.visible.size() != scene.objects.size()) return;
     const RigSwappedIn swapped(scene, rig);
-    setSceneFogAndCulling();
     applyCamera(scene);
-    setSceneBlending();
-    drawOpaquePass(scene, 0.0f);
+    drawViewOpaquePass(scene, 0.0f);
     if (occlusionVariant) issueOcclusionQueries(scene);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glAlphaFunc(GL_ALWAYS, 1.0f);
     drawParticlesFacingView(scene);
     drawGlassPass(scene, 0.0f);
 }
@@ -168,7 +163,5 @@ void drawOtherCapturePass(Scene& scene, CameraRig& rig, bool withParticles) {
     if (rig.visible.size() != scene.objects.size()) return;
     const RigSwappedIn swapped(scene, rig);
     drawOpaquePass(scene, 0.0f);
-    if (!withParticles) return;
-    glAlphaFunc(GL_ALWAYS, 0.0f);
-    drawParticlesFacingView(scene);
+    if (withParticles) drawParticlesFacingView(scene);
 }

@@ -159,12 +159,10 @@ void issueOcclusionQueries(Scene& scene) {
     // The boxes are black and added, so they change no pixel; with colour writes off a software
     // renderer also skips their blending, which costs as much as the rest of the room's models.
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
     glColor4f(0, 0, 0, 1);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_FOG);
     glDepthMask(GL_FALSE);
     glDisable(GL_CULL_FACE);
     for (SceneObject& object : scene.objects) {
@@ -176,8 +174,10 @@ void issueOcclusionQueries(Scene& scene) {
         object.queryIssued = true;
     }
     glEnable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_BLEND);
+    glColor4f(1, 1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }

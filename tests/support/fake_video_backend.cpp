@@ -56,6 +56,14 @@ void FakeVideoBackend::clientSize(int& width, int& height) {
     height = !windowOpen ? 0 : clientHeight >= 0 ? clientHeight : lastRequest.height;
 }
 
+int FakeVideoBackend::surfaceCount() {
+    return surfaces.empty() ? VideoBackend::surfaceCount() : int(surfaces.size());
+}
+
+Surface FakeVideoBackend::surface(int index) {
+    return surfaces.empty() ? VideoBackend::surface(index) : surfaces.at(std::size_t(index));
+}
+
 ContextResult FakeVideoBackend::createContext() {
     calls.push_back("createContext");
     if (!windowOpen) return ContextResult::NoPixelFormat;

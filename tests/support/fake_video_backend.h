@@ -28,6 +28,7 @@ public:
     CursorPosition cursor;
     bool leftButton = false;
     std::deque<WindowEvent> queue;  // events the test lets arrive
+    std::vector<Surface> surfaces;  // the monitors' parts of the window; empty: the window is one
     // Called after each swap and each wait that found the queue empty (a wait never sleeps unless
     // this does): the test lets events arrive at its moment.
     std::function<void()> afterSwap, afterEmptyWait;
@@ -54,6 +55,8 @@ public:
     bool openWindow(const WindowRequest& request) override;
     void closeWindow() override;
     void clientSize(int& width, int& height) override;
+    int surfaceCount() override;
+    Surface surface(int index) override;
     ContextResult createContext() override;
     void destroyContext() override;
     bool setSwapInterval(int interval) override;

@@ -3,7 +3,7 @@
 #include <GL/glew.h>
 #include <SDL.h>
 
-#include "gfx/gl_entry_points.h"
+#include "gl/gl_entry_points.h"
 
 namespace platform {
 

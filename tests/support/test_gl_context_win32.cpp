@@ -6,7 +6,7 @@
 
 #include "support/test_gl_context.h"
 
-#include "gfx/gl_entry_points.h"
+#include "gl/gl_entry_points.h"
 
 namespace platform {
 namespace {

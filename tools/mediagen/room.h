@@ -8,6 +8,9 @@
 //   cameraPaths       five paths of 300 keys
 //   buildScene        the scene file's contents (light maps named, not yet baked)
 //   makeRoom          builds, bakes the light maps, writes the scene, models and textures
+//
+// The layout's parts (the shell, the furnishings, the garden) are built in the files room_parts.h
+// lists.
 
 #include <string>
 #include <vector>

@@ -10,7 +10,7 @@
 #include "app/frame_loop.h"
 #include "core/log.h"
 #include "core/run_mode.h"
-#include "gfx/gl_window.h"
+#include "display/gl_window.h"
 #include "media/media_pack.h"
 #include "support/fake_video_backend.h"
 #include "support/process.h"

@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "countdown/countdown.h"
-#include "gfx/overlay.h"
+#include "gl/gl_state.h"
 #include "media/texture_manager.h"
+#include "overlay/overlay.h"
 #include "support/file_buffer.h"
 #include "support/test_gl_context.h"
 
@@ -127,13 +128,14 @@ TEST_F(CountdownOverlayGL, LoadsThePicturesInOrderAndDrawsEachWhereItBelongs) {
 
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
+    applyGLBaseline();
     beginOverlay();
+    const std::vector<std::string> overlayState = glStateDifferences();
     display.drawOverlay(time, options, 60.0f);
-    // The overlay's own promise: depth testing back on and blending off when it returns.
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    // Drawn in the overlay's state, which it leaves as it found it; the pass then leaves the baseline.
+    EXPECT_EQ(glStateDifferences(), overlayState);
     endOverlay();
+    EXPECT_EQ(glStateDifferences(), std::vector<std::string>{});
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     const auto pixels = readBack();
 
@@ -179,6 +181,7 @@ TEST_F(CountdownOverlayGL, ChristmasDayShowsOnlyTheGreeting) {
 
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    applyGLBaseline();
     beginOverlay();
     display.drawOverlay(time, OverlayOptions{false, false, false}, 60.0f);
     endOverlay();

@@ -1,6 +1,6 @@
 // Model drawing against real GL (Mesa under Xvfb): the pool's buffer and client modes, the matrices
-// and state renderInstance leaves, the material layers, and the pixels a model covers; the skinned
-// model's additive draw.
+// and state renderInstance puts back (the pass's, as it found it), the material layers, and the
+// pixels a model covers; the skinned model's additive draw.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include "../bsa_fixtures.h"
 #include "../fake_media.h"
 #include "../test_log.h"
+#include "gl/gl_state.h"
 #include "model/bsm_file.h"
 #include "model/animated_model.h"
 #include "model/model_instance.h"
@@ -65,9 +66,11 @@ struct RenderTest : ::testing::Test {
     SharedVertexPool pool;
     std::unique_ptr<ModelManager> manager;
     TestLog log;
+    std::vector<std::string> passState;  // how the pass's state differs from the baseline
 
     void SetUp() override {
         ASSERT_TRUE(gl.create(kSize, kSize)) << gl.error();
+        applyGLBaseline();
         media.textureNames["Textures/base.tga"] = solidTexture(64);
         media.textureNames["Textures/shine.tga"] = solidTexture(128);
         manager = std::make_unique<ModelManager>(pool, media.sources());
@@ -79,17 +82,12 @@ struct RenderTest : ::testing::Test {
         glLoadIdentity();
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        // What a pass sets before drawing objects.
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LESS);
-        glColor4f(1, 1, 1, 1);
+        // What a pass sets before drawing objects (model_render.h), beyond the baseline.
         glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_TRUE);
         glEnable(GL_ALPHA_TEST);
         glAlphaFunc(GL_GREATER, 0.001f);
-        glDisable(GL_LIGHTING);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        passState = glStateDifferences();
     }
     void TearDown() override {
         pool.releaseGL();
@@ -245,10 +243,7 @@ TEST_F(RenderTest, ModelViewMatrixIsRestoredThroughATurnedHierarchy) {
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);
-    // The base layer leaves blending off and culling on.
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING)) << "no extra layer: lighting stays as the caller set it";
+    EXPECT_EQ(glStateDifferences(), passState);
 }
 
 TEST_F(RenderTest, ReflectionAndIlluminationLayersAddOnTheBaseAndRestoreState) {
@@ -267,24 +262,12 @@ TEST_F(RenderTest, ReflectionAndIlluminationLayersAddOnTheBaseAndRestoreState) {
     EXPECT_GT(shined, 110);
     EXPECT_LT(shined, 140);
     EXPECT_EQ(pixel(2, 2)[0], 0) << "the layer lands only on the base layer's pixels";
-    GLboolean depthWrites = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    EXPECT_EQ(depthWrites, GL_TRUE);
-    GLint value = 0;
-    glGetIntegerv(GL_DEPTH_FUNC, &value);
-    EXPECT_EQ(value, GL_LESS);
-    glGetIntegerv(GL_BLEND_SRC, &value);
-    EXPECT_EQ(value, GL_SRC_ALPHA);
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING)) << "an extra layer leaves lighting on";
+    // The layer's depth test, depth writes, blending, coordinate generation and lighting are the
+    // pass's again.
+    EXPECT_EQ(glStateDifferences(), passState);
 
-    // Illumination: the same additive layer without coordinate generation.
+    // Illumination: the same additive layer without coordinate generation, on a lit object.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_LIGHTING);
     BsmModel candle;
     auto wax = square("Hull", "Scene Root", -0.5f, -0.5f, 0.5f, 0.5f);
     wax.hasIllumination = true;
@@ -292,13 +275,13 @@ TEST_F(RenderTest, ReflectionAndIlluminationLayersAddOnTheBaseAndRestoreState) {
     candle.meshes = {wax};
     ModelInstance lit = make("candle", candle);
     updateInstance(lit, 1, nullptr);
+    glEnable(GL_LIGHTING);  // the texture replaces the lit colour here, so the pixels are the same
+    const std::vector<std::string> litState = glStateDifferences();
     pool.bindPool();
     renderInstance(lit);
     pool.unbindPool();
     EXPECT_GT(pixel(32, 32)[0], 110);
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    EXPECT_EQ(depthWrites, GL_TRUE);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+    EXPECT_EQ(glStateDifferences(), litState);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -330,7 +313,7 @@ TEST_F(RenderTest, InstanceWithoutHullDrawsNothingAndTouchesNothing) {
     renderInstance(inst);
     pool.unbindPool();
     EXPECT_EQ(pixel(32, 32)[0], 0);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(glStateDifferences(), passState);
 }
 
 TEST_F(RenderTest, AnimatedModelDrawsAdditivelyAndRestoresState) {
@@ -346,6 +329,9 @@ TEST_F(RenderTest, AnimatedModelDrawsAdditivelyAndRestoresState) {
     glScalef(0.08f, 0.08f, 0.08f);
     glRotatef(-90, 1, 0, 0);
     glTranslatef(-2, -10, -6);
+    // From here the flame's faces are seen from behind.
+    glDisable(GL_CULL_FACE);
+    const std::vector<std::string> flameState = glStateDifferences();
     glClearColor(0.25f, 0.25f, 0.25f, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     pool.setBufferObjectsAvailable(true);
@@ -365,15 +351,8 @@ TEST_F(RenderTest, AnimatedModelDrawsAdditivelyAndRestoresState) {
     }
     EXPECT_GE(brightest, 250);
     EXPECT_EQ(pixel(1, kSize - 2)[0], 64);
-    GLboolean depthWrites = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    EXPECT_EQ(depthWrites, GL_TRUE);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    GLint value = 0;
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-    expectMatrixNear(currentMatrix(GL_TEXTURE_MATRIX), identityMatrix16(), 0);
+    // Depth writes, the blend function, lighting and the texture matrix as the pass had them.
+    EXPECT_EQ(glStateDifferences(), flameState);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

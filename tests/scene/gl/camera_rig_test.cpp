@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/random.h"
+#include "gl/gl_state.h"
 #include "scene/scene_fixtures.h"
 #include "support/test_gl_context.h"
 
@@ -63,11 +64,14 @@ Frames run(bool otherView, int frames, bool occlusion) {
         drawGlassPass(rig.scene, 4.0f);
         if (otherView) {
             drawOtherView(rig.scene, other, occlusion);
+            if (f == frames - 1) drawOtherCapturePass(rig.scene, other, true);
             result.otherCameras.push_back(other.currentCamera);
             result.otherPlaces.push_back(other.currentCamera * 1000 + other.cameraKey);
         }
         result.primaryCameras.push_back(rig.scene.currentCamera);
         result.primaryPlaces.push_back(rig.scene.currentCamera * 1000 + rig.scene.cameraKey);
+        // Each pass and view leaves the GL baseline for the next.
+        EXPECT_EQ(glStateDifferences(), std::vector<std::string>{}) << "frame " << f;
     }
     result.trainAngle = rig.scene.trainAngle;
     result.railroadPosedFrame = rig.scene.objects[std::size_t(railroad)].posedFrame;
@@ -82,7 +86,7 @@ Frames run(bool otherView, int frames, bool occlusion) {
 TEST(CameraRigGL, AnotherViewMovesNothingTwiceAndLeavesThePrimarysCameraOrderAlone) {
     platform::TestGLContext gl;
     ASSERT_TRUE(gl.create(64, 64)) << gl.error();
-    glEnable(GL_DEPTH_TEST);
+    applyGLBaseline();
     for (bool occlusion : {false, true}) {
         SCOPED_TRACE(occlusion ? "occlusion queries" : "frustum test");
         const Frames alone = run(false, 40, occlusion);
@@ -97,8 +101,9 @@ TEST(CameraRigGL, AnotherViewMovesNothingTwiceAndLeavesThePrimarysCameraOrderAlo
         // avoid the primary's camera (five cameras leave a choice).
         for (std::size_t f = 0; f < both.otherPlaces.size(); ++f) {
             EXPECT_NE(both.otherPlaces[f], both.primaryPlaces[f]) << "frame " << f;
-            if (f > 0 && both.otherCameras[f] != both.otherCameras[f - 1])
+            if (f > 0 && both.otherCameras[f] != both.otherCameras[f - 1]) {
                 EXPECT_NE(both.otherCameras[f], both.primaryCameras[f]) << "cut in frame " << f;
+            }
         }
         // The train turned as often with two views as with one: once a frame while seen (its empty
         // model's query box counts no samples, so with queries it stops after the first frame).

@@ -1,14 +1,16 @@
 // The scene passes on real GL: the layers of a room batch (read back), the glass pass after the
-// opaque pass, visibility from outside every root, the GL state each pass leaves, particles drawn.
+// opaque pass, visibility from outside every root, particles drawn; every pass leaves the GL
+// baseline (gl/gl_state.h), every batch the pass's state as it found it.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 
+#include "gl/gl_state.h"
 #include "scene/effect_file.h"
-#include "support/test_gl_context.h"
 #include "scene/scene_fixtures.h"
+#include "support/test_gl_context.h"
 
 using scenetest::SceneRig;
 
@@ -38,9 +40,8 @@ struct SceneGL : ::testing::Test {
     platform::TestGLContext gl;
     void SetUp() override {
         ASSERT_TRUE(gl.create(kSize, kSize)) << gl.error();
+        applyGLBaseline();
         glViewport(0, 0, kSize, kSize);
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LESS);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         // Tests that draw batches or particles directly give their corners in clip coordinates.
@@ -48,6 +49,18 @@ struct SceneGL : ::testing::Test {
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
+    }
+    // What a pass sets up for its batches (scene_internal.h): the pool bound, blending and the alpha
+    // test on.
+    static void beginBatches(SceneRig& rig) {
+        rig.pool.bindPool();
+        glEnable(GL_BLEND);
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GREATER, 0.001f);
+    }
+    static void expectBaseline() {
+        const GLRectangle viewport{0, 0, kSize, kSize};
+        EXPECT_EQ(glStateDifferences(&viewport), std::vector<std::string>{});
     }
 };
 
@@ -87,9 +100,8 @@ TEST_F(SceneGL, BatchWithIlluminationAndLightMapAddsThenMultiplies) {
     const MeshBatch& batch = rig.scene.objects[0].batches.at(0);
     ASSERT_TRUE(batch.hasIllumination && batch.hasLightMap);
 
-    glEnable(GL_CULL_FACE);
-    rig.pool.bindPool();
-    glColor4f(1, 1, 1, 1);
+    beginBatches(rig);
+    const std::vector<std::string> passState = glStateDifferences();
     drawMeshBatch(rig.scene, batch);
     // Base 0.5; plus the illumination's square (source colour × source colour): red 0.75; then
     // times the light map: (0.375, 0.5, 0.125).
@@ -112,6 +124,7 @@ TEST_F(SceneGL, BatchWithIlluminationAndLightMapAddsThenMultiplies) {
     glGetPointerv(GL_TEXTURE_COORD_ARRAY_POINTER, &pointer);
     EXPECT_EQ(pointer, reinterpret_cast<const char*>(rig.pool.data()) + kPoolUv0Offset);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(glStateDifferences(), passState);
     rig.pool.unbindPool();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -143,12 +156,13 @@ TEST_F(SceneGL, OpaqueBatchDarkensWhatItTiesWithByItsLightMapAsTheLayersDo) {
     const MeshBatch& second = rig.scene.objects[1].batches.at(0);
     ASSERT_TRUE(first.hasLightMap && second.hasLightMap);
 
-    rig.pool.bindPool();
+    beginBatches(rig);
+    const std::vector<std::string> passState = glStateDifferences();
     const auto draw = [&](void (*drawBatch)(const Scene&, const MeshBatch&)) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glColor4f(1, 1, 1, 1);
         drawBatch(rig.scene, first);
         drawBatch(rig.scene, second);
+        EXPECT_EQ(glStateDifferences(), passState);
         return centrePixel();
     };
     const std::array<int, 3> layered = draw(drawMeshBatch);
@@ -159,16 +173,15 @@ TEST_F(SceneGL, OpaqueBatchDarkensWhatItTiesWithByItsLightMapAsTheLayersDo) {
     EXPECT_NEAR(layered[2], 16, 3);
     for (int channel = 0; channel < 3; ++channel) EXPECT_NEAR(combined[channel], layered[channel], 2);
 
-    // A batch without a light map after one with it: the second unit's texture and coordinates off.
+    // Lit or not, a batch is drawn unlit and leaves lighting as the object's lights set it.
     MeshBatch unmapped = second;
     unmapped.hasLightMap = false;
+    glEnable(GL_LIGHTING);
     drawOpaqueBatch(rig.scene, unmapped);
-    glActiveTexture(GL_TEXTURE1);
-    glClientActiveTexture(GL_TEXTURE1);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-    glActiveTexture(GL_TEXTURE0);
-    glClientActiveTexture(GL_TEXTURE0);
+    drawMeshBatch(rig.scene, unmapped);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    glDisable(GL_LIGHTING);
+    EXPECT_EQ(glStateDifferences(), passState);
     rig.pool.unbindPool();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -187,27 +200,15 @@ TEST_F(SceneGL, GlassIsLeftForTheGlassPassWhichDrawsItOverTheRoom) {
     EXPECT_EQ(rig.scene.glassList, std::vector<int>{1});
     EXPECT_EQ(rig.scene.drawCounter, 1);
     EXPECT_EQ(centrePixel(), (std::array<int, 3>{0, 0, 255}));
-    // What drawScene leaves: fog on, texturing on with texture 0.
-    EXPECT_TRUE(glIsEnabled(GL_FOG));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    GLint bound = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, 0);
+    expectBaseline();
 
     drawGlassPass(rig.scene, 1.0f);
     EXPECT_EQ(centrePixel(), (std::array<int, 3>{255, 0, 0}));
-    GLfloat reference = 0;
-    glGetFloatv(GL_ALPHA_TEST_REF, &reference);
-    EXPECT_FLOAT_EQ(reference, 0.00001f);
-    GLint arrayBuffer = -1;
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
-    EXPECT_EQ(arrayBuffer, 0);
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    expectBaseline();
     EXPECT_EQ(rig.scene.drawCounter, 2);
 
     drawOpaquePass(rig.scene, 1.0f);
-    glGetFloatv(GL_ALPHA_TEST_REF, &reference);
-    EXPECT_FLOAT_EQ(reference, 0.001f);
+    expectBaseline();
     rig.pool.releaseGL();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -285,14 +286,9 @@ TEST_F(SceneGL, OcclusionVariantMakesQueriesAndKeepsTheRoomVisible) {
         drawScene(rig.scene, 1.0f, true, nullptr);
         EXPECT_TRUE(rig.scene.objects[0].visible);
         EXPECT_TRUE(rig.scene.objects[2].queryIssued);
+        // The queries' boxes change depth writes, colour writes and culling: all back afterwards.
+        expectBaseline();
     }
-    GLboolean mask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    EXPECT_EQ(mask, GL_TRUE);
-    GLboolean colourMask[4] = {};
-    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
-    EXPECT_TRUE(colourMask[0] && colourMask[1] && colourMask[2] && colourMask[3]);
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     releaseScene(rig.scene);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -312,10 +308,8 @@ TEST_F(SceneGL, ParticlesDrawOneQuadPerParticleAndLeaveTheirState) {
     effect.layers = {layer};
     media.files["Particles/dot.bin"] = encodeEffect(effect);
     ParticleSystem particles(media.sources());
-    glEnable(GL_FOG);
     particles.spawnEffect("dot", {0, 0, 0}, {});
     particles.update(1.0f);
-    glAlphaFunc(GL_ALWAYS, 1.0f);
     particles.render();  // camera vectors from this matrix; the next update uses them
     particles.update(2.0f);
     particles.render();
@@ -323,12 +317,13 @@ TEST_F(SceneGL, ParticlesDrawOneQuadPerParticleAndLeaveTheirState) {
     std::uint8_t corner[4] = {};
     glReadPixels(2, 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner);
     EXPECT_EQ(corner[0], 0);  // a quad of half size 0.5 covers the middle half only
-    EXPECT_FALSE(glIsEnabled(GL_FOG));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
-    GLboolean mask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    EXPECT_EQ(mask, GL_TRUE);
+    expectBaseline();
+    // Turned to another camera: the same quads, the same state left.
+    const float modelView[16] = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    glClear(GL_COLOR_BUFFER_BIT);
+    particles.renderFacing(modelView);
+    EXPECT_EQ(centrePixel(), (std::array<int, 3>{255, 255, 255}));
+    expectBaseline();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

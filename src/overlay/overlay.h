@@ -24,17 +24,17 @@ struct OverlayQuad {
 // allocate once the first frames have run.
 using OverlayQueue = std::vector<OverlayQuad>;
 
-// Pushes both matrices (identity), turns lighting, culling and depth testing off and texturing,
-// blending (source alpha, one minus source alpha) and alpha testing on. The alpha-test function is
-// left as it was.
+// The overlay state, from the baseline (gl/gl_state.h): both matrices pushed and identity, culling
+// and depth testing off, blending (source alpha, one minus source alpha) on, and the alpha test on,
+// dropping wholly transparent texels (GL_GREATER 0). Lighting stays off and texturing on.
 void beginOverlay();
 
-// Blending and alpha testing off, depth testing and culling on, both matrices popped; the matrix
-// mode is left at model-view.
+// Back to the baseline: the colour white, the alpha test (GL_ALWAYS 0) and blending off, depth
+// testing and culling on, both matrices popped, the matrix mode model-view.
 void endOverlay();
 
-// Draws one white textured quad now, alpha-tested and blended; alpha testing is off and culling on
-// afterwards. Texture 0 draws untextured.
+// Draws one white textured quad now, in the overlay state (between beginOverlay and endOverlay).
+// Texture 0 draws untextured. Leaves the colour white and the texture bound.
 void drawQuadNow(float centerX, float centerY, float halfWidth, float halfHeight, GLuint texture);
 
 // Appends a quad to the queue; nothing is drawn.
@@ -42,8 +42,9 @@ void queueOverlayQuad(OverlayQueue& queue, float centerX, float centerY, float h
                       float red, float green, float blue, float alpha, GLuint texture, GLenum sourceBlend,
                       GLenum destinationBlend);
 
-// Draws the queued quads, first queued first (so a later one covers an earlier one), and empties
-// the queue. Leaves blending on.
+// Draws the queued quads in the overlay state, first queued first (so a later one covers an earlier
+// one), each in its colour and blend function, and empties the queue. The blend function is the
+// overlay's again afterwards; the colour is the last quad's.
 void flushOverlayQuads(OverlayQueue& queue);
 
 // The per-frame 2-D pass: beginOverlay, the queued quads, then `drawOnTop()` (the countdown

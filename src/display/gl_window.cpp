@@ -1,11 +1,12 @@
-#include "gfx/gl_window.h"
+#include "display/gl_window.h"
 
 #include <GL/glu.h>
 
 #include "core/log.h"
 #include "core/run_mode.h"
-#include "gfx/gamma.h"
-#include "gfx/gl_entry_points.h"
+#include "display/gamma.h"
+#include "gl/gl_entry_points.h"
+#include "gl/gl_state.h"
 #include "platform/message_box.h"
 
 platform::VideoBackend& backendOf(GLWindow& window) {
@@ -127,11 +128,10 @@ void initGL(GLWindow& window, float gammaOption) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, window.captureSize, window.captureSize, 0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
 
     if (!loadGLEntryPoints().coreFunctions) logLine("Glew init failed!");
+    // What every pass starts from; the second texture unit needs the entry points just loaded.
+    applyGLBaseline();
 
     window.maxTextureUnits = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &window.maxTextureUnits);

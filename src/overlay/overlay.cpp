@@ -1,4 +1,4 @@
-#include "gfx/overlay.h"
+#include "overlay/overlay.h"
 
 namespace {
 
@@ -25,18 +25,18 @@ void beginOverlay() {
     glPushMatrix();
     glLoadIdentity();
 
-    glDisable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
     glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glEnable(GL_ALPHA_TEST);
-    glDisable(GL_DEPTH_TEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glAlphaFunc(GL_GREATER, 0.0f);
 }
 
 void endOverlay() {
-    glDisable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glAlphaFunc(GL_ALWAYS, 0.0f);
     glDisable(GL_ALPHA_TEST);
+    glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     glMatrixMode(GL_PROJECTION);
@@ -46,19 +46,11 @@ void endOverlay() {
 }
 
 void drawQuadNow(float centerX, float centerY, float halfWidth, float halfHeight, GLuint texture) {
-    glDisable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_ALPHA_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     // Texture 0 is the default texture object: with no image it turns texturing off for the quad,
     // which then draws in its plain colour.
     glBindTexture(GL_TEXTURE_2D, texture);
     emitQuad(centerX, centerY, halfWidth, halfHeight);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_ALPHA_TEST);
-    glEnable(GL_CULL_FACE);
 }
 
 void queueOverlayQuad(OverlayQueue& queue, float centerX, float centerY, float halfWidth, float halfHeight,
@@ -80,14 +72,13 @@ void queueOverlayQuad(OverlayQueue& queue, float centerX, float centerY, float h
 }
 
 void flushOverlayQuads(OverlayQueue& queue) {
-    glEnable(GL_BLEND);
     for (const OverlayQuad& quad : queue) {
         glColor4f(quad.red, quad.green, quad.blue, quad.alpha);
         glBlendFunc(quad.sourceBlend, quad.destinationBlend);
-        glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, quad.texture);
         emitQuad(quad.centerX, quad.centerY, quad.halfWidth, quad.halfHeight);
     }
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     // clear() keeps the capacity: the next frame queues without allocating.
     queue.clear();
 }

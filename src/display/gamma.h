@@ -2,7 +2,7 @@
 // The gamma option applied through the display's hardware ramp. A ramp is summarised as one
 // power-law exponent for the log; the ramp found at start is also kept whole and put back exactly.
 
-#include "gfx/gl_window.h"
+#include "display/gl_window.h"
 #include "platform/gamma_ramp.h"
 
 // The ramp for exponent x: entry i = floor((i / 256)^x * 65536), held to 0..65535, on all three

@@ -1,10 +1,11 @@
 // initGL on real GL with the fake display: what it logs, in order, the capture texture it makes and
 // the state it leaves; the perspective; the pixel-format failures.
 
-#include "gfx/gl_window.h"
+#include "display/gl_window.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -12,10 +13,11 @@
 #include <vector>
 
 #include "core/log.h"
-#include "gfx/gamma.h"
+#include "display/gamma.h"
+#include "gl/gl_state.h"
 #include "support/fake_video_backend.h"
-#include "support/test_gl_context.h"
 #include "support/process.h"
+#include "support/test_gl_context.h"
 
 namespace {
 
@@ -57,9 +59,21 @@ protected:
 };
 
 TEST_F(InitGL, LogsTheCapabilitiesAndGammaInOrder) {
-    ASSERT_TRUE(createGLWindow(window, "Glimmerdale", 128, 96));
-    initGL(window, 3.0f);
-    const std::vector<std::string> log = logLines();
+    // The ramp found, the gamma option and vsync; the exponents logged and the swap interval asked.
+    std::array<std::uint16_t, 256> linear{};
+    for (int i = 0; i < 256; ++i) linear[i] = static_cast<std::uint16_t>(i * 256);
+    const struct {
+        bool calibratedRamp;
+        float gammaOption;
+        bool vsync;
+        const char* oldGamma;
+        const char* newGamma;
+        double savedExponent;  // < 0: not compared
+        int swapInterval;
+    } cases[] = {
+        {true, 3.0f, true, nullptr, "New Gamma: 1", -1, 1},
+        {false, 1.5f, false, "Old Gamma: 1", "New Gamma: 2.5", 1.0, 0},
+    };
     const std::vector<std::string> prefixes = {"Video card: ",
                                                "Vendor: ",
                                                "OpenGL version : ",
@@ -69,38 +83,46 @@ TEST_F(InitGL, LogsTheCapabilitiesAndGammaInOrder) {
                                                "Occlussion querry bit: ",
                                                "Model manager init",
                                                "Old Gamma: ",
-                                               "New Gamma: 1"};
-    // GLEW may complain first on some displays; everything else comes in this order.
-    std::size_t at = 0;
-    if (!log.empty() && log[0] == "Glew init failed!") at = 1;
-    ASSERT_EQ(log.size(), at + prefixes.size()) << testsupport::readTextFile(logPath);
-    for (const std::string& prefix : prefixes) {
-        EXPECT_EQ(log[at].rfind(prefix, 0), 0u) << log[at] << " should start with " << prefix;
-        ++at;
+                                               "New Gamma: "};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.newGamma);
+        platform::FakeVideoBackend display;
+        if (!c.calibratedRamp)
+            display.deviceRamp.red = display.deviceRamp.green = display.deviceRamp.blue = linear;
+        GLWindow opened;
+        opened.backend = &display;
+        opened.showError = recordError;
+        opened.fullscreen = false;
+        opened.vsync = c.vsync;
+        theLog().open(logPath);  // afresh
+        ASSERT_TRUE(createGLWindow(opened, "Glimmerdale", 128, 96));
+        initGL(opened, c.gammaOption);
+        const std::vector<std::string> log = logLines();
+        // GLEW may complain first on some displays; everything else comes in this order.
+        std::size_t at = 0;
+        if (!log.empty() && log[0] == "Glew init failed!") at = 1;
+        ASSERT_EQ(log.size(), at + prefixes.size()) << testsupport::readTextFile(logPath);
+        for (const std::string& prefix : prefixes) {
+            EXPECT_EQ(log[at].rfind(prefix, 0), 0u) << log[at] << " should start with " << prefix;
+            ++at;
+        }
+        if (c.oldGamma) {
+            EXPECT_EQ(log[log.size() - 2], c.oldGamma);
+        }
+        EXPECT_EQ(log.back(), c.newGamma);
+        if (c.savedExponent >= 0) {
+            EXPECT_EQ(opened.savedGammaExponent, c.savedExponent);
+        }
+        EXPECT_EQ(display.swapInterval, c.swapInterval);
+        EXPECT_TRUE(opened.vboAvailable);
+        EXPECT_TRUE(opened.occlusionQueryAvailable);
+        EXPECT_GT(opened.occlusionCounterBits, 0);
+        EXPECT_TRUE(shownErrors().empty());
+        if (c.calibratedRamp) {
+            EXPECT_EQ(display.deviceRamp, gammaRampForExponent(1.0));
+        }
+        glDeleteTextures(1, &opened.captureTexture);
     }
-    EXPECT_TRUE(window.vboAvailable);
-    EXPECT_TRUE(window.occlusionQueryAvailable);
-    EXPECT_GT(window.occlusionCounterBits, 0);
-    EXPECT_EQ(log.back(), "New Gamma: 1");
-    EXPECT_EQ(fake.deviceRamp, gammaRampForExponent(1.0));
-    EXPECT_EQ(fake.swapInterval, 1);
-    EXPECT_TRUE(shownErrors().empty());
-}
-
-TEST_F(InitGL, GammaLinesShowTheExponents) {
-    for (int i = 0; i < 256; ++i) {
-        fake.deviceRamp.red[i] = fake.deviceRamp.green[i] = fake.deviceRamp.blue[i] =
-            static_cast<std::uint16_t>(i * 256);
-    }
-    ASSERT_TRUE(createGLWindow(window, "Glimmerdale", 128, 96));
-    window.vsync = false;
-    initGL(window, 1.5f);
-    const std::vector<std::string> log = logLines();
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[log.size() - 2], "Old Gamma: 1");
-    EXPECT_EQ(log.back(), "New Gamma: 2.5");
-    EXPECT_EQ(window.savedGammaExponent, 1.0);
-    EXPECT_EQ(fake.swapInterval, 0);
 }
 
 TEST_F(InitGL, CaptureTextureIsTheLargestPowerOfTwoTheHeightHolds) {
@@ -135,35 +157,35 @@ TEST_F(InitGL, CaptureTextureIsTheLargestPowerOfTwoTheHeightHolds) {
     }
 }
 
-TEST_F(InitGL, LeavesDepthTestTexturingAndAPerspective) {
+TEST_F(InitGL, LeavesTheBaselineAndAPerspective) {
     ASSERT_TRUE(createGLWindow(window, "Glimmerdale", 128, 96));
+    // Whatever the context had before: the first pass starts from the baseline.
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
     initGL(window, 3.0f);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    GLint mode = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODULATE);
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 128);
-    EXPECT_EQ(viewport[3], 96);
-    GLfloat projection[16] = {};
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    const float f = 1.0f / std::tan(22.5f * 3.14159265f / 180.0f);
-    EXPECT_NEAR(projection[5], f, 1e-4);
-    EXPECT_NEAR(projection[0], f / (128.0f / 96.0f), 1e-4);
-    EXPECT_NEAR(projection[10], -(3000.0f + 1.0f) / (3000.0f - 1.0f), 1e-5);
-    EXPECT_NEAR(projection[14], -2.0f * 3000.0f * 1.0f / (3000.0f - 1.0f), 1e-4);
-}
+    // Depth testing and texturing (GL_MODULATE) on among the rest; the viewport the whole window.
+    const GLRectangle viewport{0, 0, 128, 96};
+    EXPECT_EQ(glStateDifferences(&viewport), std::vector<std::string>{});
 
-TEST_F(InitGL, ZeroHeightCountsAsOne) {
-    setPerspective(100, 0);
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[3], 1);
-    GLfloat projection[16] = {};
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    EXPECT_TRUE(std::isfinite(projection[0]));
+    // The perspective of a window of each size: 45 degrees high, near 1, far 3000; a height of 0
+    // counts as 1.
+    const struct { int width, height; } sizes[] = {{128, 96}, {100, 0}, {1024, 768}, {1920, 1080}};
+    const float f = 1.0f / std::tan(22.5f * 3.14159265f / 180.0f);
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
+        if (size.width != 128) setPerspective(size.width, size.height);
+        const int height = size.height > 0 ? size.height : 1;
+        GLint found[4] = {};
+        glGetIntegerv(GL_VIEWPORT, found);
+        EXPECT_EQ(found[2], size.width);
+        EXPECT_EQ(found[3], height);
+        GLfloat projection[16] = {};
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        EXPECT_NEAR(projection[5], f, 1e-4);
+        EXPECT_NEAR(projection[0], f / (float(size.width) / float(height)), 1e-4);
+        EXPECT_NEAR(projection[10], -(3000.0f + 1.0f) / (3000.0f - 1.0f), 1e-5);
+        EXPECT_NEAR(projection[14], -2.0f * 3000.0f * 1.0f / (3000.0f - 1.0f), 1e-4);
+    }
 }
 
 TEST_F(InitGL, PixelFormatFailurePostsQuitAndGoesOn) {

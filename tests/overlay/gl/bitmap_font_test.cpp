@@ -1,9 +1,10 @@
-#include "gfx/bitmap_font.h"
+#include "overlay/bitmap_font.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "gl/gl_state.h"
 #include "support/test_gl_context.h"
 
 namespace {
@@ -23,6 +24,7 @@ protected:
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glDisable(GL_TEXTURE_2D);
+        glDisable(GL_DEPTH_TEST);
         glColor3f(1, 1, 1);
         glRasterPos2f(4, 20);
         glListBase(font.base() - BitmapFont::kFirstCharacter);
@@ -44,7 +46,10 @@ protected:
 };
 
 TEST_F(Font, NinetySixListsThatDrawAndAdvance) {
+    applyGLBaseline();
     ASSERT_TRUE(font.create());
+    // Compiling the lists draws nothing and changes no state.
+    EXPECT_EQ(glStateDifferences(), std::vector<std::string>{});
     ASSERT_NE(font.base(), 0u);
     for (int i = 0; i < BitmapFont::kCharacterCount; ++i) ASSERT_TRUE(glIsList(font.base() + i)) << i;
     EXPECT_FALSE(glIsList(font.base() + BitmapFont::kCharacterCount));

@@ -1,4 +1,4 @@
-#include "gfx/gamma.h"
+#include "display/gamma.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "gfx/screenshot.h"
+#include "screenshot/screenshot.h"
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "gfx/png_writer.h"
+#include "screenshot/png_writer.h"
 
 bool saveScreenshot(const std::string& path, int width, int height, GLenum buffer, int x, int y) {
     if (width <= 0 || height <= 0) return false;

@@ -1,12 +1,13 @@
-// The overlay helpers on real GL (Mesa under Xvfb): the state they leave, the order of the queue,
-// the orientation of a quad's picture.
+// The overlay helpers on real GL (Mesa under Xvfb): the state they draw in and leave (the baseline of
+// gl/gl_state.h), the order of the queue, the orientation of a quad's picture.
 
-#include "gfx/overlay.h"
+#include "overlay/overlay.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 
+#include "gl/gl_state.h"
 #include "support/test_gl_context.h"
 
 namespace {
@@ -17,6 +18,7 @@ class Overlay : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(gl.create(kSize, kSize)) << gl.error();
+        applyGLBaseline();
         glViewport(0, 0, kSize, kSize);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -60,12 +62,8 @@ protected:
     std::vector<GLuint> textures;
 };
 
-// What the 3-D passes leave before the overlay pass.
-void sceneState() {
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHTING);
-    glAlphaFunc(GL_ALWAYS, 1.0f);
+// The camera the 3-D passes leave loaded before the overlay pass.
+void sceneCamera() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glFrustum(-1, 1, -1, 1, 1, 100);
@@ -74,40 +72,25 @@ void sceneState() {
     glTranslatef(1.0f, 2.0f, -3.0f);
 }
 
-TEST_F(Overlay, PassLeavesDepthAndCullingOnBlendAndAlphaTestOffAndMatricesRestored) {
-    sceneState();
+TEST_F(Overlay, PassLeavesTheBaselineAndTheCamera) {
+    sceneCamera();
     const auto projection = matrix(GL_PROJECTION_MATRIX);
     const auto modelView = matrix(GL_MODELVIEW_MATRIX);
-    GLint projectionDepth = 0, modelViewDepth = 0;
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projectionDepth);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &modelViewDepth);
 
     queueOverlayQuad(queue, 0, 0, 1, 1, 0, 0, 0, 0.5f, white(), GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    queueOverlayQuad(queue, 0, 0, 1, 1, 1, 0, 0, 0.5f, white(), GL_ONE, GL_ONE);
     overlayPass(queue, [] { drawQuadNow(0.5f, 0.5f, 0.1f, 0.1f, 0); });
 
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    const GLRectangle viewport{0, 0, kSize, kSize};
+    EXPECT_EQ(glStateDifferences(&viewport), std::vector<std::string>{});
     EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), projection);
     EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), modelView);
-    GLint depth = 0, mode = 0;
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, projectionDepth);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, modelViewDepth);
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
-    // The alpha-test function is the 3-D passes' business.
-    GLint function = 0;
-    glGetIntegerv(GL_ALPHA_TEST_FUNC, &function);
-    EXPECT_EQ(function, GL_ALWAYS);
     EXPECT_TRUE(queue.empty());
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST_F(Overlay, InsideTheOverlayStateDrawingIsFlat) {
-    sceneState();
+TEST_F(Overlay, InsideTheOverlayStateDrawingIsFlatAndAQuadKeepsIt) {
+    sceneCamera();
     beginOverlay();
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
@@ -115,19 +98,26 @@ TEST_F(Overlay, InsideTheOverlayStateDrawingIsFlat) {
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-    GLint source = 0, destination = 0;
+    GLint source = 0, destination = 0, function = 0;
     glGetIntegerv(GL_BLEND_SRC, &source);
     glGetIntegerv(GL_BLEND_DST, &destination);
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &function);
     EXPECT_EQ(source, GL_SRC_ALPHA);
     EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(function, GL_GREATER);
     std::array<GLfloat, 16> identity{};
     identity[0] = identity[5] = identity[10] = identity[15] = 1.0f;
     EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), identity);
     EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), identity);
 
+    const std::vector<std::string> overlayState = glStateDifferences();
     drawQuadNow(0, 0, 0.5f, 0.5f, white());
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(glStateDifferences(), overlayState);
+    // A quad queued with its own colour and blend function: the overlay's function again afterwards.
+    queueOverlayQuad(queue, 0, 0, 0.1f, 0.1f, 1, 1, 1, 1, white(), GL_ONE, GL_ZERO);
+    flushOverlayQuads(queue);
+    drawQuadNow(0, 0, 0.5f, 0.5f, white());
+    EXPECT_EQ(glStateDifferences(), overlayState);
     endOverlay();
     // The quad covered the middle half of the window, white, and nothing else.
     EXPECT_EQ(pixel(kSize / 2, kSize / 2), (std::array<GLubyte, 3>{255, 255, 255}));
@@ -150,7 +140,6 @@ TEST_F(Overlay, QueueOrderDecidesStacking) {
 
 TEST_F(Overlay, AlphaAtOrBelowZeroShowsNothingAndAboveOneIsOpaque) {
     const GLuint texture = white();
-    glAlphaFunc(GL_ALWAYS, 1.0f);  // as the particle pass leaves it
     queueOverlayQuad(queue, 0, 0, 1, 1, 1, 1, 1, 0.0f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     queueOverlayQuad(queue, 0, 0, 1, 1, 1, 1, 1, -0.3f, texture, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     overlayPass(queue);

@@ -76,8 +76,9 @@ void setPerspective(int width, int height);
 // 1024 for a height of at least 1024, 512 from 512, else 256.
 int captureSizeForHeight(int height);
 
-// The context, the black first picture, the capture texture, GLEW and the capability lines in the
-// log, then the gamma: the current ramp is kept and a ramp for 4.0 - gammaOption is set.
+// The context, the black first picture, the capture texture, GLEW, the GL baseline every pass starts
+// from (gl/gl_state.h) and the capability lines in the log, then the gamma: the current ramp is kept
+// and a ramp for 4.0 - gammaOption is set.
 void initGL(GLWindow& window, float gammaOption);
 
 // What an event does: a close request or a key (not space, not a system key) makes the run mode

@@ -1,7 +1,7 @@
 // The entry points and extension flags come from the context's own window system: under Xvfb with
 // Mesa every one the renderer uses is found and works, and without a context nothing is claimed.
 
-#include "gfx/gl_entry_points.h"
+#include "gl/gl_entry_points.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>

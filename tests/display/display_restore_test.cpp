@@ -12,11 +12,11 @@
 
 #include "app/frame_loop.h"
 #include "core/run_mode.h"
-#include "gfx/gamma.h"
-#include "gfx/gl_window.h"
+#include "display/gamma.h"
+#include "display/gl_window.h"
 #include "media/media_pack.h"
-#include "support/fake_video_backend.h"
 #include "platform/signals.h"
+#include "support/fake_video_backend.h"
 
 namespace {
 

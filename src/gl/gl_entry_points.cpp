@@ -1,4 +1,4 @@
-#include "gfx/gl_entry_points.h"
+#include "gl/gl_entry_points.h"
 
 #include <GL/glew.h>
 

@@ -1,4 +1,4 @@
-#include "gfx/png_writer.h"
+#include "screenshot/png_writer.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "gfx/bitmap_font.h"
+#include "overlay/bitmap_font.h"
 
 #include "platform/font.h"
 

@@ -1,0 +1,151 @@
+// The room of this build's media drawn frame by frame on real GL, on a primary monitor and a second
+// one side by side in one window: every pass leaves the GL baseline (gl/gl_state.h) for the next,
+// through the loading, a cut's capture and cross-fade on each monitor, the particles, the glass and
+// the overlay, in the quick and the layered drawing. Skipped when the build has no media.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/frame_loop.h"
+#include "app/launch_options.h"
+#include "app/run_screensaver.h"
+#include "app/run_session.h"
+#include "core/run_mode.h"
+#include "gl/gl_state.h"
+#include "media/media_pack.h"
+#include "support/fake_video_backend.h"
+#include "support/test_gl_context.h"
+
+namespace {
+
+constexpr int kMonitor = 128;  // each monitor's side in pixels
+
+const std::filesystem::path kMedia = std::filesystem::path(GLIMMERDALE_BINARY_DIR) / "media";
+
+std::vector<std::uint8_t> readWhole(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+GLRectangle rectangleOf(const platform::Surface& s) { return {s.x, s.y, s.width, s.height}; }
+
+// The room view, with the GL state compared with the baseline on the way into and out of each pass
+// it draws; what renderFrame draws between them (the particles, the overlay) is covered by the next
+// comparison.
+class CheckedRoomView final : public FrameView {
+public:
+    std::vector<std::string> differences;  // "where: item: found, baseline ..."
+    int captures = 0, otherCaptures = 0, otherViews = 0;
+
+    void check(const std::string& where, const GLRectangle& viewport, const GLRectangle* scissor = nullptr) {
+        for (const std::string& item : glStateDifferences(&viewport, scissor))
+            differences.push_back(where + ": " + item);
+    }
+    GLRectangle primary(RunSession& session) const { return rectangleOf(session.frame.primarySurface); }
+
+    void drawCapturePass(RunSession& session, float dt) override {
+        const platform::Surface& p = session.frame.primarySurface;
+        const GLRectangle square{p.x, p.y, session.window.captureSize, session.window.captureSize};
+        check("into the capture", square);
+        room_.drawCapturePass(session, dt);
+        check("out of the capture", square);
+        ++captures;
+    }
+    void drawScene(RunSession& session, float dt) override {
+        check("into the room's pass", primary(session));
+        room_.drawScene(session, dt);
+        check("out of the room's pass", primary(session));
+    }
+    void drawGlassPass(RunSession& session, float dt) override {
+        check("out of the particles", primary(session));
+        room_.drawGlassPass(session, dt);
+        check("out of the glass pass", primary(session));
+    }
+    bool drawsOtherMonitors() const override { return true; }
+    void updateOtherViews(RunSession& session, float dt) override {
+        room_.updateOtherViews(session, dt);
+        check("out of the other views' steps", primary(session));
+    }
+    void drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) override {
+        const platform::Surface& s = monitor.surface;
+        const GLRectangle square{s.x, s.y, monitor.captureSize, monitor.captureSize}, part = rectangleOf(s);
+        check("into another monitor's capture", square, &part);
+        room_.drawOtherCapturePass(session, monitor, withParticles);
+        check("out of another monitor's capture", square, &part);
+        ++otherCaptures;
+    }
+    void drawOtherView(RunSession& session, MonitorView& monitor) override {
+        const GLRectangle part = rectangleOf(monitor.surface);
+        check("into another monitor's view", part, &part);
+        room_.drawOtherView(session, monitor);
+        check("out of another monitor's view", part, &part);
+        ++otherViews;
+    }
+
+private:
+    RoomView room_;
+};
+
+void drawTheRoom(bool layered, MediaPack& media) {
+    SCOPED_TRACE(layered ? "layered drawing" : "quick drawing");
+    platform::TestGLContext gl;
+    ASSERT_TRUE(gl.create(2 * kMonitor, kMonitor)) << gl.error();
+    platform::FakeVideoBackend fake;
+    fake.surfaces = {{0, 0, kMonitor, kMonitor, true, 0, false},
+                     {kMonitor, 0, kMonitor, kMonitor, false, 1, false}};
+    SettingsStore settings{""};
+    LaunchOptions options;
+    options.windowed = true;
+    options.width = 2 * kMonitor;
+    options.height = kMonitor;
+    options.seeded = true;
+    options.seed = 1;
+    options.camera = 0;
+    options.layeredDrawing = layered;
+    setRunMode(RunMode::Run);
+    RunSession session{settings, options, media, fake};
+    ASSERT_TRUE(session.openWindow("Glimmerdale"));
+    loadRunMode(session);
+    ASSERT_EQ(session.frame.otherMonitors.size(), 1u);
+    ASSERT_FALSE(session.scene.objects.empty());
+    session.frame.countdownShown = true;
+    session.frame.timer.fixedStep = 1.0f;
+    session.frame.timer.start();
+
+    CheckedRoomView view;
+    view.check("out of the loading", rectangleOf(session.frame.primarySurface));
+    for (int frame = 0; frame < 4; ++frame) {
+        if (frame == 2) {
+            // A cut on both monitors, at a frame rate that takes the particles into the pictures.
+            session.frame.captureRequested = true;
+            session.frame.otherMonitors[0].captureRequested = true;
+            session.frame.timer.framesPerSecond = 60.0f;
+        }
+        renderFrame(session, view);
+        view.check("out of frame " + std::to_string(frame), rectangleOf(session.frame.primarySurface));
+    }
+    EXPECT_EQ(view.differences, std::vector<std::string>{});
+    EXPECT_EQ(view.captures, 1);
+    EXPECT_EQ(view.otherCaptures, 1);
+    EXPECT_EQ(view.otherViews, 4);
+    EXPECT_GT(session.particles.lastVertexCount(), 0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    session.release();
+}
+
+TEST(FrameGLState, EveryPassOfTheRoomLeavesTheBaselineOnEveryMonitor) {
+    const std::vector<std::uint8_t> mainArchive = readWhole(kMedia / "main.rar");
+    const std::vector<std::uint8_t> interfaceArchive = readWhole(kMedia / "interface.rar");
+    if (mainArchive.empty()) GTEST_SKIP() << "no media/main.rar in this build";
+    MediaPack media;
+    media.open(MemoryArchive{mainArchive.data(), std::uint32_t(mainArchive.size())},
+               MemoryArchive{interfaceArchive.data(), std::uint32_t(interfaceArchive.size())});
+    for (const bool layered : {false, true}) drawTheRoom(layered, media);
+}
+
+}  // namespace
