@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 
-
 namespace platform {
 
 PreviewPicture previewPictureFrom(const BmpPicture& decoded) {
