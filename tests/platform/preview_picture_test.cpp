@@ -40,8 +40,8 @@ TEST(PreviewPicture, MissingShortOrHugePicturesGiveThePlainColour) {
     platform::BmpPicture cut = pictureOf(2, {{1, 2}, {3, 4}});
     cut.rgb.resize(5);
     const platform::BmpPicture tooWide = pictureOf(4097, {std::vector<std::uint32_t>(4097, 5)});
-    for (const platform::BmpPicture* decoded : {&cut, &tooWide})
-        EXPECT_EQ(platform::previewPictureFrom(*decoded).width, 0);
+    for (const platform::BmpPicture& decoded : {cut, tooWide})
+        EXPECT_EQ(platform::previewPictureFrom(decoded).width, 0);
     const platform::PreviewPicture none = platform::previewPictureFrom({});
     EXPECT_TRUE(none.pixels.empty());
 
