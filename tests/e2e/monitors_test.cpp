@@ -168,7 +168,9 @@ TEST(TwoMonitors, TheOverlayStaysOnThePrimaryLeftOrRightAndPrimaryOnlyLeavesTheO
                       primary = monitorPart(both, 1024, "primary.png");
     // The countdown lies along the primary's lower-left corner; the middle holds no overlay.
     EXPECT_GT(difference(other, primary, "330x90+0+678"), 0.08) << "no countdown on the primary alone";
-    EXPECT_LT(difference(other, primary, "400x300+312+234"), 0.05) << "the views differ where no overlay is";
+    // The two monitors are shot a frame or two apart: flames and snow move between them (up to
+    // 0.052 seen on a loaded machine).
+    EXPECT_LT(difference(other, primary, "400x300+312+234"), 0.075) << "the views differ where no overlay is";
 
     options.push_back("--monitors");
     options.push_back("primary");
