@@ -54,11 +54,15 @@ function(glimmerdale_platform_backend platform)
   set(platform_backend_built ON PARENT_SCOPE)
 endfunction()
 
-# glimmerdale_test(NAME FOLDER [LABELS ...] [LIBS ...]): one GoogleTest program from every .cpp in
-# tests/FOLDER/, registered with ctest.
+# glimmerdale_test(NAME FOLDER [LABELS ...] [LIBS ...] [SOURCES ...]): one GoogleTest program from
+# every .cpp in tests/FOLDER/ (or from SOURCES), registered with ctest.
 function(glimmerdale_test name folder)
-  cmake_parse_arguments(ARG "" "" "LABELS;LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
+  cmake_parse_arguments(ARG "" "" "LABELS;LIBS;SOURCES" ${ARGN})
+  if(ARG_SOURCES)
+    set(sources ${ARG_SOURCES})
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
+  endif()
   if(NOT sources)
     return()
   endif()

@@ -40,7 +40,7 @@ foreach(folder core app media gl display overlay model scene countdown sound pla
   target_link_libraries(test_${name} PRIVATE ${unit_libs} GTest::gtest GTest::gmock GTest::gtest_main)
   add_test(NAME test_${name} COMMAND test_${name})
   if(folder MATCHES "/gl$")
-    set_tests_properties(test_${name} PROPERTIES LABELS "gl;windows" TIMEOUT 600)
+    set_tests_properties(test_${name} PROPERTIES LABELS "gl;windows" TIMEOUT 600 RESOURCE_LOCK wine_desktop)
   else()
     set_tests_properties(test_${name} PROPERTIES LABELS "unit;windows" TIMEOUT 600)
   endif()
@@ -63,7 +63,7 @@ target_include_directories(test_settings_win32 PRIVATE ${PROJECT_SOURCE_DIR}/src
 target_link_libraries(test_settings_win32 PRIVATE gd_settings gd_core gd_platform gd_embedded GTest::gtest
                       GTest::gtest_main)
 add_test(NAME test_settings_win32 COMMAND test_settings_win32)
-set_tests_properties(test_settings_win32 PROPERTIES LABELS "gl;windows" TIMEOUT 600)
+set_tests_properties(test_settings_win32 PROPERTIES LABELS "gl;windows" TIMEOUT 600 RESOURCE_LOCK wine_desktop)
 
 # Looks at the options dialog from another process, and stands in for the display settings page.
 add_executable(dialog_probe ${CMAKE_CURRENT_SOURCE_DIR}/wine/windows/dialog_probe.cpp)
@@ -74,5 +74,8 @@ if(NOT EXISTS "${GLIMMERDALE_WINE_TESTS}")
   message(FATAL_ERROR "GLIMMERDALE_WINE_TESTS must name the native build's test_wine program")
 endif()
 add_test(NAME test_wine COMMAND ${GLIMMERDALE_WINE_TESTS})
-set_tests_properties(test_wine PROPERTIES LABELS "e2e;windows" TIMEOUT 900 ENVIRONMENT
+# The programs that open windows on Wine's desktop take turns (test_wine works them through X input);
+# the unit tests run beside them. test_wine, the longest, starts first.
+set_tests_properties(test_wine PROPERTIES LABELS "e2e;windows" TIMEOUT 900 COST 1000 RESOURCE_LOCK wine_desktop
+  ENVIRONMENT
   "GLIMMERDALE_WINDOWS_EXE=$<TARGET_FILE:Glimmerdale>;GLIMMERDALE_PREVIEW_HOST=$<TARGET_FILE:preview_host>;GLIMMERDALE_MEDIA_DIR=${GLIMMERDALE_MEDIA_DIR};GLIMMERDALE_DIALOG_PROBE=$<TARGET_FILE:dialog_probe>;GLIMMERDALE_POWER_BROADCAST=$<TARGET_FILE:power_broadcast>;GLIMMERDALE_LINUX_EXE=${GLIMMERDALE_MEDIA_DIR}/../Glimmerdale.scr;GLIMMERDALE_INSTALLER=${GLIMMERDALE_INSTALLER};GLIMMERDALE_WINDOWS_BUILD_DIR=${PROJECT_BINARY_DIR}")

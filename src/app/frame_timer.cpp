@@ -10,10 +10,11 @@ float secondsOf(std::uint32_t milliseconds) {
 
 }  // namespace
 
-void FrameTimer::startAt(std::uint64_t counterFrequency, std::uint64_t counter, std::uint32_t milliseconds) {
+void FrameTimer::startAt(std::uint64_t counterFrequency, std::uint64_t counter, std::uint32_t milliseconds,
+                         bool counterRead) {
     frequency = counterFrequency;
     previousCounter = counter;
-    previousCounterRead = true;
+    previousCounterRead = counterRead;
     // The millisecond clock too: a first step on the fall-back is not the time since boot.
     previousSeconds = secondsOf(milliseconds);
     dt = 0.0f;
@@ -22,8 +23,7 @@ void FrameTimer::startAt(std::uint64_t counterFrequency, std::uint64_t counter, 
 void FrameTimer::start() {
     std::uint64_t counter = 0;
     const bool counterRead = platform::readPerformanceCounter(counter);
-    startAt(platform::performanceFrequency(), counter, platform::tickCount());
-    previousCounterRead = counterRead;
+    startAt(platform::performanceFrequency(), counter, platform::tickCount(), counterRead);
 }
 
 void FrameTimer::resumeAt(bool counterRead, std::uint64_t counter, std::uint32_t milliseconds) {

@@ -41,7 +41,8 @@ public:
 
     // Setting the start point and the resume point by hand (start() and resume() read the clocks):
     // `counterRead` false when the counter could not be read there.
-    void startAt(std::uint64_t frequency, std::uint64_t counter, std::uint32_t milliseconds = 0);
+    void startAt(std::uint64_t frequency, std::uint64_t counter, std::uint32_t milliseconds = 0,
+                 bool counterRead = true);
     void resumeAt(bool counterRead, std::uint64_t counter, std::uint32_t milliseconds);
 
     // Seconds a frame unit stands for with the counter: 1/55 at the scale of 50.

@@ -2,115 +2,98 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
-struct Parsed {
-    RunMode mode;
-    std::uint32_t handle;
-};
-
-Parsed parse(const std::wstring& line, std::uint32_t handleBefore = 0) {
-    std::uint32_t handle = handleBefore;
-    const RunMode mode = parseCommandLine(line, handle);
-    return {mode, handle};
-}
-
-TEST(ParseCommandLine, NoSwitchMeansConfigure) {
-    EXPECT_EQ(parse(L"").mode, RunMode::Configure);
-    EXPECT_EQ(parse(L"Glimmerdale.scr").mode, RunMode::Configure);   // unquoted name, no space
-    EXPECT_EQ(parse(L"Glimmerdale.scr ").mode, RunMode::Configure);  // nothing after the name
-    EXPECT_EQ(parse(L"\"C:\\My Saver\\G.scr\"").mode, RunMode::Configure);
-    EXPECT_EQ(parse(L"\"C:\\unclosed /s").mode, RunMode::Configure);  // no closing quote
-    EXPECT_EQ(parse(L"Glimmerdale.scr foo bar").mode, RunMode::Configure);
-}
-
-TEST(ParseCommandLine, RunSwitchesAndUnknownLetters) {
-    EXPECT_EQ(parse(L"Glimmerdale.scr /s").mode, RunMode::Run);
-    EXPECT_EQ(parse(L"Glimmerdale.scr -S").mode, RunMode::Run);
-    EXPECT_EQ(parse(L"Glimmerdale.scr /x").mode, RunMode::Run);
-    EXPECT_EQ(parse(L"Glimmerdale.scr /").mode, RunMode::Run);  // trailing "/" with nothing after
-    EXPECT_EQ(parse(L"Glimmerdale.scr -").mode, RunMode::Run);
-    EXPECT_EQ(parse(L"Glimmerdale.scr / c").mode, RunMode::Run);  // the letter must follow at once
-}
-
-TEST(ParseCommandLine, PreviewTakesTheFirstNumberAfterTheLetter) {
-    for (const wchar_t* line :
-         {L"Glimmerdale.scr /p 1234", L"Glimmerdale.scr /P:1234", L"Glimmerdale.scr -p1234"}) {
-        const Parsed parsed = parse(line);
-        EXPECT_EQ(parsed.mode, RunMode::Preview) << line;
-        EXPECT_EQ(parsed.handle, 1234u) << line;
+// The mode and preview handle of a command line, given the handle as it was before.
+TEST(ParseCommandLine, ModeAndHandleOfEachCommandLine) {
+    constexpr std::uint32_t kMax = 4294967295u;
+    struct Case {
+        const wchar_t* line;
+        std::uint32_t handleBefore;
+        RunMode mode;
+        std::uint32_t handle;
+    };
+    const Case cases[] = {
+        // No switch means Configure.
+        {L"", 0, RunMode::Configure, 0},
+        {L"Glimmerdale.scr", 0, RunMode::Configure, 0},   // unquoted name, no space
+        {L"Glimmerdale.scr ", 0, RunMode::Configure, 0},  // nothing after the name
+        {L"\"C:\\My Saver\\G.scr\"", 0, RunMode::Configure, 0},
+        {L"\"C:\\unclosed /s", 0, RunMode::Configure, 0},  // no closing quote
+        {L"Glimmerdale.scr foo bar", 0, RunMode::Configure, 0},
+        // Run: "s" and any letter that is not another mode's.
+        {L"Glimmerdale.scr /s", 0, RunMode::Run, 0},
+        {L"Glimmerdale.scr -S", 0, RunMode::Run, 0},
+        {L"Glimmerdale.scr /x", 0, RunMode::Run, 0},
+        {L"Glimmerdale.scr /", 0, RunMode::Run, 0},  // trailing "/" with nothing after
+        {L"Glimmerdale.scr -", 0, RunMode::Run, 0},
+        {L"Glimmerdale.scr / c", 0, RunMode::Run, 0},  // the letter must follow at once
+        // Preview takes the first number after the letter, which ends at the first non-digit; any
+        // text may stand between.
+        {L"Glimmerdale.scr /p 1234", 0, RunMode::Preview, 1234},
+        {L"Glimmerdale.scr /P:1234", 0, RunMode::Preview, 1234},
+        {L"Glimmerdale.scr -p1234", 0, RunMode::Preview, 1234},
+        {L"G.scr /p 12x34", 0, RunMode::Preview, 12},
+        {L"G.scr /preview window 77", 0, RunMode::Preview, 77},
+        // Without a number the handle stays as it was.
+        {L"Glimmerdale.scr /p", 0, RunMode::Preview, 0},
+        {L"Glimmerdale.scr /p", 99, RunMode::Preview, 99},
+        // "t" is Preview and leaves the handle alone.
+        {L"Glimmerdale.scr /t 555", 42, RunMode::Preview, 42},
+        {L"Glimmerdale.scr -T", 0, RunMode::Preview, 0},
+        // Configure sets the handle, or clears it.
+        {L"Glimmerdale.scr /c:5678", 0, RunMode::Configure, 5678},
+        {L"Glimmerdale.scr /C", 31, RunMode::Configure, 0},
+        // A quoted program path is skipped whole, and the switch may follow the closing quote at
+        // once; an unquoted name ends at the first space, so the rest of a spaced path is scanned.
+        {L"\"/opt/my saver/bin-x/Glimmerdale.scr\" /s", 0, RunMode::Run, 0},
+        {L"\"C:/Program Files/c-p/Glimmerdale.scr\" /p 8", 0, RunMode::Preview, 8},
+        {L"\"a b\"/s", 0, RunMode::Run, 0},
+        {L"/opt/my saver/Glimmerdale.scr /c", 0, RunMode::Run, 0},
+        // Text before the switch is skipped, but a dash inside a word counts.
+        {L"Glimmerdale.scr foo /s", 0, RunMode::Run, 0},
+        {L"Glimmerdale.scr my-file /s", 0, RunMode::Run, 0},          // selects by "f"
+        {L"Glimmerdale.scr my-config /s", 0, RunMode::Configure, 0},  // selects by "c"
+        {L"Glimmerdale.scr my-preview /s", 0, RunMode::Preview, 0},
+        // Huge numbers saturate instead of overflowing.
+        {L"G.scr /p 4294967295", 0, RunMode::Preview, kMax},
+        {L"G.scr /p 4294967296", 0, RunMode::Preview, kMax},
+        {L"G.scr /p 99999999999999999999999999", 0, RunMode::Preview, kMax},
+        {L"G.scr /p 0007", 0, RunMode::Preview, 7},
+    };
+    for (const Case& c : cases) {
+        std::uint32_t handle = c.handleBefore;
+        EXPECT_EQ(parseCommandLine(c.line, handle), c.mode) << c.line;
+        EXPECT_EQ(handle, c.handle) << c.line;
     }
-    // The number ends at the first non-digit.
-    EXPECT_EQ(parse(L"G.scr /p 12x34").handle, 12u);
-    // Any text may stand between the letter and the number.
-    EXPECT_EQ(parse(L"G.scr /preview window 77").handle, 77u);
 }
 
-TEST(ParseCommandLine, PreviewWithoutNumberKeepsTheHandle) {
-    Parsed parsed = parse(L"Glimmerdale.scr /p");
-    EXPECT_EQ(parsed.mode, RunMode::Preview);
-    EXPECT_EQ(parsed.handle, 0u);
-    parsed = parse(L"Glimmerdale.scr /p", 99);
-    EXPECT_EQ(parsed.handle, 99u);
-}
-
-TEST(ParseCommandLine, TestSwitchIsPreviewAndLeavesTheHandleAlone) {
-    Parsed parsed = parse(L"Glimmerdale.scr /t 555", 42);
-    EXPECT_EQ(parsed.mode, RunMode::Preview);
-    EXPECT_EQ(parsed.handle, 42u);
-    EXPECT_EQ(parse(L"Glimmerdale.scr -T").mode, RunMode::Preview);
-}
-
-TEST(ParseCommandLine, ConfigureSetsTheHandleOrClearsIt) {
-    Parsed parsed = parse(L"Glimmerdale.scr /c:5678");
-    EXPECT_EQ(parsed.mode, RunMode::Configure);
-    EXPECT_EQ(parsed.handle, 5678u);
-    parsed = parse(L"Glimmerdale.scr /C", 31);
-    EXPECT_EQ(parsed.mode, RunMode::Configure);
-    EXPECT_EQ(parsed.handle, 0u);
-}
-
-TEST(ParseCommandLine, QuotedProgramPathIsSkippedWhole) {
-    EXPECT_EQ(parse(L"\"/opt/my saver/bin-x/Glimmerdale.scr\" /s").mode, RunMode::Run);
-    EXPECT_EQ(parse(L"\"C:/Program Files/c-p/Glimmerdale.scr\" /p 8").mode, RunMode::Preview);
-    EXPECT_EQ(parse(L"\"C:/Program Files/c-p/Glimmerdale.scr\" /p 8").handle, 8u);
-    // The switch may follow the closing quote at once.
-    EXPECT_EQ(parse(L"\"a b\"/s").mode, RunMode::Run);
-    // An unquoted name ends at the first space, so the rest of a spaced path is scanned.
-    EXPECT_EQ(parse(L"/opt/my saver/Glimmerdale.scr /c").mode, RunMode::Run);
-}
-
-TEST(ParseCommandLine, TextBeforeTheSwitchIsSkippedButADashInsideAWordCounts) {
-    EXPECT_EQ(parse(L"Glimmerdale.scr foo /s").mode, RunMode::Run);
-    EXPECT_EQ(parse(L"Glimmerdale.scr my-file /s").mode, RunMode::Run);          // selects by "f"
-    EXPECT_EQ(parse(L"Glimmerdale.scr my-config /s").mode, RunMode::Configure);  // selects by "c"
-    EXPECT_EQ(parse(L"Glimmerdale.scr my-preview /s").mode, RunMode::Preview);
-}
-
-TEST(ParseCommandLine, HugeNumbersSaturateInsteadOfOverflowing) {
-    EXPECT_EQ(parse(L"G.scr /p 4294967295").handle, 4294967295u);
-    EXPECT_EQ(parse(L"G.scr /p 4294967296").handle, 4294967295u);
-    EXPECT_EQ(parse(L"G.scr /p 99999999999999999999999999").handle, 4294967295u);
-    EXPECT_EQ(parse(L"G.scr /p 0007").handle, 7u);
-}
-
-TEST(CommandLineFromArguments, QuotesOnlyWhatWindowsWouldQuote) {
-    EXPECT_EQ(commandLineFromArguments({}), L"");
-    EXPECT_EQ(commandLineFromArguments({"./Glimmerdale.scr"}), L"./Glimmerdale.scr");
-    EXPECT_EQ(commandLineFromArguments({"./Glimmerdale.scr", "/p", "1234"}), L"./Glimmerdale.scr /p 1234");
-    EXPECT_EQ(commandLineFromArguments({"/my dir/G.scr", "/s"}), L"\"/my dir/G.scr\" /s");
-    EXPECT_EQ(commandLineFromArguments({"/odd\"dir/G.scr", "/s"}), L"/odddir/G.scr /s");
-    EXPECT_EQ(commandLineFromArguments({"G.scr", "a b", ""}), L"G.scr \"a b\" \"\"");
-    EXPECT_EQ(commandLineFromArguments({"G.scr", "say \"hi\" now"}), L"G.scr \"say \\\"hi\\\" now\"");
-}
-
-TEST(CommandLineFromArguments, DecodesUtf8AndReplacesBadBytes) {
-    EXPECT_EQ(commandLineFromArguments({"G.scr", "\xc3\xa9t\xc3\xa9"}), L"G.scr \u00e9t\u00e9");
-    EXPECT_EQ(commandLineFromArguments({"G.scr", "\xe2\x82\xac"}), L"G.scr \u20ac");
-    // A lone continuation byte, a truncated sequence at the end and an overlong form.
-    EXPECT_EQ(commandLineFromArguments({"G.scr", "\x80x"}), L"G.scr \ufffdx");
-    EXPECT_EQ(commandLineFromArguments({"G.scr", "x\xe2\x82"}), L"G.scr x\ufffd\ufffd");
-    EXPECT_EQ(commandLineFromArguments({"G.scr", "\xc0\xaf"}), L"G.scr \ufffd\ufffd");
+// The command line Windows would hand over for these arguments: only what needs quotes is quoted,
+// and UTF-8 is decoded with every bad byte replaced.
+TEST(CommandLineFromArguments, QuotesOnlyWhatWindowsWouldQuoteAndDecodesUtf8) {
+    struct Case {
+        std::vector<std::string> arguments;
+        const wchar_t* line;
+    };
+    const Case cases[] = {
+        {{}, L""},
+        {{"./Glimmerdale.scr"}, L"./Glimmerdale.scr"},
+        {{"./Glimmerdale.scr", "/p", "1234"}, L"./Glimmerdale.scr /p 1234"},
+        {{"/my dir/G.scr", "/s"}, L"\"/my dir/G.scr\" /s"},
+        {{"/odd\"dir/G.scr", "/s"}, L"/odddir/G.scr /s"},
+        {{"G.scr", "a b", ""}, L"G.scr \"a b\" \"\""},
+        {{"G.scr", "say \"hi\" now"}, L"G.scr \"say \\\"hi\\\" now\""},
+        {{"G.scr", "\xc3\xa9t\xc3\xa9"}, L"G.scr \u00e9t\u00e9"},
+        {{"G.scr", "\xe2\x82\xac"}, L"G.scr \u20ac"},
+        // A lone continuation byte, a truncated sequence at the end and an overlong form.
+        {{"G.scr", "\x80x"}, L"G.scr \ufffdx"},
+        {{"G.scr", "x\xe2\x82"}, L"G.scr x\ufffd\ufffd"},
+        {{"G.scr", "\xc0\xaf"}, L"G.scr \ufffd\ufffd"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(commandLineFromArguments(c.arguments), c.line);
 }
 
 TEST(CommandLineFromArguments, RoundTripsThroughTheParser) {

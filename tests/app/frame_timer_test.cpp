@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 constexpr std::uint64_t kFrequency = 1000000;  // counts per second
@@ -79,33 +81,48 @@ TEST(FrameTimer, FirstStepMeasuresFromTheLoopStartNotFromLoading) {
     EXPECT_NEAR(timer.dt, 1.0f, 1e-4);
 }
 
-TEST(FrameTimer, MillisecondFallBackIsSecondsTimesFifty) {
-    FrameTimer timer = startedTimer();
-    timer.advance(false, 0, 1000, 0.0f);
-    timer.advance(false, 0, 2000, 0.0f);
-    EXPECT_FLOAT_EQ(timer.history[FrameTimer::kHistory - 1], 50.0f);
-    timer.advance(false, 0, 2020, 0.0f);
-    EXPECT_NEAR(timer.history[FrameTimer::kHistory - 1], 1.0f, 1e-3);
-    // Without a frequency the counter cannot be used either.
-    FrameTimer noCounter;
-    noCounter.reset();
-    noCounter.advance(true, 12345, 500, 0.0f);
-    noCounter.advance(true, 99999, 700, 0.0f);
-    EXPECT_NEAR(noCounter.history[FrameTimer::kHistory - 1], 10.0f, 1e-4);
-}
-
-TEST(FrameTimer, AFailedCounterReadFallsBackToTheMillisecondClockForThatFrame) {
-    FrameTimer timer;
-    timer.reset();
-    // The millisecond clock is read at the start too: a first step on it is not the time since boot.
-    timer.startAt(kFrequency, 0, 100000);
-    timer.advance(false, 0, 100040, 1.0f);
-    EXPECT_NEAR(timer.history[FrameTimer::kHistory - 1], 2.0f, 1e-2);  // 40 ms x 50
-    // The counter back: the frame after a failed read has nothing to measure from on the counter.
-    timer.advance(true, 7 * kFrequency, 100060, 1.0f);
-    EXPECT_NEAR(timer.history[FrameTimer::kHistory - 1], 1.0f, 1e-2);  // 20 ms x 50
-    timer.advance(true, 7 * kFrequency + kFrequency / 55, 100078, 1.0f);
-    EXPECT_NEAR(timer.history[FrameTimer::kHistory - 1], 1.0f, 1e-4);  // 1/55 s on the counter
+// The counter can fail to read (QueryPerformanceCounter may), at the loop's start or on any frame.
+// Whenever it has nothing to measure from, the millisecond clock gives the step: seconds x 50, from
+// the last reading of that clock, which the start makes too (never the time since boot). The clock
+// readings are those start() and tick() take.
+TEST(FrameTimer, TheMillisecondClockGivesTheStepWheneverTheCounterHasNothingToMeasureFrom) {
+    struct Reading {
+        bool counterRead;
+        std::uint64_t counter;
+        std::uint32_t milliseconds;
+        float rawStep;  // the frame's step before smoothing; unused for the start
+    };
+    constexpr std::uint64_t F = kFrequency;
+    struct Case {
+        const char* what;
+        Reading start;
+        std::vector<Reading> frames;
+    };
+    const Case cases[] = {
+        {"the counter reads: 1/55 s a unit",
+         {true, 5 * F, 100000, 0},
+         {{true, 6 * F, 100900, 55.0f}, {true, 6 * F + F / 55, 100918, 1.0f}}},
+        {"every read fails: 1/50 s a unit, from the start's reading",
+         {false, 0, 100000, 0},
+         {{false, 0, 101000, 50.0f}, {false, 0, 102000, 50.0f}, {false, 0, 102020, 1.0f}}},
+        {"the start's read fails: the first frame on the clock, then the counter",
+         {false, 0, 100000, 0},
+         {{true, 7 * F, 100040, 2.0f}, {true, 7 * F + F / 55, 100058, 1.0f}}},
+        {"one frame's read fails: that frame and the next on the clock, not across the gap",
+         {true, 0, 100000, 0},
+         {{false, 0, 100040, 2.0f}, {true, 7 * F, 100060, 1.0f}, {true, 7 * F + F / 55, 100078, 1.0f}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FrameTimer timer;
+        timer.reset();
+        timer.startAt(F, c.start.counter, c.start.milliseconds, c.start.counterRead);
+        for (std::size_t i = 0; i < c.frames.size(); ++i) {
+            const Reading& frame = c.frames[i];
+            timer.advance(frame.counterRead, frame.counter, frame.milliseconds, 1.0f);
+            EXPECT_NEAR(timer.history[FrameTimer::kHistory - 1], frame.rawStep, 1e-3) << "frame " << i;
+        }
+    }
 }
 
 TEST(FrameTimer, AfterAPauseTheStepAndTheFrameRateMeasureFromTheResume) {

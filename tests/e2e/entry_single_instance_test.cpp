@@ -50,7 +50,8 @@ TEST_F(SingleInstance, SecondCopyLogsTwiceAndExitsZero) {
 
 TEST_F(SingleInstance, ANameDifferingOnlyInCaseIsNotStopped) {
     ScreensaverSandbox other("glimmerdale.scr");
-    const ProcessResult result = runProcess(other.request({"/p"}), std::chrono::seconds(30));
+    const ProcessResult result =
+        runProcess(other.request({"/p"}, testsupport::kNoDisplay), std::chrono::seconds(30));
     EXPECT_EQ(result.exitCode, 1);  // ran on to its (failed, no display) preview
     const auto lines = other.logLines();
     ASSERT_GE(lines.size(), 2u);

@@ -10,13 +10,14 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "e2e/run_support.h"
+#include "support/screensaver.h"
 #include "support/x_server.h"
 
 namespace {
 
 using testsupport::BackgroundProcess;
 using testsupport::ProcessResult;
+using testsupport::ScreensaverSandbox;
 using testsupport::waitUntil;
 
 // Screenshots cost the X server and the processor; the program under test needs them more.
@@ -53,27 +54,27 @@ protected:
 
     // A copy drawing into `window`, with every folder of its own under the session's folder, as
     // XScreenSaver starts its hacks: in the user's home folder, not in a folder for its log.
-    testsupport::ProcessRequest hostedRun(const runtest::RunSession& session, Window window,
+    testsupport::ProcessRequest hostedRun(const ScreensaverSandbox& sandbox, Window window,
                                           const std::string& audioFile = "") {
-        testsupport::ProcessRequest request = session.request({"--window-id", std::to_string(window)});
-        request.env["DISPLAY"] = x_.display();
-        request.env["XDG_STATE_HOME"] = session.dir.file("state");
-        request.env["XDG_RUNTIME_DIR"] = session.dir.file("run");
-        std::filesystem::create_directories(session.dir.file("run"));
+        testsupport::ProcessRequest request =
+            sandbox.request({"--window-id", std::to_string(window), "/s"}, x_.display());
+        request.env["XDG_STATE_HOME"] = sandbox.file("state");
+        request.env["XDG_RUNTIME_DIR"] = sandbox.file("run");
+        std::filesystem::create_directories(sandbox.file("run"));
         if (!audioFile.empty()) {
             request.env["SDL_AUDIODRIVER"] = "disk";
             request.env["SDL_DISKAUDIOFILE"] = audioFile;
         }
         return request;
     }
-    static std::string sharedLog(const runtest::RunSession& session) {
-        return testsupport::readTextFile(session.dir.file("state/glimmerdale/Log.txt"));
+    static std::string sharedLog(const ScreensaverSandbox& sandbox) {
+        return testsupport::readTextFile(sandbox.file("state/glimmerdale/Log.txt"));
     }
 
     // Whether a part of the window ("WxH+X+Y") shows the room.
     bool roomIn(Window window, const std::string& part, const std::string& shot) {
         x_.run("import -window " + std::to_string(window) + " -crop " + part + " +repage " + shot);
-        return runtest::showsTheRoom(shot);
+        return testsupport::showsTheRoom(shot);
     }
 
     testsupport::PrivateXServer x_;
@@ -81,14 +82,15 @@ protected:
 };
 
 TEST_F(HostWindow, TheRoomFillsTheWindowFollowsItsSizeAndEndsOnSigterm) {
-    runtest::RunSession session;
+    ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::quietSettings());
     const Window host = makeHostWindow(0, 0, 200, 150);
     BackgroundProcess copy;
-    ASSERT_TRUE(copy.start(hostedRun(session, host)));
-    const std::string shot = session.dir.file("shot.png");
+    ASSERT_TRUE(copy.start(hostedRun(sandbox, host)));
+    const std::string shot = sandbox.file("shot.png");
     ASSERT_TRUE(
         waitUntil([&] { return roomIn(host, "200x150+0+0", shot); }, std::chrono::seconds(90), kShotInterval))
-        << sharedLog(session) << copy.errorOutput();
+        << sharedLog(sandbox) << copy.errorOutput();
 
     XResizeWindow(display_, host, 320, 240);
     XSync(display_, False);
@@ -101,27 +103,28 @@ TEST_F(HostWindow, TheRoomFillsTheWindowFollowsItsSizeAndEndsOnSigterm) {
     ProcessResult result;
     ASSERT_TRUE(copy.waitForExit(result, std::chrono::seconds(10)));
     EXPECT_EQ(result.exitCode, 1);
-    const std::string log = sharedLog(session);
+    const std::string log = sharedLog(sandbox);
     EXPECT_NE(log.find("\nOpenGL initialized\n"), std::string::npos) << log;
     EXPECT_NE(log.find("\nSet old Gamma: 1\nMax fps: "), std::string::npos) << log;  // the normal shutdown
-    EXPECT_FALSE(std::filesystem::exists(session.dir.file("Log.txt")))
+    EXPECT_FALSE(std::filesystem::exists(sandbox.file("Log.txt")))
         << "a framework's copy wrote its log into the folder it was started in";
 }
 
 TEST_F(HostWindow, OfTwoCopiesSideBySideExactlyOnePlaysTheMusic) {
-    runtest::RunSession session(runtest::RunSettings{false, true, 3});
-    const std::string first = session.dir.file("audio-1.raw"), second = session.dir.file("audio-2.raw");
+    ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::quietSettings({{"Enable music:", 1}}));
+    const std::string first = sandbox.file("audio-1.raw"), second = sandbox.file("audio-2.raw");
     BackgroundProcess left, right;
-    ASSERT_TRUE(left.start(hostedRun(session, makeHostWindow(0, 0, 96, 72), first)));
-    ASSERT_TRUE(right.start(hostedRun(session, makeHostWindow(100, 0, 96, 72), second)));
+    ASSERT_TRUE(left.start(hostedRun(sandbox, makeHostWindow(0, 0, 96, 72), first)));
+    ASSERT_TRUE(right.start(hostedRun(sandbox, makeHostWindow(100, 0, 96, 72), second)));
     ASSERT_TRUE(waitUntil(
         [&] {
-            const std::string log = sharedLog(session);
+            const std::string log = sharedLog(sandbox);
             return countLines(log, "Sound initialized") + countLines(log, "Music plays in another copy") == 2;
         },
         std::chrono::seconds(120)))
-        << sharedLog(session);
-    const std::string log = sharedLog(session);
+        << sharedLog(sandbox);
+    const std::string log = sharedLog(sandbox);
     EXPECT_EQ(countLines(log, "Sound initialized"), 1) << log;
     EXPECT_EQ(countLines(log, "Starting..."), 2) << "one copy emptied the log the other was writing";
     EXPECT_NE(std::filesystem::exists(first), std::filesystem::exists(second))
@@ -135,13 +138,14 @@ TEST_F(HostWindow, OfTwoCopiesSideBySideExactlyOnePlaysTheMusic) {
 }
 
 TEST_F(HostWindow, AWindowThatDoesNotExistEndsTheRunAtOnce) {
-    runtest::RunSession session;
-    testsupport::ProcessRequest request = hostedRun(session, makeHostWindow(0, 0, 32, 32));
-    request.args = {"--config-dir", session.dir.file("config"), "-window-id", "0x7ffffff0"};
+    ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::quietSettings());
+    testsupport::ProcessRequest request = hostedRun(sandbox, makeHostWindow(0, 0, 32, 32));
+    request.args = {"-window-id", "0x7ffffff0"};
     const ProcessResult result = testsupport::runProcess(request, std::chrono::seconds(30));
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(sharedLog(session).find("Creating window...\nCreate Window failed!\n"), std::string::npos)
-        << sharedLog(session);
+    EXPECT_NE(sharedLog(sandbox).find("Creating window...\nCreate Window failed!\n"), std::string::npos)
+        << sharedLog(sandbox);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "e2e/run_support.h"
+#include "support/process.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 
 #include <filesystem>
 
-#include "e2e/run_support.h"
 #include "support/dummy_x_server.h"
+#include "support/screensaver.h"
 #include "support/x_server.h"
 
 namespace {
@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 using testsupport::BackgroundProcess;
 using testsupport::ProcessRequest;
 using testsupport::ProcessResult;
+using testsupport::ScreensaverSandbox;
 using testsupport::waitUntil;
 
 // XScreenSaver runs no hacks as root; the nobody account has no home of its own to disturb.
@@ -160,7 +161,7 @@ TEST(Installed, XScreenSaverShowsTheRoomAndEndsItWithinASecond) {
     EXPECT_TRUE(waitUntil(
         [&] {
             x.run("import -window root " + shot);
-            return runtest::showsTheRoom(shot);
+            return testsupport::showsTheRoom(shot);
         },
         std::chrono::seconds(90), std::chrono::milliseconds(500)))
         << testsupport::commandOutput(
@@ -202,7 +203,7 @@ TEST(Installed, XScreenSaverOnTwoMonitorsRunsACopyOnEachWithOneMusic) {
         [&] {
             x.run("import -window root " + shot + " && convert " + shot + " -crop 1024x768+0+0 +repage " +
                   left + " && convert " + shot + " -crop 1024x768+1024+0 +repage " + right);
-            return runtest::showsTheRoom(left) && runtest::showsTheRoom(right);
+            return testsupport::showsTheRoom(left) && testsupport::showsTheRoom(right);
         },
         std::chrono::seconds(120), std::chrono::milliseconds(500)))
         << saver.log() << saver.errorOutput();
@@ -232,12 +233,12 @@ TEST(Installed, TheCommandRunsOneCopyAtATimeAndLeavesFrameworkCopiesAlone) {
     ASSERT_TRUE(tree.ok()) << tree.error();
     testsupport::PrivateXServer x;
     ASSERT_TRUE(x.start(320, 240));
-    runtest::RunSession first, second, hosted;
-    const auto run = [&](const runtest::RunSession& session, const std::string& program) {
-        ProcessRequest request = session.request({"--windowed", "--size", "64x48"});
+    const ScreensaverSandbox first, second, hosted;
+    const auto run = [&](const ScreensaverSandbox& sandbox, const std::string& program) {
+        sandbox.storeSettings(testsupport::quietSettings());
+        ProcessRequest request = sandbox.request({"--windowed", "--size", "64x48", "/s"}, x.display());
         request.program = program;
-        request.env["DISPLAY"] = x.display();
-        request.env["XDG_STATE_HOME"] = session.dir.file("state");
+        request.env["XDG_STATE_HOME"] = sandbox.file("state");
         return request;
     };
 
@@ -247,8 +248,8 @@ TEST(Installed, TheCommandRunsOneCopyAtATimeAndLeavesFrameworkCopiesAlone) {
     embedded.args.push_back("--root");
     ASSERT_TRUE(framework.start(embedded));
     ASSERT_TRUE(waitUntil([&] {
-        return testsupport::readTextFile(hosted.dir.file("state/glimmerdale/Log.txt"))
-                   .find("Window is create") != std::string::npos;
+        return testsupport::readTextFile(hosted.file("state/glimmerdale/Log.txt")).find("Window is create") !=
+               std::string::npos;
     }));
     BackgroundProcess running;
     ASSERT_TRUE(running.start(run(first, tree.command())));
@@ -316,21 +317,20 @@ TEST(StandaloneGamma, TheRampComesBackAfterANormalEndAndAfterKill9) {
     ServerRamp ramp(x.display());
     if (!ramp.usable()) GTEST_SKIP() << "this X server has no CRTC gamma";
     ramp.setCalibrated();
-    runtest::RunSession session(runtest::RunSettings{false, false, 1});  // gamma option 1: exponent 3
-    ProcessRequest request = session.request({"--windowed", "--size", "64x48", "--frames", "3"});
-    request.program = session.dir.file("gd-gamma.scr");  // not counted as another copy
-    fs::create_symlink(GLIMMERDALE_EXE, request.program);
-    request.env["DISPLAY"] = x.display();
+    const ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::quietSettings({{"Gamma:", 1}}));  // the exponent 3
+    ProcessRequest request =
+        sandbox.request({"--windowed", "--size", "64x48", "--frames", "3", "/s"}, x.display());
 
-    const ProcessResult normal = testsupport::runProcess(request, std::chrono::seconds(120));
-    EXPECT_EQ(normal.exitCode, 1) << session.log();
-    EXPECT_NE(session.log().find("\nNew Gamma: 3\n"), std::string::npos) << session.log();
+    const ProcessResult normal = sandbox.runAlone(request, std::chrono::seconds(120));
+    EXPECT_EQ(normal.exitCode, 1) << sandbox.log();
+    EXPECT_NE(sandbox.log().find("\nNew Gamma: 3\n"), std::string::npos) << sandbox.log();
     EXPECT_TRUE(ramp.isCalibrated());
 
-    request.args = {"--config-dir", session.dir.file("config"), "--windowed", "--size", "64x48", "/s"};
+    request.args = {"--windowed", "--size", "64x48", "/s"};
     BackgroundProcess killed;
     ASSERT_TRUE(killed.start(request));
-    ASSERT_TRUE(waitUntil([&] { return !ramp.isCalibrated(); }, std::chrono::seconds(60))) << session.log();
+    ASSERT_TRUE(waitUntil([&] { return !ramp.isCalibrated(); }, std::chrono::seconds(60))) << sandbox.log();
     killed.signal(SIGKILL);
     EXPECT_TRUE(waitUntil([&] { return ramp.isCalibrated(); }, std::chrono::seconds(5)))
         << "the screen stayed dimmed after kill -9";

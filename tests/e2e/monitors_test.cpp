@@ -9,32 +9,25 @@
 #include <filesystem>
 #include <sstream>
 
-#include "e2e/run_support.h"
 #include "support/dummy_x_server.h"
+#include "support/screensaver.h"
 
 namespace {
 
 using testsupport::BackgroundProcess;
 using testsupport::DummyXServer;
-using testsupport::ProcessRequest;
 using testsupport::ProcessResult;
+using testsupport::ScreensaverSandbox;
 using testsupport::waitUntil;
 using namespace std::chrono_literals;
 
 // The x .. x + 1023 part of a picture of the whole screen: one monitor.
 std::string monitorPart(const std::string& shot, int x, const std::string& name) {
-    const std::string part = std::filesystem::path(shot).parent_path() / name;
-    testsupport::commandOutput("convert '" + shot + "' -crop 1024x768+" + std::to_string(x) + "+0 +repage '" +
-                               part + "' 2>/dev/null");
-    return part;
+    return testsupport::pictureCrop(shot, "1024x768+" + std::to_string(x) + "+0", name);
 }
 
-// The root-mean-square difference (0..1) of a region of two pictures.
 double difference(const std::string& a, const std::string& b, const std::string& region = "1024x768+0+0") {
-    const std::string out = testsupport::commandOutput("compare -metric RMSE '" + a + "[" + region + "]' '" +
-                                                       b + "[" + region + "]' null: 2>&1");
-    const std::size_t open = out.find('(');
-    return open == std::string::npos ? -1.0 : std::atof(out.c_str() + open + 1);
+    return testsupport::pictureDifference(a, b, region);
 }
 
 // Whether a picture holds a drawn picture of some kind rather than the server's black root window:
@@ -49,20 +42,9 @@ bool showsAPicture(const std::string& path) {
 // The "Gamma:" line of each output in `xrandr --verbose`, in output order.
 std::string gammaLines(const DummyXServer& x) { return x.run("xrandr --verbose | grep -E '^DUMMY|Gamma:'"); }
 
-// A run of the screensaver under a name of its own, so that no other copy on the machine counts.
-ProcessRequest fullScreenRun(const runtest::RunSession& session, const DummyXServer& x,
-                             std::vector<std::string> options) {
-    ProcessRequest request = session.request(std::move(options));
-    request.program = session.dir.file("gd-monitors.scr");
-    std::error_code ignored;
-    std::filesystem::create_symlink(GLIMMERDALE_EXE, request.program, ignored);
-    request.env["DISPLAY"] = x.display();
-    return request;
-}
-
-bool sawLine(const runtest::RunSession& session, const std::string& line, int times = 1) {
+bool sawLine(const ScreensaverSandbox& sandbox, const std::string& line, int times = 1) {
     int seen = 0;
-    for (const std::string& l : session.logLines()) seen += l == line ? 1 : 0;
+    for (const std::string& l : sandbox.logLines()) seen += l == line ? 1 : 0;
     return seen >= times;
 }
 
@@ -71,33 +53,34 @@ TEST(TwoMonitors, BothShowTheRoomFromTheirOwnCamerasWhileAMonitorGoesAndComesBac
     if (!x.start()) GTEST_SKIP() << "no Xorg dummy server here (needs root and xserver-xorg-video-dummy)";
     ASSERT_TRUE(x.layOut("--output DUMMY0 --gamma 0.8:0.9:1.1 --output DUMMY1 --gamma 1.2:1.0:0.7"));
     const std::string calibrated = gammaLines(x);
-    runtest::RunSession session(runtest::RunSettings{false, false, 1});  // gamma option 1: exponent 3
-    BackgroundProcess run;
-    ASSERT_TRUE(run.start(fullScreenRun(session, x, {"--seed", "3"})));
-    ASSERT_TRUE(waitUntil([&] { return session.looping() || !run.running(); }, 120s)) << session.log();
-    EXPECT_TRUE(sawLine(session, "Monitors: 2")) << session.log();
-    ASSERT_TRUE(run.running()) << session.log() << run.errorOutput();
+    ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::quietSettings({{"Gamma:", 1}}));  // the exponent 3
+    testsupport::RunningScreensaver copy;
+    ASSERT_TRUE(copy.start(sandbox, {"--seed", "3", "/s"}, x.display()));
+    BackgroundProcess& run = copy.process();
+    EXPECT_TRUE(sawLine(sandbox, "Monitors: 2")) << sandbox.log();
+    ASSERT_TRUE(run.running()) << sandbox.log() << run.errorOutput();
 
-    const std::string shot = session.dir.file("both.png");
+    const std::string shot = sandbox.file("both.png");
     std::string left, right;
     EXPECT_TRUE(waitUntil(
         [&] {
             x.run("import -window root '" + shot + "'");
             left = monitorPart(shot, 0, "left.png");
             right = monitorPart(shot, 1024, "right.png");
-            return runtest::showsTheRoom(left) && runtest::showsTheRoom(right);
+            return testsupport::showsTheRoom(left) && testsupport::showsTheRoom(right);
         },
         60s, 500ms))
-        << "left " << runtest::meanBrightness(left) << ", right " << runtest::meanBrightness(right);
+        << "left " << testsupport::meanBrightness(left) << ", right " << testsupport::meanBrightness(right);
     EXPECT_GT(difference(left, right), 0.1) << "both monitors show the same picture";
     EXPECT_NE(gammaLines(x), calibrated) << "the gamma option reached no monitor";
 
     // Unplugged: the screen shrinks to the primary, which the room still fills.
     ASSERT_TRUE(x.unplugSecond());
-    EXPECT_TRUE(waitUntil([&] { return sawLine(session, "Monitors: 1"); }, 5s)) << session.log();
+    EXPECT_TRUE(waitUntil([&] { return sawLine(sandbox, "Monitors: 1"); }, 5s)) << sandbox.log();
     x.run("import -window root '" + shot + "'");
     EXPECT_EQ(testsupport::commandOutput("identify -format '%w %h' '" + shot + "'"), "1024 768");
-    EXPECT_TRUE(runtest::showsTheRoom(shot));
+    EXPECT_TRUE(testsupport::showsTheRoom(shot));
     EXPECT_TRUE(run.running()) << run.errorOutput();
 
     // Plugged back: laid out anew within a second (a loaded machine gets some slack), then seen
@@ -109,7 +92,7 @@ TEST(TwoMonitors, BothShowTheRoomFromTheirOwnCamerasWhileAMonitorGoesAndComesBac
                                                                      plugged)
             .count();
     };
-    EXPECT_TRUE(waitUntil([&] { return sawLine(session, "Monitors: 2", 2); }, 10s)) << session.log();
+    EXPECT_TRUE(waitUntil([&] { return sawLine(sandbox, "Monitors: 2", 2); }, 10s)) << sandbox.log();
     const long relaidOut = since();
     EXPECT_TRUE(waitUntil(
         [&] {
@@ -126,7 +109,7 @@ TEST(TwoMonitors, BothShowTheRoomFromTheirOwnCamerasWhileAMonitorGoesAndComesBac
     ProcessResult result;
     ASSERT_TRUE(run.waitForExit(result, 20s)) << "still running after the key";
     EXPECT_EQ(result.exitCode, 1) << result.errorOutput;
-    EXPECT_EQ(session.logLines().back().rfind("Fps: ", 0), 0u) << session.log();
+    EXPECT_EQ(sandbox.logLines().back().rfind("Fps: ", 0), 0u) << sandbox.log();
     EXPECT_EQ(gammaLines(x), calibrated);
 }
 
@@ -142,16 +125,18 @@ TEST(TwoMonitors, TheOverlayStaysOnThePrimaryLeftOrRightAndPrimaryOnlyLeavesTheO
     // picture of the whole screen in `shot`, and ends the run with a key.
     const auto runAndShoot = [&](std::vector<std::string> options, const std::string& shot,
                                  std::vector<int> shown) {
-        runtest::RunSession session;
-        BackgroundProcess run;
-        EXPECT_TRUE(run.start(fullScreenRun(session, x, std::move(options))));
-        EXPECT_TRUE(waitUntil([&] { return session.looping(); }, 120s)) << session.log();
-        EXPECT_TRUE(sawLine(session, "Monitors: 2")) << session.log();
+        ScreensaverSandbox sandbox;
+        sandbox.storeSettings(testsupport::quietSettings());
+        options.push_back("/s");
+        testsupport::RunningScreensaver copy;
+        EXPECT_TRUE(copy.start(sandbox, options, x.display()));
+        BackgroundProcess& run = copy.process();
+        EXPECT_TRUE(sawLine(sandbox, "Monitors: 2")) << sandbox.log();
         EXPECT_TRUE(waitUntil(
             [&] {
                 x.run("import -window root '" + shot + "'");
                 for (int left : shown)
-                    if (!runtest::showsTheRoom(monitorPart(shot, left, "part.png"))) return false;
+                    if (!testsupport::showsTheRoom(monitorPart(shot, left, "part.png"))) return false;
                 return true;
             },
             90s, 500ms));
@@ -176,7 +161,7 @@ TEST(TwoMonitors, TheOverlayStaysOnThePrimaryLeftOrRightAndPrimaryOnlyLeavesTheO
     options.push_back("primary");
     const std::string alone = pictures.file("alone.png");
     runAndShoot(options, alone, {1024});
-    EXPECT_LT(runtest::meanBrightness(monitorPart(alone, 0, "black.png")), 0.01);
+    EXPECT_LT(testsupport::meanBrightness(monitorPart(alone, 0, "black.png")), 0.01);
 }
 
 }  // namespace

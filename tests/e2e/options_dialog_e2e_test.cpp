@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "support/process.h"
+#include "support/x_server.h"
 
 using testsupport::BackgroundProcess;
 using testsupport::ProcessRequest;
@@ -21,8 +22,6 @@ using testsupport::waitUntil;
 namespace {
 
 const char* const kDialogTitles = "^( Options|Glimmerdale Configuration)$";
-
-std::string shell(const std::string& command) { return testsupport::commandOutput(command); }
 
 std::string trimmed(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
@@ -45,8 +44,8 @@ int pixelsY(int units) { return (units * 13 + 4) / 8; }
 class OptionsDialogE2E : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) GTEST_SKIP() << "needs an X server (run under xvfb-run)";
+        // An X server of its own, where no other test's window takes the clicks.
+        if (!xServer.start(800, 600)) GTEST_SKIP() << "Xvfb is not available";
         if (shell("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
     }
 
@@ -57,6 +56,7 @@ protected:
         request.args = {"/c", "--config-dir", config.path()};
         request.cwd = work.path();
         request.env["GLIMMERDALE_MESSAGE_BOX"] = std::string("stderr");
+        request.env["DISPLAY"] = xServer.display();
         if (!path.empty()) request.env["PATH"] = path;
         ASSERT_TRUE(process.start(request));
         ASSERT_TRUE(waitUntil(
@@ -79,6 +79,16 @@ protected:
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
     }
 
+    // Turns the mouse wheel down once over the point (x, y) in dialog units.
+    void scrollDownAt(int x, int y) {
+        shell("xdotool mousemove --window " + window + " " + std::to_string(pixelsX(x)) + " " +
+              std::to_string(pixelsY(y)) + " click 5");
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+
+    // A shell command on the dialog's X server.
+    std::string shell(const std::string& command) const { return xServer.run(command); }
+
     ProcessResult waitForEnd() {
         ProcessResult result;
         EXPECT_TRUE(process.waitForExit(result, std::chrono::seconds(20)));
@@ -87,6 +97,7 @@ protected:
 
     std::string settings() const { return readTextFile(config.file("settings.reg")); }
 
+    testsupport::PrivateXServer xServer;
     TempDir work{"gd-dialog-work"};
     TempDir config{"gd-dialog-config"};
     BackgroundProcess process;
@@ -115,6 +126,10 @@ TEST_F(OptionsDialogE2E, ChangedControlsAreStoredOnOk) {
     clickAt(83 + 50, 113 + 6);  // the gamma slider takes the focus ...
     shell("xdotool key Home");  // ... and goes to 0 (real key events: GTK ignores sent ones)
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    // The resolution list two items on, from 1024x768x32 to 1280x1024x32: the wheel turned down twice
+    // over the closed list.
+    scrollDownAt(15 + 60, 17 + 6);
+    scrollDownAt(15 + 60, 17 + 6);
     clickAt(208 + 30, 211 + 7);  // OK
 
     const ProcessResult result = waitForEnd();
@@ -125,7 +140,7 @@ TEST_F(OptionsDialogE2E, ChangedControlsAreStoredOnOk) {
     EXPECT_NE(text.find("\"Style24h:\"=dword:00000001"), std::string::npos) << text;
     EXPECT_NE(text.find("\"Enable music:\"=dword:00000000"), std::string::npos) << text;
     EXPECT_NE(text.find("\"Gamma:\"=dword:00000000"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"Resolution:\"=dword:00000003"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Resolution:\"=dword:00000005"), std::string::npos) << text;
     EXPECT_NE(text.find("\"Music volume:\"=dword:00000000"), std::string::npos) << text;
     EXPECT_NE(text.find("\"Usemon:\"=dword:00000000"), std::string::npos) << text;
 }

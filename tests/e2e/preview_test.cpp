@@ -148,8 +148,8 @@ TEST_F(Preview, OwnWindowShowsThePreviewPicture) {
 }
 
 TEST_F(Preview, HostWindowThatDoesNotExist) {
-    const ProcessResult result = testsupport::runProcess(sandbox_.request({"/p", "4294967295"}, x_.display()),
-                                                         std::chrono::seconds(20));
+    const ProcessResult result =
+        sandbox_.runAlone(sandbox_.request({"/p", "4294967295"}, x_.display()), std::chrono::seconds(20));
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(
         containsInOrder(sandbox_.logLines(), {"4294967295", "Creating window...", "Create Window failed!"}))

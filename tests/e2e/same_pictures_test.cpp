@@ -7,12 +7,12 @@
 #include <filesystem>
 
 #include "pictures/pictures.h"
-#include "e2e/run_support.h"
 #include "picture_compare/picture_compare.h"
+#include "support/screensaver.h"
 
 namespace {
 
-using runtest::RunSession;
+using testsupport::ScreensaverSandbox;
 
 constexpr int kWidth = 640, kHeight = 480;
 
@@ -20,8 +20,9 @@ bool roomInMedia() {
     return std::filesystem::exists(std::string(GLIMMERDALE_BINARY_DIR) + "/media/main/Models/test.BSS");
 }
 
-std::string shoot(RunSession& session, const std::string& name, int camera, int key, bool layered) {
-    const std::string shot = session.dir.file(name);
+std::string shoot(const ScreensaverSandbox& sandbox, const std::string& name, int camera, int key,
+                  bool layered) {
+    const std::string shot = sandbox.file(name);
     std::vector<std::string> args = {"--windowed",
                                      "--size",
                                      std::to_string(kWidth) + "x" + std::to_string(kHeight),
@@ -41,15 +42,17 @@ std::string shoot(RunSession& session, const std::string& name, int camera, int 
                                      "--screenshot",
                                      shot};
     if (layered) args.push_back("--layered-drawing");
-    const auto result = runtest::runAlone(session, args, std::chrono::seconds(240));
-    EXPECT_FALSE(result.timedOut) << session.log();
+    args.push_back("/s");
+    const auto result = sandbox.run(args, std::chrono::seconds(240));
+    EXPECT_FALSE(result.timedOut) << sandbox.log();
     return shot;
 }
 
 TEST(SamePictures, QuickDrawingMatchesTheLayeredDrawing) {
-    if (!runtest::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    if (!testsupport::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
     ASSERT_TRUE(roomInMedia()) << "no Models/test.BSS in this build's media";
-    RunSession session;
+    const ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::quietSettings());
     // The overlay's clock and countdown along the bottom follow the wall clock; these views keep
     // the mantel clock out of sight.
     const std::vector<picturecompare::IgnoredRect> overlay = {{0, kHeight * 608 / 768, kWidth, kHeight}};
@@ -59,8 +62,8 @@ TEST(SamePictures, QuickDrawingMatchesTheLayeredDrawing) {
     for (const Frame frame : {Frame{0, 150}, Frame{2, 0}, Frame{4, 290}}) {
         SCOPED_TRACE("camera " + std::to_string(frame.camera) + " key " + std::to_string(frame.key));
         const std::string name = std::to_string(frame.camera) + "_" + std::to_string(frame.key);
-        const std::string layered = shoot(session, "layered" + name + ".png", frame.camera, frame.key, true);
-        const std::string quick = shoot(session, "quick" + name + ".png", frame.camera, frame.key, false);
+        const std::string layered = shoot(sandbox, "layered" + name + ".png", frame.camera, frame.key, true);
+        const std::string quick = shoot(sandbox, "quick" + name + ".png", frame.camera, frame.key, false);
         pictures::Image a, b;
         std::string error;
         ASSERT_TRUE(pictures::readPngFile(layered, a, error)) << error;
@@ -76,7 +79,7 @@ TEST(SamePictures, QuickDrawingMatchesTheLayeredDrawing) {
             << "largest difference " << difference.largest << " in x " << difference.overLeft << ".."
             << difference.overRight << ", y " << difference.overTop << ".." << difference.overBottom;
         // Not a black frame that would match anything.
-        EXPECT_GT(runtest::meanBrightness(quick), 0.05);
+        EXPECT_GT(testsupport::meanBrightness(quick), 0.05);
     }
 }
 

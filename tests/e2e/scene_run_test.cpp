@@ -9,26 +9,24 @@
 #include <array>
 #include <filesystem>
 
-#include "e2e/run_support.h"
+#include "support/screensaver.h"
 
 namespace {
 
-using runtest::RunSession;
+using testsupport::ScreensaverSandbox;
 
 bool roomInMedia() {
     return std::filesystem::exists(std::string(GLIMMERDALE_BINARY_DIR) + "/media/main/Models/test.BSS");
 }
 
-// The mean red, green and blue (0..1) of a rectangle of a picture, through ImageMagick; all -1 when
-// the picture cannot be read.
-std::array<double, 3> meanColour(const std::string& path, int x, int y, int width, int height) {
-    const std::string out = testsupport::commandOutput(
-        "convert '" + path + "' -crop " + std::to_string(width) + "x" + std::to_string(height) + "+" +
-        std::to_string(x) + "+" + std::to_string(y) +
-        " +repage -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info: 2>/dev/null");
-    std::array<double, 3> rgb = {-1, -1, -1};
-    std::sscanf(out.c_str(), "%lf %lf %lf", &rgb[0], &rgb[1], &rgb[2]);
-    return rgb;
+std::vector<std::string> withRunSwitch(std::vector<std::string> args) {
+    args.push_back("/s");
+    return args;
+}
+
+testsupport::ProcessResult runOnce(const ScreensaverSandbox& sandbox, const std::vector<std::string>& args,
+                                   std::chrono::seconds limit) {
+    return sandbox.run(withRunSwitch(args), limit);
 }
 
 // The number of pixels that differ between two pictures, through ImageMagick; -1 when unreadable.
@@ -40,25 +38,26 @@ long differingPixels(const std::string& a, const std::string& b) {
 }
 
 TEST(SceneRun, SixHundredFramesShowAPictureThatMoves) {
-    if (!runtest::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
-    RunSession session;
-    const std::string middle = session.dir.file("frame300.png");
-    const std::string end = session.dir.file("frame600.png");
+    if (!testsupport::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    const ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::quietSettings());
+    const std::string middle = sandbox.file("frame300.png");
+    const std::string end = sandbox.file("frame600.png");
     const std::vector<std::string> common = {"--windowed", "--size", "320x240",  "--fixed-dt", "1",
                                              "--seed",     "3",      "--camera", "0",          "--no-vsync"};
     std::vector<std::string> first = common, second = common;
     first.insert(first.end(), {"--frames", "300", "--screenshot", middle});
     second.insert(second.end(), {"--frames", "600", "--screenshot", end});
-    const auto firstRun = runtest::runAlone(session, first, std::chrono::seconds(240));
-    ASSERT_FALSE(firstRun.timedOut) << session.log();
-    const auto secondRun = runtest::runAlone(session, second, std::chrono::seconds(240));
-    ASSERT_FALSE(secondRun.timedOut) << session.log();
+    const auto firstRun = runOnce(sandbox, first, std::chrono::seconds(240));
+    ASSERT_FALSE(firstRun.timedOut) << sandbox.log();
+    const auto secondRun = runOnce(sandbox, second, std::chrono::seconds(240));
+    ASSERT_FALSE(secondRun.timedOut) << sandbox.log();
     EXPECT_EQ(secondRun.exitCode, 1) << secondRun.errorOutput;
-    EXPECT_EQ(session.logLines().back().rfind("Fps: ", 0), 0u) << session.log();
-    EXPECT_EQ(session.log().find("Scene file damaged"), std::string::npos) << session.log();
+    EXPECT_EQ(sandbox.logLines().back().rfind("Fps: ", 0), 0u) << sandbox.log();
+    EXPECT_EQ(sandbox.log().find("Scene file damaged"), std::string::npos) << sandbox.log();
 
-    const double middleMean = runtest::meanBrightness(middle);
-    const double endMean = runtest::meanBrightness(end);
+    const double middleMean = testsupport::meanBrightness(middle);
+    const double endMean = testsupport::meanBrightness(end);
     ASSERT_GE(middleMean, 0.0) << firstRun.errorOutput;
     ASSERT_GE(endMean, 0.0) << secondRun.errorOutput;
     EXPECT_GT(middleMean, 0.002);
@@ -72,22 +71,23 @@ TEST(SceneRun, SixHundredFramesShowAPictureThatMoves) {
 // A still camera on the mantel: 60 frames later the picture is nearly the same (flames, snow and
 // the clock overlay move; the room does not), while a camera path moves the whole picture.
 TEST(SceneRun, StillCameraKeepsItsView) {
-    if (!runtest::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    if (!testsupport::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
     ASSERT_TRUE(roomInMedia()) << "no Models/test.BSS in this build's media";
-    RunSession session;
+    const ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::quietSettings());
     const std::vector<std::string> still = {"--windowed", "--size",     "320x240",     "--fixed-dt",
                                             "1",          "--no-vsync", "--look-from", "0,120,170",
                                             "--look-at",  "0,241,140",  "--fov",       "50"};
     std::vector<std::string> shots;
     // Both after the fade-in of the first 70 or so frames.
     for (const char* frames : {"100", "160"}) {
-        shots.push_back(session.dir.file(std::string("still") + frames + ".png"));
+        shots.push_back(sandbox.file(std::string("still") + frames + ".png"));
         std::vector<std::string> args = still;
         args.insert(args.end(), {"--frames", frames, "--screenshot", shots.back()});
-        const auto run = runtest::runAlone(session, args, std::chrono::seconds(240));
-        ASSERT_FALSE(run.timedOut) << session.log();
+        const auto run = runOnce(sandbox, args, std::chrono::seconds(240));
+        ASSERT_FALSE(run.timedOut) << sandbox.log();
         EXPECT_EQ(run.exitCode, 1) << run.errorOutput;
-        ASSERT_GT(runtest::meanBrightness(shots.back()), 0.002) << run.errorOutput;
+        ASSERT_GT(testsupport::meanBrightness(shots.back()), 0.002) << run.errorOutput;
     }
     const long changed = differingPixels(shots[0], shots[1]);
     ASSERT_GE(changed, 0);
@@ -97,37 +97,39 @@ TEST(SceneRun, StillCameraKeepsItsView) {
 // A fixed view from the rug's corner towards the fireplace and the tree, after the fade-in: the fire
 // burns orange in its box on the left and the fir stands green on the right.
 TEST(SceneRun, FixedViewShowsTheFireAndTheTreeWhereTheyStand) {
-    if (!runtest::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    if (!testsupport::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
     ASSERT_TRUE(roomInMedia()) << "no Models/test.BSS in this build's media";
-    RunSession session;
-    const std::string shot = session.dir.file("fixed.png");
-    const auto run = runtest::runAlone(
-        session,
-        {"--windowed", "--size", "320x240", "--fixed-dt", "1", "--no-vsync", "--look-from", "-50,-250,120",
-         "--look-at", "110,190,50", "--frames", "100", "--screenshot", shot},
-        std::chrono::seconds(240));
-    ASSERT_FALSE(run.timedOut) << session.log();
+    const ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::quietSettings());
+    const std::string shot = sandbox.file("fixed.png");
+    const auto run =
+        runOnce(sandbox,
+                {"--windowed", "--size", "320x240", "--fixed-dt", "1", "--no-vsync", "--look-from",
+                 "-50,-250,120", "--look-at", "110,190,50", "--frames", "100", "--screenshot", shot},
+                std::chrono::seconds(240));
+    ASSERT_FALSE(run.timedOut) << sandbox.log();
     EXPECT_EQ(run.exitCode, 1) << run.errorOutput;
 
-    const auto fire = meanColour(shot, 75, 127, 25, 13);  // the flames on the grate
-    ASSERT_GE(fire[0], 0.0) << run.errorOutput;
-    EXPECT_GT(fire[0], 0.35) << "the fire is not bright";
-    EXPECT_GT(fire[0], 1.5 * fire[1]) << "the fire is not orange";
-    EXPECT_GT(fire[1], 1.5 * fire[2]) << "the fire is not orange";
+    const auto fire = testsupport::meanColour(shot, 75, 127, 25, 13);  // the flames on the grate
+    ASSERT_GE(fire.red, 0.0) << run.errorOutput;
+    EXPECT_GT(fire.red, 0.35) << "the fire is not bright";
+    EXPECT_GT(fire.red, 1.5 * fire.green) << "the fire is not orange";
+    EXPECT_GT(fire.green, 1.5 * fire.blue) << "the fire is not orange";
 
-    const auto tree = meanColour(shot, 215, 85, 60, 45);  // the middle of the fir's crown
-    EXPECT_GT(tree[1], 0.2) << "the tree is dark";
-    EXPECT_GT(tree[1], 1.3 * tree[0]) << "the tree is not green";
-    EXPECT_GT(tree[1], 1.3 * tree[2]) << "the tree is not green";
+    const auto tree = testsupport::meanColour(shot, 215, 85, 60, 45);  // the middle of the fir's crown
+    EXPECT_GT(tree.green, 0.2) << "the tree is dark";
+    EXPECT_GT(tree.green, 1.3 * tree.red) << "the tree is not green";
+    EXPECT_GT(tree.green, 1.3 * tree.blue) << "the tree is not green";
 }
 
 // scripts/run.sh without a display: a fixed number of frames at a fixed step and camera order. A run
 // held up again and again (a cold, busy machine) ends on the same picture as one that ran straight
 // through, with the fade from black long over.
 TEST(SceneRun, HeadlessRunPictureDoesNotDependOnTheMachinesSpeed) {
-    if (!runtest::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    if (!testsupport::haveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
     ASSERT_TRUE(roomInMedia()) << "no Models/test.BSS in this build's media";
-    RunSession session;
+    const ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::quietSettings());
     const auto arguments = [&](const std::string& shot) {
         return std::vector<std::string>{"--windowed",
                                         "--size",
@@ -144,13 +146,13 @@ TEST(SceneRun, HeadlessRunPictureDoesNotDependOnTheMachinesSpeed) {
                                         "--screenshot",
                                         shot};
     };
-    const std::string straight = session.dir.file("straight.png");
-    const auto first = runtest::runAlone(session, arguments(straight), std::chrono::seconds(240));
-    ASSERT_FALSE(first.timedOut) << session.log();
+    const std::string straight = sandbox.file("straight.png");
+    const auto first = runOnce(sandbox, arguments(straight), std::chrono::seconds(240));
+    ASSERT_FALSE(first.timedOut) << sandbox.log();
 
-    const std::string held = session.dir.file("held.png");
+    const std::string held = sandbox.file("held.png");
     testsupport::BackgroundProcess process;
-    ASSERT_TRUE(process.start(session.request(arguments(held))));
+    ASSERT_TRUE(process.start(sandbox.request(withRunSwitch(arguments(held)))));
     testsupport::ProcessResult second;
     // Stopped for half a second out of every second: through the loading and the frames alike.
     for (int pause = 0; pause < 240 && !process.waitForExit(second, std::chrono::milliseconds(500));
@@ -161,15 +163,14 @@ TEST(SceneRun, HeadlessRunPictureDoesNotDependOnTheMachinesSpeed) {
     }
     ASSERT_FALSE(process.running()) << "the held run did not end";
     ASSERT_EQ(second.exitCode, 1) << second.errorOutput;
-    ASSERT_FALSE(runtest::wasSecondCopy(second, session));
 
-    EXPECT_GT(runtest::meanBrightness(straight), 0.08) << "the picture is still dark from the fade";
+    EXPECT_GT(testsupport::meanBrightness(straight), 0.08) << "the picture is still dark from the fade";
     // The overlay's clock and countdown along the bottom follow the wall clock; the room above does not.
     const std::string crop = " -crop 320x190+0+0 +repage ";
     const std::string out = testsupport::commandOutput(
-        "convert '" + straight + "'" + crop + "'" + session.dir.file("a.png") + "' && convert '" + held +
-        "'" + crop + "'" + session.dir.file("b.png") + "' && compare -metric AE -fuzz 2% '" +
-        session.dir.file("a.png") + "' '" + session.dir.file("b.png") + "' null: 2>&1 >/dev/null");
+        "convert '" + straight + "'" + crop + "'" + sandbox.file("a.png") + "' && convert '" + held + "'" +
+        crop + "'" + sandbox.file("b.png") + "' && compare -metric AE -fuzz 2% '" + sandbox.file("a.png") +
+        "' '" + sandbox.file("b.png") + "' null: 2>&1 >/dev/null");
     ASSERT_FALSE(out.empty());
     EXPECT_LT(std::atol(out.c_str()), 320 * 190 / 200) << "the held run ended on another picture";
 }

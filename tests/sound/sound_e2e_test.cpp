@@ -33,11 +33,12 @@ protected:
         writeSettings(sandbox.file("settings"), music);
         testsupport::ProcessRequest request =
             sandbox.request({"/s", "--windowed", "--size", "160x120", "--frames", "20", "--config-dir",
-                             sandbox.file("settings")});
+                             sandbox.file("settings")},
+                            testsupport::kNoDisplay);
         request.env["SDL_VIDEODRIVER"] = std::string("offscreen");
         request.env["SDL_AUDIODRIVER"] = std::string("disk");
         request.env["SDL_DISKAUDIOFILE"] = audioFile();
-        return testsupport::runProcess(request, std::chrono::seconds(120));
+        return sandbox.runAlone(request, std::chrono::seconds(120));
     }
     std::string audioFile() const { return sandbox.file("audio.raw"); }
 

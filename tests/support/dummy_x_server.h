@@ -1,8 +1,9 @@
 #pragma once
-// A private Xorg server with the dummy video driver, for tests of several monitors: unlike Xvfb its
-// outputs are monitors that XRandR, SDL, Wine and XScreenSaver all see apart, each with a gamma
-// ramp of its own, and `xrandr` switches them off and on while a program runs. Xorg needs root
-// here; start() is false without it (or without the driver).
+// A private Xorg server with the dummy video driver, for tests of several monitors and of display
+// modes: unlike Xvfb its outputs are monitors that XRandR, SDL, Wine and XScreenSaver all see apart,
+// each with a gamma ramp of its own and the modes `xrandr` gives it, and `xrandr` switches them off
+// and on while a program runs. Xorg needs root here; start() is false without it (or without the
+// driver).
 
 #include <unistd.h>
 
@@ -21,6 +22,18 @@ public:
     // Starts the server with a screen of at most `maxWidth` x `maxHeight` and lays out two
     // 1024 x 768 monitors side by side, DUMMY0 (the primary) on the left.
     bool start(int maxWidth = 2048, int maxHeight = 768) {
+        if (!startServer(maxWidth, maxHeight)) return false;
+        run("xrandr --addmode DUMMY1 1024x768");
+        if (!sideBySide()) return false;
+        // One full probe of the outputs, as a desktop does at login: until one, the server's cached
+        // configuration (what Wine reads) holds the first monitor alone.
+        run("xrandr --verbose >/dev/null");
+        return true;
+    }
+
+    // Starts the server alone, its screen at most `maxWidth` x `maxHeight`, the outputs as the
+    // driver sets them up.
+    bool startServer(int maxWidth, int maxHeight) {
         if (geteuid() != 0 || !std::filesystem::exists("/usr/lib/xorg/modules/drivers/dummy_drv.so"))
             return false;
         std::ofstream(dir_.file("dummy.conf"))
@@ -53,11 +66,6 @@ public:
         const std::string number = server_.output().substr(0, server_.output().find('\n'));
         if (number.empty() || !server_.running()) return false;
         display_ = ":" + number;
-        run("xrandr --addmode DUMMY1 1024x768");
-        if (!sideBySide()) return false;
-        // One full probe of the outputs, as a desktop does at login: until one, the server's cached
-        // configuration (what Wine reads) holds the first monitor alone.
-        run("xrandr --verbose >/dev/null");
         return true;
     }
 

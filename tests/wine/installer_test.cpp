@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "wine/wine_support.h"
+#include "support/screensaver.h"
 
 namespace {
 
@@ -19,10 +19,10 @@ constexpr char kUninstallKey[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVer
 
 // A REG_SZ value, "" when the key or the value is missing.
 std::string registryText(const std::string& key, const std::string& name) {
-    std::istringstream in(winetest::reg({"query", key, "/v", name}).output);
+    std::istringstream in(testsupport::reg({"query", key, "/v", name}).output);
     const std::string marker = "    REG_SZ    ";
     for (std::string line; std::getline(in, line);) {
-        line = winetest::trimmed(line);
+        line = testsupport::trimmed(line);
         const std::size_t type = line.find(marker);
         if (type != std::string::npos && line.compare(0, type, "    " + name) == 0)
             return line.substr(type + marker.size());
@@ -30,25 +30,25 @@ std::string registryText(const std::string& key, const std::string& name) {
     return std::string();
 }
 
-bool registryKeyExists(const std::string& key) { return winetest::reg({"query", key}).exitCode == 0; }
+bool registryKeyExists(const std::string& key) { return testsupport::reg({"query", key}).exitCode == 0; }
 
 // The Linux path of a Windows path in the Wine prefix.
 fs::path linuxPath(const std::string& windowsPath) {
-    return winetest::trimmed(testsupport::commandOutput("winepath -u '" + windowsPath + "' 2>/dev/null"));
+    return testsupport::trimmed(testsupport::commandOutput("winepath -u '" + windowsPath + "' 2>/dev/null"));
 }
 
 testsupport::ProcessResult runWindowsProgram(const std::string& program, const std::vector<std::string>& args,
                                              const std::string& cwd) {
-    return testsupport::runProcess(winetest::wineRequest(program, args, cwd), 180s);
+    return testsupport::runProcess(testsupport::wineRequest(program, args, cwd), 180s);
 }
 
 TEST(WineInstaller, SilentInstallAndUninstallPutTheScreensaverInPlaceAndGiveThePreviousOneBack) {
-    const std::string installer = winetest::requiredPath("GLIMMERDALE_INSTALLER");
+    const std::string installer = testsupport::requiredPath("GLIMMERDALE_INSTALLER");
     ASSERT_FALSE(installer.empty());
     const std::string previous = "C:\\windows\\system32\\previous.scr";
-    winetest::reg({"add", kDesktopKey, "/v", "SCRNSAVE.EXE", "/t", "REG_SZ", "/d", previous, "/f"});
-    winetest::reg({"add", kDesktopKey, "/v", "ScreenSaveActive", "/t", "REG_SZ", "/d", "0", "/f"});
-    winetest::storeDefaultSettings();
+    testsupport::reg({"add", kDesktopKey, "/v", "SCRNSAVE.EXE", "/t", "REG_SZ", "/d", previous, "/f"});
+    testsupport::reg({"add", kDesktopKey, "/v", "ScreenSaveActive", "/t", "REG_SZ", "/d", "0", "/f"});
+    testsupport::storeSettingsInRegistry(testsupport::defaultSettings());
     testsupport::TempDir work("gdsetup");
 
     // Twice: the second install must not take the first one's screensaver for the one to give back.
@@ -62,7 +62,8 @@ TEST(WineInstaller, SilentInstallAndUninstallPutTheScreensaverInPlaceAndGiveTheP
     const fs::path folder = linuxPath(location);
     const fs::path screensaver = folder / "Glimmerdale.scr";
     ASSERT_TRUE(fs::is_regular_file(screensaver)) << screensaver;
-    EXPECT_EQ(fs::file_size(screensaver), fs::file_size(winetest::requiredPath("GLIMMERDALE_WINDOWS_EXE")));
+    EXPECT_EQ(fs::file_size(screensaver),
+              fs::file_size(testsupport::requiredPath("GLIMMERDALE_WINDOWS_EXE")));
     EXPECT_TRUE(fs::is_regular_file(folder / "Uninstall.exe"));
     const fs::path shortcuts = folder.parent_path().parent_path().parent_path() /
                                "Roaming/Microsoft/Windows/Start Menu/Programs/Glimmerdale";
@@ -94,14 +95,15 @@ TEST(WineInstaller, SilentInstallAndUninstallPutTheScreensaverInPlaceAndGiveTheP
     EXPECT_TRUE(testsupport::waitUntil([&] { return !registryKeyExists(kUninstallKey); }, 30s));
     EXPECT_EQ(registryText(kDesktopKey, "SCRNSAVE.EXE"), previous);
     EXPECT_EQ(registryText(kDesktopKey, "ScreenSaveActive"), "0");
-    EXPECT_EQ(winetest::settingsInRegistry(), winetest::defaultSettings()) << "the options are the user's";
+    EXPECT_EQ(testsupport::settingsInRegistry(), testsupport::defaultSettings())
+        << "the options are the user's";
 
     // An administrator's silent uninstall that takes the options too.
     ASSERT_EQ(runWindowsProgram(installer, {"/S"}, work.path()).exitCode, 0);
     ASSERT_EQ(runWindowsProgram(location + "\\Uninstall.exe", {"/S", "/REMOVEOPTIONS"}, work.path()).exitCode,
               0);
     EXPECT_TRUE(testsupport::waitUntil([&] { return !registryKeyExists(kUninstallKey); }, 60s));
-    EXPECT_FALSE(registryKeyExists(winetest::kSettingsKey));
+    EXPECT_FALSE(registryKeyExists(testsupport::kSettingsKey));
     EXPECT_FALSE(fs::exists(folder));
     EXPECT_EQ(registryText(kDesktopKey, "SCRNSAVE.EXE"), previous);
 }

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "support/dummy_x_server.h"
-#include "wine/wine_support.h"
+#include "support/screensaver.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ public:
     }
     ~WineOnTwoMonitors() { shell("wineserver -k; wineserver -w"); }
 
-    ProcessRequest request(const winetest::WineSandbox& sandbox, const std::vector<std::string>& args) const {
+    ProcessRequest request(const testsupport::ScreensaverSandbox& sandbox,
+                           const std::vector<std::string>& args) const {
         ProcessRequest request = sandbox.request(args);
         setEnvironment(request);
         return request;
@@ -59,22 +60,13 @@ private:
     testsupport::TempDir dir_{"gdwinemon"};
 };
 
+// The x .. x + 1023 part of a picture of the whole screen: one monitor.
 std::string part(const std::string& shot, int x, const std::string& name) {
-    const std::string file = std::filesystem::path(shot).parent_path() / name;
-    testsupport::commandOutput("convert '" + shot + "' -crop 1024x768+" + std::to_string(x) + "+0 +repage '" +
-                               file + "'");
-    return file;
-}
-
-double difference(const std::string& a, const std::string& b, const std::string& region) {
-    const std::string out = testsupport::commandOutput("compare -metric RMSE '" + a + "[" + region + "]' '" +
-                                                       b + "[" + region + "]' null: 2>&1");
-    const std::size_t open = out.find('(');
-    return open == std::string::npos ? -1.0 : std::atof(out.c_str() + open + 1);
+    return testsupport::pictureCrop(shot, "1024x768+" + std::to_string(x) + "+0", name);
 }
 
 bool shows(const std::string& picture) {
-    const winetest::Colour c = winetest::meanColour(picture, 0, 0, 1024, 768);
+    const testsupport::Colour c = testsupport::meanColour(picture, 0, 0, 1024, 768);
     return c.red > 0.08 && c.red > c.blue + 0.03;
 }
 
@@ -83,7 +75,7 @@ TEST(WineMonitors, BothMonitorsShowTheRoomWithTheOtherLeftOfThePrimaryAndComeBac
     if (!wine.startServer())
         GTEST_SKIP() << "no Xorg dummy server here (needs root and xserver-xorg-video-dummy)";
     ASSERT_TRUE(wine.startWine());
-    winetest::WineSandbox sandbox;
+    testsupport::ScreensaverSandbox sandbox;
     // A still camera, so both monitors show one picture and whatever differs is the overlay.
     BackgroundProcess run;
     ASSERT_TRUE(run.start(wine.request(sandbox, {"--look-from", "-200,-200,180", "--look-at", "100,200,60",
@@ -97,13 +89,15 @@ TEST(WineMonitors, BothMonitorsShowTheRoomWithTheOtherLeftOfThePrimaryAndComeBac
             wine.x().run("import -window root '" + shot + "'");
             other = part(shot, 0, "other.png");
             primary = part(shot, 1024, "primary.png");
-            return shows(other) && shows(primary) && difference(other, primary, "330x90+0+678") > 0.08;
+            return shows(other) && shows(primary) &&
+                   testsupport::pictureDifference(other, primary, "330x90+0+678") > 0.08;
         },
         60s, 500ms))
         << "the monitor left of the primary is not covered, or the countdown is not on the primary alone\n"
         << sandbox.log();
     EXPECT_TRUE(sandbox.logHas("Monitors: 2")) << sandbox.log();
-    EXPECT_LT(difference(other, primary, "400x300+312+234"), 0.05) << "the views differ where no overlay is";
+    EXPECT_LT(testsupport::pictureDifference(other, primary, "400x300+312+234"), 0.05)
+        << "the views differ where no overlay is";
 
     ASSERT_TRUE(wine.x().unplugSecond());
     EXPECT_TRUE(waitUntil([&] { return sandbox.logHas("Monitors: 1"); }, 10s)) << sandbox.log();

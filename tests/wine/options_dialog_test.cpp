@@ -8,12 +8,12 @@
 #include <sstream>
 #include <thread>
 
-#include "wine/wine_support.h"
+#include "support/screensaver.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using winetest::WineSandbox;
+using testsupport::ScreensaverSandbox;
 
 // One control as dialog_probe describes it; the rectangle is in pixels of the dialog's client area.
 struct ProbedControl {
@@ -38,14 +38,14 @@ std::string field(std::istringstream& line) {
 }
 
 ProbedDialog probe(const std::string& caption) {
-    const auto result =
-        testsupport::runProcess(winetest::wineRequest(winetest::requiredPath("GLIMMERDALE_DIALOG_PROBE"),
-                                                      {"controls", caption}, "/tmp"),
-                                60s);
+    const auto result = testsupport::runProcess(
+        testsupport::wineRequest(testsupport::requiredPath("GLIMMERDALE_DIALOG_PROBE"), {"controls", caption},
+                                 "/tmp"),
+        60s);
     ProbedDialog dialog;
     std::istringstream lines(result.output);
     for (std::string text; std::getline(lines, text);) {
-        std::istringstream line(winetest::trimmed(text));
+        std::istringstream line(testsupport::trimmed(text));
         const std::string kind = field(line);
         if (kind == "dialog") {
             dialog.found = true;
@@ -71,13 +71,13 @@ ProbedDialog probe(const std::string& caption) {
 
 class WineOptionsDialog : public ::testing::Test {
 protected:
-    void SetUp() override { winetest::storeDefaultSettings(); }
+    void SetUp() override { testsupport::storeSettingsInRegistry(testsupport::defaultSettings()); }
 
     // Starts "/c" and waits for the dialog and its controls.
     void start(const std::vector<std::string>& args = {"/c"}) {
-        sandbox_ = std::make_unique<WineSandbox>();
+        sandbox_ = std::make_unique<ScreensaverSandbox>();
         ASSERT_TRUE(process_.start(sandbox_->request(args)));
-        window_ = winetest::windowNamed(" Options");
+        window_ = testsupport::windowNamed(" Options");
         ASSERT_FALSE(window_.empty()) << process_.errorOutput() << sandbox_->log();
         options_ = probe(" Options");
         ASSERT_TRUE(options_.found);
@@ -91,14 +91,14 @@ protected:
         const ProbedControl& control = dialog.controls.at(id);
         // A drop-down list reports the height of its opened list: its closed box is the top line.
         const int height = control.kind == "list" ? 16 : control.height;
-        winetest::xdotool("mousemove --window " + window + " " +
-                          std::to_string(control.x + control.width / 2) + " " +
-                          std::to_string(control.y + height / 2) + " click 1");
+        testsupport::xdotool("mousemove --window " + window + " " +
+                             std::to_string(control.x + control.width / 2) + " " +
+                             std::to_string(control.y + height / 2) + " click 1");
         std::this_thread::sleep_for(300ms);
     }
     // Keys to the control that has the keyboard focus.
     void keys(const std::string& names) {
-        winetest::xdotool("key --delay 40 " + names);
+        testsupport::xdotool("key --delay 40 " + names);
         std::this_thread::sleep_for(300ms);
     }
 
@@ -113,7 +113,7 @@ protected:
     static constexpr int kGamma = 1007, kShowTime = 1037, kStyle12h = 1024, kStyle24h = 1038, kFps = 1008;
     static constexpr int kExitOnMouseMove = 1010;
 
-    std::unique_ptr<WineSandbox> sandbox_;
+    std::unique_ptr<ScreensaverSandbox> sandbox_;
     testsupport::BackgroundProcess process_;
     std::string window_;
     ProbedDialog options_;
@@ -195,13 +195,13 @@ TEST_F(WineOptionsDialog, ShowsTheStringTableTextsAndTheStoredSettings) {
 }
 
 TEST_F(WineOptionsDialog, ControlsFollowOtherStoredSettings) {
-    winetest::setSetting("Usemon:", 0);
-    winetest::setSetting("Resolution:", 3);
-    winetest::setSetting("Enable music:", 0);
-    winetest::setSetting("Clock:", 0);
-    winetest::setSetting("Style24h:", 1);
-    winetest::setSetting("Sound volume:", 7);
-    winetest::setSetting("Gamma:", 1);
+    testsupport::setSettingInRegistry("Usemon:", 0);
+    testsupport::setSettingInRegistry("Resolution:", 3);
+    testsupport::setSettingInRegistry("Enable music:", 0);
+    testsupport::setSettingInRegistry("Clock:", 0);
+    testsupport::setSettingInRegistry("Style24h:", 1);
+    testsupport::setSettingInRegistry("Sound volume:", 7);
+    testsupport::setSettingInRegistry("Gamma:", 1);
     start();
     EXPECT_EQ(options_.controls[kList].state, "3 of 10");
     EXPECT_TRUE(options_.controls[kList].enabled);
@@ -251,47 +251,47 @@ TEST_F(WineOptionsDialog, TickingAndSlidingThenOkStoresExactlyTheseValues) {
         {"Resolution:", 9},   {"Gamma:", 2},        {"Fps:", 1},          {"Clock:", 0},
         {"ExitMM:", 1},       {"Enable sound:", 0}, {"Enable music:", 1}, {"Music volume:", 0},
         {"Sound volume:", 7}, {"Usemon:", 0},       {"Style24h:", 0}};
-    EXPECT_EQ(winetest::settingsInRegistry(), expected);
+    EXPECT_EQ(testsupport::settingsInRegistry(), expected);
 }
 
 TEST_F(WineOptionsDialog, CancelAndTheCloseKeyStoreNothing) {
-    const auto before = winetest::settingsInRegistry();
+    const auto before = testsupport::settingsInRegistry();
     start();
     click(kShowTime);
     click(kFps);
     click(kCancel);
     expectEnds();
-    EXPECT_EQ(winetest::settingsInRegistry(), before);
+    EXPECT_EQ(testsupport::settingsInRegistry(), before);
 
     start();
     click(kShowTime);
     keys("alt+F4");  // the close box's request
     expectEnds();
-    EXPECT_EQ(winetest::settingsInRegistry(), before);
+    EXPECT_EQ(testsupport::settingsInRegistry(), before);
 }
 
 TEST_F(WineOptionsDialog, RestoreDefaultsThenOkStoresTheDefaultsWithMusicVolumeZeroAndTheDesktopIndex) {
     for (const char* name : {"Fps:", "Clock:", "ExitMM:", "Enable music:", "Usemon:"})
-        winetest::setSetting(name, 0);
-    winetest::setSetting("Style24h:", 1);
-    winetest::setSetting("Resolution:", 4);
-    winetest::setSetting("Gamma:", 1);
-    winetest::setSetting("Sound volume:", 90);
+        testsupport::setSettingInRegistry(name, 0);
+    testsupport::setSettingInRegistry("Style24h:", 1);
+    testsupport::setSettingInRegistry("Resolution:", 4);
+    testsupport::setSettingInRegistry("Gamma:", 1);
+    testsupport::setSettingInRegistry("Sound volume:", 90);
     start();
     click(kRestoreDefaults);
     click(kOk);
     expectEnds();
-    std::map<std::string, unsigned long> expected = winetest::defaultSettings();
+    std::map<std::string, unsigned long> expected = testsupport::defaultSettings();
     expected["Music volume:"] = 0;
     expected["Resolution:"] = 10;
-    EXPECT_EQ(winetest::settingsInRegistry(), expected);
+    EXPECT_EQ(testsupport::settingsInRegistry(), expected);
 }
 
 TEST_F(WineOptionsDialog, AboutShowsTheAboutBoxAndItsOkHidesIt) {
     start();
     EXPECT_FALSE(probe(" About").visible);
     click(kAbout);
-    const std::string aboutWindow = winetest::windowNamed(" About");
+    const std::string aboutWindow = testsupport::windowNamed(" About");
     ASSERT_FALSE(aboutWindow.empty());
     const ProbedDialog about = probe(" About");
     EXPECT_TRUE(about.visible);
@@ -311,12 +311,13 @@ TEST_F(WineOptionsDialog, AboutShowsTheAboutBoxAndItsOkHidesIt) {
 // The display settings page starts "/c:<window>": that window owns the dialog. The stand-in page
 // ticks a box and closes the dialog through its system menu; nothing is stored.
 TEST(WineOptionsDialogHost, TheSettingsPageOwnsTheDialogAndItsCloseStoresNothing) {
-    winetest::storeDefaultSettings();
-    const auto before = winetest::settingsInRegistry();
-    WineSandbox sandbox;
+    testsupport::storeSettingsInRegistry(testsupport::defaultSettings());
+    const auto before = testsupport::settingsInRegistry();
+    ScreensaverSandbox sandbox;
     const auto result = testsupport::runProcess(
-        winetest::wineRequest(winetest::requiredPath("GLIMMERDALE_DIALOG_PROBE"),
-                              {"host", winetest::requiredPath("GLIMMERDALE_WINDOWS_EXE")}, sandbox.path()),
+        testsupport::wineRequest(testsupport::requiredPath("GLIMMERDALE_DIALOG_PROBE"),
+                                 {"host", testsupport::requiredPath("GLIMMERDALE_WINDOWS_EXE")},
+                                 sandbox.path()),
         120s);
     ASSERT_EQ(result.exitCode, 0) << result.output << result.errorOutput;
     std::istringstream lines(result.output);
@@ -326,7 +327,7 @@ TEST(WineOptionsDialogHost, TheSettingsPageOwnsTheDialogAndItsCloseStoresNothing
     EXPECT_NE(host, 0u);
     EXPECT_EQ(owner, host) << result.output;
     EXPECT_EQ(exitCode, 1u) << result.output;
-    EXPECT_EQ(winetest::settingsInRegistry(), before);
+    EXPECT_EQ(testsupport::settingsInRegistry(), before);
 }
 
 }  // namespace

@@ -5,63 +5,27 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
-#include "wine/wine_support.h"
+#include "support/dummy_x_server.h"
+#include "support/screensaver.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-constexpr char kDummyServer[] = R"(Section "ServerFlags"
-  Option "AutoAddDevices" "false"
-EndSection
-Section "Device"
-  Identifier "card"
-  Driver "dummy"
-EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 5.0-1000.0
-  VertRefresh 5.0-200.0
-EndSection
-Section "Screen"
-  Identifier "screen"
-  Device "card"
-  Monitor "monitor"
-  SubSection "Display"
-    Virtual 640 480
-  EndSubSection
-EndSection
-)";
-
 TEST(WinePacing, TheCapIsTheDisplayModesRefreshRate) {
-    testsupport::TempDir dir("gdxorg");
-    std::ofstream(dir.file("dummy.conf")) << kDummyServer;
-    testsupport::ProcessRequest xorg;
-    xorg.program = "/usr/bin/Xorg";
-    // -displayfd: the server picks a free display number and writes it to its stdout.
-    xorg.args = {"-displayfd",         "1",       "-config", dir.file("dummy.conf"), "-logfile",
-                 dir.file("xorg.log"), "-noreset"};
-    testsupport::BackgroundProcess server;
-    ASSERT_TRUE(server.start(xorg));
-    testsupport::waitUntil(
-        [&] { return server.output().find('\n') != std::string::npos || !server.running(); }, 30s);
-    const std::string display = ":" + winetest::trimmed(server.output());
+    testsupport::DummyXServer x;
+    ASSERT_TRUE(x.startServer(640, 480)) << "needs root and Xorg's dummy driver (scripts/install-deps.sh)";
     // 640 x 480 in the standard timings, the pixel clock lowered to 40 frames a second.
-    const std::string modes = testsupport::commandOutput(
-        "export DISPLAY=" + display +
-        "; xrandr --newmode 640x480_40 16.80 640 656 752 800 480 490 492 525 && "
+    const std::string modes = x.run(
+        "xrandr --newmode 640x480_40 16.80 640 656 752 800 480 490 492 525 && "
         "xrandr --addmode DUMMY0 640x480_40 && xrandr --output DUMMY0 --mode 640x480_40 && xrandr 2>&1");
-    ASSERT_NE(modes.find("40.00*"), std::string::npos)
-        << "Xorg's dummy driver (scripts/install-deps.sh installs it)\n"
-        << modes;
+    ASSERT_NE(modes.find("40.00*"), std::string::npos) << modes;
 
-    winetest::storeDefaultSettings();
-    winetest::WineSandbox sandbox;
+    testsupport::ScreensaverSandbox sandbox;
+    sandbox.storeSettings(testsupport::defaultSettings());
     testsupport::ProcessRequest request = sandbox.request(
         {"--windowed", "--size", "160x120", "--no-vsync", "--no-music", "--frames", "240", "/s"});
-    request.env["DISPLAY"] = display;
+    request.env["DISPLAY"] = x.display();
     ASSERT_FALSE(testsupport::runProcess(request, 180s).timedOut) << sandbox.log();
     // Frames counted over periods of just over a second: 40 or 41 at a cap of 40.
     const auto lines = sandbox.logLines();

@@ -5,42 +5,34 @@
 
 #include <gtest/gtest.h>
 
-#include "wine/wine_support.h"
+#include "support/screensaver.h"
 
 namespace {
 
-using namespace std::chrono_literals;
+using testsupport::Build;
+using testsupport::ScreensaverSandbox;
 
 TEST(WineSamePictures, ARepeatableFrameIsTheSameOnLinuxAndWindows) {
-    const std::string linuxProgram = winetest::requiredPath("GLIMMERDALE_LINUX_EXE");
     const std::vector<std::string> run = {
         "--windowed",          "--size",   "1024x768", "--fixed-dt",   "1",   "--seed",   "1",  "--time",
         "2026-12-20 21:00:00", "--camera", "1",        "--camera-key", "150", "--frames", "70", "--no-music",
         "--screenshot"};
-    winetest::storeDefaultSettings();
-    winetest::WineSandbox windows;
-    std::vector<std::string> args = run;
-    args.insert(args.end(), {windows.file("windows.png"), "/s"});
-    const auto windowsRun = windows.run(args);
-    ASSERT_FALSE(windowsRun.timedOut) << windows.log();
-
-    testsupport::ProcessRequest request;
-    request.program = linuxProgram;
-    request.args = {"--config-dir", windows.path()};
-    request.args.insert(request.args.end(), run.begin(), run.end());
-    request.args.insert(request.args.end(), {windows.file("linux.png"), "/s"});
-    request.cwd = windows.path();
-    request.env["SDL_AUDIODRIVER"] = "dummy";
-    request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
-    const auto linuxRun = testsupport::runProcess(request, 180s);
-    ASSERT_FALSE(linuxRun.timedOut) << linuxRun.errorOutput;
-
-    ASSERT_EQ(winetest::pictureSize(windows.file("windows.png")), "1024 768") << windowsRun.errorOutput;
-    ASSERT_EQ(winetest::pictureSize(windows.file("linux.png")), "1024 768") << linuxRun.errorOutput;
+    const testsupport::TempDir pictures("gdsame");
+    std::string shots[2];
+    for (const Build build : {Build::Windows, Build::Linux}) {
+        const ScreensaverSandbox sandbox(build);
+        sandbox.storeSettings(testsupport::defaultSettings());
+        std::string& shot = shots[build == Build::Linux];
+        shot = pictures.file(std::string(testsupport::buildName(build)) + ".png");
+        std::vector<std::string> args = run;
+        args.insert(args.end(), {shot, "/s"});
+        const auto result = sandbox.run(args);
+        ASSERT_FALSE(result.timedOut) << sandbox.log();
+        ASSERT_EQ(testsupport::pictureSize(shot), "1024 768") << result.errorOutput;
+    }
     // The count of pixels that differ at all.
-    const std::string differing =
-        winetest::trimmed(testsupport::commandOutput("compare -metric AE '" + windows.file("linux.png") +
-                                                     "' '" + windows.file("windows.png") + "' null: 2>&1"));
+    const std::string differing = testsupport::trimmed(
+        testsupport::commandOutput("compare -metric AE '" + shots[0] + "' '" + shots[1] + "' null: 2>&1"));
     EXPECT_EQ(differing, "0");
 }
 

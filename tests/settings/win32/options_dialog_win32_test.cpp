@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -59,35 +61,135 @@ protected:
     std::unique_ptr<platform::DialogWindow> about;
 };
 
-}  // namespace
+// What the two dialogs must hold, written from their description (not from the program's own
+// tables, so that a mistake shared by the resources and the tables still shows): each control's id
+// (-1: none), kind, resource text (nullptr: not checked) and rectangle in dialog units. The About
+// box's description gives no rectangles (width 0): there the resources must match the layout the
+// GTK dialog draws from, the program's template.
+struct ExpectedControl {
+    int id;
+    ControlKind kind;
+    const char* text;
+    int x, y, width, height;
+};
 
-TEST_F(Win32Dialogs, ResourcesHoldTheTemplatesTextsAndStartHidden) {
-    EXPECT_FALSE(options->isVisible());
-    EXPECT_FALSE(about->isVisible());
-    EXPECT_EQ(options->caption(), kOptionsDialogCaption);
-    EXPECT_EQ(about->caption(), kAboutBoxTemplate.caption);
-    for (const platform::DialogTemplate* layout : {&kOptionsDialogTemplate, &kAboutBoxTemplate}) {
-        platform::DialogWindow& window = layout == &kOptionsDialogTemplate ? *options : *about;
-        for (std::size_t i = 0; i < layout->controlCount; ++i) {
-            const platform::ControlTemplate& control = layout->controls[i];
-            if (control.id == -1 || control.kind == ControlKind::Slider ||
-                control.kind == ControlKind::DropDownList)
-                continue;
-            EXPECT_EQ(window.text(control.id), control.text) << "control " << control.id;
-        }
+const ExpectedControl kOptionsDialogControls[] = {
+    {1048, ControlKind::Frame, "Video Mode Selection", 6, 7, 194, 40},
+    {1049, ControlKind::Frame, "Sound Control", 6, 48, 194, 46},
+    {1050, ControlKind::Frame, "Graphics", 6, 95, 194, 48},
+    {1051, ControlKind::Frame, "Products", 6, 144, 336, 31},
+    {1053, ControlKind::Frame, "Misc Options", 202, 95, 140, 48},
+    {1016, ControlKind::DropDownList, nullptr, 15, 17, 119, 84},
+    {1015, ControlKind::CheckBox, "Use Desktop Settings", 15, 32, 108, 12},
+    {1012, ControlKind::CheckBox, "Enable music", 15, 76, 76, 12},
+    {1047, ControlKind::Label, "Master volume:", 15, 62, 62, 10},
+    {1013, ControlKind::Slider, nullptr, 83, 60, 104, 12},
+    {1054, ControlKind::Label, "Gamma Control:", 15, 115, 62, 10},
+    {1007, ControlKind::Slider, nullptr, 83, 113, 104, 12},
+    {1055, ControlKind::Label, "Visit our official web-site for more great 3D screensavers", 15, 157, 195, 8},
+    {1028, ControlKind::Button, "Visit...", 208, 154, 61, 14},
+    {1019, ControlKind::Button, "About...", 272, 154, 61, 14},
+    {1031, ControlKind::Button, "Restore Defaults", 15, 211, 69, 14},
+    {1032, ControlKind::Button, "OK", 208, 211, 61, 14},
+    {1034, ControlKind::Button, "Cancel", 272, 211, 61, 14},
+    {1037, ControlKind::CheckBox, "Show time", 208, 106, 49, 10},
+    {1024, ControlKind::RadioButton, "12h style", 208, 117, 45, 10},
+    {1038, ControlKind::RadioButton, "24h style", 208, 128, 45, 10},
+    {1008, ControlKind::CheckBox, "Show FPS", 259, 106, 47, 10},
+    {1010, ControlKind::CheckBox, "Exit on mouse move", 259, 122, 80, 10},
+    {-1, ControlKind::Picture, nullptr, 203, 2, 140, 93},
+};
+
+const ExpectedControl kAboutBoxControls[] = {
+    {1, ControlKind::Button, "OK", 0, 0, 0, 0},
+    {-1, ControlKind::Frame, nullptr, 0, 0, 0, 0},
+    {1062, ControlKind::Label, "Glimmerdale", 0, 0, 0, 0},
+    {1056, ControlKind::Label, "Programming by", 0, 0, 0, 0},
+    {1057, ControlKind::Label, "3D Models by", 0, 0, 0, 0},
+    {1058, ControlKind::Label, "Music by", 0, 0, 0, 0},
+    {1059, ControlKind::Label, nullptr, 0, 0, 0, 0},
+    {1060, ControlKind::Label, nullptr, 0, 0, 0, 0},
+    {1061, ControlKind::Label, nullptr, 0, 0, 0, 0},
+    {1063, ControlKind::Label, nullptr, 0, 0, 0, 0},
+    {1064, ControlKind::Label, "All rights reserved ", 0, 0, 0, 0},
+    {-1, ControlKind::Picture, nullptr, 0, 0, 0, 0},
+};
+
+// Whether a child window is a control of this kind, with the styles the description asks for: check
+// boxes and radio buttons of the automatic kind, sliders without tick marks.
+::testing::AssertionResult hasKind(HWND child, ControlKind kind) {
+    wchar_t className[32] = {};
+    GetClassNameW(child, className, 32);
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    const bool button = _wcsicmp(className, L"Button") == 0, label = _wcsicmp(className, L"Static") == 0;
+    bool matches = false;
+    switch (kind) {
+        case ControlKind::Frame:
+            matches = button && (style & BS_TYPEMASK) == BS_GROUPBOX;
+            break;
+        case ControlKind::CheckBox:
+            matches = button && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+            break;
+        case ControlKind::RadioButton:
+            matches = button && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+            break;
+        case ControlKind::Button:
+            matches = button && (style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
+            break;
+        case ControlKind::DropDownList:
+            matches = _wcsicmp(className, L"ComboBox") == 0 && (style & 3) == CBS_DROPDOWNLIST;
+            break;
+        case ControlKind::Slider:
+            matches = _wcsicmp(className, TRACKBAR_CLASSW) == 0 &&
+                      (style & (TBS_NOTICKS | TBS_VERT)) == TBS_NOTICKS;
+            break;
+        case ControlKind::Label:
+            matches = label && (style & SS_TYPEMASK) == SS_LEFT;
+            break;
+        case ControlKind::Picture:
+            matches = label && (style & SS_TYPEMASK) == SS_BITMAP &&
+                      SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+            break;
     }
+    if (matches) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "class " << platform::win32::narrow(className) << ", style 0x"
+                                         << std::hex << style << ", wanted kind " << std::dec << int(kind);
 }
 
-// The resources and the templates the shared logic and the GTK dialog use must not drift apart:
-// every control sits at its rectangle in the 8-point "MS Shell Dlg" dialog font, and has the kind its
-// template names.
-TEST_F(Win32Dialogs, ResourcesPlaceEveryControlAtItsTemplateRectangle) {
-    const HWND optionsWindow = windowOf(*options, L"win32 toolkit test: layout");
-    const HWND aboutWindow = windowOf(*about, L"win32 toolkit test: about layout");
-    ASSERT_NE(optionsWindow, nullptr);
-    ASSERT_NE(aboutWindow, nullptr);
-    for (const platform::DialogTemplate* layout : {&kOptionsDialogTemplate, &kAboutBoxTemplate}) {
-        const HWND dialog = layout == &kOptionsDialogTemplate ? optionsWindow : aboutWindow;
+// The control of the program's template with this id (without one: the first of its kind).
+const platform::ControlTemplate* templateControl(const platform::DialogTemplate& layout,
+                                                 const ExpectedControl& control) {
+    for (std::size_t i = 0; i < layout.controlCount; ++i)
+        if (layout.controls[i].id == control.id && layout.controls[i].kind == control.kind)
+            return &layout.controls[i];
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(Win32Dialogs, TheResourcesHoldEveryControlAtItsRectangleWithItsKindAndTextAndStartHidden) {
+    EXPECT_FALSE(options->isVisible());
+    EXPECT_FALSE(about->isVisible());
+    EXPECT_EQ(options->caption(), "Glimmerdale Configuration");
+    EXPECT_EQ(about->caption(), "About");
+    struct ExpectedDialog {
+        platform::DialogWindow* window;
+        const wchar_t* testCaption;  // a caption nothing else has, to find the window by
+        int width, height;           // dialog units
+        const ExpectedControl* controls;
+        std::size_t controlCount;
+    };
+    const ExpectedDialog dialogs[] = {
+        {options.get(), L"win32 toolkit test: layout", 349, 230, kOptionsDialogControls,
+         std::size(kOptionsDialogControls)},
+        {about.get(), L"win32 toolkit test: about layout", 224, 94, kAboutBoxControls,
+         std::size(kAboutBoxControls)},
+    };
+    for (const ExpectedDialog& expected : dialogs) {
+        SCOPED_TRACE(platform::win32::narrow(expected.testCaption));
+        const HWND dialog = windowOf(*expected.window, expected.testCaption);
+        ASSERT_NE(dialog, nullptr);
+        // The 8-point "MS Shell Dlg" font, in which the dialog units are measured.
         const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
         LOGFONTW face{};
         ASSERT_NE(font, nullptr);
@@ -101,64 +203,50 @@ TEST_F(Win32Dialogs, ResourcesPlaceEveryControlAtItsTemplateRectangle) {
 
         RECT client;
         GetClientRect(dialog, &client);
-        RECT size{0, 0, layout->width, layout->height};
+        RECT size{0, 0, expected.width, expected.height};
         MapDialogRect(dialog, &size);
-        EXPECT_EQ(client.right, size.right) << layout->id;
-        EXPECT_EQ(client.bottom, size.bottom) << layout->id;
+        EXPECT_EQ(client.right, size.right);
+        EXPECT_EQ(client.bottom, size.bottom);
 
-        // Controls without an id are found by their place in the child order, which is the template's.
-        HWND child = GetWindow(dialog, GW_CHILD);
-        for (std::size_t i = 0; i < layout->controlCount; ++i, child = GetWindow(child, GW_HWNDNEXT)) {
-            const platform::ControlTemplate& control = layout->controls[i];
-            ASSERT_NE(child, nullptr) << "control " << i << " of dialog " << layout->id;
-            EXPECT_EQ(GetDlgCtrlID(child), control.id) << i;
+        std::vector<HWND> children;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            children.push_back(child);
+        EXPECT_EQ(children.size(), expected.controlCount) << "controls in the dialog";
+        for (std::size_t i = 0; i < expected.controlCount; ++i) {
+            const ExpectedControl& control = expected.controls[i];
+            SCOPED_TRACE("control " + std::to_string(control.id) + ", row " + std::to_string(i));
+            // A control without an id is the first of its kind without one.
+            const auto found = std::find_if(children.begin(), children.end(), [&](HWND child) {
+                const int id = GetDlgCtrlID(child);
+                return control.id != -1 ? id == control.id
+                                        : (id == -1 || id == 0xFFFF) && hasKind(child, control.kind);
+            });
+            ASSERT_NE(found, children.end()) << "missing";
+            const HWND child = *found;
+            children.erase(found);
+            EXPECT_TRUE(hasKind(child, control.kind));
+            if (control.text != nullptr) {
+                EXPECT_EQ(expected.window->text(control.id), control.text);
+            }
+            RECT place{control.x, control.y, control.width, control.height};
+            if (control.width == 0) {
+                const platform::ControlTemplate* shown = templateControl(kAboutBoxTemplate, control);
+                ASSERT_NE(shown, nullptr) << "not in the program's template";
+                place = {shown->x, shown->y, shown->width, shown->height};
+            }
             // Windows maps the position and the size separately, each rounded on its own.
-            RECT expected{control.x, control.y, control.width, control.height};
-            MapDialogRect(dialog, &expected);
+            MapDialogRect(dialog, &place);
             RECT actual;
             GetWindowRect(child, &actual);
             MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
-            EXPECT_EQ(actual.left, expected.left) << "control " << control.id;
-            EXPECT_EQ(actual.top, expected.top) << "control " << control.id;
-            EXPECT_EQ(actual.right - actual.left, expected.right) << "control " << control.id;
+            EXPECT_EQ(actual.left, place.left);
+            EXPECT_EQ(actual.top, place.top);
+            EXPECT_EQ(actual.right - actual.left, place.right);
             // A drop-down list's height is that of the opened list, which the list fits to whole items.
             if (control.kind != ControlKind::DropDownList) {
-                EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << "control " << control.id;
-            }
-
-            wchar_t className[32] = {};
-            GetClassNameW(child, className, 32);
-            const LONG style = GetWindowLongW(child, GWL_STYLE);
-            switch (control.kind) {
-                case ControlKind::Frame:
-                    EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX) << control.id;
-                    break;
-                case ControlKind::CheckBox:
-                    EXPECT_EQ(style & BS_TYPEMASK, BS_AUTOCHECKBOX) << control.id;
-                    break;
-                case ControlKind::RadioButton:
-                    EXPECT_EQ(style & BS_TYPEMASK, BS_AUTORADIOBUTTON) << control.id;
-                    break;
-                case ControlKind::Button:
-                    EXPECT_LE(style & BS_TYPEMASK, BS_DEFPUSHBUTTON) << control.id;
-                    break;
-                case ControlKind::DropDownList:
-                    EXPECT_EQ(style & 3, CBS_DROPDOWNLIST) << control.id;
-                    break;
-                case ControlKind::Slider:
-                    EXPECT_STREQ(className, TRACKBAR_CLASSW) << control.id;
-                    EXPECT_EQ(style & (TBS_NOTICKS | TBS_VERT), TBS_NOTICKS) << control.id;
-                    break;
-                case ControlKind::Label:
-                    EXPECT_EQ(style & SS_TYPEMASK, SS_LEFT) << control.id;
-                    break;
-                case ControlKind::Picture:
-                    EXPECT_EQ(style & SS_TYPEMASK, SS_BITMAP);
-                    EXPECT_NE(SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "no picture";
-                    break;
+                EXPECT_EQ(actual.bottom - actual.top, place.bottom);
             }
         }
-        EXPECT_EQ(child, nullptr) << "more controls than the template holds";
     }
 }
 
