@@ -53,6 +53,7 @@ void SharedVertexPool::unbindPool() {
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     if (buffer_ != 0) glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    bufferReleased_ = true;
 }
 
 void SharedVertexPool::releaseBufferForClientArrays() {

@@ -54,10 +54,12 @@ public:
     // Enables the vertex, normal and texture-coordinate arrays over the pool (positions, normals,
     // uv0; stride 40), from the buffer in buffer mode (and clears bufferReleased), else from memory.
     void bindPool();
-    // Disables the three arrays; in buffer mode also binds buffer 0.
+    // Disables the three arrays; in buffer mode also binds buffer 0 (and sets bufferReleased).
     void unbindPool();
     // For client-memory drawing between bindPool and unbindPool (the animated models): in buffer
-    // mode, binds buffer 0 once per pass, i.e. when bufferReleased is clear, and sets it.
+    // mode, binds buffer 0 once per pass, i.e. when bufferReleased is clear, and sets it. The flag
+    // speaks for the context the pass draws in; between passes it is set, as buffer 0 is bound in
+    // every context then, so a pass in another context (another monitor's) finds it true too.
     void releaseBufferForClientArrays();
     bool bufferReleased() const { return bufferReleased_; }
 
