@@ -66,10 +66,11 @@ void drawOtherMonitors(RunSession& session, FrameView& view, float dt) {
     FrameLoopState& frame = session.frame;
     platform::VideoBackend& video = session.video();
     const bool room = frame.roomOnEveryMonitor && view.drawsOtherMonitors();
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     for (MonitorView& monitor : frame.otherMonitors) {
         const platform::Surface& s = monitor.surface;
         video.makeSurfaceCurrent(monitor.surfaceIndex);
+        // A context of its own has a clear colour of its own.
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         // A part of a window shared with other monitors is fenced in; a window of its own needs no
         // fence, and a software renderer clears a whole buffer far faster than a fenced part.
         if (s.wholeDrawable) {

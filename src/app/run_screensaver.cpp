@@ -33,16 +33,23 @@ void RoomView::updateOtherViews(RunSession& session, float dt) {
     for (std::size_t i = 0; i < monitors.size(); ++i) {
         CameraRig& rig = monitors[i].rig;
         if (rig.visible.size() != scene.objects.size()) {
+            const MonitorContext context(session.video(), monitors[i]);
             startCameraRig(scene, rig, int(i) + 1, monitorCount);
         }
         camerasInUse_[i + 1] = rig.currentCamera;
     }
+    bool steppedElsewhere = false;
     for (std::size_t i = 0; i < monitors.size(); ++i) {
         MonitorView& monitor = monitors[i];
+        // Its queries are read in the context that made them; the primary's picture so far stays in
+        // the primary's window, which keeps its own context.
+        const MonitorContext context(session.video(), monitor);
         if (updateOtherView(scene, monitor.rig, dt, session.window.occlusionQueryAvailable, camerasInUse_))
             monitor.captureRequested = true;
         camerasInUse_[i + 1] = monitor.rig.currentCamera;
+        steppedElsewhere = steppedElsewhere || monitor.surface.ownContext;
     }
+    if (steppedElsewhere) loadViewCamera(scene);
 }
 
 void RoomView::drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) {

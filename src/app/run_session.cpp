@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "core/run_mode.h"
 #include "display/gamma.h"
+#include "gl/gl_state.h"
 #include "media/media_pack.h"
 #include "platform/host_window.h"
 #include "platform/message_box.h"
@@ -82,9 +83,17 @@ void RunSession::startGraphics() {
 
 namespace {
 
-void releaseMonitorView(MonitorView& view) {
+// The capture texture is shared by every context; the rig's queries are its context's, deleted
+// while it is current, or only forgotten when `contextGone` took them along.
+void releaseMonitorView(platform::VideoBackend& video, MonitorView& view, bool contextGone) {
     if (view.captureTexture) glDeleteTextures(1, &view.captureTexture);
     view.captureTexture = 0;
+    if (contextGone) {
+        releaseCameraRigQueries(view.rig, true);
+    } else {
+        const MonitorContext context(video, view);
+        releaseCameraRigQueries(view.rig, false);
+    }
     releaseCameraRig(view.rig);
 }
 
@@ -106,15 +115,20 @@ void RunSession::followMonitors() {
     frame.previousCursor = frame.cursor;
     const std::size_t others = std::size_t(count - 1);
     if (window.contextCreated) {
-        for (std::size_t i = others; i < frame.otherMonitors.size(); ++i)
-            releaseMonitorView(frame.otherMonitors[i]);
+        // Their windows are gone, and their own contexts with them.
+        for (std::size_t i = others; i < frame.otherMonitors.size(); ++i) {
+            MonitorView& gone = frame.otherMonitors[i];
+            releaseMonitorView(backend, gone, gone.surface.ownContext);
+        }
     }
     frame.otherMonitors.resize(others);
     for (std::size_t i = 0; i < others; ++i) {
         MonitorView& view = frame.otherMonitors[i];
+        const bool hadOwnContext = view.surface.ownContext;
         view.surfaceIndex = int(i + 1);
         view.surface = backend.surface(view.surfaceIndex);
         if (!window.contextCreated) continue;
+        if (hadOwnContext || view.surface.ownContext) startMonitorContext(view, hadOwnContext);
         const int size = captureSizeForHeight(view.surface.width < view.surface.height ? view.surface.width
                                                                                        : view.surface.height);
         if (view.captureTexture && size == view.captureSize) continue;
@@ -132,6 +146,14 @@ void RunSession::followMonitors() {
     // A monitor that came back has the ramp it had before we set ours.
     if (window.gammaChanged) applyGammaExponent(window, 4.0 - double(settings().gamma));
     logLine("Monitors: ", count);
+}
+
+void RunSession::startMonitorContext(MonitorView& view, bool oldContextGone) {
+    const bool rigStarted = !view.rig.visible.empty();
+    if (rigStarted) releaseCameraRigQueries(view.rig, oldContextGone);
+    const MonitorContext context(video(), view);
+    applyGLBaseline();
+    if (rigStarted) makeCameraRigQueries(scene, view.rig);
 }
 
 void RunSession::startMusic() {
@@ -159,7 +181,7 @@ void RunSession::release() {
     // The ramp found at start comes back exactly, not its power-law approximation.
     restoreOriginalGamma(window);
     if (window.contextCreated) {
-        for (MonitorView& view : frame.otherMonitors) releaseMonitorView(view);
+        for (MonitorView& view : frame.otherMonitors) releaseMonitorView(video(), view, false);
     }
     frame.otherMonitors.clear();
     releaseScene(scene);

@@ -5,6 +5,7 @@
 // hand it to the frame loop; release() then takes it down in the shutdown order.
 //
 //   MonitorView      a monitor beside the primary: its surface, cross-fade and camera rig
+//   MonitorContext   while it lives, the GL context that holds a monitor's queries is current
 //   FrameLoopState   timer, fades, capture, overlay queue, cursor, frame count, screenshot, monitors
 //   RunSession       the parts; openWindow / startGraphics / followMonitors / startMusic / release
 //   currentRunSession()   the one session of the process, for the exit hook
@@ -45,6 +46,26 @@ struct MonitorView {
     bool captureRequested = false;
     OverlayQueue overlay;
     CameraRig rig;  // started by the room's view on its first frame
+};
+
+// While it lives, the GL context that holds the monitor's own objects (its camera rig's occlusion
+// queries) and state is current: its window's own context, else the primary's, which is current
+// already. The primary's window and context are current again afterwards.
+class MonitorContext {
+public:
+    MonitorContext(platform::VideoBackend& video, const MonitorView& monitor)
+        : video_(video), switched_(monitor.surface.ownContext) {
+        if (switched_) video_.makeSurfaceCurrent(monitor.surfaceIndex);
+    }
+    ~MonitorContext() {
+        if (switched_) video_.makeSurfaceCurrent(0);
+    }
+    MonitorContext(const MonitorContext&) = delete;
+    MonitorContext& operator=(const MonitorContext&) = delete;
+
+private:
+    platform::VideoBackend& video_;
+    bool switched_;
 };
 
 // What the frame loop keeps from one frame to the next.
@@ -102,7 +123,9 @@ public:
     // Takes the surfaces from the video backend (at start and after a MonitorsChanged event): the
     // primary's rectangle becomes the viewport, each other monitor keeps or gets its MonitorView
     // (a capture texture sized for it), views of monitors now gone are released, and the gamma
-    // ramp is set again so that a monitor plugged in gets it too.
+    // ramp is set again so that a monitor plugged in gets it too. A monitor's window with a context
+    // of its own has a new one each time: it is brought to the GL baseline, and a kept view's
+    // camera rig gets its occlusion queries there (the old ones went with the old context).
     void followMonitors();
     // The music, when the "Enable music" option is on ("Sound initialized" in the log). Inside a
     // framework's window only the copy that takes the music lock plays; the others log "Music plays
@@ -125,6 +148,9 @@ public:
     const MediaSources& mediaSources() const { return sources_; }
 
 private:
+    // A monitor's own context, new: the GL baseline, and the kept rig's queries made there.
+    void startMonitorContext(MonitorView& view, bool oldContextGone);
+
     const SettingsStore& store_;
     const LaunchOptions& options_;
     MediaPack& media_;

@@ -28,6 +28,10 @@ struct Surface {
     bool primary = false;       // the monitor that shows the overlay and changes its mode
     int monitor = 0;            // the monitor's place in primaryFirst's order
     bool wholeDrawable = true;  // the surface is all of its window (no scissor needed to stay in it)
+    // Its window has a GL context of its own, sharing the primary's textures, display lists and
+    // buffer objects but none of its state or queries. It starts with GL's defaults and goes with
+    // the window. False: the primary's context draws into it.
+    bool ownContext = false;
 };
 
 // The monitors with a size, the primary first and the others in the order given; the first

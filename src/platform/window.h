@@ -80,23 +80,27 @@ public:
     // The parts of the picture, one per monitor covered, the primary's first: a window per monitor
     // (each surface its whole drawable) or one window over all of them (a rectangle each). A
     // windowed or borrowed window is one surface, its whole drawable; none without a window. The
-    // list changes only after a MonitorsChanged event.
+    // list changes only after a MonitorsChanged event, and after it every surface with a context of
+    // its own has a new one.
     virtual int surfaceCount();
     virtual Surface surface(int index);
-    // Makes the context draw into the window that holds the surface; the viewport and scissor are
-    // the caller's. The primary's window is current again after swapBuffers.
+    // Makes current the context that draws into the window holding the surface (its own, or the
+    // primary's moved there); the viewport and scissor are the caller's. The primary's window is
+    // current again after swapBuffers.
     virtual void makeSurfaceCurrent(int /*index*/) {}
     // Presents the surface once it is drawn. A frame draws and presents its surfaces in order, the
     // primary's first, each wholly before the next: a software renderer keeps no back buffer of a
-    // window the context leaves. One window over all monitors is swapped with its last surface.
+    // window the primary's context leaves. One window over all monitors is swapped with its last
+    // surface.
     virtual void presentSurface(int index) {
         if (index >= surfaceCount() - 1) swapBuffers();
     }
 
     // --- GL context ---
-    // Makes a context on the window with the format chosen when it was opened and makes it current.
+    // Makes a context on the window with the format chosen when it was opened and makes it current
+    // (and one for each other monitor's window that has its own, sharing its objects).
     virtual ContextResult createContext() = 0;
-    // Makes no context current and deletes the context. Safe without one.
+    // Makes no context current and deletes the contexts, the primary's last. Safe without one.
     virtual void destroyContext() = 0;
     // 1: swaps wait for the vertical blank; 0: they do not. False when the driver refuses.
     virtual bool setSwapInterval(int interval) = 0;

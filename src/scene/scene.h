@@ -14,8 +14,10 @@
 //   updateOtherView     once a frame after drawScene: its camera, what it sees, and what no view has
 //                       moved yet this frame
 //   drawOtherView       its opaque pass, the particles turned to its camera, its glass pass
+//   loadViewCamera      the primary's camera in GL again (in its context) once the rigs are stepped
 //   drawOtherCapturePass  the picture its next cut cross-fades from
-//   releaseCameraRig    its occlusion queries
+//   makeCameraRigQueries, releaseCameraRigQueries  its occlusion queries, in the context that draws it
+//   releaseCameraRig    its occlusion queries and the rest of it
 //
 // The file and its parser are bss_file.h; the steps these passes are made of (camera, animation,
 // visibility, lights, batches) are scene_internal.h, for the scene's own files and its tests.
@@ -230,20 +232,32 @@ void drawGlassPass(Scene& scene, float dt);
 // its own camera order (seeded from the scene's seed or tick count and the monitor), a first camera
 // that the primary view is not showing when there is another, and a start key that far along the
 // path, so the views cut at different moments. Occlusion queries are made for it when the scene uses
-// them. After loading the scene, with its GL context current.
+// them. After loading the scene, with the GL context that draws its view current: contexts do not
+// share queries.
 void startCameraRig(Scene& scene, CameraRig& rig, int monitor, int monitorCount);
-// Deletes the rig's occlusion queries (its context current) and empties it.
+// New occlusion queries for the rig in the current context (none when the scene uses none), none
+// issued yet. Those it had must have been released.
+void makeCameraRigQueries(Scene& scene, CameraRig& rig);
+// Deletes the rig's occlusion queries (the context they were made in current) or, when that context
+// is gone and took them along, only forgets them; the rig then decides what it sees by its frustum
+// until it has queries again.
+void releaseCameraRigQueries(CameraRig& rig, bool contextGone);
+// Deletes the rig's occlusion queries (the context they were made in current) and empties it.
 void releaseCameraRig(CameraRig& rig);
 // Once a frame after drawScene, before the particles move: the rig's camera step of `dt` (its cut
 // avoids the cameras in `camerasInUse`), what its view sees, the scene helpers that fire for it and
 // the models it sees that no view has moved yet this frame; their particles draw from the rig's own
 // random sequence, so the primary's camera order stays as it was. Returns true when the rig's view
-// is to be captured for a cut next frame. Leaves the primary's camera in GL.
+// is to be captured for a cut next frame. Reads its queries: the context they were made in must be
+// current. Leaves the primary's camera in GL.
 bool updateOtherView(Scene& scene, CameraRig& rig, float dt, bool occlusionVariant,
                      const std::vector<int>& camerasInUse);
 // The rig's picture of this frame with nothing moving: its fogged opaque pass and occlusion queries,
 // the particles turned to face its camera, its glass pass.
 void drawOtherView(Scene& scene, CameraRig& rig, bool occlusionVariant);
+// Loads the camera of the view in the Scene into GL, as updateOtherView leaves it: for the primary's
+// context when the rig was stepped in a context of its own.
+void loadViewCamera(Scene& scene);
 // The rig's opaque pass as the last frame left it (and its particles when `withParticles`): what its
 // cut cross-fades from.
 void drawOtherCapturePass(Scene& scene, CameraRig& rig, bool withParticles);

@@ -87,12 +87,7 @@ void startCameraRig(Scene& scene, CameraRig& rig, int monitor, int monitorCount)
     const std::size_t objects = scene.objects.size();
     rig.visible.assign(objects, 0);
     rig.notYetDrawn.assign(objects, 1);
-    rig.queryIssued.assign(objects, 0);
-    rig.queries.assign(objects, 0);
-    if (scene.services.occlusionQueries) {
-        for (std::size_t i = 0; i < objects; ++i)
-            if (!scene.objects[i].root) glGenQueriesARB(1, &rig.queries[i]);
-    }
+    makeCameraRigQueries(scene, rig);
     rig.view = scene.view;
     rig.frustum = scene.frustum;
     // A prime step apart, so no two monitors' camera orders follow each other.
@@ -120,11 +115,25 @@ void startCameraRig(Scene& scene, CameraRig& rig, int monitor, int monitorCount)
     scene.view.direction = {1, 0, 0};
 }
 
-void releaseCameraRig(CameraRig& rig) {
+void makeCameraRigQueries(Scene& scene, CameraRig& rig) {
+    const std::size_t objects = scene.objects.size();
+    rig.queryIssued.assign(objects, 0);
+    rig.queries.assign(objects, 0);
+    if (!scene.services.occlusionQueries) return;
+    for (std::size_t i = 0; i < objects; ++i)
+        if (!scene.objects[i].root) glGenQueriesARB(1, &rig.queries[i]);
+}
+
+void releaseCameraRigQueries(CameraRig& rig, bool contextGone) {
     for (unsigned& query : rig.queries) {
-        if (query) glDeleteQueriesARB(1, &query);
+        if (query && !contextGone) glDeleteQueriesARB(1, &query);
         query = 0;
     }
+    std::fill(rig.queryIssued.begin(), rig.queryIssued.end(), 0);
+}
+
+void releaseCameraRig(CameraRig& rig) {
+    releaseCameraRigQueries(rig, false);
     rig = CameraRig{};
 }
 
@@ -148,6 +157,8 @@ bool updateOtherView(Scene& scene, CameraRig& rig, float dt, bool occlusionVaria
     applyCamera(scene);
     return capture;
 }
+
+void loadViewCamera(Scene& scene) { applyCamera(scene); }
 
 void drawOtherView(Scene& scene, CameraRig& rig, bool occlusionVariant) {
     if (rig.visible.size() != scene.objects.size()) return;
