@@ -1,9 +1,12 @@
-// The SDL2 video backend: the primary monitor's window, a window on each other monitor, their one
-// GL context, the event queue, cursor and gamma ramp.
+// The SDL2 video backend: the primary monitor's window, a window on each other monitor, their GL
+// contexts, the event queue, cursor and gamma ramp.
 //
 // Every other monitor gets a borderless window of its own, placed on the monitor's rectangle and
-// kept above others, drawn with the primary's GL context. The primary's window is SDL's full-screen
-// window on the primary display, the one that takes the mode change. On X11 the monitors are
+// kept above others, with a GL context of its own that shares the primary's objects (textures,
+// display lists, buffers). A context that stays on its window keeps that window's buffers; one
+// context moved from window to window makes a software renderer build them anew each time, which
+// costs about as much as drawing the room. The primary's window is SDL's full-screen window on the
+// primary display, the one that takes the mode change. On X11 the monitors are
 // XRandR's, read and watched on a connection of our own: SDL keeps the displays it found at start
 // and does not hear of a monitor switched off, moved or given another mode.
 
@@ -159,6 +162,7 @@ public:
         const OtherWindow& other = others_[std::size_t(index - 1)];
         SDL_GL_GetDrawableSize(other.window, &surface.width, &surface.height);
         surface.monitor = other.monitor;
+        surface.ownContext = other.context != nullptr;
         return surface;
     }
 
@@ -181,18 +185,28 @@ public:
     ContextResult createContext() override {
         if (!window_ || !glCapable_) return ContextResult::NoPixelFormat;
         destroyContext();
+        SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) return ContextResult::PixelFormatRefused;
         SDL_GL_MakeCurrent(window_, context_);
         current_ = window_;
-        for (const OtherWindow& other : others_) showBlack(other.window);
+        for (OtherWindow& other : others_) {
+            makeOtherContext(other);
+            showBlack(other.window);
+        }
         makeCurrent(window_);
         return ContextResult::Created;
     }
 
+    // The other windows' contexts go first, while the primary's, which owns the shared objects, is
+    // still there.
     void destroyContext() override {
         if (!context_) return;
         SDL_GL_MakeCurrent(window_, nullptr);
+        for (OtherWindow& other : others_) {
+            if (other.context) SDL_GL_DeleteContext(other.context);
+            other.context = nullptr;
+        }
         SDL_GL_DeleteContext(context_);
         context_ = nullptr;
         current_ = nullptr;
@@ -208,7 +222,7 @@ public:
     bool setSwapInterval(int interval) override {
         if (!context_) return false;
         for (const OtherWindow& other : others_) {
-            SDL_GL_MakeCurrent(other.window, context_);
+            makeCurrent(other.window);
             SDL_GL_SetSwapInterval(0);
         }
         SDL_GL_MakeCurrent(window_, context_);
@@ -222,8 +236,7 @@ public:
         makeCurrent(window_);
     }
 
-    // Each window is its own surface. The context's back buffer of a window is gone once the
-    // context moves to another (so the frame draws each wholly before the next).
+    // Each window is its own surface.
     void presentSurface(int index) override {
         if (!window_ || !context_) return;
         SDL_Window* window =
@@ -352,6 +365,9 @@ private:
     struct OtherWindow {
         SDL_Window* window = nullptr;
         int monitor = 0;  // its place in the primary-first monitor list
+        // Its own, sharing the primary's objects; null when none could be made: the primary's
+        // context then moves to this window to draw it.
+        SDL_GLContext context = nullptr;
     };
 
     void setProgramIcon(SDL_Window* window) {
@@ -363,10 +379,27 @@ private:
         SDL_FreeSurface(picture);
     }
 
+    SDL_GLContext contextOf(SDL_Window* window) const {
+        for (const OtherWindow& other : others_)
+            if (other.window == window && other.context) return other.context;
+        return context_;
+    }
+
     void makeCurrent(SDL_Window* window) {
         if (window == current_) return;
-        SDL_GL_MakeCurrent(window, context_);
+        SDL_GL_MakeCurrent(window, contextOf(window));
         current_ = window;
+    }
+
+    // A context for the window that shares the primary's objects; left current on the window.
+    void makeOtherContext(OtherWindow& other) {
+        makeCurrent(window_);
+        SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
+        other.context = SDL_GL_CreateContext(other.window);
+        SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+        // Made current on its window when it was made; without one the primary's moves there.
+        current_ = other.context ? other.window : nullptr;
+        makeCurrent(other.window);
     }
 
     // The monitors now, the primary first: XRandR's on X11, else SDL's displays.
@@ -399,14 +432,15 @@ private:
             const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP |
                                  SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_HIDDEN;
             // The GL attributes are still those the primary's window was made with, so the windows
-            // share a pixel format and the one context draws into all of them.
+            // share a pixel format and their contexts can share objects.
             SDL_Window* window = SDL_CreateWindow(title_.c_str(), m.x, m.y, m.width, m.height, flags);
             if (!window) continue;
             setProgramIcon(window);
             SDL_ShowWindow(window);
             SDL_SetWindowPosition(window, m.x, m.y);
-            others_.push_back(OtherWindow{window, int(i)});
+            others_.push_back(OtherWindow{window, int(i), nullptr});
             if (context_) {
+                makeOtherContext(others_.back());
                 showBlack(window);
                 SDL_GL_SetSwapInterval(0);
             }
@@ -414,9 +448,13 @@ private:
         if (context_) makeCurrent(window_);
     }
 
+    // Each window's context goes with it (and the objects only it had, its queries).
     void closeOtherWindows() {
         if (context_ && current_ != window_) makeCurrent(window_);
-        for (const OtherWindow& other : others_) SDL_DestroyWindow(other.window);
+        for (const OtherWindow& other : others_) {
+            if (other.context) SDL_GL_DeleteContext(other.context);
+            SDL_DestroyWindow(other.window);
+        }
         others_.clear();
     }
 
