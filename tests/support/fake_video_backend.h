@@ -12,7 +12,7 @@
 
 namespace platform {
 
-class FakeVideoBackend final : public VideoBackend {
+class FakeVideoBackend : public VideoBackend {
 public:
     FakeVideoBackend();
 

@@ -7,7 +7,10 @@
 
 namespace platform {
 
-bool TestGLContext::create(int width, int height) {
+bool TestGLContext::create(int width, int height) { return createSharing(*this, width, height); }
+
+bool TestGLContext::createSharing(TestGLContext& owner, int width, int height) {
+    const bool sharing = &owner != this && owner.isReady();
     destroy();
     error_.clear();
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
@@ -27,6 +30,8 @@ bool TestGLContext::create(int width, int height) {
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    if (sharing) owner.makeCurrent();
+    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, sharing ? 1 : 0);
 
     SDL_Window* window =
         SDL_CreateWindow("Glimmerdale test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
@@ -72,6 +77,11 @@ void TestGLContext::destroy() {
         ownsVideo_ = false;
     }
     width_ = height_ = 0;
+}
+
+void TestGLContext::makeCurrent() {
+    if (context_ != nullptr)
+        SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window_), static_cast<SDL_GLContext>(context_));
 }
 
 void TestGLContext::swapBuffers() {

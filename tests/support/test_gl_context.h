@@ -26,6 +26,11 @@ public:
     // reason in error(), when no window or context could be had; everything made so far is
     // released again. A GLEW failure alone is not fatal.
     bool create(int width = 64, int height = 64);
+    // The same, with a context that shares textures, display lists and buffer objects with
+    // `owner`'s, as a further monitor's window has.
+    bool createSharing(TestGLContext& owner, int width, int height);
+    // Makes this context current on its window.
+    void makeCurrent();
     // Releases the context and the window; safe to call twice.
     void destroy();
 

@@ -28,7 +28,10 @@ bool registerClassOnce() {
 
 }  // namespace
 
-bool TestGLContext::create(int width, int height) {
+bool TestGLContext::create(int width, int height) { return createSharing(*this, width, height); }
+
+bool TestGLContext::createSharing(TestGLContext& owner, int width, int height) {
+    const bool sharing = &owner != this && owner.isReady();
     destroy();
     error_.clear();
     if (!registerClassOnce()) {
@@ -63,6 +66,13 @@ bool TestGLContext::create(int width, int height) {
         return false;
     }
     const HGLRC context = wglCreateContext(dc);
+    // Sharing is set up before the new context holds any object of its own.
+    if (context != nullptr && sharing && !wglShareLists(static_cast<HGLRC>(owner.context_), context)) {
+        wglDeleteContext(context);
+        error_ = "wglShareLists failed";
+        destroy();
+        return false;
+    }
     if (context == nullptr || !wglMakeCurrent(dc, context)) {
         if (context != nullptr) wglDeleteContext(context);
         error_ = "wglCreateContext failed";
@@ -91,6 +101,13 @@ void TestGLContext::destroy() {
         window_ = nullptr;
     }
     width_ = height_ = 0;
+}
+
+void TestGLContext::makeCurrent() {
+    if (context_ == nullptr) return;
+    const HDC dc = GetDC(static_cast<HWND>(window_));
+    wglMakeCurrent(dc, static_cast<HGLRC>(context_));
+    ReleaseDC(static_cast<HWND>(window_), dc);
 }
 
 void TestGLContext::swapBuffers() {

@@ -1,10 +1,13 @@
 // The room of this build's media drawn frame by frame on real GL, on a primary monitor and a second
-// one side by side in one window: every pass leaves the GL baseline (gl/gl_state.h) for the next,
-// through the loading, a cut's capture and cross-fade on each monitor, the particles, the glass and
-// the overlay, in the quick and the layered drawing. Skipped when the build has no media.
+// one, side by side in one window or in a window with a context of its own: every pass leaves the GL
+// baseline (gl/gl_state.h) for the next, through the loading, a cut's capture and cross-fade on each
+// monitor, the particles, the glass and the overlay, in the quick and the layered drawing; a context
+// of its own starts at the baseline, holds its view's queries, and is made anew when the monitors
+// change. Skipped when the build has no media.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,6 +21,7 @@
 #include "core/run_mode.h"
 #include "gl/gl_state.h"
 #include "media/media_pack.h"
+#include "platform/gl_functions.h"
 #include "support/fake_video_backend.h"
 #include "support/test_gl_context.h"
 
@@ -34,6 +38,52 @@ std::vector<std::uint8_t> readWhole(const std::filesystem::path& path) {
 
 GLRectangle rectangleOf(const platform::Surface& s) { return {s.x, s.y, s.width, s.height}; }
 
+// The other monitor in a window of its own whose context shares the primary's objects, as the SDL
+// backend makes it. A monitor change makes it anew, as the backend does.
+class OwnContextBackend final : public platform::FakeVideoBackend {
+public:
+    explicit OwnContextBackend(platform::TestGLContext& primary) : primary_(primary) {
+        surfaces = {{0, 0, kMonitor, kMonitor, true, 0, true, false},
+                    {0, 0, kMonitor, kMonitor, false, 1, true, true}};
+    }
+    bool remakeOther() {
+        const bool made = other_.createSharing(primary_, kMonitor, kMonitor);
+        primary_.makeCurrent();
+        return made;
+    }
+    // How many of these names are queries of the other monitor's context.
+    int queriesInOther(const std::vector<unsigned>& names) {
+        other_.makeCurrent();
+        const auto isQuery =
+            reinterpret_cast<PFNGLISQUERYARBPROC>(platform::glFunctionAddress("glIsQueryARB"));
+        int found = 0;
+        for (const unsigned name : names) found += name && isQuery && isQuery(name) ? 1 : 0;
+        primary_.makeCurrent();
+        return found;
+    }
+    std::vector<unsigned> watchedQueries;  // checked when the contexts go
+    int watchedQueriesLeft = -1;
+
+    platform::ContextResult createContext() override {
+        const platform::ContextResult result = FakeVideoBackend::createContext();
+        return result == platform::ContextResult::Created && !remakeOther()
+                   ? platform::ContextResult::PixelFormatRefused
+                   : result;
+    }
+    void destroyContext() override {
+        if (other_.isReady()) watchedQueriesLeft = queriesInOther(watchedQueries);
+        other_.destroy();
+        primary_.makeCurrent();
+        FakeVideoBackend::destroyContext();
+    }
+    void makeSurfaceCurrent(int index) override { (index == 1 ? other_ : primary_).makeCurrent(); }
+    void presentSurface(int index) override { (index == 1 ? other_ : primary_).swapBuffers(); }
+
+private:
+    platform::TestGLContext& primary_;
+    platform::TestGLContext other_;
+};
+
 // The room view, with the GL state compared with the baseline on the way into and out of each pass
 // it draws; what renderFrame draws between them (the particles, the overlay) is covered by the next
 // comparison.
@@ -47,6 +97,10 @@ public:
             differences.push_back(where + ": " + item);
     }
     GLRectangle primary(RunSession& session) const { return rectangleOf(session.frame.primarySurface); }
+    // A monitor's part of a window shared with the primary is fenced in by the scissor test.
+    static const GLRectangle* fence(const MonitorView& monitor, const GLRectangle& part) {
+        return monitor.surface.wholeDrawable ? nullptr : &part;
+    }
 
     void drawCapturePass(RunSession& session, float dt) override {
         const platform::Surface& p = session.frame.primarySurface;
@@ -74,16 +128,16 @@ public:
     void drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) override {
         const platform::Surface& s = monitor.surface;
         const GLRectangle square{s.x, s.y, monitor.captureSize, monitor.captureSize}, part = rectangleOf(s);
-        check("into another monitor's capture", square, &part);
+        check("into another monitor's capture", square, fence(monitor, part));
         room_.drawOtherCapturePass(session, monitor, withParticles);
-        check("out of another monitor's capture", square, &part);
+        check("out of another monitor's capture", square, fence(monitor, part));
         ++otherCaptures;
     }
     void drawOtherView(RunSession& session, MonitorView& monitor) override {
         const GLRectangle part = rectangleOf(monitor.surface);
-        check("into another monitor's view", part, &part);
+        check("into another monitor's view", part, fence(monitor, part));
         room_.drawOtherView(session, monitor);
-        check("out of another monitor's view", part, &part);
+        check("out of another monitor's view", part, fence(monitor, part));
         ++otherViews;
     }
 
@@ -91,34 +145,8 @@ private:
     RoomView room_;
 };
 
-void drawTheRoom(bool layered, MediaPack& media) {
-    SCOPED_TRACE(layered ? "layered drawing" : "quick drawing");
-    platform::TestGLContext gl;
-    ASSERT_TRUE(gl.create(2 * kMonitor, kMonitor)) << gl.error();
-    platform::FakeVideoBackend fake;
-    fake.surfaces = {{0, 0, kMonitor, kMonitor, true, 0, false},
-                     {kMonitor, 0, kMonitor, kMonitor, false, 1, false}};
-    SettingsStore settings{""};
-    LaunchOptions options;
-    options.windowed = true;
-    options.width = 2 * kMonitor;
-    options.height = kMonitor;
-    options.seeded = true;
-    options.seed = 1;
-    options.camera = 0;
-    options.layeredDrawing = layered;
-    setRunMode(RunMode::Run);
-    RunSession session{settings, options, media, fake};
-    ASSERT_TRUE(session.openWindow("Glimmerdale"));
-    loadRunMode(session);
-    ASSERT_EQ(session.frame.otherMonitors.size(), 1u);
-    ASSERT_FALSE(session.scene.objects.empty());
-    session.frame.countdownShown = true;
-    session.frame.timer.fixedStep = 1.0f;
-    session.frame.timer.start();
-
-    CheckedRoomView view;
-    view.check("out of the loading", rectangleOf(session.frame.primarySurface));
+// Four frames of the room on two monitors with a cut on both at the third, every pass checked.
+void drawFrames(RunSession& session, CheckedRoomView& view) {
     for (int frame = 0; frame < 4; ++frame) {
         if (frame == 2) {
             // A cut on both monitors, at a frame rate that takes the particles into the pictures.
@@ -129,6 +157,46 @@ void drawTheRoom(bool layered, MediaPack& media) {
         renderFrame(session, view);
         view.check("out of frame " + std::to_string(frame), rectangleOf(session.frame.primarySurface));
     }
+}
+
+// The session over `video`, the room loaded, the frame loop at its start.
+bool startTheRoom(RunSession& session) {
+    if (!session.openWindow("Glimmerdale")) return false;
+    loadRunMode(session);
+    session.frame.countdownShown = true;
+    session.frame.timer.fixedStep = 1.0f;
+    session.frame.timer.start();
+    return session.frame.otherMonitors.size() == 1 && !session.scene.objects.empty();
+}
+
+LaunchOptions roomOptions(int width, bool layered) {
+    LaunchOptions options;
+    options.windowed = true;
+    options.width = width;
+    options.height = kMonitor;
+    options.seeded = true;
+    options.seed = 1;
+    options.camera = 0;
+    options.layeredDrawing = layered;
+    return options;
+}
+
+void drawTheRoom(bool layered, MediaPack& media) {
+    SCOPED_TRACE(layered ? "layered drawing" : "quick drawing");
+    platform::TestGLContext gl;
+    ASSERT_TRUE(gl.create(2 * kMonitor, kMonitor)) << gl.error();
+    platform::FakeVideoBackend fake;
+    fake.surfaces = {{0, 0, kMonitor, kMonitor, true, 0, false},
+                     {kMonitor, 0, kMonitor, kMonitor, false, 1, false}};
+    SettingsStore settings{""};
+    const LaunchOptions options = roomOptions(2 * kMonitor, layered);
+    setRunMode(RunMode::Run);
+    RunSession session{settings, options, media, fake};
+    ASSERT_TRUE(startTheRoom(session));
+
+    CheckedRoomView view;
+    view.check("out of the loading", rectangleOf(session.frame.primarySurface));
+    drawFrames(session, view);
     EXPECT_EQ(view.differences, std::vector<std::string>{});
     EXPECT_EQ(view.captures, 1);
     EXPECT_EQ(view.otherCaptures, 1);
@@ -146,6 +214,52 @@ TEST(FrameGLState, EveryPassOfTheRoomLeavesTheBaselineOnEveryMonitor) {
     media.open(MemoryArchive{mainArchive.data(), std::uint32_t(mainArchive.size())},
                MemoryArchive{interfaceArchive.data(), std::uint32_t(interfaceArchive.size())});
     for (const bool layered : {false, true}) drawTheRoom(layered, media);
+}
+
+TEST(FrameGLState, AMonitorWithAContextOfItsOwnStartsAtTheBaselineAndKeepsItsQueriesThere) {
+    const std::vector<std::uint8_t> mainArchive = readWhole(kMedia / "main.rar");
+    const std::vector<std::uint8_t> interfaceArchive = readWhole(kMedia / "interface.rar");
+    if (mainArchive.empty()) GTEST_SKIP() << "no media/main.rar in this build";
+    MediaPack media;
+    media.open(MemoryArchive{mainArchive.data(), std::uint32_t(mainArchive.size())},
+               MemoryArchive{interfaceArchive.data(), std::uint32_t(interfaceArchive.size())});
+    platform::TestGLContext gl;
+    ASSERT_TRUE(gl.create(kMonitor, kMonitor)) << gl.error();
+    OwnContextBackend video(gl);
+    SettingsStore settings{""};
+    const LaunchOptions options = roomOptions(kMonitor, false);
+    setRunMode(RunMode::Run);
+    RunSession session{settings, options, media, video};
+    ASSERT_TRUE(startTheRoom(session));
+    ASSERT_TRUE(session.window.occlusionQueryAvailable);
+
+    // A query is an object of its context once it has run; the rig's run in the other monitor's.
+    CheckedRoomView view;
+    drawFrames(session, view);
+    const CameraRig& rig = session.frame.otherMonitors[0].rig;
+    const auto ran = [&rig] { return int(std::count(rig.queryIssued.begin(), rig.queryIssued.end(), 1)); };
+    EXPECT_GT(ran(), 0);
+    EXPECT_EQ(video.queriesInOther(rig.queries), ran());
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    // The monitors change: the window and its context are made anew, the view goes on from where
+    // it was with queries in the new context.
+    const int camera = rig.currentCamera;
+    ASSERT_TRUE(video.remakeOther());
+    session.followMonitors();
+    EXPECT_EQ(rig.currentCamera, camera);
+    EXPECT_EQ(ran(), 0);
+    drawFrames(session, view);
+    EXPECT_EQ(view.differences, std::vector<std::string>{});
+    EXPECT_EQ(view.otherViews, 8);
+    EXPECT_GT(ran(), 0);
+    EXPECT_EQ(video.queriesInOther(rig.queries), ran());
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    // The shutdown deletes them while their context is there.
+    video.watchedQueries = rig.queries;
+    session.release();
+    EXPECT_EQ(video.watchedQueriesLeft, 0);
 }
 
 }  // namespace
