@@ -111,31 +111,27 @@ void BM_FullScreenFrames(benchmark::State& state, Layout layout, Camera camera) 
     }
 }
 
-BENCHMARK_CAPTURE(BM_FullScreenFrames, one_monitor, Layout::OneMonitor, Camera::Paths)
-    ->Arg(200)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FullScreenFrames, two_monitors_room_on_primary, Layout::TwoPrimaryOnly, Camera::Paths)
-    ->Arg(200)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FullScreenFrames, two_monitors_room_on_both, Layout::TwoBoth, Camera::Paths)
-    ->Arg(200)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FullScreenFrames, still_one_monitor, Layout::OneMonitor, Camera::Still)
-    ->Arg(200)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FullScreenFrames, still_two_monitors, Layout::TwoBoth, Camera::Still)
-    ->Arg(200)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+// In this order: each two-monitor case is compared with the one-monitor case of its camera before it.
+const bool registered = [] {
+    const struct {
+        const char* name;
+        Layout layout;
+        Camera camera;
+    } cases[] = {{"one_monitor", Layout::OneMonitor, Camera::Paths},
+                 {"two_monitors_room_on_primary", Layout::TwoPrimaryOnly, Camera::Paths},
+                 {"two_monitors_room_on_both", Layout::TwoBoth, Camera::Paths},
+                 {"still_one_monitor", Layout::OneMonitor, Camera::Still},
+                 {"still_two_monitors", Layout::TwoBoth, Camera::Still}};
+    for (const auto& c : cases) {
+        benchmark::RegisterBenchmark((std::string("BM_FullScreenFrames/") + c.name).c_str(),
+                                     BM_FullScreenFrames, c.layout, c.camera)
+            ->Arg(200)
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();
 
 }  // namespace
 

@@ -159,91 +159,16 @@ void drawFrames(RunSession& session, CheckedRoomView& view) {
     }
 }
 
-// The session over `video`, the room loaded, the frame loop at its start.
-bool startTheRoom(RunSession& session) {
-    if (!session.openWindow("Glimmerdale")) return false;
-    loadRunMode(session);
-    session.frame.countdownShown = true;
-    session.frame.timer.fixedStep = 1.0f;
-    session.frame.timer.start();
-    return session.frame.otherMonitors.size() == 1 && !session.scene.objects.empty();
-}
-
-LaunchOptions roomOptions(int width, bool layered) {
-    LaunchOptions options;
-    options.windowed = true;
-    options.width = width;
-    options.height = kMonitor;
-    options.seeded = true;
-    options.seed = 1;
-    options.camera = 0;
-    options.layeredDrawing = layered;
-    return options;
-}
-
-void drawTheRoom(bool layered, MediaPack& media) {
-    SCOPED_TRACE(layered ? "layered drawing" : "quick drawing");
-    platform::TestGLContext gl;
-    ASSERT_TRUE(gl.create(2 * kMonitor, kMonitor)) << gl.error();
-    platform::FakeVideoBackend fake;
-    fake.surfaces = {{0, 0, kMonitor, kMonitor, true, 0, false},
-                     {kMonitor, 0, kMonitor, kMonitor, false, 1, false}};
-    SettingsStore settings{""};
-    const LaunchOptions options = roomOptions(2 * kMonitor, layered);
-    setRunMode(RunMode::Run);
-    RunSession session{settings, options, media, fake};
-    ASSERT_TRUE(startTheRoom(session));
-
-    CheckedRoomView view;
-    view.check("out of the loading", rectangleOf(session.frame.primarySurface));
-    drawFrames(session, view);
-    EXPECT_EQ(view.differences, std::vector<std::string>{});
-    EXPECT_EQ(view.captures, 1);
-    EXPECT_EQ(view.otherCaptures, 1);
-    EXPECT_EQ(view.otherViews, 4);
-    EXPECT_GT(session.particles.lastVertexCount(), 0);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    session.release();
-}
-
-TEST(FrameGLState, EveryPassOfTheRoomLeavesTheBaselineOnEveryMonitor) {
-    const std::vector<std::uint8_t> mainArchive = readWhole(kMedia / "main.rar");
-    const std::vector<std::uint8_t> interfaceArchive = readWhole(kMedia / "interface.rar");
-    if (mainArchive.empty()) GTEST_SKIP() << "no media/main.rar in this build";
-    MediaPack media;
-    media.open(MemoryArchive{mainArchive.data(), std::uint32_t(mainArchive.size())},
-               MemoryArchive{interfaceArchive.data(), std::uint32_t(interfaceArchive.size())});
-    for (const bool layered : {false, true}) drawTheRoom(layered, media);
-}
-
-TEST(FrameGLState, AMonitorWithAContextOfItsOwnStartsAtTheBaselineAndKeepsItsQueriesThere) {
-    const std::vector<std::uint8_t> mainArchive = readWhole(kMedia / "main.rar");
-    const std::vector<std::uint8_t> interfaceArchive = readWhole(kMedia / "interface.rar");
-    if (mainArchive.empty()) GTEST_SKIP() << "no media/main.rar in this build";
-    MediaPack media;
-    media.open(MemoryArchive{mainArchive.data(), std::uint32_t(mainArchive.size())},
-               MemoryArchive{interfaceArchive.data(), std::uint32_t(interfaceArchive.size())});
-    platform::TestGLContext gl;
-    ASSERT_TRUE(gl.create(kMonitor, kMonitor)) << gl.error();
-    OwnContextBackend video(gl);
-    SettingsStore settings{""};
-    const LaunchOptions options = roomOptions(kMonitor, false);
-    setRunMode(RunMode::Run);
-    RunSession session{settings, options, media, video};
-    ASSERT_TRUE(startTheRoom(session));
-    ASSERT_TRUE(session.window.occlusionQueryAvailable);
-
+// The other monitor's view goes on across a monitor change that makes its window and context anew,
+// its queries always in the context that runs them, and deleted while that context is there.
+void followTheQueriesAcrossAMonitorChange(RunSession& session, OwnContextBackend& video,
+                                          CheckedRoomView& view) {
     // A query is an object of its context once it has run; the rig's run in the other monitor's.
-    CheckedRoomView view;
-    drawFrames(session, view);
     const CameraRig& rig = session.frame.otherMonitors[0].rig;
     const auto ran = [&rig] { return int(std::count(rig.queryIssued.begin(), rig.queryIssued.end(), 1)); };
     EXPECT_GT(ran(), 0);
     EXPECT_EQ(video.queriesInOther(rig.queries), ran());
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
-    // The monitors change: the window and its context are made anew, the view goes on from where
-    // it was with queries in the new context.
     const int camera = rig.currentCamera;
     ASSERT_TRUE(video.remakeOther());
     session.followMonitors();
@@ -254,12 +179,66 @@ TEST(FrameGLState, AMonitorWithAContextOfItsOwnStartsAtTheBaselineAndKeepsItsQue
     EXPECT_EQ(view.otherViews, 8);
     EXPECT_GT(ran(), 0);
     EXPECT_EQ(video.queriesInOther(rig.queries), ran());
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-
-    // The shutdown deletes them while their context is there.
     video.watchedQueries = rig.queries;
+}
+
+// The other monitor beside the primary in one window, or in a window with a context of its own.
+void drawTheRoom(bool layered, bool ownContext, MediaPack& media) {
+    SCOPED_TRACE(std::string(layered ? "layered drawing" : "quick drawing") +
+                 (ownContext ? ", a context per monitor" : ", one window"));
+    platform::TestGLContext gl;
+    const int width = ownContext ? kMonitor : 2 * kMonitor;
+    ASSERT_TRUE(gl.create(width, kMonitor)) << gl.error();
+    platform::FakeVideoBackend oneWindow;
+    oneWindow.surfaces = {{0, 0, kMonitor, kMonitor, true, 0, false},
+                          {kMonitor, 0, kMonitor, kMonitor, false, 1, false}};
+    OwnContextBackend windowEach(gl);
+    SettingsStore settings{""};
+    LaunchOptions options;
+    options.windowed = true;
+    options.width = width;
+    options.height = kMonitor;
+    options.seeded = true;
+    options.seed = 1;
+    options.camera = 0;
+    options.layeredDrawing = layered;
+    setRunMode(RunMode::Run);
+    RunSession session{settings, options, media,
+                       ownContext ? static_cast<platform::VideoBackend&>(windowEach) : oneWindow};
+    ASSERT_TRUE(session.openWindow("Glimmerdale"));
+    loadRunMode(session);
+    ASSERT_EQ(session.frame.otherMonitors.size(), 1u);
+    ASSERT_FALSE(session.scene.objects.empty());
+    ASSERT_TRUE(session.window.occlusionQueryAvailable);
+    session.frame.countdownShown = true;
+    session.frame.timer.fixedStep = 1.0f;
+    session.frame.timer.start();
+
+    CheckedRoomView view;
+    view.check("out of the loading", rectangleOf(session.frame.primarySurface));
+    drawFrames(session, view);
+    EXPECT_EQ(view.differences, std::vector<std::string>{});
+    EXPECT_EQ(view.captures, 1);
+    EXPECT_EQ(view.otherCaptures, 1);
+    EXPECT_EQ(view.otherViews, 4);
+    EXPECT_GT(session.particles.lastVertexCount(), 0);
+    if (ownContext) followTheQueriesAcrossAMonitorChange(session, windowEach, view);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     session.release();
-    EXPECT_EQ(video.watchedQueriesLeft, 0);
+    if (ownContext) {
+        EXPECT_EQ(windowEach.watchedQueriesLeft, 0);
+    }
+}
+
+TEST(FrameGLState, EveryPassOfTheRoomLeavesTheBaselineOnEveryMonitor) {
+    const std::vector<std::uint8_t> mainArchive = readWhole(kMedia / "main.rar");
+    const std::vector<std::uint8_t> interfaceArchive = readWhole(kMedia / "interface.rar");
+    if (mainArchive.empty()) GTEST_SKIP() << "no media/main.rar in this build";
+    MediaPack media;
+    media.open(MemoryArchive{mainArchive.data(), std::uint32_t(mainArchive.size())},
+               MemoryArchive{interfaceArchive.data(), std::uint32_t(interfaceArchive.size())});
+    for (const bool layered : {false, true}) drawTheRoom(layered, false, media);
+    drawTheRoom(false, true, media);
 }
 
 }  // namespace
