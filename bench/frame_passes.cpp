@@ -84,13 +84,19 @@ private:
 
 class TimedRoomView final : public FrameView {
 public:
-    void drawCapturePass(RunSession& session, float dt) override { drawOpaquePass(session.scene, dt); }
-    void drawScene(RunSession& session, float dt) override {
-        resetSceneFlags(session.scene);
-        ::drawScene(session.scene, dt, session.window.occlusionQueryAvailable,
-                    &session.frame.captureRequested);
+    void drawCapturePass(RunSession& session, float dt) override {
+        ::drawCapturePass(session.scene, session.frame.primaryView, dt);
     }
-    void drawGlassPass(RunSession& session, float dt) override { ::drawGlassPass(session.scene, dt); }
+    void drawScene(RunSession& session, float dt) override {
+        View& view = session.frame.primaryView;
+        const bool occlusion = session.window.occlusionQueryAvailable;
+        beginSceneFrame(session.scene, dt);
+        if (stepView(session.scene, view, dt, occlusion, {})) session.frame.captureRequested = true;
+        drawViewPass(session.scene, view, occlusion);
+    }
+    void drawGlassPass(RunSession& session, float) override {
+        ::drawGlassPass(session.scene, session.frame.primaryView);
+    }
 };
 
 void drawTimedFrame(RunSession& session, TimedRoomView& view, PassTimer& timer) {

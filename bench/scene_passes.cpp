@@ -124,7 +124,8 @@ void BM_UpdateParticles80000Vertices(benchmark::State& state) {
     effect.layers = {layer};
     files["Particles/snow.bin"] = encodeEffect(effect);
     ParticleSystem particles(sourcesFor(files));
-    particles.spawnEffect("snow", {0, 0, 0}, {});
+    RandomSequence random;
+    particles.spawnEffect("snow", {0, 0, 0}, {}, random, {});
     for (auto _ : state) {
         particles.step(1.5f);
         benchmark::DoNotOptimize(particles.vertices());
@@ -174,16 +175,20 @@ void BM_OpaquePassCpu(benchmark::State& state) {
     pool.uploadPool();
     glViewport(0, 0, 1024, 768);
     glEnable(GL_DEPTH_TEST);
-    resetSceneFlags(scene);
-    drawScene(scene, 1.0f, false, nullptr);
+    View view;
+    startView(scene, view, 0, 1, {});
+    beginSceneFrame(scene, 1.0f);
+    stepView(scene, view, 1.0f, false, {});
+    drawViewPass(scene, view, false);
     glFinish();
     for (auto _ : state) {
-        drawOpaquePass(scene, 1.0f);  // CPU side only: the GL runs behind
+        drawCapturePass(scene, view, 1.0f);  // CPU side only: the GL runs behind
         state.PauseTiming();
         glFinish();
         state.ResumeTiming();
     }
-    state.counters["objects"] = double(scene.opaqueList.size());
+    state.counters["objects"] = double(view.opaqueList.size());
+    releaseView(view);
     releaseScene(scene);
     pool.releaseGL();
 }

@@ -60,6 +60,8 @@ public:
     ModelInstance instance;
     ViewerFraming framing;
     float angle = 0;
+    RandomSequence random;  // the particles' scatter
+    Vec3 eye;               // this frame's; the particles with towardCamera are pulled to it
 
     void drawCapturePass(RunSession&, float) override {}
     void drawScene(RunSession& session, float dt) override;
@@ -74,8 +76,8 @@ void ModelView::drawScene(RunSession& session, float dt) {
 
     const ViewerFraming& f = framing;
     const float elevation = kElevationDegrees * kPi / 180;
-    const Vec3 eye{f.centre.x, f.centre.y - f.distance * std::cos(elevation),
-                   f.centre.z + f.distance * std::sin(elevation)};
+    eye = Vec3{f.centre.x, f.centre.y - f.distance * std::cos(elevation),
+               f.centre.z + f.distance * std::sin(elevation)};
     // Lights are given in eye space (identity model-view), so they stay with the viewer as the
     // model turns: a warm key light from the upper left and a cool, weaker fill from the right.
     glMatrixMode(GL_MODELVIEW);
@@ -106,10 +108,9 @@ void ModelView::drawScene(RunSession& session, float dt) {
 
     // The model's emitters feed the frame loop's particle pass, which draws with this view.
     ParticleSystem& particles = session.particles;
-    particles.setCameraPosition(eye);
     session.pool.bindPool();
-    updateInstance(instance, dt, [&particles](const ModelHelper& helper) {
-        particles.spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
+    updateInstance(instance, dt, [this, &particles](const ModelHelper& helper) {
+        particles.spawnEffect(helper.shortName, helper.worldPosition, helper.rotation, random, eye);
     });
     renderInstance(instance);
     session.pool.unbindPool();

@@ -12,52 +12,63 @@
 #include "platform/host_window.h"
 #include "platform/message_box.h"
 
-void RoomView::drawCapturePass(RunSession& session, float dt) { drawOpaquePass(session.scene, dt); }
+void RoomView::drawCapturePass(RunSession& session, float dt) {
+    ::drawCapturePass(session.scene, session.frame.primaryView, dt);
+}
 
 void RoomView::drawScene(RunSession& session, float dt) {
     Scene& scene = session.scene;
-    resetSceneFlags(scene);
+    View& primary = session.frame.primaryView;
+    const bool occlusion = session.window.occlusionQueryAvailable;
     scene.clock = ClockTime{session.time.hour, session.time.minute, session.time.second};
-    ::drawScene(scene, dt, session.window.occlusionQueryAvailable, &session.frame.captureRequested);
+    beginSceneFrame(scene, dt);
+    // The primary follows the camera order it would follow alone: it avoids no other view's camera.
+    if (stepView(scene, primary, dt, occlusion, noCameras_)) session.frame.captureRequested = true;
+    drawViewPass(scene, primary, occlusion);
 }
 
-void RoomView::drawGlassPass(RunSession& session, float dt) { ::drawGlassPass(session.scene, dt); }
+void RoomView::drawGlassPass(RunSession& session, float /*dt*/) {
+    ::drawGlassPass(session.scene, session.frame.primaryView);
+}
 
 void RoomView::updateOtherViews(RunSession& session, float dt) {
     Scene& scene = session.scene;
     std::vector<MonitorView>& monitors = session.frame.otherMonitors;
     const int monitorCount = int(monitors.size()) + 1;
-    // What every view shows now, the primary's first: a cut avoids them while it can.
-    camerasInUse_.resize(monitors.size() + 1);
-    camerasInUse_[0] = scene.currentCamera;
+    const bool occlusion = session.window.occlusionQueryAvailable;
+    // What every view shows now, the primary's first: a view starting avoids them, and so does a cut
+    // while it can.
+    camerasInUse_.assign(1, session.frame.primaryView.currentCamera);
     for (std::size_t i = 0; i < monitors.size(); ++i) {
-        CameraRig& rig = monitors[i].rig;
-        if (rig.visible.size() != scene.objects.size()) {
+        View& view = monitors[i].view;
+        if (!viewStarted(scene, view)) {
             const MonitorContext context(session.video(), monitors[i]);
-            startCameraRig(scene, rig, int(i) + 1, monitorCount);
+            startView(scene, view, int(i) + 1, monitorCount, camerasInUse_);
         }
-        camerasInUse_[i + 1] = rig.currentCamera;
+        camerasInUse_.push_back(view.currentCamera);
     }
-    bool steppedElsewhere = false;
     for (std::size_t i = 0; i < monitors.size(); ++i) {
         MonitorView& monitor = monitors[i];
         // Its queries are read in the context that made them; the primary's picture so far stays in
         // the primary's window, which keeps its own context.
         const MonitorContext context(session.video(), monitor);
-        if (updateOtherView(scene, monitor.rig, dt, session.window.occlusionQueryAvailable, camerasInUse_))
-            monitor.captureRequested = true;
-        camerasInUse_[i + 1] = monitor.rig.currentCamera;
-        steppedElsewhere = steppedElsewhere || monitor.surface.ownContext;
+        if (stepView(scene, monitor.view, dt, occlusion, camerasInUse_)) monitor.captureRequested = true;
+        camerasInUse_[i + 1] = monitor.view.currentCamera;
     }
-    if (steppedElsewhere) loadViewCamera(scene);
+    // The particles are drawn next with the primary's camera.
+    loadViewCamera(session.frame.primaryView);
 }
 
 void RoomView::drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) {
-    ::drawOtherCapturePass(session.scene, monitor.rig, withParticles);
+    ::drawCapturePass(session.scene, monitor.view, 0.0f);
+    if (withParticles) drawParticlesFacingLoadedCamera(session.scene);
 }
 
 void RoomView::drawOtherView(RunSession& session, MonitorView& monitor) {
-    ::drawOtherView(session.scene, monitor.rig, session.window.occlusionQueryAvailable);
+    Scene& scene = session.scene;
+    drawViewPass(scene, monitor.view, session.window.occlusionQueryAvailable);
+    drawParticlesFacingLoadedCamera(scene);
+    ::drawGlassPass(scene, monitor.view);
 }
 
 namespace {
@@ -101,6 +112,7 @@ void loadRunMode(RunSession& session) {
     showLoadingScreen(session);
     session.countdown.loadGlyphs(session.textures);
     loadSceneFile(session.scene, roomServices(session));
+    startView(session.scene, session.frame.primaryView, 0, 1, {});
     // What only the loading needed goes before the pool's GL buffer adds to what is resident.
     session.releaseLoadingMemory();
     session.pool.setBufferObjectsAvailable(session.window.vboAvailable);

@@ -10,8 +10,8 @@ class MediaPack;
 class RunSession;
 class SettingsStore;
 
-// The room as the frame loop draws it: its opaque pass into the capture, the scene's passes in the
-// frame, and each other monitor's view of it through a camera rig of its own.
+// The room as the frame loop draws it: the primary monitor's view in the frame (its capture, its
+// passes), and each other monitor's view of its own, stepped and drawn the same way.
 class RoomView final : public FrameView {
 public:
     void drawCapturePass(RunSession& session, float dt) override;
@@ -24,6 +24,7 @@ public:
 
 private:
     std::vector<int> camerasInUse_;
+    const std::vector<int> noCameras_;
 };
 
 // Runs the screensaver while the run mode is Run and returns when it has ended (the mode is then

@@ -83,18 +83,18 @@ void RunSession::startGraphics() {
 
 namespace {
 
-// The capture texture is shared by every context; the rig's queries are its context's, deleted
+// The capture texture is shared by every context; the view's queries are its context's, deleted
 // while it is current, or only forgotten when `contextGone` took them along.
-void releaseMonitorView(platform::VideoBackend& video, MonitorView& view, bool contextGone) {
-    if (view.captureTexture) glDeleteTextures(1, &view.captureTexture);
-    view.captureTexture = 0;
+void releaseMonitorView(platform::VideoBackend& video, MonitorView& monitor, bool contextGone) {
+    if (monitor.captureTexture) glDeleteTextures(1, &monitor.captureTexture);
+    monitor.captureTexture = 0;
     if (contextGone) {
-        releaseCameraRigQueries(view.rig, true);
+        releaseViewQueries(monitor.view, true);
     } else {
-        const MonitorContext context(video, view);
-        releaseCameraRigQueries(view.rig, false);
+        const MonitorContext context(video, monitor);
+        releaseViewQueries(monitor.view, false);
     }
-    releaseCameraRig(view.rig);
+    releaseView(monitor.view);
 }
 
 }  // namespace
@@ -148,12 +148,12 @@ void RunSession::followMonitors() {
     logLine("Monitors: ", count);
 }
 
-void RunSession::startMonitorContext(MonitorView& view, bool oldContextGone) {
-    const bool rigStarted = !view.rig.visible.empty();
-    if (rigStarted) releaseCameraRigQueries(view.rig, oldContextGone);
-    const MonitorContext context(video(), view);
+void RunSession::startMonitorContext(MonitorView& monitor, bool oldContextGone) {
+    const bool viewKept = viewStarted(scene, monitor.view);
+    if (viewKept) releaseViewQueries(monitor.view, oldContextGone);
+    const MonitorContext context(video(), monitor);
     applyGLBaseline();
-    if (rigStarted) makeCameraRigQueries(scene, view.rig);
+    if (viewKept) makeViewQueries(scene, monitor.view);
 }
 
 void RunSession::startMusic() {
@@ -184,6 +184,7 @@ void RunSession::release() {
         for (MonitorView& view : frame.otherMonitors) releaseMonitorView(video(), view, false);
     }
     frame.otherMonitors.clear();
+    releaseView(frame.primaryView);
     releaseScene(scene);
     particles.release();
     if (window.contextCreated) {

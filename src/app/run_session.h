@@ -4,7 +4,7 @@
 // room. runScreensaver and the model viewer each build one, open its window, load what they show and
 // hand it to the frame loop; release() then takes it down in the shutdown order.
 //
-//   MonitorView      a monitor beside the primary: its surface, cross-fade and camera rig
+//   MonitorView      a monitor beside the primary: its surface, cross-fade and view of the room
 //   MonitorContext   while it lives, the GL context that holds a monitor's queries is current
 //   FrameLoopState   timer, fades, capture, overlay queue, cursor, frame count, screenshot, monitors
 //   RunSession       the parts; openWindow / startGraphics / followMonitors / startMusic / release
@@ -45,11 +45,11 @@ struct MonitorView {
     float captureAlpha = 0.0f;
     bool captureRequested = false;
     OverlayQueue overlay;
-    CameraRig rig;  // started by the room's view on its first frame
+    View view;  // what it shows of the room; started by the room's frame view on its first frame
 };
 
-// While it lives, the GL context that holds the monitor's own objects (its camera rig's occlusion
-// queries) and state is current: its window's own context, else the primary's, which is current
+// While it lives, the GL context that holds the monitor's own objects (its view's occlusion queries)
+// and state is current: its window's own context, else the primary's, which is current
 // already. The primary's window and context are current again afterwards.
 class MonitorContext {
 public:
@@ -78,6 +78,7 @@ struct FrameLoopState {
     float captureAlpha = 0.0f;      // cross-fade from the captured frame: 1.2 at a capture, falling
     bool captureRequested = false;  // set by the camera before a cut; taken by the next frame
     OverlayQueue overlay;           // the frame's fade quads, drawn by the overlay pass
+    View primaryView;               // what the primary monitor shows of the room
 
     bool firstFrame = true;
     platform::CursorPosition cursor;          // read this frame
@@ -136,7 +137,7 @@ public:
     // decoded pictures and file copies held go back to the system.
     void releaseLoadingMemory();
     // The shutdown, once, in this order: the music stops; "Set old Gamma: " and the ramp found at
-    // start; the scene, the particles, the textures and the font, the models and the vertex
+    // start; the views, the scene, the particles, the textures and the font, the models and the vertex
     // pool's buffer; the window (frame-rate lines, context, display mode, cursor); the log is
     // closed; the window goes. Does nothing when the window never opened.
     void release();
@@ -148,8 +149,8 @@ public:
     const MediaSources& mediaSources() const { return sources_; }
 
 private:
-    // A monitor's own context, new: the GL baseline, and the kept rig's queries made there.
-    void startMonitorContext(MonitorView& view, bool oldContextGone);
+    // A monitor's own context, new: the GL baseline, and the kept view's queries made there.
+    void startMonitorContext(MonitorView& monitor, bool oldContextGone);
 
     const SettingsStore& store_;
     const LaunchOptions& options_;

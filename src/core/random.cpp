@@ -5,8 +5,3 @@ int RandomSequence::next() {
     state_ = state_ * 214013u + 2531011u;
     return int((state_ >> 16) & 0x7fffu);
 }
-
-RandomSequence& sharedRandom() {
-    static RandomSequence sequence;
-    return sequence;
-}

@@ -4,8 +4,8 @@
 // and on Windows. It is the sequence the Windows C runtime's rand() gives (15-bit results of a linear
 // congruential generator), so the Windows build draws what it always drew.
 //
-//   RandomSequence   seed / next, a sequence of its own for whoever needs one
-//   sharedRandom     the one sequence the room's camera order and the particles draw from
+//   RandomSequence   seed / next: each view of the room has one for its camera order and the
+//                    particles it makes appear
 
 #include <cstdint>
 
@@ -21,7 +21,3 @@ public:
 private:
     std::uint32_t state_ = 1;
 };
-
-// The sequence of the room: the camera bag seeds it, the camera order and the particles draw from it,
-// one after the other, as they did from the C library's generator.
-RandomSequence& sharedRandom();

@@ -7,22 +7,27 @@
 #include <cstring>
 
 #include "core/log.h"
-#include "core/random.h"
 #include "media/archive.h"
 
 namespace {
 
-Vec3 spawnOffset(Vec3 box) {
+Vec3 spawnOffset(Vec3 box, RandomSequence& random) {
     Vec3 o;
-    o.x = (randomBelow(box.x) - box.x / 2) * 0.01f;
-    o.y = (randomBelow(box.y) - box.y / 2) * 0.01f;
-    o.z = (randomBelow(box.z) - box.z / 2) * 0.01f;
+    o.x = (randomBelow(box.x, random) - box.x / 2) * 0.01f;
+    o.y = (randomBelow(box.y, random) - box.y / 2) * 0.01f;
+    o.z = (randomBelow(box.z, random) - box.z / 2) * 0.01f;
     return o;
 }
 
+// Where a particle with towardCamera starts: `distance` from its emitter towards the camera.
+Vec3 cameraPull(Vec3 emitterPosition, Vec3 camera, float distance) {
+    if (distance == 0.0f) return {};
+    return normalised(camera - emitterPosition) * distance;
+}
+
 // The settings every particle kind shares: alpha, fade, shrink and gravity.
-void initialiseFade(Particle& p, const EffectParameters& layer) {
-    p.alpha = (randomBelow(layer.alphaJitter) + layer.alphaStart) * 0.01f;
+void initialiseFade(Particle& p, const EffectParameters& layer, RandomSequence& random) {
+    p.alpha = (randomBelow(layer.alphaJitter, random) + layer.alphaStart) * 0.01f;
     p.peakAlpha = layer.alphaPeak * 0.01f;
     p.fadeRate = layer.fadeRate * 0.01f;
     p.fadeDirection = 1;
@@ -45,11 +50,11 @@ void fade(Particle& p, float step) {
 
 }  // namespace
 
-float randomBelow(float value) {
+float randomBelow(float value, RandomSequence& random) {
     if (!(value > -2147483648.0f && value < 2147483648.0f)) return 0.0f;
     const long long n = static_cast<long long>(value);
     if (n == 0) return 0.0f;
-    return float(sharedRandom().next() % n);
+    return float(random.next() % n);
 }
 
 ParticleSystem::ParticleSystem(MediaSources sources)
@@ -102,7 +107,8 @@ ParticleEmitter* ParticleSystem::takeEmitter(int particleCount) {
     return store_.back().get();
 }
 
-void ParticleSystem::spawnEffect(const std::string& name, Vec3 position, Quat orientation) {
+void ParticleSystem::spawnEffect(const std::string& name, Vec3 position, Quat orientation,
+                                 RandomSequence& random, Vec3 camera) {
     if (accumulator_ != 0.0f || lastVertexCount_ > kSpawnVertexLimit) return;
     const ParticleEffect& effect = loadEffect(name);
     for (int i = 0; i < effect.layerCount; ++i) {
@@ -119,10 +125,10 @@ void ParticleSystem::spawnEffect(const std::string& name, Vec3 position, Quat or
         emitter->particleCount = p.burstCount;
         emitter->particles.resize(std::size_t(p.burstCount));
         if (emitter->kind == EmitterKind::Streak) {
-            initialiseStreak(*emitter, p);
+            initialiseStreak(*emitter, p, random, camera);
             emitter->liveCount = emitter->particleCount;
         } else {
-            initialiseBillboard(*emitter, p);
+            initialiseBillboard(*emitter, p, random, camera);
             emitter->liveCount = emitter->particleCount < 99 ? emitter->particleCount : 99;
         }
         ParticleGroup* group = nullptr;
@@ -141,26 +147,22 @@ void ParticleSystem::spawnEffect(const std::string& name, Vec3 position, Quat or
     }
 }
 
-Vec3 ParticleSystem::cameraPull(Vec3 emitterPosition, float distance) const {
-    if (distance == 0.0f) return {};
-    return normalised(cameraPosition_ - emitterPosition) * distance;
-}
-
-void ParticleSystem::initialiseBillboard(ParticleEmitter& emitter, const EffectParameters& layer) {
+void ParticleSystem::initialiseBillboard(ParticleEmitter& emitter, const EffectParameters& layer,
+                                         RandomSequence& random, Vec3 camera) {
     for (Particle& p : emitter.particles) {
         p = Particle{};
-        const Vec3 offset = rotate(emitter.orientation, spawnOffset(layer.spawnBox));
-        p.position = emitter.position + cameraPull(emitter.position, layer.towardCamera) + offset;
+        const Vec3 offset = rotate(emitter.orientation, spawnOffset(layer.spawnBox, random));
+        p.position = emitter.position + cameraPull(emitter.position, camera, layer.towardCamera) + offset;
         Vec3 velocity;
-        velocity.x = (layer.speed.x + randomBelow(layer.speedJitter.x)) * 0.01f;
-        velocity.y = (layer.speed.y + randomBelow(layer.speedJitter.y)) * 0.01f;
-        velocity.z = (layer.speed.z + randomBelow(layer.speedJitter.z)) * 0.01f;
+        velocity.x = (layer.speed.x + randomBelow(layer.speedJitter.x, random)) * 0.01f;
+        velocity.y = (layer.speed.y + randomBelow(layer.speedJitter.y, random)) * 0.01f;
+        velocity.z = (layer.speed.z + randomBelow(layer.speedJitter.z, random)) * 0.01f;
         p.velocity = rotate(emitter.orientation, velocity);
-        p.halfSize = randomBelow(layer.sizeJitter.x) * 0.01f + layer.size.x;
-        initialiseFade(p, layer);
-        p.angle = float(sharedRandom().next() % 360) * 0.0174444f;
+        p.halfSize = randomBelow(layer.sizeJitter.x, random) * 0.01f + layer.size.x;
+        initialiseFade(p, layer, random);
+        p.angle = float(random.next() % 360) * 0.0174444f;
         p.spinSpeed = layer.spinSpeed;
-        if (sharedRandom().next() % 100 > 50) p.spinSpeed = -p.spinSpeed;
+        if (random.next() % 100 > 50) p.spinSpeed = -p.spinSpeed;
         p.frameCount = layer.frameCount < 1 ? 1 : layer.frameCount;
         p.frameRate = layer.frameRate;
         p.spin = layer.spin;
@@ -168,36 +170,37 @@ void ParticleSystem::initialiseBillboard(ParticleEmitter& emitter, const EffectP
     }
 }
 
-void ParticleSystem::initialiseStreak(ParticleEmitter& emitter, const EffectParameters& layer) {
+void ParticleSystem::initialiseStreak(ParticleEmitter& emitter, const EffectParameters& layer,
+                                      RandomSequence& random, Vec3 camera) {
     for (Particle& p : emitter.particles) {
         p = Particle{};
-        const Vec3 offset = spawnOffset(layer.spawnBox);
-        p.position = emitter.position + cameraPull(emitter.position, layer.towardCamera) + offset;
-        p.halfSize = randomBelow(layer.sizeJitter.x) * 0.01f + layer.size.x;
-        p.halfWidth = randomBelow(layer.sizeJitter.y) * 0.01f + layer.size.y;
+        const Vec3 offset = spawnOffset(layer.spawnBox, random);
+        p.position = emitter.position + cameraPull(emitter.position, camera, layer.towardCamera) + offset;
+        p.halfSize = randomBelow(layer.sizeJitter.x, random) * 0.01f + layer.size.x;
+        p.halfWidth = randomBelow(layer.sizeJitter.y, random) * 0.01f + layer.size.y;
         p.tailLength = 0;
         p.direction = layer.speedJitter;
         if (layer.aimed) {
             if (layer.radial) {
                 p.direction = p.position - emitter.position;
             } else {
-                p.direction.x = float(sharedRandom().next() % 100) * 0.02f - 1.0f;
-                p.direction.y = float(sharedRandom().next() % 100) * 0.02f - 1.0f;
-                p.direction.z = float(sharedRandom().next() % 100) * 0.02f - 1.0f;
+                p.direction.x = float(random.next() % 100) * 0.02f - 1.0f;
+                p.direction.y = float(random.next() % 100) * 0.02f - 1.0f;
+                p.direction.z = float(random.next() % 100) * 0.02f - 1.0f;
             }
             p.direction = normalised(p.direction);
         }
-        if (layer.tailFromHead) p.tailLength = randomBelow(layer.sizeJitter.x) * 0.01f + layer.size.x;
+        if (layer.tailFromHead) p.tailLength = randomBelow(layer.sizeJitter.x, random) * 0.01f + layer.size.x;
         Vec3 motion = p.direction;
         if (!layer.radial) {
             Vec3 scatter;
-            scatter.x = float(sharedRandom().next() % 100 - 50);
-            scatter.y = float(sharedRandom().next() % 100 - 50);
-            scatter.z = float(sharedRandom().next() % 100 - 50);
+            scatter.x = float(random.next() % 100 - 50);
+            scatter.y = float(random.next() % 100 - 50);
+            scatter.z = float(random.next() % 100 - 50);
             motion = motion + normalised(scatter) * (layer.speed.z * 0.01f);
         }
-        p.velocity = motion * ((randomBelow(layer.speedJitter.y) + layer.speed.x) * 0.01f);
-        initialiseFade(p, layer);
+        p.velocity = motion * ((randomBelow(layer.speedJitter.y, random) + layer.speed.x) * 0.01f);
+        initialiseFade(p, layer, random);
     }
 }
 

@@ -10,9 +10,9 @@
 //     release          forgets every emitter and group (the cache stays loaded)
 //
 // The effect files and their parser are effect_file.h.
-// Times are frame units (1/55 s); distances are scene units. rnd(v) is the next number of
-// sharedRandom() mod trunc(v), 0 for a truncated value of 0 (so a seeded run repeats exactly, on every
-// platform).
+// Times are frame units (1/55 s); distances are scene units. rnd(v) is the next number of the
+// spawning view's random sequence mod trunc(v), 0 for a truncated value of 0 (so a seeded run repeats
+// exactly, on every platform).
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/maths.h"
+#include "core/random.h"
 #include "model/media_sources.h"
 #include "scene/effect_file.h"
 
@@ -85,9 +86,11 @@ public:
     const ParticleEffect& loadEffect(const std::string& name);
 
     // Creates one emitter per layer at `position` with `orientation`, unless the update accumulator
-    // is not 0 or the last update wrote more than kSpawnVertexLimit vertices. Allocates only when no
-    // discarded emitter can be reused.
-    void spawnEffect(const std::string& name, Vec3 position, Quat orientation);
+    // is not 0 or the last update wrote more than kSpawnVertexLimit vertices. The particles' scatter
+    // draws from `random`; those of layers with towardCamera are pulled towards `camera`. Allocates
+    // only when no discarded emitter can be reused.
+    void spawnEffect(const std::string& name, Vec3 position, Quat orientation, RandomSequence& random,
+                     Vec3 camera);
 
     // Once per frame with the frame step `dt`: one simulation step of dt when dt > 1.5, else one step
     // of 1.5 on frames where the accumulator is 0; the accumulator then grows by dt and returns to 0
@@ -113,8 +116,6 @@ public:
     // Right, up and viewing axis from a column-major model-view matrix: R = (m0, m4, m8),
     // U = (m1, m5, m9), V = normalise(U × R).
     void setCameraVectors(const float modelView[16]);
-    // Where particles with towardCamera are pulled to; set by the scene every frame.
-    void setCameraPosition(Vec3 position) { cameraPosition_ = position; }
 
     // Drops every emitter and group (shutdown, tests). The effect cache is kept.
     void release();
@@ -137,11 +138,12 @@ public:
 private:
     // A discarded emitter whose particle storage best fits `particleCount`, or a new one.
     ParticleEmitter* takeEmitter(int particleCount);
-    void initialiseBillboard(ParticleEmitter& emitter, const EffectParameters& layer);
-    void initialiseStreak(ParticleEmitter& emitter, const EffectParameters& layer);
+    void initialiseBillboard(ParticleEmitter& emitter, const EffectParameters& layer, RandomSequence& random,
+                             Vec3 camera);
+    void initialiseStreak(ParticleEmitter& emitter, const EffectParameters& layer, RandomSequence& random,
+                          Vec3 camera);
     void updateBillboard(ParticleEmitter& emitter, float step, int& cursor);
     void updateStreak(ParticleEmitter& emitter, float step, int& cursor);
-    Vec3 cameraPull(Vec3 emitterPosition, float distance) const;
     // Whether the quad starting at vertex `first` fits in the pool; its vertices that no update has
     // reached before get their starting values first.
     bool quadFits(int first);
@@ -159,12 +161,11 @@ private:
     int initialisedVertices_ = 0;  // vertices [0, this) hold their starting values or later writes
     float accumulator_ = 0;
     int lastVertexCount_ = 0;
-    Vec3 cameraPosition_;
     Vec3 right_{1, 0, 0}, up_{0, 1, 0}, viewAxis_{0, 0, -1};
     Vec3 stepRight_{1, 0, 0}, stepUp_{0, 1, 0}, stepAxis_{0, 0, -1};  // what the last step built for
     std::unique_ptr<float[]> facing_;                                 // renderFacing's pool
 };
 
-// rnd(v): the next number of sharedRandom() mod trunc(v), or 0 when trunc(v) is 0. Values beyond the int
+// rnd(v): the next number of `random` mod trunc(v), or 0 when trunc(v) is 0. Values beyond the int
 // range count as 0.
-float randomBelow(float value);
+float randomBelow(float value, RandomSequence& random);

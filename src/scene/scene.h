@@ -1,23 +1,24 @@
 #pragma once
-// The room: its meshes with their batches in the shared vertex pool, the placed and animated models,
-// the emitter helpers, the camera paths and the lights, and the passes that draw it.
+// The room and the views of it. The Scene holds what every monitor shares: the meshes with their
+// batches in the shared vertex pool, the placed and animated models and their animation, the emitter
+// helpers, the camera paths, the lights, the clock and the frame count. A View holds what one
+// monitor sees: its camera on its path (bag, key, random sequence), its frustum, what it sees and
+// draws (per object the visibility and the occlusion query) and its draw lists. Each monitor has a
+// view of its own, the primary's first; every step and pass takes the view it works for.
 //
 //   loadSceneFile       builds the Scene from "Models/test.BSS" once, before the pool is uploaded
-//   resetSceneFlags     every frame, before drawScene: nothing visible, nothing drawn yet
-//   drawScene           camera step, key animation, visibility, helpers and the fogged opaque pass
-//   drawOpaquePass      the opaque objects of the draw lists alone (the capture for the cross-fade)
-//   drawGlassPass       the glass objects, after the particles
 //   releaseScene        frees everything the scene made
-//
-// Each further monitor looks at the same room through a camera rig of its own:
-//   startCameraRig      its own camera order, first camera and start key
-//   updateOtherView     once a frame after drawScene: its camera, what it sees, and what no view has
-//                       moved yet this frame
-//   drawOtherView       its opaque pass, the particles turned to its camera, its glass pass
-//   loadViewCamera      the primary's camera in GL again (in its context) once the rigs are stepped
-//   drawOtherCapturePass  the picture its next cut cross-fades from
-//   makeCameraRigQueries, releaseCameraRigQueries  its occlusion queries, in the context that draws it
-//   releaseCameraRig    its occlusion queries and the rest of it
+//   startView           a monitor's view: its camera order, first camera and key, its queries
+//   makeViewQueries, releaseViewQueries  its occlusion queries, in the context that draws it
+//   releaseView         its queries and the rest of it
+//   beginSceneFrame     once a frame, before the views step: the frame count and the key animation
+//   stepView            once a frame per view, the primary's first: its camera, what it sees, the
+//                       helpers that fire for it and the models no view has moved yet this frame
+//   drawViewPass        its fogged opaque pass and occlusion queries
+//   drawParticlesFacingLoadedCamera  the particles turned to another monitor's camera
+//   drawGlassPass       its glass objects, after the particles
+//   drawCapturePass     its opaque objects alone, unfogged: the picture its next cut cross-fades from
+//   loadViewCamera      its camera into GL
 //
 // The file and its parser are bss_file.h; the steps these passes are made of (camera, animation,
 // visibility, lights, batches) are scene_internal.h, for the scene's own files and its tests.
@@ -77,7 +78,6 @@ struct SceneObject {
     float size = 0;
     float radius = 0;  // nothing drawn for the object lies further than this from the centre
     bool unlit = false, keyAnimated = false, glass = false, root = false;
-    bool visible = false, notYetDrawn = true;
     std::vector<int> childObjects;  // indices into Scene::objects whose parent is this object
     std::vector<int> childHelpers;  // indices into Scene::helpers whose parent is this object
     int parent = -1;                // index of the parent object, or −1
@@ -90,8 +90,6 @@ struct SceneObject {
     std::unique_ptr<ModelInstance> instance;  // placed model
     std::unique_ptr<AnimatedModel> animated;  // animated model
     Quat rotation;
-    unsigned query = 0;  // occlusion query (non-root objects, when queries exist)
-    bool queryIssued = false;
     int posedFrame = -1;     // the scene frame in which it last moved on (placed and animated models)
     int scrolledFrame = -1;  // the scene frame in which its texture scroll last moved (animated models)
 };
@@ -99,7 +97,6 @@ struct SceneObject {
 struct SceneHelper {
     ModelHelper helper;  // worldPosition and rotation: the first key
     std::int32_t hold = 0;
-    bool trigger = false;
     int firedFrame = -1;  // the scene frame in which it last fired
 };
 
@@ -113,8 +110,8 @@ struct ScenePortal {
     std::vector<int> revealedObjects;  // indices into Scene::objects
 };
 
-// What the camera shows this frame.
-struct SceneView {
+// Where a view's camera stands this frame and what it takes in.
+struct CameraPose {
     Vec3 position;
     Quat orientation;
     Vec3 direction{1, 0, 0}, up{0, 1, 0};
@@ -155,109 +152,104 @@ struct SceneServices {
     int copyIndex = -1;
 };
 
+// What every monitor shares.
 struct Scene {
     SceneServices services;
     std::vector<SceneObject> objects;  // room meshes, placed models, animated models
     std::unique_ptr<SceneObject> visMesh;
     std::vector<ScenePortal> portals;
     std::vector<SceneCamera> cameras;
-    int currentCamera = 0;
-    std::vector<int> cameraBag;
-    int cameraKey = 0;
-    float pathValue = 0;  // 0 … 1 between two keys, shared by all cameras
-    bool pathEnded = false;
-    bool viewFixed = false;  // the still camera: updateCamera leaves the view alone
-    SceneView view;
     std::vector<SceneHelper> helpers;
     std::vector<SceneLight> lights;
-    std::vector<int> opaqueList, glassList;
-    std::vector<int> drawOrder;     // the pass being drawn, in the order the quick drawing draws it
-    std::vector<int> orderWaiting;  // scratch of orderNearestFirst, one entry per object
-    std::vector<float> orderRank;
     bool helperLight = false;
     Vec3 helperLightPosition;
-    Frustum frustum{};
     float trainAngle = 0;
     ClockTime clock;
-    int drawCounter = 0;
-    EmitterHook fireHelper;        // spawns a model helper's effect
-    int frame = 0;                 // counts drawScene calls: what moved this frame is stamped with it
-    std::uint32_t seedOffset = 0;  // added to the camera order's seed (another monitor's rig)
-    // Set while another monitor's view is swapped in: its passes draw what the frame has posed.
-    bool drawingOtherView = false;
-    // The cameras the other views show now: a cut avoids them while the bag holds others (null: no
-    // other views).
-    const std::vector<int>* camerasInUse = nullptr;
+    int frame = 0;  // counts beginSceneFrame calls: what moved this frame is stamped with it
 };
 
-// What a further monitor's view keeps of its own while the primary's is in the Scene: the camera
-// path with its bag and random sequence, the view and frustum, the draw lists, and per object the
-// visibility flags and the occlusion query. It is swapped into the Scene while its view is stepped or
-// drawn.
-struct CameraRig {
+// What a view sees of one object this frame.
+struct ObjectSight {
+    bool visible = false;
+    unsigned query = 0;  // occlusion query (non-root objects, when queries exist); 0: none
+    bool queryIssued = false;
+};
+
+// What one monitor sees of the room.
+struct View {
+    // The camera path: the current camera and key, the way from that key to the next, and the
+    // cameras left in the bag, drawn in an order of the view's own.
     int currentCamera = 0;
     std::vector<int> cameraBag;
     int cameraKey = 0;
-    float pathValue = 0;
+    float pathValue = 0;  // 0 … 1 between two keys
     bool pathEnded = false;
-    SceneView view;
+    bool still = false;            // the still camera: the camera step leaves the pose alone
+    std::uint32_t seedOffset = 0;  // added to the seed of its camera order
+    // Its camera order, and the particles that the helpers and models it fires make appear.
+    RandomSequence random;
+    CameraPose pose;
     Frustum frustum{};
-    std::vector<int> opaqueList, glassList;
-    std::vector<unsigned char> visible, notYetDrawn, queryIssued;  // per object
-    std::vector<unsigned> queries;                                 // per object; 0: none
-    RandomSequence random;  // its camera order and the particles it makes appear
-    std::uint32_t seedOffset = 0;
+    std::vector<ObjectSight> sight;          // one per Scene::objects entry; empty until started
+    std::vector<unsigned char> triggered;    // per Scene::helpers entry: fires in this step
+    std::vector<int> opaqueList, glassList;  // what it sees this frame, in the object list's order
+    int drawnObjects = 0;                    // objects its passes drew since its last step
+    // Scratch of orderNearestFirst: the pass being drawn, in the order the quick drawing draws it.
+    std::vector<int> drawOrder, orderWaiting;
+    std::vector<float> orderRank;
 };
 
 // Reads "Models/test.BSS" through `services.sources` and builds `scene` (released first). A missing
 // file gives an empty scene; a damaged one gives an empty scene and a log line. Placed models load
 // through the model manager, which appends them to the pool; the caller uploads the pool afterwards.
 void loadSceneFile(Scene& scene, const SceneServices& services);
-// Frees objects, instances, animated models, helpers, cameras, lights and the occlusion queries (GL
-// context current when any were made).
+// Frees objects, instances, animated models, helpers, cameras and lights. The views go separately.
 void releaseScene(Scene& scene);
 
-// Every object: not yet drawn, not visible.
-void resetSceneFlags(Scene& scene);
-// Camera step of `dt` (sets *captureRequest at the key before a cut), key animation, visibility, the
-// helpers that fire and the opaque pass, fogged far away. `occlusionVariant` uses last frame's query
-// results and issues this frame's.
-void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureRequest);
-// The opaque or the glass objects of this frame's draw lists, without fog, with the camera of the
-// view in the Scene; placed and animated models among them move on by the frame step `dt`.
-void drawOpaquePass(Scene& scene, float dt);
-void drawGlassPass(Scene& scene, float dt);
-
-// A rig for the view of monitor `monitor` (1 for the first beside the primary) of `monitorCount`:
-// its own camera order (seeded from the scene's seed or tick count and the monitor), a first camera
-// that the primary view is not showing when there is another, and a start key that far along the
-// path, so the views cut at different moments. Occlusion queries are made for it when the scene uses
-// them. After loading the scene, with the GL context that draws its view current: contexts do not
-// share queries.
-void startCameraRig(Scene& scene, CameraRig& rig, int monitor, int monitorCount);
-// New occlusion queries for the rig in the current context (none when the scene uses none), none
+// Starts `view` as the view of monitor `monitor` (0: the primary) of `monitorCount`. The primary's
+// starts where the options say (the still camera, the start camera and key, a framework copy's
+// camera), else on a camera drawn from its bag. Another monitor's draws its own camera order
+// (seeded from the scene's seed or tick count and the monitor), starts on a camera none of
+// `camerasInUse` shows when there is another, and that far along the path, so the views cut at
+// different moments. Occlusion queries are made for it when the scene uses them, in the current
+// GL context: contexts do not share queries. Releases what the view held before.
+void startView(Scene& scene, View& view, int monitor, int monitorCount, const std::vector<int>& camerasInUse);
+// Whether the view was started for the scene as it is.
+bool viewStarted(const Scene& scene, const View& view);
+// New occlusion queries for the view in the current context (none when the scene uses none), none
 // issued yet. Those it had must have been released.
-void makeCameraRigQueries(Scene& scene, CameraRig& rig);
-// Deletes the rig's occlusion queries (the context they were made in current) or, when that context
-// is gone and took them along, only forgets them; the rig then decides what it sees by its frustum
-// until it has queries again.
-void releaseCameraRigQueries(CameraRig& rig, bool contextGone);
-// Deletes the rig's occlusion queries (the context they were made in current) and empties it.
-void releaseCameraRig(CameraRig& rig);
-// Once a frame after drawScene, before the particles move: the rig's camera step of `dt` (its cut
-// avoids the cameras in `camerasInUse`), what its view sees, the scene helpers that fire for it and
-// the models it sees that no view has moved yet this frame; their particles draw from the rig's own
-// random sequence, so the primary's camera order stays as it was. Returns true when the rig's view
-// is to be captured for a cut next frame. Reads its queries: the context they were made in must be
-// current. Leaves the primary's camera in GL.
-bool updateOtherView(Scene& scene, CameraRig& rig, float dt, bool occlusionVariant,
-                     const std::vector<int>& camerasInUse);
-// The rig's picture of this frame with nothing moving: its fogged opaque pass and occlusion queries,
-// the particles turned to face its camera, its glass pass.
-void drawOtherView(Scene& scene, CameraRig& rig, bool occlusionVariant);
-// Loads the camera of the view in the Scene into GL, as updateOtherView leaves it: for the primary's
-// context when the rig was stepped in a context of its own.
-void loadViewCamera(Scene& scene);
-// The rig's opaque pass as the last frame left it (and its particles when `withParticles`): what its
-// cut cross-fades from.
-void drawOtherCapturePass(Scene& scene, CameraRig& rig, bool withParticles);
+void makeViewQueries(const Scene& scene, View& view);
+// Deletes the view's occlusion queries (the context they were made in current) or, when that
+// context is gone and took them along, only forgets them; the view then decides what it sees by its
+// frustum until it has queries again.
+void releaseViewQueries(View& view, bool contextGone);
+// Deletes the view's occlusion queries (the context they were made in current) and empties it.
+void releaseView(View& view);
+
+// Once a frame, before any view steps: the next frame number and one key-animation step of `dt`.
+void beginSceneFrame(Scene& scene, float dt);
+// Once a frame per view, the primary's first: one camera step of `dt` (a cut avoids the cameras in
+// `camerasAvoided` while the bag holds others), what the view sees (with `occlusionVariant`, from
+// the results of its queries of last frame: the context they were made in must be current), the
+// scene helpers it sees that have not fired this frame, and the placed and animated models it sees
+// that no view has moved yet this frame, moved on by `dt` in list order. Particles that appear draw
+// from the view's random sequence and are pulled to its camera. Leaves its camera in GL. Returns
+// true when the view's picture is to be captured for a cut (one key before the end of its path).
+// An unstarted view does nothing.
+bool stepView(Scene& scene, View& view, float dt, bool occlusionVariant,
+              const std::vector<int>& camerasAvoided);
+// The view's opaque pass of this frame, fogged far away, nothing moving, then with
+// `occlusionVariant` its occlusion queries.
+void drawViewPass(Scene& scene, View& view, bool occlusionVariant);
+// The particles as the last simulation step left them, each quad turned to face the camera loaded in
+// GL: another monitor's, as its view's passes leave it (the matrix they leave, not one loaded anew,
+// so its picture stays the same to the last bit).
+void drawParticlesFacingLoadedCamera(const Scene& scene);
+// The glass objects of the view's draw lists, unfogged, nothing moving.
+void drawGlassPass(Scene& scene, View& view);
+// The opaque objects of the view's draw lists as its last step left them, unfogged: the picture its
+// cut cross-fades from. With `dt` above 0 they first move on by `dt` (a capture drawn before the
+// frame's steps, as the primary's is, shows the room a step on); with 0 nothing moves.
+void drawCapturePass(Scene& scene, View& view, float dt);
+// Loads the view's camera into GL: projection, look-at, perspective hint; sets its frustum.
+void loadViewCamera(View& view);

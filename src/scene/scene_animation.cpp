@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "model/model_render.h"
+#include "scene/particles.h"
 #include "scene/scene_internal.h"
 
 void animateObject(SceneObject& object, float dt) {
@@ -61,18 +62,35 @@ void poseClock(SceneObject& object, const ClockTime& time) {
     setNodeAngleY(instance, "Arrow03", -6.0f * float(time.second));
 }
 
-void posePlacedModel(Scene& scene, SceneObject& object, float dt) {
+void posePlacedModel(Scene& scene, SceneObject& object, float dt, const EmitterHook& fire) {
     if (!object.instance) return;
     ModelInstance& instance = *object.instance;
     object.posedFrame = scene.frame;
     instance.position = object.centre;
     if (object.name == "instance railroad") poseRailroad(scene, object, dt);
     if (object.name == "instance Clock") poseClock(object, scene.clock);
-    updateInstance(instance, dt, scene.fireHelper);
+    updateInstance(instance, dt, fire);
 }
 
-void updatePlacedModel(Scene& scene, SceneObject& object, float dt) {
-    if (!object.instance) return;
-    posePlacedModel(scene, object, dt);
-    renderInstance(*object.instance);
+void moveModels(Scene& scene, View& view, const std::vector<int>& list, float dt, bool onlyUnmoved) {
+    ParticleSystem* particles = scene.services.particles;
+    // Two pointers: held inside the function object, nothing allocated.
+    EmitterHook fire;
+    if (particles) {
+        fire = [particles, &view](const ModelHelper& helper) {
+            particles->spawnEffect(helper.shortName, helper.worldPosition, helper.rotation, view.random,
+                                   view.pose.position);
+        };
+    }
+    for (int index : list) {
+        SceneObject& object = scene.objects[std::size_t(index)];
+        if (onlyUnmoved && object.posedFrame == scene.frame) continue;
+        if (object.kind == SceneObjectKind::PlacedModel) {
+            posePlacedModel(scene, object, dt, fire);
+        } else if (object.kind == SceneObjectKind::AnimatedModel) {
+            object.animated->modelMatrix.setTranslation(object.centre);
+            updateAnimatedModel(*object.animated, dt);
+            object.posedFrame = scene.frame;
+        }
+    }
 }

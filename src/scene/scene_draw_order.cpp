@@ -49,9 +49,8 @@ const SceneObject& rootOf(const Scene& scene, const SceneObject& object) {
 // nearest first (the distance to a room mesh's box, or to a model's sphere); then the meshes whose
 // box holds the eye (the walls, behind what stands in them), by how far they reach; then, in the
 // same way, what is seen through the room's windows (the garden; the sky last).
-float drawRank(const Scene& scene, const SceneObject& object) {
+float drawRank(const Scene& scene, const SceneObject& object, Vec3 eye) {
     constexpr float kBeyondTheRoom = 1e7f, kHoldsTheEye = 1e6f;
-    const Vec3 eye = scene.view.position;
     const SceneObject& root = rootOf(scene, object);
     const bool inTheRoom = boxHolds(root, eye) && boxWithin(object, root);
     const float tier = inTheRoom ? 0.0f : kBeyondTheRoom;
@@ -234,16 +233,17 @@ void findTouchingObjects(Scene& scene, const SharedVertexPool& pool) {
     }
 }
 
-void orderNearestFirst(Scene& scene, const std::vector<int>& list) {
-    std::vector<int>& order = scene.drawOrder;
+void orderNearestFirst(const Scene& scene, View& view, const std::vector<int>& list) {
+    std::vector<int>& order = view.drawOrder;
     order.clear();
     // Per object: its place in the list while it waits in the run being ordered (else −1), and its
     // rank (drawRank).
-    std::vector<int>& waiting = scene.orderWaiting;
-    std::vector<float>& rank = scene.orderRank;
+    std::vector<int>& waiting = view.orderWaiting;
+    std::vector<float>& rank = view.orderRank;
     waiting.assign(scene.objects.size(), -1);
     rank.resize(scene.objects.size());
-    for (int index : list) rank[std::size_t(index)] = drawRank(scene, scene.objects[std::size_t(index)]);
+    for (int index : list)
+        rank[std::size_t(index)] = drawRank(scene, scene.objects[std::size_t(index)], view.pose.position);
     // Each run of objects that draw without blending is drawn by rank, except that an
     // object waits for the objects it touches that come before it in the list; an object that blends
     // ends the run and keeps its place.

@@ -3,14 +3,18 @@
 // tests, benchmarks and fuzz targets. The rest of the program uses scene.h.
 //
 //   scene_load.cpp        buildScene
-//   scene_camera.cpp      chooseNextCamera, refillCameraBag, updateCamera, applyCamera
-//   scene_animation.cpp   animateObject, poseRailroad, poseClock, posePlacedModel, updatePlacedModel
-//   scene_visibility.cpp  decideVisibility, openPortals, fireSceneHelpers, frustumFromMatrices,
-//                         cubeOutsideFrustum, issueOcclusionQueries
+//   scene_views.cpp       startView and the rest of a view's life, beginSceneFrame, stepView
+//   scene_camera.cpp      chooseNextCamera, refillCameraBag, updateCamera, applyCamera,
+//                         frustumFromMatrices, cubeOutsideFrustum, batchOutsideFrustum
+//   scene_animation.cpp   animateObject, poseRailroad, poseClock, posePlacedModel, moveModels
+//   scene_visibility.cpp  resetSight, decideVisibility, openPortals, fireSceneHelpers,
+//                         issueOcclusionQueries
 //   scene_lights.cpp      assignLights, beginObjectLights, endObjectLights
 //   scene_draw_order.cpp  findTouchingObjects, findBatchesOverlappingThemselves, orderNearestFirst
-//   scene_render.cpp      drawViewOpaquePass, drawMeshBatch, drawOpaqueBatch, batchOutsideFrustum
-//   scene_views.cpp       swapCameraRig
+//   scene_render.cpp      drawMeshBatch, drawOpaqueBatch and the passes of scene.h
+//
+// The camera only places the view; visibility, animation and drawing build on it, never the other
+// way round.
 
 #include <cstddef>
 #include <cstdint>
@@ -24,19 +28,29 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
 
 // ---- camera (scene_camera.cpp) -------------------------------------------------------------------
 
-// Takes a camera out of the bag: entry sharedRandom().next() mod (n − 1), or entry 0 when n is 1 (with
-// camerasInUse set, the first entry from there on that no other view shows, if any); an index
-// outside the camera list becomes 0. Refills (and reseeds) when the bag is empty after the draw and
-// `refill` is set. Returns the camera index (0 with no cameras).
-int chooseNextCamera(Scene& scene, bool refill);
-// Fills the bag with every camera index and seeds the generator.
-void refillCameraBag(Scene& scene);
-// One camera step of `dt` on the current camera, then the cut at a path end. Returns true when the
-// capture for the cross-fade is to be taken (one key before the end). With no cameras, or with the
-// still camera, the view stays where loading put it and no capture is asked for.
-bool updateCamera(Scene& scene, float dt);
-// Projection (field of view, aspect 1.33, near 1, far 3000), look-at, perspective hint, frustum.
-void applyCamera(Scene& scene);
+// Takes a camera out of the view's bag: entry view.random.next() mod (n − 1), or entry 0 when n is 1
+// (from there on the first entry that none of `camerasAvoided` shows, if any); an index outside the
+// camera list becomes 0. Refills (and reseeds) when the bag is empty after the draw and `refill` is
+// set. Returns the camera index (0 with no cameras).
+int chooseNextCamera(const Scene& scene, View& view, bool refill,
+                     const std::vector<int>& camerasAvoided = {});
+// Fills the view's bag with every camera index and seeds its random sequence: the scene's seed (or
+// the tick count) plus the view's seed offset.
+void refillCameraBag(const Scene& scene, View& view);
+// One camera step of `dt` on the view's current camera, then the cut at a path end (avoiding
+// `camerasAvoided` as chooseNextCamera does). Returns true when the capture for the cross-fade is to
+// be taken (one key before the end). With no cameras, or with the still camera, the pose stays where
+// the start put it and no capture is asked for.
+bool updateCamera(const Scene& scene, View& view, float dt, const std::vector<int>& camerasAvoided = {});
+// Projection (field of view, aspect 1.33, near 1, far 3000), look-at, perspective hint; the view's
+// frustum from them.
+void applyCamera(View& view);
+// Frustum planes from column-major projection and model-view matrices, each normalised by (a, b, c).
+Frustum frustumFromMatrices(const float projection[16], const float modelView[16]);
+// True when the cube centre ± size lies wholly behind one of the planes.
+bool cubeOutsideFrustum(const Frustum& frustum, Vec3 centre, float size);
+// True when the batch's box lies wholly behind one plane of the frustum, a unit of margin given.
+bool batchOutsideFrustum(const Frustum& frustum, const MeshBatch& batch);
 
 // ---- animation (scene_animation.cpp) -------------------------------------------------------------
 
@@ -46,31 +60,33 @@ void animateObject(SceneObject& object, float dt);
 void poseRailroad(Scene& scene, SceneObject& object, float dt);
 // Sets the clock hands from the time.
 void poseClock(SceneObject& object, const ClockTime& time);
-// Position, railroad, clock and updateInstance (which fires the model's emitters) of one placed
-// model, moved on by the frame step `dt`.
-void posePlacedModel(Scene& scene, SceneObject& object, float dt);
-// posePlacedModel, then renderInstance (GL) with each layer in a pass of its own.
-void updatePlacedModel(Scene& scene, SceneObject& object, float dt);
+// Position, railroad, clock and updateInstance of one placed model, moved on by the frame step `dt`;
+// the model's emitters fire through `fire`.
+void posePlacedModel(Scene& scene, SceneObject& object, float dt, const EmitterHook& fire);
+// The placed and animated models of `list`, in list order, moved on by `dt` and stamped with the
+// scene frame: all of them, or with `onlyUnmoved` those no view has moved this frame. Their emitters
+// spawn their effects from `view`'s random sequence, pulled to its camera.
+void moveModels(Scene& scene, View& view, const std::vector<int>& list, float dt, bool onlyUnmoved);
 
 // ---- visibility (scene_visibility.cpp) -----------------------------------------------------------
 
-// The roots the camera is inside and what hangs below them, the portals, the frustum test (plain
-// variant) or last frame's occlusion queries of the placed models, the helpers that fire, and the
-// rebuilt draw lists.
-void decideVisibility(Scene& scene, bool occlusionVariant);
-// Each portal whose helper's trigger flag is set makes its revealed objects visible, with what hangs
-// below them (child objects and the trigger flags of child helpers). Call after the roots have passed
-// on their flags and before the helpers fire.
-void openPortals(Scene& scene);
-// A light helper sets the helper light, an emitter spawns its effect; every fired trigger is cleared.
-void fireSceneHelpers(Scene& scene);
-// Frustum planes from column-major projection and model-view matrices, each normalised by (a, b, c).
-Frustum frustumFromMatrices(const float projection[16], const float modelView[16]);
-// True when the cube centre ± size lies wholly behind one of the planes.
-bool cubeOutsideFrustum(const Frustum& frustum, Vec3 centre, float size);
-// Draws the box of every placed model below a visible parent inside its occlusion query, changing
-// no pixel and no depth; decideVisibility reads the results next frame.
-void issueOcclusionQueries(Scene& scene);
+// Nothing visible to the view, no helper triggered.
+void resetSight(const Scene& scene, View& view);
+// The roots the view's camera is inside and what hangs below them, the portals, the frustum test
+// (plain variant) or last frame's occlusion queries of the placed models, the helpers that fire, and
+// the rebuilt draw lists. Loads the view's camera.
+void decideVisibility(Scene& scene, View& view, bool occlusionVariant);
+// Each portal whose helper is triggered makes its revealed objects visible, with what hangs below
+// them (child objects and the triggers of child helpers). Call after the roots have passed on their
+// flags and before the helpers fire.
+void openPortals(const Scene& scene, View& view);
+// Each helper triggered for the view that has not fired this frame fires: a light helper sets the
+// helper light, an emitter spawns its effect from the view's random sequence. Every trigger is
+// cleared.
+void fireSceneHelpers(Scene& scene, View& view);
+// Draws the box of every placed model below a visible parent inside the view's occlusion query,
+// changing no pixel and no depth; decideVisibility reads the results next frame.
+void issueOcclusionQueries(const Scene& scene, View& view);
 
 // ---- lights (scene_lights.cpp) -------------------------------------------------------------------
 
@@ -89,16 +105,14 @@ void endObjectLights(const Scene& scene, const SceneObject& object);
 void findTouchingObjects(Scene& scene, const SharedVertexPool& pool);
 // Sets MeshBatch::overlapsItself for the light-mapped batches (at load).
 void findBatchesOverlappingThemselves(Scene& scene, const SharedVertexPool& pool);
-// The list's objects into Scene::drawOrder, nearest first where the picture allows: what stands in
-// the room that holds the camera, then the room's walls, then what is seen through its windows. An
-// object that blends keeps its place and no object moves past it, nor past an object it touches.
-void orderNearestFirst(Scene& scene, const std::vector<int>& list);
+// The list's objects into View::drawOrder, nearest to the view's camera first where the picture
+// allows: what stands in the room that holds the camera, then the room's walls, then what is seen
+// through its windows. An object that blends keeps its place and no object moves past it, nor past
+// an object it touches.
+void orderNearestFirst(const Scene& scene, View& view, const std::vector<int>& list);
 
 // ---- drawing (scene_render.cpp) ------------------------------------------------------------------
 
-// The opaque pass of a view, the far objects fogged: drawScene's, and another monitor's view's.
-// Like every pass it starts from the baseline (gl/gl_state.h) and leaves it, the camera loaded.
-void drawViewOpaquePass(Scene& scene, float dt);
 // The state the batches and models of a pass are drawn in (a pass sets it up, each batch and model
 // puts back what it changes): the pool bound, the camera loaded, colour white, blending on with
 // (source alpha, one minus source alpha), depth writes on and GL_LESS, the alpha test on with the
@@ -113,11 +127,3 @@ void drawMeshBatch(const Scene& scene, const MeshBatch& batch);
 // first laid on its own over the pixels where a surface drawn earlier has the batch's depth, as the
 // layered drawing's multiplying layer does. The pool's buffer must be bound (or none used).
 void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch);
-// True when the batch's box lies wholly behind one plane of the frustum, a unit of margin given.
-bool batchOutsideFrustum(const Frustum& frustum, const MeshBatch& batch);
-
-// ---- other monitors' views (scene_views.cpp) ----------------------------------------------------
-
-// Exchanges the rig's state with the scene's view state (and its random sequence with the shared
-// one): called twice, it leaves both as they were.
-void swapCameraRig(Scene& scene, CameraRig& rig);

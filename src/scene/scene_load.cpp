@@ -1,5 +1,3 @@
-#include <GL/glew.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -8,7 +6,6 @@
 #include "media/archive.h"
 #include "model/model_manager.h"
 #include "model/vertex_pool.h"
-#include "scene/particles.h"
 #include "scene/scene_internal.h"
 
 namespace {
@@ -213,19 +210,6 @@ void linkObjects(Scene& scene) {
     }
 }
 
-// The still camera: at `lookFrom`, looking at `lookAt`, z up (y up when looking straight up or
-// down, where z cannot serve).
-void placeStillCamera(Scene& scene, const SceneServices& services) {
-    scene.viewFixed = true;
-    scene.view.position = services.lookFrom;
-    const Vec3 towards = services.lookAt - services.lookFrom;
-    scene.view.direction = normalised(towards);
-    const bool vertical = std::fabs(towards.x) < 1e-6f * std::fabs(towards.z) &&
-                          std::fabs(towards.y) < 1e-6f * std::fabs(towards.z);
-    scene.view.up = vertical ? Vec3{0, 1, 0} : Vec3{0, 0, 1};
-    scene.view.fieldOfView = services.fixedFieldOfView;
-}
-
 }  // namespace
 
 void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t* data, std::size_t size) {
@@ -290,67 +274,7 @@ void buildScene(Scene& scene, const SceneServices& services, const std::uint8_t*
         findTouchingObjects(scene, *services.pool);
         findBatchesOverlappingThemselves(scene, *services.pool);
     }
-    if (services.occlusionQueries) {
-        for (SceneObject& object : scene.objects) {
-            if (!object.root) glGenQueriesARB(1, &object.query);
-        }
-    }
     assignLights(scene);
-
-    // Without cameras the view stays at the centre of the room, looking along x, z up.
-    SceneView fixed;
-    for (const SceneObject& object : scene.objects) {
-        if (object.root && object.kind == SceneObjectKind::RoomMesh) {
-            fixed.position = object.centre;
-            break;
-        }
-    }
-    fixed.direction = {1, 0, 0};
-    fixed.up = {0, 0, 1};
-    scene.view = fixed;
-
-    if (services.particles) {
-        ParticleSystem* particles = services.particles;
-        scene.fireHelper = [particles](const ModelHelper& helper) {
-            particles->spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
-        };
-    }
-
-    // Copies side by side seed their camera orders apart.
-    if (services.copyIndex > 0) scene.seedOffset = std::uint32_t(services.copyIndex) * 7919u;
-    refillCameraBag(scene);
-    if (services.fixedView) {
-        placeStillCamera(scene, services);
-        return;
-    }
-    if (scene.cameras.empty()) return;
-    int first = -1;
-    int wanted = services.startCamera;
-    if (wanted < 0 && services.copyIndex >= 0) wanted = services.copyIndex % int(scene.cameras.size());
-    if (wanted >= 0 && wanted < int(scene.cameras.size())) {
-        first = wanted;
-        for (std::size_t i = 0; i < scene.cameraBag.size(); ++i) {
-            if (scene.cameraBag[i] == first) {
-                scene.cameraBag.erase(scene.cameraBag.begin() + std::ptrdiff_t(i));
-                break;
-            }
-        }
-    } else {
-        first = chooseNextCamera(scene, false);
-    }
-    scene.currentCamera = first;
-    const SceneCamera& camera = scene.cameras[std::size_t(first)];
-    // Keys from keyCount − 2 on end the path at once, so a later start key is pulled back to the
-    // last one that still runs.
-    const int lastRunningKey = std::max(0, camera.keyCount() - 3);
-    const int key = std::min(std::max(services.startCameraKey, 0), lastRunningKey);
-    scene.cameraKey = key;
-    scene.pathValue = 0;
-    scene.view.position = camera.positions[std::size_t(key)];
-    scene.view.orientation = camera.rotations[std::size_t(key)];
-    scene.view.fieldOfView = camera.fieldsOfView[std::size_t(key)] * 57.32484f;
-    scene.view.up = {0, 1, 0};
-    scene.view.direction = {1, 0, 0};
 }
 
 void loadSceneFile(Scene& scene, const SceneServices& services) {
@@ -360,29 +284,12 @@ void loadSceneFile(Scene& scene, const SceneServices& services) {
 }
 
 void releaseScene(Scene& scene) {
-    for (SceneObject& object : scene.objects) {
-        if (object.query) glDeleteQueriesARB(1, &object.query);
-    }
     scene.objects.clear();
     scene.visMesh.reset();
     scene.portals.clear();
     scene.cameras.clear();
-    scene.cameraBag.clear();
     scene.helpers.clear();
     scene.lights.clear();
-    scene.opaqueList.clear();
-    scene.glassList.clear();
-    scene.drawOrder.clear();
-    scene.orderWaiting.clear();
-    scene.orderRank.clear();
-    scene.currentCamera = 0;
-    scene.cameraKey = 0;
-    scene.pathValue = 0;
-    scene.pathEnded = false;
-    scene.viewFixed = false;
     scene.trainAngle = 0;
     scene.helperLight = false;
-    scene.view = SceneView{};
-    scene.fireHelper = nullptr;
-    scene.seedOffset = 0;
 }

@@ -39,20 +39,20 @@ void setSceneFog() {
     glFogf(GL_FOG_END, 12600.0f);
 }
 
-// A pass's state beyond the baseline: the pool bound, the camera loaded, blending on and the alpha
-// test on with `alphaReference`, the fog's parameters when it is `fogged`. What each object and
+// A pass's state beyond the baseline: the pool bound, the view's camera loaded, blending on and the
+// alpha test on with `alphaReference`, the fog's parameters when it is `fogged`. What each object and
 // batch changes of it, it puts back.
-void beginPass(Scene& scene, float alphaReference, bool fogged) {
+void beginPass(const Scene& scene, View& view, float alphaReference, bool fogged) {
     if (scene.services.pool) scene.services.pool->bindPool();
     glEnable(GL_BLEND);
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, alphaReference);
     if (fogged) setSceneFog();
-    applyCamera(scene);
+    applyCamera(view);
 }
 
 // Back to the baseline (gl/gl_state.h); the camera stays loaded for the passes after it.
-void endPass(Scene& scene) {
+void endPass(const Scene& scene) {
     if (scene.services.pool) scene.services.pool->unbindPool();
     glDisable(GL_FOG);
     glAlphaFunc(GL_ALWAYS, 0.0f);
@@ -60,38 +60,31 @@ void endPass(Scene& scene) {
     glDisable(GL_BLEND);
 }
 
-// The texture scroll of an animated model moves on once a frame, with the first view that draws it.
-void drawAnimated(Scene& scene, SceneObject& object) {
+// How a pass treats the texture scroll of the animated models it draws: a pass that has just moved
+// them on moves their scroll on too; otherwise the scroll moves on once a frame, with the first pass
+// that draws the model.
+enum class Scroll { WithTheFirstDrawing, MovedOn };
+
+void drawAnimated(Scene& scene, SceneObject& object, Scroll scroll) {
     if (scene.services.pool) scene.services.pool->releaseBufferForClientArrays();
-    const bool advance = !scene.drawingOtherView || object.scrolledFrame != scene.frame;
+    const bool advance = scroll == Scroll::MovedOn || object.scrolledFrame != scene.frame;
     object.scrolledFrame = scene.frame;
     drawAnimatedModel(*object.animated, advance);
 }
 
-void moveAnimatedModel(Scene& scene, SceneObject& object, float dt) {
-    object.animated->modelMatrix.setTranslation(object.centre);
-    updateAnimatedModel(*object.animated, dt);
-    object.posedFrame = scene.frame;
-}
-
-void drawLayeredPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt,
-                     bool fogged) {
+void drawLayeredPass(Scene& scene, View& view, const std::vector<int>& list, float alphaReference,
+                     bool fogged, Scroll scroll) {
     SharedVertexPool* pool = scene.services.pool;
-    beginPass(scene, alphaReference, fogged);
+    beginPass(scene, view, alphaReference, fogged);
     if (fogged) glEnable(GL_FOG);
     for (int index : list) {
         SceneObject& object = scene.objects[std::size_t(index)];
         beginObjectLights(scene, object);
-        ++scene.drawCounter;
+        ++view.drawnObjects;
         if (object.kind == SceneObjectKind::PlacedModel) {
-            if (scene.drawingOtherView) {
-                if (object.instance) renderInstance(*object.instance);
-            } else {
-                updatePlacedModel(scene, object, dt);
-            }
+            if (object.instance) renderInstance(*object.instance);
         } else if (object.kind == SceneObjectKind::AnimatedModel) {
-            if (!scene.drawingOtherView) moveAnimatedModel(scene, object, dt);
-            drawAnimated(scene, object);
+            drawAnimated(scene, object, scroll);
         } else if (pool) {
             for (const MeshBatch& batch : object.batches) drawMeshBatch(scene, batch);
         }
@@ -104,26 +97,14 @@ void drawLayeredPass(Scene& scene, const std::vector<int>& list, float alphaRefe
 // batches in one pass each and without blending (but for light-mapped ones whose own triangles tie),
 // nearer objects first so the renderer can reject hidden pixels before shading them, batches outside
 // the view left out, and no fog where it cannot reach.
-void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt,
-                      bool fogged) {
+void drawCombinedPass(Scene& scene, View& view, const std::vector<int>& list, float alphaReference,
+                      bool fogged, Scroll scroll) {
     SharedVertexPool* pool = scene.services.pool;
-    beginPass(scene, alphaReference, fogged);
-    // Everything moves on in list order first, so the models' emitters fire in the same order as
-    // in the layered pass, whatever order the models are then drawn in. Another monitor's view
-    // draws them as the frame left them.
-    for (int index : list) {
-        if (scene.drawingOtherView) break;
+    beginPass(scene, view, alphaReference, fogged);
+    orderNearestFirst(scene, view, list);
+    for (int index : view.drawOrder) {
         SceneObject& object = scene.objects[std::size_t(index)];
-        if (object.kind == SceneObjectKind::PlacedModel) {
-            posePlacedModel(scene, object, dt);
-        } else if (object.kind == SceneObjectKind::AnimatedModel) {
-            moveAnimatedModel(scene, object, dt);
-        }
-    }
-    orderNearestFirst(scene, list);
-    for (int index : scene.drawOrder) {
-        SceneObject& object = scene.objects[std::size_t(index)];
-        const Vec3 toObject = object.centre - scene.view.position;
+        const Vec3 toObject = object.centre - view.pose.position;
         const bool reachesFog = std::sqrt(dot(toObject, toObject)) + object.radius > kFogStart;
         if (fogged && reachesFog) {
             glEnable(GL_FOG);
@@ -131,17 +112,17 @@ void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaRef
             glDisable(GL_FOG);
         }
         beginObjectLights(scene, object);
-        ++scene.drawCounter;
+        ++view.drawnObjects;
         if (object.kind == SceneObjectKind::PlacedModel) {
             if (object.instance) renderInstance(*object.instance, LayerDrawing::Combined);
         } else if (object.kind == SceneObjectKind::AnimatedModel) {
-            drawAnimated(scene, object);
+            drawAnimated(scene, object, scroll);
         } else if (pool) {
             // The light map's coordinates come from the pool's buffer, which an animated model
             // (always drawn last) unbinds.
             const bool poolBound = !pool->bufferMode() || !pool->bufferReleased();
             for (const MeshBatch& batch : object.batches) {
-                if (batchOutsideFrustum(scene.frustum, batch)) continue;
+                if (batchOutsideFrustum(view.frustum, batch)) continue;
                 if (batch.opaque && poolBound && !batch.overlapsItself) {
                     drawOpaqueBatch(scene, batch);
                 } else {
@@ -154,37 +135,46 @@ void drawCombinedPass(Scene& scene, const std::vector<int>& list, float alphaRef
     endPass(scene);
 }
 
-void drawPass(Scene& scene, const std::vector<int>& list, float alphaReference, float dt, bool fogged) {
+void drawPass(Scene& scene, View& view, const std::vector<int>& list, float alphaReference, bool fogged,
+              Scroll scroll = Scroll::WithTheFirstDrawing) {
     if (scene.services.layeredDrawing) {
-        drawLayeredPass(scene, list, alphaReference, dt, fogged);
+        drawLayeredPass(scene, view, list, alphaReference, fogged, scroll);
     } else {
-        drawCombinedPass(scene, list, alphaReference, dt, fogged);
+        drawCombinedPass(scene, view, list, alphaReference, fogged, scroll);
     }
 }
+
+constexpr float kOpaqueAlphaReference = 0.001f, kGlassAlphaReference = 0.00001f;
 
 }  // namespace
 
-void drawScene(Scene& scene, float dt, bool occlusionVariant, bool* captureRequest) {
-    ++scene.frame;
-    const bool capture = updateCamera(scene, dt);
-    if (captureRequest && capture) *captureRequest = true;
-    if (scene.services.particles) scene.services.particles->setCameraPosition(scene.view.position);
-    applyCamera(scene);
-
-    scene.drawCounter = 0;
-    for (SceneObject& object : scene.objects) {
-        if (object.keyAnimated) animateObject(object, dt);
-    }
-    decideVisibility(scene, occlusionVariant);
-    drawViewOpaquePass(scene, dt);
-    if (occlusionVariant) issueOcclusionQueries(scene);
+void drawViewPass(Scene& scene, View& view, bool occlusionVariant) {
+    if (!viewStarted(scene, view)) return;
+    drawPass(scene, view, view.opaqueList, kOpaqueAlphaReference, true);
+    if (occlusionVariant) issueOcclusionQueries(scene, view);
 }
 
-void drawViewOpaquePass(Scene& scene, float dt) { drawPass(scene, scene.opaqueList, 0.001f, dt, true); }
+void drawGlassPass(Scene& scene, View& view) {
+    if (!viewStarted(scene, view)) return;
+    drawPass(scene, view, view.glassList, kGlassAlphaReference, false);
+}
 
-void drawOpaquePass(Scene& scene, float dt) { drawPass(scene, scene.opaqueList, 0.001f, dt, false); }
+void drawCapturePass(Scene& scene, View& view, float dt) {
+    if (!viewStarted(scene, view)) return;
+    if (dt > 0.0f) {
+        moveModels(scene, view, view.opaqueList, dt, false);
+        drawPass(scene, view, view.opaqueList, kOpaqueAlphaReference, false, Scroll::MovedOn);
+    } else {
+        drawPass(scene, view, view.opaqueList, kOpaqueAlphaReference, false);
+    }
+}
 
-void drawGlassPass(Scene& scene, float dt) { drawPass(scene, scene.glassList, 0.00001f, dt, false); }
+void drawParticlesFacingLoadedCamera(const Scene& scene) {
+    if (!scene.services.particles) return;
+    float modelView[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    scene.services.particles->renderFacing(modelView);
+}
 
 void drawMeshBatch(const Scene& scene, const MeshBatch& batch) {
     const SharedVertexPool* pool = scene.services.pool;
@@ -275,19 +265,4 @@ void drawOpaqueBatch(const Scene& scene, const MeshBatch& batch) {
     glEnable(GL_ALPHA_TEST);
     if (batch.twoSided) glEnable(GL_CULL_FACE);
     if (lit) glEnable(GL_LIGHTING);
-}
-
-bool batchOutsideFrustum(const Frustum& frustum, const MeshBatch& batch) {
-    constexpr float kMargin = 1.0f;
-    for (const auto& plane : frustum) {
-        bool anyInFront = false;
-        for (int corner = 0; corner < 8 && !anyInFront; ++corner) {
-            const float x = (corner & 1) ? batch.boxMax.x : batch.boxMin.x;
-            const float y = (corner & 2) ? batch.boxMax.y : batch.boxMin.y;
-            const float z = (corner & 4) ? batch.boxMax.z : batch.boxMin.z;
-            if (plane[0] * x + plane[1] * y + plane[2] * z + plane[3] > -kMargin) anyInFront = true;
-        }
-        if (!anyInFront) return true;
-    }
-    return false;
 }

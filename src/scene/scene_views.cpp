@@ -1,178 +1,154 @@
-// The views of the room on the monitors beside the primary. The Scene holds the primary's view; a
-// further view's state lives in its CameraRig and is swapped in while that view is stepped or drawn,
-// so every step and pass is the one the primary uses.
+// A monitor's view of the room: its start, its occlusion queries, and its step once a frame.
 
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <utility>
+#include <cmath>
 
-#include "model/model_render.h"
-#include "scene/particles.h"
 #include "scene/scene_internal.h"
 
 namespace {
 
-// The scene's view state and the shared random sequence for the rig's, and back.
-class RigSwappedIn {
-public:
-    RigSwappedIn(Scene& scene, CameraRig& rig) : scene_(scene), rig_(rig) {
-        swapCameraRig(scene_, rig_);
-        scene_.drawingOtherView = true;
-    }
-    ~RigSwappedIn() {
-        scene_.drawingOtherView = false;
-        swapCameraRig(scene_, rig_);
-    }
-    RigSwappedIn(const RigSwappedIn&) = delete;
-    RigSwappedIn& operator=(const RigSwappedIn&) = delete;
+// A prime step apart, so no two monitors' (or framework copies') camera orders follow each other.
+constexpr std::uint32_t kSeedStep = 7919u;
 
-private:
-    Scene& scene_;
-    CameraRig& rig_;
-};
-
-// The models this view sees that no view has moved yet this frame move on now, in list order.
-void moveWhatOnlyThisViewSees(Scene& scene, const std::vector<int>& list, float dt) {
-    for (int index : list) {
-        SceneObject& object = scene.objects[std::size_t(index)];
-        if (object.posedFrame == scene.frame) continue;
-        if (object.kind == SceneObjectKind::PlacedModel) {
-            posePlacedModel(scene, object, dt);
-        } else if (object.kind == SceneObjectKind::AnimatedModel) {
-            object.animated->modelMatrix.setTranslation(object.centre);
-            updateAnimatedModel(*object.animated, dt);
-            object.posedFrame = scene.frame;
+// Without cameras the view stays at the centre of the room's first root mesh, looking along x, z up.
+CameraPose roomCentrePose(const Scene& scene) {
+    CameraPose pose;
+    for (const SceneObject& object : scene.objects) {
+        if (object.root && object.kind == SceneObjectKind::RoomMesh) {
+            pose.position = object.centre;
+            break;
         }
     }
+    pose.direction = {1, 0, 0};
+    pose.up = {0, 0, 1};
+    return pose;
 }
 
-void drawParticlesFacingView(Scene& scene) {
-    if (!scene.services.particles) return;
-    float modelView[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
-    scene.services.particles->renderFacing(modelView);
+// The still camera: at `lookFrom`, looking at `lookAt`, z up (y up when looking straight up or
+// down, where z cannot serve).
+CameraPose stillPose(const SceneServices& services) {
+    CameraPose pose;
+    pose.position = services.lookFrom;
+    const Vec3 towards = services.lookAt - services.lookFrom;
+    pose.direction = normalised(towards);
+    const bool vertical = std::fabs(towards.x) < 1e-6f * std::fabs(towards.z) &&
+                          std::fabs(towards.y) < 1e-6f * std::fabs(towards.z);
+    pose.up = vertical ? Vec3{0, 1, 0} : Vec3{0, 0, 1};
+    pose.fieldOfView = services.fixedFieldOfView;
+    return pose;
+}
+
+// The view at `key` of its current camera (kept where the path still runs: keys from keyCount − 2
+// on end the path at once).
+void placeOnKey(const Scene& scene, View& view, int key) {
+    const SceneCamera& camera = scene.cameras[std::size_t(view.currentCamera)];
+    const int lastRunningKey = std::max(0, camera.keyCount() - 3);
+    view.cameraKey = std::min(std::max(key, 0), lastRunningKey);
+    view.pathValue = 0;
+    view.pathEnded = false;
+    const std::size_t k = std::size_t(view.cameraKey);
+    view.pose.position = camera.positions[k];
+    view.pose.orientation = camera.rotations[k];
+    view.pose.fieldOfView = camera.fieldsOfView[k] * 57.32484f;
+    view.pose.up = {0, 1, 0};
+    view.pose.direction = {1, 0, 0};
+}
+
+// The primary's first camera: the one asked for (or a framework copy's), else one from the bag.
+void startPrimaryCamera(const Scene& scene, View& view) {
+    const SceneServices& services = scene.services;
+    int wanted = services.startCamera;
+    if (wanted < 0 && services.copyIndex >= 0) wanted = services.copyIndex % int(scene.cameras.size());
+    if (wanted >= 0 && wanted < int(scene.cameras.size())) {
+        view.currentCamera = wanted;
+        const auto entry = std::find(view.cameraBag.begin(), view.cameraBag.end(), wanted);
+        if (entry != view.cameraBag.end()) view.cameraBag.erase(entry);
+    } else {
+        view.currentCamera = chooseNextCamera(scene, view, false);
+    }
+    placeOnKey(scene, view, services.startCameraKey);
+}
+
+// Another monitor's first camera: one the others do not show, as far along its path as the
+// monitor's share of the monitors.
+void startOtherCamera(const Scene& scene, View& view, int monitor, int monitorCount,
+                      const std::vector<int>& camerasInUse) {
+    view.currentCamera = chooseNextCamera(scene, view, false, camerasInUse);
+    const int lastRunningKey = std::max(0, scene.cameras[std::size_t(view.currentCamera)].keyCount() - 3);
+    const int share = std::max(monitorCount, 1);
+    placeOnKey(scene, view, lastRunningKey * (monitor % share) / share);
 }
 
 }  // namespace
 
-void swapCameraRig(Scene& scene, CameraRig& rig) {
-    std::swap(scene.currentCamera, rig.currentCamera);
-    std::swap(scene.cameraBag, rig.cameraBag);
-    std::swap(scene.cameraKey, rig.cameraKey);
-    std::swap(scene.pathValue, rig.pathValue);
-    std::swap(scene.pathEnded, rig.pathEnded);
-    std::swap(scene.view, rig.view);
-    std::swap(scene.frustum, rig.frustum);
-    std::swap(scene.opaqueList, rig.opaqueList);
-    std::swap(scene.glassList, rig.glassList);
-    std::swap(scene.seedOffset, rig.seedOffset);
-    std::swap(sharedRandom(), rig.random);
-    const std::size_t count = std::min(scene.objects.size(), rig.visible.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        SceneObject& object = scene.objects[i];
-        const bool visible = object.visible, notYetDrawn = object.notYetDrawn, issued = object.queryIssued;
-        object.visible = rig.visible[i] != 0;
-        object.notYetDrawn = rig.notYetDrawn[i] != 0;
-        object.queryIssued = rig.queryIssued[i] != 0;
-        rig.visible[i] = visible;
-        rig.notYetDrawn[i] = notYetDrawn;
-        rig.queryIssued[i] = issued;
-        std::swap(object.query, rig.queries[i]);
+void startView(Scene& scene, View& view, int monitor, int monitorCount,
+               const std::vector<int>& camerasInUse) {
+    releaseView(view);
+    resetSight(scene, view);
+    makeViewQueries(scene, view);
+    const SceneServices& services = scene.services;
+    view.still = services.fixedView;
+    view.pose = view.still ? stillPose(services) : roomCentrePose(scene);
+    if (monitor == 0) {
+        // Copies side by side seed their camera orders apart.
+        if (services.copyIndex > 0) view.seedOffset = std::uint32_t(services.copyIndex) * kSeedStep;
+        refillCameraBag(scene, view);
+        if (view.still || scene.cameras.empty()) return;
+        startPrimaryCamera(scene, view);
+        return;
     }
+    view.seedOffset = std::uint32_t(monitor) * kSeedStep;
+    if (!camerasInUse.empty()) view.currentCamera = camerasInUse.front();
+    if (view.still || scene.cameras.empty()) return;
+    refillCameraBag(scene, view);
+    startOtherCamera(scene, view, monitor, monitorCount, camerasInUse);
 }
 
-void startCameraRig(Scene& scene, CameraRig& rig, int monitor, int monitorCount) {
-    releaseCameraRig(rig);
-    const std::size_t objects = scene.objects.size();
-    rig.visible.assign(objects, 0);
-    rig.notYetDrawn.assign(objects, 1);
-    makeCameraRigQueries(scene, rig);
-    rig.view = scene.view;
-    rig.frustum = scene.frustum;
-    // A prime step apart, so no two monitors' camera orders follow each other.
-    rig.seedOffset = std::uint32_t(monitor) * 7919u;
-    rig.currentCamera = scene.currentCamera;
-    if (scene.cameras.empty() || scene.viewFixed) return;
-
-    const std::vector<int> primaryCamera{scene.currentCamera};
-    const RigSwappedIn swapped(scene, rig);
-    scene.camerasInUse = &primaryCamera;
-    refillCameraBag(scene);
-    scene.currentCamera = chooseNextCamera(scene, false);
-    scene.camerasInUse = nullptr;
-    const SceneCamera& camera = scene.cameras[std::size_t(scene.currentCamera)];
-    const int lastRunningKey = std::max(0, camera.keyCount() - 3);
-    const int share = std::max(monitorCount, 1);
-    scene.cameraKey = std::min(lastRunningKey, lastRunningKey * (monitor % share) / share);
-    scene.pathValue = 0;
-    scene.pathEnded = false;
-    const std::size_t key = std::size_t(scene.cameraKey);
-    scene.view.position = camera.positions[key];
-    scene.view.orientation = camera.rotations[key];
-    scene.view.fieldOfView = camera.fieldsOfView[key] * 57.32484f;
-    scene.view.up = {0, 1, 0};
-    scene.view.direction = {1, 0, 0};
+bool viewStarted(const Scene& scene, const View& view) {
+    return !view.sight.empty() && view.sight.size() == scene.objects.size();
 }
 
-void makeCameraRigQueries(Scene& scene, CameraRig& rig) {
-    const std::size_t objects = scene.objects.size();
-    rig.queryIssued.assign(objects, 0);
-    rig.queries.assign(objects, 0);
+void makeViewQueries(const Scene& scene, View& view) {
+    view.sight.resize(scene.objects.size());
+    for (ObjectSight& sight : view.sight) {
+        sight.query = 0;
+        sight.queryIssued = false;
+    }
     if (!scene.services.occlusionQueries) return;
-    for (std::size_t i = 0; i < objects; ++i)
-        if (!scene.objects[i].root) glGenQueriesARB(1, &rig.queries[i]);
+    for (std::size_t i = 0; i < scene.objects.size(); ++i)
+        if (!scene.objects[i].root) glGenQueriesARB(1, &view.sight[i].query);
 }
 
-void releaseCameraRigQueries(CameraRig& rig, bool contextGone) {
-    for (unsigned& query : rig.queries) {
-        if (query && !contextGone) glDeleteQueriesARB(1, &query);
-        query = 0;
+void releaseViewQueries(View& view, bool contextGone) {
+    for (ObjectSight& sight : view.sight) {
+        if (sight.query && !contextGone) glDeleteQueriesARB(1, &sight.query);
+        sight.query = 0;
+        sight.queryIssued = false;
     }
-    std::fill(rig.queryIssued.begin(), rig.queryIssued.end(), 0);
 }
 
-void releaseCameraRig(CameraRig& rig) {
-    releaseCameraRigQueries(rig, false);
-    rig = CameraRig{};
+void releaseView(View& view) {
+    releaseViewQueries(view, false);
+    view = View{};
 }
 
-bool updateOtherView(Scene& scene, CameraRig& rig, float dt, bool occlusionVariant,
-                     const std::vector<int>& camerasInUse) {
-    if (rig.visible.size() != scene.objects.size()) return false;
-    bool capture = false;
-    {
-        const RigSwappedIn swapped(scene, rig);
-        scene.camerasInUse = &camerasInUse;
-        capture = updateCamera(scene, dt);
-        scene.camerasInUse = nullptr;
-        if (scene.services.particles) scene.services.particles->setCameraPosition(scene.view.position);
-        resetSceneFlags(scene);
-        decideVisibility(scene, occlusionVariant);
-        moveWhatOnlyThisViewSees(scene, scene.opaqueList, dt);
-        moveWhatOnlyThisViewSees(scene, scene.glassList, dt);
+void beginSceneFrame(Scene& scene, float dt) {
+    ++scene.frame;
+    for (SceneObject& object : scene.objects) {
+        if (object.keyAnimated) animateObject(object, dt);
     }
-    // What the primary's particles are pulled to, and its camera in GL, as its frame left them.
-    if (scene.services.particles) scene.services.particles->setCameraPosition(scene.view.position);
-    applyCamera(scene);
+}
+
+bool stepView(Scene& scene, View& view, float dt, bool occlusionVariant,
+              const std::vector<int>& camerasAvoided) {
+    if (!viewStarted(scene, view)) return false;
+    const bool capture = updateCamera(scene, view, dt, camerasAvoided);
+    view.drawnObjects = 0;
+    resetSight(scene, view);
+    decideVisibility(scene, view, occlusionVariant);
+    moveModels(scene, view, view.opaqueList, dt, true);
+    moveModels(scene, view, view.glassList, dt, true);
     return capture;
-}
-
-void loadViewCamera(Scene& scene) { applyCamera(scene); }
-
-void drawOtherView(Scene& scene, CameraRig& rig, bool occlusionVariant) {
-    if (rig.visible.size() != scene.objects.size()) return;
-    const RigSwappedIn swapped(scene, rig);
-    applyCamera(scene);
-    drawViewOpaquePass(scene, 0.0f);
-    if (occlusionVariant) issueOcclusionQueries(scene);
-    drawParticlesFacingView(scene);
-    drawGlassPass(scene, 0.0f);
-}
-
-void drawOtherCapturePass(Scene& scene, CameraRig& rig, bool withParticles) {
-    if (rig.visible.size() != scene.objects.size()) return;
-    const RigSwappedIn swapped(scene, rig);
-    drawOpaquePass(scene, 0.0f);
-    if (withParticles) drawParticlesFacingView(scene);
 }

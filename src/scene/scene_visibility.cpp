@@ -40,122 +40,79 @@ void drawBox(Vec3 centre, Vec3 extent) {
 
 }  // namespace
 
-void resetSceneFlags(Scene& scene) {
-    for (SceneObject& object : scene.objects) {
-        object.notYetDrawn = true;
-        object.visible = false;
-    }
+void resetSight(const Scene& scene, View& view) {
+    view.sight.resize(scene.objects.size());
+    for (ObjectSight& sight : view.sight) sight.visible = false;
+    view.triggered.assign(scene.helpers.size(), 0);
 }
 
-void decideVisibility(Scene& scene, bool occlusionVariant) {
-    applyCamera(scene);
-    for (SceneObject& object : scene.objects) {
-        if (!object.root || !strictlyInside(object, scene.view.position)) continue;
-        object.visible = true;
-        for (int child : object.childObjects) scene.objects[std::size_t(child)].visible = object.visible;
-        for (int helper : object.childHelpers) scene.helpers[std::size_t(helper)].trigger = object.visible;
-        object.notYetDrawn = false;
-    }
-    openPortals(scene);
-    applyCamera(scene);
-    for (SceneObject& object : scene.objects) {
-        if (object.kind != SceneObjectKind::PlacedModel || !object.visible) continue;
-        if (occlusionVariant && object.query) {
-            // Until its first query has run, a model counts as seen.
-            if (object.queryIssued) {
-                GLuint samples = 0;
-                glGetQueryObjectuivARB(object.query, GL_QUERY_RESULT_ARB, &samples);
-                object.visible = samples > 0 || queryBoxHoldsCamera(object, scene.view.position);
-            }
-        } else {
-            object.visible = !cubeOutsideFrustum(scene.frustum, object.centre, object.size);
-        }
-    }
-    fireSceneHelpers(scene);
-    scene.opaqueList.clear();
-    scene.glassList.clear();
+void decideVisibility(Scene& scene, View& view, bool occlusionVariant) {
+    applyCamera(view);
+    const Vec3 eye = view.pose.position;
     for (std::size_t i = 0; i < scene.objects.size(); ++i) {
         const SceneObject& object = scene.objects[i];
-        if (!object.visible) continue;
-        (object.glass ? scene.glassList : scene.opaqueList).push_back(int(i));
+        if (!object.root || !strictlyInside(object, eye)) continue;
+        view.sight[i].visible = true;
+        for (int child : object.childObjects) view.sight[std::size_t(child)].visible = true;
+        for (int helper : object.childHelpers) view.triggered[std::size_t(helper)] = 1;
+    }
+    openPortals(scene, view);
+    for (std::size_t i = 0; i < scene.objects.size(); ++i) {
+        const SceneObject& object = scene.objects[i];
+        ObjectSight& sight = view.sight[i];
+        if (object.kind != SceneObjectKind::PlacedModel || !sight.visible) continue;
+        if (occlusionVariant && sight.query) {
+            // Until its first query has run, a model counts as seen.
+            if (sight.queryIssued) {
+                GLuint samples = 0;
+                glGetQueryObjectuivARB(sight.query, GL_QUERY_RESULT_ARB, &samples);
+                sight.visible = samples > 0 || queryBoxHoldsCamera(object, eye);
+            }
+        } else {
+            sight.visible = !cubeOutsideFrustum(view.frustum, object.centre, object.size);
+        }
+    }
+    fireSceneHelpers(scene, view);
+    view.opaqueList.clear();
+    view.glassList.clear();
+    for (std::size_t i = 0; i < scene.objects.size(); ++i) {
+        if (!view.sight[i].visible) continue;
+        (scene.objects[i].glass ? view.glassList : view.opaqueList).push_back(int(i));
     }
 }
 
-void openPortals(Scene& scene) {
+void openPortals(const Scene& scene, View& view) {
     for (const ScenePortal& portal : scene.portals) {
-        if (portal.triggerHelper < 0 || !scene.helpers[std::size_t(portal.triggerHelper)].trigger) continue;
+        if (portal.triggerHelper < 0 || !view.triggered[std::size_t(portal.triggerHelper)]) continue;
         for (int index : portal.revealedObjects) {
-            SceneObject& object = scene.objects[std::size_t(index)];
-            object.visible = true;
-            object.notYetDrawn = false;
-            for (int child : object.childObjects) scene.objects[std::size_t(child)].visible = true;
-            for (int helper : object.childHelpers) scene.helpers[std::size_t(helper)].trigger = true;
+            const SceneObject& object = scene.objects[std::size_t(index)];
+            view.sight[std::size_t(index)].visible = true;
+            for (int child : object.childObjects) view.sight[std::size_t(child)].visible = true;
+            for (int helper : object.childHelpers) view.triggered[std::size_t(helper)] = 1;
         }
     }
 }
 
-void fireSceneHelpers(Scene& scene) {
-    for (SceneHelper& entry : scene.helpers) {
-        if (!entry.trigger) continue;
+void fireSceneHelpers(Scene& scene, View& view) {
+    for (std::size_t i = 0; i < scene.helpers.size(); ++i) {
+        if (!view.triggered[i]) continue;
+        view.triggered[i] = 0;
+        SceneHelper& entry = scene.helpers[i];
         // A helper fires once a frame, however many views see its parent.
-        if (scene.drawingOtherView && entry.firedFrame == scene.frame) {
-            entry.trigger = false;
-            continue;
-        }
+        if (entry.firedFrame == scene.frame) continue;
         entry.firedFrame = scene.frame;
         const ModelHelper& helper = entry.helper;
         if (helper.kind == HelperKind::Light) {
             scene.helperLight = true;
             scene.helperLightPosition = helper.position;
         } else if (helper.kind == HelperKind::Emitter && scene.services.particles) {
-            scene.services.particles->spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
+            scene.services.particles->spawnEffect(helper.shortName, helper.worldPosition, helper.rotation,
+                                                  view.random, view.pose.position);
         }
-        entry.trigger = false;
     }
 }
 
-Frustum frustumFromMatrices(const float p[16], const float m[16]) {
-    // clip = projection × model-view, both column-major: clip[c*4 + r].
-    float clip[16];
-    for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k) sum += p[k * 4 + r] * m[c * 4 + k];
-            clip[c * 4 + r] = sum;
-        }
-    }
-    const auto row = [&clip](int r, int c) { return clip[c * 4 + r]; };
-    Frustum planes{};
-    // Rows 1, 2, 3 against row 4: right, left, bottom, top, far, near.
-    const int axis[6] = {0, 0, 1, 1, 2, 2};
-    const float sign[6] = {-1, 1, 1, -1, -1, 1};
-    for (int i = 0; i < 6; ++i) {
-        for (int c = 0; c < 4; ++c)
-            planes[std::size_t(i)][std::size_t(c)] = row(3, c) + sign[i] * row(axis[i], c);
-        auto& plane = planes[std::size_t(i)];
-        const float length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
-        if (length > 0.0f) {
-            for (float& v : plane) v /= length;
-        }
-    }
-    return planes;
-}
-
-bool cubeOutsideFrustum(const Frustum& frustum, Vec3 c, float s) {
-    for (const auto& plane : frustum) {
-        bool anyInFront = false;
-        for (int corner = 0; corner < 8 && !anyInFront; ++corner) {
-            const float x = c.x + ((corner & 1) ? s : -s);
-            const float y = c.y + ((corner & 2) ? s : -s);
-            const float z = c.z + ((corner & 4) ? s : -s);
-            if (plane[0] * x + plane[1] * y + plane[2] * z + plane[3] > 0.0f) anyInFront = true;
-        }
-        if (!anyInFront) return true;
-    }
-    return false;
-}
-
-void issueOcclusionQueries(Scene& scene) {
+void issueOcclusionQueries(const Scene& scene, View& view) {
     // The boxes are black and added, so they change no pixel; with colour writes off a software
     // renderer also skips their blending, which costs as much as the rest of the room's models.
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
@@ -165,13 +122,15 @@ void issueOcclusionQueries(Scene& scene) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
     glDisable(GL_CULL_FACE);
-    for (SceneObject& object : scene.objects) {
-        if (object.kind != SceneObjectKind::PlacedModel || !object.query) continue;
-        if (object.parent < 0 || !scene.objects[std::size_t(object.parent)].visible) continue;
-        glBeginQueryARB(GL_SAMPLES_PASSED_ARB, object.query);
+    for (std::size_t i = 0; i < scene.objects.size(); ++i) {
+        const SceneObject& object = scene.objects[i];
+        ObjectSight& sight = view.sight[i];
+        if (object.kind != SceneObjectKind::PlacedModel || !sight.query) continue;
+        if (object.parent < 0 || !view.sight[std::size_t(object.parent)].visible) continue;
+        glBeginQueryARB(GL_SAMPLES_PASSED_ARB, sight.query);
         drawBox(object.centre, object.extent);
         glEndQueryARB(GL_SAMPLES_PASSED_ARB);
-        object.queryIssued = true;
+        sight.queryIssued = true;
     }
     glEnable(GL_CULL_FACE);
     glDepthMask(GL_TRUE);

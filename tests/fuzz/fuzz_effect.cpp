@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     particles.forgetEffects();
     const ParticleEffect& effect = particles.loadEffect(name);
     if (effect.layerCount > kMaxEffectLayers) std::abort();
-    particles.setCameraPosition({1, 2, 3});
-    particles.spawnEffect(name, {0, 0, 0}, {0, 0, 0.6f, 0.8f});
+    RandomSequence random;
+    particles.spawnEffect(name, {0, 0, 0}, {0, 0, 0.6f, 0.8f}, random, {1, 2, 3});
     for (int step = 0; step < 3; ++step) {
         particles.step(step == 0 ? 0.5f : 30.0f);
         int drawn = 0;

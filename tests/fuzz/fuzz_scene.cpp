@@ -39,15 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (light < 0 || std::size_t(light) >= scene.lights.size()) std::abort();
         }
     }
+    View view;
+    startView(scene, view, 0, 1, {});
     for (int frame = 0; frame < 4; ++frame) {
-        updateCamera(scene, 7.0f);
-        for (SceneObject& object : scene.objects) {
-            if (object.keyAnimated) animateObject(object, 9.0f);
-        }
-        for (SceneHelper& helper : scene.helpers) helper.trigger = true;
-        fireSceneHelpers(scene);
+        updateCamera(scene, view, 7.0f);
+        beginSceneFrame(scene, 9.0f);
+        view.triggered.assign(scene.helpers.size(), 1);
+        fireSceneHelpers(scene, view);
     }
-    if (!scene.cameras.empty() && std::size_t(scene.currentCamera) >= scene.cameras.size()) std::abort();
+    if (!scene.cameras.empty() && std::size_t(view.currentCamera) >= scene.cameras.size()) std::abort();
+    releaseView(view);
     releaseScene(scene);
     return 0;
 }

@@ -39,6 +39,7 @@ EffectFileLayer steadyLayer() {
 struct ParticleFixture : ::testing::Test {
     FakeMedia media;
     std::unique_ptr<ParticleSystem> system;
+    RandomSequence random;
 
     void SetUp() override { system = std::make_unique<ParticleSystem>(media.sources()); }
     void addEffect(const std::string& name, const std::vector<EffectFileLayer>& layers) {
@@ -49,6 +50,9 @@ struct ParticleFixture : ::testing::Test {
     const ParticleEmitter& onlyEmitter() const {
         EXPECT_EQ(system->emitterCount(), 1);
         return *system->groups().at(0).emitters.at(0);
+    }
+    void spawn(const std::string& name, Vec3 position = {}, Quat orientation = {}, Vec3 camera = {}) {
+        system->spawnEffect(name, position, orientation, random, camera);
     }
     float alphaOfVertex(int vertex) const { return system->vertices()[vertex * kParticleVertexFloats + 6]; }
     float uOfVertex(int vertex) const { return system->vertices()[vertex * kParticleVertexFloats + 7]; }
@@ -78,7 +82,7 @@ TEST_F(ParticleFixture, LayerCountAboveFiveIsClampedAndSpritesComeFromTheSprites
     ASSERT_EQ(media.textureRequests.size(), 5u);
     EXPECT_EQ(media.textureRequests[0], "Sprites/s0.tga");
     EXPECT_EQ(media.textureRequests[4], "Sprites/s4.tga");
-    system->spawnEffect("many", {}, {});
+    spawn("many");
     EXPECT_EQ(system->emitterCount(), 5);
     EXPECT_EQ(system->groups().size(), 5u);  // one group per sprite texture
 }
@@ -134,18 +138,18 @@ TEST_F(ParticleFixture, BlockFieldsAreReadAtTheirOffsets) {
 
 TEST_F(ParticleFixture, MissingOrDamagedEffectsSpawnNothingEvenAfterAnotherEffectLoaded) {
     addEffect("light", {lightLayer()});
-    system->spawnEffect("light", {}, {});
+    spawn("light");
     EXPECT_EQ(system->emitterCount(), 1);
-    system->spawnEffect("nothing", {}, {});
+    spawn("nothing");
     EXPECT_EQ(system->emitterCount(), 1);
     // A missing effect is looked for again on the next spawn.
     media.fileRequests.clear();
-    system->spawnEffect("nothing", {}, {});
+    spawn("nothing");
     EXPECT_EQ(media.fileRequests.size(), 1u);
     Bytes damaged = encodeEffect(EffectFile{{lightLayer()}});
     damaged.resize(damaged.size() - 10);
     media.files["Particles/damaged.bin"] = damaged;
-    system->spawnEffect("damaged", {}, {});
+    spawn("damaged");
     EXPECT_EQ(system->emitterCount(), 1);
 }
 
@@ -153,7 +157,7 @@ TEST_F(ParticleFixture, ZeroParticlesGiveAnEmitterDiscardedAtTheNextUpdate) {
     EffectFileLayer layer = steadyLayer();
     layer.burstCount = 0;
     addEffect("empty", {layer});
-    system->spawnEffect("empty", {}, {});
+    spawn("empty");
     EXPECT_EQ(system->emitterCount(), 1);
     system->step(1.0f);
     EXPECT_EQ(system->emitterCount(), 0);
@@ -178,23 +182,23 @@ TEST_F(ParticleFixture, DiscardedEmittersGoToTheBurstTheirStorageFitsBest) {
         }
         return nullptr;
     };
-    system->spawnEffect("large", {}, {});
-    system->spawnEffect("small", {}, {});
+    spawn("large");
+    spawn("small");
     const Particle* largeStorage = storageOf("spr_steady.tga");
     const Particle* smallStorage = storageOf("spr_small.tga");
     system->step(1.0f);
     system->step(1.0f);
     ASSERT_EQ(system->emitterCount(), 0);
     // The large burst first, while the small storage lies on top: each still gets the storage that fits.
-    system->spawnEffect("large", {}, {});
-    system->spawnEffect("small", {}, {});
+    spawn("large");
+    spawn("small");
     EXPECT_EQ(storageOf("spr_small.tga"), smallStorage);
     EXPECT_EQ(storageOf("spr_steady.tga"), largeStorage);
 }
 
 TEST_F(ParticleFixture, LightEffectRisesToFullAlphaThenDies) {
     addEffect("light", {lightLayer()});
-    system->spawnEffect("light", {}, {});
+    spawn("light");
     const ParticleEmitter& emitter = onlyEmitter();
     EXPECT_NEAR(emitter.particles[0].alpha, 0.19f, 1e-6f);
     float highest = 0;
@@ -221,8 +225,8 @@ TEST_F(ParticleFixture, FourFrameAnimationAdvancesEveryHundredUnitsAndLoopsOrEnd
     layer.endWithAnimation = true;
     layer.spriteName = "spr_other.tga";
     addEffect("ending", {layer});
-    system->spawnEffect("looping", {}, {});
-    system->spawnEffect("ending", {}, {});
+    spawn("looping");
+    spawn("ending");
     std::vector<float> u;
     for (int unit = 0; unit < 500; ++unit) {
         system->step(1.0f);
@@ -244,7 +248,7 @@ TEST_F(ParticleFixture, CadenceRunsEveryThirdFrameAt100FpsAndEveryFrameAt20Fps) 
     EffectFileLayer layer = steadyLayer();
     layer.speed = {100, 0, 0};  // one unit per frame unit along x
     addEffect("mover", {layer});
-    system->spawnEffect("mover", {}, {});
+    spawn("mover");
     const Particle& p = onlyEmitter().particles[0];
     std::vector<float> accumulators, xs;
     for (int frame = 0; frame < 6; ++frame) {
@@ -262,11 +266,11 @@ TEST_F(ParticleFixture, CadenceRunsEveryThirdFrameAt100FpsAndEveryFrameAt20Fps) 
 
     // Spawning happens only on frames whose accumulator is 0.
     system->update(0.55f);
-    system->spawnEffect("mover", {}, {});
+    spawn("mover");
     EXPECT_EQ(system->emitterCount(), 1);
 
     ParticleSystem slow(media.sources());
-    slow.spawnEffect("mover", {}, {});
+    slow.spawnEffect("mover", {}, {}, random, {});
     const Particle& q = slow.groups()[0].emitters[0]->particles[0];
     for (int frame = 1; frame <= 3; ++frame) {
         slow.update(2.75f);
@@ -282,14 +286,14 @@ TEST_F(ParticleFixture, NoSpawnAfterAnUpdateThatWrote80000Vertices) {
     layer.burstCount = 19999;
     layer.spriteName = "spr_b.tga";
     addEffect("almost", {layer});
-    system->spawnEffect("almost", {}, {});
+    spawn("almost");
     system->step(1.0f);
     EXPECT_EQ(system->lastVertexCount(), 79996);
-    system->spawnEffect("big", {}, {});
+    spawn("big");
     EXPECT_EQ(system->emitterCount(), 2);
     system->step(1.0f);
     EXPECT_EQ(system->lastVertexCount(), 159996);
-    system->spawnEffect("big", {}, {});
+    spawn("big");
     EXPECT_EQ(system->emitterCount(), 2);
     // Only what fits in the pool is drawn.
     int drawn = 0;
@@ -306,13 +310,13 @@ TEST_F(ParticleFixture, VerticesReachedForTheFirstTimeAreWhiteWhenDrawn) {
     layer.burstCount = 700;
     layer.spriteName = "spr_streak.tga";
     addEffect("many", {layer});
-    system->spawnEffect("few", {}, {});
+    spawn("few");
     system->step(1.0f);
     EXPECT_EQ(system->lastVertexCount(), 12);
     EXPECT_EQ(submittedVerticesNotWhite(), 0);
     // More vertices than any update before: the new ones start white too, behind the ones in use.
-    system->spawnEffect("many", {}, {});
-    system->spawnEffect("few", {}, {});
+    spawn("many");
+    spawn("few");
     system->step(1.0f);
     EXPECT_EQ(system->lastVertexCount(), 24 + 2800);
     EXPECT_EQ(submittedVerticesNotWhite(), 0);
@@ -330,20 +334,20 @@ TEST_F(ParticleFixture, BillboardInitialisationDrawsRandomNumbersInTheDefinedOrd
     addEffect("random", {layer});
     system->loadEffect("random");
 
-    sharedRandom().seed(1234);
-    const float ox = (float(sharedRandom().next() % 300) - 150) * 0.01f;
-    const float oy = (float(sharedRandom().next() % 500) - 250) * 0.01f;
-    const float oz = (float(sharedRandom().next() % 700) - 350) * 0.01f;
-    const float vx = (10 + float(sharedRandom().next() % 40)) * 0.01f;
-    const float vy = (20 + float(sharedRandom().next() % 50)) * 0.01f;
-    const float vz = (30 + float(sharedRandom().next() % 60)) * 0.01f;
-    const float half = float(sharedRandom().next() % 90) * 0.01f + 1;
-    const float alpha = (float(sharedRandom().next() % 30) + 50) * 0.01f;
-    const float angle = float(sharedRandom().next() % 360) * 0.0174444f;
-    const float spin = sharedRandom().next() % 100 > 50 ? -12.0f : 12.0f;
+    random.seed(1234);
+    const float ox = (float(random.next() % 300) - 150) * 0.01f;
+    const float oy = (float(random.next() % 500) - 250) * 0.01f;
+    const float oz = (float(random.next() % 700) - 350) * 0.01f;
+    const float vx = (10 + float(random.next() % 40)) * 0.01f;
+    const float vy = (20 + float(random.next() % 50)) * 0.01f;
+    const float vz = (30 + float(random.next() % 60)) * 0.01f;
+    const float half = float(random.next() % 90) * 0.01f + 1;
+    const float alpha = (float(random.next() % 30) + 50) * 0.01f;
+    const float angle = float(random.next() % 360) * 0.0174444f;
+    const float spin = random.next() % 100 > 50 ? -12.0f : 12.0f;
 
-    sharedRandom().seed(1234);
-    system->spawnEffect("random", {10, 20, 30}, {});
+    random.seed(1234);
+    spawn("random", {10, 20, 30});
     const Particle& p = onlyEmitter().particles[0];
     EXPECT_FLOAT_EQ(p.position.x, 10 + ox);
     EXPECT_FLOAT_EQ(p.position.y, 20 + oy);
@@ -356,8 +360,8 @@ TEST_F(ParticleFixture, BillboardInitialisationDrawsRandomNumbersInTheDefinedOrd
     EXPECT_FLOAT_EQ(p.angle, angle);
     EXPECT_FLOAT_EQ(p.spinSpeed, spin);
 
-    EXPECT_EQ(randomBelow(0.9f), 0.0f);
-    EXPECT_EQ(randomBelow(1e20f), 0.0f);
+    EXPECT_EQ(randomBelow(0.9f, random), 0.0f);
+    EXPECT_EQ(randomBelow(1e20f, random), 0.0f);
 }
 
 TEST_F(ParticleFixture, RadialStreaksPointAwayFromTheirCentreAndPullTowardTheCamera) {
@@ -371,8 +375,7 @@ TEST_F(ParticleFixture, RadialStreaksPointAwayFromTheirCentreAndPullTowardTheCam
     layer.burstCount = 20;
     layer.towardCamera = 2;
     addEffect("glow", {layer});
-    system->setCameraPosition({0, 0, 100});
-    system->spawnEffect("glow", {0, 0, 0}, {});
+    spawn("glow", {0, 0, 0}, {}, {0, 0, 100});
     for (const Particle& p : onlyEmitter().particles) {
         const Vec3 fromCentre = p.position - Vec3{0, 0, 2};
         const float along =
@@ -392,9 +395,9 @@ TEST_F(ParticleFixture, DeadEmittersAreSwapRemovedAndCameraVectorsComeFromTheMat
     layer.alphaStart = 0;
     layer.alphaPeak = 0;
     addEffect("dying", {layer});
-    system->spawnEffect("dying", {1, 0, 0}, {});
-    system->spawnEffect("a", {2, 0, 0}, {});
-    system->spawnEffect("a", {3, 0, 0}, {});
+    spawn("dying", {1, 0, 0});
+    spawn("a", {2, 0, 0});
+    spawn("a", {3, 0, 0});
     system->step(1.0f);
     system->step(1.0f);
     system->step(1.0f);  // removes "dying": the last emitter takes its slot
@@ -424,7 +427,7 @@ TEST_F(ParticleFixture, SpinTurnsTheCornersByTwiceTheAngleAboutTheViewingAxis) {
     const float m[16] = {1, 0,  0, 0, 0, 0, 1, 0,
                          0, -1, 0, 0, 0, 0, 0, 1};  // a camera turned to look along −y
     system->setCameraVectors(m);
-    system->spawnEffect("spin", {5, 6, 7}, {});
+    spawn("spin", {5, 6, 7});
     const Particle& p = onlyEmitter().particles[0];
     const float angle = p.angle;
     const float magnitude = std::abs(p.spinSpeed);

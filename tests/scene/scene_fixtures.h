@@ -63,7 +63,8 @@ inline BssHelper helper(const std::string& name, int kind, const std::string& pa
     return h;
 }
 
-// Recording services over fake media; the pool, models and particles live here.
+// Recording services over fake media; the pool, models and particles live here, and the primary
+// monitor's view of the scene.
 struct SceneRig {
     FakeMedia media;
     SharedVertexPool pool;
@@ -72,6 +73,7 @@ struct SceneRig {
     std::vector<std::string> messages;
     SceneServices services;
     Scene scene;
+    View view;
 
     SceneRig() {
         models.setNotFoundHandler(
@@ -85,9 +87,19 @@ struct SceneRig {
         };
         services.tickCount = [] { return 42u; };
     }
+    // The scene from `file`, and the primary's view of it started.
     void build(const BssScene& file) {
         const Bytes bytes = encodeBss(file);
         buildScene(scene, services, bytes.data(), bytes.size());
+        startView(scene, view, 0, 1, {});
+    }
+    // One frame of the primary's view alone as Run mode draws it, up to its opaque pass (GL): true
+    // when it asks for a capture.
+    bool drawFrame(float dt, bool occlusionVariant = false) {
+        beginSceneFrame(scene, dt);
+        const bool capture = stepView(scene, view, dt, occlusionVariant, {});
+        drawViewPass(scene, view, occlusionVariant);
+        return capture;
     }
     int objectIndex(const std::string& name) const {
         for (std::size_t i = 0; i < scene.objects.size(); ++i) {

@@ -108,7 +108,7 @@ TEST(SceneLoad, ObjectsBatchesTexturesAndPoolCorners) {
     EXPECT_EQ(scene.objects[2].parent, 0);
 
     // Cameras: one, conjugated, field of view in degrees.
-    EXPECT_NEAR(scene.view.fieldOfView, 1.309f * 57.32484f, 1e-3f);
+    EXPECT_NEAR(rig.view.pose.fieldOfView, 1.309f * 57.32484f, 1e-3f);
     EXPECT_TRUE(rig.messages.empty());
 }
 
@@ -161,7 +161,7 @@ TEST(SceneLoad, DamagedOrMissingFilesGiveAnEmptySceneWithAFixedView) {
         SceneRig rig;
         buildScene(rig.scene, rig.services, bytes.data(), cut);
         EXPECT_TRUE(rig.scene.objects.empty()) << cut;
-        EXPECT_FALSE(updateCamera(rig.scene, 1.0f));
+        EXPECT_FALSE(updateCamera(rig.scene, rig.view, 1.0f));
     }
     BssScene badIndex = roomWithGlass();
     badIndex.roomMeshes[0].faces[1] = {0, 2, 4};
@@ -175,10 +175,10 @@ TEST(SceneLoad, DamagedOrMissingFilesGiveAnEmptySceneWithAFixedView) {
     noCameras.roomMeshes[0].positions[0].z = -40;
     SceneRig still;
     still.build(noCameras);
-    EXPECT_FLOAT_EQ(still.scene.view.position.z, -20);
-    EXPECT_FALSE(updateCamera(still.scene, 5.0f));
-    EXPECT_FLOAT_EQ(still.scene.view.direction.x, 1);
-    EXPECT_FLOAT_EQ(still.scene.view.up.z, 1);
+    EXPECT_FLOAT_EQ(still.view.pose.position.z, -20);
+    EXPECT_FALSE(updateCamera(still.scene, still.view, 5.0f));
+    EXPECT_FLOAT_EQ(still.view.pose.direction.x, 1);
+    EXPECT_FLOAT_EQ(still.view.pose.up.z, 1);
 }
 
 // Face counts whose corner or normal totals leave the int range (a corrupt file from the fuzzer
@@ -221,7 +221,7 @@ TEST(SceneCameras, OneCameraAlwaysComesBack) {
     BssScene file = roomWithGlass();
     file.cameras = {scenetest::camera(5)};
     rig.build(file);
-    for (int cut = 0; cut < 5; ++cut) EXPECT_EQ(chooseNextCamera(rig.scene, true), 0);
+    for (int cut = 0; cut < 5; ++cut) EXPECT_EQ(chooseNextCamera(rig.scene, rig.view, true), 0);
 }
 
 TEST(SceneCameras, FiveCamerasNeverRepeatWithinARoundAndStartFromTheFirstFour) {
@@ -233,11 +233,11 @@ TEST(SceneCameras, FiveCamerasNeverRepeatWithinARoundAndStartFromTheFirstFour) {
         BssScene file = roomWithGlass();
         file.cameras.assign(5, scenetest::camera(300));
         rig.build(file);
-        firsts.insert(rig.scene.currentCamera);
-        std::set<int> round{rig.scene.currentCamera};
-        for (int i = 0; i < 4; ++i) round.insert(chooseNextCamera(rig.scene, true));
+        firsts.insert(rig.view.currentCamera);
+        std::set<int> round{rig.view.currentCamera};
+        for (int i = 0; i < 4; ++i) round.insert(chooseNextCamera(rig.scene, rig.view, true));
         EXPECT_EQ(round.size(), 5u);
-        EXPECT_EQ(rig.scene.cameraBag.size(), 5u);  // refilled after the last draw
+        EXPECT_EQ(rig.view.cameraBag.size(), 5u);  // refilled after the last draw
     }
     EXPECT_EQ(firsts.count(4), 0u);
     EXPECT_GE(firsts.size(), 3u);
@@ -248,9 +248,9 @@ TEST(SceneCameras, FiveCamerasNeverRepeatWithinARoundAndStartFromTheFirstFour) {
     file.cameras.assign(5, scenetest::camera(300));
     file.cameras[3] = scenetest::camera(300, 1000);
     chosen.build(file);
-    EXPECT_EQ(chosen.scene.currentCamera, 3);
-    EXPECT_FLOAT_EQ(chosen.scene.view.position.x, 1000);
-    EXPECT_EQ(chosen.scene.cameraBag.size(), 4u);
+    EXPECT_EQ(chosen.view.currentCamera, 3);
+    EXPECT_FLOAT_EQ(chosen.view.pose.position.x, 1000);
+    EXPECT_EQ(chosen.view.cameraBag.size(), 4u);
 }
 
 TEST(SceneCameras, StepInterpolatesRequestsTheCaptureOneKeyBeforeTheEndAndCuts) {
@@ -261,30 +261,30 @@ TEST(SceneCameras, StepInterpolatesRequestsTheCaptureOneKeyBeforeTheEndAndCuts) 
     rig.build(file);
     Scene& scene = rig.scene;
     // dt 5 moves the path value by 0.375 per frame.
-    EXPECT_FALSE(updateCamera(scene, 5.0f));
-    EXPECT_FLOAT_EQ(scene.view.position.x, 0);
-    EXPECT_FLOAT_EQ(scene.view.fieldOfView, 28.648735f);
-    EXPECT_FALSE(updateCamera(scene, 5.0f));
-    EXPECT_FLOAT_EQ(scene.view.position.x, 0.375f);
+    EXPECT_FALSE(updateCamera(scene, rig.view, 5.0f));
+    EXPECT_FLOAT_EQ(rig.view.pose.position.x, 0);
+    EXPECT_FLOAT_EQ(rig.view.pose.fieldOfView, 28.648735f);
+    EXPECT_FALSE(updateCamera(scene, rig.view, 5.0f));
+    EXPECT_FLOAT_EQ(rig.view.pose.position.x, 0.375f);
     // Direction and up from the orientation: (0, 0, −1) and (0, 1, 0) for the identity.
-    EXPECT_FLOAT_EQ(scene.view.direction.z, -1);
-    EXPECT_FLOAT_EQ(scene.view.up.y, 1);
+    EXPECT_FLOAT_EQ(rig.view.pose.direction.z, -1);
+    EXPECT_FLOAT_EQ(rig.view.pose.up.y, 1);
     int captures = 0, frames = 0;
-    while (scene.cameraKey < 3 && frames < 100) {
-        captures += updateCamera(scene, 5.0f) ? 1 : 0;
+    while (rig.view.cameraKey < 3 && frames < 100) {
+        captures += updateCamera(scene, rig.view, 5.0f) ? 1 : 0;
         ++frames;
-        if (scene.cameraKey == 3) {
+        if (rig.view.cameraKey == 3) {
             EXPECT_EQ(captures, 1);  // set when key 3 (= 6 − 3) is reached
         }
     }
     EXPECT_EQ(captures, 1);
     // Key 4 = keyCount − 2 ends the path; the same camera restarts at key 0.
-    while (scene.cameraKey != 0 && frames < 100) {
-        updateCamera(scene, 5.0f);
+    while (rig.view.cameraKey != 0 && frames < 100) {
+        updateCamera(scene, rig.view, 5.0f);
         ++frames;
     }
     EXPECT_LT(frames, 100);
-    EXPECT_LT(scene.view.position.x, 1.0f);
+    EXPECT_LT(rig.view.pose.position.x, 1.0f);
 }
 
 TEST(SceneCameras, StartKeyIsKeptWhereThePathStillRuns) {
@@ -296,12 +296,12 @@ TEST(SceneCameras, StartKeyIsKeptWhereThePathStillRuns) {
         BssScene file = roomWithGlass();
         file.cameras = {scenetest::camera(10), scenetest::camera(10, 100)};
         rig.build(file);
-        EXPECT_EQ(rig.scene.cameraKey, expected) << asked;
-        EXPECT_FLOAT_EQ(rig.scene.view.position.x, 100.0f + float(expected)) << asked;
+        EXPECT_EQ(rig.view.cameraKey, expected) << asked;
+        EXPECT_FLOAT_EQ(rig.view.pose.position.x, 100.0f + float(expected)) << asked;
         // The first step stays on this camera (key 7 of 10 is the last that does not cut).
-        updateCamera(rig.scene, 1.0f);
-        EXPECT_EQ(rig.scene.currentCamera, 1) << asked;
-        EXPECT_FLOAT_EQ(rig.scene.view.position.x, 100.0f + float(expected)) << asked;
+        updateCamera(rig.scene, rig.view, 1.0f);
+        EXPECT_EQ(rig.view.currentCamera, 1) << asked;
+        EXPECT_FLOAT_EQ(rig.view.pose.position.x, 100.0f + float(expected)) << asked;
     }
     SceneRig shortPath;
     shortPath.services.startCamera = 0;
@@ -309,7 +309,7 @@ TEST(SceneCameras, StartKeyIsKeptWhereThePathStillRuns) {
     BssScene file = roomWithGlass();
     file.cameras = {scenetest::camera(2)};
     shortPath.build(file);
-    EXPECT_EQ(shortPath.scene.cameraKey, 0);
+    EXPECT_EQ(shortPath.view.cameraKey, 0);
 }
 
 TEST(SceneCameras, StillCameraStaysPutAndNeverAsksForACapture) {
@@ -322,15 +322,15 @@ TEST(SceneCameras, StillCameraStaysPutAndNeverAsksForACapture) {
     file.cameras = {scenetest::camera(6), scenetest::camera(6, 50)};
     rig.build(file);
     Scene& scene = rig.scene;
-    for (int frame = 0; frame < 200; ++frame) EXPECT_FALSE(updateCamera(scene, 5.0f));
-    EXPECT_FLOAT_EQ(scene.view.position.x, 10);
-    EXPECT_FLOAT_EQ(scene.view.position.y, 20);
-    EXPECT_FLOAT_EQ(scene.view.position.z, 30);
-    EXPECT_FLOAT_EQ(scene.view.direction.x, 0);
-    EXPECT_FLOAT_EQ(scene.view.direction.y, 0.8f);
-    EXPECT_FLOAT_EQ(scene.view.direction.z, -0.6f);
-    EXPECT_FLOAT_EQ(scene.view.up.z, 1);
-    EXPECT_FLOAT_EQ(scene.view.fieldOfView, 30);
+    for (int frame = 0; frame < 200; ++frame) EXPECT_FALSE(updateCamera(scene, rig.view, 5.0f));
+    EXPECT_FLOAT_EQ(rig.view.pose.position.x, 10);
+    EXPECT_FLOAT_EQ(rig.view.pose.position.y, 20);
+    EXPECT_FLOAT_EQ(rig.view.pose.position.z, 30);
+    EXPECT_FLOAT_EQ(rig.view.pose.direction.x, 0);
+    EXPECT_FLOAT_EQ(rig.view.pose.direction.y, 0.8f);
+    EXPECT_FLOAT_EQ(rig.view.pose.direction.z, -0.6f);
+    EXPECT_FLOAT_EQ(rig.view.pose.up.z, 1);
+    EXPECT_FLOAT_EQ(rig.view.pose.fieldOfView, 30);
 
     // Looking straight down z cannot be "up"; y takes its place.
     SceneRig down;
@@ -338,17 +338,17 @@ TEST(SceneCameras, StillCameraStaysPutAndNeverAsksForACapture) {
     down.services.lookFrom = {0, 0, 100};
     down.services.lookAt = {0, 0, 0};
     down.build(file);
-    EXPECT_FLOAT_EQ(down.scene.view.direction.z, -1);
-    EXPECT_FLOAT_EQ(down.scene.view.up.y, 1);
-    EXPECT_FLOAT_EQ(down.scene.view.up.z, 0);
+    EXPECT_FLOAT_EQ(down.view.pose.direction.z, -1);
+    EXPECT_FLOAT_EQ(down.view.pose.up.y, 1);
+    EXPECT_FLOAT_EQ(down.view.pose.up.z, 0);
 
     // Built again without it, the paths run.
     rig.services.fixedView = false;
     rig.build(file);
-    EXPECT_FALSE(scene.viewFixed);
-    updateCamera(scene, 5.0f);
-    updateCamera(scene, 5.0f);
-    EXPECT_NE(scene.view.position.y, 20);
+    EXPECT_FALSE(rig.view.still);
+    updateCamera(scene, rig.view, 5.0f);
+    updateCamera(scene, rig.view, 5.0f);
+    EXPECT_NE(rig.view.pose.position.y, 20);
 }
 
 TEST(SceneAnimation, KeysHoldThenRun) {
@@ -440,12 +440,17 @@ TEST(SceneHelpers, FiringSpawnsEffectsAndClearsTriggers) {
     effect.layers = {layer};
     rig.media.files["Particles/candle.bin"] = encodeEffect(effect);
     rig.build(roomWithGlass());
-    fireSceneHelpers(rig.scene);
+    fireSceneHelpers(rig.scene, rig.view);
     EXPECT_EQ(rig.particles.emitterCount(), 0);  // not triggered
-    rig.scene.helpers[0].trigger = true;
-    fireSceneHelpers(rig.scene);
+    rig.view.triggered[0] = 1;
+    fireSceneHelpers(rig.scene, rig.view);
     EXPECT_EQ(rig.particles.emitterCount(), 1);
-    EXPECT_FALSE(rig.scene.helpers[0].trigger);
+    EXPECT_FALSE(rig.view.triggered[0]);
+    // Once a frame, however many views see it.
+    rig.view.triggered[0] = 1;
+    fireSceneHelpers(rig.scene, rig.view);
+    EXPECT_EQ(rig.particles.emitterCount(), 1);
+    EXPECT_FALSE(rig.view.triggered[0]);
     EXPECT_FLOAT_EQ(rig.particles.groups()[0].emitters[0]->position.z, 3);
 }
 
@@ -491,20 +496,20 @@ TEST(ScenePortals, LinkedAtLoadAndRevealOnlyWhileTheirHelperIsTriggered) {
 
     const int closet = rig.objectIndex("closet"), shelf = rig.objectIndex("shelf"),
               attic = rig.objectIndex("attic");
-    resetSceneFlags(scene);
-    openPortals(scene);  // nothing triggered: everything stays hidden
-    for (const SceneObject& object : scene.objects) EXPECT_FALSE(object.visible) << object.name;
+    View& view = rig.view;
+    resetSight(scene, view);
+    openPortals(scene, view);  // nothing triggered: everything stays hidden
+    for (const ObjectSight& sight : view.sight) EXPECT_FALSE(sight.visible);
 
-    scene.helpers[0].trigger = true;  // the room passed its flag to the door helper
-    openPortals(scene);
-    EXPECT_TRUE(scene.objects[std::size_t(closet)].visible);
-    EXPECT_FALSE(scene.objects[std::size_t(closet)].notYetDrawn);
-    EXPECT_TRUE(scene.objects[std::size_t(shelf)].visible);  // hangs below the closet
-    EXPECT_TRUE(scene.helpers[1].trigger);                   // so does the dust
-    EXPECT_FALSE(scene.helpers[2].trigger);
-    EXPECT_FALSE(scene.objects[std::size_t(attic)].visible);
-    fireSceneHelpers(scene);
-    for (const SceneHelper& helper : scene.helpers) EXPECT_FALSE(helper.trigger);
+    view.triggered[0] = 1;  // the room passed its flag to the door helper
+    openPortals(scene, view);
+    EXPECT_TRUE(view.sight[std::size_t(closet)].visible);
+    EXPECT_TRUE(view.sight[std::size_t(shelf)].visible);  // hangs below the closet
+    EXPECT_TRUE(view.triggered[1]);                       // so does the dust
+    EXPECT_FALSE(view.triggered[2]);
+    EXPECT_FALSE(view.sight[std::size_t(attic)].visible);
+    fireSceneHelpers(scene, view);
+    for (unsigned char triggered : view.triggered) EXPECT_FALSE(triggered);
 }
 
 TEST(SceneFrustum, PlanesOfAnIdentityViewAndTheCubeTest) {
@@ -534,8 +539,9 @@ TEST(SceneFrustum, PlanesOfAnIdentityViewAndTheCubeTest) {
 
 TEST(SceneDrawOrder, RoomContentsNearestFirstThenWallsThenWhatLiesBeyondWithBlendersKeptInPlace) {
     Scene scene;
-    scene.view.position = {0, 0, 0};
-    scene.view.direction = {1, 0, 0};
+    View view;
+    view.pose.position = {0, 0, 0};
+    view.pose.direction = {1, 0, 0};
     const auto add = [&scene](const char* name, SceneObjectKind kind, Vec3 low, Vec3 high,
                               bool opaque = true) {
         SceneObject object;
@@ -564,25 +570,25 @@ TEST(SceneDrawOrder, RoomContentsNearestFirstThenWallsThenWhatLiesBeyondWithBlen
     const int lamp = add("lamp", SceneObjectKind::PlacedModel, {8, -2, -2}, {12, 2, 2});
     const int rug = add("rug", SceneObjectKind::RoomMesh, {-50, -10, -1}, {-40, 10, 1});  // 40 away
     const int fire = add("fire", SceneObjectKind::AnimatedModel, {1, -1, -1}, {2, 1, 1});
-    const auto drawnNames = [&scene] {
+    const auto drawnNames = [&scene, &view] {
         std::string names;
-        for (int index : scene.drawOrder) names += scene.objects[std::size_t(index)].name + " ";
+        for (int index : view.drawOrder) names += scene.objects[std::size_t(index)].name + " ";
         return names;
     };
-    orderNearestFirst(scene, {walls, garden, tree, chair, window, lamp, rug, fire});
+    orderNearestFirst(scene, view, {walls, garden, tree, chair, window, lamp, rug, fire});
     EXPECT_EQ(drawnNames(), "chair tree walls garden window lamp rug fire ");
 
     // An object waits for what it touches earlier in the list (where they meet at one depth the
     // first drawn shows).
-    orderNearestFirst(scene, {walls, rug, chair});
+    orderNearestFirst(scene, view, {walls, rug, chair});
     EXPECT_EQ(drawnNames(), "chair rug walls ");
     scene.objects[std::size_t(rug)].touching = {walls};
-    orderNearestFirst(scene, {walls, rug, chair});
+    orderNearestFirst(scene, view, {walls, rug, chair});
     EXPECT_EQ(drawnNames(), "chair walls rug ");
 
     // The camera outside the room: nothing is in it, so the nearest comes first.
-    scene.view.position = {650, 0, 100};
-    orderNearestFirst(scene, {walls, garden, tree});
+    view.pose.position = {650, 0, 100};
+    orderNearestFirst(scene, view, {walls, garden, tree});
     EXPECT_EQ(drawnNames(), "garden walls tree ");
 }
 

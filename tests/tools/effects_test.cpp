@@ -195,10 +195,11 @@ TEST(TreeLights, AboutAThirdOfTheFirsLightsGlowAtAnyMoment) {
     manager.createInstance(fir, "fir");
     ParticleSystem particles{media.sources()};
     std::set<std::tuple<float, float, float>> helpers;  // where the fir's lights (not glows) hang
+    RandomSequence random;
     const EmitterHook fire = [&](const ModelHelper& helper) {
         if (helper.name.find("firlight") != std::string::npos)
             helpers.insert({helper.worldPosition.x, helper.worldPosition.y, helper.worldPosition.z});
-        particles.spawnEffect(helper.shortName, helper.worldPosition, helper.rotation);
+        particles.spawnEffect(helper.shortName, helper.worldPosition, helper.rotation, random, {});
     };
     int fewest = 1000, most = 0, total = 0, banded = 0;
     const int warmUp = 400, frames = 200;

@@ -163,23 +163,31 @@ void drawFrames(RunSession& session, CheckedRoomView& view) {
 // its queries always in the context that runs them, and deleted while that context is there.
 void followTheQueriesAcrossAMonitorChange(RunSession& session, OwnContextBackend& video,
                                           CheckedRoomView& view) {
-    // A query is an object of its context once it has run; the rig's run in the other monitor's.
-    const CameraRig& rig = session.frame.otherMonitors[0].rig;
-    const auto ran = [&rig] { return int(std::count(rig.queryIssued.begin(), rig.queryIssued.end(), 1)); };
+    // A query is an object of its context once it has run; the view's run in the other monitor's.
+    const View& other = session.frame.otherMonitors[0].view;
+    const auto ran = [&other] {
+        return int(std::count_if(other.sight.begin(), other.sight.end(),
+                                 [](const ObjectSight& sight) { return sight.queryIssued; }));
+    };
+    const auto queries = [&other] {
+        std::vector<unsigned> names;
+        for (const ObjectSight& sight : other.sight) names.push_back(sight.query);
+        return names;
+    };
     EXPECT_GT(ran(), 0);
-    EXPECT_EQ(video.queriesInOther(rig.queries), ran());
+    EXPECT_EQ(video.queriesInOther(queries()), ran());
 
-    const int camera = rig.currentCamera;
+    const int camera = other.currentCamera;
     ASSERT_TRUE(video.remakeOther());
     session.followMonitors();
-    EXPECT_EQ(rig.currentCamera, camera);
+    EXPECT_EQ(other.currentCamera, camera);
     EXPECT_EQ(ran(), 0);
     drawFrames(session, view);
     EXPECT_EQ(view.differences, std::vector<std::string>{});
     EXPECT_EQ(view.otherViews, 8);
     EXPECT_GT(ran(), 0);
-    EXPECT_EQ(video.queriesInOther(rig.queries), ran());
-    video.watchedQueries = rig.queries;
+    EXPECT_EQ(video.queriesInOther(queries()), ran());
+    video.watchedQueries = queries();
 }
 
 // The other monitor beside the primary in one window, or in a window with a context of its own.

@@ -54,12 +54,12 @@ TEST_F(OcclusionGL, AModelWhoseBoxHoldsTheCameraStaysDrawn) {
 
     for (int frame = 0; frame < 4; ++frame) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        resetSceneFlags(rig.scene);
-        drawScene(rig.scene, 1.0f, true, nullptr);
+        rig.drawFrame(1.0f, true);
         if (frame == 0) continue;  // no query has been read yet
-        EXPECT_TRUE(rig.scene.objects[std::size_t(nearModel)].visible) << "frame " << frame;
-        EXPECT_FALSE(rig.scene.objects[std::size_t(farModel)].visible) << "frame " << frame;
+        EXPECT_TRUE(rig.view.sight[std::size_t(nearModel)].visible) << "frame " << frame;
+        EXPECT_FALSE(rig.view.sight[std::size_t(farModel)].visible) << "frame " << frame;
     }
+    releaseView(rig.view);
     releaseScene(rig.scene);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -193,21 +193,19 @@ TEST_F(SceneGL, GlassIsLeftForTheGlassPassWhichDrawsItOverTheRoom) {
     rig.build(lookingDown());
     rig.pool.setBufferObjectsAvailable(true);
     rig.pool.uploadPool();
-    resetSceneFlags(rig.scene);
-    bool capture = false;
-    drawScene(rig.scene, 1.0f, false, &capture);
-    EXPECT_EQ(rig.scene.opaqueList, std::vector<int>{0});
-    EXPECT_EQ(rig.scene.glassList, std::vector<int>{1});
-    EXPECT_EQ(rig.scene.drawCounter, 1);
+    rig.drawFrame(1.0f);
+    EXPECT_EQ(rig.view.opaqueList, std::vector<int>{0});
+    EXPECT_EQ(rig.view.glassList, std::vector<int>{1});
+    EXPECT_EQ(rig.view.drawnObjects, 1);
     EXPECT_EQ(centrePixel(), (std::array<int, 3>{0, 0, 255}));
     expectBaseline();
 
-    drawGlassPass(rig.scene, 1.0f);
+    drawGlassPass(rig.scene, rig.view);
     EXPECT_EQ(centrePixel(), (std::array<int, 3>{255, 0, 0}));
     expectBaseline();
-    EXPECT_EQ(rig.scene.drawCounter, 2);
+    EXPECT_EQ(rig.view.drawnObjects, 2);
 
-    drawOpaquePass(rig.scene, 1.0f);
+    drawCapturePass(rig.scene, rig.view, 1.0f);
     expectBaseline();
     rig.pool.releaseGL();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -223,10 +221,9 @@ TEST_F(SceneGL, CameraOutsideEveryRootDrawsNothingAndFiresNothing) {
     BssScene file = lookingDown();
     for (::Vec3& p : file.cameras[0].positions) p.x = 500;
     rig.build(file);
-    resetSceneFlags(rig.scene);
-    drawScene(rig.scene, 1.0f, false, nullptr);
-    EXPECT_TRUE(rig.scene.opaqueList.empty());
-    EXPECT_TRUE(rig.scene.glassList.empty());
+    rig.drawFrame(1.0f);
+    EXPECT_TRUE(rig.view.opaqueList.empty());
+    EXPECT_TRUE(rig.view.glassList.empty());
     EXPECT_EQ(rig.particles.emitterCount(), 0);
     EXPECT_EQ(centrePixel(), (std::array<int, 3>{0, 0, 0}));
 
@@ -234,8 +231,7 @@ TEST_F(SceneGL, CameraOutsideEveryRootDrawsNothingAndFiresNothing) {
     SceneRig inside;
     inside.media.files = rig.media.files;
     inside.build(lookingDown());
-    resetSceneFlags(inside.scene);
-    drawScene(inside.scene, 1.0f, false, nullptr);
+    inside.drawFrame(1.0f);
     EXPECT_EQ(inside.particles.emitterCount(), 1);
 }
 
@@ -259,10 +255,9 @@ TEST_F(SceneGL, PortalShowsItsObjectOnlyWhileItsHelperIsTriggered) {
         rig.build(variant);
         const int closet = rig.objectIndex("closet");
         for (int frame = 0; frame < 2; ++frame) {
-            resetSceneFlags(rig.scene);
-            drawScene(rig.scene, 1.0f, false, nullptr);
-            EXPECT_EQ(rig.scene.objects[std::size_t(closet)].visible, inside) << inside;
-            const auto& list = rig.scene.opaqueList;
+            rig.drawFrame(1.0f);
+            EXPECT_EQ(rig.view.sight[std::size_t(closet)].visible, inside) << inside;
+            const auto& list = rig.view.opaqueList;
             EXPECT_EQ(std::find(list.begin(), list.end(), closet) != list.end(), inside) << inside;
         }
     }
@@ -277,18 +272,18 @@ TEST_F(SceneGL, OcclusionVariantMakesQueriesAndKeepsTheRoomVisible) {
     file.helpers.push_back(scenetest::helper("instance box", 3));
     rig.build(file);
     ASSERT_EQ(rig.scene.objects.size(), 3u);
-    EXPECT_EQ(rig.scene.objects[0].query, 0u);  // the root has none
-    EXPECT_NE(rig.scene.objects[1].query, 0u);
-    EXPECT_NE(rig.scene.objects[2].query, 0u);
+    EXPECT_EQ(rig.view.sight[0].query, 0u);  // the root has none
+    EXPECT_NE(rig.view.sight[1].query, 0u);
+    EXPECT_NE(rig.view.sight[2].query, 0u);
     for (int frame = 0; frame < 3; ++frame) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        resetSceneFlags(rig.scene);
-        drawScene(rig.scene, 1.0f, true, nullptr);
-        EXPECT_TRUE(rig.scene.objects[0].visible);
-        EXPECT_TRUE(rig.scene.objects[2].queryIssued);
+        rig.drawFrame(1.0f, true);
+        EXPECT_TRUE(rig.view.sight[0].visible);
+        EXPECT_TRUE(rig.view.sight[2].queryIssued);
         // The queries' boxes change depth writes, colour writes and culling: all back afterwards.
         expectBaseline();
     }
+    releaseView(rig.view);
     releaseScene(rig.scene);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -308,7 +303,8 @@ TEST_F(SceneGL, ParticlesDrawOneQuadPerParticleAndLeaveTheirState) {
     effect.layers = {layer};
     media.files["Particles/dot.bin"] = encodeEffect(effect);
     ParticleSystem particles(media.sources());
-    particles.spawnEffect("dot", {0, 0, 0}, {});
+    RandomSequence random;
+    particles.spawnEffect("dot", {0, 0, 0}, {}, random, {});
     particles.update(1.0f);
     particles.render();  // camera vectors from this matrix; the next update uses them
     particles.update(2.0f);

@@ -1,11 +1,10 @@
-// Another monitor's view of the room through a camera rig of its own, on real GL: the frame moves
-// everything once however many views draw it, the primary's camera order stays as it was without the
-// rig, the rig avoids the primary's camera, each view has its own occlusion queries, and swapping a
-// rig in and out leaves both as they were.
+// Two monitors' views of one room on real GL: the frame moves everything once however many views
+// step, the primary's camera order and random sequence stay as they are without the other view, the
+// other view avoids the primary's camera and starts along its path, each view has its own occlusion
+// queries, and every pass leaves the GL baseline.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include "core/random.h"
 #include "gl/gl_state.h"
 #include "scene/scene_fixtures.h"
 #include "support/test_gl_context.h"
@@ -33,57 +32,64 @@ struct Frames {
     std::vector<int> primaryPlaces, otherPlaces;  // camera × 1000 + key
     float trainAngle = 0;
     int railroadPosedFrame = -1, sparksFiredFrame = -1, sceneFrame = 0;
-    int nextShared = 0;  // the shared sequence's next number after the run
+    int nextPrimaryRandom = 0;  // the primary view's next random number after the run
 };
 
-// `frames` frames of 4 frame units, drawn on one monitor or, with `otherView`, on two.
+// `frames` frames of 4 frame units, drawn on one monitor or, with `otherView`, on two, in the order
+// Run mode draws them.
 Frames run(bool otherView, int frames, bool occlusion) {
     SceneRig rig;
     rig.services.seeded = true;
     rig.services.seed = 11;
     rig.services.occlusionQueries = occlusion;
     rig.build(roomWithFiveCameras());
-    CameraRig other;
-    if (otherView) startCameraRig(rig.scene, other, 1, 2);
+    Scene& scene = rig.scene;
+    View& primary = rig.view;
+    View other;
+    if (otherView) {
+        startView(scene, other, 1, 2, {primary.currentCamera});
+        EXPECT_GT(other.cameraKey, 0) << "the other view starts along its path, not at its first key";
+    }
     const int railroad = rig.objectIndex("instance railroad");
     if (otherView && occlusion) {
-        EXPECT_NE(other.queries[std::size_t(railroad)], 0u);
-        EXPECT_NE(other.queries[std::size_t(railroad)], rig.scene.objects[std::size_t(railroad)].query);
+        EXPECT_NE(other.sight[std::size_t(railroad)].query, 0u);
+        EXPECT_NE(other.sight[std::size_t(railroad)].query, primary.sight[std::size_t(railroad)].query);
     }
     Frames result;
     for (int f = 0; f < frames; ++f) {
-        resetSceneFlags(rig.scene);
-        bool capture = false;
-        drawScene(rig.scene, 4.0f, occlusion, &capture);
+        rig.drawFrame(4.0f, occlusion);
         if (otherView) {
-            const std::vector<int> inUse{rig.scene.currentCamera, other.currentCamera};
-            updateOtherView(rig.scene, other, 4.0f, occlusion, inUse);
+            const std::vector<int> inUse{primary.currentCamera, other.currentCamera};
+            stepView(scene, other, 4.0f, occlusion, inUse);
         }
         rig.particles.update(4.0f);
         rig.particles.render();
-        drawGlassPass(rig.scene, 4.0f);
+        drawGlassPass(scene, primary);
         if (otherView) {
-            drawOtherView(rig.scene, other, occlusion);
-            if (f == frames - 1) drawOtherCapturePass(rig.scene, other, true);
+            drawViewPass(scene, other, occlusion);
+            drawParticlesFacingLoadedCamera(scene);
+            drawGlassPass(scene, other);
+            if (f == frames - 1) drawCapturePass(scene, other, 0.0f);
             result.otherCameras.push_back(other.currentCamera);
             result.otherPlaces.push_back(other.currentCamera * 1000 + other.cameraKey);
         }
-        result.primaryCameras.push_back(rig.scene.currentCamera);
-        result.primaryPlaces.push_back(rig.scene.currentCamera * 1000 + rig.scene.cameraKey);
+        result.primaryCameras.push_back(primary.currentCamera);
+        result.primaryPlaces.push_back(primary.currentCamera * 1000 + primary.cameraKey);
         // Each pass and view leaves the GL baseline for the next.
         EXPECT_EQ(glStateDifferences(), std::vector<std::string>{}) << "frame " << f;
     }
-    result.trainAngle = rig.scene.trainAngle;
-    result.railroadPosedFrame = rig.scene.objects[std::size_t(railroad)].posedFrame;
-    result.sparksFiredFrame = rig.scene.helpers.empty() ? -1 : rig.scene.helpers[0].firedFrame;
-    result.sceneFrame = rig.scene.frame;
-    result.nextShared = sharedRandom().next();
-    releaseCameraRig(other);
-    releaseScene(rig.scene);
+    result.trainAngle = scene.trainAngle;
+    result.railroadPosedFrame = scene.objects[std::size_t(railroad)].posedFrame;
+    result.sparksFiredFrame = scene.helpers.empty() ? -1 : scene.helpers[0].firedFrame;
+    result.sceneFrame = scene.frame;
+    result.nextPrimaryRandom = primary.random.next();
+    releaseView(other);
+    releaseView(primary);
+    releaseScene(scene);
     return result;
 }
 
-TEST(CameraRigGL, AnotherViewMovesNothingTwiceAndLeavesThePrimarysCameraOrderAlone) {
+TEST(SceneViewsGL, AnotherViewMovesNothingTwiceAndLeavesThePrimarysCameraOrderAlone) {
     platform::TestGLContext gl;
     ASSERT_TRUE(gl.create(64, 64)) << gl.error();
     applyGLBaseline();
@@ -96,7 +102,7 @@ TEST(CameraRigGL, AnotherViewMovesNothingTwiceAndLeavesThePrimarysCameraOrderAlo
             std::count(alone.primaryCameras.begin(), alone.primaryCameras.end(), alone.primaryCameras[0]),
             40);
         EXPECT_EQ(both.primaryCameras, alone.primaryCameras);
-        EXPECT_EQ(both.nextShared, alone.nextShared);
+        EXPECT_EQ(both.nextPrimaryRandom, alone.nextPrimaryRandom);
         // The other view never shows the primary's picture: it runs half a path ahead, and its cuts
         // avoid the primary's camera (five cameras leave a choice).
         for (std::size_t f = 0; f < both.otherPlaces.size(); ++f) {
@@ -115,32 +121,6 @@ TEST(CameraRigGL, AnotherViewMovesNothingTwiceAndLeavesThePrimarysCameraOrderAlo
         EXPECT_EQ(both.sparksFiredFrame, both.sceneFrame);
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST(CameraRigGL, SwappingARigInAndOutLeavesBothAsTheyWere) {
-    platform::TestGLContext gl;
-    ASSERT_TRUE(gl.create(64, 64)) << gl.error();
-    SceneRig rig;
-    rig.build(roomWithFiveCameras());
-    CameraRig other;
-    startCameraRig(rig.scene, other, 1, 2);
-    rig.scene.objects[0].visible = true;
-    other.visible[0] = 0;
-    const int primaryCamera = rig.scene.currentCamera, otherCamera = other.currentCamera;
-    const int otherKey = other.cameraKey;
-    sharedRandom().seed(5);
-    const int expected = sharedRandom().next();
-    sharedRandom().seed(5);
-    swapCameraRig(rig.scene, other);
-    EXPECT_EQ(rig.scene.currentCamera, otherCamera);
-    EXPECT_FALSE(rig.scene.objects[0].visible);
-    swapCameraRig(rig.scene, other);
-    EXPECT_EQ(rig.scene.currentCamera, primaryCamera);
-    EXPECT_EQ(other.cameraKey, otherKey);
-    EXPECT_GT(otherKey, 0) << "the rig starts along its path, not at its first key";
-    EXPECT_TRUE(rig.scene.objects[0].visible);
-    EXPECT_EQ(sharedRandom().next(), expected);
-    releaseCameraRig(other);
 }
 
 }  // namespace
