@@ -354,87 +354,89 @@ void ParticleSystem::render() {
     float modelView[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
     setCameraVectors(modelView);
-    drawGroups(vertices_.get());
+    drawGroups(vertices_.get(), kParticleVertexFloats);
 }
 
 namespace {
 
+Vec3 cornerOf(const float* quad, int corner) {
+    const float* v = quad + corner * kParticleVertexFloats;
+    return Vec3{v[0], v[1], v[2]};
+}
+
+void putCorner(float* positions, int corner, Vec3 p) {
+    float* out = positions + corner * 3;
+    out[0] = p.x;
+    out[1] = p.y;
+    out[2] = p.z;
+}
+
 // A billboard's corners lie in the plane of the camera it was built for, around its centre: the
 // same offsets along the other camera's right and up face that camera, spin and size kept.
-void turnBillboard(float* quad, Vec3 fromRight, Vec3 fromUp, Vec3 toRight, Vec3 toUp) {
-    const auto at = [quad](int corner) {
-        const float* v = quad + corner * kParticleVertexFloats;
-        return Vec3{v[0], v[1], v[2]};
-    };
-    const Vec3 centre = (at(0) + at(2)) * 0.5f;
+void turnBillboard(const float* quad, float* positions, Vec3 fromRight, Vec3 fromUp, Vec3 toRight,
+                   Vec3 toUp) {
+    const Vec3 centre = (cornerOf(quad, 0) + cornerOf(quad, 2)) * 0.5f;
     for (int corner = 0; corner < 4; ++corner) {
-        const Vec3 offset = at(corner) - centre;
-        const Vec3 turned = centre + toRight * dot(offset, fromRight) + toUp * dot(offset, fromUp);
-        float* v = quad + corner * kParticleVertexFloats;
-        v[0] = turned.x;
-        v[1] = turned.y;
-        v[2] = turned.z;
+        const Vec3 offset = cornerOf(quad, corner) - centre;
+        putCorner(positions, corner, centre + toRight * dot(offset, fromRight) + toUp * dot(offset, fromUp));
     }
 }
 
 // A streak runs from its tail to its head in the world; only its width turns, to lie across the
 // other camera's view of it.
-void turnStreak(float* quad, Vec3 fromAxis, Vec3 toAxis) {
-    const auto at = [quad](int corner) {
-        const float* v = quad + corner * kParticleVertexFloats;
-        return Vec3{v[0], v[1], v[2]};
-    };
-    const Vec3 tail = (at(0) + at(1)) * 0.5f, head = (at(2) + at(3)) * 0.5f;
+void turnStreak(const float* quad, float* positions, Vec3 fromAxis, Vec3 toAxis) {
+    const Vec3 tail = (cornerOf(quad, 0) + cornerOf(quad, 1)) * 0.5f;
+    const Vec3 head = (cornerOf(quad, 2) + cornerOf(quad, 3)) * 0.5f;
     const Vec3 along = head - tail;
     const float length = std::sqrt(dot(along, along));
-    if (length <= 1e-6f) return;
+    if (length <= 1e-6f) {
+        for (int corner = 0; corner < 4; ++corner) putCorner(positions, corner, cornerOf(quad, corner));
+        return;
+    }
     const Vec3 direction = along * (1.0f / length);
-    const Vec3 oldAcross = (at(1) - at(0)) * 0.5f;
+    const Vec3 oldAcross = (cornerOf(quad, 1) - cornerOf(quad, 0)) * 0.5f;
     const Vec3 oldNormal = cross(fromAxis, direction);
     const float oldFactor = std::sqrt(dot(oldNormal, oldNormal));
     const float width = std::sqrt(dot(oldAcross, oldAcross)) / (oldFactor > 1e-4f ? oldFactor : 1.0f);
     const Vec3 across = cross(toAxis, direction) * width;
-    const Vec3 corners[4] = {tail - across, tail + across, head + across, head - across};
-    for (int corner = 0; corner < 4; ++corner) {
-        float* v = quad + corner * kParticleVertexFloats;
-        v[0] = corners[corner].x;
-        v[1] = corners[corner].y;
-        v[2] = corners[corner].z;
-    }
+    putCorner(positions, 0, tail - across);
+    putCorner(positions, 1, tail + across);
+    putCorner(positions, 2, head + across);
+    putCorner(positions, 3, head - across);
 }
 
 }  // namespace
 
 void ParticleSystem::renderFacing(const float m[16]) {
     const int count = std::min(std::min(lastVertexCount_, initialisedVertices_), kParticlePoolVertices);
-    if (!facing_) facing_.reset(new float[std::size_t(kParticlePoolVertices) * kParticleVertexFloats]);
-    float* pool = facing_.get();
-    if (count > 0)
-        std::memcpy(pool, vertices_.get(), sizeof(float) * kParticleVertexFloats * std::size_t(count));
+    if (!facing_) facing_.reset(new float[std::size_t(kParticlePoolVertices) * 3]);
     const Vec3 right{m[0], m[4], m[8]}, up{m[1], m[5], m[9]};
     const Vec3 axis = normalised(cross(up, right));
+    // Only the corners move: the colours and sprite coordinates are read from the step's pool.
     for (const ParticleGroup& group : groups_) {
         for (const ParticleEmitter* emitter : group.emitters) {
             const int end = std::min(emitter->firstVertex + emitter->vertexCount, count);
             for (int v = emitter->firstVertex; v + 4 <= end; v += 4) {
-                float* quad = pool + std::size_t(v) * kParticleVertexFloats;
+                const float* quad = vertices_.get() + std::size_t(v) * kParticleVertexFloats;
+                float* positions = facing_.get() + std::size_t(v) * 3;
                 if (emitter->kind == EmitterKind::Streak) {
-                    turnStreak(quad, stepAxis_, axis);
+                    turnStreak(quad, positions, stepAxis_, axis);
                 } else {
-                    turnBillboard(quad, stepRight_, stepUp_, right, up);
+                    turnBillboard(quad, positions, stepRight_, stepUp_, right, up);
                 }
             }
         }
     }
-    drawGroups(pool);
+    drawGroups(facing_.get(), 3);
 }
 
-void ParticleSystem::drawGroups(const float* base) {
+void ParticleSystem::drawGroups(const float* positions, int positionFloats) {
     const GLsizei stride = GLsizei(sizeof(float) * kParticleVertexFloats);
+    const float* base = vertices_.get();
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride, base);
+    glVertexPointer(3, GL_FLOAT, GLsizei(sizeof(float) * positionFloats), positions);
     glColorPointer(4, GL_FLOAT, stride, base + 3);
     glTexCoordPointer(2, GL_FLOAT, stride, base + 7);
     glEnable(GL_BLEND);

@@ -109,8 +109,9 @@ public:
     void render();
     // Draws the particles as render does, each quad turned to face the camera of the column-major
     // model-view matrix `modelView` instead of the one the last step built it for: another view of
-    // the same frame. The quads are rebuilt in a second pool (allocated on first use, like the
-    // first); nothing moves, and the camera vectors the next step uses stay as they were.
+    // the same frame. The turned corners go to a second array (allocated on first use, like the
+    // pool), the colours and sprite coordinates are the pool's; nothing moves, and the camera vectors
+    // the next step uses stay as they were.
     void renderFacing(const float modelView[16]);
 
     // Right, up and viewing axis from a column-major model-view matrix: R = (m0, m4, m8),
@@ -149,8 +150,9 @@ private:
     bool quadFits(int first);
     void initialiseVerticesUpTo(int end);
     void writeVertex(int vertex, Vec3 position, float u, float v, float alpha);
-    // The pool's quads, one draw call per group; the state render documents.
-    void drawGroups(const float* base);
+    // The pool's quads with their corners from `positions` (`positionFloats` floats per vertex),
+    // one draw call per group; the state render documents.
+    void drawGroups(const float* positions, int positionFloats);
 
     MediaSources sources_;
     std::unordered_map<std::string, ParticleEffect> cache_;
@@ -163,7 +165,7 @@ private:
     int lastVertexCount_ = 0;
     Vec3 right_{1, 0, 0}, up_{0, 1, 0}, viewAxis_{0, 0, -1};
     Vec3 stepRight_{1, 0, 0}, stepUp_{0, 1, 0}, stepAxis_{0, 0, -1};  // what the last step built for
-    std::unique_ptr<float[]> facing_;                                 // renderFacing's pool
+    std::unique_ptr<float[]> facing_;  // renderFacing's corners, three floats a vertex
 };
 
 // rnd(v): the next number of `random` mod trunc(v), or 0 when trunc(v) is 0. Values beyond the int
