@@ -176,7 +176,6 @@ void renderFrame(RunSession& session, FrameView& view) {
 
     view.drawScene(session, dt);
     const bool otherMonitors = !frame.otherMonitors.empty();
-    if (otherMonitors && frame.roomOnEveryMonitor) view.updateOtherViews(session, dt);
 
     session.particles.update(dt);
     session.particles.render();

@@ -18,17 +18,14 @@ public:
     // Into the capture square, just before a camera cut: the picture the cross-fade starts from.
     // `dt` is the frame step of the frame being drawn.
     virtual void drawCapturePass(RunSession& session, float dt) = 0;
-    // The frame's 3-D picture, advanced by the frame step `dt`; may set
-    // session.frame.captureRequested for the next frame.
+    // The frame's 3-D picture, advanced by the frame step `dt`, and each other monitor's view
+    // stepped; may set session.frame.captureRequested (and a monitor's) for the next frame.
     virtual void drawScene(RunSession& session, float dt) = 0;
     // Drawn after the particles (the glass of the windows).
     virtual void drawGlassPass(RunSession& session, float dt) = 0;
 
     // The monitors beside the primary. A view that does not draw them leaves them black.
     virtual bool drawsOtherMonitors() const { return false; }
-    // Once a frame after drawScene, before the particles move: each other monitor's view steps
-    // (and may set its captureRequested for the next frame).
-    virtual void updateOtherViews(RunSession& /*session*/, float /*dt*/) {}
     // Into that monitor's capture square: the picture its cut cross-fades from.
     virtual void drawOtherCapturePass(RunSession& /*session*/, MonitorView& /*monitor*/,
                                       bool /*withParticles*/) {}

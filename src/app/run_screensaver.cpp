@@ -24,14 +24,20 @@ void RoomView::drawScene(RunSession& session, float dt) {
     beginSceneFrame(scene, dt);
     // The primary follows the camera order it would follow alone: it avoids no other view's camera.
     if (stepView(scene, primary, dt, occlusion, noCameras_)) session.frame.captureRequested = true;
+    const bool others = !session.frame.otherMonitors.empty() && session.frame.roomOnEveryMonitor;
+    if (others) stepOtherViews(session, dt);
     drawViewPass(scene, primary, occlusion);
+    // Beside other monitors the particles have always been built for the primary's camera loaded
+    // anew, not for the matrix its pass leaves (the models' turns and their undoing change its last
+    // bits): loaded again here, those pictures stay the same to the bit.
+    if (others) loadViewCamera(primary);
 }
 
 void RoomView::drawGlassPass(RunSession& session, float /*dt*/) {
     ::drawGlassPass(session.scene, session.frame.primaryView);
 }
 
-void RoomView::updateOtherViews(RunSession& session, float dt) {
+void RoomView::stepOtherViews(RunSession& session, float dt) {
     Scene& scene = session.scene;
     std::vector<MonitorView>& monitors = session.frame.otherMonitors;
     const int monitorCount = int(monitors.size()) + 1;
@@ -47,16 +53,15 @@ void RoomView::updateOtherViews(RunSession& session, float dt) {
         }
         camerasInUse_.push_back(view.currentCamera);
     }
+    // Stepped before the primary draws: a monitor whose queries live in a context of its own makes
+    // that context current, and the switch hands the renderer whatever the primary's has drawn so
+    // far, which then has to be finished apart from the rest of its frame.
     for (std::size_t i = 0; i < monitors.size(); ++i) {
         MonitorView& monitor = monitors[i];
-        // Its queries are read in the context that made them; the primary's picture so far stays in
-        // the primary's window, which keeps its own context.
         const MonitorContext context(session.video(), monitor);
         if (stepView(scene, monitor.view, dt, occlusion, camerasInUse_)) monitor.captureRequested = true;
         camerasInUse_[i + 1] = monitor.view.currentCamera;
     }
-    // The particles are drawn next with the primary's camera.
-    loadViewCamera(session.frame.primaryView);
 }
 
 void RoomView::drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) {

@@ -18,11 +18,13 @@ public:
     void drawScene(RunSession& session, float dt) override;
     void drawGlassPass(RunSession& session, float dt) override;
     bool drawsOtherMonitors() const override { return true; }
-    void updateOtherViews(RunSession& session, float dt) override;
     void drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) override;
     void drawOtherView(RunSession& session, MonitorView& monitor) override;
 
 private:
+    // Each other monitor's view, once a frame after the primary's and before it draws.
+    void stepOtherViews(RunSession& session, float dt);
+
     std::vector<int> camerasInUse_;
     const std::vector<int> noCameras_;
 };

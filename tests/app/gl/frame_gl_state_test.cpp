@@ -121,10 +121,6 @@ public:
         check("out of the glass pass", primary(session));
     }
     bool drawsOtherMonitors() const override { return true; }
-    void updateOtherViews(RunSession& session, float dt) override {
-        room_.updateOtherViews(session, dt);
-        check("out of the other views' steps", primary(session));
-    }
     void drawOtherCapturePass(RunSession& session, MonitorView& monitor, bool withParticles) override {
         const platform::Surface& s = monitor.surface;
         const GLRectangle square{s.x, s.y, monitor.captureSize, monitor.captureSize}, part = rectangleOf(s);
