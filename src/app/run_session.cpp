@@ -66,8 +66,16 @@ bool RunSession::openWindow(const std::string& title) {
 
     platform::installExitHandlers(requestQuit, restoreOnAbnormalExit);
     if (!createGLWindow(window, title, width, height)) return false;
-    // A host's window has the size it has.
-    if (options_.embedded) video().clientSize(window.width, window.height);
+    // A host's window has the size it has, and so has a full-screen one: a mirror larger than the
+    // primary makes it the mirror's size.
+    if (options_.embedded || window.fullscreen) {
+        int clientWidth = 0, clientHeight = 0;
+        video().clientSize(clientWidth, clientHeight);
+        if (clientWidth > 0 && clientHeight > 0) {
+            window.width = clientWidth;
+            window.height = clientHeight;
+        }
+    }
     return true;
 }
 

@@ -4,26 +4,64 @@
 
 namespace platform {
 
+namespace {
+
+bool overlap(const MonitorRect& a, const MonitorRect& b) {
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+MonitorRect boxRound(const MonitorRect& a, const MonitorRect& b) {
+    MonitorRect box;
+    box.x = std::min(a.x, b.x);
+    box.y = std::min(a.y, b.y);
+    box.width = std::max(a.x + a.width, b.x + b.width) - box.x;
+    box.height = std::max(a.y + a.height, b.y + b.height) - box.y;
+    box.primary = a.primary || b.primary;
+    return box;
+}
+
+}  // namespace
+
 std::vector<MonitorRect> primaryFirst(const std::vector<MonitorRect>& monitors) {
     std::vector<MonitorRect> ordered;
-    const auto sameRect = [](const MonitorRect& a, const MonitorRect& b) {
-        return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-    };
-    const auto keep = [&](const MonitorRect& monitor) {
-        if (monitor.width <= 0 || monitor.height <= 0) return;
-        for (MonitorRect& kept : ordered) {
-            if (!sameRect(kept, monitor)) continue;
-            kept.primary = kept.primary || monitor.primary;
-            return;
+    for (const bool primary : {true, false}) {
+        for (const MonitorRect& monitor : monitors)
+            if (monitor.primary == primary && monitor.width > 0 && monitor.height > 0)
+                ordered.push_back(monitor);
+    }
+    // Monitors that overlap show one part of the desktop (mirrored outputs, of one size or several):
+    // one window covers their box, or a window of one would lie over part of the other. A box can
+    // reach over a third monitor, so they are merged until none overlap; each merged box keeps the
+    // place of its first monitor.
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (std::size_t i = 0; i < ordered.size() && !merged; ++i) {
+            for (std::size_t j = i + 1; j < ordered.size() && !merged; ++j) {
+                if (!overlap(ordered[i], ordered[j])) continue;
+                ordered[i] = boxRound(ordered[i], ordered[j]);
+                ordered.erase(ordered.begin() + std::ptrdiff_t(j));
+                merged = true;
+            }
         }
-        ordered.push_back(monitor);
-    };
-    for (const MonitorRect& monitor : monitors)
-        if (monitor.primary) keep(monitor);
-    for (const MonitorRect& monitor : monitors)
-        if (!monitor.primary) keep(monitor);
+    }
     for (std::size_t i = 0; i < ordered.size(); ++i) ordered[i].primary = i == 0;
     return ordered;
+}
+
+int monitorCovering(const std::vector<MonitorRect>& monitors, const MonitorRect& box) {
+    int best = -1;
+    long long bestArea = 0;
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const MonitorRect& m = monitors[i];
+        const long long width = std::min(m.x + m.width, box.x + box.width) - std::max(m.x, box.x);
+        const long long height = std::min(m.y + m.height, box.y + box.height) - std::max(m.y, box.y);
+        if (width <= 0 || height <= 0) continue;
+        if (width * height > bestArea) {
+            best = int(i);
+            bestArea = width * height;
+        }
+    }
+    return best;
 }
 
 MonitorRect desktopBox(const std::vector<MonitorRect>& monitors) {

@@ -1,10 +1,12 @@
 // Run mode on two monitors of a private Xorg dummy server: the room on both from cameras of their
 // own, the overlay on the primary only (also when the other monitor lies left of it), the other
 // monitor black with --monitors primary, a monitor unplugged and plugged back during the run, a key
-// ending it, and the gamma ramps of both monitors back as they were.
+// ending it, the gamma ramps of both monitors back as they were, and mirrored monitors of different
+// sizes covered by one window.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -162,6 +164,40 @@ TEST(TwoMonitors, TheOverlayStaysOnThePrimaryLeftOrRightAndPrimaryOnlyLeavesTheO
     const std::string alone = pictures.file("alone.png");
     runAndShoot(options, alone, {1024});
     EXPECT_LT(testsupport::meanBrightness(monitorPart(alone, 0, "black.png")), 0.01);
+}
+
+TEST(TwoMonitors, MirrorsOfAnotherSizeAreCoveredWhollyByOneWindow) {
+    DummyXServer x;
+    if (!x.start()) GTEST_SKIP() << "no Xorg dummy server here (needs root and xserver-xorg-video-dummy)";
+    x.run("xrandr --addmode DUMMY1 800x600");
+    // The mirror larger, then smaller than the primary; the screen is as large as the larger.
+    for (const char* layout : {"--output DUMMY0 --mode 1024x768 --primary --output DUMMY1 --mode 800x600",
+                               "--output DUMMY0 --mode 800x600 --primary --output DUMMY1 --mode 1024x768"}) {
+        SCOPED_TRACE(layout);
+        ASSERT_TRUE(x.layOut(std::string(layout) + " --same-as DUMMY0"));
+        ScreensaverSandbox sandbox;
+        sandbox.storeSettings(testsupport::quietSettings());
+        testsupport::RunningScreensaver copy;
+        ASSERT_TRUE(copy.start(sandbox, {"--seed", "2", "/s"}, x.display()));
+        const std::string shot = sandbox.file("screen.png");
+        // The room reaches the corner that only the larger monitor shows.
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                x.run("import -window root '" + shot + "'");
+                return testsupport::showsTheRoom(
+                    testsupport::pictureCrop(shot, "224x168+800+600", "corner.png"));
+            },
+            60s, 500ms))
+            << sandbox.log();
+        // One window: none of its own over part of the other monitor.
+        const std::string windows = x.run("xdotool search --onlyvisible --pid " +
+                                          std::to_string(copy.process().pid()) + " --name '^Glimmerdale$'");
+        EXPECT_EQ(std::count(windows.begin(), windows.end(), '\n'), 1) << windows;
+        x.run("xdotool key Escape");
+        ProcessResult result;
+        EXPECT_TRUE(copy.process().waitForExit(result, 20s));
+        EXPECT_EQ(result.exitCode, 1) << result.errorOutput;
+    }
 }
 
 }  // namespace

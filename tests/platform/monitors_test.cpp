@@ -45,6 +45,18 @@ TEST(MonitorLayout, SurfacesFollowTheMonitorsInAWindowOverTheirBox) {
          {{0, 0, 1024, 768, false}, {0, 0, 1024, 768, true}, {1024, 0, 0, 768, false}},
          {{0, 0, 1024, 768, 0}},
          {0, 0, 1024, 768}},
+        {"a mirror of another size is one monitor, the larger of the two, even when the primary is the "
+         "smaller",
+         {{0, 0, 800, 600, true}, {1024, 0, 1024, 768, false}, {0, 0, 1024, 768, false}},
+         {{0, 0, 1024, 768, 0}, {1024, 0, 1024, 768, 1}},
+         {0, 0, 2048, 768}},
+        {"overlapping monitors are one box, and so is a third that box reaches over",
+         {{0, 0, 1000, 500, false},
+          {500, 0, 1000, 1000, true},
+          {0, 600, 400, 300, false},
+          {1500, 0, 500, 500, false}},
+         {{0, 0, 1500, 1000, 0}, {1500, 500, 500, 500, 1}},
+         {0, 0, 2000, 1000}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -65,16 +77,16 @@ TEST(MonitorLayout, SurfacesFollowTheMonitorsInAWindowOverTheirBox) {
 }
 
 TEST(MonitorLayout, AWindowSmallerThanTheDesktopClipsOrDropsSurfaces) {
-    // The virtual screen shrank to the primary before the window followed: the other monitor lies
-    // outside the window and gets no surface; one reaching into it is cut to what the window holds.
+    // The virtual screen shrank before the window followed: a monitor outside the window gets no
+    // surface; one reaching out of it is cut to what the window holds.
     const std::vector<MonitorRect> monitors = {
-        {0, 0, 1024, 768, true}, {1024, 0, 1024, 768, false}, {-200, 0, 400, 300, false}};
-    const std::vector<Surface> surfaces = platform::surfacesInBox(monitors, MonitorRect{0, 0, 1024, 768});
+        {0, 0, 1024, 768, true}, {1424, 0, 1024, 768, false}, {1024, 0, 400, 300, false}};
+    const std::vector<Surface> surfaces = platform::surfacesInBox(monitors, MonitorRect{0, 0, 1224, 768});
     ASSERT_EQ(surfaces.size(), 2u);
     EXPECT_EQ(surfaces[0].width, 1024);
     EXPECT_EQ((std::array<int, 5>{surfaces[1].x, surfaces[1].y, surfaces[1].width, surfaces[1].height,
                                   surfaces[1].monitor}),
-              (std::array<int, 5>{0, 468, 200, 300, 2}));
+              (std::array<int, 5>{1024, 468, 200, 300, 2}));
     EXPECT_TRUE(platform::surfacesInBox({}, MonitorRect{}).empty());
     EXPECT_EQ(platform::desktopBox({}).width, 0);
 }
@@ -85,6 +97,10 @@ TEST(MonitorLayout, APointBelongsToTheMonitorThatHoldsIt) {
     EXPECT_EQ(platform::monitorAt(monitors, -1, 767), 1);
     EXPECT_EQ(platform::monitorAt(monitors, 1024, 0), -1);  // right and bottom edges lie outside
     EXPECT_EQ(platform::monitorAt(monitors, 0, 768), -1);
+    // The monitor that covers most of a box: the larger of two mirrors, or none.
+    const std::vector<MonitorRect> mirrors = {{0, 0, 800, 600, true}, {0, 0, 1024, 768, false}};
+    EXPECT_EQ(platform::monitorCovering(mirrors, MonitorRect{0, 0, 1024, 768}), 1);
+    EXPECT_EQ(platform::monitorCovering(mirrors, MonitorRect{-800, 0, 800, 600}), -1);
 }
 
 }  // namespace

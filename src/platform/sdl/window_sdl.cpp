@@ -83,7 +83,7 @@ public:
         modeAccepted_ = true;
         // The desktop's own size needs no switch at all.
         useDesktopMode_ = (best.w == current.w && best.h == current.h);
-        if (window_ && fullscreen_) applyFullscreen();
+        if (window_ && fullscreen_ && !coversMirror_) applyFullscreen();
         return true;
     }
 
@@ -110,13 +110,22 @@ public:
         const int depths[] = {request.pixelFormat.depthBits, 24, 16, 0};
         const int stencils[] = {request.pixelFormat.stencilBits, 8, 0};
         glCapable_ = false;
-        // Full screen goes to the display the window is on: the primary, wherever it lies.
-        const int at = request.fullscreen ? int(SDL_WINDOWPOS_UNDEFINED_DISPLAY(0)) : 0;
+        // Full screen goes to the display the window is on: the primary, wherever it lies. Over a
+        // larger mirror the window is borderless and on top, as the other monitors' are, with the
+        // box's place and size.
+        SDL_Rect place{0, 0, request.width, request.height};
+        MonitorRect mirror;
+        coversMirror_ = request.fullscreen && primaryMirrorBox(mirror);
+        if (coversMirror_) {
+            place = SDL_Rect{mirror.x, mirror.y, mirror.width, mirror.height};
+            flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
+        } else if (request.fullscreen) {
+            place.x = place.y = int(SDL_WINDOWPOS_UNDEFINED_DISPLAY(0));
+        }
         for (int depth : depths) {
             for (int stencil : stencils) {
                 setGlAttributes(request.pixelFormat, depth, stencil);
-                window_ =
-                    SDL_CreateWindow(request.title.c_str(), at, at, request.width, request.height, flags);
+                window_ = SDL_CreateWindow(request.title.c_str(), place.x, place.y, place.w, place.h, flags);
                 if (window_) break;
             }
             if (window_) break;
@@ -124,11 +133,11 @@ public:
         if (window_) {
             glCapable_ = true;
         } else {
-            window_ = SDL_CreateWindow(request.title.c_str(), at, at, request.width, request.height,
+            window_ = SDL_CreateWindow(request.title.c_str(), place.x, place.y, place.w, place.h,
                                        flags & ~SDL_WINDOW_OPENGL);
             if (!window_) return false;
         }
-        if (fullscreen_ && modeAccepted_) applyFullscreen();
+        if (fullscreen_ && modeAccepted_ && !coversMirror_) applyFullscreen();
         setProgramIcon(window_);
         SDL_ShowWindow(window_);
         if (everyMonitor_) coverOtherMonitors();
@@ -418,6 +427,19 @@ private:
         return primaryFirst(monitors);
     }
 
+    // The box of the primary monitor when a larger mirror shows the same part of the desktop (the
+    // monitors are then one, larger than the primary's display): one window must cover it all, and a
+    // full-screen window would cover the primary's display alone. False otherwise, and with a mode
+    // switch, which is the primary display's.
+    bool primaryMirrorBox(MonitorRect& box) {
+        if (!everyMonitor_ || (modeAccepted_ && !useDesktopMode_)) return false;
+        const std::vector<MonitorRect> monitors = currentMonitors();
+        SDL_Rect display{};
+        if (monitors.empty() || SDL_GetDisplayBounds(0, &display) != 0) return false;
+        box = monitors.front();
+        return box.x != display.x || box.y != display.y || box.width != display.w || box.height != display.h;
+    }
+
     // A window on every monitor but the one the primary's window stands on (the one holding its
     // centre), drawn black until the first frame.
     void coverOtherMonitors() {
@@ -516,6 +538,7 @@ private:
     bool inFullscreen_ = false;
     bool modeAccepted_ = false;
     bool useDesktopMode_ = false;
+    bool coversMirror_ = false;  // the primary's window covers a larger mirror, not full screen
     SDL_DisplayMode pendingMode_{};
     Uint32 desktopFormat_ = 0;
     LeftButtonLatch leftButton_;
