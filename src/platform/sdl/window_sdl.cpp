@@ -81,8 +81,8 @@ public:
         if (!found) return false;
         pendingMode_ = best;
         modeAccepted_ = true;
-        // The desktop's own size needs no switch at all.
-        useDesktopMode_ = (best.w == current.w && best.h == current.h);
+        useDesktopMode_ = !needsModeSwitch(DisplayMode{current.w, current.h, current.refresh_rate},
+                                           DisplayMode{best.w, best.h, best.refresh_rate});
         if (window_ && fullscreen_ && !coversMirror_) applyFullscreen();
         return true;
     }

@@ -9,6 +9,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,6 +73,41 @@ KeyPress keyPressOf(WPARAM virtualKey, LPARAM keyData) {
     }
 }
 
+// The display devices' gamma ramps (256 entries each), named by their device names.
+class DeviceGamma final : public GammaOutputs {
+public:
+    std::vector<OutputRamp> readRamps() override {
+        std::vector<OutputRamp> ramps;
+        for (const MonitorDevice& monitor : monitorDevices()) {
+            const HDC dc = CreateDCW(monitor.device.c_str(), monitor.device.c_str(), nullptr, nullptr);
+            if (dc == nullptr) continue;
+            WORD tables[3][256];
+            if (GetDeviceGammaRamp(dc, tables)) {
+                ramps.push_back(OutputRamp{win32::narrow(monitor.device.c_str()),
+                                           std::vector<std::uint16_t>(tables[0], tables[0] + 256),
+                                           std::vector<std::uint16_t>(tables[1], tables[1] + 256),
+                                           std::vector<std::uint16_t>(tables[2], tables[2] + 256)});
+            }
+            DeleteDC(dc);
+        }
+        return ramps;
+    }
+
+    bool writeRamp(const OutputRamp& ramp) override {
+        if (ramp.red.size() != 256 || ramp.green.size() != 256 || ramp.blue.size() != 256) return false;
+        WORD tables[3][256];
+        std::copy(ramp.red.begin(), ramp.red.end(), tables[0]);
+        std::copy(ramp.green.begin(), ramp.green.end(), tables[1]);
+        std::copy(ramp.blue.begin(), ramp.blue.end(), tables[2]);
+        const std::wstring device = win32::widen(ramp.output);
+        const HDC dc = CreateDCW(device.c_str(), device.c_str(), nullptr, nullptr);
+        if (dc == nullptr) return false;  // unplugged since
+        const bool taken = SetDeviceGammaRamp(dc, tables) != FALSE;
+        DeleteDC(dc);
+        return taken;
+    }
+};
+
 constexpr wchar_t kWindowClass[] = L"Glimmerdale";
 constexpr int kIconResource = 135;
 
@@ -101,12 +137,8 @@ public:
         DEVMODEW mode{};
         mode.dmSize = sizeof mode;
         if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return false;
-        // The desktop's own size needs no switch: a switch would make the system restore its mode
-        // when a monitor is plugged or unplugged while we run (and Wine then puts the unplugged
-        // monitor back).
-        if (mode.dmPelsWidth == static_cast<DWORD>(wanted.width) &&
-            mode.dmPelsHeight == static_cast<DWORD>(wanted.height))
-            return true;
+        const DisplayMode current{static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight), 0};
+        if (!needsModeSwitch(current, wanted)) return true;
         // Only the size changes; depth, refresh rate and the rest stay as the display runs them.
         mode.dmPelsWidth = static_cast<DWORD>(wanted.width);
         mode.dmPelsHeight = static_cast<DWORD>(wanted.height);
@@ -318,43 +350,11 @@ public:
         return true;
     }
 
-    // Every monitor takes the ramp. The ramp each had before our first write to it is kept, whole,
-    // and put back by restoreGammaRamp on the monitors still there.
-    bool writeGammaRamp(const GammaRamp& ramp) override {
-        WORD tables[3][256];
-        for (int i = 0; i < 256; ++i) {
-            tables[0][i] = ramp.red[i];
-            tables[1][i] = ramp.green[i];
-            tables[2][i] = ramp.blue[i];
-        }
-        bool taken = false;
-        for (const MonitorDevice& monitor : monitorDevices()) {
-            const HDC dc = CreateDCW(monitor.device.c_str(), monitor.device.c_str(), nullptr, nullptr);
-            if (dc == nullptr) continue;
-            if (!keptRampOf(monitor.device)) {
-                KeptRamp kept;
-                kept.device = monitor.device;
-                if (GetDeviceGammaRamp(dc, kept.tables)) keptRamps_.push_back(kept);
-            }
-            // A monitor whose ramp could not be read is left alone: it could not be put back.
-            if (keptRampOf(monitor.device)) taken = SetDeviceGammaRamp(dc, tables) != FALSE || taken;
-            DeleteDC(dc);
-        }
-        if (!taken) taken = withGammaDc([&](HDC dc) { return SetDeviceGammaRamp(dc, tables) != FALSE; });
-        return taken;
-    }
+    // Every monitor takes the ramp, by the rule of platform/gamma_ramp.h: each device's own ramp is
+    // kept before the first write that reaches it and put back by restoreGammaRamp.
+    bool writeGammaRamp(const GammaRamp& ramp) override { return gamma_.write(devices_, ramp); }
 
-    bool restoreGammaRamp() override {
-        if (keptRamps_.empty()) return false;
-        for (KeptRamp& kept : keptRamps_) {
-            const HDC dc = CreateDCW(kept.device.c_str(), kept.device.c_str(), nullptr, nullptr);
-            if (dc == nullptr) continue;  // unplugged since
-            SetDeviceGammaRamp(dc, kept.tables);
-            DeleteDC(dc);
-        }
-        keptRamps_.clear();
-        return true;
-    }
+    bool restoreGammaRamp() override { return gamma_.restore(devices_); }
 
 private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -408,16 +408,6 @@ private:
         const bool ok = call(screen);
         ReleaseDC(nullptr, screen);
         return ok;
-    }
-
-    struct KeptRamp {
-        std::wstring device;
-        WORD tables[3][256];
-    };
-    const KeptRamp* keptRampOf(const std::wstring& device) const {
-        for (const KeptRamp& kept : keptRamps_)
-            if (kept.device == device) return &kept;
-        return nullptr;
     }
 
     static MonitorRect virtualScreen() {
@@ -479,7 +469,8 @@ private:
     bool displayChanged_ = false;
     std::vector<Surface> surfaces_;
     MonitorRect screen_;  // the virtual screen the surfaces were laid out for
-    std::vector<KeptRamp> keptRamps_;
+    DeviceGamma devices_;
+    GammaKeeper gamma_;
 };
 
 }  // namespace

@@ -3,8 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
-#include <algorithm>
-#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/x11/x_errors_x11.h"
@@ -12,17 +11,9 @@
 namespace platform::x11 {
 namespace {
 
-std::uint16_t interpolate(const std::uint16_t* table, int size, double position) {
-    const int below = std::clamp(static_cast<int>(std::floor(position)), 0, size - 1);
-    const int above = std::min(below + 1, size - 1);
-    const double share = position - below;
-    const double value = table[below] + (table[above] - table[below]) * share;
-    return static_cast<std::uint16_t>(std::clamp(std::lround(value), 0L, 65535L));
-}
-
 // Every CRTC of the display's first screen with a ramp of its own, read whole.
-std::vector<CrtcRamp> readRamps(Display* display) {
-    std::vector<CrtcRamp> ramps;
+std::vector<OutputRamp> readCrtcRamps(Display* display) {
+    std::vector<OutputRamp> ramps;
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
     if (!resources) return ramps;
     for (int i = 0; i < resources->ncrtc; ++i) {
@@ -32,8 +23,8 @@ std::vector<CrtcRamp> readRamps(Display* display) {
         XRRCrtcGamma* gamma = XRRGetCrtcGamma(display, crtc);
         if (!gamma) continue;
         if (gamma->size == size) {
-            CrtcRamp ramp;
-            ramp.crtc = crtc;
+            OutputRamp ramp;
+            ramp.output = std::to_string(crtc);
             ramp.red.assign(gamma->red, gamma->red + size);
             ramp.green.assign(gamma->green, gamma->green + size);
             ramp.blue.assign(gamma->blue, gamma->blue + size);
@@ -45,15 +36,17 @@ std::vector<CrtcRamp> readRamps(Display* display) {
     return ramps;
 }
 
-bool setRamp(Display* display, unsigned long crtc, const std::vector<std::uint16_t>& red,
-             const std::vector<std::uint16_t>& green, const std::vector<std::uint16_t>& blue) {
-    const int size = static_cast<int>(red.size());
-    if (size <= 0 || XRRGetCrtcGammaSize(display, crtc) != size) return false;
+bool setCrtcRamp(Display* display, const OutputRamp& ramp) {
+    const RRCrtc crtc = std::strtoul(ramp.output.c_str(), nullptr, 10);
+    const int size = static_cast<int>(ramp.red.size());
+    if (size <= 0 || ramp.green.size() != ramp.red.size() || ramp.blue.size() != ramp.red.size() ||
+        XRRGetCrtcGammaSize(display, crtc) != size)
+        return false;
     XRRCrtcGamma* gamma = XRRAllocGamma(size);
     if (!gamma) return false;
-    std::memcpy(gamma->red, red.data(), sizeof(std::uint16_t) * size);
-    std::memcpy(gamma->green, green.data(), sizeof(std::uint16_t) * size);
-    std::memcpy(gamma->blue, blue.data(), sizeof(std::uint16_t) * size);
+    std::memcpy(gamma->red, ramp.red.data(), sizeof(std::uint16_t) * size);
+    std::memcpy(gamma->green, ramp.green.data(), sizeof(std::uint16_t) * size);
+    std::memcpy(gamma->blue, ramp.blue.data(), sizeof(std::uint16_t) * size);
     XRRSetCrtcGamma(display, crtc, gamma);
     XRRFreeGamma(gamma);
     return true;
@@ -67,30 +60,6 @@ bool hasRandrGamma(Display* display) {
 }
 
 }  // namespace
-
-std::vector<std::uint16_t> resampleRamp(const std::array<std::uint16_t, 256>& table, int size) {
-    std::vector<std::uint16_t> out(static_cast<std::size_t>(std::max(size, 0)));
-    for (int j = 0; j < size; ++j) {
-        const double position = size == 1 ? 0.0 : j * 255.0 / (size - 1);
-        out[static_cast<std::size_t>(j)] = interpolate(table.data(), 256, position);
-    }
-    return out;
-}
-
-std::array<std::uint16_t, 256> rampOf(const std::uint16_t* table, int size) {
-    std::array<std::uint16_t, 256> out{};
-    if (!table || size <= 0) return out;
-    for (int i = 0; i < 256; ++i)
-        out[static_cast<std::size_t>(i)] = interpolate(table, size, i * (size - 1) / 255.0);
-    return out;
-}
-
-bool isBlankRamp(const CrtcRamp& ramp) {
-    const auto zero = [](const std::vector<std::uint16_t>& channel) {
-        return std::all_of(channel.begin(), channel.end(), [](std::uint16_t v) { return v == 0; });
-    };
-    return zero(ramp.red) && zero(ramp.green) && zero(ramp.blue);
-}
 
 CrtcGamma::~CrtcGamma() {
     if (!display_) return;
@@ -112,9 +81,13 @@ bool CrtcGamma::connect() {
     return display_ != nullptr;
 }
 
+std::vector<OutputRamp> CrtcGamma::readRamps() { return readCrtcRamps(display_); }
+
+bool CrtcGamma::writeRamp(const OutputRamp& ramp) { return setCrtcRamp(display_, ramp); }
+
 bool CrtcGamma::read(GammaRamp& ramp) {
     if (!connect()) return false;
-    for (const CrtcRamp& crtc : readRamps(display_)) {
+    for (const OutputRamp& crtc : readRamps()) {
         if (isBlankRamp(crtc)) continue;
         const int size = static_cast<int>(crtc.red.size());
         ramp.red = rampOf(crtc.red.data(), size);
@@ -127,40 +100,26 @@ bool CrtcGamma::read(GammaRamp& ramp) {
 
 bool CrtcGamma::write(const GammaRamp& ramp) {
     if (!connect()) return false;
-    if (originals_.empty()) {
-        std::vector<CrtcRamp> found = readRamps(display_);
-        found.erase(std::remove_if(found.begin(), found.end(), isBlankRamp), found.end());
-        if (found.empty()) return false;
-        // Whatever happens to this process from here on, the guardian puts these ramps back.
-        const std::string name = DisplayString(display_);
-        if (!guardian_.start([name, found] { putBackRamps(name, found); })) return false;
-        originals_ = std::move(found);
-    }
-    bool taken = false;
-    for (const CrtcRamp& original : originals_) {
-        const int size = static_cast<int>(original.red.size());
-        taken = setRamp(display_, original.crtc, resampleRamp(ramp.red, size), resampleRamp(ramp.green, size),
-                        resampleRamp(ramp.blue, size)) ||
-                taken;
-    }
+    // Whatever happens to this process from here on, the guardian puts the kept ramps back.
+    const std::string name = DisplayString(display_);
+    const bool taken = keeper_.write(*this, ramp, [this, &name](const std::vector<OutputRamp>& kept) {
+        return guardian_.start([name, kept] { putBackRamps(name, kept); });
+    });
     XSync(display_, False);
     return taken;
 }
 
 bool CrtcGamma::restore() {
-    if (originals_.empty() || !display_) return false;
-    for (const CrtcRamp& original : originals_)
-        setRamp(display_, original.crtc, original.red, original.green, original.blue);
+    if (!display_ || !keeper_.restore(*this)) return false;
     XSync(display_, False);
-    originals_.clear();
     guardian_.release();
     return true;
 }
 
-void putBackRamps(const std::string& displayName, const std::vector<CrtcRamp>& ramps) {
+void putBackRamps(const std::string& displayName, const std::vector<OutputRamp>& ramps) {
     holdErrorHandlers();
     if (Display* display = XOpenDisplay(displayName.c_str())) {
-        for (const CrtcRamp& ramp : ramps) setRamp(display, ramp.crtc, ramp.red, ramp.green, ramp.blue);
+        for (const OutputRamp& ramp : ramps) setCrtcRamp(display, ramp);
         XSync(display, False);
         XCloseDisplay(display);
     }

@@ -19,7 +19,7 @@ namespace {
 
 using platform::GammaRamp;
 using platform::x11::CrtcGamma;
-using platform::x11::CrtcRamp;
+using CrtcRamp = platform::OutputRamp;
 
 class CrtcGammaTest : public ::testing::Test {
 protected:
@@ -96,11 +96,11 @@ TEST_F(CrtcGammaTest, ReadsWritesAndPutsTheFoundRampBackExactly) {
     CrtcGamma gamma;
     GammaRamp read;
     ASSERT_TRUE(gamma.read(read));
-    EXPECT_EQ(read.red, platform::x11::rampOf(found.red.data(), size_));
-    EXPECT_EQ(read.blue, platform::x11::rampOf(found.blue.data(), size_));
+    EXPECT_EQ(read.red, platform::rampOf(found.red.data(), size_));
+    EXPECT_EQ(read.blue, platform::rampOf(found.blue.data(), size_));
 
     ASSERT_TRUE(gamma.write(dim()));
-    EXPECT_EQ(onServer().green, platform::x11::resampleRamp(dim().green, size_));
+    EXPECT_EQ(onServer().green, platform::resampleRamp(dim().green, size_));
     ASSERT_TRUE(gamma.write(dim()));  // the originals are kept from before the first write only
     EXPECT_TRUE(gamma.restore());
     EXPECT_TRUE(same(onServer(), found));
