@@ -2,7 +2,6 @@
 
 #include "core/log.h"
 #include "core/run_mode.h"
-#include "display/gamma.h"
 #include "gl/gl_state.h"
 #include "media/media_pack.h"
 #include "platform/host_window.h"
@@ -152,7 +151,7 @@ void RunSession::followMonitors() {
     const platform::Surface& primary = frame.primarySurface;
     glViewport(primary.x, primary.y, primary.width, primary.height);
     // A monitor that came back has the ramp it had before we set ours.
-    if (window.gammaChanged) applyGammaExponent(window, 4.0 - double(settings().gamma));
+    if (window.gamma.changed) applyGammaExponent(window.gamma, backend, 4.0 - double(settings().gamma));
     logLine("Monitors: ", count);
 }
 
@@ -185,9 +184,9 @@ void RunSession::release() {
     if (!window.windowCreated || released_) return;
     released_ = true;
     sound.stopMusic();
-    logLine("Set old Gamma: ", window.savedGammaExponent);
+    logLine("Set old Gamma: ", window.gamma.savedExponent);
     // The ramp found at start comes back exactly, not its power-law approximation.
-    restoreOriginalGamma(window);
+    restoreOriginalGamma(window.gamma, video());
     if (window.contextCreated) {
         for (MonitorView& view : frame.otherMonitors) releaseMonitorView(video(), view, false);
     }

@@ -49,27 +49,26 @@ double gammaExponentOfRamp(const platform::GammaRamp& ramp) {
     return channels == 0 ? 1.0 : sum / channels;
 }
 
-double readGammaExponent(GLWindow& window) {
+double readGammaExponent(DisplayGamma& gamma, platform::VideoBackend& backend) {
     platform::GammaRamp ramp;
-    if (!backendOf(window).readGammaRamp(ramp)) return 1.0;
-    if (!window.originalRampSaved) {
-        window.originalRamp = ramp;
-        window.originalRampSaved = true;
+    if (!backend.readGammaRamp(ramp)) return 1.0;
+    if (!gamma.originalRampSaved) {
+        gamma.originalRamp = ramp;
+        gamma.originalRampSaved = true;
     }
     return gammaExponentOfRamp(ramp);
 }
 
-void applyGammaExponent(GLWindow& window, double exponent) {
+void applyGammaExponent(DisplayGamma& gamma, platform::VideoBackend& backend, double exponent) {
     // Marked before the write: a display that half-took a ramp still gets the original back.
-    window.gammaChanged = true;
-    backendOf(window).writeGammaRamp(gammaRampForExponent(exponent));
+    gamma.changed = true;
+    backend.writeGammaRamp(gammaRampForExponent(exponent));
 }
 
-void restoreOriginalGamma(GLWindow& window) {
-    if (!window.gammaChanged) return;
-    window.gammaChanged = false;
-    platform::VideoBackend& backend = backendOf(window);
+void restoreOriginalGamma(DisplayGamma& gamma, platform::VideoBackend& backend) {
+    if (!gamma.changed) return;
+    gamma.changed = false;
     // A backend that kept the ramps itself has them at the display's own sizes, each one whole.
     if (backend.restoreGammaRamp()) return;
-    if (window.originalRampSaved) backend.writeGammaRamp(window.originalRamp);
+    if (gamma.originalRampSaved) backend.writeGammaRamp(gamma.originalRamp);
 }

@@ -1,9 +1,18 @@
 #pragma once
 // The gamma option applied through the display's hardware ramp. A ramp is summarised as one
 // power-law exponent for the log; the ramp found at start is also kept whole and put back exactly.
+// The window (gl_window.h) holds a DisplayGamma and calls these; nothing here knows the window.
 
-#include "display/gl_window.h"
 #include "platform/gamma_ramp.h"
+#include "platform/window.h"
+
+// What Run mode keeps of the display's gamma between setting its ramp and putting the old one back.
+struct DisplayGamma {
+    double savedExponent = 1.0;        // of the ramp found at start (for the log)
+    platform::GammaRamp originalRamp;  // the whole ramp found at start
+    bool originalRampSaved = false;
+    bool changed = false;
+};
 
 // The ramp for exponent x: entry i = floor((i / 256)^x * 65536), held to 0..65535, on all three
 // channels. x = 1 gives i * 256; x = 0 gives 65535 everywhere.
@@ -15,12 +24,12 @@ platform::GammaRamp gammaRampForExponent(double exponent);
 double gammaExponentOfRamp(const platform::GammaRamp& ramp);
 
 // Reads the display's ramp and returns its exponent. The first successful read is also kept whole in
-// the window for the restore. An unreadable ramp gives 1.0 and keeps nothing.
-double readGammaExponent(GLWindow& window);
+// `gamma` for the restore. An unreadable ramp gives 1.0 and keeps nothing.
+double readGammaExponent(DisplayGamma& gamma, platform::VideoBackend& backend);
 
 // Sets the ramp for exponent x. A display that refuses it stays as it was; nothing is reported.
-void applyGammaExponent(GLWindow& window, double exponent);
+void applyGammaExponent(DisplayGamma& gamma, platform::VideoBackend& backend, double exponent);
 
 // Puts back the ramp found at start, exactly, if a new one was set since: the backend's own copies
 // when it keeps them (one whole ramp per monitor), else the ramp readGammaExponent kept.
-void restoreOriginalGamma(GLWindow& window);
+void restoreOriginalGamma(DisplayGamma& gamma, platform::VideoBackend& backend);

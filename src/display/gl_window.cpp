@@ -4,7 +4,6 @@
 
 #include "core/log.h"
 #include "core/run_mode.h"
-#include "display/gamma.h"
 #include "gl/gl_entry_points.h"
 #include "gl/gl_state.h"
 #include "platform/message_box.h"
@@ -163,10 +162,10 @@ void initGL(GLWindow& window, float gammaOption) {
 
     logLine("Model manager init");
 
-    window.savedGammaExponent = readGammaExponent(window);
-    logLine("Old Gamma: ", window.savedGammaExponent);
+    window.gamma.savedExponent = readGammaExponent(window.gamma, backend);
+    logLine("Old Gamma: ", window.gamma.savedExponent);
     const double newExponent = 4.0 - static_cast<double>(gammaOption);
-    applyGammaExponent(window, newExponent);
+    applyGammaExponent(window.gamma, backend, newExponent);
     logLine("New Gamma: ", static_cast<float>(newExponent));
 }
 
@@ -224,7 +223,7 @@ void shutdownWindow(GLWindow& window, float maxFps, float minFps) {
 
 void restoreDisplayState(GLWindow& window) {
     platform::VideoBackend& backend = backendOf(window);
-    restoreOriginalGamma(window);
+    restoreOriginalGamma(window.gamma, backend);
     if (window.displayModeChanged) {
         window.displayModeChanged = false;
         backend.restoreDisplayMode();

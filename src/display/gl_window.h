@@ -14,7 +14,7 @@
 
 #include <string>
 
-#include "platform/gamma_ramp.h"
+#include "display/gamma.h"
 #include "platform/window.h"
 
 using ErrorReporter = void (*)(const std::string& text);
@@ -41,12 +41,8 @@ struct GLWindow {
     bool occlusionQueryAvailable = false;
     int occlusionCounterBits = 0;
 
-    double savedGammaExponent = 1.0;  // of the ramp found at start (for the log)
-
     // The display state to put back.
-    platform::GammaRamp originalRamp;  // the whole ramp found at start
-    bool originalRampSaved = false;
-    bool gammaChanged = false;
+    DisplayGamma gamma;
     bool displayModeChanged = false;
     bool cursorHidden = false;
 };

@@ -48,8 +48,8 @@ protected:
     void startFullScreen(int width = 800, int height = 600) {
         window.fullscreen = true;
         ASSERT_TRUE(createGLWindow(window, "Glimmerdale", width, height));
-        window.savedGammaExponent = readGammaExponent(window);
-        applyGammaExponent(window, 4.0 - 1.0);
+        window.gamma.savedExponent = readGammaExponent(window.gamma, fake);
+        applyGammaExponent(window.gamma, fake, 4.0 - 1.0);
     }
     void expectDisplayAsFound() {
         EXPECT_EQ(fake.deviceRamp, original);

@@ -74,22 +74,21 @@ TEST(GammaOnTheDisplay, OriginalRampComesBackWholeNotAsItsPowerLaw) {
     platform::FakeVideoBackend fake;
     fake.windowOpen = true;
     const platform::GammaRamp calibrated = fake.deviceRamp;
-    GLWindow window;
-    window.backend = &fake;
+    DisplayGamma gamma;
 
-    const double exponent = readGammaExponent(window);
+    const double exponent = readGammaExponent(gamma, fake);
     EXPECT_NEAR(exponent, 1.0, 0.05);
     EXPECT_NE(gammaRampForExponent(exponent), calibrated);  // the power law would not give it back
 
-    applyGammaExponent(window, 4.0 - 2.0);
+    applyGammaExponent(gamma, fake, 4.0 - 2.0);
     EXPECT_EQ(fake.deviceRamp, gammaRampForExponent(2.0));
 
     // A second read (say after a re-initialisation) does not replace what was found at start.
-    readGammaExponent(window);
-    restoreOriginalGamma(window);
+    readGammaExponent(gamma, fake);
+    restoreOriginalGamma(gamma, fake);
     EXPECT_EQ(fake.deviceRamp, calibrated);
     const int writes = fake.gammaWrites;
-    restoreOriginalGamma(window);
+    restoreOriginalGamma(gamma, fake);
     EXPECT_EQ(fake.gammaWrites, writes);  // nothing left to put back
 }
 
@@ -97,12 +96,11 @@ TEST(GammaOnTheDisplay, DisplayWithoutRampRunsOnAndRestoresNothing) {
     platform::FakeVideoBackend fake;
     fake.windowOpen = true;
     fake.hasGammaRamp = false;
-    GLWindow window;
-    window.backend = &fake;
-    EXPECT_EQ(readGammaExponent(window), 1.0);
-    applyGammaExponent(window, 1.0);
+    DisplayGamma gamma;
+    EXPECT_EQ(readGammaExponent(gamma, fake), 1.0);
+    applyGammaExponent(gamma, fake, 1.0);
     EXPECT_EQ(fake.gammaWrites, 1);
-    restoreOriginalGamma(window);
+    restoreOriginalGamma(gamma, fake);
     EXPECT_EQ(fake.gammaWrites, 1);
 }
 
@@ -113,16 +111,15 @@ TEST(GammaOnTheDisplay, ABackendThatKeepsTheRampsPutsThemBackItself) {
     fake.windowOpen = true;
     fake.keepsGammaRamp = true;
     const platform::GammaRamp calibrated = fake.deviceRamp;
-    GLWindow window;
-    window.backend = &fake;
-    readGammaExponent(window);
-    applyGammaExponent(window, 3.0);
+    DisplayGamma gamma;
+    readGammaExponent(gamma, fake);
+    applyGammaExponent(gamma, fake, 3.0);
     const int writes = fake.gammaWrites;
-    restoreOriginalGamma(window);
+    restoreOriginalGamma(gamma, fake);
     EXPECT_EQ(fake.deviceRamp, calibrated);
     EXPECT_EQ(fake.gammaWrites, writes);
     EXPECT_EQ(fake.count("restoreGammaRamp"), 1);
-    restoreOriginalGamma(window);
+    restoreOriginalGamma(gamma, fake);
     EXPECT_EQ(fake.count("restoreGammaRamp"), 1);
 }
 

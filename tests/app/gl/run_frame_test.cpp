@@ -233,7 +233,7 @@ TEST(RunSessionRelease, TakesTheSessionDownInTheShutdownOrder) {
     for (std::string line; std::getline(in, line);) log.push_back(line);
     ASSERT_GE(log.size(), 5u);
     const std::vector<std::string> tail(log.end() - 5, log.end());
-    const std::string gamma = Log::line("Set old Gamma: ", session.window.savedGammaExponent);
+    const std::string gamma = Log::line("Set old Gamma: ", session.window.gamma.savedExponent);
     // ... and nothing after them: the log is closed.
     EXPECT_EQ(tail,
               (std::vector<std::string>{"audio: close", gamma, "Max fps: 0", "Min fps: 10000", "Fps: 5000"}));

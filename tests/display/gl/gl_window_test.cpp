@@ -111,7 +111,7 @@ TEST_F(InitGL, LogsTheCapabilitiesAndGammaInOrder) {
         }
         EXPECT_EQ(log.back(), c.newGamma);
         if (c.savedExponent >= 0) {
-            EXPECT_EQ(opened.savedGammaExponent, c.savedExponent);
+            EXPECT_EQ(opened.gamma.savedExponent, c.savedExponent);
         }
         EXPECT_EQ(display.swapInterval, c.swapInterval);
         EXPECT_TRUE(opened.vboAvailable);
