@@ -21,8 +21,9 @@
 //
 // The concerns:
 //   window.h            VideoBackend: display mode, window, monitors, GL context, events, cursor,
-//                       gamma; what keys and clicks mean. Its types: cursor.h, display.h, events.h,
-//                       gamma_ramp.h, gl_context.h; portable helpers: monitors.h, power_events.h
+//                       gamma; what keys and clicks mean. Its types: cursor.h, display.h (and when a
+//                       mode switch is needed), events.h, gamma_ramp.h (and how the ramps changed are
+//                       kept and put back), gl_context.h; portable helpers: monitors.h, power_events.h
 //   host_window.h       the video backend over a framework's window, and the copies side by side
 //   audio_output.h      AudioOutput: one playback stream
 //   dialog_toolkit.h    DialogToolkit: dialogs from templates, their pump, the web browser
