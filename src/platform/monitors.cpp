@@ -48,22 +48,6 @@ std::vector<MonitorRect> primaryFirst(const std::vector<MonitorRect>& monitors) 
     return ordered;
 }
 
-int monitorCovering(const std::vector<MonitorRect>& monitors, const MonitorRect& box) {
-    int best = -1;
-    long long bestArea = 0;
-    for (std::size_t i = 0; i < monitors.size(); ++i) {
-        const MonitorRect& m = monitors[i];
-        const long long width = std::min(m.x + m.width, box.x + box.width) - std::max(m.x, box.x);
-        const long long height = std::min(m.y + m.height, box.y + box.height) - std::max(m.y, box.y);
-        if (width <= 0 || height <= 0) continue;
-        if (width * height > bestArea) {
-            best = int(i);
-            bestArea = width * height;
-        }
-    }
-    return best;
-}
-
 MonitorRect desktopBox(const std::vector<MonitorRect>& monitors) {
     MonitorRect box;
     bool first = true;

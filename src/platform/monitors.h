@@ -4,7 +4,6 @@
 //   MonitorRect        one monitor in desktop coordinates (what the system reports)
 //   Surface            one monitor's part of a window's drawable (what the renderer draws into)
 //   primaryFirst       the monitors in drawing order, monitors that overlap (mirrored) as one
-//   monitorCovering    which monitor covers most of a rectangle
 //   desktopBox         the bounding box of the monitors (the virtual screen)
 //   surfacesInBox      the surfaces of one window spanning that box, one per monitor
 //   monitorAt          which monitor holds a point
@@ -40,10 +39,6 @@ struct Surface {
 // or not) are one: the box round them, in the place of the first of them, the primary when one of
 // them is. None of the rectangles returned overlap.
 std::vector<MonitorRect> primaryFirst(const std::vector<MonitorRect>& monitors);
-
-// The index in `monitors` of the monitor that covers the largest part of `box` (the first of those
-// covering as much), −1 when none reaches into it.
-int monitorCovering(const std::vector<MonitorRect>& monitors, const MonitorRect& box);
 
 // The smallest rectangle holding every monitor; all zero for none.
 MonitorRect desktopBox(const std::vector<MonitorRect>& monitors);

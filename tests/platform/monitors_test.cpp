@@ -97,10 +97,6 @@ TEST(MonitorLayout, APointBelongsToTheMonitorThatHoldsIt) {
     EXPECT_EQ(platform::monitorAt(monitors, -1, 767), 1);
     EXPECT_EQ(platform::monitorAt(monitors, 1024, 0), -1);  // right and bottom edges lie outside
     EXPECT_EQ(platform::monitorAt(monitors, 0, 768), -1);
-    // The monitor that covers most of a box: the larger of two mirrors, or none.
-    const std::vector<MonitorRect> mirrors = {{0, 0, 800, 600, true}, {0, 0, 1024, 768, false}};
-    EXPECT_EQ(platform::monitorCovering(mirrors, MonitorRect{0, 0, 1024, 768}), 1);
-    EXPECT_EQ(platform::monitorCovering(mirrors, MonitorRect{-800, 0, 800, 600}), -1);
 }
 
 }  // namespace
