@@ -53,9 +53,9 @@ void RoomView::stepOtherViews(RunSession& session, float dt) {
         }
         camerasInUse_.push_back(view.currentCamera);
     }
-    // Stepped before the primary draws: a monitor whose queries live in a context of its own makes
-    // that context current, and the switch hands the renderer whatever the primary's has drawn so
-    // far, which then has to be finished apart from the rest of its frame.
+    // Stepped before the primary draws its room: a monitor whose queries live in a context of its
+    // own makes that context current, and the switch hands the renderer whatever the primary's
+    // context has drawn so far, to be finished apart from the rest of the primary's frame.
     for (std::size_t i = 0; i < monitors.size(); ++i) {
         MonitorView& monitor = monitors[i];
         const MonitorContext context(session.video(), monitor);
