@@ -15,7 +15,7 @@ platform::GammaRamp linearRamp() {
     return ramp;
 }
 
-TEST(GammaRampForExponent, EntriesFollowTheTruncatedPowerLaw) {
+TEST(GammaRampForExponent, EntriesFollowTheTruncatedPowerLawHeldToSixteenBits) {
     const platform::GammaRamp one = gammaRampForExponent(1.0);
     EXPECT_EQ(one, linearRamp());  // the default gamma option 3.0 gives 0, 256, ... 65280
     EXPECT_EQ(one.red[255], 65280);
@@ -35,9 +35,7 @@ TEST(GammaRampForExponent, EntriesFollowTheTruncatedPowerLaw) {
     EXPECT_EQ(four.red[0], 0);
     EXPECT_EQ(four.red[128], 4096);
     for (int i = 1; i < 256; ++i) ASSERT_GE(four.red[i], four.red[i - 1]);
-}
 
-TEST(GammaRampForExponent, OutOfRangeValuesAreHeldToSixteenBits) {
     // A negative exponent (a gamma option above 4) would go past 65535 and, at index 0, to infinity.
     const platform::GammaRamp negative = gammaRampForExponent(-1.0);
     EXPECT_EQ(negative.red[0], 65535);
@@ -45,82 +43,57 @@ TEST(GammaRampForExponent, OutOfRangeValuesAreHeldToSixteenBits) {
     EXPECT_EQ(negative.red[255], 65535);  // 256/255 * 65536 > 65535
 }
 
-TEST(GammaExponentOfRamp, LinearRampReadsExactlyOne) { EXPECT_EQ(gammaExponentOfRamp(linearRamp()), 1.0); }
-
-TEST(GammaExponentOfRamp, NonZeroFirstEntryCountsButAddsNothing) {
-    platform::GammaRamp ramp = linearRamp();
-    ramp.red[0] = ramp.green[0] = ramp.blue[0] = 1;
-    EXPECT_DOUBLE_EQ(gammaExponentOfRamp(ramp), 255.0 / 256.0);
-}
-
-TEST(GammaExponentOfRamp, ChannelsAreAveraged) {
-    platform::GammaRamp ramp = gammaRampForExponent(2.0);
-    const platform::GammaRamp linear = linearRamp();
-    ramp.red = linear.red;
+TEST(GammaExponentOfRamp, TheMeanOfTheChannelsWithEntriesAboveZero) {
     const double two = gammaExponentOfRamp(gammaRampForExponent(2.0));
     EXPECT_NEAR(two, 2.0, 0.01);
-    EXPECT_DOUBLE_EQ(gammaExponentOfRamp(ramp), (1.0 + two + two) / 3.0);
+    platform::GammaRamp mixed = gammaRampForExponent(2.0), firstAboveZero = linearRamp(),
+                        blueEmpty = linearRamp();
+    mixed.red = linearRamp().red;
+    firstAboveZero.red[0] = firstAboveZero.green[0] = firstAboveZero.blue[0] = 1;
+    blueEmpty.blue.fill(0);
+    const struct {
+        const char* what;
+        platform::GammaRamp ramp;
+        double exponent;
+    } cases[] = {{"linear: exactly one", linearRamp(), 1.0},
+                 {"channels averaged", mixed, (1.0 + two + two) / 3.0},
+                 {"a first entry above zero counts but adds nothing", firstAboveZero, 255.0 / 256.0},
+                 {"an empty channel is left out", blueEmpty, 1.0},
+                 {"all zero gives one, not a NaN", platform::GammaRamp{}, 1.0}};
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(gammaExponentOfRamp(c.ramp), c.exponent) << c.what;
 }
 
-TEST(GammaExponentOfRamp, EmptyChannelsAreLeftOutAndAllZeroGivesOne) {
-    EXPECT_EQ(gammaExponentOfRamp(platform::GammaRamp{}), 1.0);
-    platform::GammaRamp ramp = linearRamp();
-    ramp.blue.fill(0);
-    EXPECT_EQ(gammaExponentOfRamp(ramp), 1.0);
-    EXPECT_FALSE(std::isnan(gammaExponentOfRamp(ramp)));
-}
-
-TEST(GammaOnTheDisplay, OriginalRampComesBackWholeNotAsItsPowerLaw) {
-    platform::FakeVideoBackend fake;
-    fake.windowOpen = true;
-    const platform::GammaRamp calibrated = fake.deviceRamp;
-    DisplayGamma gamma;
-
-    const double exponent = readGammaExponent(gamma, fake);
-    EXPECT_NEAR(exponent, 1.0, 0.05);
-    EXPECT_NE(gammaRampForExponent(exponent), calibrated);  // the power law would not give it back
-
-    applyGammaExponent(gamma, fake, 4.0 - 2.0);
-    EXPECT_EQ(fake.deviceRamp, gammaRampForExponent(2.0));
-
-    // A second read (say after a re-initialisation) does not replace what was found at start.
-    readGammaExponent(gamma, fake);
-    restoreOriginalGamma(gamma, fake);
-    EXPECT_EQ(fake.deviceRamp, calibrated);
-    const int writes = fake.gammaWrites;
-    restoreOriginalGamma(gamma, fake);
-    EXPECT_EQ(fake.gammaWrites, writes);  // nothing left to put back
-}
-
-TEST(GammaOnTheDisplay, DisplayWithoutRampRunsOnAndRestoresNothing) {
-    platform::FakeVideoBackend fake;
-    fake.windowOpen = true;
-    fake.hasGammaRamp = false;
-    DisplayGamma gamma;
-    EXPECT_EQ(readGammaExponent(gamma, fake), 1.0);
-    applyGammaExponent(gamma, fake, 1.0);
-    EXPECT_EQ(fake.gammaWrites, 1);
-    restoreOriginalGamma(gamma, fake);
-    EXPECT_EQ(fake.gammaWrites, 1);
-}
-
-TEST(GammaOnTheDisplay, ABackendThatKeepsTheRampsPutsThemBackItself) {
-    // As XRandR does: one whole ramp per monitor, of its own size, which a 256-entry copy would not
-    // give back exactly.
-    platform::FakeVideoBackend fake;
-    fake.windowOpen = true;
-    fake.keepsGammaRamp = true;
-    const platform::GammaRamp calibrated = fake.deviceRamp;
-    DisplayGamma gamma;
-    readGammaExponent(gamma, fake);
-    applyGammaExponent(gamma, fake, 3.0);
-    const int writes = fake.gammaWrites;
-    restoreOriginalGamma(gamma, fake);
-    EXPECT_EQ(fake.deviceRamp, calibrated);
-    EXPECT_EQ(fake.gammaWrites, writes);
-    EXPECT_EQ(fake.count("restoreGammaRamp"), 1);
-    restoreOriginalGamma(gamma, fake);
-    EXPECT_EQ(fake.count("restoreGammaRamp"), 1);
+// The ramp found at start comes back whole, not as its power law: the one read kept (a second
+// read does not replace it) where the backend keeps none, the backend's own copies where it keeps
+// them (XRandR: one whole ramp per monitor, of its own size); a display without a ramp runs on and
+// gets nothing back; a second restore does nothing.
+TEST(GammaOnTheDisplay, TheRampFoundAtStartComesBackWholeOnce) {
+    for (const bool hasRamp : {true, false}) {
+        for (const bool keeps : {false, true}) {
+            SCOPED_TRACE(std::string(hasRamp ? "a ramp" : "no ramp") +
+                         (keeps ? ", kept by the backend" : ""));
+            platform::FakeVideoBackend fake;
+            fake.windowOpen = true;
+            fake.hasGammaRamp = hasRamp;
+            fake.keepsGammaRamp = keeps;
+            const platform::GammaRamp calibrated = fake.deviceRamp;
+            DisplayGamma gamma;
+            const double exponent = readGammaExponent(gamma, fake);
+            EXPECT_NEAR(exponent, 1.0, 0.05);
+            EXPECT_NE(gammaRampForExponent(exponent), calibrated);  // the power law would not give it back
+            applyGammaExponent(gamma, fake, 4.0 - 2.0);
+            EXPECT_EQ(fake.deviceRamp, hasRamp ? gammaRampForExponent(2.0) : calibrated);
+            readGammaExponent(gamma, fake);
+            const int writes = fake.gammaWrites;
+            restoreOriginalGamma(gamma, fake);
+            EXPECT_EQ(fake.deviceRamp, calibrated);
+            EXPECT_EQ(fake.gammaWrites - writes, hasRamp && !keeps ? 1 : 0);
+            EXPECT_EQ(fake.count("restoreGammaRamp"), 1);
+            restoreOriginalGamma(gamma, fake);
+            EXPECT_EQ(fake.gammaWrites - writes, hasRamp && !keeps ? 1 : 0);
+            EXPECT_EQ(fake.count("restoreGammaRamp"), 1);
+        }
+    }
 }
 
 }  // namespace

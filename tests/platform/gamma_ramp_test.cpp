@@ -21,15 +21,11 @@ std::array<std::uint16_t, 256> curvedTable() {
     return table;
 }
 
-TEST(CrtcRampSizes, TwoHundredFiftySixEntriesPassUnchangedBothWays) {
+TEST(CrtcRampSizes, OursPassUnchangedAndOtherSizesKeepBothEndsAndTheShapeBetween) {
     const auto table = curvedTable();
     const std::vector<std::uint16_t> same = resampleRamp(table, 256);
     EXPECT_EQ(std::vector<std::uint16_t>(table.begin(), table.end()), same);
     EXPECT_EQ(rampOf(same.data(), 256), table);
-}
-
-TEST(CrtcRampSizes, OtherSizesKeepBothEndsAndTheShapeBetween) {
-    const auto table = curvedTable();
     for (int size : {1024, 4096, 17, 2}) {
         const std::vector<std::uint16_t> spread = resampleRamp(table, size);
         ASSERT_EQ(spread.size(), std::size_t(size));
@@ -52,93 +48,62 @@ TEST(CrtcRampSizes, OtherSizesKeepBothEndsAndTheShapeBetween) {
     EXPECT_EQ(rampOf(nullptr, 5), (std::array<std::uint16_t, 256>{}));
 }
 
-TEST(CrtcRampSizes, OnlyAnAllZeroRampIsBlank) {
-    OutputRamp ramp{"crtc", std::vector<std::uint16_t>(1024, 0), std::vector<std::uint16_t>(1024, 0),
-                    std::vector<std::uint16_t>(1024, 0)};
-    EXPECT_TRUE(isBlankRamp(ramp));
-    ramp.blue[1023] = 1;
-    EXPECT_FALSE(isBlankRamp(ramp));
-}
-
-// Outputs as a backend reports them: each with a ramp of its own size, some of them unplugged.
+// Outputs as a backend reports them, by name; a write to one gone fails.
 struct FakeOutputs final : platform::GammaOutputs {
-    std::map<std::string, OutputRamp> ramps;  // the outputs there, by name
-    std::vector<std::string> writes;          // the outputs written, in order
+    std::map<std::string, OutputRamp> ramps;
+    int writes = 0;
     std::vector<OutputRamp> readRamps() override {
         std::vector<OutputRamp> all;
         for (const auto& entry : ramps) all.push_back(entry.second);
         return all;
     }
     bool writeRamp(const OutputRamp& ramp) override {
-        writes.push_back(ramp.output);
-        auto found = ramps.find(ramp.output);
-        if (found == ramps.end() || found->second.red.size() != ramp.red.size()) return false;
-        found->second = ramp;
-        return true;
+        ++writes;
+        const auto found = ramps.find(ramp.output);
+        return found != ramps.end() && (found->second = ramp, true);
     }
-    void plug(const std::string& name, int size, std::uint16_t step) {
-        OutputRamp ramp{name, {}, {}, {}};
-        for (int i = 0; i < size; ++i) {
-            ramp.red.push_back(std::uint16_t(i * step));
-            ramp.green.push_back(std::uint16_t(i * step + 1));
-            ramp.blue.push_back(std::uint16_t(i * step + 2));
-        }
-        ramps[name] = ramp;
+    void plug(const std::string& name, int size, int step) {
+        OutputRamp& ramp = ramps[name] = OutputRamp{name, {}, {}, {}};
+        for (int i = 0; i < size; ++i)
+            for (auto* channel : {&ramp.red, &ramp.green, &ramp.blue})
+                channel->push_back(std::uint16_t(i * step));
     }
 };
 
-GammaRamp flat(std::uint16_t value) {
-    GammaRamp ramp;
-    ramp.red.fill(value);
-    ramp.green.fill(value);
-    ramp.blue.fill(value);
-    return ramp;
-}
-
-TEST(GammaKeeper, EachOutputIsKeptBeforeItsFirstWriteAndEveryOneStillThereComesBackExactly) {
+TEST(GammaKeeper, EachOutputIsKeptBeforeItsFirstWriteAndComesBackExactlyWhereStillThere) {
     FakeOutputs outputs;
     outputs.plug("a", 256, 200);
     outputs.plug("b", 1024, 60);
-    outputs.plug("blank", 256, 0);  // no gamma: left alone
-    outputs.ramps["blank"].green.assign(256, 0);
-    outputs.ramps["blank"].blue.assign(256, 0);
-    const std::map<std::string, OutputRamp> before = outputs.ramps;
+    outputs.plug("blank", 256, 0);  // all zero, no gamma: left alone
+    outputs.plug("dim", 256, 0);    // one entry above zero: a ramp
+    outputs.ramps["dim"].blue[255] = 1;
+    std::map<std::string, OutputRamp> before = outputs.ramps;
+    GammaRamp ours;
+    for (auto* channel : {&ours.red, &ours.green, &ours.blue}) channel->fill(100);
     GammaKeeper keeper;
-    std::vector<std::size_t> safeguarded;  // how many ramps were kept at each safeguard call
+    std::vector<std::size_t> safeguarded;  // how many ramps were kept at each call
     const auto safeguard = [&safeguarded](const std::vector<OutputRamp>& kept) {
         safeguarded.push_back(kept.size());
         return true;
     };
-    EXPECT_TRUE(keeper.write(outputs, flat(100), safeguard));
+    // A safeguard that refuses leaves everything as it was.
+    EXPECT_FALSE(keeper.write(outputs, ours, [](const std::vector<OutputRamp>&) { return false; }));
+    EXPECT_EQ(outputs.writes, 0);
+    EXPECT_TRUE(keeper.write(outputs, ours, safeguard));
+    EXPECT_TRUE(keeper.write(outputs, ours, safeguard));  // nothing new to keep
     EXPECT_EQ(outputs.ramps["b"].red, std::vector<std::uint16_t>(1024, 100));
-    EXPECT_EQ(outputs.writes, (std::vector<std::string>{"a", "b"}));
-    EXPECT_TRUE(keeper.write(outputs, flat(200), safeguard));  // nothing new to keep
-    // Plugged in while running: kept at its own first write; one unplugged is not written.
+    EXPECT_EQ(outputs.writes, 6);
+    // Plugged in while running: kept at its own first write; one unplugged is written no more.
     outputs.plug("c", 256, 100);
+    before["c"] = outputs.ramps["c"];
     outputs.ramps.erase("a");
-    const OutputRamp c = outputs.ramps["c"];
-    EXPECT_TRUE(keeper.write(outputs, flat(300), safeguard));
-    EXPECT_EQ(safeguarded, (std::vector<std::size_t>{2, 3}));
-    EXPECT_EQ(outputs.ramps["c"].blue, std::vector<std::uint16_t>(256, 300));
-    // Back exactly on those still there, the one that went fails harmlessly; then nothing is kept.
+    EXPECT_TRUE(keeper.write(outputs, ours, safeguard));
+    EXPECT_EQ(safeguarded, (std::vector<std::size_t>{3, 4}));
+    EXPECT_EQ(outputs.writes, 9);
+    // Back exactly, the one gone failing harmlessly; then nothing is left to put back.
     EXPECT_TRUE(keeper.restore(outputs));
-    EXPECT_EQ(outputs.ramps["b"].green, before.at("b").green);
-    EXPECT_EQ(outputs.ramps["c"].red, c.red);
-    EXPECT_EQ(outputs.ramps["blank"].red, before.at("blank").red);
+    for (const auto& [name, ramp] : outputs.ramps) EXPECT_EQ(ramp.blue, before.at(name).blue) << name;
     EXPECT_FALSE(keeper.restore(outputs));
-    EXPECT_TRUE(keeper.kept().empty());
-}
-
-TEST(GammaKeeper, ARefusedSafeguardOrNothingToKeepChangesNothing) {
-    FakeOutputs outputs;
-    outputs.plug("a", 256, 200);
-    GammaKeeper keeper;
-    EXPECT_FALSE(keeper.write(outputs, flat(100), [](const std::vector<OutputRamp>&) { return false; }));
-    EXPECT_TRUE(outputs.writes.empty());
-    EXPECT_TRUE(keeper.kept().empty());
-    FakeOutputs none;
-    EXPECT_FALSE(keeper.write(none, flat(100)));
-    EXPECT_FALSE(keeper.restore(none));
 }
 
 }  // namespace

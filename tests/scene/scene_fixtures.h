@@ -93,8 +93,7 @@ struct SceneRig {
         buildScene(scene, services, bytes.data(), bytes.size());
         startView(scene, view, 0, 1, {});
     }
-    // One frame of the primary's view alone as Run mode draws it, up to its opaque pass (GL): true
-    // when it asks for a capture.
+    // A frame of the primary alone, up to its opaque pass (GL); true when it asks for a capture.
     bool drawFrame(float dt, bool occlusionVariant = false) {
         beginSceneFrame(scene, dt);
         const bool capture = stepView(scene, view, dt, occlusionVariant, {});

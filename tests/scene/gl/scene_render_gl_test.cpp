@@ -211,32 +211,10 @@ TEST_F(SceneGL, GlassIsLeftForTheGlassPassWhichDrawsItOverTheRoom) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(SceneGL, CameraOutsideEveryRootDrawsNothingAndFiresNothing) {
-    SceneRig rig;
-    EffectFile effect;
-    EffectFileLayer layer;
-    layer.spriteName = "spark.tga";
-    effect.layers = {layer};
-    rig.media.files["Particles/sparks.bin"] = encodeEffect(effect);
-    BssScene file = lookingDown();
-    for (::Vec3& p : file.cameras[0].positions) p.x = 500;
-    rig.build(file);
-    rig.drawFrame(1.0f);
-    EXPECT_TRUE(rig.view.opaqueList.empty());
-    EXPECT_TRUE(rig.view.glassList.empty());
-    EXPECT_EQ(rig.particles.emitterCount(), 0);
-    EXPECT_EQ(centrePixel(), (std::array<int, 3>{0, 0, 0}));
-
-    // Inside: the emitter below the room fires.
-    SceneRig inside;
-    inside.media.files = rig.media.files;
-    inside.build(lookingDown());
-    inside.drawFrame(1.0f);
-    EXPECT_EQ(inside.particles.emitterCount(), 1);
-}
-
-TEST_F(SceneGL, PortalShowsItsObjectOnlyWhileItsHelperIsTriggered) {
-    // A closet with a root of its own far away, opened by the room's "emit sparks" helper.
+// A closet with a root of its own far away, opened by the room's "emit sparks" helper. With the
+// camera in the room: the room, the closet and the sparks; outside every root: nothing drawn, nothing
+// fired, whatever the portal.
+TEST_F(SceneGL, WhatTheCameraIsInsideIsDrawnAndFiresAndAPortalShowsItsObjectWhileItsHelperIsTriggered) {
     BssScene file = lookingDown();
     file.roomMeshes.push_back(scenetest::square("closet", "Scene Root", 5, 2000));
     BssPortal door;
@@ -246,19 +224,29 @@ TEST_F(SceneGL, PortalShowsItsObjectOnlyWhileItsHelperIsTriggered) {
     nowhere.name = "no such object";
     nowhere.targetName = "no such helper";
     file.portals = {nowhere, door};
+    EffectFile sparks;
+    sparks.layers = {EffectFileLayer{}};
+    sparks.layers[0].spriteName = "spark.tga";
     for (const bool inside : {true, false}) {
         SceneRig rig;
+        rig.media.files["Particles/sparks.bin"] = encodeEffect(sparks);
         BssScene variant = file;
         if (!inside) {
             for (::Vec3& p : variant.cameras[0].positions) p.x = 500;
         }
         rig.build(variant);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         const int closet = rig.objectIndex("closet");
         for (int frame = 0; frame < 2; ++frame) {
             rig.drawFrame(1.0f);
             EXPECT_EQ(rig.view.sight[std::size_t(closet)].visible, inside) << inside;
             const auto& list = rig.view.opaqueList;
             EXPECT_EQ(std::find(list.begin(), list.end(), closet) != list.end(), inside) << inside;
+            EXPECT_EQ(list.empty() && rig.view.glassList.empty(), !inside) << inside;
+        }
+        EXPECT_EQ(rig.particles.emitterCount() > 0, inside);
+        if (!inside) {
+            EXPECT_EQ(centrePixel(), (std::array<int, 3>{0, 0, 0}));
         }
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
