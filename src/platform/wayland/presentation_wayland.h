@@ -21,7 +21,7 @@ namespace platform::wayland {
 
 class PresentationWatch {
 public:
-    static constexpr std::uint32_t kUnshownMilliseconds = 2000;
+    static constexpr std::uint32_t kUnshownMilliseconds = 1000;
 
     PresentationWatch() = default;
     ~PresentationWatch() { stop(); }
