@@ -134,6 +134,10 @@ IdleLauncherRules::Action IdleLauncherRules::nextAction(std::uint32_t now) {
     return Action::None;
 }
 
+bool IdleLauncherRules::waitsForTheClock() const {
+    return running_ || (heldBack_ && idle_) || lockAfter_ == LockAfter::Waiting;
+}
+
 const char* lockAfterText(IdleLauncherRules::LockAfter state) {
     switch (state) {
         case IdleLauncherRules::LockAfter::Off:
@@ -154,7 +158,10 @@ const char* lockAfterText(IdleLauncherRules::LockAfter state) {
 
 namespace {
 
+// How long a wait for the desktop's next report lasts at most: while the rules wait for the clock,
+// and while nothing but a report can change anything.
 constexpr int kWaitMilliseconds = 1000;
+constexpr int kQuietWaitMilliseconds = 60000;
 
 // Each line goes to the launcher's log file and to stderr (the session's journal).
 template <typename... Parts>
@@ -375,7 +382,8 @@ int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings)
     for (;;) {
         platform::DesktopEvent event;
         int exitCode = 0;
-        if (watch->waitForEvent(event, kWaitMilliseconds) && !launcher.take(event, exitCode)) return exitCode;
+        const int wait = rules.waitsForTheClock() ? kWaitMilliseconds : kQuietWaitMilliseconds;
+        if (watch->waitForEvent(event, wait) && !launcher.take(event, exitCode)) return exitCode;
         launcher.act();
     }
 }

@@ -78,6 +78,9 @@ public:
 
     // The next thing to do at `now`, noted as done; None when nothing is due. Asked again until None.
     Action nextAction(std::uint32_t now);
+    // Whether time alone can make an action due (Run mode runs, an inhibition holds a spell back, a
+    // locker is awaited); otherwise only a report changes what is due, and the launcher may sleep.
+    bool waitsForTheClock() const;
 
     bool runModeRunning() const { return running_; }
     bool ready() const { return ready_; }

@@ -32,8 +32,10 @@ Outcome idle(IdleLauncherRules& rules, std::uint32_t now, bool inhibited = false
 
 TEST(IdleLauncherRules, StartsOnIdleAndIsReadyAgainOnlyAfterInput) {
     IdleLauncherRules rules(kDelay, 0);
+    EXPECT_FALSE(rules.waitsForTheClock());  // the launcher sleeps until the desktop reports
     EXPECT_EQ(idle(rules, 0), Outcome::Started);
     EXPECT_TRUE(rules.runModeRunning());
+    EXPECT_TRUE(rules.waitsForTheClock());
     // A second idle report while it runs starts nothing.
     EXPECT_EQ(idle(rules, 10), Outcome::AlreadyRunning);
 
@@ -110,6 +112,7 @@ TEST(IdleLauncherRules, AnInhibitionHoldsOffTheSpellAndRunModeStartsADelayAfterI
     IdleLauncherRules rules(kDelay, 0);
     EXPECT_EQ(idle(rules, 0, true), Outcome::Inhibited);
     EXPECT_TRUE(rules.ready());
+    EXPECT_TRUE(rules.waitsForTheClock());
     // Asked about once a second while it holds.
     EXPECT_EQ(due(rules, 999), Actions{});
     EXPECT_EQ(due(rules, 1000), Actions{Action::CheckInhibition});
@@ -135,6 +138,7 @@ TEST(IdleLauncherRules, AnInhibitionHoldsOffTheSpellAndRunModeStartsADelayAfterI
     // Input ends the spell: the end of the inhibition then starts nothing (the next idle report will).
     rules.noteInhibition(false, 213000);
     rules.noteInput();
+    EXPECT_FALSE(rules.waitsForTheClock());
     EXPECT_EQ(due(rules, 213000 + kDelay), Actions{});
     // So does a lock.
     EXPECT_EQ(idle(rules, 300000, true), Outcome::Inhibited);
