@@ -176,7 +176,6 @@ public:
     }
 
     bool idleInhibited() override {
-        if (idle_ && idle_->inhibited()) return true;
         if (!service_.inhibitions().empty()) return true;
         return gio::desktopInhibitsIdle(sessionBus(), systemBus());
     }

@@ -54,6 +54,8 @@ public:
     }
 
     bool update() override {
+        // Asked first: the reply may bring events along, which the loop below then takes.
+        const bool longDelayOver = serverSaverOn_ && seconds_ > kLongestServerTimeout && idleTimeReached();
         // Events nobody asked for are dropped; a broken connection ends the X session and us with it.
         while (XPending(display_) > 0) {
             XEvent event;
@@ -66,7 +68,7 @@ public:
                 setIdle(false);
             }
         }
-        if (serverSaverOn_) setIdle(seconds_ <= kLongestServerTimeout || idleTimeReached());
+        if (serverSaverOn_) setIdle(seconds_ <= kLongestServerTimeout || longDelayOver);
         return true;
     }
 
