@@ -16,6 +16,7 @@ PACKAGES=(
   libxrandr-dev libxext-dev xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils dbus-daemon
   libwayland-dev wayland-protocols plasma-wayland-protocols libxss-dev
   sway swayidle grim wtype mutter kwin-wayland dbus python3-gi wayland-utils
+  mpv ffmpeg swaylock python3-dbusmock
   g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev debian-archive-keyring
   wine wine64 nsis zip
 )

@@ -120,6 +120,10 @@ bool checkCombinations(const LaunchOptions& options, bool lookFromGiven, bool lo
         error = "--idle-seconds needs --idle-launcher";
         return false;
     }
+    if (options.lockAfterSeconds >= 0 && !options.idleLauncher) {
+        error = "--lock-after-seconds needs --idle-launcher";
+        return false;
+    }
     if (lookFromGiven && options.lookFrom == options.lookAt) {
         error = "--look-at needs a point other than --look-from";
         return false;
@@ -193,6 +197,11 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!readInteger(value, 1, 86400, number))
                 return bad("needs a number of seconds from 1 to 86400");
             options.idleSeconds = static_cast<int>(number);
+        } else if (name == "--lock-after-seconds") {
+            if (!takeValue()) return false;
+            if (!readInteger(value, 0, 86400, number))
+                return bad("needs a number of seconds from 0 (never) to 86400");
+            options.lockAfterSeconds = static_cast<int>(number);
         } else if (name == "--size") {
             if (!takeValue()) return false;
             if (!readSize(value, options.width, options.height))
@@ -326,6 +335,8 @@ std::string launchOptionsHelp() {
            "  --idle-launcher         stay resident and start the screensaver when the user is idle\n"
            "  --idle-seconds N        with --idle-launcher, the idle delay in seconds (default: the\n"
            "                          delay in the options dialog)\n"
+           "  --lock-after-seconds N  with --idle-launcher, have the session locked after N seconds of\n"
+           "                          the screensaver (0: never; default: the options dialog's choice)\n"
            "  --help                  print this text and exit\n"
            "\n"
            "Inside a screensaver framework (XScreenSaver): live Run mode in the framework's window until\n"

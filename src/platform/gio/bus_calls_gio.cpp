@@ -1,0 +1,37 @@
+#include "platform/gio/bus_calls_gio.h"
+
+namespace platform::gio {
+
+GVariant* callSync(GDBusConnection* bus, const char* name, const char* path, const char* interface,
+                   const char* method, GVariant* parameters, const char* replyType) {
+    if (!bus) {
+        if (parameters) g_variant_unref(g_variant_ref_sink(parameters));
+        return nullptr;
+    }
+    return g_dbus_connection_call_sync(bus, name, path, interface, method, parameters,
+                                       replyType ? G_VARIANT_TYPE(replyType) : nullptr,
+                                       G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMilliseconds, nullptr, nullptr);
+}
+
+bool hasOwner(GDBusConnection* bus, const char* name) {
+    GVariant* reply = callSync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                               "NameHasOwner", g_variant_new("(s)", name), "(b)");
+    if (!reply) return false;
+    gboolean owned = FALSE;
+    g_variant_get(reply, "(b)", &owned);
+    g_variant_unref(reply);
+    return owned;
+}
+
+GVariant* readProperty(GDBusConnection* bus, const char* name, const char* path, const char* interface,
+                       const char* property) {
+    GVariant* reply = callSync(bus, name, path, "org.freedesktop.DBus.Properties", "Get",
+                               g_variant_new("(ss)", interface, property), "(v)");
+    if (!reply) return nullptr;
+    GVariant* value = nullptr;
+    g_variant_get(reply, "(v)", &value);
+    g_variant_unref(reply);
+    return value;
+}
+
+}  // namespace platform::gio

@@ -1,0 +1,27 @@
+#pragma once
+// Small synchronous D-Bus calls for the desktop watch and its services. Each waits at most
+// kCallTimeoutMilliseconds, and each failure (no bus, nobody answering, a reply of another type) is
+// a null or false result, never an error the caller must free.
+//
+//   callSync      one method call, its reply checked against a type
+//   hasOwner      whether a name has an owner on the bus
+//   readProperty  one property through org.freedesktop.DBus.Properties
+
+#include <gio/gio.h>
+
+namespace platform::gio {
+
+constexpr int kCallTimeoutMilliseconds = 2000;
+
+// The reply, or null when the call failed or `bus` is null. `parameters` (a floating reference) is
+// taken either way; `replyType` null accepts any reply. The caller unrefs the result.
+GVariant* callSync(GDBusConnection* bus, const char* name, const char* path, const char* interface,
+                   const char* method, GVariant* parameters, const char* replyType);
+
+bool hasOwner(GDBusConnection* bus, const char* name);
+
+// The property's value, or null when it cannot be read. The caller unrefs it.
+GVariant* readProperty(GDBusConnection* bus, const char* name, const char* path, const char* interface,
+                       const char* property);
+
+}  // namespace platform::gio
