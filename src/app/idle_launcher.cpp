@@ -1,6 +1,7 @@
 #include "app/idle_launcher.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,8 +10,8 @@
 #include "core/log.h"
 #include "platform/clock.h"
 #include "platform/desktop_watch.h"
-#include "platform/host_window.h"
-#include "platform/desktop_setup.h"
+#include "platform/folders.h"
+#include "platform/launcher_service.h"
 #include "platform/processes.h"
 #include "settings/settings.h"
 
@@ -97,6 +98,41 @@ const char* outcomeText(IdleLauncherRules::IdleOutcome outcome) {
 
 std::uint32_t now() { return platform::tickCount(); }
 
+// What the launcher tells --screensaver-status (GetStatus on its bus name); the loop keeps it current.
+struct LauncherRecord {
+    std::string idleSource;
+    unsigned delaySeconds = 0;
+    std::string lastRunStart, lastRunEnd;  // local time, "" for never
+};
+
+platform::LauncherStatus statusOf(const LauncherRecord& record) {
+    using Kind = platform::LauncherStatusEntry::Kind;
+    const auto text = [](const char* key, const std::string& value) {
+        platform::LauncherStatusEntry entry;
+        entry.key = key;
+        entry.text = value;
+        return entry;
+    };
+    const auto number = [](const char* key, std::uint32_t value) {
+        platform::LauncherStatusEntry entry;
+        entry.key = key;
+        entry.kind = Kind::Number;
+        entry.number = value;
+        return entry;
+    };
+    return {number("pid", std::uint32_t(platform::ownProcessId())), text("idle-source", record.idleSource),
+            number("delay-seconds", record.delaySeconds), text("last-run-start", record.lastRunStart),
+            text("last-run-end", record.lastRunEnd)};
+}
+
+std::string localTimeText() {
+    const platform::LocalTime t = platform::localTime();
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return text;
+}
+
 // Before the launcher goes: Run mode is asked to end, and ended by force when it does not in time.
 void endRunMode(platform::DesktopWatch& watch, IdleLauncherRules& rules) {
     if (!rules.runModeRunning()) return;
@@ -119,16 +155,36 @@ void endRunMode(platform::DesktopWatch& watch, IdleLauncherRules& rules) {
 int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings) {
     // Its Run mode is a copy of the screensaver, which must not find the launcher as another copy.
     platform::setOwnProcessName(kIdleLauncherProcessName);
-    const std::string folder = platform::stateFolder();
-    if (!folder.empty()) theLog().open(folder + "/Launcher.txt");
-
     std::unique_ptr<platform::DesktopWatch> watch = platform::openDesktopWatch();
     if (!watch) {
         std::fprintf(stderr, "glimmerdale: the idle launcher is for Linux desktops\n");
         return 1;
     }
+    // One launcher per session: the name on the session bus is taken before the log is opened, so
+    // a second launcher leaves the first one's log alone.
+    LauncherRecord record;
+    platform::LauncherClaim claim = platform::LauncherClaim::NoSessionBus;
+    int holder = 0;
+    const std::unique_ptr<platform::LauncherName> name =
+        platform::claimLauncherName([&record] { return statusOf(record); }, claim, holder);
+    if (claim == platform::LauncherClaim::HeldByAnother) {
+        std::fprintf(stderr,
+                     "glimmerdale: an idle launcher runs in this session already (process %d); this one is "
+                     "not needed\n",
+                     holder);
+        return 0;
+    }
+    const std::string folder = platform::stateFolder();
+    if (!folder.empty()) theLog().open(folder + "/Launcher.txt");
+    if (claim == platform::LauncherClaim::NoSessionBus)
+        say("no session bus: another launcher in this session cannot be told apart");
+    // Run mode starts from the path this program was started from, where an upgrade puts the new
+    // program (this process's own file may be gone by then).
+    const std::string program = platform::ownExecutablePath();
+
     const unsigned seconds = options.idleSeconds > 0 ? unsigned(options.idleSeconds)
                                                      : unsigned(settings.settings().idleDelayMinutes) * 60u;
+    record.delaySeconds = seconds;
     say("starting Run mode after ", seconds, " s without input");
     bool watching = false;
     std::string tried;
@@ -136,6 +192,7 @@ int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings)
         std::string why;
         if (watch->watchIdle(kind, seconds, why)) {
             say("idle source ", platform::idleSourceName(kind));
+            record.idleSource = platform::idleSourceName(kind);
             watching = true;
             break;
         }
@@ -170,10 +227,14 @@ int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings)
                 const bool inhibited = watch->idleInhibited();
                 const IdleLauncherRules::IdleOutcome outcome = rules.idle(inhibited, anotherCopyRuns());
                 say(outcomeText(outcome));
-                if (outcome == IdleLauncherRules::IdleOutcome::Started &&
-                    !watch->startRunMode(runArguments, folder)) {
-                    say("Run mode could not be started");
-                    rules.startFailed();
+                if (outcome == IdleLauncherRules::IdleOutcome::Started) {
+                    if (watch->startRunMode(program, runArguments, folder)) {
+                        record.lastRunStart = localTimeText();
+                        record.lastRunEnd.clear();
+                    } else {
+                        say("Run mode could not be started from ", program);
+                        rules.startFailed();
+                    }
                 }
                 break;
             }
@@ -195,6 +256,7 @@ int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings)
             case platform::DesktopEvent::RunModeEnded:
                 say("Run mode ended");
                 rules.runModeEnded();
+                record.lastRunEnd = localTimeText();
                 break;
             case platform::DesktopEvent::SourceLost:
                 say("the idle source went away, exiting");

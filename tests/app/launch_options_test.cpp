@@ -109,6 +109,8 @@ TEST(TakeLongOptions, RejectsBadInputWithAReason) {
         {{"G.scr", "--idle-seconds", "3"}, "--idle-seconds needs --idle-launcher"},
         {{"G.scr", "--set-as-screensaver", "--unset-as-screensaver"}, "one at a time"},
         {{"G.scr", "--idle-launcher", "--set-as-screensaver"}, "one at a time"},
+        {{"G.scr", "--screensaver-status", "--unset-as-screensaver"}, "one at a time"},
+        {{"G.scr", "--screensaver-status=1"}, "takes no value"},
     };
     for (const auto& [input, reason] : cases) {
         Args args = input;
