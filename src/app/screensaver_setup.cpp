@@ -74,13 +74,15 @@ std::optional<unsigned> numberIn(const std::string& printed) {
 
 std::optional<unsigned> desktopNumber(const char* schema, const char* key) {
     std::string value;
-    if (platform::readDesktopSetting(schema, key, value) == platform::SettingRead::Unavailable) return std::nullopt;
+    if (platform::readDesktopSetting(schema, key, value) == platform::SettingRead::Unavailable)
+        return std::nullopt;
     return numberIn(value);
 }
 
 std::optional<bool> desktopSwitch(const char* schema, const char* key) {
     std::string value;
-    if (platform::readDesktopSetting(schema, key, value) == platform::SettingRead::Unavailable) return std::nullopt;
+    if (platform::readDesktopSetting(schema, key, value) == platform::SettingRead::Unavailable)
+        return std::nullopt;
     return value == "true";
 }
 
@@ -172,16 +174,18 @@ Step setXScreenSaver(const std::string& home, const std::string& program, SetupR
         } else if (platform::createTextFile(backup, text)) {
             message += " The file as it was is kept in " + backup + ".";
         } else {
-            return failed("No backup of " + path + " could be written to " + backup + "; it is left as it is.",
-                          "Nothing changed: no backup of ~/.xscreensaver could be written.");
+            return failed(
+                "No backup of " + path + " could be written to " + backup + "; it is left as it is.",
+                "Nothing changed: no backup of ~/.xscreensaver could be written.");
         }
     }
     switch (platform::replaceTextFile(path, edit.text)) {
         case platform::FileWrite::Written:
             break;
         case platform::FileWrite::NotWritable:
-            return failed(path + " may not be written (it is read-only); it is left as it is. Make it "
-                                 "writable, or add Glimmerdale in XScreenSaver's settings.",
+            return failed(path +
+                              " may not be written (it is read-only); it is left as it is. Make it "
+                              "writable, or add Glimmerdale in XScreenSaver's settings.",
                           "Nothing changed: ~/.xscreensaver is read-only.");
         case platform::FileWrite::Failed:
             return failed(path + " could not be written; it is left as it is.",
@@ -270,8 +274,9 @@ Step themeMissing(const char* saver, const platform::DesktopSession& session) {
     if (!entry.empty() && runnable) return Step{};
     const std::string why =
         entry.empty() ? "no screensavers/glimmerdale.desktop lies in its data folders"
-                      : entry + " names a program outside /usr/libexec/xscreensaver and /usr/lib/xscreensaver, "
-                                "the only folders it runs theme programs from";
+                      : entry +
+                            " names a program outside /usr/libexec/xscreensaver and /usr/lib/xscreensaver, "
+                            "the only folders it runs theme programs from";
     return failed(std::string(saver) + " cannot run Glimmerdale as one of its themes: " + why +
                       ". Installing Glimmerdale's package puts both in place. Nothing was changed.",
                   std::string("Nothing changed: ") + saver + " does not find Glimmerdale's theme.");
@@ -288,7 +293,8 @@ Step setMate(const platform::DesktopSession& session, SetupRecord& record) {
                       "Nothing changed: MATE's screensaver settings are missing.");
     Step step{true, "", "Glimmerdale is now MATE's screensaver."};
     if (mode == "'single'" && themes == kOurThemeList) {
-        step = Step{true, "MATE's screensaver shows Glimmerdale already.", "Glimmerdale is MATE's screensaver already."};
+        step = Step{true, "MATE's screensaver shows Glimmerdale already.",
+                    "Glimmerdale is MATE's screensaver already."};
     } else {
         record.eraseAll("mate.");
         record.values["mate.set"] = "1";
@@ -301,8 +307,9 @@ Step setMate(const platform::DesktopSession& session, SetupRecord& record) {
                           "Nothing changed: Glimmerdale's state folder cannot be written.");
         if (!platform::writeDesktopSetting(kMateSchema, "mode", "'single'") ||
             !platform::writeDesktopSetting(kMateSchema, "themes", kOurThemeList))
-            return failed("MATE's screensaver settings could not be written (" + std::string(kMateSchema) + ").",
-                          "MATE's screensaver settings could not be written.");
+            return failed(
+                "MATE's screensaver settings could not be written (" + std::string(kMateSchema) + ").",
+                "MATE's screensaver settings could not be written.");
         step.message = "MATE's screensaver now shows Glimmerdale (" + std::string(kMateSchema) +
                        ": mode 'single', themes " + kOurThemeList + ").";
     }
@@ -342,12 +349,14 @@ Step setXfce(const platform::DesktopSession& session, SetupRecord& record) {
     const platform::SettingRead themesRead =
         platform::readXfconfProperty(kXfceChannel, "/saver/themes/list", themes);
     if (modeRead == platform::SettingRead::Unavailable || themesRead == platform::SettingRead::Unavailable)
-        return failed("Xfce's screensaver runs, but its settings store (xfconf) does not answer; nothing was "
-                      "changed.",
-                      "Nothing changed: Xfce's settings store does not answer.");
+        return failed(
+            "Xfce's screensaver runs, but its settings store (xfconf) does not answer; nothing was "
+            "changed.",
+            "Nothing changed: Xfce's settings store does not answer.");
     Step step{true, "", "Glimmerdale is now Xfce's screensaver."};
     if (mode == kXfceModeSingle && themes == kOurXfceThemeList) {
-        step = Step{true, "Xfce's screensaver shows Glimmerdale already.", "Glimmerdale is Xfce's screensaver already."};
+        step = Step{true, "Xfce's screensaver shows Glimmerdale already.",
+                    "Glimmerdale is Xfce's screensaver already."};
     } else {
         record.eraseAll("xfce.");
         record.values["xfce.set"] = "1";
@@ -359,18 +368,21 @@ Step setXfce(const platform::DesktopSession& session, SetupRecord& record) {
                           "Nothing changed: Glimmerdale's state folder cannot be written.");
         if (!platform::writeXfconfProperty(kXfceChannel, "/saver/mode", kXfceModeSingle) ||
             !platform::writeXfconfProperty(kXfceChannel, "/saver/themes/list", kOurXfceThemeList))
-            return failed("Xfce's screensaver settings (xfconf channel xfce4-screensaver) could not be written.",
-                          "Xfce's screensaver settings could not be written.");
-        step.message = "Xfce's screensaver now shows Glimmerdale (xfconf channel xfce4-screensaver: /saver/mode "
-                       "2, /saver/themes/list " +
-                       std::string(kScreensaverThemeId) + ").";
+            return failed(
+                "Xfce's screensaver settings (xfconf channel xfce4-screensaver) could not be written.",
+                "Xfce's screensaver settings could not be written.");
+        step.message =
+            "Xfce's screensaver now shows Glimmerdale (xfconf channel xfce4-screensaver: /saver/mode "
+            "2, /saver/themes/list " +
+            std::string(kScreensaverThemeId) + ").";
     }
     std::string enabled;
     for (const char* property : {"/saver/enabled", "/saver/idle-activation/enabled"})
         if (platform::readXfconfProperty(kXfceChannel, property, enabled) == platform::SettingRead::Set &&
             enabled == "false")
-            append(step.message, std::string("Xfce's screensaver does not start when the computer is idle (") +
-                                     property + " is off): turn it on in its settings.");
+            append(step.message,
+                   std::string("Xfce's screensaver does not start when the computer is idle (") + property +
+                       " is off): turn it on in its settings.");
     return step;
 }
 
@@ -386,8 +398,9 @@ Step unsetXfce(const SetupRecord& record) {
     } properties[] = {{"xfce.mode", "/saver/mode"}, {"xfce.themes", "/saver/themes/list"}};
     for (const auto& property : properties) {
         const std::optional<std::string> before = record.get(property.key);
-        restored = (before && !before->empty() ? platform::writeXfconfProperty(kXfceChannel, property.property, *before)
-                                               : platform::resetXfconfProperty(kXfceChannel, property.property)) &&
+        restored = (before && !before->empty()
+                        ? platform::writeXfconfProperty(kXfceChannel, property.property, *before)
+                        : platform::resetXfconfProperty(kXfceChannel, property.property)) &&
                    restored;
     }
     if (!restored)
@@ -426,7 +439,8 @@ std::optional<std::string> statusText(const platform::LauncherStatus& status, co
 
 int statusProcess(const platform::LauncherStatus& status) {
     for (const platform::LauncherStatusEntry& entry : status)
-        if (entry.key == "pid" && entry.kind == platform::LauncherStatusEntry::Kind::Number) return int(entry.number);
+        if (entry.key == "pid" && entry.kind == platform::LauncherStatusEntry::Kind::Number)
+            return int(entry.number);
     return 0;
 }
 
@@ -464,7 +478,8 @@ std::optional<std::string> startLauncher(const std::vector<std::string>& argumen
     waitFor(
         [&] {
             platform::LauncherStatus status;
-            const platform::LauncherQuery query = platform::askLauncherStatus(status, kLauncherAnswerMilliseconds);
+            const platform::LauncherQuery query =
+                platform::askLauncherStatus(status, kLauncherAnswerMilliseconds);
             if (query == platform::LauncherQuery::Answered && statusProcess(status) == pid)
                 source = statusText(status, "idle-source").value_or("");
             else if (query == platform::LauncherQuery::NoSessionBus && platform::processRunning(pid))
@@ -510,7 +525,8 @@ Step setIdleLauncher(const platform::DesktopSession& session, const std::string&
             return failed(entry + " may not be written (it is read-only); it is left as it is.",
                           "Nothing changed: the autostart entry is read-only.");
         case platform::FileWrite::Failed:
-            return failed(entry + " could not be written.", "Nothing changed: no autostart entry could be written.");
+            return failed(entry + " could not be written.",
+                          "Nothing changed: no autostart entry could be written.");
     }
     std::string message = "The idle launcher now starts Glimmerdale after " + durationText(delaySeconds) +
                           " without input; it starts at each log-in (" + entry + ")";
@@ -525,10 +541,12 @@ Step setIdleLauncher(const platform::DesktopSession& session, const std::string&
     if (!source) {
         const std::string folder = platform::stateFolder();
         step = failed("", "The idle launcher could not start here; see its log.");
-        message += "; but it could not be started now (its log: " + (folder.empty() ? "none" : folder + "/Launcher.txt") +
+        message += "; but it could not be started now (its log: " +
+                   (folder.empty() ? "none" : folder + "/Launcher.txt") +
                    "), so nothing starts Glimmerdale in this session.";
     } else {
-        message += " and runs from now on" + (source->empty() ? std::string(".") : ", watching " + *source + ".");
+        message +=
+            " and runs from now on" + (source->empty() ? std::string(".") : ", watching " + *source + ".");
         step.summary = startsAutostartEntries(session.desktop)
                            ? "The idle launcher is on; it starts at each log-in."
                            : "The idle launcher is on; add it to your desktop's start-up commands.";
@@ -543,7 +561,8 @@ Step setIdleLauncher(const platform::DesktopSession& session, const std::string&
 Step unsetIdleLauncher(const platform::DesktopSession& session) {
     const std::string entry = autostartEntryPath(session);
     std::string text;
-    const bool hadEntry = !entry.empty() && platform::readTextFile(entry, text) != platform::FileRead::Missing;
+    const bool hadEntry =
+        !entry.empty() && platform::readTextFile(entry, text) != platform::FileRead::Missing;
     if (hadEntry && !platform::removeFile(entry))
         return failed(entry + " could not be removed; the idle launcher still starts at log-in.",
                       "The autostart entry stays.");
@@ -575,7 +594,8 @@ DesktopSetupResult setUp(const platform::DesktopSession& session, const std::str
     const ScreensaverHost host = chooseScreensaverHost(facts);
     const std::string program = platform::ownExecutablePath();
     if (program.empty() || hasControlCharacters(program))
-        return DesktopSetupResult{false, "The path of this program cannot be written into the desktop's files.",
+        return DesktopSetupResult{false,
+                                  "The path of this program cannot be written into the desktop's files.",
                                   "Nothing changed: unusual program path."};
     SetupRecord record = loadRecord();
     std::vector<Step> steps;
@@ -610,8 +630,8 @@ DesktopSetupResult setUp(const platform::DesktopSession& session, const std::str
 
 DesktopSetupResult undo(const platform::DesktopSession& session) {
     SetupRecord record = loadRecord();
-    const std::vector<Step> steps = {unsetXScreenSaver(session.home, record), unsetMate(record), unsetXfce(record),
-                                     unsetIdleLauncher(session)};
+    const std::vector<Step> steps = {unsetXScreenSaver(session.home, record), unsetMate(record),
+                                     unsetXfce(record), unsetIdleLauncher(session)};
     bool ok = true, any = false;
     for (const Step& step : steps) {
         ok = ok && step.ok;
@@ -620,8 +640,9 @@ DesktopSetupResult undo(const platform::DesktopSession& session) {
     // Every value is back: the record of them goes too.
     if (ok) storeRecord(SetupRecord{});
     if (!any)
-        return DesktopSetupResult{true, "Glimmerdale was not set up as this desktop's screensaver; nothing to undo.",
-                                  "Glimmerdale was not set up as the screensaver."};
+        return DesktopSetupResult{
+            true, "Glimmerdale was not set up as this desktop's screensaver; nothing to undo.",
+            "Glimmerdale was not set up as the screensaver."};
     return resultOf(steps, "", false);
 }
 
@@ -692,7 +713,8 @@ std::string briefDelayWarning(const std::vector<DesktopDelay>& delays, unsigned 
         if (delay.seconds == 0 || delay.seconds > ourSeconds) continue;
         return delay.who + (delay.effect == DesktopDelay::Effect::Blanks ? " blanks" : " locks") + " after " +
                durationText(delay.seconds) + (delay.seconds < ourSeconds ? ", before" : ", as soon as") +
-               " Glimmerdale's " + durationText(ourSeconds) + ": change " + delay.setting + " or Start after.";
+               " Glimmerdale's " + durationText(ourSeconds) + ": change " + delay.setting +
+               " or Start after.";
     }
     return "";
 }
@@ -729,7 +751,8 @@ std::vector<DesktopDelay> desktopDelays(const DesktopFacts& facts, ScreensaverHo
     if (contains(facts.desktop, "GNOME")) {
         const std::optional<unsigned> blank = desktopNumber("org.gnome.desktop.session", "idle-delay");
         if (blank && *blank > 0) {
-            delays.push_back({"GNOME", Effect::Blanks, *blank, "Settings, Power, \"Screen Blank\"", "Screen Blank"});
+            delays.push_back(
+                {"GNOME", Effect::Blanks, *blank, "Settings, Power, \"Screen Blank\"", "Screen Blank"});
             if (desktopSwitch("org.gnome.desktop.screensaver", "lock-enabled").value_or(false))
                 delays.push_back(
                     {"GNOME", Effect::Locks,
@@ -741,13 +764,15 @@ std::vector<DesktopDelay> desktopDelays(const DesktopFacts& facts, ScreensaverHo
         const platform::DesktopSession session = platform::currentDesktopSession();
         const std::string file = session.configFolder + "/kscreenlockerrc";
         std::string autolock, timeout;
-        const bool locks = !platform::readKeyFileValue(file, "Daemon", "Autolock", autolock) || autolock != "false";
+        const bool locks =
+            !platform::readKeyFileValue(file, "Daemon", "Autolock", autolock) || autolock != "false";
         unsigned minutes = kKdeDefaultMinutes;
         if (platform::readKeyFileValue(file, "Daemon", "Timeout", timeout))
             minutes = numberIn(timeout).value_or(kKdeDefaultMinutes);
         if (locks)
             delays.push_back({"KDE", Effect::Locks, minutes * 60,
-                              "System Settings, Screen Locking, \"Lock screen automatically\"", "Screen Locking"});
+                              "System Settings, Screen Locking, \"Lock screen automatically\"",
+                              "Screen Locking"});
     }
     // XScreenSaver, MATE and Xfce turn the X server's own blanking off while they run.
     unsigned server = 0;
@@ -762,37 +787,42 @@ SetupTraces findSetupTraces() {
     const platform::DesktopSession session = platform::currentDesktopSession();
     SetupTraces traces;
     std::string text;
-    if (!session.home.empty() && platform::readTextFile(session.home + "/.xscreensaver", text) == platform::FileRead::Ok)
+    if (!session.home.empty() &&
+        platform::readTextFile(session.home + "/.xscreensaver", text) == platform::FileRead::Ok)
         traces.xscreensaverSelects = selectsGlimmerdale(readXScreenSaverPreferences(text));
     std::string mode, themes;
-    traces.mateSelects = platform::readDesktopSetting(kMateSchema, "mode", mode) != platform::SettingRead::Unavailable &&
-                         platform::readDesktopSetting(kMateSchema, "themes", themes) !=
-                             platform::SettingRead::Unavailable &&
-                         mode == "'single'" && themes == kOurThemeList;
+    traces.mateSelects =
+        platform::readDesktopSetting(kMateSchema, "mode", mode) != platform::SettingRead::Unavailable &&
+        platform::readDesktopSetting(kMateSchema, "themes", themes) != platform::SettingRead::Unavailable &&
+        mode == "'single'" && themes == kOurThemeList;
     traces.xfceSelects =
         platform::readXfconfProperty(kXfceChannel, "/saver/mode", mode) == platform::SettingRead::Set &&
-        platform::readXfconfProperty(kXfceChannel, "/saver/themes/list", themes) == platform::SettingRead::Set &&
+        platform::readXfconfProperty(kXfceChannel, "/saver/themes/list", themes) ==
+            platform::SettingRead::Set &&
         mode == kXfceModeSingle && themes == kOurXfceThemeList;
     themeEntry(session, traces.themeRunnable);
     const std::string entry = autostartEntryPath(session);
-    if (!entry.empty() && platform::readTextFile(entry, text) == platform::FileRead::Ok) traces.autostartEntry = entry;
+    if (!entry.empty() && platform::readTextFile(entry, text) == platform::FileRead::Ok)
+        traces.autostartEntry = entry;
     return traces;
 }
 
 DesktopSetupResult setUpDesktopScreensaver(bool use, const std::string& configDir, const Settings& settings) {
     const platform::DesktopSession session = platform::currentDesktopSession();
     if (session.home.empty())
-        return DesktopSetupResult{false, "There is no home folder to keep the setting in.", "No home folder."};
+        return DesktopSetupResult{false, "There is no home folder to keep the setting in.",
+                                  "No home folder."};
     if (!use) return undo(session);
     if (!session.x11 && !session.wayland)
-        return DesktopSetupResult{false, "There is no desktop session here (no display).", "No desktop session."};
+        return DesktopSetupResult{false, "There is no desktop session here (no display).",
+                                  "No desktop session."};
     return setUp(session, configDir, settings);
 }
 
 int runDesktopSetup(bool use, const std::string& configDir, const Settings& settings) {
     const DesktopSetupResult outcome = setUpDesktopScreensaver(use, configDir, settings);
-    std::fprintf(outcome.done ? stdout : stderr, "%s%s\n", outcome.done ? "" : "glimmerdale: ",
-                 outcome.message.c_str());
+    std::fprintf(outcome.done ? stdout : stderr, "%s%s\n",
+                 outcome.done ? "" : "glimmerdale: ", outcome.message.c_str());
     return outcome.done ? 0 : 1;
 }
 

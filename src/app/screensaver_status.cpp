@@ -32,8 +32,10 @@ std::string hostName(ScreensaverHost host) {
 std::string setUpText(const SetupTraces& traces) {
     std::vector<std::string> found;
     if (traces.xscreensaverSelects) found.push_back("XScreenSaver (~/.xscreensaver selects Glimmerdale)");
-    if (traces.mateSelects) found.push_back("MATE's screensaver (theme " + std::string(kScreensaverThemeId) + ")");
-    if (traces.xfceSelects) found.push_back("Xfce's screensaver (theme " + std::string(kScreensaverThemeId) + ")");
+    if (traces.mateSelects)
+        found.push_back("MATE's screensaver (theme " + std::string(kScreensaverThemeId) + ")");
+    if (traces.xfceSelects)
+        found.push_back("Xfce's screensaver (theme " + std::string(kScreensaverThemeId) + ")");
     if (!traces.autostartEntry.empty()) found.push_back("the idle launcher (" + traces.autostartEntry + ")");
     std::string text;
     for (const std::string& part : found) text += (text.empty() ? "" : "; ") + part;
@@ -92,7 +94,8 @@ int runScreensaverStatus(const Settings& settings) {
     unsigned seconds = 0;
     std::string where;
     hostDelaySeconds(host, settings, seconds, where);
-    line("Starts Glimmerdale after", durationText(seconds) + " without input (" + hostName(host) + "; " + where + ")");
+    line("Starts Glimmerdale after",
+         durationText(seconds) + " without input (" + hostName(host) + "; " + where + ")");
     const std::vector<DesktopDelay> delays = desktopDelays(facts, host);
     std::string own;
     for (const DesktopDelay& delay : delays)
@@ -123,7 +126,8 @@ int runScreensaverStatus(const Settings& settings) {
     std::string problem;
     switch (host) {
         case ScreensaverHost::XScreenSaver:
-            if (!traces.xscreensaverSelects) problem = "XScreenSaver runs here, but does not select Glimmerdale";
+            if (!traces.xscreensaverSelects)
+                problem = "XScreenSaver runs here, but does not select Glimmerdale";
             break;
         case ScreensaverHost::Mate:
         case ScreensaverHost::Xfce:
@@ -134,9 +138,10 @@ int runScreensaverStatus(const Settings& settings) {
             break;
         case ScreensaverHost::IdleLauncher:
             if (query != platform::LauncherQuery::Answered)
-                problem = traces.autostartEntry.empty() ? "nothing starts Glimmerdale in this session"
-                                                        : "the idle launcher is set up, but does not run in this "
-                                                          "session";
+                problem = traces.autostartEntry.empty()
+                              ? "nothing starts Glimmerdale in this session"
+                              : "the idle launcher is set up, but does not run in this "
+                                "session";
             break;
     }
     line("Working", problem.empty() ? "yes" : "no: " + problem);

@@ -68,10 +68,11 @@ public:
     LauncherClaim claim(int& holder) {
         GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
         static const GDBusInterfaceVTable vtable = {&GioLauncherName::methodCall, nullptr, nullptr, {}};
-        registration_ = g_dbus_connection_register_object(bus_, kLauncherObjectPath, node->interfaces[0], &vtable,
-                                                          this, nullptr, nullptr);
+        registration_ = g_dbus_connection_register_object(bus_, kLauncherObjectPath, node->interfaces[0],
+                                                          &vtable, this, nullptr, nullptr);
         g_dbus_node_info_unref(node);
-        GVariant* reply = callBus(bus_, "RequestName", g_variant_new("(su)", kLauncherBusName, kDoNotQueue), "(u)");
+        GVariant* reply =
+            callBus(bus_, "RequestName", g_variant_new("(su)", kLauncherBusName, kDoNotQueue), "(u)");
         guint32 answer = 0;
         if (reply) {
             g_variant_get(reply, "(u)", &answer);
@@ -80,8 +81,8 @@ public:
         owned_ = registration_ && (answer == kPrimaryOwner || answer == kAlreadyOwner);
         if (owned_) return LauncherClaim::Claimed;
         holder = 0;
-        if (GVariant* pid = callBus(bus_, "GetConnectionUnixProcessID", g_variant_new("(s)", kLauncherBusName),
-                                    "(u)")) {
+        if (GVariant* pid =
+                callBus(bus_, "GetConnectionUnixProcessID", g_variant_new("(s)", kLauncherBusName), "(u)")) {
             guint32 id = 0;
             g_variant_get(pid, "(u)", &id);
             holder = int(id);
@@ -133,8 +134,8 @@ LauncherStatusEntry entryOf(const gchar* key, GVariant* value) {
 
 }  // namespace
 
-std::unique_ptr<LauncherName> claimLauncherName(std::function<LauncherStatus()> status, LauncherClaim& outcome,
-                                                int& holder) {
+std::unique_ptr<LauncherName> claimLauncherName(std::function<LauncherStatus()> status,
+                                                LauncherClaim& outcome, int& holder) {
     holder = 0;
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (!bus) {
@@ -153,10 +154,9 @@ LauncherQuery askLauncherStatus(LauncherStatus& status, int timeoutMilliseconds)
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (!bus) return LauncherQuery::NoSessionBus;
     GError* error = nullptr;
-    GVariant* reply = g_dbus_connection_call_sync(bus, kLauncherBusName, kLauncherObjectPath, kLauncherBusName,
-                                                  "GetStatus", nullptr, G_VARIANT_TYPE("(a{sv})"),
-                                                  G_DBUS_CALL_FLAGS_NO_AUTO_START, timeoutMilliseconds, nullptr,
-                                                  &error);
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, kLauncherBusName, kLauncherObjectPath, kLauncherBusName, "GetStatus", nullptr,
+        G_VARIANT_TYPE("(a{sv})"), G_DBUS_CALL_FLAGS_NO_AUTO_START, timeoutMilliseconds, nullptr, &error);
     g_object_unref(bus);
     if (!reply) {
         const bool nobody = g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||
