@@ -14,16 +14,26 @@ TEST(ScreensaverSetup, WhatRunsDecidesNotWhatIsInstalled) {
         ScreensaverHost host;
         const char* found;
     } cases[] = {
-        {"XScreenSaver runs, with MATE's too", {true, false, true, true, true, false, "MATE"},
-         ScreensaverHost::XScreenSaver, "an XScreenSaver daemon runs"},
-        {"MATE before Xfce", {true, false, false, true, true, true, "MATE"}, ScreensaverHost::Mate,
+        {"XScreenSaver runs, with MATE's too",
+         {true, false, true, true, true, false, "MATE"},
+         ScreensaverHost::XScreenSaver,
+         "an XScreenSaver daemon runs"},
+        {"MATE before Xfce",
+         {true, false, false, true, true, true, "MATE"},
+         ScreensaverHost::Mate,
          "MATE's screensaver (mate-screensaver) runs"},
-        {"Xfce", {true, false, false, false, false, true, "XFCE"}, ScreensaverHost::Xfce,
+        {"Xfce",
+         {true, false, false, false, false, true, "XFCE"},
+         ScreensaverHost::Xfce,
          "Xfce's screensaver (xfce4-screensaver) runs"},
-        {"GNOME with XScreenSaver installed", {true, true, false, true, false, false, "GNOME"},
+        {"GNOME with XScreenSaver installed",
+         {true, true, false, true, false, false, "GNOME"},
          ScreensaverHost::IdleLauncher,
-         "no screensaver runs in this session (GNOME on Wayland; XScreenSaver is installed but does not run)"},
-        {"a bare window manager", {true, false, false, false, false, false, ""}, ScreensaverHost::IdleLauncher,
+         "no screensaver runs in this session (GNOME on Wayland; XScreenSaver is installed but does not "
+         "run)"},
+        {"a bare window manager",
+         {true, false, false, false, false, false, ""},
+         ScreensaverHost::IdleLauncher,
          "no screensaver runs in this session (X11)"},
     };
     for (const auto& c : cases) {
@@ -44,22 +54,31 @@ TEST(ScreensaverSetup, OnlyTheDesktopsDelaysThatComeNoLaterAreNamedWithBothNumbe
     };
     const std::vector<std::string> warnings = delayWarnings(delays, 600);
     ASSERT_EQ(warnings.size(), 2u);
-    EXPECT_EQ(warnings[0].rfind("GNOME blanks the screen after 5 minutes, before Glimmerdale's 10 minutes", 0), 0u)
+    EXPECT_EQ(
+        warnings[0].rfind("GNOME blanks the screen after 5 minutes, before Glimmerdale's 10 minutes", 0), 0u)
         << warnings[0];
     EXPECT_NE(warnings[0].find("Settings, Power"), std::string::npos);
-    EXPECT_EQ(warnings[1].rfind("GNOME locks the screen after 10 minutes, no later than Glimmerdale's 10 minutes", 0),
+    EXPECT_EQ(warnings[1].rfind(
+                  "GNOME locks the screen after 10 minutes, no later than Glimmerdale's 10 minutes", 0),
               0u)
         << warnings[1];
     EXPECT_TRUE(delayWarnings(delays, 299).empty());
-    EXPECT_EQ(briefDelayWarning(delays, 600),
-              "GNOME blanks after 5 minutes, before Glimmerdale's 10 minutes: change Screen Blank or Start after.");
+    EXPECT_EQ(
+        briefDelayWarning(delays, 600),
+        "GNOME blanks after 5 minutes, before Glimmerdale's 10 minutes: change Screen Blank or Start after.");
     EXPECT_EQ(briefDelayWarning(delays, 60), "");
 
     const struct {
         unsigned seconds;
         const char* text;
-    } durations[] = {{1, "1 second"},   {45, "45 seconds"}, {60, "1 minute"},          {600, "10 minutes"},
-                     {90, "1 minute 30 seconds"}, {3600, "1 hour"}, {5400, "90 minutes"}, {0, "0 seconds"}};
+    } durations[] = {{1, "1 second"},
+                     {45, "45 seconds"},
+                     {60, "1 minute"},
+                     {600, "10 minutes"},
+                     {90, "1 minute 30 seconds"},
+                     {3600, "1 hour"},
+                     {5400, "90 minutes"},
+                     {0, "0 seconds"}};
     for (const auto& duration : durations) EXPECT_EQ(durationText(duration.seconds), duration.text);
 }
 

@@ -13,9 +13,15 @@
 namespace {
 
 const std::vector<std::string> kOddArguments = {
-    "/opt/my saver/glimmerdale",  "/opt/it's \"here\"/glimmerdale", "/opt/$HOME/`id`/%s %%/glimmerdale",
-    "/opt/back\\slash\\n\\\\/x",  "/opt/glühwein ☃/glimmerdale",   "/opt/;&|<>*?#()~=/glimmerdale",
-    "--config-dir",               "",                               "plain-word_1.2",
+    "/opt/my saver/glimmerdale",
+    "/opt/it's \"here\"/glimmerdale",
+    "/opt/$HOME/`id`/%s %%/glimmerdale",
+    "/opt/back\\slash\\n\\\\/x",
+    "/opt/glühwein ☃/glimmerdale",
+    "/opt/;&|<>*?#()~=/glimmerdale",
+    "--config-dir",
+    "",
+    "plain-word_1.2",
 };
 
 // What a desktop launching the entry runs: the key file's string value, field codes expanded
@@ -70,7 +76,8 @@ TEST(CommandQuoting, EveryArgumentComesBackWholeFromTheDesktopEntryAndTheShell) 
     }
     // Plain paths stay as they are, in both.
     EXPECT_EQ(shellQuoted("/usr/libexec/xscreensaver/glimmerdale"), "/usr/libexec/xscreensaver/glimmerdale");
-    EXPECT_EQ(desktopEntryExec({"/usr/bin/glimmerdale", "--idle-launcher"}), "/usr/bin/glimmerdale --idle-launcher");
+    EXPECT_EQ(desktopEntryExec({"/usr/bin/glimmerdale", "--idle-launcher"}),
+              "/usr/bin/glimmerdale --idle-launcher");
 }
 
 TEST(CommandQuoting, FirstWordsReadAsTheShellReadsThem) {
