@@ -27,10 +27,13 @@ void runOptionsDialog(SettingsStore& store, const MediaPack& media, std::uint32_
         const std::string folder = store.storage().folder();
         const std::string configDir = folder == platform::settingsFolder("") ? "" : folder;
         setup = [configDir, &store](bool use) {
-            DesktopSetupResult result = setUpDesktopScreensaver(use, configDir, store.settings());
-            // The desktop's own delay coming first is what the user most needs to hear after "on".
-            const std::string notice = use && result.done ? desktopDelayNotice(store.settings()) : "";
-            return notice.empty() ? result.summary : result.summary + " " + notice;
+            const DesktopSetupResult result = setUpDesktopScreensaver(use, configDir, store.settings());
+            // The desktop's own delay coming first is what the user most needs to hear after "on",
+            // and the dialog has one line.
+            std::string notice = use && result.done ? desktopDelayNotice(store.settings()) : "";
+            if (notice.empty()) return result.summary;
+            if (notice.compare(0, 4, "The ") == 0) notice[0] = 't';
+            return "On, but " + notice;
         };
     }
     OptionsDialog dialog(store, *toolkit, setup);

@@ -819,6 +819,16 @@ DesktopSetupResult setUpDesktopScreensaver(bool use, const std::string& configDi
     return setUp(session, configDir, settings);
 }
 
+DesktopSetupResult setUpXScreenSaverFile(bool use, const std::string& home, const std::string& program) {
+    SetupRecord record = loadRecord();
+    const Step step = use ? setXScreenSaver(home, program, record) : unsetXScreenSaver(home, record);
+    if (!use && step.ok) {
+        record.eraseAll("xscreensaver.");
+        storeRecord(record);
+    }
+    return resultOf({step}, "", use);
+}
+
 int runDesktopSetup(bool use, const std::string& configDir, const Settings& settings) {
     const DesktopSetupResult outcome = setUpDesktopScreensaver(use, configDir, settings);
     std::fprintf(outcome.done ? stdout : stderr, "%s%s\n",

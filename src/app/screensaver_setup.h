@@ -20,6 +20,7 @@
 //   gatherDesktopFacts, hostDelaySeconds, desktopDelays    the same read from this session
 //   findSetupTraces                                        what the set-up left, for --screensaver-status
 //   setUpDesktopScreensaver, runDesktopSetup               --set/--unset-as-screensaver, the dialog's buttons
+//   setUpXScreenSaverFile                                  the ~/.xscreensaver part of it alone
 //   desktopDelayNotice                                     the options dialog's line about those delays
 //   the names of the files and settings the set-up writes
 
@@ -94,6 +95,11 @@ struct DesktopSetupResult {
 // Makes Glimmerdale the screensaver (`use`) or undoes that. `configDir` is handed on to the idle
 // launcher ("" for the usual settings folder); `settings` gives the idle delay.
 DesktopSetupResult setUpDesktopScreensaver(bool use, const std::string& configDir, const Settings& settings);
+
+// The XScreenSaver part alone, whatever runs: ~/.xscreensaver in `home` lists and selects `program`
+// (`use`), or lists it no more, with the selection before given back (the record of it in the state
+// folder follows).
+DesktopSetupResult setUpXScreenSaverFile(bool use, const std::string& home, const std::string& program);
 
 // --set-as-screensaver (`use`) and --unset-as-screensaver: prints the result's message (on stderr
 // when not done) and returns the process exit code, 0 when done and 1 otherwise.
