@@ -140,7 +140,9 @@ TEST_F(XScreenSaverSetup, EachWayPeopleKeepTheFileIsHonoured) {
         c.check();
         // Every byte back; a file the set-up made goes again.
         EXPECT_EQ(fs::exists(file()), !before.empty());
-        if (!before.empty()) EXPECT_EQ(readTextFile(file()), before);
+        if (!before.empty()) {
+            EXPECT_EQ(readTextFile(file()), before);
+        }
     }
 }
 

@@ -98,7 +98,9 @@ TEST(CommandQuoting, FirstWordsReadAsTheShellReadsThem) {
         std::string word;
         std::size_t end = 0;
         EXPECT_EQ(firstShellWord(command.command, word, end), command.read) << command.command;
-        if (command.read) EXPECT_EQ(word, command.word) << command.command;
+        if (command.read) {
+            EXPECT_EQ(word, command.word) << command.command;
+        }
     }
     EXPECT_TRUE(hasControlCharacters("/a\nb"));
     EXPECT_TRUE(hasControlCharacters("/a\tb"));

@@ -290,7 +290,9 @@ TEST(XScreenSaverFile, TimesReadAsXScreenSaverReadsThem) {
     for (const auto& time : times) {
         unsigned seconds = 12345;
         EXPECT_EQ(xscreensaverSeconds(time.text, seconds), time.valid) << time.text;
-        if (time.valid) EXPECT_EQ(seconds, time.seconds) << time.text;
+        if (time.valid) {
+            EXPECT_EQ(seconds, time.seconds) << time.text;
+        }
     }
 }
 
