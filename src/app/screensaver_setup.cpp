@@ -66,10 +66,12 @@ bool waitFor(Condition condition, std::uint32_t milliseconds) {
 // --- Values read from the desktop's settings, in GLib's text form ---
 
 std::optional<unsigned> numberIn(const std::string& printed) {
-    // "300", or with its type named: "uint32 300".
-    const std::size_t digits = printed.find_first_of("0123456789");
-    if (digits == std::string::npos || (digits > 0 && printed[digits - 1] == '-')) return std::nullopt;
-    return unsigned(std::strtoul(printed.c_str() + digits, nullptr, 10));
+    // "300", or with its type named: "uint32 300"; a negative number or anything else is none.
+    const std::string number =
+        printed.substr(printed.rfind(' ') == std::string::npos ? 0 : printed.rfind(' ') + 1);
+    if (number.empty() || number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return unsigned(std::strtoul(number.c_str(), nullptr, 10));
 }
 
 std::optional<unsigned> desktopNumber(const char* schema, const char* key) {

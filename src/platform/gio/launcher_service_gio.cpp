@@ -13,7 +13,7 @@ constexpr char kIntrospection[] =
     "<node><interface name='com.vantorel.Glimmerdale.IdleLauncher'>"
     "<method name='GetStatus'><arg type='a{sv}' direction='out'/></method>"
     "</interface></node>";
-// RequestName's flag and answers (the D-Bus specification).
+// RequestName's flag and answers, as D-Bus defines them.
 constexpr guint32 kDoNotQueue = 4;
 constexpr guint32 kPrimaryOwner = 1;
 constexpr guint32 kAlreadyOwner = 4;
