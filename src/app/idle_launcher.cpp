@@ -1,6 +1,7 @@
 #include "app/idle_launcher.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,8 +10,8 @@
 #include "core/log.h"
 #include "platform/clock.h"
 #include "platform/desktop_watch.h"
-#include "platform/host_window.h"
-#include "platform/desktop_setup.h"
+#include "platform/folders.h"
+#include "platform/launcher_service.h"
 #include "platform/processes.h"
 #include "settings/settings.h"
 
@@ -192,6 +193,53 @@ const char* outcomeText(IdleLauncherRules::IdleOutcome outcome) {
 
 std::uint32_t now() { return platform::tickCount(); }
 
+// What the launcher tells --screensaver-status (GetStatus on its bus name); the loop keeps it current.
+struct LauncherRecord {
+    std::string idleSource;
+    unsigned delaySeconds = 0;
+    std::string lastRunStart, lastRunEnd;  // local time, "" for never
+};
+
+// The record with what holds off idle now and what became of the last lock-after request. Asking
+// the desktop for its inhibitions takes a few calls on the bus: only done when asked.
+platform::LauncherStatus statusOf(const LauncherRecord& record, platform::DesktopWatch& watch,
+                                  const IdleLauncherRules& rules) {
+    using Kind = platform::LauncherStatusEntry::Kind;
+    const auto text = [](const char* key, const std::string& value) {
+        platform::LauncherStatusEntry entry;
+        entry.key = key;
+        entry.text = value;
+        return entry;
+    };
+    const auto number = [](const char* key, std::uint32_t value) {
+        platform::LauncherStatusEntry entry;
+        entry.key = key;
+        entry.kind = Kind::Number;
+        entry.number = value;
+        return entry;
+    };
+    platform::LauncherStatusEntry inhibitors;
+    inhibitors.key = "inhibitors";
+    inhibitors.kind = Kind::TextPairs;
+    for (const platform::Inhibition& inhibition : watch.heldInhibitions())
+        inhibitors.pairs.emplace_back(inhibition.application, inhibition.reason);
+    return {number("pid", std::uint32_t(platform::ownProcessId())),
+            text("idle-source", record.idleSource),
+            number("delay-seconds", record.delaySeconds),
+            inhibitors,
+            text("last-run-start", record.lastRunStart),
+            text("last-run-end", record.lastRunEnd),
+            text("lock-after", lockAfterText(rules.lockAfter()))};
+}
+
+std::string localTimeText() {
+    const platform::LocalTime t = platform::localTime();
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return text;
+}
+
 // " (mpv: Playing video; Firefox: audio-playing)", or nothing when no inhibition has a name.
 std::string inhibitionNames(platform::DesktopWatch& watch) {
     std::string names;
@@ -203,9 +251,14 @@ std::string inhibitionNames(platform::DesktopWatch& watch) {
 // The rules over the desktop watch: each event noted and logged, then what the rules ask done.
 class Launcher {
 public:
-    Launcher(platform::DesktopWatch& watch, IdleLauncherRules& rules, std::vector<std::string> runArguments,
-             std::string folder)
-        : watch_(watch), rules_(rules), runArguments_(std::move(runArguments)), folder_(std::move(folder)) {}
+    Launcher(platform::DesktopWatch& watch, IdleLauncherRules& rules, LauncherRecord& record,
+             std::string program, std::vector<std::string> runArguments, std::string folder)
+        : watch_(watch),
+          rules_(rules),
+          record_(record),
+          program_(std::move(program)),
+          runArguments_(std::move(runArguments)),
+          folder_(std::move(folder)) {}
 
     // False when the launcher is to end (after Run mode has), with its exit code in `exitCode`.
     bool take(platform::DesktopEvent event, int& exitCode) {
@@ -231,8 +284,7 @@ public:
                 rules_.noteLockRequested();
                 break;
             case platform::DesktopEvent::RunModeEnded:
-                say("Run mode ended");
-                rules_.noteRunModeEnded();
+                runModeEnded();
                 break;
             case platform::DesktopEvent::SourceLost:
                 say("the idle source went away, exiting");
@@ -296,11 +348,20 @@ private:
         } else {
             say(outcomeText(outcome));
         }
-        if (outcome == IdleLauncherRules::IdleOutcome::Started &&
-            !watch_.startRunMode(runArguments_, folder_)) {
-            say("Run mode could not be started");
+        if (outcome != IdleLauncherRules::IdleOutcome::Started) return;
+        if (watch_.startRunMode(program_, runArguments_, folder_)) {
+            record_.lastRunStart = localTimeText();
+            record_.lastRunEnd.clear();
+        } else {
+            say("Run mode could not be started from ", program_);
             rules_.noteStartFailed();
         }
+    }
+
+    void runModeEnded() {
+        say("Run mode ended");
+        rules_.noteRunModeEnded();
+        record_.lastRunEnd = localTimeText();
     }
 
     // Before the launcher goes: Run mode is asked to end, and ended by force when it does not in time.
@@ -309,16 +370,16 @@ private:
         act();
         while (rules_.runModeRunning()) {
             platform::DesktopEvent event;
-            if (watch_.waitForEvent(event, 100) && event == platform::DesktopEvent::RunModeEnded) {
-                say("Run mode ended");
-                rules_.noteRunModeEnded();
-            }
+            if (watch_.waitForEvent(event, 100) && event == platform::DesktopEvent::RunModeEnded)
+                runModeEnded();
             act();
         }
     }
 
     platform::DesktopWatch& watch_;
     IdleLauncherRules& rules_;
+    LauncherRecord& record_;
+    const std::string program_;
     const std::vector<std::string> runArguments_;
     const std::string folder_;
 };
@@ -328,9 +389,6 @@ private:
 int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings) {
     // Its Run mode is a copy of the screensaver, which must not find the launcher as another copy.
     platform::setOwnProcessName(kIdleLauncherProcessName);
-    const std::string folder = platform::stateFolder();
-    if (!folder.empty()) theLog().open(folder + "/Launcher.txt");
-
     std::unique_ptr<platform::DesktopWatch> watch = platform::openDesktopWatch();
     if (!watch) {
         std::fprintf(stderr, "glimmerdale: the idle launcher is for Linux desktops\n");
@@ -341,6 +399,30 @@ int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings)
     const unsigned lockAfterSeconds = options.lockAfterSeconds >= 0
                                           ? unsigned(options.lockAfterSeconds)
                                           : unsigned(settings.settings().lockAfterMinutes) * 60u;
+    IdleLauncherRules rules(seconds * 1000u, lockAfterSeconds * 1000u);
+    LauncherRecord record;
+    record.delaySeconds = seconds;
+    // One launcher per session: the name on the session bus is taken before the log is opened, so
+    // a second launcher leaves the first one's log alone.
+    platform::LauncherClaim claim = platform::LauncherClaim::NoSessionBus;
+    int holder = 0;
+    const std::unique_ptr<platform::LauncherName> name = platform::claimLauncherName(
+        [&record, &watch, &rules] { return statusOf(record, *watch, rules); }, claim, holder);
+    if (claim == platform::LauncherClaim::HeldByAnother) {
+        std::fprintf(stderr,
+                     "glimmerdale: an idle launcher runs in this session already (process %d); this one is "
+                     "not needed\n",
+                     holder);
+        return 0;
+    }
+    const std::string folder = platform::stateFolder();
+    if (!folder.empty()) theLog().open(folder + "/Launcher.txt");
+    if (claim == platform::LauncherClaim::NoSessionBus)
+        say("no session bus: another launcher in this session cannot be told apart");
+    // Run mode starts from the path this program was started from, where an upgrade puts the new
+    // program (this process's own file may be gone by then).
+    const std::string program = platform::ownExecutablePath();
+
     say("starting Run mode after ", seconds, " s without input");
     if (lockAfterSeconds > 0) say("having the session locked after ", lockAfterSeconds, " s of Run mode");
     bool watching = false;
@@ -349,6 +431,7 @@ int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings)
         std::string why;
         if (watch->watchIdle(kind, seconds, why)) {
             say("idle source ", platform::idleSourceName(kind));
+            record.idleSource = platform::idleSourceName(kind);
             watching = true;
             break;
         }
@@ -377,8 +460,7 @@ int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings)
     if (!options.configDir.empty())
         runArguments.insert(runArguments.end(), {"--config-dir", options.configDir});
 
-    IdleLauncherRules rules(seconds * 1000u, lockAfterSeconds * 1000u);
-    Launcher launcher(*watch, rules, runArguments, folder);
+    Launcher launcher(*watch, rules, record, program, runArguments, folder);
     for (;;) {
         platform::DesktopEvent event;
         int exitCode = 0;

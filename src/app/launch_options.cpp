@@ -112,8 +112,12 @@ bool checkCombinations(const LaunchOptions& options, bool lookFromGiven, bool lo
         error = "--look-from and --camera do not go together";
         return false;
     }
-    if (options.setAsScreensaver + options.unsetAsScreensaver + options.idleLauncher > 1) {
-        error = "--set-as-screensaver, --unset-as-screensaver and --idle-launcher go one at a time";
+    const int desktopCommands = options.setAsScreensaver + options.unsetAsScreensaver +
+                                options.screensaverStatus + options.idleLauncher;
+    if (desktopCommands > 1) {
+        error =
+            "--set-as-screensaver, --unset-as-screensaver, --screensaver-status and --idle-launcher go "
+            "one at a time";
         return false;
     }
     if (options.idleSeconds > 0 && !options.idleLauncher) {
@@ -190,6 +194,8 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!flag(options.setAsScreensaver)) return false;
         } else if (name == "--unset-as-screensaver") {
             if (!flag(options.unsetAsScreensaver)) return false;
+        } else if (name == "--screensaver-status") {
+            if (!flag(options.screensaverStatus)) return false;
         } else if (name == "--idle-launcher") {
             if (!flag(options.idleLauncher)) return false;
         } else if (name == "--idle-seconds") {
@@ -329,9 +335,11 @@ std::string launchOptionsHelp() {
            "  --fov DEG               field of view of the still camera (default 45)\n"
            "  --view-model NAME       show the one model NAME turning\n"
            "  --config-dir DIR        keep the settings file in DIR\n"
-           "  --set-as-screensaver    make Glimmerdale this desktop's screensaver: XScreenSaver's choice\n"
-           "                          on X11 with XScreenSaver, else the idle launcher at each log-in\n"
-           "  --unset-as-screensaver  undo --set-as-screensaver\n"
+           "  --set-as-screensaver    make Glimmerdale this desktop's screensaver: the choice of the\n"
+           "                          XScreenSaver, MATE or Xfce screensaver that runs here, else the\n"
+           "                          idle launcher at each log-in\n"
+           "  --unset-as-screensaver  undo --set-as-screensaver, in every desktop's settings\n"
+           "  --screensaver-status    how that stands in this session (exit code 0: set up and working)\n"
            "  --idle-launcher         stay resident and start the screensaver when the user is idle\n"
            "  --idle-seconds N        with --idle-launcher, the idle delay in seconds (default: the\n"
            "                          delay in the options dialog)\n"

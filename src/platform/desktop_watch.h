@@ -81,9 +81,10 @@ public:
     // Waits at most `timeoutMilliseconds` for the next event. False when none came in that time.
     virtual bool waitForEvent(DesktopEvent& event, int timeoutMilliseconds) = 0;
 
-    // Starts this program again with `arguments` (after the program name) in `folder`, as a child
-    // whose end is reported as RunModeEnded. False when it cannot be started (or one still runs).
-    virtual bool startRunMode(const std::vector<std::string>& arguments, const std::string& folder) = 0;
+    // Starts `program` with `arguments` (after the program name) in `folder`, as a child whose end is
+    // reported as RunModeEnded. False when it cannot be started (or one still runs).
+    virtual bool startRunMode(const std::string& program, const std::vector<std::string>& arguments,
+                              const std::string& folder) = 0;
     // Asks the child to end (SIGTERM), or with `force` ends it at once (SIGKILL). Nothing without one.
     virtual void stopRunMode(bool force) = 0;
 };

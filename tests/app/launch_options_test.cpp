@@ -114,6 +114,8 @@ TEST(TakeLongOptions, RejectsBadInputWithAReason) {
         {{"G.scr", "--idle-launcher", "--lock-after-seconds", "86401"}, "from 0 (never) to 86400"},
         {{"G.scr", "--set-as-screensaver", "--unset-as-screensaver"}, "one at a time"},
         {{"G.scr", "--idle-launcher", "--set-as-screensaver"}, "one at a time"},
+        {{"G.scr", "--screensaver-status", "--unset-as-screensaver"}, "one at a time"},
+        {{"G.scr", "--screensaver-status=1"}, "takes no value"},
     };
     for (const auto& [input, reason] : cases) {
         Args args = input;

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "support/process.h"
+#include "support/user_session.h"
 #include "support/x_server.h"
 
 namespace {
@@ -25,156 +26,16 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::BackgroundProcess;
 using testsupport::ProcessRequest;
+using testsupport::UserSession;
 using testsupport::waitUntil;
 using namespace std::chrono_literals;
-
-constexpr uid_t kNobody = 65534;
-
-// A user's session: home and runtime folder, and every program started as that user (nobody when
-// the test runs as root: compositors and XScreenSaver refuse root).
-class UserSession {
-public:
-    UserSession() : dir_("gdwl") {
-        chmod(dir_.path().c_str(), 0755);
-        fs::create_directory(home());
-        fs::create_directory(runtime());
-        chmod(runtime().c_str(), 0700);
-        if (root()) {
-            chown(home().c_str(), kNobody, kNobody);
-            chown(runtime().c_str(), kNobody, kNobody);
-        }
-    }
-    static bool root() { return geteuid() == 0; }
-    std::string home() const { return dir_.file("home"); }
-    std::string runtime() const { return dir_.file("run"); }
-    std::string state(const std::string& name) const { return home() + "/.local/state/glimmerdale/" + name; }
-    std::string launcherLog() const { return testsupport::readTextFile(state("Launcher.txt")); }
-    std::string runLog() const { return testsupport::readTextFile(state("Log.txt")); }
-    int count(const std::string& line) const {
-        const std::string log = launcherLog();
-        int n = 0;
-        for (std::size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++n;
-        return n;
-    }
-    bool logged(const std::string& line, std::chrono::milliseconds timeout = 20s, int times = 1) const {
-        return waitUntil([&] { return count(line) >= times; }, timeout, 100ms);
-    }
-    // A file the user owns.
-    void write(const std::string& path, const std::string& text) const {
-        std::ofstream(path) << text;
-        if (root()) chown(path.c_str(), kNobody, kNobody);
-    }
-
-    ProcessRequest request(const std::string& program, const std::vector<std::string>& args) const {
-        ProcessRequest request;
-        request.program = root() ? "/usr/bin/setpriv" : program;
-        if (root()) request.args = {"--reuid=65534", "--regid=65534", "--clear-groups", program};
-        request.args.insert(request.args.end(), args.begin(), args.end());
-        request.cwd = home();
-        request.env["HOME"] = home();
-        request.env["XDG_RUNTIME_DIR"] = runtime();
-        request.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + runtime() + "/bus";
-        request.env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=" + runtime() + "/" + systemBus_;
-        for (const char* unset :
-             {"DISPLAY", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME", "XDG_CURRENT_DESKTOP"})
-            request.env[unset] = std::nullopt;
-        if (x11Display_.empty()) {
-            request.env["WAYLAND_DISPLAY"] = display_;
-        } else {
-            request.env["DISPLAY"] = x11Display_;
-        }
-        request.env["SDL_AUDIODRIVER"] = "dummy";
-        request.env["MESA_SHADER_CACHE_DISABLE"] = "true";
-        return request;
-    }
-    bool start(BackgroundProcess& process, const std::string& program,
-               const std::vector<std::string>& args) const {
-        return process.start(request(program, args));
-    }
-    // Waits for the compositor's socket and uses it from then on.
-    bool waitForDisplay() {
-        return waitUntil(
-            [&] {
-                for (const auto& entry : fs::directory_iterator(runtime())) {
-                    const std::string name = entry.path().filename();
-                    if (name.rfind("wayland-", 0) == 0 && name.find(".lock") == std::string::npos) {
-                        display_ = name;
-                        return true;
-                    }
-                }
-                return false;
-            },
-            20s);
-    }
-    // From now on programs run on this X server, not on a Wayland compositor.
-    void useX11Display(const std::string& display) { x11Display_ = display; }
-    // A session bus of the user's own (as a desktop's session has).
-    bool startSessionBus(BackgroundProcess& bus) const {
-        return start(bus, "/usr/bin/dbus-daemon",
-                     {"--session", "--nofork", "--address=unix:path=" + runtime() + "/bus"}) &&
-               waitUntil([&] { return fs::exists(runtime() + "/bus"); }, 10s);
-    }
-    // A system bus of the test's own with python3-dbusmock's logind on it, which knows this session
-    // as "auto" (what the launcher asks logind for). Programs started from now on use it.
-    bool startLogind(BackgroundProcess& bus, BackgroundProcess& logind) {
-        systemBus_ = "system-bus";
-        if (!start(bus, "/usr/bin/dbus-daemon",
-                   {"--session", "--nofork", "--address=unix:path=" + runtime() + "/" + systemBus_}) ||
-            !waitUntil([&] { return fs::exists(runtime() + "/" + systemBus_); }, 10s) ||
-            !start(logind, "/usr/bin/python3", {"-m", "dbusmock", "--template", "logind"}) ||
-            !waitUntil(
-                [&] {
-                    return !callLogind("/org/freedesktop/login1", "org.freedesktop.DBus.Peer.Ping").empty();
-                },
-                10s))
-            return false;
-        return !callLogind("/org/freedesktop/login1", "org.freedesktop.DBus.Mock.AddSession",
-                           {"auto", "seat0", "65534", "nobody", "true"})
-                    .empty();
-    }
-    // A call to the test's logind; its reply as gdbus prints it ("" when it failed).
-    std::string callLogind(const std::string& path, const std::string& method,
-                           const std::vector<std::string>& args = {}) const {
-        std::vector<std::string> call = {"call",          "--system", "--dest",   "org.freedesktop.login1",
-                                         "--object-path", path,       "--method", method};
-        call.insert(call.end(), args.begin(), args.end());
-        const testsupport::ProcessResult result =
-            testsupport::runProcess(request("/usr/bin/gdbus", call), 20s);
-        return result.exitCode == 0 ? result.output : "";
-    }
-    std::string launcher() const { return GLIMMERDALE_EXE; }
-    // Waits until Run mode has loaded the room. False when it has not in time.
-    bool runModeLoaded() const {
-        return waitUntil([&] { return runLog().find("OpenGL initialized") != std::string::npos; }, 20s);
-    }
-
-private:
-    testsupport::TempDir dir_;
-    std::string display_ = "none";
-    std::string x11Display_;
-    std::string systemBus_ = "no-system-bus";
-};
-
-// Idle launchers running as the test's user.
-int launchersOfNobody() {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        struct stat info;
-        if (stat(entry.path().c_str(), &info) != 0 ||
-            info.st_uid != (UserSession::root() ? kNobody : getuid()))
-            continue;
-        if (testsupport::readTextFile(entry.path().string() + "/comm") == "gd-idle-launch\n") ++count;
-    }
-    return count;
-}
 
 // The processor time (user and system, in ticks of 1/100 s) the user's Run mode has used so far; -1
 // when none runs.
 long runModeTicks() {
     for (const auto& entry : fs::directory_iterator("/proc")) {
         struct stat info;
-        if (stat(entry.path().c_str(), &info) != 0 ||
-            info.st_uid != (UserSession::root() ? kNobody : getuid()) ||
+        if (stat(entry.path().c_str(), &info) != 0 || info.st_uid != UserSession::user() ||
             testsupport::readTextFile(entry.path().string() + "/comm") != "Glimmerdale.scr\n")
             continue;
         const std::string stat = testsupport::readTextFile(entry.path().string() + "/stat");
@@ -223,17 +84,9 @@ TEST(IdleLauncher, OnSwayHonoursInhibitCallsAndIdleInhibitorsAndRestsUnderSwaylo
     for (const char* program : {"sway", "swayidle", "grim", "wtype"})
         if (!installed(program)) GTEST_SKIP() << program << " is not installed";
     UserSession user;
-    user.write(user.home() + "/sway.cfg",
-               "output HEADLESS-1 resolution 1024x768 bg #202020 solid_color\n"
-               "default_border none\n");
     BackgroundProcess bus, sway, launcher, film, key;
-    ASSERT_TRUE(user.startSessionBus(bus));
-    ProcessRequest compositor = user.request("/usr/bin/sway", {"-c", user.home() + "/sway.cfg"});
-    compositor.env["WLR_BACKENDS"] = "headless";
-    compositor.env["WLR_LIBINPUT_NO_DEVICES"] = "1";
-    compositor.env["WLR_RENDERER"] = "pixman";
-    ASSERT_TRUE(sway.start(compositor));
-    ASSERT_TRUE(user.waitForDisplay()) << sway.errorOutput();
+    ASSERT_TRUE(user.startBus(bus));
+    ASSERT_TRUE(user.startSway(sway)) << sway.errorOutput();
 
     ASSERT_TRUE(user.start(launcher, user.launcher(), {"--idle-launcher", "--idle-seconds", "3"}));
     ASSERT_TRUE(user.logged("answering the inhibit calls of org.freedesktop.ScreenSaver"))
@@ -319,23 +172,6 @@ TEST(IdleLauncher, OnSwayHonoursInhibitCallsAndIdleInhibitorsAndRestsUnderSwaylo
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(user.count("Run mode ended"), 2) << user.launcherLog();
     EXPECT_NE(user.runLog().find("\nFps: "), std::string::npos) << user.runLog();
-
-    // Turned on for the user's log-ins: an autostart entry, and the launcher started now; then off.
-    const std::string entry = user.home() + "/.config/autostart/glimmerdale-idle-launcher.desktop";
-    ProcessRequest set = user.request(user.launcher(), {"--set-as-screensaver"});
-    set.env["XDG_CURRENT_DESKTOP"] = "sway";
-    const testsupport::ProcessResult on = testsupport::runProcess(set, 30s);
-    EXPECT_EQ(on.exitCode, 0) << on.errorOutput;
-    EXPECT_NE(on.output.find("sway does not"), std::string::npos) << on.output;
-    EXPECT_NE(testsupport::readTextFile(entry).find("Exec=" + user.launcher() + " --idle-launcher\n"),
-              std::string::npos);
-    EXPECT_TRUE(waitUntil([&] { return launchersOfNobody() == 1; }, 10s));
-    const testsupport::ProcessResult off =
-        testsupport::runProcess(user.request(user.launcher(), {"--unset-as-screensaver"}), 30s);
-    EXPECT_EQ(off.exitCode, 0) << off.errorOutput;
-    EXPECT_NE(off.output.find("was stopped"), std::string::npos) << off.output;
-    EXPECT_FALSE(fs::exists(entry));
-    EXPECT_TRUE(waitUntil([&] { return launchersOfNobody() == 0; }, 5s));
 }
 
 TEST(IdleLauncher, OnMutterFollowsTheIdleMonitorTheLockAndTheSessionManagersInhibitions) {
@@ -343,7 +179,7 @@ TEST(IdleLauncher, OnMutterFollowsTheIdleMonitorTheLockAndTheSessionManagersInhi
         if (!installed(program)) GTEST_SKIP() << program << " is not installed";
     UserSession user;
     BackgroundProcess bus, mutter, desktop, launcher;
-    ASSERT_TRUE(user.startSessionBus(bus));
+    ASSERT_TRUE(user.startBus(bus));
     ASSERT_TRUE(user.start(mutter, "/usr/bin/mutter",
                            {"--headless", "--wayland", "--no-x11", "--virtual-monitor", "1024x768"}));
     ASSERT_TRUE(user.waitForDisplay()) << mutter.errorOutput();
@@ -411,7 +247,7 @@ TEST(IdleLauncher, OnKWinTakesExtIdleNotifierFirstAndAsksThePolicyAgent) {
     const std::string kwin = user.home() + "/kwin_wayland";
     fs::copy_file("/usr/bin/kwin_wayland", kwin);
     BackgroundProcess bus, compositor, desktop, launcher;
-    ASSERT_TRUE(user.startSessionBus(bus));
+    ASSERT_TRUE(user.startBus(bus));
     ProcessRequest request = user.request(kwin, {"--virtual", "--no-lockscreen", "--width", "1024",
                                                  "--height", "768", "--socket", "wayland-kwin"});
     request.env["QT_QPA_PLATFORM"] = "offscreen";
@@ -465,9 +301,9 @@ TEST(IdleLauncher, OnX11WithoutXScreenSaverHonoursTheProgramsThatHoldOffIdle) {
     ASSERT_TRUE(x.start(800, 600));
     x.run("xset s off");
     UserSession user;
-    user.useX11Display(x.display());
+    user.useXDisplay(x.display());
     BackgroundProcess bus, launcher, player;
-    ASSERT_TRUE(user.startSessionBus(bus));
+    ASSERT_TRUE(user.startBus(bus));
     const auto key = [&] { x.run("xdotool key Escape"); };
     const auto started = [&](int times, std::chrono::milliseconds timeout) {
         return user.logged("idle, Run mode started", timeout, times);
@@ -542,9 +378,9 @@ TEST(IdleLauncher, WithLogindPausesForSleepLocksAfterAWhileAndHonoursLocksAndInh
     testsupport::PrivateXServer x;
     ASSERT_TRUE(x.start(800, 600));
     UserSession user;
-    user.useX11Display(x.display());
+    user.useXDisplay(x.display());
     BackgroundProcess bus, systemBus, logind, launcher, holder;
-    ASSERT_TRUE(user.startSessionBus(bus));
+    ASSERT_TRUE(user.startBus(bus));
     ASSERT_TRUE(user.startLogind(systemBus, logind)) << logind.errorOutput();
     const std::string manager = "/org/freedesktop/login1", session = manager + "/session/auto";
     const auto delayInhibitorHeld = [&] {

@@ -199,19 +199,17 @@ public:
         return true;
     }
 
-    bool startRunMode(const std::vector<std::string>& arguments, const std::string& folder) override {
-        if (child_ > 0) return false;
-        gchar* self = g_file_read_link("/proc/self/exe", nullptr);
-        if (!self) return false;
+    bool startRunMode(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder) override {
+        if (child_ > 0 || program.empty()) return false;
         std::vector<gchar*> argv;
-        argv.push_back(self);
+        argv.push_back(const_cast<gchar*>(program.c_str()));
         for (const std::string& argument : arguments) argv.push_back(const_cast<gchar*>(argument.c_str()));
         argv.push_back(nullptr);
         GPid pid = 0;
         const gboolean started =
             g_spawn_async(folder.empty() ? nullptr : folder.c_str(), argv.data(), nullptr,
                           G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid, nullptr);
-        g_free(self);
         if (!started) return false;
         child_ = pid;
         g_child_watch_add(pid, &GioDesktopWatch::childEnded, this);
