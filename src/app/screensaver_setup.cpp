@@ -625,7 +625,7 @@ DesktopSetupResult setUp(const platform::DesktopSession& session, const std::str
     if (ok && host != ScreensaverHost::IdleLauncher)
         after = "It starts after " + durationText(delay) + " without input (" + where + ").";
     steps.push_back(Step{true, after, ""});
-    for (const std::string& warning : delayWarnings(desktopDelays(facts, host), delay))
+    for (const std::string& warning : delayWarnings(desktopDelays(facts), delay))
         steps.push_back(Step{true, warning, ""});
     return resultOf(steps, "Found: " + describeFindings(facts, host) + ".", true);
 }
@@ -747,7 +747,7 @@ bool hostDelaySeconds(ScreensaverHost host, const Settings& settings, unsigned& 
     return false;
 }
 
-std::vector<DesktopDelay> desktopDelays(const DesktopFacts& facts, ScreensaverHost host) {
+std::vector<DesktopDelay> desktopDelays(const DesktopFacts& facts) {
     std::vector<DesktopDelay> delays;
     using Effect = DesktopDelay::Effect;
     if (contains(facts.desktop, "GNOME")) {
@@ -776,12 +776,8 @@ std::vector<DesktopDelay> desktopDelays(const DesktopFacts& facts, ScreensaverHo
                               "System Settings, Screen Locking, \"Lock screen automatically\"",
                               "Screen Locking"});
     }
-    // XScreenSaver, MATE and Xfce turn the X server's own blanking off while they run.
-    unsigned server = 0;
-    if (host == ScreensaverHost::IdleLauncher && facts.x11 && !facts.wayland &&
-        platform::xServerBlankSeconds(server) && server > 0)
-        delays.push_back(
-            {"The X server", Effect::Blanks, server, "\"xset s SECONDS\", or \"xset s off\"", "xset s"});
+    // The X server's own blanking never comes first: XScreenSaver, MATE and Xfce turn it off while
+    // they run, and on X11 the idle launcher takes the server's timer over for its own delay.
     return delays;
 }
 
@@ -844,5 +840,5 @@ std::string desktopDelayNotice(const Settings& settings) {
     unsigned seconds = 0;
     std::string where;
     hostDelaySeconds(host, settings, seconds, where);
-    return briefDelayWarning(desktopDelays(facts, host), seconds);
+    return briefDelayWarning(desktopDelays(facts), seconds);
 }

@@ -73,8 +73,8 @@ std::string durationText(unsigned seconds);
 // After how many seconds without input `host` starts Glimmerdale, and where that is set; false when
 // it cannot be read (then `seconds` holds the framework's default).
 bool hostDelaySeconds(ScreensaverHost host, const Settings& settings, unsigned& seconds, std::string& where);
-// The timers of this session's desktop that may come before `host` starts Glimmerdale.
-std::vector<DesktopDelay> desktopDelays(const DesktopFacts& facts, ScreensaverHost host);
+// The timers of this session's desktop that may come before Glimmerdale starts.
+std::vector<DesktopDelay> desktopDelays(const DesktopFacts& facts);
 
 // Which of the set-up's traces this user has now, whatever session made them.
 struct SetupTraces {

@@ -96,7 +96,7 @@ int runScreensaverStatus(const Settings& settings) {
     hostDelaySeconds(host, settings, seconds, where);
     line("Starts Glimmerdale after",
          durationText(seconds) + " without input (" + hostName(host) + "; " + where + ")");
-    const std::vector<DesktopDelay> delays = desktopDelays(facts, host);
+    const std::vector<DesktopDelay> delays = desktopDelays(facts);
     std::string own;
     for (const DesktopDelay& delay : delays)
         own += (own.empty() ? "" : "; ") + delay.who +

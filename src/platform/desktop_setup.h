@@ -8,7 +8,6 @@
 //   isExecutableFile, findProgramInPath, sameFile, readKeyFileValue    programs and desktop entries
 //   readDesktopSetting, writeDesktopSetting, resetDesktopSetting       GSettings (MATE, GNOME)
 //   readXfconfProperty, writeXfconfProperty, resetXfconfProperty       Xfce's settings store
-//   xServerBlankSeconds                                                the X server's own blanking
 //   restartXScreenSaver, startDetached                                 commands
 
 #include <string>
@@ -82,9 +81,6 @@ SettingRead readXfconfProperty(const std::string& channel, const std::string& pr
                                bool startStore = false);
 bool writeXfconfProperty(const std::string& channel, const std::string& property, const std::string& value);
 bool resetXfconfProperty(const std::string& channel, const std::string& property);
-
-// The X server's own screen saver timeout in seconds (0 when it is off). False without an X display.
-bool xServerBlankSeconds(unsigned& seconds);
 
 // Asks a running XScreenSaver to restart, which makes it read ~/.xscreensaver again. False when none
 // answers.

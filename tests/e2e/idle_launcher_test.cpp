@@ -97,6 +97,8 @@ TEST(IdleLauncher, OnSwayHonoursInhibitCallsAndIdleInhibitorsAndRestsUnderSwaylo
         << film.errorOutput();
     ASSERT_TRUE(user.logged("idle, nothing started: an application holds off idle (Film: Playing a film)"))
         << user.launcherLog();
+    const testsupport::ProcessResult status = user.run(user.launcher(), {"--screensaver-status"});
+    EXPECT_NE(status.output.find("Film (Playing a film)"), std::string::npos) << status.output;
     // sway hands a virtual keyboard's keys to a window only when the keyboard was there before the
     // window took the focus: the key is made now and pressed once the room has been looked at.
     ASSERT_TRUE(user.start(key, "/usr/bin/wtype", {"-s", "16000", "-k", "Escape"}));
@@ -457,6 +459,8 @@ TEST(IdleLauncher, WithLogindPausesForSleepLocksAfterAWhileAndHonoursLocksAndInh
     input();
     ASSERT_TRUE(user.logged("idle, nothing started: an application holds off idle (Film: Playing a film)"))
         << user.launcherLog();
+    const testsupport::ProcessResult status = user.run(user.launcher(), {"--screensaver-status"});
+    EXPECT_NE(status.output.find("Film (Playing a film)"), std::string::npos) << status.output;
     holder.kill();
     ASSERT_TRUE(user.logged("idle, Run mode started", 20s, 3)) << user.launcherLog();
 

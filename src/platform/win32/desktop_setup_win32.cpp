@@ -28,7 +28,6 @@ SettingRead readXfconfProperty(const std::string&, const std::string&, std::stri
 }
 bool writeXfconfProperty(const std::string&, const std::string&, const std::string&) { return false; }
 bool resetXfconfProperty(const std::string&, const std::string&) { return false; }
-bool xServerBlankSeconds(unsigned&) { return false; }
 bool restartXScreenSaver() { return false; }
 int startDetached(const std::vector<std::string>&) { return 0; }
 
