@@ -41,7 +41,7 @@ const ControlTemplate kOptionsControls[] = {
 // The Linux dialog's own rows, below the products: the desktop's screensaver, the idle delay and the
 // lock after Glimmerdale ran for a while. The buttons below them move down by kDesktopRowsExtra.
 const ControlTemplate kDesktopControls[] = {
-    {kIdDesktopFrame, ControlKind::Frame, "Screensaver of this desktop", 6, 176, 336, 47, 0},
+    {kIdDesktopFrame, ControlKind::Frame, "Screensaver of this desktop", 6, 176, 336, 56, 0},
     {kIdIdleDelayLabel, ControlKind::Label, "Start after:", 15, 188, 44, 10, 0},
     {kIdIdleDelayList, ControlKind::DropDownList, "", 61, 186, 70, 40, 0},
     {kIdUseAsScreensaver, ControlKind::Button, "Use as my screensaver", 140, 185, 96, 14, 0},
@@ -49,9 +49,9 @@ const ControlTemplate kDesktopControls[] = {
     {kIdLockAfterLabel, ControlKind::Label, "Lock the screen after", 15, 204, 80, 10, 0},
     {kIdLockAfterList, ControlKind::DropDownList, "", 97, 202, 70, 40, 0},
     {kIdLockAfterOfLabel, ControlKind::Label, "of Glimmerdale", 171, 204, 70, 10, 0},
-    {kIdDesktopStatus, ControlKind::Label, "", 15, 214, 320, 8, 0},
+    {kIdDesktopStatus, ControlKind::Label, "", 15, 219, 320, 8, 0},
 };
-constexpr int kDesktopRowsExtra = 14;
+constexpr int kDesktopRowsExtra = 23;
 
 const ControlTemplate kAboutControls[] = {
     {-1, ControlKind::Picture, "", 7, 7, 64, 64, kAboutPictureId},

@@ -309,6 +309,23 @@ TEST(OptionsDialogTemplates, EveryControlLiesInsideItsDialog) {
             EXPECT_LE(c.y + c.height, layout->height) << c.id;
         }
     }
+    // The Linux dialog's own rows cover no other control (frames hold controls; a drop-down's
+    // height is its open list). The Windows dialog's layout is its resource's, a label included
+    // that runs under the button beside it.
+    const auto bottom = [](const platform::ControlTemplate& control) {
+        return control.y + (control.kind == platform::ControlKind::DropDownList ? 14 : control.height);
+    };
+    const platform::DialogTemplate& withRows = kOptionsDialogDesktopTemplate;
+    for (std::size_t i = kOptionsDialogTemplate.controlCount; i < withRows.controlCount; ++i) {
+        const platform::ControlTemplate& c = withRows.controls[i];
+        for (std::size_t j = 0; j < withRows.controlCount; ++j) {
+            const platform::ControlTemplate& d = withRows.controls[j];
+            if (i == j || c.kind == platform::ControlKind::Frame || d.kind == platform::ControlKind::Frame)
+                continue;
+            EXPECT_TRUE(c.x + c.width <= d.x || d.x + d.width <= c.x || bottom(c) <= d.y || bottom(d) <= c.y)
+                << c.id << " covers " << d.id;
+        }
+    }
     EXPECT_EQ(kOptionsDialogTemplate.controlCount, 24u);
     EXPECT_EQ(kOptionsDialogDesktopTemplate.controlCount, 33u);
     EXPECT_EQ(platform::dialogUnitsToPixelsX(349), 524);
