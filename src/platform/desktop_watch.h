@@ -38,7 +38,7 @@ enum class DesktopEvent {
                     // daemon); whether a locker answers is only known from a later Locked
     RunModeEnded,   // the Run-mode process ended, however it ended
     SourceLost,     // the idle source went away (the compositor or the session ended)
-    Stop,           // this process was asked to end (SIGTERM, SIGINT)
+    Stop,           // this process was asked to end (SIGTERM, SIGINT, SIGHUP)
 };
 
 // An application holding off the screensaver, as it named itself and why ("Firefox", "video-playing").
@@ -89,8 +89,8 @@ public:
     virtual void stopRunMode(bool force) = 0;
 };
 
-// The watch over this session's desktop; null where the platform has none. It catches SIGTERM and
-// SIGINT from here on and reports them as Stop.
+// The watch over this session's desktop; null where the platform has none. It catches SIGTERM,
+// SIGINT and SIGHUP from here on and reports them as Stop.
 std::unique_ptr<DesktopWatch> openDesktopWatch();
 
 }  // namespace platform

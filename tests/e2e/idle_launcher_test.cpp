@@ -368,7 +368,24 @@ TEST(IdleLauncher, OnX11WithoutXScreenSaverHonoursTheProgramsThatHoldOffIdle) {
     ASSERT_TRUE(launcher.waitForExit(result, 10s));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(user.count("Run mode ended"), starts) << user.launcherLog();
-    EXPECT_NE(x.run("xset q").find("timeout:  0    cycle:  600"), std::string::npos) << x.run("xset q");
+    const auto asTheUserHadThem = [&] {
+        return x.run("xset q").find("timeout:  0    cycle:  600") != std::string::npos;
+    };
+    EXPECT_TRUE(asTheUserHadThem()) << x.run("xset q");
+
+    // Ended by its terminal's hang-up, or killed outright: the settings come back all the same, so
+    // that the next launcher finds the user's own.
+    for (int signal : {SIGHUP, SIGKILL}) {
+        BackgroundProcess again;
+        ASSERT_TRUE(user.start(again, user.launcher(), {"--idle-launcher", "--idle-seconds", "30"}));
+        ASSERT_TRUE(
+            waitUntil([&] { return x.run("xset q").find("timeout:  30 ") != std::string::npos; }, 20s))
+            << x.run("xset q");
+        again.signal(signal);
+        ASSERT_TRUE(again.waitForExit(result, 10s));
+        EXPECT_EQ(result.exitCode, signal == SIGHUP ? 0 : -1) << signal;
+        EXPECT_TRUE(waitUntil(asTheUserHadThem, 5s)) << signal << ": " << x.run("xset q");
+    }
 }
 
 // logind (python3-dbusmock's template on a system bus of the test's own), on X11: Run mode holds a

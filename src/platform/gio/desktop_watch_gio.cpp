@@ -1,7 +1,7 @@
 // The desktop watch over GLib's main loop: the Wayland and X11 idle sources are watched on their
 // connections, GNOME's idle monitor, logind, the screen savers' lock state and the inhibitions
-// through GDBus, the Run-mode child through a child watch, SIGTERM and SIGINT through GLib's signal
-// sources.
+// through GDBus, the Run-mode child through a child watch, SIGTERM, SIGINT and SIGHUP through GLib's
+// signal sources.
 
 #include <gio/gio.h>
 #include <glib-unix.h>
@@ -101,8 +101,10 @@ private:
 class GioDesktopWatch final : public DesktopWatch {
 public:
     GioDesktopWatch() {
-        g_unix_signal_add(SIGTERM, &GioDesktopWatch::stopSignal, this);
-        g_unix_signal_add(SIGINT, &GioDesktopWatch::stopSignal, this);
+        // SIGHUP too: a launcher started from a terminal that closes must still end Run mode and put
+        // back what it changed.
+        for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+            g_unix_signal_add(signalNumber, &GioDesktopWatch::stopSignal, this);
     }
     ~GioDesktopWatch() override {
         if (child_ > 0) kill(child_, SIGTERM);
