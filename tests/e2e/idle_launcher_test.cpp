@@ -232,6 +232,13 @@ TEST(IdleLauncher, OnMutterFollowsTheIdleMonitorTheLockAndTheSessionManagersInhi
     EXPECT_TRUE(user.logged("Run mode ended", 10s)) << user.launcherLog();
     clock.print("mutter: Run mode ended after org.gnome.ScreenSaver's ActiveChanged was asked for");
     EXPECT_NE(user.runLog().find("\nFps: "), std::string::npos) << user.runLog();
+
+    // The screen saver leaves the bus while the screen is locked (the shell crashed): its lock goes
+    // with it, and the next idle spell starts Run mode.
+    desktop.kill();
+    ASSERT_TRUE(user.logged("the session is unlocked", 10s, 2)) << user.launcherLog();
+    ASSERT_TRUE(fakeInput());
+    EXPECT_TRUE(user.logged("idle, Run mode started", 20s, 2)) << user.launcherLog();
     launcher.signal(SIGTERM);
     testsupport::ProcessResult result;
     ASSERT_TRUE(launcher.waitForExit(result, 10s));

@@ -111,6 +111,7 @@ public:
         idle_.reset();
         service_.withdraw();
         for (guint id : subscriptions_) g_dbus_connection_signal_unsubscribe(session_, id);
+        for (guint id : nameWatches_) g_bus_unwatch_name(id);
         logind_.reset();
         if (session_) g_object_unref(session_);
         if (system_) g_object_unref(system_);
@@ -253,6 +254,11 @@ private:
         subscriptions_.push_back(g_dbus_connection_signal_subscribe(
             bus, name, name, "ActiveChanged", nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
             &GioDesktopWatch::screenSaverChanged, &subscription, nullptr));
+        // A screen saver that leaves the bus (it crashed, the shell restarted) says nothing more: its
+        // last word must not keep the session counted as locked for good.
+        nameWatches_.push_back(g_bus_watch_name_on_connection(bus, name, G_BUS_NAME_WATCHER_FLAGS_NONE,
+                                                              nullptr, &GioDesktopWatch::screenSaverLeft,
+                                                              &subscription, nullptr));
         if (service_.offered() || !hasOwner(bus, name)) return false;
         const char* objectPath = source == LockSource::GnomeScreenSaver ? "/org/gnome/ScreenSaver"
                                                                         : "/org/freedesktop/ScreenSaver";
@@ -277,6 +283,11 @@ private:
         gboolean active = FALSE;
         g_variant_get(parameters, "(b)", &active);
         subscription->watch->setLocked(subscription->source, active);
+    }
+
+    static void screenSaverLeft(GDBusConnection*, const char*, gpointer data) {
+        auto* subscription = static_cast<ScreenSaverSubscription*>(data);
+        subscription->watch->setLocked(subscription->source, false);
     }
 
     static gboolean idleInput(gint, GIOCondition condition, gpointer data) {
@@ -317,6 +328,7 @@ private:
     GDBusConnection* system_ = nullptr;
     bool sessionTried_ = false, systemTried_ = false;
     std::vector<guint> subscriptions_;  // on the session bus
+    std::vector<guint> nameWatches_;    // the screen savers' names, on the session bus
     std::unique_ptr<gio::LogindSession> logind_;
     ScreenSaverSubscription screenSaverSubscriptions_[int(LockSource::Count)];
     bool lockedBy_[int(LockSource::Count)] = {};
