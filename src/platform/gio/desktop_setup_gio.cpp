@@ -6,6 +6,7 @@
 #include <gio/gio.h>
 #include <glib/gstdio.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "platform/desktop_setup.h"
+#include "platform/folders.h"
 #include "platform/posix/folders_posix.h"
 
 namespace platform {
@@ -339,6 +341,23 @@ int startDetached(const std::vector<std::string>& arguments) {
     g_child_watch_add(
         pid, [](GPid ended, gint, gpointer) { g_spawn_close_pid(ended); }, nullptr);
     return int(pid);
+}
+
+SetupTurn::SetupTurn() {
+    const std::string folder = stateFolder();
+    if (folder.empty()) return;
+    lock_ = ::open((folder + "/setup.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock_ < 0) return;
+    while (::flock(lock_, LOCK_EX) != 0) {
+        if (errno == EINTR) continue;
+        ::close(lock_);
+        lock_ = -1;
+        return;
+    }
+}
+
+SetupTurn::~SetupTurn() {
+    if (lock_ >= 0) ::close(lock_);
 }
 
 }  // namespace platform
