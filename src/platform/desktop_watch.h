@@ -75,7 +75,8 @@ public:
     // honour some inhibitions themselves and report no idle while one is held (Wayland's idle
     // inhibitors, a suspended X11 screen saver, X11 heartbeats); those are not counted here.
     virtual bool idleInhibited() = 0;
-    // The inhibitions idleInhibited counts, with the names their applications gave.
+    // The inhibitions idleInhibited counts, with the names their applications gave. Within about a
+    // second: a desktop service that does not answer by then is left out.
     virtual std::vector<Inhibition> heldInhibitions() = 0;
 
     // Waits at most `timeoutMilliseconds` for the next event. False when none came in that time.

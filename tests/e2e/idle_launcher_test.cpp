@@ -294,6 +294,24 @@ TEST(IdleLauncher, OnKWinTakesExtIdleNotifierFirstAndAsksThePolicyAgent) {
     ASSERT_TRUE(user.logged("Run mode ended", 10s)) << user.launcherLog();
     clock.print("KWin: Run mode ended after org.freedesktop.ScreenSaver's ActiveChanged was asked for");
     EXPECT_NE(user.launcherLog().find("the session is locked or the screen blanked"), std::string::npos);
+
+    // Two of the desktop's services hang (KDE's, and GNOME's session manager beside it): the
+    // launcher's status still comes within --screensaver-status's wait.
+    BackgroundProcess gnome;
+    user.write(user.home() + "/gnome-commands", "hang\n");
+    ASSERT_TRUE(
+        user.start(gnome, "/usr/bin/python3", {script, "gnome", "0", user.home() + "/gnome-commands"}));
+    say("hang");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return gnome.output().find("hanging") != std::string::npos &&
+                   desktop.output().find("hanging") != std::string::npos;
+        },
+        10s))
+        << gnome.errorOutput() << desktop.errorOutput();
+    const testsupport::ProcessResult status = user.run(user.launcher(), {"--screensaver-status"});
+    EXPECT_EQ(status.exitCode, 0) << status.output;
+    EXPECT_NE(status.output.find("runs in this session"), std::string::npos) << status.output;
     launcher.signal(SIGTERM);
     testsupport::ProcessResult result;
     ASSERT_TRUE(launcher.waitForExit(result, 10s));

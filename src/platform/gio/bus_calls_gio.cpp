@@ -3,19 +3,19 @@
 namespace platform::gio {
 
 GVariant* callSync(GDBusConnection* bus, const char* name, const char* path, const char* interface,
-                   const char* method, GVariant* parameters, const char* replyType) {
-    if (!bus) {
+                   const char* method, GVariant* parameters, const char* replyType, int timeoutMilliseconds) {
+    if (!bus || timeoutMilliseconds <= 0) {
         if (parameters) g_variant_unref(g_variant_ref_sink(parameters));
         return nullptr;
     }
     return g_dbus_connection_call_sync(bus, name, path, interface, method, parameters,
                                        replyType ? G_VARIANT_TYPE(replyType) : nullptr,
-                                       G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMilliseconds, nullptr, nullptr);
+                                       G_DBUS_CALL_FLAGS_NONE, timeoutMilliseconds, nullptr, nullptr);
 }
 
-bool hasOwner(GDBusConnection* bus, const char* name) {
+bool hasOwner(GDBusConnection* bus, const char* name, int timeoutMilliseconds) {
     GVariant* reply = callSync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                               "NameHasOwner", g_variant_new("(s)", name), "(b)");
+                               "NameHasOwner", g_variant_new("(s)", name), "(b)", timeoutMilliseconds);
     if (!reply) return false;
     gboolean owned = FALSE;
     g_variant_get(reply, "(b)", &owned);

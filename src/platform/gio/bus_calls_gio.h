@@ -1,7 +1,7 @@
 #pragma once
 // Small synchronous D-Bus calls for the desktop watch and its services. Each waits at most
-// kCallTimeoutMilliseconds, and each failure (no bus, nobody answering, a reply of another type) is
-// a null or false result, never an error the caller must free.
+// kCallTimeoutMilliseconds (or the time given), and each failure (no bus, nobody answering, a reply of
+// another type) is a null or false result, never an error the caller must free.
 //
 //   callSync      one method call, its reply checked against a type
 //   hasOwner      whether a name has an owner on the bus
@@ -13,12 +13,14 @@ namespace platform::gio {
 
 constexpr int kCallTimeoutMilliseconds = 2000;
 
-// The reply, or null when the call failed or `bus` is null. `parameters` (a floating reference) is
-// taken either way; `replyType` null accepts any reply. The caller unrefs the result.
+// The reply, or null when the call failed, `bus` is null or `timeoutMilliseconds` is not above 0
+// (then nothing is sent). `parameters` (a floating reference) is taken either way; `replyType` null
+// accepts any reply. The caller unrefs the result.
 GVariant* callSync(GDBusConnection* bus, const char* name, const char* path, const char* interface,
-                   const char* method, GVariant* parameters, const char* replyType);
+                   const char* method, GVariant* parameters, const char* replyType,
+                   int timeoutMilliseconds = kCallTimeoutMilliseconds);
 
-bool hasOwner(GDBusConnection* bus, const char* name);
+bool hasOwner(GDBusConnection* bus, const char* name, int timeoutMilliseconds = kCallTimeoutMilliseconds);
 
 // The property's value, or null when it cannot be read. The caller unrefs it.
 GVariant* readProperty(GDBusConnection* bus, const char* name, const char* path, const char* interface,

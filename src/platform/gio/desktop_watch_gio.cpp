@@ -27,6 +27,12 @@ using gio::hasOwner;
 
 GDBusConnection* openBus(GBusType type) { return g_bus_get_sync(type, nullptr, nullptr); }
 
+// Whether idle is held off is worth waiting for each service's answer (Run mode would start over a
+// film); the list goes into the launcher's status, whose callers wait 2 s (the set-up) and 3 s
+// (--screensaver-status), and must come well within that even when some service hangs.
+constexpr int kInhibitedAnswerMilliseconds = 3 * gio::kCallTimeoutMilliseconds;
+constexpr int kInhibitionListMilliseconds = 1000;
+
 // GNOME's idle monitor: an idle watch that stays, and a user-active watch (which fires once) made
 // each time the idle watch fires.
 class MutterIdle final : public posix::IdleSignal {
@@ -180,12 +186,13 @@ public:
 
     bool idleInhibited() override {
         if (!service_.inhibitions().empty()) return true;
-        return gio::desktopInhibitsIdle(sessionBus(), systemBus());
+        return gio::desktopInhibitsIdle(sessionBus(), systemBus(), kInhibitedAnswerMilliseconds);
     }
 
     std::vector<Inhibition> heldInhibitions() override {
         std::vector<Inhibition> list = service_.inhibitions();
-        const std::vector<Inhibition> desktop = gio::desktopInhibitions(sessionBus(), systemBus());
+        const std::vector<Inhibition> desktop =
+            gio::desktopInhibitions(sessionBus(), systemBus(), kInhibitionListMilliseconds);
         list.insert(list.end(), desktop.begin(), desktop.end());
         return list;
     }
