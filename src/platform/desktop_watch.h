@@ -20,7 +20,7 @@ enum class IdleSourceKind {
     ExtIdleNotifier,    // Wayland ext_idle_notifier_v1 (KWin, newer wlroots desktops)
     KdeIdle,            // Wayland org_kde_kwin_idle (KWin, sway 1.7 and other wlroots desktops)
     MutterIdleMonitor,  // GNOME's org.gnome.Mutter.IdleMonitor on the session bus
-    X11ScreenSaver,     // the idle time of the X11 screen-saver extension
+    X11ScreenSaver,     // the X server's own screen-saver timer (MIT-SCREEN-SAVER extension)
 };
 inline constexpr IdleSourceKind kIdleSourceOrder[] = {
     IdleSourceKind::ExtIdleNotifier, IdleSourceKind::KdeIdle, IdleSourceKind::MutterIdleMonitor,

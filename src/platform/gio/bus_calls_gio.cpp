@@ -1,6 +1,19 @@
 #include "platform/gio/bus_calls_gio.h"
 
 namespace platform::gio {
+namespace {
+
+// RequestName's flag and answers, as D-Bus defines them.
+constexpr guint32 kDoNotQueue = 4;
+constexpr guint32 kPrimaryOwner = 1;
+constexpr guint32 kAlreadyOwner = 4;
+
+GVariant* callBus(GDBusConnection* bus, const char* method, GVariant* parameters, const char* replyType) {
+    return callSync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method,
+                    parameters, replyType);
+}
+
+}  // namespace
 
 GVariant* callSync(GDBusConnection* bus, const char* name, const char* path, const char* interface,
                    const char* method, GVariant* parameters, const char* replyType, int timeoutMilliseconds) {
@@ -32,6 +45,20 @@ GVariant* readProperty(GDBusConnection* bus, const char* name, const char* path,
     g_variant_get(reply, "(v)", &value);
     g_variant_unref(reply);
     return value;
+}
+
+bool requestName(GDBusConnection* bus, const char* name) {
+    GVariant* reply = callBus(bus, "RequestName", g_variant_new("(su)", name, kDoNotQueue), "(u)");
+    if (!reply) return false;
+    guint32 answer = 0;
+    g_variant_get(reply, "(u)", &answer);
+    g_variant_unref(reply);
+    return answer == kPrimaryOwner || answer == kAlreadyOwner;
+}
+
+void releaseName(GDBusConnection* bus, const char* name) {
+    if (GVariant* reply = callBus(bus, "ReleaseName", g_variant_new("(s)", name), "(u)"))
+        g_variant_unref(reply);
 }
 
 }  // namespace platform::gio

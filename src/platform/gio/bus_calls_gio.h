@@ -6,6 +6,7 @@
 //   callSync      one method call, its reply checked against a type
 //   hasOwner      whether a name has an owner on the bus
 //   readProperty  one property through org.freedesktop.DBus.Properties
+//   requestName, releaseName   a well-known name for this connection
 
 #include <gio/gio.h>
 
@@ -25,5 +26,10 @@ bool hasOwner(GDBusConnection* bus, const char* name, int timeoutMilliseconds = 
 // The property's value, or null when it cannot be read. The caller unrefs it.
 GVariant* readProperty(GDBusConnection* bus, const char* name, const char* path, const char* interface,
                        const char* property);
+
+// Takes `name` for this connection unless another owns it, without queueing for it: true when this
+// connection owns it now.
+bool requestName(GDBusConnection* bus, const char* name);
+void releaseName(GDBusConnection* bus, const char* name);
 
 }  // namespace platform::gio

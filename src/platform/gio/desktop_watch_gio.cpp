@@ -77,6 +77,7 @@ private:
     static void fired(GDBusConnection*, const char*, const char*, const char*, const char*,
                       GVariant* parameters, gpointer data) {
         auto* self = static_cast<MutterIdle*>(data);
+        if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(u)"))) return;
         guint32 id = 0;
         g_variant_get(parameters, "(u)", &id);
         if (id == self->idleWatch_ && self->idleWatch_ != 0) {
