@@ -15,6 +15,7 @@
 
 #include "platform/desktop_setup.h"
 #include "platform/folders.h"
+#include "platform/gio/bus_calls_gio.h"
 #include "platform/posix/folders_posix.h"
 
 namespace platform {
@@ -137,17 +138,7 @@ bool xscreensaverRunning() {
 
 bool xscreensaverInstalled() { return !findProgramInPath("xscreensaver").empty(); }
 
-bool sessionBusNameOwned(const std::string& name) {
-    GDBusConnection* bus = sessionBus();
-    if (!bus) return false;
-    VariantPtr reply(g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-        g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
-        kCallTimeoutMilliseconds, nullptr, nullptr));
-    gboolean owned = FALSE;
-    if (reply) g_variant_get(reply.get(), "(b)", &owned);
-    return owned;
-}
+bool sessionBusNameOwned(const std::string& name) { return gio::hasOwner(sessionBus(), name.c_str()); }
 
 FileRead readTextFile(const std::string& path, std::string& text) {
     gchar* contents = nullptr;
