@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -398,18 +399,28 @@ TEST(IdleLauncher, OnX11WithoutXScreenSaverHonoursTheProgramsThatHoldOffIdle) {
     };
     EXPECT_TRUE(asTheUserHadThem()) << x.run("xset q");
 
-    // Ended by its terminal's hang-up, or killed outright: the settings come back all the same, so
-    // that the next launcher finds the user's own.
-    for (int signal : {SIGHUP, SIGKILL}) {
+    // Ended by its terminal's hang-up, killed outright, or left without its session bus (the
+    // session ends): the settings come back all the same, so that the next launcher finds the
+    // user's own.
+    const struct {
+        const char* way;
+        std::function<void(BackgroundProcess&)> end;
+        int exitCode;
+    } ends[] = {
+        {"SIGHUP", [](BackgroundProcess& process) { process.signal(SIGHUP); }, 0},
+        {"SIGKILL", [](BackgroundProcess& process) { process.signal(SIGKILL); }, -1},
+        {"no session bus", [&](BackgroundProcess&) { bus.kill(); }, 0},
+    };
+    for (const auto& end : ends) {
         BackgroundProcess again;
         ASSERT_TRUE(user.start(again, user.launcher(), {"--idle-launcher", "--idle-seconds", "30"}));
         ASSERT_TRUE(
             waitUntil([&] { return x.run("xset q").find("timeout:  30 ") != std::string::npos; }, 20s))
             << x.run("xset q");
-        again.signal(signal);
-        ASSERT_TRUE(again.waitForExit(result, 10s));
-        EXPECT_EQ(result.exitCode, signal == SIGHUP ? 0 : -1) << signal;
-        EXPECT_TRUE(waitUntil(asTheUserHadThem, 5s)) << signal << ": " << x.run("xset q");
+        end.end(again);
+        ASSERT_TRUE(again.waitForExit(result, 10s)) << end.way;
+        EXPECT_EQ(result.exitCode, end.exitCode) << end.way;
+        EXPECT_TRUE(waitUntil(asTheUserHadThem, 5s)) << end.way << ": " << x.run("xset q");
     }
 }
 
