@@ -118,6 +118,6 @@ const char* lockAfterText(IdleLauncherRules::LockAfter state);
 
 // The resident program: `--idle-launcher`, with `--idle-seconds N` over the stored idle delay and
 // `--lock-after-seconds N` over the stored lock-after minutes. Returns the process exit code: 0 after
-// SIGTERM or SIGINT, 1 when the desktop offers no idle signal or its idle source went away (the
+// SIGTERM, SIGINT or SIGHUP, 1 when the desktop offers no idle signal or its idle source went away (the
 // session ended).
 int runIdleLauncher(const LaunchOptions& options, const SettingsStore& settings);

@@ -806,6 +806,7 @@ SetupTraces findSetupTraces() {
 }
 
 DesktopSetupResult setUpDesktopScreensaver(bool use, const std::string& configDir, const Settings& settings) {
+    const platform::SetupTurn turn;
     const platform::DesktopSession session = platform::currentDesktopSession();
     if (session.home.empty())
         return DesktopSetupResult{false, "There is no home folder to keep the setting in.",

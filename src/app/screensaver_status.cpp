@@ -137,7 +137,9 @@ int runScreensaverStatus(const Settings& settings) {
                 problem = hostName(host) + " shows Glimmerdale's theme, but cannot run its program";
             break;
         case ScreensaverHost::IdleLauncher:
-            if (query != platform::LauncherQuery::Answered)
+            if (query == platform::LauncherQuery::NoAnswer)
+                problem = "the idle launcher of this session does not answer";
+            else if (query != platform::LauncherQuery::Answered)
                 problem = traces.autostartEntry.empty()
                               ? "nothing starts Glimmerdale in this session"
                               : "the idle launcher is set up, but does not run in this "

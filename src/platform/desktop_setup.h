@@ -9,6 +9,7 @@
 //   readDesktopSetting, writeDesktopSetting, resetDesktopSetting       GSettings (MATE, GNOME)
 //   readXfconfProperty, writeXfconfProperty, resetXfconfProperty       Xfce's settings store
 //   restartXScreenSaver, startDetached                                 commands
+//   SetupTurn                                                          one set-up at a time
 
 #include <string>
 #include <vector>
@@ -90,5 +91,21 @@ bool restartXScreenSaver();
 // for it (it is reaped while the GLib main loop runs, else when this process ends). Returns its
 // process id, 0 when it could not be started.
 int startDetached(const std::vector<std::string>& arguments);
+
+// One set-up of this user at a time: made, it waits until no other one (another process, a second
+// click) holds the turn, and holds it until destroyed. Two set-ups side by side would each stop the
+// launcher the other just started, or see theirs stand down for the other's, and say that nothing
+// starts Glimmerdale. The kernel lets go however this process ends. Without a state folder to keep
+// the turn in, nothing is waited for.
+class SetupTurn {
+public:
+    SetupTurn();
+    ~SetupTurn();
+    SetupTurn(const SetupTurn&) = delete;
+    SetupTurn& operator=(const SetupTurn&) = delete;
+
+private:
+    int lock_ = -1;
+};
 
 }  // namespace platform

@@ -20,7 +20,7 @@ enum class IdleSourceKind {
     ExtIdleNotifier,    // Wayland ext_idle_notifier_v1 (KWin, newer wlroots desktops)
     KdeIdle,            // Wayland org_kde_kwin_idle (KWin, sway 1.7 and other wlroots desktops)
     MutterIdleMonitor,  // GNOME's org.gnome.Mutter.IdleMonitor on the session bus
-    X11ScreenSaver,     // the idle time of the X11 screen-saver extension
+    X11ScreenSaver,     // the X server's own screen-saver timer (MIT-SCREEN-SAVER extension)
 };
 inline constexpr IdleSourceKind kIdleSourceOrder[] = {
     IdleSourceKind::ExtIdleNotifier, IdleSourceKind::KdeIdle, IdleSourceKind::MutterIdleMonitor,
@@ -38,7 +38,7 @@ enum class DesktopEvent {
                     // daemon); whether a locker answers is only known from a later Locked
     RunModeEnded,   // the Run-mode process ended, however it ended
     SourceLost,     // the idle source went away (the compositor or the session ended)
-    Stop,           // this process was asked to end (SIGTERM, SIGINT)
+    Stop,           // this process was asked to end (SIGTERM, SIGINT, SIGHUP)
 };
 
 // An application holding off the screensaver, as it named itself and why ("Firefox", "video-playing").
@@ -75,7 +75,8 @@ public:
     // honour some inhibitions themselves and report no idle while one is held (Wayland's idle
     // inhibitors, a suspended X11 screen saver, X11 heartbeats); those are not counted here.
     virtual bool idleInhibited() = 0;
-    // The inhibitions idleInhibited counts, with the names their applications gave.
+    // The inhibitions idleInhibited counts, with the names their applications gave. Within about a
+    // second: a desktop service that does not answer by then is left out.
     virtual std::vector<Inhibition> heldInhibitions() = 0;
 
     // Waits at most `timeoutMilliseconds` for the next event. False when none came in that time.
@@ -89,8 +90,8 @@ public:
     virtual void stopRunMode(bool force) = 0;
 };
 
-// The watch over this session's desktop; null where the platform has none. It catches SIGTERM and
-// SIGINT from here on and reports them as Stop.
+// The watch over this session's desktop; null where the platform has none. It catches SIGTERM,
+// SIGINT and SIGHUP from here on and reports them as Stop.
 std::unique_ptr<DesktopWatch> openDesktopWatch();
 
 }  // namespace platform

@@ -172,6 +172,22 @@ std::string applied(const std::string& text, std::vector<Replacement> replacemen
     return result;
 }
 
+// What the last line of `text` lacks of a line end: nothing, the "\n" of a "\r\n" cut short, or
+// all of `lineEnd`.
+std::string missingLineEnd(const std::string& text, const std::string& lineEnd) {
+    if (text.empty() || text.back() == '\n') return "";
+    return text.back() == '\r' ? "\n" : lineEnd;
+}
+
+// What a line added at the end of `text` needs before it: the last line's end when it has none,
+// and a blank line when the last line goes on (a backslash at its end) and would take it in.
+std::string beforeAddedLine(const std::string& text, const std::string& lineEnd) {
+    const std::vector<Line> lines = splitLines(text);
+    if (lines.empty()) return "";
+    const std::string ended = missingLineEnd(text, lineEnd);
+    return continues(text, lines.back()) ? ended + lineEnd : ended;
+}
+
 // A one-line setting set to `value` (in place, or added at the end), or with no value taken out.
 void setSetting(const std::string& text, const XScreenSaverPreferences& preferences, const std::string& name,
                 const std::optional<std::string>& value, std::vector<Replacement>& edits) {
@@ -185,15 +201,15 @@ void setSetting(const std::string& text, const XScreenSaverPreferences& preferen
         return;
     }
     const std::string line = name + ":" + (name.size() < 7 ? "\t\t" : "\t") + *value + preferences.lineEnd;
-    // Settings added at the end go in one edit, in the order they were asked for.
+    // Settings added at the end go in one edit, in the order they were asked for, each on a line of
+    // its own: that edit may be our entry, ending a list that ends the file.
     for (Replacement& edit : edits) {
         if (edit.begin == text.size() && edit.end == text.size()) {
-            edit.text += line;
+            edit.text += beforeAddedLine(text + edit.text, preferences.lineEnd) + line;
             return;
         }
     }
-    const bool needsLineEnd = !text.empty() && text.back() != '\n';
-    edits.push_back({text.size(), text.size(), (needsLineEnd ? preferences.lineEnd : "") + line});
+    edits.push_back({text.size(), text.size(), beforeAddedLine(text, preferences.lineEnd) + line});
 }
 
 XScreenSaverEdit unparsable(const std::string& why) {
@@ -332,7 +348,7 @@ XScreenSaverEdit addToXScreenSaverPreferences(const std::string& original, const
     std::string text = original;
     bool appendedList = false;
     if (!preferences.hasPrograms) {
-        if (!text.empty() && text.back() != '\n') text += preferences.lineEnd;
+        text += beforeAddedLine(text, preferences.lineEnd);
         text += defaultPrograms.empty()
                     ? "programs:\t\t\t\t\t\t\t\t      \\" + preferences.lineEnd + preferences.lineEnd
                     : defaultPrograms;
@@ -365,8 +381,11 @@ XScreenSaverEdit addToXScreenSaverPreferences(const std::string& original, const
         const std::string entry = entryText(kXScreenSaverEntryName, programPath, "--root");
         const std::string& eol = preferences.lineEnd;
         if (preferences.insertAt != npos) {
-            edits.push_back(
-                {preferences.insertAt, preferences.insertAt, "  " + entry + "\t\t    \\n\\" + eol});
+            // After the list's last line, which goes on, the file may end without a line end.
+            const std::string lineStart =
+                preferences.insertAt == text.size() ? missingLineEnd(text, eol) : "";
+            edits.push_back({preferences.insertAt, preferences.insertAt,
+                             lineStart + "  " + entry + "\t\t    \\n\\" + eol});
             index = static_cast<int>(
                 std::count_if(preferences.programs.begin(), preferences.programs.end(),
                               [&](const XScreenSaverProgram& p) { return p.begin < preferences.insertAt; }));

@@ -13,7 +13,8 @@
                                      RemoteDesktop
 
 The stand-ins obey lines the test appends to FILE, each once: "active 0" / "active 1" (the screen
-saver's state), "inhibit APP REASON" and "release" (an inhibition of the desktop's own). Each
+saver's state), "inhibit APP REASON" and "release" (an inhibition of the desktop's own), "hang"
+(questions about inhibitions are never answered from then on, as by a service that hangs). Each
 program prints "ready" once it is on the bus.
 """
 import sys
@@ -67,12 +68,13 @@ class Desktop:
         self.command_file = command_file
         self.lines_seen = 0
         self.on_active_changed = lambda: None
+        self.unanswered = None  # the calls kept unanswered once told to hang
 
     def serve(self, xml, objects, names):
         node = Gio.DBusNodeInfo.new_for_xml(xml)
         for path, interface_name in objects:
             interface = node.lookup_interface(interface_name)
-            self.bus.register_object(path, interface, self.call, None, None)
+            self.bus.register_object(path, interface, self.answer, None, None)
         waiting = set(names)
 
         def acquired(_connection, name):
@@ -81,6 +83,12 @@ class Desktop:
                 print("ready", flush=True)
         for name in names:
             Gio.bus_own_name_on_connection(self.bus, name, Gio.BusNameOwnerFlags.NONE, acquired, None)
+
+    def answer(self, connection, sender, path, interface, method, parameters, invocation):
+        if self.unanswered is not None and method not in ("GetActive", "Inhibit", "UnInhibit"):
+            self.unanswered.append(invocation)
+        else:
+            self.call(connection, sender, path, interface, method, parameters, invocation)
 
     def run(self):
         GLib.timeout_add(100, self.obey)
@@ -101,6 +109,9 @@ class Desktop:
                 self.inhibitions.append((words[1], words[2]))
             elif words[0] == "release":
                 self.inhibitions.clear()
+            elif words[0] == "hang":
+                self.unanswered = []
+                print("hanging", flush=True)
         self.lines_seen = len(lines)
         return True
 

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -232,6 +233,13 @@ TEST(IdleLauncher, OnMutterFollowsTheIdleMonitorTheLockAndTheSessionManagersInhi
     EXPECT_TRUE(user.logged("Run mode ended", 10s)) << user.launcherLog();
     clock.print("mutter: Run mode ended after org.gnome.ScreenSaver's ActiveChanged was asked for");
     EXPECT_NE(user.runLog().find("\nFps: "), std::string::npos) << user.runLog();
+
+    // The screen saver leaves the bus while the screen is locked (the shell crashed): its lock goes
+    // with it, and the next idle spell starts Run mode.
+    desktop.kill();
+    ASSERT_TRUE(user.logged("the session is unlocked", 10s, 2)) << user.launcherLog();
+    ASSERT_TRUE(fakeInput());
+    EXPECT_TRUE(user.logged("idle, Run mode started", 20s, 2)) << user.launcherLog();
     launcher.signal(SIGTERM);
     testsupport::ProcessResult result;
     ASSERT_TRUE(launcher.waitForExit(result, 10s));
@@ -287,6 +295,24 @@ TEST(IdleLauncher, OnKWinTakesExtIdleNotifierFirstAndAsksThePolicyAgent) {
     ASSERT_TRUE(user.logged("Run mode ended", 10s)) << user.launcherLog();
     clock.print("KWin: Run mode ended after org.freedesktop.ScreenSaver's ActiveChanged was asked for");
     EXPECT_NE(user.launcherLog().find("the session is locked or the screen blanked"), std::string::npos);
+
+    // Two of the desktop's services hang (KDE's, and GNOME's session manager beside it): the
+    // launcher's status still comes within --screensaver-status's wait.
+    BackgroundProcess gnome;
+    user.write(user.home() + "/gnome-commands", "hang\n");
+    ASSERT_TRUE(
+        user.start(gnome, "/usr/bin/python3", {script, "gnome", "0", user.home() + "/gnome-commands"}));
+    say("hang");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return gnome.output().find("hanging") != std::string::npos &&
+                   desktop.output().find("hanging") != std::string::npos;
+        },
+        10s))
+        << gnome.errorOutput() << desktop.errorOutput();
+    const testsupport::ProcessResult status = user.run(user.launcher(), {"--screensaver-status"});
+    EXPECT_EQ(status.exitCode, 0) << status.output;
+    EXPECT_NE(status.output.find("runs in this session"), std::string::npos) << status.output;
     launcher.signal(SIGTERM);
     testsupport::ProcessResult result;
     ASSERT_TRUE(launcher.waitForExit(result, 10s));
@@ -368,7 +394,34 @@ TEST(IdleLauncher, OnX11WithoutXScreenSaverHonoursTheProgramsThatHoldOffIdle) {
     ASSERT_TRUE(launcher.waitForExit(result, 10s));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(user.count("Run mode ended"), starts) << user.launcherLog();
-    EXPECT_NE(x.run("xset q").find("timeout:  0    cycle:  600"), std::string::npos) << x.run("xset q");
+    const auto asTheUserHadThem = [&] {
+        return x.run("xset q").find("timeout:  0    cycle:  600") != std::string::npos;
+    };
+    EXPECT_TRUE(asTheUserHadThem()) << x.run("xset q");
+
+    // Ended by its terminal's hang-up, killed outright, or left without its session bus (the
+    // session ends): the settings come back all the same, so that the next launcher finds the
+    // user's own.
+    const struct {
+        const char* way;
+        std::function<void(BackgroundProcess&)> end;
+        int exitCode;
+    } ends[] = {
+        {"SIGHUP", [](BackgroundProcess& process) { process.signal(SIGHUP); }, 0},
+        {"SIGKILL", [](BackgroundProcess& process) { process.signal(SIGKILL); }, -1},
+        {"no session bus", [&](BackgroundProcess&) { bus.kill(); }, 0},
+    };
+    for (const auto& end : ends) {
+        BackgroundProcess again;
+        ASSERT_TRUE(user.start(again, user.launcher(), {"--idle-launcher", "--idle-seconds", "30"}));
+        ASSERT_TRUE(
+            waitUntil([&] { return x.run("xset q").find("timeout:  30 ") != std::string::npos; }, 20s))
+            << x.run("xset q");
+        end.end(again);
+        ASSERT_TRUE(again.waitForExit(result, 10s)) << end.way;
+        EXPECT_EQ(result.exitCode, end.exitCode) << end.way;
+        EXPECT_TRUE(waitUntil(asTheUserHadThem, 5s)) << end.way << ": " << x.run("xset q");
+    }
 }
 
 // logind (python3-dbusmock's template on a system bus of the test's own), on X11: Run mode holds a

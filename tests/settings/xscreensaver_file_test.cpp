@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -121,6 +122,17 @@ TEST(XScreenSaverFile, AListOnOneLineAndAFileWithoutAListGetOurEntry) {
         listed(addToXScreenSaverPreferences("programs: maze --root\nlock: False\n", kProgram, "").text);
     EXPECT_EQ(oneLine.entries, (std::vector<std::string>{"|maze --root", "GL|" + kCommand}));
     EXPECT_EQ(oneLine.selected, 1);
+    // Lists that end the file without a line end, or going on (a backslash at the end): the settings
+    // added come on lines of their own after them.
+    for (const char* text : {"lock: False\nprograms: maze --root", "programs: \\\n  maze --root \\\n",
+                             "programs: maze --root \\n\\\n", "programs: maze --root \\n\\"}) {
+        const Listed last = listed(addToXScreenSaverPreferences(text, kProgram, "").text);
+        std::vector<std::string> entries = last.entries;
+        std::sort(entries.begin(), entries.end());
+        EXPECT_EQ(entries, (std::vector<std::string>{"GL|" + kCommand, "|maze --root"})) << text;
+        EXPECT_EQ(last.mode, "one") << text;
+        EXPECT_EQ(last.entries.at(std::size_t(last.selected)), "GL|" + kCommand) << text;
+    }
 
     const std::string defaults = "programs: \\\n  maze --root \\n\\\n  GL: gears --root \\n\\\n\n";
     const XScreenSaverEdit noList = addToXScreenSaverPreferences("lock: True", kProgram, defaults);
@@ -128,6 +140,10 @@ TEST(XScreenSaverFile, AListOnOneLineAndAFileWithoutAListGetOurEntry) {
     EXPECT_EQ(noList.text.rfind("lock: True\n", 0), 0u);
     EXPECT_EQ(listed(noList.text).entries,
               (std::vector<std::string>{"GL|" + kCommand, "|maze --root", "GL|gears --root"}));
+    // Its last line goes on (a backslash at the end): the list still comes as a setting of its own.
+    const XScreenSaverEdit afterContinued = addToXScreenSaverPreferences("lock: True \\", kProgram, defaults);
+    ASSERT_EQ(afterContinued.result, Result::Changed) << afterContinued.message;
+    EXPECT_EQ(listed(afterContinued.text).entries, listed(noList.text).entries);
 }
 
 TEST(XScreenSaverFile, XScreenSaversOwnDefaultsMakeAFileItCanRead) {

@@ -6,6 +6,7 @@
 #include <gio/gio.h>
 #include <glib/gstdio.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,8 @@
 #include <memory>
 
 #include "platform/desktop_setup.h"
+#include "platform/folders.h"
+#include "platform/gio/bus_calls_gio.h"
 #include "platform/posix/folders_posix.h"
 
 namespace platform {
@@ -135,17 +138,7 @@ bool xscreensaverRunning() {
 
 bool xscreensaverInstalled() { return !findProgramInPath("xscreensaver").empty(); }
 
-bool sessionBusNameOwned(const std::string& name) {
-    GDBusConnection* bus = sessionBus();
-    if (!bus) return false;
-    VariantPtr reply(g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-        g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
-        kCallTimeoutMilliseconds, nullptr, nullptr));
-    gboolean owned = FALSE;
-    if (reply) g_variant_get(reply.get(), "(b)", &owned);
-    return owned;
-}
+bool sessionBusNameOwned(const std::string& name) { return gio::hasOwner(sessionBus(), name.c_str()); }
 
 FileRead readTextFile(const std::string& path, std::string& text) {
     gchar* contents = nullptr;
@@ -339,6 +332,23 @@ int startDetached(const std::vector<std::string>& arguments) {
     g_child_watch_add(
         pid, [](GPid ended, gint, gpointer) { g_spawn_close_pid(ended); }, nullptr);
     return int(pid);
+}
+
+SetupTurn::SetupTurn() {
+    const std::string folder = stateFolder();
+    if (folder.empty()) return;
+    lock_ = ::open((folder + "/setup.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock_ < 0) return;
+    while (::flock(lock_, LOCK_EX) != 0) {
+        if (errno == EINTR) continue;
+        ::close(lock_);
+        lock_ = -1;
+        return;
+    }
+}
+
+SetupTurn::~SetupTurn() {
+    if (lock_ >= 0) ::close(lock_);
 }
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 // The desktop watch over GLib's main loop: the Wayland and X11 idle sources are watched on their
 // connections, GNOME's idle monitor, logind, the screen savers' lock state and the inhibitions
-// through GDBus, the Run-mode child through a child watch, SIGTERM and SIGINT through GLib's signal
-// sources.
+// through GDBus, the Run-mode child through a child watch, SIGTERM, SIGINT and SIGHUP through GLib's
+// signal sources.
 
 #include <gio/gio.h>
 #include <glib-unix.h>
@@ -26,6 +26,12 @@ using gio::callSync;
 using gio::hasOwner;
 
 GDBusConnection* openBus(GBusType type) { return g_bus_get_sync(type, nullptr, nullptr); }
+
+// Whether idle is held off is worth waiting for each service's answer (Run mode would start over a
+// film); the list goes into the launcher's status, whose callers wait 2 s (the set-up) and 3 s
+// (--screensaver-status), and must come well within that even when some service hangs.
+constexpr int kInhibitedAnswerMilliseconds = 3 * gio::kCallTimeoutMilliseconds;
+constexpr int kInhibitionListMilliseconds = 1000;
 
 // GNOME's idle monitor: an idle watch that stays, and a user-active watch (which fires once) made
 // each time the idle watch fires.
@@ -71,6 +77,7 @@ private:
     static void fired(GDBusConnection*, const char*, const char*, const char*, const char*,
                       GVariant* parameters, gpointer data) {
         auto* self = static_cast<MutterIdle*>(data);
+        if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(u)"))) return;
         guint32 id = 0;
         g_variant_get(parameters, "(u)", &id);
         if (id == self->idleWatch_ && self->idleWatch_ != 0) {
@@ -101,14 +108,17 @@ private:
 class GioDesktopWatch final : public DesktopWatch {
 public:
     GioDesktopWatch() {
-        g_unix_signal_add(SIGTERM, &GioDesktopWatch::stopSignal, this);
-        g_unix_signal_add(SIGINT, &GioDesktopWatch::stopSignal, this);
+        // SIGHUP too: a launcher started from a terminal that closes must still end Run mode and put
+        // back what it changed.
+        for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+            g_unix_signal_add(signalNumber, &GioDesktopWatch::stopSignal, this);
     }
     ~GioDesktopWatch() override {
         if (child_ > 0) kill(child_, SIGTERM);
         idle_.reset();
         service_.withdraw();
         for (guint id : subscriptions_) g_dbus_connection_signal_unsubscribe(session_, id);
+        for (guint id : nameWatches_) g_bus_unwatch_name(id);
         logind_.reset();
         if (session_) g_object_unref(session_);
         if (system_) g_object_unref(system_);
@@ -177,12 +187,13 @@ public:
 
     bool idleInhibited() override {
         if (!service_.inhibitions().empty()) return true;
-        return gio::desktopInhibitsIdle(sessionBus(), systemBus());
+        return gio::desktopInhibitsIdle(sessionBus(), systemBus(), kInhibitedAnswerMilliseconds);
     }
 
     std::vector<Inhibition> heldInhibitions() override {
         std::vector<Inhibition> list = service_.inhibitions();
-        const std::vector<Inhibition> desktop = gio::desktopInhibitions(sessionBus(), systemBus());
+        const std::vector<Inhibition> desktop =
+            gio::desktopInhibitions(sessionBus(), systemBus(), kInhibitionListMilliseconds);
         list.insert(list.end(), desktop.begin(), desktop.end());
         return list;
     }
@@ -251,6 +262,11 @@ private:
         subscriptions_.push_back(g_dbus_connection_signal_subscribe(
             bus, name, name, "ActiveChanged", nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
             &GioDesktopWatch::screenSaverChanged, &subscription, nullptr));
+        // A screen saver that leaves the bus (it crashed, the shell restarted) says nothing more: its
+        // last word must not keep the session counted as locked for good.
+        nameWatches_.push_back(g_bus_watch_name_on_connection(bus, name, G_BUS_NAME_WATCHER_FLAGS_NONE,
+                                                              nullptr, &GioDesktopWatch::screenSaverLeft,
+                                                              &subscription, nullptr));
         if (service_.offered() || !hasOwner(bus, name)) return false;
         const char* objectPath = source == LockSource::GnomeScreenSaver ? "/org/gnome/ScreenSaver"
                                                                         : "/org/freedesktop/ScreenSaver";
@@ -275,6 +291,11 @@ private:
         gboolean active = FALSE;
         g_variant_get(parameters, "(b)", &active);
         subscription->watch->setLocked(subscription->source, active);
+    }
+
+    static void screenSaverLeft(GDBusConnection*, const char*, gpointer data) {
+        auto* subscription = static_cast<ScreenSaverSubscription*>(data);
+        subscription->watch->setLocked(subscription->source, false);
     }
 
     static gboolean idleInput(gint, GIOCondition condition, gpointer data) {
@@ -315,6 +336,7 @@ private:
     GDBusConnection* system_ = nullptr;
     bool sessionTried_ = false, systemTried_ = false;
     std::vector<guint> subscriptions_;  // on the session bus
+    std::vector<guint> nameWatches_;    // the screen savers' names, on the session bus
     std::unique_ptr<gio::LogindSession> logind_;
     ScreenSaverSubscription screenSaverSubscriptions_[int(LockSource::Count)];
     bool lockedBy_[int(LockSource::Count)] = {};

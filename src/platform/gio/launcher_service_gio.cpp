@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/gio/bus_calls_gio.h"
 #include "platform/launcher_service.h"
 
 namespace platform {
@@ -13,18 +14,6 @@ constexpr char kIntrospection[] =
     "<node><interface name='com.vantorel.Glimmerdale.IdleLauncher'>"
     "<method name='GetStatus'><arg type='a{sv}' direction='out'/></method>"
     "</interface></node>";
-// RequestName's flag and answers, as D-Bus defines them.
-constexpr guint32 kDoNotQueue = 4;
-constexpr guint32 kPrimaryOwner = 1;
-constexpr guint32 kAlreadyOwner = 4;
-constexpr int kBusCallMilliseconds = 3000;
-
-GVariant* callBus(GDBusConnection* bus, const char* method, GVariant* parameters, const char* replyType) {
-    return g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                       "org.freedesktop.DBus", method, parameters, G_VARIANT_TYPE(replyType),
-                                       G_DBUS_CALL_FLAGS_NONE, kBusCallMilliseconds, nullptr, nullptr);
-}
-
 GVariant* statusDictionary(const LauncherStatus& status) {
     GVariantBuilder builder;
     g_variant_builder_init(&builder, G_VARIANT_TYPE("a{sv}"));
@@ -56,10 +45,7 @@ public:
     GioLauncherName(GDBusConnection* bus, std::function<LauncherStatus()> status)
         : bus_(G_DBUS_CONNECTION(g_object_ref(bus))), status_(std::move(status)) {}
     ~GioLauncherName() override {
-        if (owned_) {
-            if (GVariant* reply = callBus(bus_, "ReleaseName", g_variant_new("(s)", kLauncherBusName), "(u)"))
-                g_variant_unref(reply);
-        }
+        if (owned_) gio::releaseName(bus_, kLauncherBusName);
         if (registration_) g_dbus_connection_unregister_object(bus_, registration_);
         g_object_unref(bus_);
     }
@@ -71,18 +57,12 @@ public:
         registration_ = g_dbus_connection_register_object(bus_, kLauncherObjectPath, node->interfaces[0],
                                                           &vtable, this, nullptr, nullptr);
         g_dbus_node_info_unref(node);
-        GVariant* reply =
-            callBus(bus_, "RequestName", g_variant_new("(su)", kLauncherBusName, kDoNotQueue), "(u)");
-        guint32 answer = 0;
-        if (reply) {
-            g_variant_get(reply, "(u)", &answer);
-            g_variant_unref(reply);
-        }
-        owned_ = registration_ && (answer == kPrimaryOwner || answer == kAlreadyOwner);
+        owned_ = registration_ && gio::requestName(bus_, kLauncherBusName);
         if (owned_) return LauncherClaim::Claimed;
         holder = 0;
         if (GVariant* pid =
-                callBus(bus_, "GetConnectionUnixProcessID", g_variant_new("(s)", kLauncherBusName), "(u)")) {
+                gio::callSync(bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                              "GetConnectionUnixProcessID", g_variant_new("(s)", kLauncherBusName), "(u)")) {
             guint32 id = 0;
             g_variant_get(pid, "(u)", &id);
             holder = int(id);

@@ -21,11 +21,6 @@ constexpr const char* kIntrospection =
     "<method name='GetActive'><arg type='b' direction='out'/></method>"
     "</interface></node>";
 
-// org.freedesktop.DBus.RequestName: the flag that fails at once when the name is owned, and the
-// answer that means it is ours now.
-constexpr guint32 kDoNotQueue = 4;
-constexpr guint32 kPrimaryOwner = 1;
-
 }  // namespace
 
 bool ScreenSaverService::offer(GDBusConnection* bus, std::function<bool()> active) {
@@ -43,14 +38,7 @@ bool ScreenSaverService::offer(GDBusConnection* bus, std::function<bool()> activ
     g_dbus_node_info_unref(node);
     bus_ = bus;
     active_ = std::move(active);
-    guint32 answer = 0;
-    if (GVariant* reply =
-            callSync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                     "RequestName", g_variant_new("(su)", kName, kDoNotQueue), "(u)")) {
-        g_variant_get(reply, "(u)", &answer);
-        g_variant_unref(reply);
-    }
-    if (objects_.size() != std::size(kPaths) || answer != kPrimaryOwner) {
+    if (objects_.size() != std::size(kPaths) || !requestName(bus, kName)) {
         withdraw();
         return false;
     }
@@ -59,8 +47,7 @@ bool ScreenSaverService::offer(GDBusConnection* bus, std::function<bool()> activ
 
 void ScreenSaverService::withdraw() {
     if (!bus_) return;
-    callSync(bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
-             g_variant_new("(s)", kName), nullptr);
+    releaseName(bus_, kName);
     for (guint id : objects_) g_dbus_connection_unregister_object(bus_, id);
     objects_.clear();
     for (const auto& [client, watch] : clientWatches_) g_bus_unwatch_name(watch);

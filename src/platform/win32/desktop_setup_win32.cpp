@@ -30,5 +30,7 @@ bool writeXfconfProperty(const std::string&, const std::string&, const std::stri
 bool resetXfconfProperty(const std::string&, const std::string&) { return false; }
 bool restartXScreenSaver() { return false; }
 int startDetached(const std::vector<std::string>&) { return 0; }
+SetupTurn::SetupTurn() = default;
+SetupTurn::~SetupTurn() = default;
 
 }  // namespace platform

@@ -4,7 +4,9 @@
 #include <X11/extensions/scrnsaver.h>
 
 #include <algorithm>
+#include <string>
 
+#include "platform/posix/restore_guardian_posix.h"
 #include "platform/x11/x_errors_x11.h"
 
 namespace platform::x11 {
@@ -16,15 +18,39 @@ constexpr unsigned kLongestServerTimeout = 32767;
 // time this often.
 constexpr unsigned kLongDelayPollMilliseconds = 1000;
 
+// The server's screen-saver settings, as XGetScreenSaver gives them and XSetScreenSaver takes them.
+struct SaverSettings {
+    int timeout = 0, interval = 0, preferBlanking = 0, allowExposures = 0;
+};
+
+void setSettings(Display* display, const SaverSettings& settings) {
+    XSetScreenSaver(display, settings.timeout, settings.interval, settings.preferBlanking,
+                    settings.allowExposures);
+}
+
+void putBackSettings(const std::string& displayName, const SaverSettings& settings) {
+    if (Display* display = XOpenDisplay(displayName.c_str())) {
+        setSettings(display, settings);
+        XCloseDisplay(display);
+    }
+}
+
 class X11Idle final : public posix::IdleSignal {
 public:
     X11Idle(Display* display, int eventBase, unsigned seconds, Report report)
         : display_(display), eventBase_(eventBase), seconds_(seconds), report_(std::move(report)) {
         const Window root = DefaultRootWindow(display_);
-        XGetScreenSaver(display_, &timeout_, &interval_, &preferBlanking_, &allowExposures_);
+        XGetScreenSaver(display_, &found_.timeout, &found_.interval, &found_.preferBlanking,
+                        &found_.allowExposures);
+        // The server keeps its settings after our end: a process killed outright (SIGKILL, a crash)
+        // would leave the user's blanking at our delay, and the next launcher would take that for
+        // the user's. The guardian puts them back then.
+        const std::string name = DisplayString(display_);
+        const SaverSettings found = found_;
+        guardian_.start([name, found] { putBackSettings(name, found); });
         // No cycle: an external saver would be told to change its picture every interval.
-        XSetScreenSaver(display_, int(std::min(seconds_, kLongestServerTimeout)), 0, preferBlanking_,
-                        allowExposures_);
+        XSetScreenSaver(display_, int(std::min(seconds_, kLongestServerTimeout)), 0, found_.preferBlanking,
+                        found_.allowExposures);
         // Another program may be the external saver already (the server refuses a second one): the
         // timer still fires, and that program shows what it shows.
         holdErrorHandlers();
@@ -44,8 +70,9 @@ public:
     }
     ~X11Idle() override {
         if (external_) XScreenSaverUnsetAttributes(display_, DefaultRootWindow(display_));
-        XSetScreenSaver(display_, timeout_, interval_, preferBlanking_, allowExposures_);
+        setSettings(display_, found_);
         XCloseDisplay(display_);
+        guardian_.release();
     }
 
     int fd() const override { return ConnectionNumber(display_); }
@@ -89,7 +116,8 @@ private:
     int eventBase_;
     unsigned seconds_;
     Report report_;
-    int timeout_ = 0, interval_ = 0, preferBlanking_ = 0, allowExposures_ = 0;  // as found
+    SaverSettings found_;
+    posix::RestoreGuardian guardian_;
     bool external_ = false;
     bool serverSaverOn_ = false;
     bool idle_ = false;

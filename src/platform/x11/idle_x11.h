@@ -8,7 +8,8 @@
 // For as long as it watches, the timer is set to the launcher's delay and this connection is the
 // server's external screen saver (an input-only window of one pixel outside the screen), so the
 // server blanks nothing itself; `xset s off` (the server's own blanking off) no longer matters.
-// The settings found are put back when the watch ends.
+// The settings found are put back when the watch ends, and by a guardian process when this one
+// is killed outright.
 
 #include <memory>
 #include <string>
