@@ -54,10 +54,11 @@ function(glimmerdale_platform_backend platform)
   set(platform_backend_built ON PARENT_SCOPE)
 endfunction()
 
-# glimmerdale_test(NAME FOLDER [LABELS ...] [LIBS ...] [SOURCES ...]): one GoogleTest program from
-# every .cpp in tests/FOLDER/ (or from SOURCES), registered with ctest.
+# glimmerdale_test(NAME FOLDER [ISOLATED] [LABELS ...] [LIBS ...] [SOURCES ...]): one GoogleTest
+# program from every .cpp in tests/FOLDER/ (or from SOURCES), registered with ctest. ISOLATED: it
+# starts the screensaver, so it runs apart from every other copy on the machine (tests/support/isolated.sh).
 function(glimmerdale_test name folder)
-  cmake_parse_arguments(ARG "" "" "LABELS;LIBS;SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "ISOLATED" "" "LABELS;LIBS;SOURCES" ${ARGN})
   if(ARG_SOURCES)
     set(sources ${ARG_SOURCES})
   else()
@@ -78,7 +79,11 @@ function(glimmerdale_test name folder)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   # Several test programs run the real screensaver; build it first so they never skip.
   add_dependencies(${name} Glimmerdale)
-  add_test(NAME ${name} COMMAND ${name})
+  if(ARG_ISOLATED AND NOT WIN32)
+    add_test(NAME ${name} COMMAND bash ${PROJECT_SOURCE_DIR}/tests/support/isolated.sh $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 600
     ENVIRONMENT "MESA_SHADER_CACHE_DISABLE=true;SDL_AUDIODRIVER=dummy")
 endfunction()

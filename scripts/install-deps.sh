@@ -1,24 +1,51 @@
 #!/usr/bin/env bash
-# Installs every Debian package Glimmerdale needs to build, run and test.
-# Non-interactive and idempotent: packages already present are left alone.
+# Installs the Debian packages Glimmerdale needs.
+#
+#   bash scripts/install-deps.sh --build   what building and running it need (scripts/run.sh)
+#   bash scripts/install-deps.sh           that and everything the tests and the release files need
+#                                          (scripts/test.sh, scripts/package.sh)
+#
+# Non-interactive and idempotent: packages already present are left alone, and no package's
+# recommendations come along.
 set -euo pipefail
 
-PACKAGES=(
-  build-essential cmake pkg-config git clang-format
-  clang libclang-rt-14-dev
+# Building (the program, its media tools and the GoogleTest programs CMake configures with it) and
+# running it, in a virtual X server when there is no display.
+BUILD_PACKAGES=(
+  build-essential cmake pkg-config git
   libsdl2-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
   libjpeg62-turbo-dev libvorbis-dev libgtk-3-dev libx11-dev
   libfreetype-dev fonts-dejavu-core zlib1g-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth xdotool openbox x11-utils
-  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  libxrandr-dev libxext-dev libxss-dev libwayland-dev wayland-protocols plasma-wayland-protocols
+  libgtest-dev libgmock-dev googletest
+  xvfb xauth
+)
+
+# The tests, the checks and the release files: formatting, fuzzing, benchmarks, the programs the
+# end-to-end tests run the screensaver against (X servers, window manager, XScreenSaver, MATE's
+# screensaver, Xfce's settings store, Wayland compositors, D-Bus), the package checks, and the
+# Windows build with its tests under Wine and its installer.
+TEST_PACKAGES=(
+  clang-format clang libclang-rt-14-dev libbenchmark-dev
+  xdotool openbox x11-utils xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   p7zip-full libarchive-tools imagemagick
-  libxrandr-dev libxext-dev xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils dbus-daemon
-  libwayland-dev wayland-protocols plasma-wayland-protocols libxss-dev
-  sway swayidle grim wtype mutter kwin-wayland dbus python3-gi wayland-utils
+  xscreensaver xscreensaver-data dpkg-dev lintian file libxml2-utils desktop-file-utils
+  dbus dbus-daemon python3-gi python3-dbusmock
+  mate-screensaver xfconf
+  sway swayidle grim wtype mutter kwin-wayland wayland-utils
+  mpv ffmpeg swaylock
   g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev debian-archive-keyring
   wine wine64 nsis zip
 )
+
+case "${1:-}" in
+  --build) PACKAGES=("${BUILD_PACKAGES[@]}") ;;
+  "") PACKAGES=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+  *)
+    echo "usage: bash scripts/install-deps.sh [--build]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds Glimmerdale.scr and runs it in Run mode from build/ (Log.txt lands
-# there). Extra arguments go to the screensaver (for example --windowed).
+# Installs what building and running need (the tests' packages come with scripts/test.sh), builds
+# Glimmerdale.scr and runs it in Run mode from build/ (Log.txt lands there). Extra arguments go to
+# the screensaver (for example --windowed).
 #
 # Without a display (no $DISPLAY, e.g. on a server or in CI) it runs inside a virtual X server for a
 # fixed number of frames after loading, at a fixed frame step and camera order, and keeps the last
 # picture in build/run-screenshot.png: the same picture however fast or busy the machine is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --build
 BUILD_DIR=${BUILD_DIR:-build} bash scripts/build.sh --target Glimmerdale
 BUILD_DIR=${BUILD_DIR:-build}
 cd "$BUILD_DIR"

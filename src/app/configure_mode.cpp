@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/desktop_setup.h"
+#include "app/screensaver_setup.h"
 #include "core/log.h"
 #include "core/run_mode.h"
 #include "media/media_pack.h"
@@ -26,7 +26,15 @@ void runOptionsDialog(SettingsStore& store, const MediaPack& media, std::uint32_
         // A launcher started from here keeps the settings of this dialog (--config-dir).
         const std::string folder = store.storage().folder();
         const std::string configDir = folder == platform::settingsFolder("") ? "" : folder;
-        setup = [configDir](bool use) { return setUpDesktopScreensaver(use, configDir).summary; };
+        setup = [configDir, &store](bool use) {
+            const DesktopSetupResult result = setUpDesktopScreensaver(use, configDir, store.settings());
+            // The desktop's own delay coming first is what the user most needs to hear after "on",
+            // and the dialog has one line.
+            std::string notice = use && result.done ? desktopDelayNotice(store.settings()) : "";
+            if (notice.empty()) return result.summary;
+            if (notice.compare(0, 4, "The ") == 0) notice[0] = 't';
+            return "On, but " + notice;
+        };
     }
     OptionsDialog dialog(store, *toolkit, setup);
     if (!dialog.create()) {
@@ -39,6 +47,7 @@ void runOptionsDialog(SettingsStore& store, const MediaPack& media, std::uint32_
     dialog.applyStringTable(table.data, table.size);
     std::free(table.data);
     dialog.loadControls();
+    if (setup) dialog.window()->setText(kIdDesktopStatus, desktopDelayNotice(store.settings()));
     dialog.show();
     dialog.run();
 }

@@ -7,24 +7,27 @@
 
 #include "app/command_line.h"
 #include "app/configure_mode.h"
-#include "app/desktop_setup.h"
 #include "app/idle_launcher.h"
 #include "app/launch_options.h"
 #include "app/model_viewer.h"
 #include "app/preview_mode.h"
 #include "app/run_screensaver.h"
+#include "app/screensaver_setup.h"
+#include "app/screensaver_status.h"
 #include "app/single_instance.h"
 #include "core/log.h"
 #include "core/run_mode.h"
 #include "media/media_pack.h"
 #include "platform/clock.h"
+#include "platform/folders.h"
 #include "platform/host_window.h"
 #include "settings/settings.h"
 
 namespace {
 
-// A copy inside a framework's window runs one per monitor, started in the user's home folder: its
-// log goes to the user's state folder, one file for all of them.
+// A copy inside a framework's window runs one per monitor, started in the user's home folder, and the
+// installed program is started from menus and other programs' folders: their log goes to the user's
+// state folder, one file for all of them.
 void openSharedLog() {
     const std::string folder = platform::stateFolder();
     if (folder.empty()) return;
@@ -55,16 +58,18 @@ int runGlimmerdale(int argc, char** argv) {
         std::fprintf(stderr, "Glimmerdale.scr: %s\n", error.c_str());
         return 2;
     }
-    // The desktop's screensaver set-up and the idle launcher are no copy of the screensaver: they
-    // keep no Log.txt in the working folder and never meet the single-instance check.
-    if (options.setAsScreensaver || options.unsetAsScreensaver || options.idleLauncher) {
+    // The desktop's screensaver set-up, its status and the idle launcher are no copy of the
+    // screensaver: they keep no Log.txt and never meet the single-instance check.
+    if (options.setAsScreensaver || options.unsetAsScreensaver || options.screensaverStatus ||
+        options.idleLauncher) {
         // No desktop size: asking for it would start the video system in the resident launcher.
         SettingsStore settings(platform::settingsFolder(options.configDir),
                                [] { return platform::ScreenSize{}; });
         settings.reset();
         settings.load();
         if (options.idleLauncher) return runIdleLauncher(options, settings);
-        return runDesktopSetup(options.setAsScreensaver, options.configDir);
+        if (options.screensaverStatus) return runScreensaverStatus(settings.settings());
+        return runDesktopSetup(options.setAsScreensaver, options.configDir, settings.settings());
     }
     // A repeatable run's clock moves on by its fixed frame steps (the frame loop steps it), from the
     // --time moment or from now.
@@ -75,11 +80,15 @@ int runGlimmerdale(int argc, char** argv) {
     if (options.fixedTime || pace == platform::ClockPace::Stepped)
         platform::setLocalTimeOverride(start, pace);
 
-    if (options.embedded) {
+    // The build tree's program and the Windows screensaver write Log.txt where they were started.
+    if (options.embedded || runsInstalledProgram()) {
         openSharedLog();
     } else {
         theLog().open("Log.txt");
-        checkSingleInstance();
+    }
+    if (!options.embedded) {
+        takeScreensaverProcessName();
+        exitWhenAnotherCopyRuns();
     }
     SettingsStore settings(platform::settingsFolder(options.configDir));
     settings.reset();

@@ -277,6 +277,7 @@ void runFrameLoop(RunSession& session, FrameView& view) {
         if (frame.timer.fixedStep > 0.0f)
             platform::advanceLocalTimeOverride(frame.timer.fixedStep * frame.timer.secondsPerUnit());
         pollInput(session);
+        retryMusicDevice(session);
         if (frame.soakReport) reportSoak(session);
         waitForNextFrame(session);
     }

@@ -112,12 +112,20 @@ bool checkCombinations(const LaunchOptions& options, bool lookFromGiven, bool lo
         error = "--look-from and --camera do not go together";
         return false;
     }
-    if (options.setAsScreensaver + options.unsetAsScreensaver + options.idleLauncher > 1) {
-        error = "--set-as-screensaver, --unset-as-screensaver and --idle-launcher go one at a time";
+    const int desktopCommands = options.setAsScreensaver + options.unsetAsScreensaver +
+                                options.screensaverStatus + options.idleLauncher;
+    if (desktopCommands > 1) {
+        error =
+            "--set-as-screensaver, --unset-as-screensaver, --screensaver-status and --idle-launcher go "
+            "one at a time";
         return false;
     }
     if (options.idleSeconds > 0 && !options.idleLauncher) {
         error = "--idle-seconds needs --idle-launcher";
+        return false;
+    }
+    if (options.lockAfterSeconds >= 0 && !options.idleLauncher) {
+        error = "--lock-after-seconds needs --idle-launcher";
         return false;
     }
     if (lookFromGiven && options.lookFrom == options.lookAt) {
@@ -186,6 +194,8 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!flag(options.setAsScreensaver)) return false;
         } else if (name == "--unset-as-screensaver") {
             if (!flag(options.unsetAsScreensaver)) return false;
+        } else if (name == "--screensaver-status") {
+            if (!flag(options.screensaverStatus)) return false;
         } else if (name == "--idle-launcher") {
             if (!flag(options.idleLauncher)) return false;
         } else if (name == "--idle-seconds") {
@@ -193,6 +203,11 @@ bool takeLongOptions(std::vector<std::string>& arguments, LaunchOptions& options
             if (!readInteger(value, 1, 86400, number))
                 return bad("needs a number of seconds from 1 to 86400");
             options.idleSeconds = static_cast<int>(number);
+        } else if (name == "--lock-after-seconds") {
+            if (!takeValue()) return false;
+            if (!readInteger(value, 0, 86400, number))
+                return bad("needs a number of seconds from 0 (never) to 86400");
+            options.lockAfterSeconds = static_cast<int>(number);
         } else if (name == "--size") {
             if (!takeValue()) return false;
             if (!readSize(value, options.width, options.height))
@@ -320,12 +335,16 @@ std::string launchOptionsHelp() {
            "  --fov DEG               field of view of the still camera (default 45)\n"
            "  --view-model NAME       show the one model NAME turning\n"
            "  --config-dir DIR        keep the settings file in DIR\n"
-           "  --set-as-screensaver    make Glimmerdale this desktop's screensaver: XScreenSaver's choice\n"
-           "                          on X11 with XScreenSaver, else the idle launcher at each log-in\n"
-           "  --unset-as-screensaver  undo --set-as-screensaver\n"
+           "  --set-as-screensaver    make Glimmerdale this desktop's screensaver: the choice of the\n"
+           "                          XScreenSaver, MATE or Xfce screensaver that runs here, else the\n"
+           "                          idle launcher at each log-in\n"
+           "  --unset-as-screensaver  undo --set-as-screensaver, in every desktop's settings\n"
+           "  --screensaver-status    how that stands in this session (exit code 0: set up and working)\n"
            "  --idle-launcher         stay resident and start the screensaver when the user is idle\n"
            "  --idle-seconds N        with --idle-launcher, the idle delay in seconds (default: the\n"
            "                          delay in the options dialog)\n"
+           "  --lock-after-seconds N  with --idle-launcher, have the session locked after N seconds of\n"
+           "                          the screensaver (0: never; default: the options dialog's choice)\n"
            "  --help                  print this text and exit\n"
            "\n"
            "Inside a screensaver framework (XScreenSaver): live Run mode in the framework's window until\n"

@@ -36,8 +36,11 @@ struct LaunchOptions {
     // The Linux desktop's screensaver: XScreenSaver's programs list, or the idle launcher.
     bool setAsScreensaver = false;    // --set-as-screensaver
     bool unsetAsScreensaver = false;  // --unset-as-screensaver
+    bool screensaverStatus = false;   // --screensaver-status: how the set-up stands, exit 0 when working
     bool idleLauncher = false;        // --idle-launcher: start Run mode when the user goes idle
     int idleSeconds = 0;              // --idle-seconds N: the idle delay in seconds (0: the stored minutes)
+    int lockAfterSeconds = -1;        // --lock-after-seconds N: lock the session after N s of Run mode
+                                      // (0: never; -1: the stored minutes)
 
     // A screensaver framework's module (XScreenSaver's flags also come with one dash: -root,
     // -window-id, -fps): live Run mode inside a window the framework owns, until SIGTERM.

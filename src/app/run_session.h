@@ -27,6 +27,7 @@
 #include "overlay/overlay.h"
 #include "platform/audio_output.h"
 #include "platform/cursor.h"
+#include "platform/power_events.h"
 #include "platform/window.h"
 #include "scene/particles.h"
 #include "scene/scene.h"
@@ -92,6 +93,11 @@ struct FrameLoopState {
 
     bool soakReport = false;  // every 1000 frames a "Soak:" line in the log
     int mostParticles = 0;    // the most particle quads one frame drew (kept with soakReport)
+
+    // While the music waits for its sound device after a resume (retryMusicDevice): when to try
+    // again, and the tries so far.
+    platform::PollSchedule musicDeviceRetry{kMusicDeviceRetryMilliseconds};
+    int musicDeviceTries = 0;
 
     platform::Surface primarySurface;        // where the primary's picture goes in its drawable
     std::vector<MonitorView> otherMonitors;  // the other surfaces, in the backend's order

@@ -19,8 +19,13 @@ bool findsSecondInstance(const std::vector<std::string>& processNames, const cha
     return false;
 }
 
-void checkSingleInstance() {
-    if (platform::ownProcessName() == kInstalledName) platform::setOwnProcessName(kScreensaverFileName);
+bool runsInstalledProgram() { return platform::ownProcessName() == kInstalledName; }
+
+void takeScreensaverProcessName() {
+    if (runsInstalledProgram()) platform::setOwnProcessName(kScreensaverFileName);
+}
+
+void exitWhenAnotherCopyRuns() {
     std::vector<std::string> names;
     if (!platform::runningProcessNames(names)) return;
     if (findsSecondInstance(names)) std::exit(0);

@@ -19,7 +19,15 @@ inline constexpr char kInstalledName[] = "glimmerdale";
 bool findsSecondInstance(const std::vector<std::string>& processNames,
                          const char* fileName = kScreensaverFileName);
 
+// Whether this process runs the installed program (named kInstalledName), as opposed to the build
+// tree's Glimmerdale.scr or the Windows screensaver.
+bool runsInstalledProgram();
+
+// Started by hand, the installed program takes the name kScreensaverFileName for its process, so
+// that the single-instance check of every copy counts it. Nothing for any other name.
+void takeScreensaverProcessName();
+
 // Ends the process with exit code 0 (normal termination: the log is flushed and closed) when another
 // copy named kScreensaverFileName is running. Returns when there is none, or when the process list
-// cannot be taken. A process named kInstalledName is renamed kScreensaverFileName first.
-void checkSingleInstance();
+// cannot be taken.
+void exitWhenAnotherCopyRuns();

@@ -4,6 +4,7 @@
 #include "app/run_session.h"
 #include "core/log.h"
 #include "core/run_mode.h"
+#include "platform/clock.h"
 
 namespace {
 
@@ -17,6 +18,10 @@ const char* reasonFor(platform::WindowEvent event) {
             return "system going to sleep";
         case platform::WindowEvent::SystemResumed:
             return "system awake";
+        case platform::WindowEvent::WindowsHidden:
+            return "windows not shown";
+        case platform::WindowEvent::WindowsShown:
+            return "windows shown";
         default:
             return "";
     }
@@ -44,6 +49,12 @@ bool Visibility::apply(platform::WindowEvent event) {
         case platform::WindowEvent::SystemResumed:
             systemAsleep_ = false;
             break;
+        case platform::WindowEvent::WindowsHidden:
+            windowsShown_ = false;
+            break;
+        case platform::WindowEvent::WindowsShown:
+            windowsShown_ = true;
+            break;
         default:
             break;
     }
@@ -65,11 +76,26 @@ void followVisibility(RunSession& session, platform::WindowEvent event) {
     frame.timer.resume();
     frame.pacer.initialise(frame.pacer.cap(), frame.pacer.swapPaces());
     const bool musicWasPaused = session.sound.musicPaused();
-    session.sound.resumeMusic();
-    if (musicWasPaused)
+    if (!session.sound.resumeMusic()) {
+        logLine("Resumed: ", reasonFor(event), ", the sound device would not open, trying again every ",
+                kMusicDeviceRetryMilliseconds / 1000, " s");
+        frame.musicDeviceRetry = platform::PollSchedule(kMusicDeviceRetryMilliseconds);
+        frame.musicDeviceRetry.due(platform::tickCount());
+        frame.musicDeviceTries = 1;
+    } else if (musicWasPaused) {
         logLine("Resumed: ", reasonFor(event), ", music at ", musicSeconds(session.sound), " s");
-    else
+    } else {
         logLine("Resumed: ", reasonFor(event));
+    }
+}
+
+void retryMusicDevice(RunSession& session) {
+    FrameLoopState& frame = session.frame;
+    if (!session.sound.musicWaitingForDevice() || !frame.musicDeviceRetry.due(platform::tickCount())) return;
+    ++frame.musicDeviceTries;
+    if (session.sound.retryMusicDevice())
+        logLine("Music resumed: the sound device opened at try ", frame.musicDeviceTries, ", music at ",
+                musicSeconds(session.sound), " s");
 }
 
 void pollInputWhileUnseen(RunSession& session) {

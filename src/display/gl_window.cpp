@@ -183,6 +183,8 @@ bool handleWindowEvent(platform::WindowEvent event) {
         case platform::WindowEvent::DisplaysOn:
         case platform::WindowEvent::SystemSuspending:
         case platform::WindowEvent::SystemResumed:
+        case platform::WindowEvent::WindowsHidden:
+        case platform::WindowEvent::WindowsShown:
         case platform::WindowEvent::MonitorsChanged:
             return false;
     }

@@ -14,6 +14,8 @@ enum class WindowEvent {
     DisplaysOn,        // a display shows a picture again
     SystemSuspending,  // the system is about to sleep
     SystemResumed,     // the system woke up
+    WindowsHidden,     // the compositor no longer shows the windows (a session lock covers them)
+    WindowsShown,      // it shows them again
     // Monitors came, went, moved or took another size; the backend has covered them anew and the
     // surfaces are the new ones.
     MonitorsChanged,

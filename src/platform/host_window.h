@@ -6,7 +6,7 @@
 //   frameworkFlagsApply       whether a framework's own flags and variable are read at all
 //   createHostWindowBackend   the video backend over the host's window
 //   takeMusicLock             which of the copies running side by side plays the music
-//   stateFolder, shareLogFile where those copies keep their log, and how they share it
+//   shareLogFile              how those copies share one log (in platform::stateFolder())
 
 #include <cstdint>
 #include <memory>
@@ -34,10 +34,6 @@ std::unique_ptr<VideoBackend> createHostWindowBackend(std::uint32_t hostWindow);
 // however it ends. True as well when no lock can be made: a copy that cannot agree with others plays
 // (host_window.cpp).
 bool takeMusicLock();
-
-// "$XDG_STATE_HOME/glimmerdale" (default "~/.local/state/glimmerdale"; "%LOCALAPPDATA%\Glimmerdale"
-// on Windows), created if needed; "" when it cannot be found or made.
-std::string stateFolder();
 
 // Readies the file at `path` for a log that copies running side by side all append to: the first of
 // them to get here empties it, the others wait until it has. Creates the file if needed; does nothing

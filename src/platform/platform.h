@@ -28,7 +28,9 @@
 //   audio_output.h      AudioOutput: one playback stream
 //   dialog_toolkit.h    DialogToolkit: dialogs from templates, their pump, the web browser
 //   desktop_watch.h     DesktopWatch: the idle launcher's signals and its Run-mode child
-//   desktop_setup.h     making Glimmerdale the desktop's screensaver: the session, files, commands
+//   launcher_service.h  the idle launcher's name on the session bus: one per session, its status
+//   desktop_setup.h     making Glimmerdale the desktop's screensaver: what runs, files, the desktop's
+//                       own settings, commands
 //   preview.h           PreviewWindow: the preview picture in a host's window or its own
 //   settings_storage.h  SettingsStorage: the user's options (file or registry)
 //   clock.h             counters, the millisecond tick, local time (with --time), sleeping
@@ -39,6 +41,7 @@
 //   font.h              the bitmap font's glyphs as display lists
 //   gl_functions.h      GL entry points beyond 1.1
 //   screen.h            the primary screen's size
-//   processes.h         the process list, for the single-instance check
+//   processes.h         the process list (the single-instance check, the launcher), this process
+//   folders.h           the state folder: logs, the set-up's record
 //   process_memory.h    resident size and heap, for the endurance report
 //   files.h             whether a file can be opened

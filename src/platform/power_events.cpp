@@ -11,6 +11,10 @@ WindowEvent PowerEvents::take() {
         toldDisplaysOn_ = displaysOn_;
         return displaysOn_ ? WindowEvent::DisplaysOn : WindowEvent::DisplaysOff;
     }
+    if (windowsShown_ != toldWindowsShown_) {
+        toldWindowsShown_ = windowsShown_;
+        return windowsShown_ ? WindowEvent::WindowsShown : WindowEvent::WindowsHidden;
+    }
     return WindowEvent::None;
 }
 

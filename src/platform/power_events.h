@@ -1,5 +1,6 @@
 #pragma once
-// What the system says about who can see the screen (display power, system sleep) as the backends
+// What the system says about who can see the screen (display power, system sleep, whether the
+// compositor shows the windows) as the backends
 // learn it, folded into window events for the frame loop. A backend notes each report when it
 // comes (a notification) or when it reads it (a state it polls), and hands out one event per change
 // the loop has not been told yet: a report that changes nothing, or one undone before the loop
@@ -20,16 +21,21 @@ public:
     void noteDisplays(bool on) { displaysOn_ = on; }
     // True when the system is about to sleep, false once it woke.
     void noteSystemSleep(bool sleeping) { sleeping_ = sleeping; }
+    // Whether the compositor shows the windows (presents their frames).
+    void noteWindowsShown(bool shown) { windowsShown_ = shown; }
 
     // The next change the loop has not been told: SystemSuspending or SystemResumed first, then
-    // DisplaysOff or DisplaysOn; None when the loop knows the state as it is.
+    // DisplaysOff or DisplaysOn, then WindowsHidden or WindowsShown; None when the loop knows the
+    // state as it is.
     WindowEvent take();
 
 private:
     bool displaysOn_ = true;
     bool sleeping_ = false;
+    bool windowsShown_ = true;
     bool toldDisplaysOn_ = true;
     bool toldSleeping_ = false;
+    bool toldWindowsShown_ = true;
 };
 
 // Whether a reading taken every `intervalMilliseconds` is due at `now`, a millisecond tick that

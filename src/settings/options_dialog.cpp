@@ -38,15 +38,20 @@ const ControlTemplate kOptionsControls[] = {
     {-1, ControlKind::Picture, "", 203, 2, 140, 93, kOptionsPictureId},
 };
 
-// The Linux dialog's own row, below the products: the desktop's screensaver and the idle delay.
+// The Linux dialog's own rows, below the products: the desktop's screensaver, the idle delay and the
+// lock after Glimmerdale ran for a while. The buttons below them move down by kDesktopRowsExtra.
 const ControlTemplate kDesktopControls[] = {
-    {kIdDesktopFrame, ControlKind::Frame, "Screensaver of this desktop", 6, 176, 336, 33, 0},
+    {kIdDesktopFrame, ControlKind::Frame, "Screensaver of this desktop", 6, 176, 336, 56, 0},
     {kIdIdleDelayLabel, ControlKind::Label, "Start after:", 15, 188, 44, 10, 0},
     {kIdIdleDelayList, ControlKind::DropDownList, "", 61, 186, 70, 40, 0},
     {kIdUseAsScreensaver, ControlKind::Button, "Use as my screensaver", 140, 185, 96, 14, 0},
     {kIdStopUsingScreensaver, ControlKind::Button, "Stop using it", 240, 185, 93, 14, 0},
-    {kIdDesktopStatus, ControlKind::Label, "", 15, 200, 320, 8, 0},
+    {kIdLockAfterLabel, ControlKind::Label, "Lock the screen after", 15, 204, 80, 10, 0},
+    {kIdLockAfterList, ControlKind::DropDownList, "", 97, 202, 70, 40, 0},
+    {kIdLockAfterOfLabel, ControlKind::Label, "of Glimmerdale", 171, 204, 70, 10, 0},
+    {kIdDesktopStatus, ControlKind::Label, "", 15, 219, 320, 8, 0},
 };
+constexpr int kDesktopRowsExtra = 23;
 
 const ControlTemplate kAboutControls[] = {
     {-1, ControlKind::Picture, "", 7, 7, 64, 64, kAboutPictureId},
@@ -120,15 +125,15 @@ const platform::DialogTemplate kOptionsDialogTemplate = {
     sizeof kOptionsControls / sizeof kOptionsControls[0]};
 const std::vector<ControlTemplate> kOptionsAndDesktopControls = [] {
     std::vector<ControlTemplate> all(std::begin(kOptionsControls), std::end(kOptionsControls));
+    for (ControlTemplate& control : all)
+        if (control.id == kIdRestoreDefaults || control.id == kIdOk || control.id == kIdCancel)
+            control.y += kDesktopRowsExtra;
     all.insert(all.end(), std::begin(kDesktopControls), std::end(kDesktopControls));
     return all;
 }();
-const platform::DialogTemplate kOptionsDialogDesktopTemplate = {kOptionsDialogId,
-                                                                "Glimmerdale Configuration",
-                                                                349,
-                                                                230,
-                                                                kOptionsAndDesktopControls.data(),
-                                                                kOptionsAndDesktopControls.size()};
+const platform::DialogTemplate kOptionsDialogDesktopTemplate = {
+    kOptionsDialogId,        "Glimmerdale Configuration",       349,
+    230 + kDesktopRowsExtra, kOptionsAndDesktopControls.data(), kOptionsAndDesktopControls.size()};
 const platform::DialogTemplate kAboutBoxTemplate = {
     kAboutBoxId, "About", 224, 94, kAboutControls, sizeof kAboutControls / sizeof kAboutControls[0]};
 
@@ -138,6 +143,7 @@ const char* const kResolutionItems[10] = {
     "1280х1024х32", "1152х864х16", "1152х864х32", "1600х1200х16", "1600х1200х32",
 };
 const int kIdleDelayChoices[8] = {1, 2, 5, 10, 15, 20, 30, 60};
+const int kLockAfterChoices[8] = {0, 1, 2, 5, 10, 15, 30, 60};
 const char* const kMakerWebAddress = "https://vantorel.example/glimmerdale";
 const char* const kStringTablePath = "Text/text.txt";
 
@@ -159,6 +165,11 @@ bool OptionsDialog::create() {
     for (int minutes : kIdleDelayChoices)
         delays.push_back(std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes"));
     dialog_->setListItems(kIdIdleDelayList, delays);
+    std::vector<std::string> lockAfter;
+    for (int minutes : kLockAfterChoices)
+        lockAfter.push_back(minutes == 0 ? "never"
+                                         : std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes"));
+    dialog_->setListItems(kIdLockAfterList, lockAfter);
     about_ = toolkit_.createDialog(kAboutBoxTemplate, dialog_.get());
     if (!about_) {
         dialog_.reset();
@@ -189,7 +200,8 @@ void OptionsDialog::updateEnabledStates() {
     dialog_->setEnabled(kIdResolutionList, !s.useDesktopSize);
     dialog_->setEnabled(kIdStyle12h, s.showClock);
     dialog_->setEnabled(kIdStyle24h, s.showClock);
-    for (int control : {kIdIdleDelayLabel, kIdIdleDelayList, kIdUseAsScreensaver, kIdStopUsingScreensaver})
+    for (int control : {kIdIdleDelayLabel, kIdIdleDelayList, kIdUseAsScreensaver, kIdStopUsingScreensaver,
+                        kIdLockAfterLabel, kIdLockAfterList, kIdLockAfterOfLabel})
         dialog_->setEnabled(control, screensaverSetup_ != nullptr);
 }
 
@@ -213,6 +225,10 @@ void OptionsDialog::loadControls() {
     for (int i = 0; i < 8; ++i)
         if (kIdleDelayChoices[i] == s.idleDelayMinutes) delayItem = i;
     dialog_->setListSelection(kIdIdleDelayList, delayItem);
+    int lockItem = -1;
+    for (int i = 0; i < 8; ++i)
+        if (kLockAfterChoices[i] == s.lockAfterMinutes) lockItem = i;
+    dialog_->setListSelection(kIdLockAfterList, lockItem);
     updateEnabledStates();
 }
 
@@ -236,6 +252,7 @@ void OptionsDialog::readControls() {
     s.masterVolume = static_cast<float>(dialog_->sliderPosition(kIdVolumeSlider));
     s.gamma = static_cast<float>(dialog_->sliderPosition(kIdGammaSlider)) * kGammaPerSliderStep;
     readIdleDelay();
+    readLockAfter();
 }
 
 void OptionsDialog::readIdleDelay() {
@@ -244,11 +261,20 @@ void OptionsDialog::readIdleDelay() {
         store_.settings().idleDelayMinutes = kIdleDelayChoices[item];
 }
 
+void OptionsDialog::readLockAfter() {
+    const int item = dialog_->listSelection(kIdLockAfterList);
+    if (screensaverSetup_ && item >= 0 && item < 8)
+        store_.settings().lockAfterMinutes = kLockAfterChoices[item];
+}
+
 void OptionsDialog::setUpScreensaver(bool use) {
     if (!screensaverSetup_) return;
-    // A launcher started now takes the delay from the file: the one chosen in the list goes there first.
+    // A launcher started now takes the delay and the lock-after time from the file: the ones chosen
+    // in the lists go there first.
     readIdleDelay();
     store_.saveIdleDelay();
+    readLockAfter();
+    store_.saveLockAfter();
     dialog_->setText(kIdDesktopStatus, screensaverSetup_(use));
 }
 
@@ -289,6 +315,7 @@ void OptionsDialog::handleOptionsCommand(int control) {
             readControls();
             store_.save();
             if (screensaverSetup_) store_.saveIdleDelay();
+            if (screensaverSetup_) store_.saveLockAfter();
             setRunMode(RunMode::Quit);
             break;
         case kIdCancel:

@@ -45,13 +45,17 @@ constexpr int kIdStyle12h = 1024;
 constexpr int kIdStyle24h = 1038;
 constexpr int kIdShowFps = 1008;
 constexpr int kIdExitOnMouseMove = 1010;
-// The Linux dialog's own (kOptionsDialogDesktopTemplate): the desktop's screensaver and the idle delay.
+// The Linux dialog's own (kOptionsDialogDesktopTemplate): the desktop's screensaver, the idle delay
+// and the lock after some minutes of Glimmerdale.
 constexpr int kIdDesktopFrame = 1070;
 constexpr int kIdIdleDelayLabel = 1071;
 constexpr int kIdIdleDelayList = 1072;
 constexpr int kIdUseAsScreensaver = 1073;
 constexpr int kIdStopUsingScreensaver = 1074;
 constexpr int kIdDesktopStatus = 1075;
+constexpr int kIdLockAfterLabel = 1076;
+constexpr int kIdLockAfterList = 1077;
+constexpr int kIdLockAfterOfLabel = 1078;
 
 constexpr int kIdAboutOk = 1;
 constexpr int kIdAboutProduct = 1062;
@@ -81,6 +85,8 @@ extern const char* const kResolutionItems[10];
 extern const char* const kMakerWebAddress;
 // The idle delays the list offers, in minutes; item n is kIdleDelayChoices[n].
 extern const int kIdleDelayChoices[8];
+// The lock-after times the list offers, in minutes (0: never); item n is kLockAfterChoices[n].
+extern const int kLockAfterChoices[8];
 // The string table's path in the media pack.
 extern const char* const kStringTablePath;  // "Text/text.txt"
 
@@ -92,7 +98,8 @@ public:
 
     // A dialog that edits `store`'s settings, with widgets from `toolkit`. Both must outlive it.
     // Without `screensaverSetup` (Windows, whose own settings page chooses the screensaver) the
-    // desktop controls are disabled and the idle delay is neither shown nor stored.
+    // desktop controls are disabled and the idle delay and lock-after time are neither shown nor
+    // stored.
     OptionsDialog(SettingsStore& store, platform::DialogToolkit& toolkit,
                   ScreensaverSetup screensaverSetup = nullptr);
 
@@ -121,6 +128,7 @@ private:
     void updateEnabledStates();
 
     void readIdleDelay();
+    void readLockAfter();
     void setUpScreensaver(bool use);
 
     SettingsStore& store_;

@@ -19,6 +19,7 @@ const char* const kValueSoundVolume = "Sound volume:";
 const char* const kValueUsemon = "Usemon:";
 const char* const kValueStyle24h = "Style24h:";
 const char* const kValueIdleDelay = "Idle delay:";
+const char* const kValueLockAfter = "Lock after:";
 
 namespace {
 
@@ -97,6 +98,8 @@ void SettingsStore::load() {
         const std::int32_t idleDelay = readDword(kValueIdleDelay);
         s.idleDelayMinutes =
             idleDelay >= 1 && idleDelay <= kMaxIdleDelayMinutes ? idleDelay : kDefaultIdleDelayMinutes;
+        const std::int32_t lockAfter = readDword(kValueLockAfter);
+        s.lockAfterMinutes = lockAfter >= 0 && lockAfter <= kMaxLockAfterMinutes ? lockAfter : 0;
     }
 
     if (settings_.useDesktopSize) {
@@ -133,3 +136,5 @@ bool SettingsStore::save() {
 }
 
 bool SettingsStore::saveIdleDelay() { return writeDword(kValueIdleDelay, settings_.idleDelayMinutes); }
+
+bool SettingsStore::saveLockAfter() { return writeDword(kValueLockAfter, settings_.lockAfterMinutes); }

@@ -55,12 +55,16 @@ extern const char* const kValueMusicVolume;  // "Music volume:"
 extern const char* const kValueSoundVolume;  // "Sound volume:"
 extern const char* const kValueUsemon;       // "Usemon:"
 extern const char* const kValueStyle24h;     // "Style24h:"
-// Linux only, beside the eleven: the idle launcher's delay in minutes, written by saveIdleDelay.
+// Linux only, beside the eleven: the idle launcher's delay in minutes, written by saveIdleDelay,
+// and the minutes of Run mode after which it has the session locked, written by saveLockAfter.
 extern const char* const kValueIdleDelay;  // "Idle delay:"
+extern const char* const kValueLockAfter;  // "Lock after:"
 
 // The idle delay a missing or damaged "Idle delay:" gives, and the longest one kept.
 constexpr std::int32_t kDefaultIdleDelayMinutes = 10;
 constexpr std::int32_t kMaxIdleDelayMinutes = 24 * 60;
+// The longest lock-after kept; 0 is never.
+constexpr std::int32_t kMaxLockAfterMinutes = 24 * 60;
 
 // The options record, with the stored value each member lives in. The member initialisers are the
 // defaults.
@@ -78,6 +82,9 @@ struct Settings {
     bool clock24Hour = false;          // "Style24h:" off means 12-hour with a.m./p.m.
     // "Idle delay:" minutes without input before the idle launcher starts Run mode, 1 .. 24 hours.
     std::int32_t idleDelayMinutes = kDefaultIdleDelayMinutes;
+    // "Lock after:" minutes of Run mode started by the idle launcher before it asks for the session
+    // to be locked, 0 (never, also for a value out of range) .. 24 hours.
+    std::int32_t lockAfterMinutes = 0;
 };
 
 // The record, the table and the key they live in. The entry point makes the process's store over
@@ -93,7 +100,8 @@ public:
 
     // Fills the record from the key; when the key does not exist, puts in the defaults and writes
     // them. With useDesktopSize on, entry 10 becomes the desktop size and the index 10 (not written
-    // back). "Idle delay:" outside 1 .. 24 hours, or missing, gives the default delay. A stored
+    // back). "Idle delay:" outside 1 .. 24 hours, or missing, gives the default delay; "Lock after:"
+    // outside 0 .. 24 hours, or missing, gives 0. A stored
     // index without a usable entry (outside 0 .. 10, or 10 with useDesktopSize off)
     // becomes 1, with the log line "Resolution index <n> has no screen mode, using 800x600x32".
     // Never fails: unreadable values read as 0.
@@ -103,6 +111,8 @@ public:
     bool save();
     // Writes "Idle delay:" alone (the options dialog of a desktop with the idle launcher).
     bool saveIdleDelay();
+    // Writes "Lock after:" alone (the same dialog).
+    bool saveLockAfter();
     // Puts the defaults into the record (the table is left alone).
     void reset();
     // Entry 10 = the desktop size at 16 bits, and the index = 10.

@@ -6,7 +6,8 @@
 //   SampleRecord          one loaded sample (handle, name, valid flag, last playback channel)
 //   SoundSystem           initSound / loadSampleFromMemory / playSample / setMasterVolume / shutdownSound
 //   startMusic/stopMusic  the run-mode music start-up and shutdown ("Music/music.ogg", looped)
-//   pauseMusic/resumeMusic  while nobody can see the screensaver: the output closed, the place kept
+//   pauseMusic/resumeMusic  while nobody can see the screensaver: the output closed, the place kept;
+//                           retryMusicDevice when the device would not open again
 //
 // Threads: every operation is called from the main thread. The audio thread reads the decoded
 // samples, the playback positions (changed by the main thread only while the output is locked, never
@@ -96,13 +97,18 @@ public:
                     const std::function<FileBuffer(const char* path)>& readMusic);
     // The matching shutdown: shutdownSound() when startMusic started the music; otherwise nothing.
     void stopMusic();
-    // While the output is open: stops it and closes the device, so that nothing keeps the sound
-    // server (and with it the machine) awake; every playback keeps its place. Otherwise nothing.
+    // While the output is open (or waits for its device): stops it and closes the device, so that
+    // nothing keeps the sound server (and with it the machine) awake; every playback keeps its
+    // place. Otherwise nothing.
     void pauseMusic();
-    // After pauseMusic: opens the device again and goes on from where the playbacks were. A device
-    // that cannot be opened leaves the music silent until the next resume. Otherwise nothing.
-    void resumeMusic();
+    // After pauseMusic: opens the device again and goes on from where the playbacks were. False when
+    // the device would not open (after waking, a sound server may not be back yet): the music then
+    // waits for it, silent, until retryMusicDevice opens it. Otherwise nothing, and true.
+    bool resumeMusic();
+    // While the music waits for its device: tries to open it again; true once the music plays.
+    bool retryMusicDevice();
     bool musicPaused() const { return paused_; }
+    bool musicWaitingForDevice() const { return waitingForDevice_; }
     // Frames the music has played since it started or last looped (0 without music).
     std::uint32_t musicPosition() const;
 
@@ -166,6 +172,7 @@ private:
     int musicSample_ = -1;
     bool musicStarted_ = false;
     bool paused_ = false;
+    bool waitingForDevice_ = false;  // resumed, but the device would not open
     Playback playbacks_[kMaxPlaybacks];
     std::int16_t streamPiece_[kStreamPieceFrames * kChannels] = {};  // the audio thread's own
     std::uint32_t nextChannel_ = 1;

@@ -171,18 +171,28 @@ void SoundSystem::stopMusic() {
 }
 
 void SoundSystem::pauseMusic() {
-    if (!enabled_ || !output_ || !output_->isOpen() || paused_) return;
+    if (!enabled_ || !output_ || paused_ || !(output_->isOpen() || waitingForDevice_)) return;
     // A device merely stopped would still hold a stream open (SDL even goes on writing silence).
     output_->stop();
     output_->close();
     paused_ = true;
+    waitingForDevice_ = false;
 }
 
-void SoundSystem::resumeMusic() {
-    if (!paused_) return;
+bool SoundSystem::resumeMusic() {
+    if (!paused_) return true;
     paused_ = false;
-    if (!enabled_ || !output_) return;
-    if (output_->open(kSampleRate, kChannels, &SoundSystem::fillCallback, this)) output_->start();
+    if (!enabled_ || !output_) return true;
+    waitingForDevice_ = true;
+    return retryMusicDevice();
+}
+
+bool SoundSystem::retryMusicDevice() {
+    if (!waitingForDevice_ || !output_) return false;
+    if (!output_->open(kSampleRate, kChannels, &SoundSystem::fillCallback, this)) return false;
+    output_->start();
+    waitingForDevice_ = false;
+    return true;
 }
 
 std::uint32_t SoundSystem::musicPosition() const {

@@ -41,6 +41,8 @@ TEST(TakeLongOptions, ReadsEveryValueOption) {
                  "--max-fps",
                  "0",
                  "--monitors=primary",
+                 "--idle-launcher",
+                 "--lock-after-seconds=0",
                  "-s"};
     LaunchOptions options;
     std::string error;
@@ -58,6 +60,7 @@ TEST(TakeLongOptions, ReadsEveryValueOption) {
     EXPECT_TRUE(options.help);
     EXPECT_EQ(options.maxFps, 0);
     EXPECT_TRUE(options.roomOnPrimaryOnly);
+    EXPECT_EQ(options.lockAfterSeconds, 0);  // never, over the stored minutes
 }
 
 TEST(TakeLongOptions, SingleDashSwitchesAreNotOptions) {
@@ -107,8 +110,12 @@ TEST(TakeLongOptions, RejectsBadInputWithAReason) {
         {{"G.scr", "--look-from", "1,2,3", "--look-at", "0,0,0", "--fov", "0"}, "--fov needs an angle"},
         {{"G.scr", "--idle-launcher", "--idle-seconds", "0"}, "--idle-seconds needs"},
         {{"G.scr", "--idle-seconds", "3"}, "--idle-seconds needs --idle-launcher"},
+        {{"G.scr", "--lock-after-seconds", "0"}, "--lock-after-seconds needs --idle-launcher"},
+        {{"G.scr", "--idle-launcher", "--lock-after-seconds", "86401"}, "from 0 (never) to 86400"},
         {{"G.scr", "--set-as-screensaver", "--unset-as-screensaver"}, "one at a time"},
         {{"G.scr", "--idle-launcher", "--set-as-screensaver"}, "one at a time"},
+        {{"G.scr", "--screensaver-status", "--unset-as-screensaver"}, "one at a time"},
+        {{"G.scr", "--screensaver-status=1"}, "takes no value"},
     };
     for (const auto& [input, reason] : cases) {
         Args args = input;

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "settings/options_dialog.h"
 #include "support/process.h"
 #include "support/x_server.h"
 
@@ -35,6 +36,15 @@ std::string privateCopy(const std::string& folder) {
     std::filesystem::copy_file(GLIMMERDALE_EXE, copy, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
     return copy;
+}
+
+// Where the Linux dialog (the one with the desktop's rows) has the control, in dialog units: the
+// buttons below those rows move with them.
+const platform::ControlTemplate& placeOf(int id) {
+    const platform::DialogTemplate& dialog = kOptionsDialogDesktopTemplate;
+    for (std::size_t i = 0; i < dialog.controlCount; ++i)
+        if (dialog.controls[i].id == id) return dialog.controls[i];
+    return dialog.controls[0];
 }
 
 // Pixel position inside the dialog of a point given in dialog units.
@@ -130,7 +140,7 @@ TEST_F(OptionsDialogE2E, ChangedControlsAreStoredOnOk) {
     // over the closed list.
     scrollDownAt(15 + 60, 17 + 6);
     scrollDownAt(15 + 60, 17 + 6);
-    clickAt(208 + 30, 211 + 7);  // OK
+    clickAt(placeOf(kIdOk).x + 30, placeOf(kIdOk).y + 7);
 
     const ProcessResult result = waitForEnd();
     EXPECT_EQ(result.signal, 0);
@@ -170,7 +180,7 @@ TEST_F(OptionsDialogE2E, AboutVisitAndCancelStoreNothing) {
     shell("xdotool mousemove --window " + aboutWindow + " " + std::to_string(pixelsX(163 + 27)) + " " +
           std::to_string(pixelsY(77 + 7)) + " click 1");  // the About box's OK hides it
     EXPECT_TRUE(waitUntil([&] { return trimmed(shell(findAbout)).empty(); }, std::chrono::seconds(10)));
-    clickAt(272 + 30, 211 + 7);  // Cancel
+    clickAt(placeOf(kIdCancel).x + 30, placeOf(kIdCancel).y + 7);
 
     const ProcessResult result = waitForEnd();
     EXPECT_EQ(result.signal, 0);

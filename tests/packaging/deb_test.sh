@@ -30,6 +30,18 @@ file "$root/usr/share/icons/hicolor/48x48/apps/glimmerdale.png" | grep -q 'PNG i
 zcat "$root/usr/share/man/man6/glimmerdale.6.gz" | grep -q '^\.TH GLIMMERDALE 6' || fail "no manual page"
 zcat "$root/usr/share/man/man6/glimmerdale.6.gz" | grep -q 'set\\-as\\-screensaver' ||
   fail "the manual page does not name --set-as-screensaver"
+# The theme MATE's and Xfce's screensavers list: in their category, shown by them only, run from
+# libexec/xscreensaver (one of the folders they take theme programs from) in their window.
+theme="$root/usr/share/applications/screensavers/glimmerdale.desktop"
+grep -q '^Categories=Screensaver;$' "$theme" || fail "no screensaver theme entry"
+grep -q '^OnlyShowIn=MATE;XFCE;$' "$theme" || fail "the theme entry would show in every desktop's menus"
+grep -q '^Exec=glimmerdale --root$' "$theme" || fail "the theme entry does not run the program in its window"
+if command -v desktop-file-validate >/dev/null; then
+  for entry in "$theme" "$root/usr/share/applications/glimmerdale.desktop" \
+    "$root/usr/share/glimmerdale/glimmerdale-idle-launcher.desktop"; do
+    desktop-file-validate --no-hints "$entry" || fail "$(basename "$entry") is no valid desktop entry"
+  done
+fi
 # The idle launcher's autostart entry ships off: in no autostart folder until a user turns it on.
 grep -q '^Exec=glimmerdale --idle-launcher$' "$root/usr/share/glimmerdale/glimmerdale-idle-launcher.desktop" ||
   fail "no autostart entry for the idle launcher"
@@ -39,6 +51,9 @@ zcat "$root/usr/share/doc/glimmerdale/changelog.gz" | head -1 | grep -q "^glimme
   fail "the changelog does not start with this version"
 if find "$root" -type l | grep -q .; then fail "links in the package: $(find "$root" -type l)"; fi
 
+# XScreenSaver only where it is wanted: installed on every desktop it would not run by itself.
+[ -z "$(dpkg-deb -f "$deb" Recommends)" ] || fail "the package recommends $(dpkg-deb -f "$deb" Recommends)"
+[ "$(dpkg-deb -f "$deb" Suggests)" = xscreensaver ] || fail "the package does not suggest xscreensaver"
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libsdl2-2.0-0 libxrandr2 libgtk-3-0 libvorbisfile3 libglew2.2 libwayland-client0 libxss1 \
   fonts-dejavu-core; do

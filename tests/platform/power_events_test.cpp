@@ -1,4 +1,5 @@
-// Display-power and sleep reports folded into the frame loop's events, and the once-a-second reading.
+// Display-power, sleep and windows-shown reports folded into the frame loop's events, and the once-a-second
+// reading.
 
 #include "platform/power_events.h"
 
@@ -14,14 +15,18 @@ TEST(PowerEvents, OneEventPerChangeNotYetToldSleepFirst) {
     events.noteSystemSleep(true);
     events.noteSystemSleep(false);  // undone before the loop looked
     EXPECT_EQ(events.take(), WindowEvent::None);
+    events.noteWindowsShown(false);
     events.noteDisplays(false);
     events.noteSystemSleep(true);
     EXPECT_EQ(events.take(), WindowEvent::SystemSuspending);
     EXPECT_EQ(events.take(), WindowEvent::DisplaysOff);
+    EXPECT_EQ(events.take(), WindowEvent::WindowsHidden);
     events.noteDisplays(true);
     events.noteSystemSleep(false);
+    events.noteWindowsShown(true);
     EXPECT_EQ(events.take(), WindowEvent::SystemResumed);
     EXPECT_EQ(events.take(), WindowEvent::DisplaysOn);
+    EXPECT_EQ(events.take(), WindowEvent::WindowsShown);
     EXPECT_EQ(events.take(), WindowEvent::None);
 }
 

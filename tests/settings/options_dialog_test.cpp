@@ -309,8 +309,25 @@ TEST(OptionsDialogTemplates, EveryControlLiesInsideItsDialog) {
             EXPECT_LE(c.y + c.height, layout->height) << c.id;
         }
     }
+    // The Linux dialog's own rows cover no other control (frames hold controls; a drop-down's
+    // height is its open list). The Windows dialog's layout is its resource's, a label included
+    // that runs under the button beside it.
+    const auto bottom = [](const platform::ControlTemplate& control) {
+        return control.y + (control.kind == platform::ControlKind::DropDownList ? 14 : control.height);
+    };
+    const platform::DialogTemplate& withRows = kOptionsDialogDesktopTemplate;
+    for (std::size_t i = kOptionsDialogTemplate.controlCount; i < withRows.controlCount; ++i) {
+        const platform::ControlTemplate& c = withRows.controls[i];
+        for (std::size_t j = 0; j < withRows.controlCount; ++j) {
+            const platform::ControlTemplate& d = withRows.controls[j];
+            if (i == j || c.kind == platform::ControlKind::Frame || d.kind == platform::ControlKind::Frame)
+                continue;
+            EXPECT_TRUE(c.x + c.width <= d.x || d.x + d.width <= c.x || bottom(c) <= d.y || bottom(d) <= c.y)
+                << c.id << " covers " << d.id;
+        }
+    }
     EXPECT_EQ(kOptionsDialogTemplate.controlCount, 24u);
-    EXPECT_EQ(kOptionsDialogDesktopTemplate.controlCount, 30u);
+    EXPECT_EQ(kOptionsDialogDesktopTemplate.controlCount, 33u);
     EXPECT_EQ(platform::dialogUnitsToPixelsX(349), 524);
     EXPECT_EQ(platform::dialogUnitsToPixelsY(230), 374);
 }
@@ -324,13 +341,16 @@ TEST(OptionsDialogDesktop, TheIdleDelayIsStoredBeforeTheScreensaverIsSetUpAndWit
     setRunMode(RunMode::Configure);
     SettingsStore store{temp.path(), [] { return platform::ScreenSize{800, 600}; }};
     store.load();
-    std::vector<std::pair<bool, std::string>> calls;  // (use, the delay stored when it was called)
+    // (use, the delay and the lock-after time stored when it was called)
+    std::vector<std::pair<bool, std::string>> calls;
     const auto storedDelay = [&] { return store.readDword(kValueIdleDelay); };
+    const auto storedLockAfter = [&] { return store.readDword(kValueLockAfter); };
     FakeDialogToolkit toolkit;
-    OptionsDialog dialog{store, toolkit, [&](bool use) {
-                             calls.emplace_back(use, std::to_string(storedDelay()));
-                             return use ? "on" : "off";
-                         }};
+    OptionsDialog dialog{
+        store, toolkit, [&](bool use) {
+            calls.emplace_back(use, std::to_string(storedDelay()) + " " + std::to_string(storedLockAfter()));
+            return use ? "on" : "off";
+        }};
     ASSERT_TRUE(dialog.create());
     dialog.loadControls();
     FakeDialogWindow* window = toolkit.windows.at(kOptionsDialogId);
@@ -339,21 +359,28 @@ TEST(OptionsDialogDesktop, TheIdleDelayIsStoredBeforeTheScreensaverIsSetUpAndWit
     };
     EXPECT_TRUE(window->isEnabled(kIdUseAsScreensaver));
     EXPECT_EQ(window->listSelection(kIdIdleDelayList), 3);  // 10 minutes, the default
+    EXPECT_EQ(window->listSelection(kIdLockAfterList), 0);  // never, the default
+    EXPECT_TRUE(window->isEnabled(kIdLockAfterList));
 
     window->setListSelection(kIdIdleDelayList, 1);  // 2 minutes
+    window->setListSelection(kIdLockAfterList, 3);  // 5 minutes
     command(kIdUseAsScreensaver);
     EXPECT_EQ(window->text(kIdDesktopStatus), "on");
     window->setListSelection(kIdIdleDelayList, 7);  // 60 minutes
+    window->setListSelection(kIdLockAfterList, 0);
     command(kIdStopUsingScreensaver);
-    EXPECT_EQ(calls, (std::vector<std::pair<bool, std::string>>{{true, "2"}, {false, "60"}}));
+    EXPECT_EQ(calls, (std::vector<std::pair<bool, std::string>>{{true, "2 5"}, {false, "60 0"}}));
     EXPECT_EQ(window->text(kIdDesktopStatus), "off");
 
     window->setListSelection(kIdIdleDelayList, 0);
+    window->setListSelection(kIdLockAfterList, 7);  // 60 minutes
     command(kIdOk);
     EXPECT_EQ(storedDelay(), 1);
+    EXPECT_EQ(storedLockAfter(), 60);
     SettingsStore again{temp.path(), [] { return platform::ScreenSize{800, 600}; }};
     again.load();
     EXPECT_EQ(again.settings().idleDelayMinutes, 1);
+    EXPECT_EQ(again.settings().lockAfterMinutes, 60);
 
     // A delay the list does not offer shows no item and survives OK.
     ASSERT_TRUE(again.writeDword(kValueIdleDelay, 7));
@@ -367,11 +394,13 @@ TEST(OptionsDialogDesktop, TheIdleDelayIsStoredBeforeTheScreensaverIsSetUpAndWit
     other.handleEvent(DialogEvent{DialogEvent::Kind::Command, kOptionsDialogId, kIdOk});
     EXPECT_EQ(again.readDword(kValueIdleDelay), 7);
 
-    // Damaged values fall back to the default delay.
+    // Damaged values fall back to the default delay, and to no lock.
     for (std::int32_t damaged : {0, -5, 24 * 60 + 1}) {
         ASSERT_TRUE(again.writeDword(kValueIdleDelay, damaged));
+        ASSERT_TRUE(again.writeDword(kValueLockAfter, damaged == 0 ? -1 : damaged));
         again.load();
         EXPECT_EQ(again.settings().idleDelayMinutes, kDefaultIdleDelayMinutes) << damaged;
+        EXPECT_EQ(again.settings().lockAfterMinutes, 0) << damaged;
     }
 
     // Without a set-up the controls are off and OK stores no delay.
@@ -387,6 +416,7 @@ TEST(OptionsDialogDesktop, TheIdleDelayIsStoredBeforeTheScreensaverIsSetUpAndWit
     without.handleEvent(DialogEvent{DialogEvent::Kind::Command, kOptionsDialogId, kIdOk});
     std::uint32_t value = 0;
     EXPECT_FALSE(plain.storage().readDword(kValueIdleDelay, value));
+    EXPECT_FALSE(plain.storage().readDword(kValueLockAfter, value));
     setRunMode(RunMode::Configure);
 }
 

@@ -183,16 +183,34 @@ TEST_F(SoundSystemTest, ShutdownRestoresTheLevelThenFreesAndCloses) {
 }
 
 // (The pause itself, with the frame loop: tests/app/gl/unseen_pause_test.cpp.)
-TEST_F(SoundSystemTest, PausingWithoutMusicDoesNothingAndADeviceThatWillNotReopenStaysSilent) {
+TEST_F(SoundSystemTest, PausingWithoutMusicDoesNothingAndADeviceThatWillNotReopenIsTriedAgain) {
     sound.pauseMusic();
-    sound.resumeMusic();
+    EXPECT_TRUE(sound.resumeMusic());
     EXPECT_TRUE(device.calls.empty());
     sound.startMusic(true, 100.0f, &readTestMusic);
+    device.pull(700);
+    const std::uint32_t place = sound.musicPosition();
     sound.pauseMusic();
     device.openFails = true;
-    sound.resumeMusic();
+    EXPECT_FALSE(sound.resumeMusic());
     EXPECT_FALSE(sound.musicPaused());
+    EXPECT_TRUE(sound.musicWaitingForDevice());
     EXPECT_FALSE(device.running);
+    EXPECT_FALSE(sound.retryMusicDevice());
+    // Paused again while it waits (the displays went off), then resumed: still one device at a time.
+    sound.pauseMusic();
+    EXPECT_TRUE(sound.musicPaused());
+    EXPECT_FALSE(sound.musicWaitingForDevice());
+    EXPECT_FALSE(sound.resumeMusic());
+    device.openFails = false;
+    EXPECT_TRUE(sound.retryMusicDevice());
+    EXPECT_TRUE(device.running);
+    EXPECT_FALSE(sound.musicWaitingForDevice());
+    EXPECT_FALSE(sound.retryMusicDevice());  // nothing to retry: the device is not opened twice
+    EXPECT_EQ(std::count(device.calls.begin(), device.calls.end(), "open 44100 2"), 5);
+    // The music goes on from where it was.
+    device.pull(300);
+    EXPECT_EQ(sound.musicPosition(), place + 300);
     sound.stopMusic();  // the shutdown still runs whole
     EXPECT_FALSE(sound.enabled());
     EXPECT_EQ(sound.masterVolume(), 100);

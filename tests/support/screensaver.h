@@ -241,12 +241,13 @@ public:
         return request;
     }
     // Whether a run stood down as a second copy: exit code 0 and "gi gi" twice for its whole log. The
-    // check counts the processes named "Glimmerdale.scr", whatever this copy's own name, so two
-    // such copies elsewhere on the machine (another test's, a person's) make any copy stand down.
+    // check counts the processes named "Glimmerdale.scr", whatever this copy's own name; the test
+    // programs run apart from the rest of the machine, so only their own copies count.
     bool stoodDown(const ProcessResult& result) const {
         return result.exitCode == 0 && logLines() == std::vector<std::string>{"gi gi", "gi gi"};
     }
-    // Runs the request to its end; a run that stood down goes again a second later, for up to a minute.
+    // Runs the request to its end; a run that stood down (an earlier copy of this test program was
+    // still ending) goes again a second later, for up to a minute.
     ProcessResult runAlone(const ProcessRequest& request, std::chrono::seconds limit = 180s) const {
         ProcessResult result;
         for (int attempt = 0; attempt < 60; ++attempt) {

@@ -1,6 +1,7 @@
 // The desktop watch over GLib's main loop: the Wayland and X11 idle sources are watched on their
-// connections, GNOME's idle monitor, logind and GNOME's screen saver through GDBus, the Run-mode
-// child through a child watch, SIGTERM and SIGINT through GLib's signal sources.
+// connections, GNOME's idle monitor, logind, the screen savers' lock state and the inhibitions
+// through GDBus, the Run-mode child through a child watch, SIGTERM, SIGINT and SIGHUP through GLib's
+// signal sources.
 
 #include <gio/gio.h>
 #include <glib-unix.h>
@@ -10,6 +11,10 @@
 #include <deque>
 
 #include "platform/desktop_watch.h"
+#include "platform/gio/bus_calls_gio.h"
+#include "platform/gio/desktop_inhibitors_gio.h"
+#include "platform/gio/logind_session_gio.h"
+#include "platform/gio/screensaver_service_gio.h"
 #include "platform/wayland/idle_wayland.h"
 #include "platform/x11/idle_x11.h"
 
@@ -17,43 +22,16 @@ namespace platform {
 
 namespace {
 
-constexpr int kCallTimeoutMilliseconds = 2000;
-
-// One synchronous call; null (the error dropped) when it fails. The caller unrefs the result.
-GVariant* callSync(GDBusConnection* bus, const char* name, const char* path, const char* interface,
-                   const char* method, GVariant* parameters, const char* replyType) {
-    if (!bus) {
-        if (parameters) g_variant_unref(g_variant_ref_sink(parameters));
-        return nullptr;
-    }
-    return g_dbus_connection_call_sync(bus, name, path, interface, method, parameters,
-                                       replyType ? G_VARIANT_TYPE(replyType) : nullptr,
-                                       G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMilliseconds, nullptr, nullptr);
-}
-
-bool hasOwner(GDBusConnection* bus, const char* name) {
-    GVariant* reply = callSync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                               "NameHasOwner", g_variant_new("(s)", name), "(b)");
-    if (!reply) return false;
-    gboolean owned = FALSE;
-    g_variant_get(reply, "(b)", &owned);
-    g_variant_unref(reply);
-    return owned;
-}
-
-// A property read through org.freedesktop.DBus.Properties; null when it cannot be read.
-GVariant* readProperty(GDBusConnection* bus, const char* name, const char* path, const char* interface,
-                       const char* property) {
-    GVariant* reply = callSync(bus, name, path, "org.freedesktop.DBus.Properties", "Get",
-                               g_variant_new("(ss)", interface, property), "(v)");
-    if (!reply) return nullptr;
-    GVariant* value = nullptr;
-    g_variant_get(reply, "(v)", &value);
-    g_variant_unref(reply);
-    return value;
-}
+using gio::callSync;
+using gio::hasOwner;
 
 GDBusConnection* openBus(GBusType type) { return g_bus_get_sync(type, nullptr, nullptr); }
+
+// Whether idle is held off is worth waiting for each service's answer (Run mode would start over a
+// film); the list goes into the launcher's status, whose callers wait 2 s (the set-up) and 3 s
+// (--screensaver-status), and must come well within that even when some service hangs.
+constexpr int kInhibitedAnswerMilliseconds = 3 * gio::kCallTimeoutMilliseconds;
+constexpr int kInhibitionListMilliseconds = 1000;
 
 // GNOME's idle monitor: an idle watch that stays, and a user-active watch (which fires once) made
 // each time the idle watch fires.
@@ -99,6 +77,7 @@ private:
     static void fired(GDBusConnection*, const char*, const char*, const char*, const char*,
                       GVariant* parameters, gpointer data) {
         auto* self = static_cast<MutterIdle*>(data);
+        if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(u)"))) return;
         guint32 id = 0;
         g_variant_get(parameters, "(u)", &id);
         if (id == self->idleWatch_ && self->idleWatch_ != 0) {
@@ -129,14 +108,18 @@ private:
 class GioDesktopWatch final : public DesktopWatch {
 public:
     GioDesktopWatch() {
-        g_unix_signal_add(SIGTERM, &GioDesktopWatch::stopSignal, this);
-        g_unix_signal_add(SIGINT, &GioDesktopWatch::stopSignal, this);
+        // SIGHUP too: a launcher started from a terminal that closes must still end Run mode and put
+        // back what it changed.
+        for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+            g_unix_signal_add(signalNumber, &GioDesktopWatch::stopSignal, this);
     }
     ~GioDesktopWatch() override {
         if (child_ > 0) kill(child_, SIGTERM);
         idle_.reset();
-        for (guint id : subscriptions_)
-            g_dbus_connection_signal_unsubscribe(id == logindSubscription_ ? system_ : session_, id);
+        service_.withdraw();
+        for (guint id : subscriptions_) g_dbus_connection_signal_unsubscribe(session_, id);
+        for (guint id : nameWatches_) g_bus_unwatch_name(id);
+        logind_.reset();
         if (session_) g_object_unref(session_);
         if (system_) g_object_unref(system_);
     }
@@ -155,7 +138,7 @@ public:
                 break;
             }
             case IdleSourceKind::X11ScreenSaver:
-                idle_ = x11::openX11Idle(milliseconds, report, why);
+                idle_ = x11::openX11Idle(seconds, report, why);
                 break;
         }
         if (!idle_) return false;
@@ -169,35 +152,50 @@ public:
 
     std::vector<std::string> watchLock() override {
         std::vector<std::string> found;
-        if (watchLogind()) found.push_back("logind");
-        if (watchGnomeScreenSaver()) found.push_back("org.gnome.ScreenSaver");
+        auto logind = std::make_unique<gio::LogindSession>();
+        if (logind->open(systemBus(), [this](bool lockSignal, bool lockedHint) {
+                if (lockSignal) events_.push_back(DesktopEvent::LockRequested);
+                setLocked(LockSource::Logind, lockedHint);
+            })) {
+            setLocked(LockSource::Logind, logind->lockedHint());
+            logind_ = std::move(logind);
+            found.push_back("logind");
+        }
+        // The desktop's screen savers report their lock or blank through ActiveChanged: GNOME's own
+        // interface, and KDE's (and Hyprland's) org.freedesktop.ScreenSaver.
+        for (LockSource source : {LockSource::GnomeScreenSaver, LockSource::FreedesktopScreenSaver}) {
+            const char* name = source == LockSource::GnomeScreenSaver ? "org.gnome.ScreenSaver"
+                                                                      : gio::ScreenSaverService::kName;
+            if (watchScreenSaver(source, name)) found.push_back(name);
+        }
         return found;
     }
 
-    bool locked() const override { return logindLocked_ || screenSaverActive_; }
+    bool locked() const override {
+        for (bool lockedBySource : lockedBy_)
+            if (lockedBySource) return true;
+        return false;
+    }
+
+    bool requestLock() override { return logind_ && logind_->requestLock(); }
+
+    bool answerInhibitCalls(std::string& why) override {
+        if (service_.offer(sessionBus(), [this] { return child_ > 0; })) return true;
+        why = sessionBus() ? "the desktop answers them" : "no session bus";
+        return false;
+    }
 
     bool idleInhibited() override {
-        if (idle_ && idle_->inhibited()) return true;
-        bool inhibited = false;
-        if (GVariant* value = readProperty(systemBus(), "org.freedesktop.login1", "/org/freedesktop/login1",
-                                           "org.freedesktop.login1.Manager", "BlockInhibited")) {
-            // A colon-separated list of what is inhibited: "idle" among them.
-            const std::string what = g_variant_get_string(value, nullptr);
-            inhibited = (":" + what + ":").find(":idle:") != std::string::npos;
-            g_variant_unref(value);
-        }
-        if (!inhibited && hasOwner(sessionBus(), "org.gnome.SessionManager")) {
-            constexpr guint32 kInhibitIdle = 8;
-            if (GVariant* reply = callSync(sessionBus(), "org.gnome.SessionManager",
-                                           "/org/gnome/SessionManager", "org.gnome.SessionManager",
-                                           "IsInhibited", g_variant_new("(u)", kInhibitIdle), "(b)")) {
-                gboolean answer = FALSE;
-                g_variant_get(reply, "(b)", &answer);
-                inhibited = answer;
-                g_variant_unref(reply);
-            }
-        }
-        return inhibited;
+        if (!service_.inhibitions().empty()) return true;
+        return gio::desktopInhibitsIdle(sessionBus(), systemBus(), kInhibitedAnswerMilliseconds);
+    }
+
+    std::vector<Inhibition> heldInhibitions() override {
+        std::vector<Inhibition> list = service_.inhibitions();
+        const std::vector<Inhibition> desktop =
+            gio::desktopInhibitions(sessionBus(), systemBus(), kInhibitionListMilliseconds);
+        list.insert(list.end(), desktop.begin(), desktop.end());
+        return list;
     }
 
     bool waitForEvent(DesktopEvent& event, int timeoutMilliseconds) override {
@@ -212,19 +210,17 @@ public:
         return true;
     }
 
-    bool startRunMode(const std::vector<std::string>& arguments, const std::string& folder) override {
-        if (child_ > 0) return false;
-        gchar* self = g_file_read_link("/proc/self/exe", nullptr);
-        if (!self) return false;
+    bool startRunMode(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder) override {
+        if (child_ > 0 || program.empty()) return false;
         std::vector<gchar*> argv;
-        argv.push_back(self);
+        argv.push_back(const_cast<gchar*>(program.c_str()));
         for (const std::string& argument : arguments) argv.push_back(const_cast<gchar*>(argument.c_str()));
         argv.push_back(nullptr);
         GPid pid = 0;
         const gboolean started =
             g_spawn_async(folder.empty() ? nullptr : folder.c_str(), argv.data(), nullptr,
                           G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid, nullptr);
-        g_free(self);
         if (!started) return false;
         child_ = pid;
         g_child_watch_add(pid, &GioDesktopWatch::childEnded, this);
@@ -236,6 +232,8 @@ public:
     }
 
 private:
+    enum class LockSource { Logind, GnomeScreenSaver, FreedesktopScreenSaver, Count };
+
     GDBusConnection* sessionBus() {
         if (!sessionTried_) session_ = openBus(G_BUS_TYPE_SESSION);
         sessionTried_ = true;
@@ -247,87 +245,57 @@ private:
         return system_;
     }
 
-    void setLocked(bool logind, bool screenSaver) {
-        const bool before = locked();
-        logindLocked_ = logind;
-        screenSaverActive_ = screenSaver;
-        if (locked() != before) events_.push_back(locked() ? DesktopEvent::Locked : DesktopEvent::Unlocked);
+    void setLocked(LockSource source, bool locked) {
+        const bool before = this->locked();
+        lockedBy_[int(source)] = locked;
+        if (this->locked() != before)
+            events_.push_back(this->locked() ? DesktopEvent::Locked : DesktopEvent::Unlocked);
     }
 
-    // logind's session of this user ("auto": the caller's, or the user's graphical one).
-    bool watchLogind() {
-        GVariant* reply =
-            callSync(systemBus(), "org.freedesktop.login1", "/org/freedesktop/login1",
-                     "org.freedesktop.login1.Manager", "GetSession", g_variant_new("(s)", "auto"), "(o)");
-        if (!reply) return false;
-        const gchar* path = nullptr;
-        g_variant_get(reply, "(&o)", &path);
-        logindSession_ = path;
-        g_variant_unref(reply);
-        logindSubscription_ = g_dbus_connection_signal_subscribe(
-            system_, "org.freedesktop.login1", "org.freedesktop.DBus.Properties", "PropertiesChanged",
-            logindSession_.c_str(), nullptr, G_DBUS_SIGNAL_FLAGS_NONE, &GioDesktopWatch::logindChanged, this,
-            nullptr);
-        subscriptions_.push_back(logindSubscription_);
-        readLockedHint();
-        return true;
-    }
-
-    void readLockedHint() {
-        if (GVariant* value = readProperty(system_, "org.freedesktop.login1", logindSession_.c_str(),
-                                           "org.freedesktop.login1.Session", "LockedHint")) {
-            setLocked(g_variant_get_boolean(value), screenSaverActive_);
-            g_variant_unref(value);
-        }
-    }
-
-    static void logindChanged(GDBusConnection*, const char*, const char*, const char*, const char*,
-                              GVariant* parameters, gpointer data) {
-        auto* self = static_cast<GioDesktopWatch*>(data);
-        const gchar* interface = nullptr;
-        GVariant* changed = nullptr;
-        GVariant* invalidated = nullptr;
-        g_variant_get(parameters, "(&s@a{sv}@as)", &interface, &changed, &invalidated);
-        gboolean lockedHint = FALSE;
-        if (std::strcmp(interface, "org.freedesktop.login1.Session") == 0) {
-            if (g_variant_lookup(changed, "LockedHint", "b", &lockedHint)) {
-                self->setLocked(lockedHint, self->screenSaverActive_);
-            } else {
-                // Sent as invalidated only: read it again.
-                const gchar** names = g_variant_get_strv(invalidated, nullptr);
-                for (const gchar** name = names; name && *name; ++name)
-                    if (std::strcmp(*name, "LockedHint") == 0) self->readLockedHint();
-                g_free(names);
-            }
-        }
-        g_variant_unref(changed);
-        g_variant_unref(invalidated);
-    }
-
-    bool watchGnomeScreenSaver() {
+    // A screen saver's ActiveChanged, and its state now when someone else than this process owns it.
+    bool watchScreenSaver(LockSource source, const char* name) {
         GDBusConnection* bus = sessionBus();
         if (!bus) return false;
+        auto& subscription = screenSaverSubscriptions_[int(source)];
+        subscription.watch = this;
+        subscription.source = source;
         subscriptions_.push_back(g_dbus_connection_signal_subscribe(
-            bus, nullptr, "org.gnome.ScreenSaver", "ActiveChanged", "/org/gnome/ScreenSaver", nullptr,
-            G_DBUS_SIGNAL_FLAGS_NONE, &GioDesktopWatch::screenSaverChanged, this, nullptr));
-        if (!hasOwner(bus, "org.gnome.ScreenSaver")) return false;
-        if (GVariant* reply = callSync(bus, "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver",
-                                       "org.gnome.ScreenSaver", "GetActive", nullptr, "(b)")) {
+            bus, name, name, "ActiveChanged", nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+            &GioDesktopWatch::screenSaverChanged, &subscription, nullptr));
+        // A screen saver that leaves the bus (it crashed, the shell restarted) says nothing more: its
+        // last word must not keep the session counted as locked for good.
+        nameWatches_.push_back(g_bus_watch_name_on_connection(bus, name, G_BUS_NAME_WATCHER_FLAGS_NONE,
+                                                              nullptr, &GioDesktopWatch::screenSaverLeft,
+                                                              &subscription, nullptr));
+        if (service_.offered() || !hasOwner(bus, name)) return false;
+        const char* objectPath = source == LockSource::GnomeScreenSaver ? "/org/gnome/ScreenSaver"
+                                                                        : "/org/freedesktop/ScreenSaver";
+        if (GVariant* reply = callSync(bus, name, objectPath, name, "GetActive", nullptr, "(b)")) {
             gboolean active = FALSE;
             g_variant_get(reply, "(b)", &active);
-            setLocked(logindLocked_, active);
+            setLocked(source, active);
             g_variant_unref(reply);
         }
         return true;
     }
 
+    struct ScreenSaverSubscription {
+        GioDesktopWatch* watch = nullptr;
+        LockSource source = LockSource::GnomeScreenSaver;
+    };
+
     static void screenSaverChanged(GDBusConnection*, const char*, const char*, const char*, const char*,
                                    GVariant* parameters, gpointer data) {
-        auto* self = static_cast<GioDesktopWatch*>(data);
+        auto* subscription = static_cast<ScreenSaverSubscription*>(data);
         if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(b)"))) return;
         gboolean active = FALSE;
         g_variant_get(parameters, "(b)", &active);
-        self->setLocked(self->logindLocked_, active);
+        subscription->watch->setLocked(subscription->source, active);
+    }
+
+    static void screenSaverLeft(GDBusConnection*, const char*, gpointer data) {
+        auto* subscription = static_cast<ScreenSaverSubscription*>(data);
+        subscription->watch->setLocked(subscription->source, false);
     }
 
     static gboolean idleInput(gint, GIOCondition condition, gpointer data) {
@@ -367,11 +335,12 @@ private:
     GDBusConnection* session_ = nullptr;
     GDBusConnection* system_ = nullptr;
     bool sessionTried_ = false, systemTried_ = false;
-    std::vector<guint> subscriptions_;
-    guint logindSubscription_ = 0;
-    std::string logindSession_;
-    bool logindLocked_ = false;
-    bool screenSaverActive_ = false;
+    std::vector<guint> subscriptions_;  // on the session bus
+    std::vector<guint> nameWatches_;    // the screen savers' names, on the session bus
+    std::unique_ptr<gio::LogindSession> logind_;
+    ScreenSaverSubscription screenSaverSubscriptions_[int(LockSource::Count)];
+    bool lockedBy_[int(LockSource::Count)] = {};
+    gio::ScreenSaverService service_;
     GPid child_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/posix/folders_posix.h"
 
+#include "platform/folders.h"
+
 #include <errno.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -53,3 +55,12 @@ bool makeFolders(const std::string& folder) {
 }
 
 }  // namespace platform::posix
+
+namespace platform {
+
+std::string stateFolder() {
+    const std::string folder = posix::xdgFolder("XDG_STATE_HOME", ".local/state");
+    return posix::makeFolders(folder) ? folder : std::string();
+}
+
+}  // namespace platform

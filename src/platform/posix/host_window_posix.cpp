@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "platform/folders.h"
 #include "platform/host_window.h"
 #include "platform/posix/folders_posix.h"
 
@@ -53,11 +54,6 @@ MusicLock lockMusic() {
     }
     g_musicLock = fd;
     return MusicLock::Taken;
-}
-
-std::string stateFolder() {
-    const std::string folder = posix::xdgFolder("XDG_STATE_HOME", ".local/state");
-    return posix::makeFolders(folder) ? folder : std::string();
 }
 
 void shareLogFile(const std::string& path) {

@@ -20,8 +20,6 @@ public:
     virtual unsigned pollMilliseconds() const { return 0; }
     // Takes in what arrived and reports it. False once the source is gone for good.
     virtual bool update() = 0;
-    // Whether the source itself knows of an application holding off idle.
-    virtual bool inhibited() { return false; }
 };
 
 }  // namespace platform::posix

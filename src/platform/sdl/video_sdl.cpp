@@ -62,4 +62,14 @@ _XDisplay* x11DisplayOf(SDL_Window* window) {
     return info.info.x11.display;
 }
 
+bool waylandSurfaceOf(SDL_Window* window, wl_display*& display, wl_surface*& surface) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window == nullptr || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
+        return false;
+    display = info.info.wl.display;
+    surface = info.info.wl.surface;
+    return true;
+}
+
 }  // namespace platform::sdl

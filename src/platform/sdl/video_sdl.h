@@ -3,6 +3,8 @@
 
 struct SDL_Window;
 struct _XDisplay;  // Xlib's Display
+struct wl_display;
+struct wl_surface;
 
 namespace platform::sdl {
 
@@ -18,5 +20,7 @@ bool startVideo();
 // SDL's connection to the X server of `window`; null when SDL runs on another driver. (Here, not in
 // the window backend: SDL's X11 headers define names such as None that clash with ours.)
 _XDisplay* x11DisplayOf(SDL_Window* window);
+// SDL's Wayland connection and `window`'s surface on it; false when SDL runs on another driver.
+bool waylandSurfaceOf(SDL_Window* window, wl_display*& display, wl_surface*& surface);
 
 }  // namespace platform::sdl

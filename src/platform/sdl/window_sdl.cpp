@@ -9,6 +9,11 @@
 // primary display, the one that takes the mode change. On X11 the monitors are
 // XRandR's, read and watched on a connection of our own: SDL keeps the displays it found at start
 // and does not hear of a monitor switched off, moved or given another mode.
+//
+// On Wayland the swaps never wait: SDL's own wait for the compositor's frame callback stalls every
+// swap for ten frames' time once the compositor stops sending them (a session lock covers the
+// windows), so the swap interval stays 0 and the frame pacer paces the loop. Whether the compositor
+// still shows the primary's window is watched through frame callbacks of our own.
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -21,6 +26,7 @@
 #include "platform/gio/system_sleep_gio.h"
 #include "platform/power_events.h"
 #include "platform/sdl/video_sdl.h"
+#include "platform/wayland/presentation_wayland.h"
 #include "platform/window.h"
 #include "platform/x11/display_power_x11.h"
 #include "platform/x11/gamma_x11.h"
@@ -153,6 +159,7 @@ public:
         if (!window_) return;
         displayPower_.stop();
         systemSleep_.stop();
+        presentation_.stop();
         restoreDisplayMode();
         SDL_DestroyWindow(window_);
         window_ = nullptr;
@@ -227,7 +234,8 @@ public:
         return mode.refresh_rate > 0 ? mode.refresh_rate : 0;
     }
     // The interval belongs to each window; only the primary's swap waits, so that a frame on
-    // several monitors waits for one vertical blank, not one per monitor.
+    // several monitors waits for one vertical blank, not one per monitor. On Wayland none waits
+    // (see the top of the file): an interval of 1 is refused there.
     bool setSwapInterval(int interval) override {
         if (!context_) return false;
         for (const OtherWindow& other : others_) {
@@ -236,6 +244,7 @@ public:
         }
         SDL_GL_MakeCurrent(window_, context_);
         current_ = window_;
+        if (onWayland()) return SDL_GL_SetSwapInterval(0) == 0 && interval == 0;
         return SDL_GL_SetSwapInterval(interval) == 0;
     }
 
@@ -251,6 +260,7 @@ public:
         SDL_Window* window =
             index <= 0 || index > int(others_.size()) ? window_ : others_[std::size_t(index - 1)].window;
         makeCurrent(window);
+        if (window == window_) presentation_.framePresented(SDL_GetTicks());
         SDL_GL_SwapWindow(window);
     }
 
@@ -352,17 +362,22 @@ public:
 
 private:
     // The displays' power state (DPMS, read about once a second) and the system's sleep (logind), for
-    // the window's lifetime.
+    // the window's lifetime; on Wayland, whether the compositor shows the window.
     void watchPower() {
         power_ = PowerEvents{};
         displayPower_.start(sdl::x11DisplayOf(window_));
         systemSleep_.start();
+        wl_display* display = nullptr;
+        wl_surface* surface = nullptr;
+        if (sdl::waylandSurfaceOf(window_, display, surface)) presentation_.start(display, surface);
     }
 
     WindowEvent takePowerEvent() {
         if (!window_) return WindowEvent::None;
-        displayPower_.poll(SDL_GetTicks(), power_);
+        const Uint32 now = SDL_GetTicks();
+        displayPower_.poll(now, power_);
         systemSleep_.poll(power_);
+        power_.noteWindowsShown(presentation_.shown(now));
         return power_.take();
     }
 
@@ -499,6 +514,10 @@ private:
         const char* driver = SDL_GetCurrentVideoDriver();
         return driver && std::strcmp(driver, "x11") == 0;
     }
+    bool onWayland() const {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        return driver && std::strcmp(driver, "wayland") == 0;
+    }
 
     static void setGlAttributes(const PixelFormatRequest& format, int depth, int stencil) {
         SDL_GL_ResetAttributes();
@@ -546,6 +565,7 @@ private:
     PowerEvents power_;
     x11::DisplayPowerWatch displayPower_;
     gio::SystemSleepWatch systemSleep_;
+    wayland::PresentationWatch presentation_;
 };
 
 }  // namespace

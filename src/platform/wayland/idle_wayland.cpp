@@ -2,6 +2,7 @@
 
 #include <wayland-client.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "ext-idle-notify-v1-client-protocol.h"
@@ -9,6 +10,11 @@
 
 namespace platform::wayland {
 namespace {
+
+// Version 1 of ext_idle_notifier_v1 has only get_idle_notification, which honours idle inhibitors
+// (a film playing). Version 2 adds get_input_idle_notification, which ignores them and is never
+// asked for here; binding no higher than 1 keeps it so whatever the compositor offers.
+constexpr std::uint32_t kExtIdleNotifierVersion = 1;
 
 class WaylandIdle final : public posix::IdleSignal {
 public:
@@ -74,14 +80,14 @@ public:
 
 private:
     static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
-                       std::uint32_t) {
+                       std::uint32_t version) {
         auto* self = static_cast<WaylandIdle*>(data);
         if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->seat_) {
             self->seat_ = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
         } else if (std::strcmp(interface, ext_idle_notifier_v1_interface.name) == 0 &&
                    self->kind_ == IdleSourceKind::ExtIdleNotifier) {
-            self->extNotifier_ = static_cast<ext_idle_notifier_v1*>(
-                wl_registry_bind(registry, name, &ext_idle_notifier_v1_interface, 1));
+            self->extNotifier_ = static_cast<ext_idle_notifier_v1*>(wl_registry_bind(
+                registry, name, &ext_idle_notifier_v1_interface, std::min(version, kExtIdleNotifierVersion)));
         } else if (std::strcmp(interface, org_kde_kwin_idle_interface.name) == 0 &&
                    self->kind_ == IdleSourceKind::KdeIdle) {
             self->kdeIdle_ = static_cast<org_kde_kwin_idle*>(

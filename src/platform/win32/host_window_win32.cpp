@@ -33,16 +33,6 @@ MusicLock lockMusic() {
     return MusicLock::Taken;
 }
 
-std::string stateFolder() {
-    wchar_t base[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::string();
-    const std::wstring folder = std::wstring(base) + L"\\Glimmerdale";
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        return std::string();
-    return win32::narrow(folder.c_str());
-}
-
 void shareLogFile(const std::string& path) {
     if (g_logLock != nullptr) return;
     // Created owned by the first copy, which empties the log before the others may go on; the

@@ -1,6 +1,15 @@
 #pragma once
-// The X11 screen-saver extension's idle time (the time since the last input on this display), asked
-// every half second, for X11 sessions without a better idle signal.
+// Idle on X11 from the X server's own screen-saver timer, through the MIT-SCREEN-SAVER extension's
+// notify events. The server's timer honours what programs ask of it: it never fires while a program
+// holds XScreenSaverSuspend (SDL programs, players) and starts over at each XResetScreenSaver
+// heartbeat (mpv), and once a suspend ends it fires after the whole delay, counted from that end.
+// Polling the idle time sees none of that: a suspend leaves the idle time growing.
+//
+// For as long as it watches, the timer is set to the launcher's delay and this connection is the
+// server's external screen saver (an input-only window of one pixel outside the screen), so the
+// server blanks nothing itself; `xset s off` (the server's own blanking off) no longer matters.
+// The settings found are put back when the watch ends, and by a guardian process when this one
+// is killed outright.
 
 #include <memory>
 #include <string>
@@ -10,7 +19,7 @@
 namespace platform::x11 {
 
 // Null, with the reason in `why`, when there is no X display or it lacks the extension.
-std::unique_ptr<posix::IdleSignal> openX11Idle(unsigned milliseconds, posix::IdleSignal::Report report,
+std::unique_ptr<posix::IdleSignal> openX11Idle(unsigned seconds, posix::IdleSignal::Report report,
                                                std::string& why);
 
 }  // namespace platform::x11

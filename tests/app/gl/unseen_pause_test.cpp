@@ -110,8 +110,38 @@ TEST_F(UnseenPause, NothingIsDrawnAndTheMusicRestsUntilADisplayShowsItAgain) {
     EXPECT_TRUE(logged("Resumed: displays on, music at " + at + " s"));
 }
 
+// After waking the sound server may not be back: the music is not left silent for the rest of the
+// run, its device is tried again until it opens, and the log says so both times.
+TEST_F(UnseenPause, ASoundDeviceThatWillNotOpenAfterWakingIsTriedAgain) {
+    session.frame.frameLimit = 100000;
+    device.pull(2000);
+    const std::uint32_t musicAtSleep = session.sound.musicPosition();
+    fake.queue = {WindowEvent::SystemSuspending};
+    fake.afterEmptyWait = [&] {
+        device.openFails = true;
+        fake.queue.push_back(WindowEvent::SystemResumed);
+    };
+    int swapsSilent = 0;
+    fake.afterSwap = [&] {
+        if (!device.running) ++swapsSilent;
+        device.openFails = false;  // back after the first try
+        if (device.running) requestQuit();
+    };
+    const auto started = std::chrono::steady_clock::now();
+    runFrameLoop(session, view);
+    EXPECT_GE(std::chrono::steady_clock::now() - started,
+              std::chrono::milliseconds(kMusicDeviceRetryMilliseconds));
+    EXPECT_GT(swapsSilent, 1);  // the room went on meanwhile
+    EXPECT_TRUE(device.running);
+    EXPECT_EQ(session.sound.musicPosition(), musicAtSleep);
+    EXPECT_TRUE(logged("Resumed: system awake, the sound device would not open, trying again every 2 s"));
+    EXPECT_TRUE(logged("Music resumed: the sound device opened at try 2, music at " +
+                       Log::line(double(musicAtSleep) / SoundSystem::kSampleRate) + " s"));
+}
+
 // While nothing is drawn a key, a left click or a mouse jump still ends the run at once. The system
-// going to sleep pauses as the displays going off do; waking alone resumes nothing while they stay off.
+// going to sleep, or the compositor no longer showing the windows, pauses as the displays going off
+// do; waking alone resumes nothing while they stay off.
 struct ExitCase {
     const char* name;
     std::vector<WindowEvent> pause;
@@ -137,6 +167,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ExitCase{"key",
                  {WindowEvent::DisplaysOff},
+                 [](platform::FakeVideoBackend& fake) { fake.queue.push_back(WindowEvent::CloseOrKey); }},
+        ExitCase{"keyUnderALock",
+                 {WindowEvent::WindowsHidden},
                  [](platform::FakeVideoBackend& fake) { fake.queue.push_back(WindowEvent::CloseOrKey); }},
         ExitCase{"click",
                  {WindowEvent::SystemSuspending},
