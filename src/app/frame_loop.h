@@ -39,8 +39,12 @@ bool cursorJumped(const platform::CursorPosition& previous, const platform::Curs
 // Runs while the run mode is Run: each pass takes one event (a key or close request makes the mode
 // Quit; the quit request ends the loop at once) or, with the queue empty, updates the countdown,
 // draws a frame and polls the left button. While no display shows the screensaver (visibility.h) a
-// pass waits for an event instead and draws nothing. --frames ends it after that many frames. A run
-// ended before its last frame keeps what is on screen as its screenshot.
+// pass waits for an event instead and draws nothing, the music paused ("Paused: " and the reason in
+// the log), and a click or a mouse jump still ends the run; when one shows it again the music goes
+// on from where it was and the frame timer measures from then, so the pause never becomes a step of
+// the animation ("Resumed: " and the reason). A sound device that would not open after a resume is
+// tried again every kMusicDeviceRetryMilliseconds. --frames ends the loop after that many frames. A
+// run ended before its last frame keeps what is on screen as its screenshot.
 void runFrameLoop(RunSession& session, FrameView& view);
 
 // Draws one frame and presents it.
