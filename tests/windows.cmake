@@ -6,12 +6,13 @@
 
 set(GLIMMERDALE_WINE_TESTS "" CACHE FILEPATH "The native build's test_wine program")
 
-# Test files that need the Linux host: child processes and POSIX files (support/process.h), the SDL
-# and X11 backends (the XRandR gamma and its guardian process included), the FreeType font file,
-# the settings file on disk. The settings folder is not cross-built at all: its tests exercise the
-# file-backed store; the registry is tested under Wine end to end (tests/wine/).
+# Test files that need the Linux host: child processes and POSIX files (support/process.h), the
+# XScreenSaver preferences file, the SDL and X11 backends (the XRandR gamma and its guardian process
+# included), the FreeType font file, the settings file on disk. The settings folder is not
+# cross-built at all: its tests exercise the file-backed store; the registry is tested under Wine
+# end to end (tests/wine/).
 set(linux_only_tests
-  core/log_test.cpp app/single_instance_test.cpp app/gl/run_frame_test.cpp
+  core/log_test.cpp app/single_instance_test.cpp app/xscreensaver_setup_test.cpp app/gl/run_frame_test.cpp
   platform/processes_test.cpp platform/gl/preview_window_test.cpp platform/gl/font_freetype_test.cpp
   platform/gamma_x11_test.cpp platform/restore_guardian_test.cpp platform/gl/crtc_gamma_test.cpp
   sound/sound_e2e_test.cpp sound/sound_sdl_disk_test.cpp
