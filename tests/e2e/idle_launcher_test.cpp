@@ -461,11 +461,12 @@ TEST(IdleLauncher, WithLogindPausesForSleepLocksAfterAWhileAndHonoursLocksAndInh
     ASSERT_TRUE(user.runModeLoaded()) << user.runLog();
     EXPECT_TRUE(waitUntil(delayInhibitorHeld, 5s, 100ms));
 
-    // About to sleep: the music pauses first, then the inhibitor goes; awake, both come back.
+    // About to sleep: the music pauses first, then the inhibitor goes; awake, both come back. The
+    // frame loop hears of it after its first frame, which a loaded machine may take seconds over.
     ASSERT_TRUE(prepareForSleep("[<true>]"));
     EXPECT_TRUE(waitUntil(
         [&] { return user.runLog().find("Paused: system going to sleep, music at ") != std::string::npos; },
-        5s))
+        20s))
         << user.runLog();
     EXPECT_TRUE(waitUntil([&] { return !delayInhibitorHeld(); }, 5s, 100ms));
     ASSERT_TRUE(prepareForSleep("[<false>]"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -183,9 +184,31 @@ TEST(SettingsStorage, FailedWritesLeaveTheOldFileAlone) {
     EXPECT_FALSE(nowhere.writeDwords({{"Gamma:", 1}}));
 }
 
+// Permissions do not bind root: run as root (as in CI), a test takes the rights of user nobody for
+// its lifetime.
+class OrdinaryUserRights {
+public:
+    OrdinaryUserRights() {
+        if (!asRoot_) return;
+        dropped_ = ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
+    }
+    ~OrdinaryUserRights() {
+        if (!asRoot_) return;
+        if (::seteuid(0) != 0 || ::setegid(0) != 0) std::abort();
+    }
+    bool held() const { return !asRoot_ || dropped_; }
+
+private:
+    static constexpr unsigned kNobody = 65534;
+    const bool asRoot_ = ::geteuid() == 0;
+    bool dropped_ = false;
+};
+
 TEST(SettingsStorage, ReadOnlyFolderAndUnreadableFileAsOrdinaryUser) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    const OrdinaryUserRights user;
+    ASSERT_TRUE(user.held());
     TempFolder temp;
+    ASSERT_FALSE(temp.path().empty());
     platform::SettingsStorage storage(temp.path(), settingsFileFormat());
     ASSERT_TRUE(storage.writeDwords({{"Gamma:", 3}}));
     ::chmod(temp.path().c_str(), 0500);
