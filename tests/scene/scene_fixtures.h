@@ -31,6 +31,15 @@ inline BssRoomMesh square(const std::string& name, const std::string& parent, fl
     return mesh;
 }
 
+// The room: a floor square of ±100 at z = 0 whose box reaches 100 above and below it, so that every
+// camera of a test stands inside it.
+inline BssRoomMesh roomBox() {
+    BssRoomMesh room = square("room", "Scene Root", 100, 0);
+    room.positions.push_back({0, 0, 100});
+    room.positions.push_back({0, 0, -100});
+    return room;
+}
+
 inline BssCamera camera(int keys, float x = 0) {
     BssCamera c;
     for (int k = 0; k < keys; ++k) {

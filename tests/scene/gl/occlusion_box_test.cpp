@@ -24,10 +24,7 @@ struct OcclusionGL : ::testing::Test {
 // models: "near" and "far" (their boxes are set by the test).
 BssScene floorWithTwoModels() {
     BssScene file;
-    BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
-    room.positions.push_back({0, 0, 100});
-    room.positions.push_back({0, 0, -100});
-    file.roomMeshes.push_back(room);
+    file.roomMeshes.push_back(scenetest::roomBox());
     file.cameras.push_back(scenetest::stillCameraLookingDown({0, 0, 50}));
     file.helpers.push_back(scenetest::helper("instance near", 3));
     file.helpers.push_back(scenetest::helper("instance far", 3));

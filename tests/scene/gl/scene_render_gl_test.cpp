@@ -68,9 +68,7 @@ struct SceneGL : ::testing::Test {
 // glass pane at z = 10.
 BssScene lookingDown() {
     BssScene file;
-    BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
-    room.positions.push_back({0, 0, 100});
-    room.positions.push_back({0, 0, -100});
+    BssRoomMesh room = scenetest::roomBox();
     room.materials[0].diffuseTexture = "diffuse.tga";
     file.roomMeshes.push_back(room);
     BssRoomMesh glass = scenetest::square("glass", "room", 10, 10);

@@ -17,10 +17,7 @@ namespace {
 // cuts come every few frames.
 BssScene roomWithFiveCameras() {
     BssScene file;
-    BssRoomMesh room = scenetest::square("room", "Scene Root", 100, 0);
-    room.positions.push_back({0, 0, 100});
-    room.positions.push_back({0, 0, -100});
-    file.roomMeshes.push_back(room);
+    file.roomMeshes.push_back(scenetest::roomBox());
     for (int c = 0; c < 5; ++c) file.cameras.push_back(scenetest::camera(6, float(c)));
     file.helpers.push_back(scenetest::helper("instance railroad", 3));
     file.helpers.push_back(scenetest::helper("emit sparks", 2));
