@@ -17,6 +17,17 @@ bool contains(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+// A copy of `sleep` under `name` in `dir`, started for 30 s.
+bool startSleeperNamed(testsupport::BackgroundProcess& sleeper, const testsupport::TempDir& dir,
+                       const std::string& name) {
+    std::filesystem::copy_file("/bin/sleep", dir.file(name));
+    std::filesystem::permissions(dir.file(name), std::filesystem::perms::owner_all);
+    testsupport::ProcessRequest request;
+    request.program = dir.file(name);
+    request.args = {"30"};
+    return sleeper.start(request);
+}
+
 TEST(RunningProcessNames, FindsThisProcessByItsFileName) {
     std::vector<std::string> names;
     ASSERT_TRUE(platform::runningProcessNames(names));
@@ -27,13 +38,8 @@ TEST(RunningProcessNames, NamesLongerThanTheKernelKeepsAreGivenWhole) {
     // A copy of `sleep` under a 20-byte name: /proc/<pid>/comm holds only 15 of them.
     testsupport::TempDir dir;
     const std::string longName = "Glimmerdale.scr-long";
-    std::filesystem::copy_file("/bin/sleep", dir.file(longName));
-    std::filesystem::permissions(dir.file(longName), std::filesystem::perms::owner_all);
     testsupport::BackgroundProcess sleeper;
-    testsupport::ProcessRequest request;
-    request.program = dir.file(longName);
-    request.args = {"30"};
-    ASSERT_TRUE(sleeper.start(request));
+    ASSERT_TRUE(startSleeperNamed(sleeper, dir, longName));
     std::vector<std::string> names;
     ASSERT_TRUE(platform::runningProcessNames(names));
     const auto shortNames = [&] { return std::count(names.begin(), names.end(), "Glimmerdale.scr"); };
@@ -91,13 +97,8 @@ TEST(OwnProcesses, AreCountedWhileTheyRunEvenAfterTheirProgramIsReplacedButNotOn
     // same name, found whole.
     testsupport::TempDir dir;
     const std::string longName = "gd-upgraded-sleeper";
-    std::filesystem::copy_file("/bin/sleep", dir.file(longName));
-    std::filesystem::permissions(dir.file(longName), std::filesystem::perms::owner_all);
     testsupport::BackgroundProcess sleeper;
-    testsupport::ProcessRequest request;
-    request.program = dir.file(longName);
-    request.args = {"30"};
-    ASSERT_TRUE(sleeper.start(request));
+    ASSERT_TRUE(startSleeperNamed(sleeper, dir, longName));
     std::filesystem::copy_file("/bin/sleep", dir.file("new"));
     std::filesystem::rename(dir.file("new"), dir.file(longName));
     EXPECT_TRUE(testsupport::waitUntil([&] {
