@@ -22,11 +22,11 @@ public:
     void drawOtherView(RunSession& session, MonitorView& monitor) override;
 
 private:
-    // Each other monitor's view, once a frame after the primary's and before it draws.
+    // Each other monitor's view, once a frame after the primary's step and before it draws.
     void stepOtherViews(RunSession& session, float dt);
 
     std::vector<int> camerasInUse_;
-    const std::vector<int> noCameras_;
+    const std::vector<int> noCameras_{};
 };
 
 // Runs the screensaver while the run mode is Run and returns when it has ended (the mode is then
